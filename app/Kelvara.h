@@ -1,0 +1,26 @@
+// The application object: starts the sensors (and, as the program grows, the preferences and windows),
+// and at quit makes every sensor save its data file.
+#pragma once
+
+#include "framework/LApplication.h"
+
+class SensorMaster;
+
+class Kelvara : public LApplication {
+public:
+    // The alert shown when the machine has no readable sensor.
+    static constexpr int16_t kNoSensorsAlert = 130;
+
+    Kelvara();
+    // Saves the preferences, then every sensor's data file.
+    ~Kelvara() override;
+
+    void StartUp() override;
+
+    SensorMaster* GetSensorMaster() const { return mSensorMaster; }
+
+private:
+    static void RegisterClasses();
+
+    SensorMaster* mSensorMaster = nullptr;
+};

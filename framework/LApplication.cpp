@@ -1,0 +1,73 @@
+#include "framework/LApplication.h"
+
+#include "framework/LException.h"
+#include "framework/UQuitSignals.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+LApplication* LApplication::sApplication = nullptr;
+
+LApplication::LApplication()
+{
+    sApplication = this;
+    SetTarget(this);
+}
+
+LApplication::~LApplication()
+{
+    if (sApplication == this)
+        sApplication = nullptr;
+    if (GetTarget() == this)
+        SetTarget(nullptr);
+}
+
+void LApplication::Run()
+{
+    mQuitSignals = std::make_unique<UQuitSignals>([this](int) { ProcessCommand(cmd_Quit); });
+    QTimer::singleShot(0, [this] { LException::ReportAndDrop("start-up", [this] { StartUp(); }); });
+    QCoreApplication::exec();
+    mQuitSignals.reset();
+}
+
+void LApplication::DoQuit()
+{
+    // exit() ends every running event loop, so a quit that arrives during a modal alert still quits.
+    QCoreApplication::exit(0);
+}
+
+bool LApplication::ObeyCommand(CommandT command, void* parameter)
+{
+    switch (command) {
+    case cmd_About:
+        ShowAboutBox();
+        return true;
+    case cmd_Quit:
+        DoQuit();
+        return true;
+    case cmd_Preferences:
+        DoPreferences();
+        return true;
+    default:
+        return LCommander::ObeyCommand(command, parameter);
+    }
+}
+
+void LApplication::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name)
+{
+    switch (command) {
+    case cmd_About:
+    case cmd_Quit:
+    case cmd_Preferences:
+        enabled = true;
+        usesMark = false;
+        break;
+    default:
+        LCommander::FindCommandStatus(command, enabled, usesMark, mark, name);
+        break;
+    }
+}
+
+void LApplication::StartUp() { }
+void LApplication::ShowAboutBox() { }
+void LApplication::DoPreferences() { }

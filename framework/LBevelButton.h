@@ -1,0 +1,78 @@
+// A bevel button with a pop-up menu: items with a text and a mark character, a current item, and the
+// pane ID broadcast as the message when the user picks an item.
+#pragma once
+
+#include "framework/FourCharCode.h"
+#include "framework/LBroadcaster.h"
+#include "framework/PString.h"
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+// Mark characters of menu items.
+constexpr uint16_t noMark = 0;
+constexpr uint16_t checkMark = 18;
+
+class LBevelButton : public LBroadcaster {
+public:
+    enum class MenuBehavior {
+        // Picking an item toggles its check mark; several items may be checked at once.
+        MultiCheck,
+        // Picking an item makes it the current one, which alone carries the check mark.
+        SingleChoice,
+    };
+
+    LBevelButton(PaneIDT paneID, MenuBehavior behavior);
+
+    PaneIDT GetPaneID() const { return mPaneID; }
+    MenuBehavior GetMenuBehavior() const { return mBehavior; }
+
+    // Items are numbered from 1. Texts are taken literally: no character has a meaning in them.
+    int16_t CountMenuItems() const { return static_cast<int16_t>(mItems.size()); }
+    void AppendMenuItem(const Str255& text);
+    void AppendMenuItem(std::string_view text) { AppendMenuItem(MakeStr255(text)); }
+    void RemoveAllMenuItems();
+
+    // An item outside 1 to the count reads as an empty text with no mark; setting it does nothing.
+    void GetMenuItemText(int16_t item, Str255& outText) const;
+    uint16_t GetMenuItemMark(int16_t item) const;
+    void SetMenuItemMark(int16_t item, uint16_t mark);
+    bool IsMenuItemChecked(int16_t item) const { return GetMenuItemMark(item) == checkMark; }
+
+    // 0 while the menu is empty; the first item appended becomes current. An item outside 1 to the count
+    // is ignored. A single-choice menu moves its check mark along.
+    int16_t GetCurrentMenuItem() const { return mCurrentItem; }
+    void SetCurrentMenuItem(int16_t item);
+
+    void Enable() { SetEnabled(true); }
+    void Disable() { SetEnabled(false); }
+    bool IsEnabled() const { return mEnabled; }
+
+    // What the control does when the user picks item: the menu behaviour's change, then the pane ID
+    // broadcast with a pointer to the item number (int32_t) as the parameter. Ignored while disabled and
+    // for an item outside 1 to the count.
+    void UserChoseItem(int16_t item);
+
+    // Called after every change of the items, marks, current item or enabled state, so that a widget
+    // showing the button can follow.
+    void SetChangeHandler(std::function<void()> handler) { mChangeHandler = std::move(handler); }
+
+private:
+    struct MenuItem {
+        Str255 text;
+        uint16_t mark;
+    };
+
+    bool IsValidItem(int16_t item) const { return item >= 1 && item <= CountMenuItems(); }
+    void SetEnabled(bool enabled);
+    void Changed();
+
+    PaneIDT mPaneID;
+    MenuBehavior mBehavior;
+    std::vector<MenuItem> mItems;
+    int16_t mCurrentItem = 0;
+    bool mEnabled = true;
+    std::function<void()> mChangeHandler;
+};

@@ -1,0 +1,73 @@
+#include "framework/LBevelButtonWidget.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace {
+
+QString ItemText(const Str255& text)
+{
+    // Item texts are shown literally: an ampersand would otherwise mark a shortcut letter.
+    QString shown = QString::fromUtf8(reinterpret_cast<const char*>(text.data() + 1), text[0]);
+    shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return shown;
+}
+
+}
+
+LBevelButtonWidget::LBevelButtonWidget(PaneIDT paneID, LBevelButton::MenuBehavior behavior, QWidget* parent)
+    : QToolButton(parent)
+    , mButton(std::make_unique<LBevelButton>(paneID, behavior))
+    , mMenu(std::make_unique<QMenu>())
+{
+    setPopupMode(QToolButton::InstantPopup);
+    setMenu(mMenu.get());
+    mButton->SetChangeHandler([this] { FollowButton(); });
+    FollowButton();
+}
+
+LBevelButtonWidget::~LBevelButtonWidget()
+{
+    mButton->SetChangeHandler({});
+    setMenu(nullptr);
+}
+
+void LBevelButtonWidget::SetTitle(std::string_view title)
+{
+    mTitle = QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+    FollowButton();
+}
+
+void LBevelButtonWidget::FollowButton()
+{
+    // Actions are updated in place, and surplus ones deleted later: this may run while an action's own
+    // triggered signal is being delivered, and that action must outlive the call.
+    QList<QAction*> actions = mMenu->actions();
+    int16_t count = mButton->CountMenuItems();
+    for (qsizetype extra = actions.size(); extra > count; --extra) {
+        mMenu->removeAction(actions[extra - 1]);
+        actions[extra - 1]->deleteLater();
+    }
+    for (int16_t item = static_cast<int16_t>(actions.size()) + 1; item <= count; ++item) {
+        QAction* action = mMenu->addAction(QString());
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, item] { mButton->UserChoseItem(item); });
+    }
+    actions = mMenu->actions();
+    for (int16_t item = 1; item <= count; ++item) {
+        Str255 text;
+        mButton->GetMenuItemText(item, text);
+        QAction* action = actions[item - 1];
+        action->setText(ItemText(text));
+        action->setChecked(mButton->IsMenuItemChecked(item));
+    }
+
+    if (mButton->GetMenuBehavior() == LBevelButton::MenuBehavior::SingleChoice && mButton->GetCurrentMenuItem() > 0) {
+        Str255 current;
+        mButton->GetMenuItemText(mButton->GetCurrentMenuItem(), current);
+        setText(ItemText(current));
+    } else {
+        setText(mTitle);
+    }
+    setEnabled(mButton->IsEnabled());
+}

@@ -1,0 +1,195 @@
+#include "framework/QDPort.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdlib>
+
+QDPort* QDPort::sCurrentPort = nullptr;
+
+namespace {
+
+QColor ToQColor(const RGBColor& color)
+{
+    return QColor::fromRgba64(color.red, color.green, color.blue);
+}
+
+QString ToQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}
+
+QDPort::QDPort(QPainter& painter)
+    : mPainter(painter)
+{
+    UpdateFont();
+}
+
+QDPort::~QDPort()
+{
+    if (sCurrentPort == this)
+        sCurrentPort = nullptr;
+}
+
+QDPort* QDPort::SetPort(QDPort* port)
+{
+    QDPort* previous = sCurrentPort;
+    sCurrentPort = port;
+    return previous;
+}
+
+void QDPort::RGBForeColor(const RGBColor& color)
+{
+    mForeColor = color;
+}
+
+void QDPort::PenSize(int width, int height)
+{
+    mPenWidth = width;
+    mPenHeight = height;
+}
+
+void QDPort::PenNormal()
+{
+    PenSize(1, 1);
+}
+
+void QDPort::MoveTo(int h, int v)
+{
+    mPenH = h;
+    mPenV = v;
+}
+
+void QDPort::Move(int dh, int dv)
+{
+    MoveTo(mPenH + dh, mPenV + dv);
+}
+
+void QDPort::FillPixels(int left, int top, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    mPainter.fillRect(QRect(left, top, width, height), ToQColor(mForeColor));
+}
+
+void QDPort::LineTo(int h, int v)
+{
+    int h0 = mPenH;
+    int v0 = mPenV;
+    mPenH = h;
+    mPenV = v;
+    if (mPenWidth <= 0 || mPenHeight <= 0)
+        return;
+    if (h0 == h || v0 == v) {
+        FillPixels(std::min(h0, h), std::min(v0, v), std::abs(h - h0) + mPenWidth, std::abs(v - v0) + mPenHeight);
+        return;
+    }
+    // Bresenham's walk, with the pen's rectangle stamped at every step: the pixels QuickDraw lights.
+    int dh = std::abs(h - h0);
+    int dv = -std::abs(v - v0);
+    int stepH = h0 < h ? 1 : -1;
+    int stepV = v0 < v ? 1 : -1;
+    int error = dh + dv;
+    for (;;) {
+        FillPixels(h0, v0, mPenWidth, mPenHeight);
+        if (h0 == h && v0 == v)
+            break;
+        int doubled = 2 * error;
+        if (doubled >= dv) {
+            error += dv;
+            h0 += stepH;
+        }
+        if (doubled <= dh) {
+            error += dh;
+            v0 += stepV;
+        }
+    }
+}
+
+void QDPort::Line(int dh, int dv)
+{
+    LineTo(mPenH + dh, mPenV + dv);
+}
+
+void QDPort::PaintRect(const Rect& rect)
+{
+    FillPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+void QDPort::FrameRect(const Rect& rect)
+{
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0 || mPenWidth <= 0 || mPenHeight <= 0)
+        return;
+    int bandV = std::min(mPenHeight, height);
+    int bandH = std::min(mPenWidth, width);
+    FillPixels(rect.left, rect.top, width, bandV);
+    FillPixels(rect.left, rect.bottom - bandV, width, bandV);
+    FillPixels(rect.left, rect.top, bandH, height);
+    FillPixels(rect.right - bandH, rect.top, bandH, height);
+}
+
+void QDPort::TextFont(const std::string& family)
+{
+    mFontFamily = family;
+    UpdateFont();
+}
+
+void QDPort::TextSize(int pixels)
+{
+    mTextSize = pixels;
+    UpdateFont();
+}
+
+void QDPort::TextFace(uint8_t face)
+{
+    mTextFace = face;
+    UpdateFont();
+}
+
+void QDPort::UpdateFont()
+{
+    if (mFontFamily == "Courier") {
+        mFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        mFont.setStyleHint(QFont::Monospace);
+    } else if (mFontFamily == "Helvetica") {
+        mFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        mFont.setStyleHint(QFont::SansSerif);
+    } else {
+        mFont = QFont(QString::fromStdString(mFontFamily));
+    }
+    // QuickDraw sizes are pixels of a 72 dpi screen: size the font in pixels so that a drawing looks the
+    // same on every screen and in every image.
+    mFont.setPixelSize(std::max(1, mTextSize));
+    mFont.setBold((mTextFace & face_Bold) != 0);
+    mFont.setItalic((mTextFace & face_Italic) != 0);
+}
+
+void QDPort::DrawString(std::string_view text)
+{
+    mPainter.save();
+    mPainter.setFont(mFont);
+    mPainter.setPen(ToQColor(mForeColor));
+    mPainter.drawText(QPoint(mPenH, mPenV), ToQString(text));
+    mPainter.restore();
+    mPenH += StringWidth(text);
+}
+
+int QDPort::StringWidth(std::string_view text) const
+{
+    return QFontMetrics(mFont, mPainter.device()).horizontalAdvance(ToQString(text));
+}
+
+void QDPort::GetFontInfo(FontInfo& info) const
+{
+    QFontMetrics metrics(mFont, mPainter.device());
+    info.ascent = static_cast<int16_t>(metrics.ascent());
+    info.descent = static_cast<int16_t>(metrics.descent());
+    info.widMax = static_cast<int16_t>(metrics.maxWidth());
+    info.leading = static_cast<int16_t>(metrics.leading());
+}

@@ -1,0 +1,90 @@
+// A QuickDraw-style graphics port that draws through a QPainter: fore colour, pen, lines, rectangles, text.
+#pragma once
+
+#include "framework/QuickDrawTypes.h"
+
+#include <QFont>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class QPainter;
+
+struct FontInfo {
+    int16_t ascent = 0;
+    int16_t descent = 0;
+    int16_t widMax = 0;
+    int16_t leading = 0;
+};
+
+class QDPort {
+public:
+    // Text faces, combined by or.
+    enum : uint8_t { face_Normal = 0, face_Bold = 1, face_Italic = 2 };
+
+    // The painter must outlive the port. The port starts with a black 1x1 pen at (0, 0) and 12-pixel
+    // "Helvetica".
+    explicit QDPort(QPainter& painter);
+    ~QDPort();
+
+    QDPort(const QDPort&) = delete;
+    QDPort& operator=(const QDPort&) = delete;
+
+    // The port that drawing without an explicit port goes to (SwitchColor); null when there is none.
+    static QDPort* GetCurrentPort() { return sCurrentPort; }
+    // Returns the port that was current before.
+    static QDPort* SetPort(QDPort* port);
+
+    void RGBForeColor(const RGBColor& color);
+    RGBColor GetForeColor() const { return mForeColor; }
+
+    // A pen of width or height 0 or less draws nothing.
+    void PenSize(int width, int height);
+    int GetPenWidth() const { return mPenWidth; }
+    int GetPenHeight() const { return mPenHeight; }
+    // Back to a 1x1 pen; the colour and the pen's place stay.
+    void PenNormal();
+
+    void MoveTo(int h, int v);
+    void Move(int dh, int dv);
+    int GetPenH() const { return mPenH; }
+    int GetPenV() const { return mPenV; }
+
+    // Drags the pen, whose top left corner follows the line, from its place to (h, v), and leaves it there.
+    void LineTo(int h, int v);
+    void Line(int dh, int dv);
+
+    void PaintRect(const Rect& rect);
+    // The rectangle's outline, drawn inside it with the pen's width and height.
+    void FrameRect(const Rect& rect);
+
+    // "Helvetica" is the desktop's sans-serif family, "Courier" its monospace family; other names are
+    // asked of the font system as they are.
+    void TextFont(const std::string& family);
+    void TextSize(int pixels);
+    void TextFace(uint8_t face);
+
+    // Draws UTF-8 text with its baseline starting at the pen, in the fore colour, and moves the pen to
+    // the text's end.
+    void DrawString(std::string_view text);
+    int StringWidth(std::string_view text) const;
+    void GetFontInfo(FontInfo& info) const;
+
+private:
+    void FillPixels(int left, int top, int width, int height);
+    void UpdateFont();
+
+    QPainter& mPainter;
+    RGBColor mForeColor;
+    int mPenWidth = 1;
+    int mPenHeight = 1;
+    int mPenH = 0;
+    int mPenV = 0;
+    std::string mFontFamily = "Helvetica";
+    int mTextSize = 12;
+    uint8_t mTextFace = face_Normal;
+    QFont mFont;
+
+    static QDPort* sCurrentPort;
+};

@@ -1,0 +1,47 @@
+// The kernel's hardware monitor chips (/sys/class/hwmon below a root folder) and their temperature
+// channels, listed in an order that does not depend on the hwmonN numbers handed out at boot.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class HwmonTree {
+public:
+    enum class Role {
+        Sensor, // an ordinary temperature channel, listed by the registry
+        IntelPackage, // coretemp "Package id p": the reading of CPU package p
+        AMDPackage, // the channel that stands for a k10temp or zenpower chip's package
+    };
+
+    struct Channel {
+        int number = 0; // N of tempN_input
+        std::string folder; // the folder that holds tempN_input and its sibling files
+        std::string label; // tempN_label, cleaned; empty when there is none
+        bool hasFault = false;
+        Role role = Role::Sensor;
+        int64_t packageID = -1; // for IntelPackage: p of "Package id p"
+
+        std::string File(const char* suffix) const; // folder/tempN_<suffix>
+    };
+
+    struct Chip {
+        std::string name;
+        std::string folder; // hwmonN
+        std::string orderKey; // resolved device path, else resolved hwmonN
+        std::vector<Channel> temperatures; // by N
+        bool isAppleSMC = false;
+        bool isAMDPackageChip = false;
+    };
+
+    explicit HwmonTree(const std::string& root);
+
+    // Every chip, in the stable order: by resolved device path, then by name.
+    const std::vector<Chip>& Chips() const { return mChips; }
+
+    // The name given to a chip that has no name file.
+    static constexpr const char* kUnnamedChip = "hwmon";
+
+private:
+    std::vector<Chip> mChips;
+};

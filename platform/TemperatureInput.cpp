@@ -1,0 +1,59 @@
+#include "platform/TemperatureInput.h"
+
+#include "platform/Millidegrees.h"
+#include "platform/SysfsFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+TemperatureInput::TemperatureInput(std::string inputPath, std::string faultPath)
+{
+    mInput.path = std::move(inputPath);
+    mFault.path = std::move(faultPath);
+}
+
+TemperatureInput::~TemperatureInput()
+{
+    mInput.Close();
+    mFault.Close();
+}
+
+TemperatureInput::TemperatureInput(TemperatureInput&& other) noexcept
+    : mInput(std::exchange(other.mInput, {}))
+    , mFault(std::exchange(other.mFault, {}))
+{
+}
+
+TemperatureInput& TemperatureInput::operator=(TemperatureInput&& other) noexcept
+{
+    if (this != &other) {
+        mInput.Close();
+        mFault.Close();
+        mInput = std::exchange(other.mInput, {});
+        mFault = std::exchange(other.mFault, {});
+    }
+    return *this;
+}
+
+std::optional<int64_t> TemperatureInput::File::Read()
+{
+    // A file that could not be opened is tried again later: some drivers create attributes late.
+    if (fd < 0 && !path.empty())
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return SysfsFile::ReadIntegerAt(fd);
+}
+
+void TemperatureInput::File::Close()
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+std::optional<int64_t> TemperatureInput::ReadMillidegrees()
+{
+    if (mFault.Read() == 1)
+        return std::nullopt;
+    return Millidegrees::Reading(mInput.Read());
+}

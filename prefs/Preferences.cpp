@@ -1,0 +1,294 @@
+#include "prefs/Preferences.h"
+
+#include "framework/LException.h"
+#include "framework/LFileStream.h"
+#include "framework/LStream.h"
+#include "platform/Platform.h"
+#include "prefs/DamagedFile.h"
+#include "prefs/DataWindowPrefs.h"
+#include "prefs/GraphWindowPrefs.h"
+#include "prefs/PrefsStreaming.h"
+#include "prefs/RecordedDataWindow.h"
+#include "prefs/RecordedGraphWindow.h"
+#include "sensors/SensorMaster.h"
+#include "sensors/TemperatureSensor.h"
+#include "util/UtilitiesFolder.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+Preferences* Preferences::sInstance = nullptr;
+
+namespace {
+
+constexpr std::array<RGBColor, Preferences::kSensorColorCount> kDefaultSensorColors { {
+    { 0, 32767, 0 },
+    { 65535, 0, 0 },
+    { 0, 0, 65535 },
+    { 32767, 0, 32767 },
+    { 32767, 0, 0 },
+    { 32767, 32767, 0 },
+    { 0, 32767, 32767 },
+    { 65535, 32767, 0 },
+    { 26414, 65535, 26414 },
+    { 0, 65535, 0 },
+    { 0, 0, 65535 },
+    { 0, 0, 65535 },
+} };
+
+// The smallest a window record can be in the file: its record version alone, when it is not ours.
+constexpr uint32_t kLeastWindowRecordBytes = 4;
+
+}
+
+Preferences* Preferences::Get()
+{
+    if (sInstance == nullptr) {
+        try {
+            sInstance = new Preferences;
+        } catch (const std::bad_alloc&) {
+            Throw_(err_NilPointer, "no memory for the preferences");
+        }
+    }
+    return sInstance;
+}
+
+void Preferences::DeleteInstanceForTesting()
+{
+    delete sInstance;
+    sInstance = nullptr;
+}
+
+Preferences::Preferences()
+    : mOpenDataWindows(10)
+    , mOpenGraphWindows(10)
+    , mDataWindowPrefs(10)
+    , mGraphWindowPrefs(10)
+    , mDockGraphDisplayArray(12)
+    , mDockTextDisplayArray(12)
+{
+    ResetToDefaults();
+}
+
+Preferences::~Preferences()
+{
+    DeleteWindowRecords();
+}
+
+void Preferences::DeleteWindowRecords()
+{
+    while (!mDataWindowPrefs.IsEmpty()) {
+        DataWindowPrefs* record = nullptr;
+        mDataWindowPrefs.FetchItemAt(index_Last, record);
+        mDataWindowPrefs.RemoveItemsAt(1, index_Last);
+        delete record;
+    }
+    while (!mGraphWindowPrefs.IsEmpty()) {
+        GraphWindowPrefs* record = nullptr;
+        mGraphWindowPrefs.FetchItemAt(index_Last, record);
+        mGraphWindowPrefs.RemoveItemsAt(1, index_Last);
+        delete record;
+    }
+}
+
+void Preferences::ResetToDefaults()
+{
+    mFileVersion = kFileVersion;
+    mReserved = 0;
+    mCreationSeconds = Platform::GetClock().GetDateTime();
+    mSubmittedTimedData = 0;
+    mDisplayLegend = 1;
+    mVersionCheck = 1;
+    mTemperatureScale = 2;
+    DeleteWindowRecords();
+    mSensorColors = kDefaultSensorColors;
+    mDockIconType = 1;
+    mDockGraphDisplayFormat = 1;
+    mDockGraphDisplayArray.RemoveAllItems();
+    mDockGraphTimescale = 1;
+    mDockTextDisplayFormat = 1;
+    mDockTextDisplayArray.RemoveAllItems();
+    mDockPictSensorIndex = 1;
+}
+
+void Preferences::InitializePrefs()
+{
+    SensorMaster* master = SensorMaster::Get();
+    if (master->GetSensorCount() < 1)
+        return;
+    TemperatureSensor* first = nullptr;
+    master->GetSensorArray()->FetchItemAt(1, first);
+    ThrowIfNil_(first);
+    char name[255] = {};
+    first->GetSensorName(name, sizeof name);
+    name[sizeof name - 1] = '\0';
+    Str255 entry = MakeStr255(name);
+    mDockGraphDisplayArray.AddItem(entry);
+    mDockTextDisplayArray.AddItem(entry);
+}
+
+std::string Preferences::PreferencesFilePath(int16_t& outStatus)
+{
+    std::string folder;
+    outStatus = FindUtilitiesFolder(true, folder);
+    return outStatus == 0 ? folder + "/" + kPreferencesFileName : std::string();
+}
+
+void Preferences::ReadPrefs()
+{
+    Preferences* prefs = ThrowIfNil_(sInstance);
+    int16_t status = 0;
+    std::string path = PreferencesFilePath(status);
+    if (status != 0)
+        return;
+
+    LFileStream stream;
+    try {
+        stream.OpenForReading(path);
+    } catch (const LException& error) {
+        if (error.GetErrorCode() == fnfErr)
+            prefs->InitializePrefs();
+        return;
+    }
+    try {
+        prefs->StreamIn(stream);
+    } catch (const LException& error) {
+        if (error.GetErrorCode() != eofErr)
+            throw;
+        prefs->RecoverFromDamagedFile(path, error.what());
+    }
+}
+
+void Preferences::RecoverFromDamagedFile(const std::string& path, const std::string& problem)
+{
+    std::string keptAs = SetAsideDamagedFile(path);
+    if (keptAs.empty()) {
+        std::fprintf(stderr,
+            "Kelvara: the preferences file \"%s\" is damaged (%s) and could not be set aside (%s); the settings "
+            "of a first run are used.\n",
+            path.c_str(), problem.c_str(), std::strerror(errno));
+    } else {
+        std::fprintf(stderr,
+            "Kelvara: the preferences file \"%s\" is damaged (%s); it is kept as \"%s\" and the settings of a "
+            "first run are used.\n",
+            path.c_str(), problem.c_str(), keptAs.c_str());
+    }
+    // What was read before the damage is dropped along with the rest: half a file is no one's settings.
+    ResetToDefaults();
+    InitializePrefs();
+}
+
+void Preferences::SavePrefs()
+{
+    Preferences* prefs = ThrowIfNil_(sInstance);
+    int16_t status = 0;
+    std::string path = PreferencesFilePath(status);
+    if (status != 0)
+        Throw_(status, "the folder of the preferences file");
+    LFileStream stream;
+    prefs->StreamOut(stream);
+    stream.Commit(path);
+}
+
+void Preferences::StreamOut(LStream& stream)
+{
+    stream << kFileVersion << mReserved << mCreationSeconds << mTemperatureScale << mSubmittedTimedData
+           << mDisplayLegend;
+
+    WriteEntryCount(stream, mOpenDataWindows.GetCount());
+    for (ArrayIndexT i = 1; i <= mOpenDataWindows.GetCount(); ++i) {
+        DataWindowPrefs record;
+        mOpenDataWindows[i]->GetWindowPrefs(&record);
+        record.StreamOut(stream);
+    }
+    WriteEntryCount(stream, mOpenGraphWindows.GetCount());
+    for (ArrayIndexT i = 1; i <= mOpenGraphWindows.GetCount(); ++i) {
+        GraphWindowPrefs record;
+        mOpenGraphWindows[i]->GetWindowPrefs(&record);
+        record.StreamOut(stream);
+    }
+
+    for (const RGBColor& color : mSensorColors)
+        stream << color.red << color.green << color.blue;
+    stream << mDockIconType << mDockGraphDisplayFormat;
+    WriteNameList(stream, mDockGraphDisplayArray);
+    stream << mDockGraphTimescale << mDockTextDisplayFormat;
+    WriteNameList(stream, mDockTextDisplayArray);
+    stream << mDockPictSensorIndex << mVersionCheck;
+}
+
+void Preferences::StreamIn(LStream& stream)
+{
+    stream >> mFileVersion;
+    if (mFileVersion != kFileVersion && mFileVersion != kOldFileVersion)
+        return;
+
+    stream >> mReserved >> mCreationSeconds >> mTemperatureScale >> mSubmittedTimedData >> mDisplayLegend;
+
+    int32_t dataWindows = ReadEntryCount(stream, kLeastWindowRecordBytes);
+    for (int32_t i = 0; i < dataWindows; ++i) {
+        auto record = std::make_unique<DataWindowPrefs>();
+        record->StreamIn(stream);
+        mDataWindowPrefs.AddItem(record.get());
+        record.release();
+    }
+    int32_t graphWindows = ReadEntryCount(stream, kLeastWindowRecordBytes);
+    for (int32_t i = 0; i < graphWindows; ++i) {
+        auto record = std::make_unique<GraphWindowPrefs>();
+        record->StreamIn(stream);
+        mGraphWindowPrefs.AddItem(record.get());
+        record.release();
+    }
+
+    for (RGBColor& color : mSensorColors)
+        stream >> color.red >> color.green >> color.blue;
+    stream >> mDockIconType >> mDockGraphDisplayFormat;
+    ReadNameList(stream, mDockGraphDisplayArray);
+    stream >> mDockGraphTimescale >> mDockTextDisplayFormat;
+    ReadNameList(stream, mDockTextDisplayArray);
+    stream >> mDockPictSensorIndex;
+    if (mFileVersion == kFileVersion)
+        stream >> mVersionCheck;
+}
+
+void Preferences::NotifySubscribers()
+{
+    BroadcastMessage(msg_PrefsChanged, nullptr);
+}
+
+void Preferences::ListenToMessage(MessageT message, void* parameter)
+{
+    if (message == msg_DataWindowClosing)
+        mOpenDataWindows.Remove(static_cast<RecordedDataWindow*>(parameter));
+    else if (message == msg_GraphWindowClosing)
+        mOpenGraphWindows.Remove(static_cast<RecordedGraphWindow*>(parameter));
+}
+
+void Preferences::AddDataWindow(RecordedDataWindow* window)
+{
+    ThrowIfNil_(window);
+    mOpenDataWindows.AddItem(window);
+    window->AddListener(this);
+}
+
+void Preferences::AddGraphWindow(RecordedGraphWindow* window)
+{
+    ThrowIfNil_(window);
+    mOpenGraphWindows.AddItem(window);
+    window->AddListener(this);
+}
+
+void Preferences::SetSensorColor(int32_t position, const RGBColor& color)
+{
+    Assert_(position >= 0 && position < kSensorColorCount);
+    mSensorColors[static_cast<size_t>(position)] = color;
+}
+
+void Preferences::GetSensorColor(int32_t position, RGBColor& outColor) const
+{
+    Assert_(position >= 0 && position < kSensorColorCount);
+    outColor = mSensorColors[static_cast<size_t>(position)];
+}

@@ -1,0 +1,122 @@
+// The single store of the user's settings, read from and written to the file "Kelvara Preferences".
+#pragma once
+
+#include "framework/FourCharCode.h"
+#include "framework/LArray.h"
+#include "framework/LBroadcaster.h"
+#include "framework/LListener.h"
+#include "framework/QuickDrawTypes.h"
+#include "prefs/SensorNameList.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class DataWindowPrefs;
+class GraphWindowPrefs;
+class LStream;
+class RecordedDataWindow;
+class RecordedGraphWindow;
+
+// Broadcast to the subscribers when the user has confirmed new settings.
+constexpr MessageT msg_PrefsChanged = FourCC("PCha");
+
+constexpr const char* kPreferencesFileName = "Kelvara Preferences";
+
+class Preferences : public LListener, public LBroadcaster {
+public:
+    static constexpr uint16_t kFileVersion = 120;
+    static constexpr uint16_t kOldFileVersion = 90;
+    static constexpr int32_t kSensorColorCount = 12;
+
+    // The instance, made with every default on the first call.
+    static Preferences* Get();
+    // For tests: deletes the instance, so that the next Get starts afresh.
+    static void DeleteInstanceForTesting();
+
+    // Loads the file into the instance. No file is a first run (InitializePrefs). A damaged file is
+    // reported on standard error, kept beside as "Kelvara Preferences.damaged", and the settings of a
+    // first run are used instead.
+    static void ReadPrefs();
+    // Replaces the file atomically with the instance's settings and the state of the open windows.
+    static void SavePrefs();
+
+    ~Preferences() override;
+
+    // Drops a closing data or graph window from its list; ignores every other message.
+    void ListenToMessage(MessageT message, void* parameter) override;
+    // Broadcasts msg_PrefsChanged, without parameter.
+    virtual void NotifySubscribers();
+
+    virtual void StreamOut(LStream& stream);
+    virtual void StreamIn(LStream& stream);
+
+    virtual uint32_t GetCreationSeconds() const { return mCreationSeconds; }
+    virtual int16_t GetTemperatureScale() const { return mTemperatureScale; }
+    virtual void SetTemperatureScale(int16_t scale) { mTemperatureScale = scale; }
+    // position is the sensor index minus 1, from 0 to 11; any other throws asrt and copies nothing.
+    virtual void SetSensorColor(int32_t position, const RGBColor& color);
+    virtual void GetSensorColor(int32_t position, RGBColor& outColor) const;
+    virtual bool GetSubmittedTimedData() const { return mSubmittedTimedData != 0; }
+    virtual void SetSubmittedTimedData(bool submitted) { mSubmittedTimedData = submitted ? 1 : 0; }
+    virtual uint32_t GetDockIconType() const { return mDockIconType; }
+    virtual void SetDockIconType(uint32_t type) { mDockIconType = type; }
+    virtual int16_t GetDockGraphDisplayFormat() const { return mDockGraphDisplayFormat; }
+    virtual void SetDockGraphDisplayFormat(int16_t item) { mDockGraphDisplayFormat = item; }
+    virtual SensorNameList* GetDockGraphDisplayArray() { return &mDockGraphDisplayArray; }
+    virtual int16_t GetDockGraphTimescale() const { return mDockGraphTimescale; }
+    virtual void SetDockGraphTimescale(int16_t item) { mDockGraphTimescale = item; }
+    virtual int16_t GetDockTextDisplayFormat() const { return mDockTextDisplayFormat; }
+    virtual void SetDockTextDisplayFormat(int16_t item) { mDockTextDisplayFormat = item; }
+    virtual SensorNameList* GetDockTextDisplayArray() { return &mDockTextDisplayArray; }
+    virtual int16_t GetDockPictSensorIndex() const { return mDockPictSensorIndex; }
+    virtual void SetDockPictSensorIndex(int16_t item) { mDockPictSensorIndex = item; }
+    virtual bool GetDisplayLegend() const { return mDisplayLegend != 0; }
+    virtual void SetDisplayLegend(bool display) { mDisplayLegend = display ? 1 : 0; }
+    virtual bool GetVersionCheck() const { return mVersionCheck != 0; }
+    virtual void SetVersionCheck(bool check) { mVersionCheck = check ? 1 : 0; }
+
+    // Records the window when the preferences are saved, until it broadcasts that it closes. The window
+    // stays the caller's; a null window throws nilP.
+    virtual void AddDataWindow(RecordedDataWindow* window);
+    virtual void AddGraphWindow(RecordedGraphWindow* window);
+    // The records read from the file, owned by the preferences.
+    virtual TArray<DataWindowPrefs*>* GetDataWindowPrefsArray() { return &mDataWindowPrefs; }
+    virtual TArray<GraphWindowPrefs*>* GetGraphWindowPrefsArray() { return &mGraphWindowPrefs; }
+
+    // A first run's settings: the first sensor's name in both Dock name lists.
+    void InitializePrefs();
+
+    // The version of the file last read.
+    uint16_t GetFileVersion() const { return mFileVersion; }
+
+private:
+    Preferences();
+    // Every setting back to its default, with a fresh CreationSeconds; the open windows stay.
+    void ResetToDefaults();
+    void DeleteWindowRecords();
+    static std::string PreferencesFilePath(int16_t& outStatus);
+    void RecoverFromDamagedFile(const std::string& path, const std::string& problem);
+
+    uint16_t mFileVersion = kFileVersion;
+    uint8_t mReserved = 0;
+    uint32_t mCreationSeconds = 0;
+    uint8_t mSubmittedTimedData = 0;
+    uint8_t mDisplayLegend = 1;
+    uint8_t mVersionCheck = 1;
+    int16_t mTemperatureScale = 2;
+    TArray<RecordedDataWindow*> mOpenDataWindows;
+    TArray<RecordedGraphWindow*> mOpenGraphWindows;
+    TArray<DataWindowPrefs*> mDataWindowPrefs;
+    TArray<GraphWindowPrefs*> mGraphWindowPrefs;
+    std::array<RGBColor, kSensorColorCount> mSensorColors;
+    uint32_t mDockIconType = 1;
+    int16_t mDockGraphDisplayFormat = 1;
+    SensorNameList mDockGraphDisplayArray;
+    int16_t mDockGraphTimescale = 1;
+    int16_t mDockTextDisplayFormat = 1;
+    SensorNameList mDockTextDisplayArray;
+    int16_t mDockPictSensorIndex = 1;
+
+    static Preferences* sInstance;
+};

@@ -1,0 +1,426 @@
+#include "sensors/TemperatureSensor.h"
+
+#include "framework/LException.h"
+#include "framework/LFileStream.h"
+#include "platform/Platform.h"
+#include "sensors/SMCWrapper.h"
+#include "sensors/SensorMaster.h"
+#include "sensors/TempElement.h"
+#include "util/SharedUtils.h"
+#include "util/TemperatureUnits.h"
+#include "util/UtilitiesFolder.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// The upper 16 bits, or the high byte of 8.8, with the sign kept.
+int32_t ShiftRight(int32_t raw, int bits)
+{
+    return raw >> bits;
+}
+
+int32_t CapAt100(int32_t celsius)
+{
+    return celsius > 99 ? 100 : celsius;
+}
+
+// 16.16 fixed point to the nearest whole number, halves away from zero.
+int32_t Fix2Long(int32_t raw)
+{
+    return static_cast<int32_t>(std::lround(static_cast<double>(raw) / 65536.0));
+}
+
+const char* RegistryValueKey(int32_t type)
+{
+    switch (type) {
+    case kSensorTypeRegistry:
+    case kSensorTypeDiode:
+    case kSensorTypeMaxim:
+        return "current-value";
+    case kSensorTypeCPUCore:
+        return "core-temp";
+    case kSensorTypeCPUFan:
+        return "temperature";
+    default:
+        return nullptr;
+    }
+}
+
+}
+
+TemperatureSensor::TemperatureSensor(uint32_t source, int32_t type, int16_t index)
+    : mType(type)
+    , mSource(source)
+    , mLongTerm(3600)
+    , mShortTerm(kShortTermCapacity)
+    , mIndex(index)
+{
+    LoadData();
+    CreateNewEvent();
+    StartIdling(kSampleIntervalSeconds);
+}
+
+TemperatureSensor::~TemperatureSensor()
+{
+    LException::ReportAndDrop("saving a sensor's data file", [this] { SaveData(); });
+    StopIdling();
+    ClearHistories();
+}
+
+int32_t TemperatureSensor::GetRawSensorTemperature()
+{
+    int32_t reading = 0;
+    if (const char* key = RegistryValueKey(mType)) {
+        if (auto value = Platform::Registry().GetSInt32Property(mSource, key))
+            reading = *value;
+    } else if (mType == kSensorTypeProcessor) {
+        reading = static_cast<int32_t>(GetProcessorTemp(static_cast<int32_t>(mSource)));
+    } else if (mType == kSensorTypeSMC) {
+        reading = SMCWrapper::Get()->GetTemperature(static_cast<int32_t>(mSource));
+    }
+    if (mRawMaximum == 0) {
+        mRawMinimum = reading;
+        mRawMaximum = reading + 1;
+    } else {
+        NoteReading(reading);
+    }
+    return reading;
+}
+
+void TemperatureSensor::NoteReading(int32_t raw)
+{
+    if (raw < mRawMinimum)
+        mRawMinimum = raw;
+    if (raw > mRawMaximum)
+        mRawMaximum = raw;
+}
+
+int32_t TemperatureSensor::GetRawLowThreshold()
+{
+    if (mType != kSensorTypeRegistry)
+        return kNoThreshold;
+    return Platform::Registry().GetSInt32Property(mSource, "low-threshold").value_or(kNoThreshold);
+}
+
+int32_t TemperatureSensor::GetRawHighThreshold()
+{
+    if (mType != kSensorTypeRegistry)
+        return kNoThreshold;
+    return Platform::Registry().GetSInt32Property(mSource, "high-threshold").value_or(kNoThreshold);
+}
+
+int32_t TemperatureSensor::ScaleMaxim1631ToC(int32_t raw)
+{
+    return CapAt100(static_cast<int16_t>(static_cast<uint32_t>(raw) >> 16));
+}
+
+int32_t TemperatureSensor::ScaleDallasDS1775ToC(int32_t raw)
+{
+    return CapAt100(ShiftRight(raw, 8));
+}
+
+int32_t TemperatureSensor::ScaleiMacG5TDiodeToC(int32_t raw)
+{
+    int32_t mapped = CapAt100(SharedUtils_MapFromTo(raw, 508, 692, 44, 76));
+    if (mapped != 100)
+        return mapped;
+    // Beyond the diode's calibrated range the reading is taken as 16.16 fixed point instead.
+    return CapAt100(ShiftRight(raw, 16));
+}
+
+int32_t TemperatureSensor::ConvertRawToCelcius(int32_t raw)
+{
+    switch (mType) {
+    case kSensorTypeRegistry:
+        return CapAt100(Fix2Long(raw));
+    case kSensorTypeCPUCore:
+    case kSensorTypeProcessor:
+        return CapAt100(raw);
+    case kSensorTypeCPUFan:
+        return ScaleDallasDS1775ToC(raw);
+    case kSensorTypeDiode:
+        return ScaleiMacG5TDiodeToC(raw);
+    case kSensorTypeMaxim:
+        return ScaleMaxim1631ToC(raw);
+    default:
+        return raw;
+    }
+}
+
+int32_t TemperatureSensor::ConvertRawToBaseCelsius(int32_t raw)
+{
+    switch (mType) {
+    case kSensorTypeRegistry:
+        return Fix2Long(raw);
+    case kSensorTypeCPUCore:
+    case kSensorTypeProcessor:
+    case kSensorTypeSMC:
+        return raw;
+    case kSensorTypeCPUFan:
+        return CapAt100(ShiftRight(raw, 8));
+    case kSensorTypeDiode:
+        return ScaleiMacG5TDiodeToC(raw);
+    case kSensorTypeMaxim:
+        return CapAt100(ShiftRight(raw, 16));
+    default:
+        return raw;
+    }
+}
+
+int32_t TemperatureSensor::ConvertRawToScaledTemp(int32_t raw)
+{
+    if (mType < kSensorTypeRegistry || mType > kSensorTypeSMC)
+        return raw;
+    return ConvertCToScale(ConvertRawToBaseCelsius(raw));
+}
+
+int32_t TemperatureSensor::ConvertRawToFahrenheit(int32_t raw)
+{
+    int32_t fahrenheit = raw;
+    if (mType >= kSensorTypeRegistry && mType <= kSensorTypeSMC)
+        fahrenheit = ConvertCToScale(ConvertRawToBaseCelsius(raw), kScaleFahrenheit);
+    return fahrenheit > 211 ? 212 : fahrenheit;
+}
+
+int32_t TemperatureSensor::ConvertRawToPercent(int32_t raw)
+{
+    int32_t low = ConvertRawToCelcius(mRawMinimum);
+    int32_t high = ConvertRawToCelcius(mRawMaximum);
+    int32_t current = ConvertRawToCelcius(raw);
+    int32_t percent = 0;
+    if (high != low) {
+        // Wrapping 32-bit arithmetic, as the percentage has always been computed; only the one division
+        // that would trap (the lowest value by -1) is done by hand.
+        auto wrap = [](uint32_t value) { return static_cast<int32_t>(value); };
+        int32_t numerator = wrap((static_cast<uint32_t>(current) - static_cast<uint32_t>(low)) * 100u);
+        int32_t denominator = wrap(static_cast<uint32_t>(high) - static_cast<uint32_t>(low));
+        percent = denominator == -1 ? wrap(0u - static_cast<uint32_t>(numerator)) : numerator / denominator;
+    }
+    if (high == current)
+        percent = 100;
+    return percent;
+}
+
+void TemperatureSensor::ConvertRawTemperatureToString(int32_t raw, char* out)
+{
+    FormatScaledTemperatureAsString(ConvertRawToScaledTemp(raw), out);
+}
+
+void TemperatureSensor::GetSensorTemperatureAsString(char* out)
+{
+    ConvertRawTemperatureToString(GetRawSensorTemperature(), out);
+}
+
+void TemperatureSensor::GetSensorTemperatureAsPercent(char* out)
+{
+    std::snprintf(out, kScaledTemperatureTextSize, "%d%%", ConvertRawToPercent(GetRawSensorTemperature()));
+}
+
+bool TemperatureSensor::GetSensorName(char* out, long length)
+{
+    if (out == nullptr || length <= 0)
+        return false;
+    auto copy = [&](std::string_view text) {
+        std::string_view cut = TruncateUtf8(text, static_cast<size_t>(length - 1));
+        std::memcpy(out, cut.data(), cut.size());
+        out[cut.size()] = '\0';
+    };
+    char formatted[64];
+    switch (mType) {
+    case kSensorTypeRegistry:
+    case kSensorTypeDiode:
+    case kSensorTypeMaxim:
+        if (auto location = Platform::Registry().GetStringProperty(mSource, "location")) {
+            copy(*location);
+            return true;
+        }
+        return false;
+    case kSensorTypeCPUCore:
+        copy("Core temperature");
+        return false;
+    case kSensorTypeCPUFan:
+        copy("Fan sensor temperature");
+        return false;
+    case kSensorTypeProcessor:
+        if (GetProcessorTempCount() == 1)
+            copy("CPU temperature");
+        else {
+            std::snprintf(formatted, sizeof formatted, "CPU %d temperature", static_cast<int>(mSource) + 1);
+            copy(formatted);
+        }
+        return false;
+    case kSensorTypeSMC:
+        std::snprintf(formatted, sizeof formatted, "Thermal Sensor %d", static_cast<int>(mSource) + 1);
+        copy(formatted);
+        return false;
+    default:
+        return false;
+    }
+}
+
+std::string TemperatureSensor::GetSensorName()
+{
+    char name[256] = "";
+    GetSensorName(name, sizeof name);
+    return name;
+}
+
+int32_t TemperatureSensor::CreateNewEvent()
+{
+    int32_t reading = GetRawSensorTemperature();
+    mShortTerm.InsertItemAt(1, new TempElement(reading));
+    while (mShortTerm.GetCount() > kShortTermCapacity) {
+        delete mShortTerm[mShortTerm.GetCount()];
+        mShortTerm.RemoveItemsAt(1, index_Last);
+    }
+    if (mSampleCounter % kSamplesPerLongTermSample == 0) {
+        mLongTerm.InsertItemAt(1, new TempElement(reading));
+        while (mLongTerm.GetCount() > kLongTermCapacity) {
+            delete mLongTerm[mLongTerm.GetCount()];
+            mLongTerm.RemoveItemsAt(1, index_Last);
+        }
+    }
+    NoteReading(reading);
+    ++mSampleCounter;
+    if (mSampleCounter % kSamplesBetweenSaves == 0)
+        LException::ReportAndDrop("saving a sensor's data file", [this] { SaveData(); });
+    return mSampleCounter;
+}
+
+void TemperatureSensor::SpendTime(const EventRecord&)
+{
+    CreateNewEvent();
+}
+
+void TemperatureSensor::ClearHistories()
+{
+    for (TempElementArray* history : { &mLongTerm, &mShortTerm }) {
+        for (ArrayIndexT i = 1; i <= history->GetCount(); ++i)
+            delete (*history)[i];
+        history->RemoveAllItems();
+    }
+}
+
+void TemperatureSensor::ResetData()
+{
+    ClearHistories();
+    SaveData();
+}
+
+void TemperatureSensor::GetDatafileName(Str255& out)
+{
+    char name[256] = "";
+    GetSensorName(name, 255);
+    // '/' cannot stand in a file name; ':' takes its place, as it did on the Mac.
+    for (char* c = name; *c != '\0'; ++c) {
+        if (*c == '/')
+            *c = ':';
+    }
+    char fileName[300];
+    std::snprintf(fileName, sizeof fileName, "%02d %s", static_cast<int>(mIndex), name);
+    SetStr255(out, TruncateUtf8(fileName, 31));
+}
+
+std::string TemperatureSensor::GetDatafilePath()
+{
+    std::string folder;
+    if (int16_t status = FindUtilitiesFolder(true, folder); status != 0)
+        Throw_(status, "cannot find or make the program's folder");
+    Str255 name;
+    GetDatafileName(name);
+    return folder + "/" + Str255ToString(name);
+}
+
+void TemperatureSensor::StreamOut(LStream& stream)
+{
+    stream << kDataFileVersion << mRawMinimum << mRawMaximum;
+    for (TempElementArray* history : { &mLongTerm, &mShortTerm }) {
+        stream << static_cast<int32_t>(history->GetCount());
+        for (ArrayIndexT i = 1; i <= history->GetCount(); ++i)
+            stream << ThrowIfNil_((*history)[i])->GetRawTemperature();
+    }
+}
+
+void TemperatureSensor::StreamIn(LStream& stream)
+{
+    int32_t version = 0;
+    stream >> version;
+    if (version != 2 && version != 3)
+        return;
+    int32_t longTermCount = 0;
+    if (version == 2)
+        stream >> longTermCount;
+    stream >> mRawMinimum >> mRawMaximum;
+    if (version == 3)
+        stream >> longTermCount;
+
+    // A count that the rest of the file cannot hold means the file is damaged; reading on would only
+    // run into its end (or allocate for nothing).
+    auto checkCount = [&](int32_t count) {
+        if (count > 0 && static_cast<size_t>(count) > (stream.GetLength() - stream.GetMarker()) / 4)
+            Throw_(eofErr, "a sample count runs past the end of the file");
+    };
+    checkCount(longTermCount);
+    for (int32_t i = 0; i < longTermCount; ++i) {
+        int32_t raw = 0;
+        stream >> raw;
+        mLongTerm.AddItem(new TempElement(raw));
+        // The long-term samples decide the range; the stored minimum and maximum stand only without them.
+        if (i == 0) {
+            mRawMinimum = raw;
+            mRawMaximum = raw;
+        } else {
+            NoteReading(raw);
+        }
+    }
+    if (version == 2)
+        return;
+    int32_t shortTermCount = 0;
+    stream >> shortTermCount;
+    checkCount(shortTermCount);
+    for (int32_t i = 0; i < shortTermCount; ++i) {
+        int32_t raw = 0;
+        stream >> raw;
+        mShortTerm.AddItem(new TempElement(raw));
+    }
+}
+
+void TemperatureSensor::SaveData()
+{
+    LFileStream stream;
+    StreamOut(stream);
+    stream.Commit(GetDatafilePath());
+}
+
+void TemperatureSensor::LoadData()
+{
+    std::string path;
+    LFileStream stream;
+    try {
+        path = GetDatafilePath();
+        if (!LFileStream::FileExists(path))
+            return;
+        stream.OpenForReading(path);
+    } catch (const LException& e) {
+        std::fprintf(stderr, "Kelvara: cannot read the data file of sensor %d: %s\n", static_cast<int>(mIndex),
+            e.what());
+        return;
+    }
+    try {
+        StreamIn(stream);
+    } catch (const LException& e) {
+        // A damaged file: start empty, and set the file aside so that nothing the user recorded is lost.
+        ClearHistories();
+        mRawMinimum = 0;
+        mRawMaximum = 0;
+        std::string damaged = path + ".damaged";
+        for (int n = 2; LFileStream::FileExists(damaged); ++n)
+            damaged = path + ".damaged " + std::to_string(n);
+        bool kept = std::rename(path.c_str(), damaged.c_str()) == 0;
+        std::fprintf(stderr, "Kelvara: the data file \"%s\" is damaged (%s); the sensor starts empty%s%s\n",
+            path.c_str(), e.what(), kept ? " and the file is kept as " : "", kept ? damaged.c_str() : "");
+    }
+}

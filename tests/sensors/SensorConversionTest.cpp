@@ -1,0 +1,182 @@
+#include "prefs/Preferences.h"
+#include "sensors/SensorMaster.h"
+#include "sensors/TemperatureSensor.h"
+#include "tests/support/FixturePlatform.h"
+#include "util/SharedUtils.h"
+#include "util/TemperatureUnits.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+class SensorConversion : public ::testing::Test {
+protected:
+    // A sensor of any type over a registry entry with no reading: conversions do not read the source.
+    std::unique_ptr<TemperatureSensor> MakeSensor(int32_t type)
+    {
+        return std::make_unique<TemperatureSensor>(1000, type, 1);
+    }
+    FixturePlatform platform;
+};
+
+struct CelsiusCase {
+    const char* name;
+    int32_t type;
+    int32_t raw;
+    int32_t celsius;
+    int32_t fahrenheit;
+};
+
+}
+
+TEST_F(SensorConversion, CelsiusAndFahrenheitByType)
+{
+    const CelsiusCase cases[] = {
+        { "16.16 fraction dropped by rounding", kSensorTypeRegistry, FixturePlatform::Fixed16(42.25), 42, 107 },
+        { "16.16 above 99 capped, Fahrenheit capped", kSensorTypeRegistry, 101 << 16, 100, 212 },
+        { "whole degrees core", kSensorTypeCPUCore, 37, 37, 98 },
+        { "whole degrees core capped", kSensorTypeCPUCore, 150, 100, 212 },
+        { "8.8 fraction truncated", kSensorTypeCPUFan, 12160, 47, 116 },
+        { "processor 99", kSensorTypeProcessor, 99, 99, 210 },
+        { "processor 100", kSensorTypeProcessor, 100, 100, 212 },
+        { "processor 0", kSensorTypeProcessor, 0, 0, 32 },
+        { "processor -40", kSensorTypeProcessor, -40, -40, -40 },
+        { "diode low end", kSensorTypeDiode, 508, 44, 111 },
+        { "diode high end", kSensorTypeDiode, 692, 76, 168 },
+        { "diode middle", kSensorTypeDiode, 600, 60, 140 },
+        { "Maxim upper half signed", kSensorTypeMaxim, static_cast<int32_t>(0xFFFF8000), -1, 30 },
+        { "Maxim capped", kSensorTypeMaxim, 120 << 16, 100, 212 },
+        { "SMC has no upper limit", kSensorTypeSMC, 130, 130, 212 },
+        { "unknown type unchanged", 9, 1234, 1234, 212 },
+    };
+    for (const CelsiusCase& row : cases) {
+        SCOPED_TRACE(row.name);
+        auto sensor = MakeSensor(row.type);
+        EXPECT_EQ(sensor->ConvertRawToCelcius(row.raw), row.celsius);
+        EXPECT_EQ(sensor->ConvertRawToFahrenheit(row.raw), row.fahrenheit);
+    }
+}
+
+TEST_F(SensorConversion, ScaledTemperatureUsesUncappedBase)
+{
+    Preferences::Get()->SetTemperatureScale(kScaleCelsius);
+    auto registry = MakeSensor(kSensorTypeRegistry);
+    EXPECT_EQ(registry->ConvertRawToScaledTemp(101 << 16), 101);
+    auto processor = MakeSensor(kSensorTypeProcessor);
+    EXPECT_EQ(processor->ConvertRawToScaledTemp(120), 120);
+    auto fan = MakeSensor(kSensorTypeCPUFan);
+    EXPECT_EQ(fan->ConvertRawToScaledTemp(120 << 8), 100);
+    auto unknown = MakeSensor(0);
+    EXPECT_EQ(unknown->ConvertRawToScaledTemp(77), 77);
+
+    Preferences::Get()->SetTemperatureScale(kScaleFahrenheit);
+    EXPECT_EQ(processor->ConvertRawToScaledTemp(37), 98);
+    char text[kScaledTemperatureTextSize];
+    processor->ConvertRawTemperatureToString(37, text);
+    EXPECT_STREQ(text, "98\u00B0F");
+}
+
+TEST_F(SensorConversion, ChipConversionsRoundAndFallBack)
+{
+    EXPECT_EQ(TemperatureSensor::ScaleiMacG5TDiodeToC(550), 51);
+    // Far above the diode's range the mapping passes 99, so the raw value is read as 16.16 instead.
+    EXPECT_EQ(TemperatureSensor::ScaleiMacG5TDiodeToC(50 << 16), 50);
+    EXPECT_EQ(TemperatureSensor::ScaleDallasDS1775ToC(-256), -1);
+    EXPECT_EQ(TemperatureSensor::ScaleMaxim1631ToC(0x00638000), 99);
+}
+
+TEST(SharedUtilsMapFromTo, RoundsHalvesAwayFromZero)
+{
+    EXPECT_EQ(SharedUtils_MapFromTo(42, 5, 5, 7, 100), 7);
+    EXPECT_EQ(SharedUtils_MapFromTo(3, 0, 10, 0, 5), 2);
+    EXPECT_EQ(SharedUtils_MapFromTo(-3, 0, 10, 0, 5), -2);
+    EXPECT_EQ(SharedUtils_MapFromTo(508, 508, 692, 44, 76), 44);
+    EXPECT_EQ(SharedUtils_MapFromTo(692, 508, 692, 44, 76), 76);
+    EXPECT_EQ(SharedUtils_MapFromTo(600, 508, 692, 44, 76), 60);
+    EXPECT_EQ(SharedUtils_MapFromTo(550, 508, 692, 44, 76), 51);
+    // Outside the source range the mapping extrapolates.
+    EXPECT_EQ(SharedUtils_MapFromTo(20, 0, 10, 0, 5), 10);
+}
+
+TEST_F(SensorConversion, MinimumAndMaximumFollowEveryReading)
+{
+    platform.Processors().SetReadings({ 40 });
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    // The constructor's first sample sets the range to the reading and one above it.
+    EXPECT_EQ(sensor.GetRawMinimumReading(), 40);
+    EXPECT_EQ(sensor.GetRawMaximumReading(), 41);
+    sensor.GetRawSensorTemperature();
+    EXPECT_EQ(sensor.GetRawMinimumReading(), 40);
+    EXPECT_EQ(sensor.GetRawMaximumReading(), 41);
+    platform.Processors().SetReadings({ 35 });
+    char text[kScaledTemperatureTextSize];
+    sensor.GetSensorTemperatureAsString(text); // displays take fresh readings too
+    EXPECT_EQ(sensor.GetRawMinimumReading(), 35);
+    platform.Processors().SetReadings({ 55 });
+    sensor.GetSensorTemperatureAsPercent(text);
+    EXPECT_STREQ(text, "100%");
+    EXPECT_EQ(sensor.GetRawMaximumReading(), 55);
+}
+
+TEST_F(SensorConversion, PercentOfRecordedRange)
+{
+    platform.Processors().SetReadings({ 30 });
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    platform.Processors().SetReadings({ 50 });
+    sensor.GetRawSensorTemperature();
+    ASSERT_EQ(sensor.GetRawMinimumReading(), 30);
+    ASSERT_EQ(sensor.GetRawMaximumReading(), 50);
+    EXPECT_EQ(sensor.ConvertRawToPercent(40), 50);
+    EXPECT_EQ(sensor.ConvertRawToPercent(50), 100);
+    EXPECT_EQ(sensor.ConvertRawToPercent(25), -25);
+}
+
+TEST_F(SensorConversion, NamesByType)
+{
+    platform.Processors().SetReadings({ 40, 41 });
+    auto entry = platform.AddTempSensor("CPU A/B side", 40);
+    TemperatureSensor registry(entry, kSensorTypeRegistry, 1);
+    char name[256] = "unchanged";
+    EXPECT_TRUE(registry.GetSensorName(name, sizeof name));
+    EXPECT_STREQ(name, "CPU A/B side");
+    // A short buffer gets a cut, terminated name.
+    EXPECT_TRUE(registry.GetSensorName(name, 4));
+    EXPECT_STREQ(name, "CPU");
+
+    EXPECT_EQ(TemperatureSensor(entry, kSensorTypeCPUCore, 2).GetSensorName(), "Core temperature");
+    EXPECT_EQ(TemperatureSensor(entry, kSensorTypeCPUFan, 3).GetSensorName(), "Fan sensor temperature");
+    EXPECT_EQ(TemperatureSensor(0, kSensorTypeProcessor, 4).GetSensorName(), "CPU 1 temperature");
+    EXPECT_EQ(TemperatureSensor(1, kSensorTypeSMC, 5).GetSensorName(), "Thermal Sensor 2");
+    platform.Processors().SetReadings({ 40 });
+    EXPECT_EQ(TemperatureSensor(0, kSensorTypeProcessor, 6).GetSensorName(), "CPU temperature");
+
+    // Without a location the caller's buffer stays as it was.
+    TemperatureSensor nameless(999, kSensorTypeRegistry, 7);
+    std::strcpy(name, "unchanged");
+    EXPECT_FALSE(nameless.GetSensorName(name, sizeof name));
+    EXPECT_STREQ(name, "unchanged");
+}
+
+TEST_F(SensorConversion, ThresholdsOnlyForRegistrySensors)
+{
+    auto entry = platform.AddTempSensor("Board", 40);
+    platform.Registry().SetProperty(entry, "high-threshold", FixturePlatform::Fixed16(90));
+    platform.Registry().SetProperty(entry, "low-threshold", FixtureSensorRegistry::Int64 { 5 });
+    TemperatureSensor sensor(entry, kSensorTypeRegistry, 1);
+    EXPECT_EQ(sensor.GetRawHighThreshold(), 90 << 16);
+    EXPECT_EQ(sensor.GetRawLowThreshold(), kNoThreshold); // not a 32-bit number
+    TemperatureSensor maxim(entry, kSensorTypeMaxim, 2);
+    EXPECT_EQ(maxim.GetRawHighThreshold(), kNoThreshold);
+}
+
+TEST_F(SensorConversion, MissingOrWrongReadingCountsAsZero)
+{
+    auto entry = platform.AddTempSensor("Board", 40);
+    platform.Registry().SetProperty(entry, "current-value", std::string("hot"));
+    TemperatureSensor sensor(entry, kSensorTypeRegistry, 1);
+    EXPECT_EQ(sensor.GetRawSensorTemperature(), 0);
+    EXPECT_EQ(sensor.GetRawMaximumReading(), 1);
+}

@@ -1,0 +1,83 @@
+#include "sensors/TempElement.h"
+#include "sensors/TemperatureSensor.h"
+#include "tests/support/FixturePlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<int32_t> Readings(TempElementArray* history)
+{
+    std::vector<int32_t> readings;
+    for (ArrayIndexT i = 1; i <= history->GetCount(); ++i)
+        readings.push_back((*history)[i]->GetRawTemperature());
+    return readings;
+}
+
+}
+
+TEST(SensorHistory, FirstSampleEntersBothHistoriesAndEveryTwelfthTheLongTerm)
+{
+    FixturePlatform platform;
+    platform.Processors().SetReadings({ 40 });
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    EXPECT_EQ(Readings(sensor.GetSTTempArray()), std::vector<int32_t>({ 40 }));
+    EXPECT_EQ(Readings(sensor.GetLTTempArray()), std::vector<int32_t>({ 40 }));
+    EXPECT_TRUE(sensor.IsIdling());
+
+    for (int32_t n = 1; n <= 12; ++n) {
+        platform.Processors().SetReadings({ 40 + n });
+        EXPECT_EQ(sensor.CreateNewEvent(), n + 1);
+    }
+    // Counters 0 and 12 went into the long-term history, newest first.
+    EXPECT_EQ(Readings(sensor.GetLTTempArray()), std::vector<int32_t>({ 52, 40 }));
+    EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), 13);
+    EXPECT_EQ(Readings(sensor.GetSTTempArray()).front(), 52);
+}
+
+TEST(SensorHistory, ShortTermKeepsTheNewest500)
+{
+    FixturePlatform platform;
+    platform.Processors().SetReadings({ 0 });
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    for (int32_t n = 1; n <= 500; ++n) {
+        platform.Processors().SetReadings({ n });
+        sensor.CreateNewEvent();
+    }
+    std::vector<int32_t> shortTerm = Readings(sensor.GetSTTempArray());
+    ASSERT_EQ(shortTerm.size(), 500u);
+    EXPECT_EQ(shortTerm.front(), 500);
+    EXPECT_EQ(shortTerm.back(), 1); // sample 0, the oldest, is gone
+}
+
+TEST(SensorHistory, LongTermKeepsTheNewest15000)
+{
+    FixturePlatform platform;
+    std::vector<int32_t> stored(15000);
+    for (size_t i = 0; i < stored.size(); ++i)
+        stored[i] = static_cast<int32_t>(20000 - i);
+    std::vector<uint8_t> file = TestFiles::BigEndian32({ 3, 0, 0, 15000 });
+    std::vector<uint8_t> samples = TestFiles::BigEndian32(stored);
+    file.insert(file.end(), samples.begin(), samples.end());
+    std::vector<uint8_t> tail = TestFiles::BigEndian32({ 0 });
+    file.insert(file.end(), tail.begin(), tail.end());
+    TestFiles::WriteBytes(platform.ProgramFolder() + "/01 CPU temperature", file);
+
+    platform.Processors().SetReadings({ 7 });
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    std::vector<int32_t> longTerm = Readings(sensor.GetLTTempArray());
+    ASSERT_EQ(longTerm.size(), 15000u);
+    EXPECT_EQ(longTerm.front(), 7);
+    EXPECT_EQ(longTerm.back(), 20000 - 14998);
+}
+
+TEST(SensorHistory, TimerSamplesEveryFiveSeconds)
+{
+    FixturePlatform platform;
+    platform.Processors().SetReadings({ 40 });
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    // The framework calls SpendTime at every firing; one call is one sample.
+    sensor.SpendTime(EventRecord {});
+    EXPECT_EQ(sensor.GetSampleCounter(), 2);
+    EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), 2);
+}

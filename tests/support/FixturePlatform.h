@@ -1,0 +1,38 @@
+// Installs in-memory platform services for a test and resets the program's singletons around it.
+#pragma once
+
+#include "platform/FixtureSMCUserClient.h"
+#include "platform/FixtureSensorRegistry.h"
+#include "platform/Platform.h"
+#include "tests/support/TestFolders.h"
+
+#include <string>
+
+class FixturePlatform {
+public:
+    // model names the platform entry, the first entry of the registry.
+    explicit FixturePlatform(const std::string& model = "TestMachine1,1");
+    ~FixturePlatform();
+
+    FixtureSensorRegistry& Registry() { return *mRegistry; }
+    FixtureProcessorTemperatures& Processors() { return *mProcessors; }
+    FixtureSMCUserClient& SMC() { return *mSMC; }
+    FixtureClock& Clock() { return *mClock; }
+
+    // A type 1 sensor entry: "IOHWSensor" matched as "temp-sensor", with its location and reading.
+    SensorRegistry::EntryID AddTempSensor(const std::string& location, double celsius);
+    static int32_t Fixed16(double celsius);
+
+    // The program's folder, where the data and preferences files go.
+    std::string ProgramFolder() const;
+    const TemporaryFolder& Home() const { return mHome; }
+
+    static void ResetSingletons();
+
+private:
+    TemporaryFolder mHome;
+    FixtureSensorRegistry* mRegistry;
+    FixtureProcessorTemperatures* mProcessors;
+    FixtureSMCUserClient* mSMC;
+    FixtureClock* mClock;
+};

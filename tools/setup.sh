@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what building and testing Kelvara needs on Debian 12, then configures and builds it.
+# Usage: tools/setup.sh [build folder] [extra cmake arguments...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(build-essential cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-dejavu-core util-linux)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build=${1:-build}
+shift || true
+cmake -S . -B "$build" -G Ninja "$@" >/dev/null
+cmake --build "$build" -j "$(nproc)"

@@ -1,0 +1,43 @@
+#include "util/TemperatureUnits.h"
+
+#include "prefs/Preferences.h"
+
+#include <cstdio>
+
+int32_t ConvertCToScale(int32_t celsius, int16_t scale)
+{
+    switch (scale) {
+    case kScaleFahrenheit:
+        // Single precision with the float nearest 1.8, truncated toward zero, as the scale has always
+        // been computed; for every temperature a sensor reports this equals c * 9 / 5 + 32 truncated.
+        return static_cast<int32_t>(static_cast<float>(celsius) * 1.8f + 32.0f);
+    case kScaleKelvin:
+        return celsius + 273;
+    default:
+        return celsius;
+    }
+}
+
+int32_t ConvertCToScale(int32_t celsius)
+{
+    return ConvertCToScale(celsius, Preferences::Get()->GetTemperatureScale());
+}
+
+int FormatScaledTemperatureAsString(int32_t value, int16_t scale, char* out)
+{
+    switch (scale) {
+    case kScaleCelsius:
+        return std::snprintf(out, kScaledTemperatureTextSize, "%dC", value);
+    case kScaleFahrenheit:
+        return std::snprintf(out, kScaledTemperatureTextSize, "%d\u00B0F", value);
+    case kScaleKelvin:
+        return std::snprintf(out, kScaledTemperatureTextSize, "%dK", value);
+    default:
+        return std::snprintf(out, kScaledTemperatureTextSize, "0x%x", static_cast<unsigned>(value));
+    }
+}
+
+int FormatScaledTemperatureAsString(int32_t value, char* out)
+{
+    return FormatScaledTemperatureAsString(value, Preferences::Get()->GetTemperatureScale(), out);
+}
