@@ -26,6 +26,7 @@ public:
     };
 
     struct Chip {
+        // hwmonN/name, else hwmonN/device/name, else the device's folder name ("0000:00:18.3"), else "hwmon"
         std::string name;
         std::string folder; // hwmonN
         std::string orderKey; // resolved device path, else resolved hwmonN
@@ -39,7 +40,7 @@ public:
     // Every chip, in the stable order: by resolved device path, then by name.
     const std::vector<Chip>& Chips() const { return mChips; }
 
-    // The name given to a chip that has no name file.
+    // The name of a chip that has neither a name file nor a device.
     static constexpr const char* kUnnamedChip = "hwmon";
 
 private:

@@ -65,7 +65,8 @@ LinuxSensorRegistry::LinuxSensorRegistry(std::string root)
 {
     mImpl->model = LinuxMachineInfo(root).ModelIdentifier();
     std::set<std::string> used;
-    for (const HwmonTree::Chip& chip : HwmonTree(root).Chips()) {
+    HwmonTree tree(root);
+    for (const HwmonTree::Chip& chip : tree.Chips()) {
         // The applesmc chip is read through the SMC user client; listing it here too would show every
         // SMC temperature twice.
         if (chip.isAppleSMC)

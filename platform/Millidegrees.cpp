@@ -7,20 +7,19 @@ namespace Millidegrees {
 
 namespace {
 
-    // Far beyond any real temperature, small enough that scaling by 65536 cannot overflow 64 bits.
-    constexpr int64_t kLimit = 1'000'000'000'000;
+// Far beyond any real temperature, small enough that scaling by 65536 cannot overflow 64 bits.
+constexpr int64_t kLimit = 1'000'000'000'000;
 
-    int64_t RoundedDivide(int64_t numerator, int64_t denominator)
-    {
-        int64_t half = denominator / 2;
-        return numerator >= 0 ? (numerator + half) / denominator : -((-numerator + half) / denominator);
-    }
+int64_t RoundedDivide(int64_t numerator, int64_t denominator)
+{
+    int64_t half = denominator / 2;
+    return numerator >= 0 ? (numerator + half) / denominator : -((-numerator + half) / denominator);
+}
 
-    template <typename T> T Clamp(int64_t value)
-    {
-        return static_cast<T>(std::clamp<int64_t>(
-            value, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
-    }
+template <typename T> T Clamp(int64_t value)
+{
+    return static_cast<T>(std::clamp<int64_t>(value, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
+}
 
 }
 

@@ -36,7 +36,8 @@ std::optional<std::string> ReadText(const std::string& path, size_t maxBytes)
 
 std::string Trim(const std::string& text)
 {
-    auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\0' || c == '\v' || c == '\f'; };
+    auto isSpace
+        = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\0' || c == '\v' || c == '\f'; };
     size_t begin = 0;
     size_t end = text.size();
     while (begin < end && isSpace(text[begin]))

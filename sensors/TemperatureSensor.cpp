@@ -388,11 +388,11 @@ void TemperatureSensor::StreamIn(LStream& stream)
     }
 }
 
-void TemperatureSensor::SaveData()
+void TemperatureSensor::SaveData(bool flushToDisk)
 {
     LFileStream stream;
     StreamOut(stream);
-    stream.Commit(GetDatafilePath());
+    stream.Commit(GetDatafilePath(), flushToDisk);
 }
 
 void TemperatureSensor::LoadData()

@@ -88,7 +88,8 @@ public:
 
     // Empties both histories and saves the data file.
     virtual void ResetData();
-    void SaveData();
+    // flushToDisk waits until the file is on the disk; the periodic and quit saves always do.
+    void SaveData(bool flushToDisk = true);
     void LoadData();
     void StreamOut(LStream& stream);
     void StreamIn(LStream& stream);
