@@ -18,9 +18,15 @@ public:
     void StartUp() override;
 
     SensorMaster* GetSensorMaster() const { return mSensorMaster; }
+    // Time from the preferences' creation to this launch; at most 9 seconds means a first run.
+    uint32_t SecondsSincePreferencesCreated() const;
 
 private:
     static void RegisterClasses();
 
     SensorMaster* mSensorMaster = nullptr;
+    uint32_t mLaunchSeconds = 0;
+    // Only a program that read its preferences writes them back: one that failed before would replace
+    // the user's settings with defaults.
+    bool mStartedUp = false;
 };

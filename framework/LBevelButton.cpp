@@ -39,7 +39,7 @@ void LBevelButton::GetMenuItemText(int16_t item, Str255& outText) const
     if (IsValidItem(item))
         outText = mItems[static_cast<size_t>(item - 1)].text;
     else
-        outText = MakeStr255({});
+        outText.fill(0);
 }
 
 uint16_t LBevelButton::GetMenuItemMark(int16_t item) const

@@ -18,7 +18,8 @@ void SetStr255(Str255& out, std::string_view text)
     std::string_view cut = TruncateUtf8(text, 255);
     out.fill(0);
     out[0] = static_cast<unsigned char>(cut.size());
-    std::memcpy(out.data() + 1, cut.data(), cut.size());
+    if (!cut.empty())
+        std::memcpy(out.data() + 1, cut.data(), cut.size());
 }
 
 Str255 MakeStr255(std::string_view text)

@@ -29,7 +29,7 @@ void Platform::InstallLinux(const std::string& root)
 
 void Platform::Install(PlatformServices services)
 {
-    Root() = "/";
+    Root().assign(1, '/');
     Services() = std::move(services);
 }
 

@@ -4,7 +4,7 @@
 #include "framework/LFileStream.h"
 #include "framework/LStream.h"
 #include "platform/Platform.h"
-#include "prefs/DamagedFile.h"
+#include "framework/DamagedFile.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/PrefsStreaming.h"
@@ -142,8 +142,12 @@ void Preferences::ReadPrefs()
     Preferences* prefs = ThrowIfNil_(sInstance);
     int16_t status = 0;
     std::string path = PreferencesFilePath(status);
-    if (status != 0)
+    if (status != 0) {
+        std::fprintf(stderr,
+            "Kelvara: the program's folder cannot be found or made (%s); the default settings are used.\n",
+            LException::DescribeCode(status).c_str());
         return;
+    }
 
     LFileStream stream;
     try {
@@ -151,6 +155,10 @@ void Preferences::ReadPrefs()
     } catch (const LException& error) {
         if (error.GetErrorCode() == fnfErr)
             prefs->InitializePrefs();
+        else
+            std::fprintf(stderr,
+                "Kelvara: the preferences file \"%s\" cannot be read (%s); the default settings are used.\n",
+                path.c_str(), LException::DescribeCode(error.GetErrorCode()).c_str());
         return;
     }
     try {

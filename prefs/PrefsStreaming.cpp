@@ -13,7 +13,8 @@ int32_t ReadEntryCount(LStream& stream, uint32_t minBytesPerEntry)
     size_t marker = stream.GetMarker();
     size_t remaining = marker < length ? length - marker : 0;
     if (static_cast<uint64_t>(count) * minBytesPerEntry > remaining)
-        Throw_(eofErr, "a count of " + std::to_string(count) + " entries where " + std::to_string(remaining) + " bytes are left");
+        Throw_(eofErr,
+            "a count of " + std::to_string(count) + " entries where " + std::to_string(remaining) + " bytes are left");
     return count;
 }
 

@@ -1,5 +1,6 @@
 #include "sensors/TemperatureSensor.h"
 
+#include "framework/DamagedFile.h"
 #include "framework/LException.h"
 #include "framework/LFileStream.h"
 #include "platform/Platform.h"
@@ -416,11 +417,8 @@ void TemperatureSensor::LoadData()
         ClearHistories();
         mRawMinimum = 0;
         mRawMaximum = 0;
-        std::string damaged = path + ".damaged";
-        for (int n = 2; LFileStream::FileExists(damaged); ++n)
-            damaged = path + ".damaged " + std::to_string(n);
-        bool kept = std::rename(path.c_str(), damaged.c_str()) == 0;
+        std::string keptAs = SetAsideDamagedFile(path);
         std::fprintf(stderr, "Kelvara: the data file \"%s\" is damaged (%s); the sensor starts empty%s%s\n",
-            path.c_str(), e.what(), kept ? " and the file is kept as " : "", kept ? damaged.c_str() : "");
+            path.c_str(), e.what(), keptAs.empty() ? "" : " and the file is kept as ", keptAs.c_str());
     }
 }

@@ -9,4 +9,5 @@ class TemperatureSensor;
 
 // The lowest recorded minimum and the highest recorded maximum of the sensors, in whole degrees Celsius;
 // both 0 for an empty list. A null entry throws nilP, leaving what was found before it in the results.
-void GetMinMaxTemperaturesAsCelcius(const TArray<TemperatureSensor*>& sensors, int32_t& outMinimum, int32_t& outMaximum);
+void GetMinMaxTemperaturesAsCelcius(
+    const TArray<TemperatureSensor*>& sensors, int32_t& outMinimum, int32_t& outMaximum);

@@ -9,7 +9,8 @@ constexpr int16_t kScaleCelsius = 1;
 constexpr int16_t kScaleFahrenheit = 2;
 constexpr int16_t kScaleKelvin = 3;
 
-// The value in the given scale: Fahrenheit truncated toward zero, Kelvin as c + 273.
+// The value in the given scale: Fahrenheit truncated toward zero (and held within 32 bits), Kelvin as
+// c + 273; any other scale code leaves the value in Celsius.
 int32_t ConvertCToScale(int32_t celsius, int16_t scale);
 // The same in the scale the preferences hold now.
 int32_t ConvertCToScale(int32_t celsius);

@@ -1,5 +1,6 @@
 // Runs the real program in a private mount namespace whose /sys/class/hwmon is a fixture tree, lets it
 // sample, stops it with SIGTERM and reads the files it left behind.
+#include "platform/Clock.h"
 #include "tests/support/SysfsFixture.h"
 #include "tests/support/TestFolders.h"
 
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <thread>
 #include <unistd.h>
@@ -110,7 +112,35 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
 
     RunKelvara(11);
     std::vector<std::string> expected = { "01 acpitz temp1", "02 nvme Composite", "03 nvme CPU:GPU" };
-    ASSERT_EQ(TestFiles::List(config / "Varnholt's Utilities"), expected);
+    std::vector<std::string> files = expected;
+    files.push_back("Kelvara Preferences");
+    ASSERT_EQ(TestFiles::List(config / "Varnholt's Utilities"), files);
+
+    // The first run's preferences are the first-run settings, with the first sensor in both Dock lists.
+    std::vector<uint8_t> preferences = TestFiles::ReadBytes(ProgramFile("Kelvara Preferences"));
+    std::vector<uint8_t> name = { 12, 'a', 'c', 'p', 'i', 't', 'z', ' ', 't', 'e', 'm', 'p', '1' };
+    std::vector<uint8_t> expectedPreferences = { 0, 120, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0 };
+    const uint16_t colours[] = { 0, 32767, 0, 65535, 0, 0, 0, 0, 65535, 32767, 0, 32767, 32767, 0, 0, 32767,
+        32767, 0, 0, 32767, 32767, 65535, 32767, 0, 26414, 65535, 26414, 0, 65535, 0, 0, 0, 65535, 0, 0, 65535 };
+    for (uint16_t channel : colours) {
+        expectedPreferences.push_back(static_cast<uint8_t>(channel >> 8));
+        expectedPreferences.push_back(static_cast<uint8_t>(channel));
+    }
+    for (uint8_t byte : { 0, 0, 0, 1, 0, 1, 0, 0, 0, 1 })
+        expectedPreferences.push_back(byte);
+    expectedPreferences.insert(expectedPreferences.end(), name.begin(), name.end());
+    for (uint8_t byte : { 0, 1, 0, 1, 0, 0, 0, 1 })
+        expectedPreferences.push_back(byte);
+    expectedPreferences.insert(expectedPreferences.end(), name.begin(), name.end());
+    for (uint8_t byte : { 0, 1, 1 })
+        expectedPreferences.push_back(byte);
+    ASSERT_EQ(preferences.size(), expectedPreferences.size());
+    std::vector<uint8_t> creation(preferences.begin() + 3, preferences.begin() + 7);
+    std::copy(creation.begin(), creation.end(), expectedPreferences.begin() + 3);
+    EXPECT_EQ(preferences, expectedPreferences);
+    uint32_t created = (uint32_t(creation[0]) << 24) | (uint32_t(creation[1]) << 16) | (uint32_t(creation[2]) << 8)
+        | creation[3];
+    EXPECT_LT(LinuxClock().GetDateTime() - created, 120u) << "the creation time is this run's";
 
     const int64_t first[] = { 45000, 38850, 41000 };
     std::vector<DataFile> run1;
@@ -145,4 +175,8 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
     EXPECT_EQ(file.shortTerm.front(), after);
     EXPECT_EQ(file.shortTerm.back(), before);
     EXPECT_EQ(ReadDataFile(ProgramFile("02 nvme Composite")).longTerm.size(), 2u);
+    // The preferences keep the moment of the first run.
+    std::vector<uint8_t> again = TestFiles::ReadBytes(ProgramFile("Kelvara Preferences"));
+    ASSERT_EQ(again.size(), preferences.size());
+    EXPECT_TRUE(std::equal(again.begin() + 3, again.begin() + 7, creation.begin()));
 }

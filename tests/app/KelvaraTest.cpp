@@ -5,6 +5,9 @@
 
 #include <QTimer>
 
+#include <csignal>
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -66,4 +69,20 @@ TEST_F(KelvaraApplication, QuitCommandEndsTheEventLoop)
     application.Run(); // returns only because the quit command ended the loop
     EXPECT_TRUE(handled);
     EXPECT_NE(application.GetSensorMaster(), nullptr); // start-up ran inside the loop
+}
+
+TEST_F(KelvaraApplication, SessionSignalsTakeTheNormalQuitPath)
+{
+    platform.AddTempSensor("Board", 40);
+    for (int signalNumber : { SIGTERM, SIGHUP, SIGINT }) {
+        SCOPED_TRACE(signalNumber);
+        FixturePlatform::ResetSingletons();
+        {
+            Kelvara application;
+            QTimer::singleShot(0, [signalNumber] { ::raise(signalNumber); });
+            application.Run(); // the signal ends the loop instead of killing the process
+        }
+        EXPECT_TRUE(TestFiles::Exists(platform.ProgramFolder() + "/01 Board"));
+        std::remove((platform.ProgramFolder() + "/01 Board").c_str());
+    }
 }

@@ -1,5 +1,6 @@
 #include "tests/support/FixturePlatform.h"
 
+#include "prefs/Preferences.h"
 #include "sensors/SMCWrapper.h"
 #include "sensors/SensorMaster.h"
 
@@ -38,6 +39,7 @@ void FixturePlatform::ResetSingletons()
 {
     SensorMaster::DeleteInstanceForTesting();
     SMCWrapper::DeleteInstanceForTesting();
+    Preferences::DeleteInstanceForTesting();
 }
 
 int32_t FixturePlatform::Fixed16(double celsius)

@@ -1,4 +1,4 @@
-#include "prefs/DamagedFile.h"
+#include "framework/DamagedFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -11,7 +11,7 @@ constexpr int kMostDamagedCopies = 1000;
 
 bool Exists(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::lstat(path.c_str(), &info) == 0;
 }
 
@@ -22,7 +22,7 @@ std::string SetAsideDamagedFile(const std::string& path)
     for (int copy = 1; copy <= kMostDamagedCopies; ++copy) {
         std::string target = path + ".damaged";
         if (copy > 1)
-            target += "." + std::to_string(copy);
+            target += " " + std::to_string(copy);
         if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
             return target;
         if (errno == EEXIST)

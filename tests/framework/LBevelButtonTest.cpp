@@ -1,0 +1,108 @@
+#include "framework/LBevelButton.h"
+#include "framework/LBevelButtonWidget.h"
+#include "framework/LListener.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class PickLog : public LListener {
+public:
+    void ListenToMessage(MessageT message, void* parameter) override
+    {
+        picks.push_back({ message, *static_cast<int32_t*>(parameter) });
+    }
+    std::vector<std::pair<MessageT, int32_t>> picks;
+};
+
+std::string Marks(const LBevelButton& button)
+{
+    std::string marks;
+    for (int16_t item = 1; item <= button.CountMenuItems(); ++item)
+        marks += button.IsMenuItemChecked(item) ? 'x' : '-';
+    return marks + " current " + std::to_string(button.GetCurrentMenuItem());
+}
+
+}
+
+TEST(LBevelButton, PicksFollowTheMenuBehaviourAndBroadcastThePaneID)
+{
+    using enum LBevelButton::MenuBehavior;
+    const struct {
+        const char* name;
+        LBevelButton::MenuBehavior behavior;
+        bool enabled;
+        std::vector<int16_t> picks;
+        std::string expected;
+    } cases[] = {
+        { "multi-check toggles", MultiCheck, true, { 1, 3, 1 }, "--x current 1" },
+        { "single choice moves the mark", SingleChoice, true, { 3, 2 }, "-x- current 2" },
+        { "items outside the menu are ignored", MultiCheck, true, { 0, 4, -1 }, "--- current 1" },
+        { "a disabled button ignores picks", MultiCheck, false, { 2 }, "--- current 1" },
+    };
+    for (const auto& each : cases) {
+        LBevelButton button(FourCC("GraB"), each.behavior);
+        for (const char* text : { "One", "Two", "Three" })
+            button.AppendMenuItem(text);
+        button.SetMenuItemMark(1, noMark);
+        if (!each.enabled)
+            button.Disable();
+        PickLog log;
+        button.AddListener(&log);
+        std::vector<std::pair<MessageT, int32_t>> expected;
+        for (int16_t item : each.picks) {
+            button.UserChoseItem(item);
+            if (each.enabled && item >= 1 && item <= 3)
+                expected.push_back({ FourCC("GraB"), item });
+        }
+        EXPECT_EQ(Marks(button), each.expected) << each.name;
+        EXPECT_EQ(log.picks, expected) << each.name;
+    }
+}
+
+TEST(LBevelButtonWidget, ItsMenuShowsTheButtonAndPicksReachTheButton)
+{
+    LBevelButtonWidget widget(FourCC("Show"), LBevelButton::MenuBehavior::MultiCheck);
+    widget.SetTitle("Sensors");
+    LBevelButton* button = widget.GetBevelButton();
+    button->AppendMenuItem("Fan & Case");
+    button->AppendMenuItem("CPU");
+    button->SetMenuItemMark(2, checkMark);
+    PickLog log;
+    button->AddListener(&log);
+
+    QList<QAction*> actions = widget.menu()->actions();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[0]->text(), QString("Fan && Case")) << "texts are literal, not shortcuts";
+    EXPECT_FALSE(actions[0]->isChecked());
+    EXPECT_TRUE(actions[1]->isChecked());
+    EXPECT_EQ(widget.text(), QString("Sensors"));
+
+    actions[0]->trigger();
+    EXPECT_TRUE(button->IsMenuItemChecked(1));
+    EXPECT_TRUE(actions[0]->isChecked());
+    EXPECT_EQ(log.picks, (std::vector<std::pair<MessageT, int32_t>> { { FourCC("Show"), 1 } }));
+
+    button->Disable();
+    EXPECT_FALSE(widget.isEnabled());
+    button->RemoveAllMenuItems();
+    EXPECT_TRUE(widget.menu()->actions().isEmpty());
+}
+
+TEST(LBevelButtonWidget, ASingleChoiceButtonShowsItsCurrentItem)
+{
+    LBevelButtonWidget widget(FourCC("GraB"), LBevelButton::MenuBehavior::SingleChoice);
+    for (const char* text : { "Range", "Percent" })
+        widget.GetBevelButton()->AppendMenuItem(text);
+    EXPECT_EQ(widget.text(), QString("Range"));
+    widget.menu()->actions()[1]->trigger();
+    EXPECT_EQ(widget.text(), QString("Percent"));
+    EXPECT_EQ(Marks(*widget.GetBevelButton()), "-x current 2");
+    EXPECT_FALSE(widget.menu()->actions()[0]->isChecked());
+}

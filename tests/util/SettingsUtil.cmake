@@ -1,0 +1,8 @@
+kelvara_test(test_settings_util
+    SOURCES
+        SensorColorsTest.cpp
+        SensorMenusTest.cpp
+        SensorRangeTest.cpp
+        TemperatureUnitsTest.cpp
+        ${CMAKE_SOURCE_DIR}/tests/prefs/SettingsFixture.cpp
+    LIBRARIES kelvara_util kelvara_prefs kelvara_sensors kelvara_platform)
