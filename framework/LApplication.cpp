@@ -1,12 +1,14 @@
 #include "framework/LApplication.h"
 
 #include "framework/LException.h"
+#include "framework/LWindow.h"
 #include "framework/UQuitSignals.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
 LApplication* LApplication::sApplication = nullptr;
+bool LApplication::sQuitting = false;
 
 LApplication::LApplication()
 {
@@ -16,6 +18,8 @@ LApplication::LApplication()
 
 LApplication::~LApplication()
 {
+    // Windows hold pointers into the application's objects: they go before it does.
+    LWindow::DeleteAllWindows();
     if (sApplication == this)
         sApplication = nullptr;
     if (GetTarget() == this)
@@ -24,6 +28,7 @@ LApplication::~LApplication()
 
 void LApplication::Run()
 {
+    sQuitting = false;
     mQuitSignals = std::make_unique<UQuitSignals>([this](int) { ProcessCommand(cmd_Quit); });
     QTimer::singleShot(0, [this] { LException::ReportAndDrop("start-up", [this] { StartUp(); }); });
     QCoreApplication::exec();
@@ -33,6 +38,7 @@ void LApplication::Run()
 void LApplication::DoQuit()
 {
     // exit() ends every running event loop, so a quit that arrives during a modal alert still quits.
+    sQuitting = true;
     QCoreApplication::exit(0);
 }
 

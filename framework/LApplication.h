@@ -22,6 +22,8 @@ public:
     void FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name) override;
 
     static LApplication* GetApplication() { return sApplication; }
+    // True once the user asked to quit: loops of their own (modal dialogs) end then.
+    static bool IsQuitting() { return sQuitting; }
 
 protected:
     virtual void StartUp();
@@ -31,4 +33,5 @@ protected:
 private:
     std::unique_ptr<UQuitSignals> mQuitSignals;
     static LApplication* sApplication;
+    static bool sQuitting;
 };

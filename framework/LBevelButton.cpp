@@ -1,5 +1,7 @@
 #include "framework/LBevelButton.h"
 
+#include "framework/LBevelButtonWidget.h"
+
 #include <cstdint>
 
 namespace {
@@ -9,9 +11,44 @@ constexpr size_t kMostMenuItems = INT16_MAX;
 }
 
 LBevelButton::LBevelButton(PaneIDT paneID, MenuBehavior behavior)
-    : mPaneID(paneID)
-    , mBehavior(behavior)
+    : LBevelButton(SPaneInfo { paneID, 0, 0, 120, 22, true, true, {} }, behavior)
 {
+}
+
+LBevelButton::LBevelButton(const SPaneInfo& info, MenuBehavior behavior, std::string_view title)
+    : LPane(info, new LBevelButtonWidget)
+    , mBehavior(behavior)
+    , mTitle(title)
+{
+    GetButtonWidget()->Attach(this);
+}
+
+LBevelButton::LBevelButton(const LPaneSpec& spec)
+    : LBevelButton(spec.GetPaneInfo(),
+        spec.GetString("menu") == "single" ? MenuBehavior::SingleChoice : MenuBehavior::MultiCheck,
+        spec.GetString("title"))
+{
+    for (const std::string& item : spec.GetStrings("items"))
+        AppendMenuItem(item);
+    if (spec.Has("current"))
+        SetCurrentMenuItem(static_cast<int16_t>(spec.GetInt("current")));
+}
+
+LBevelButton::~LBevelButton()
+{
+    if (LBevelButtonWidget* widget = GetButtonWidget())
+        widget->Attach(nullptr);
+}
+
+LBevelButtonWidget* LBevelButton::GetButtonWidget() const
+{
+    return static_cast<LBevelButtonWidget*>(GetWidget());
+}
+
+void LBevelButton::SetDescriptor(std::string_view title)
+{
+    mTitle = title;
+    Changed();
 }
 
 void LBevelButton::AppendMenuItem(const Str255& text)
@@ -70,7 +107,7 @@ void LBevelButton::SetCurrentMenuItem(int16_t item)
 
 void LBevelButton::UserChoseItem(int16_t item)
 {
-    if (!mEnabled || !IsValidItem(item))
+    if (!IsEnabled() || !IsValidItem(item))
         return;
     if (mBehavior == MenuBehavior::MultiCheck) {
         MenuItem& chosen = mItems[static_cast<size_t>(item - 1)];
@@ -81,15 +118,7 @@ void LBevelButton::UserChoseItem(int16_t item)
         SetCurrentMenuItem(item);
     }
     int32_t chosenItem = item;
-    BroadcastMessage(mPaneID, &chosenItem);
-}
-
-void LBevelButton::SetEnabled(bool enabled)
-{
-    if (mEnabled == enabled)
-        return;
-    mEnabled = enabled;
-    Changed();
+    BroadcastMessage(GetPaneID(), &chosenItem);
 }
 
 void LBevelButton::Changed()

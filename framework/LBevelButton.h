@@ -4,6 +4,7 @@
 
 #include "framework/FourCharCode.h"
 #include "framework/LBroadcaster.h"
+#include "framework/LPane.h"
 #include "framework/PString.h"
 
 #include <cstdint>
@@ -15,7 +16,9 @@
 constexpr uint16_t noMark = 0;
 constexpr uint16_t checkMark = 18;
 
-class LBevelButton : public LBroadcaster {
+class LBevelButtonWidget;
+
+class LBevelButton : public LPane, public LBroadcaster {
 public:
     enum class MenuBehavior {
         // Picking an item toggles its check mark; several items may be checked at once.
@@ -25,8 +28,16 @@ public:
     };
 
     LBevelButton(PaneIDT paneID, MenuBehavior behavior);
+    LBevelButton(const SPaneInfo& info, MenuBehavior behavior, std::string_view title = {});
+    // From a layout: "menu" is "multi" or "single", "title" the face of a multi-check button, "items" the
+    // menu's first items, "current" the current item.
+    explicit LBevelButton(const LPaneSpec& spec);
+    ~LBevelButton() override;
 
-    PaneIDT GetPaneID() const { return mPaneID; }
+    // The button's face for a multi-check menu; a single-choice menu shows its current item instead.
+    std::string GetDescriptor() const override { return mTitle; }
+    void SetDescriptor(std::string_view title) override;
+    LBevelButtonWidget* GetButtonWidget() const;
     MenuBehavior GetMenuBehavior() const { return mBehavior; }
 
     // Items are numbered from 1. Texts are taken literally: no character has a meaning in them.
@@ -46,10 +57,6 @@ public:
     int16_t GetCurrentMenuItem() const { return mCurrentItem; }
     void SetCurrentMenuItem(int16_t item);
 
-    void Enable() { SetEnabled(true); }
-    void Disable() { SetEnabled(false); }
-    bool IsEnabled() const { return mEnabled; }
-
     // What the control does when the user picks item: the menu behaviour's change, then the pane ID
     // broadcast with a pointer to the item number (int32_t) as the parameter. Ignored while disabled and
     // for an item outside 1 to the count.
@@ -66,13 +73,11 @@ private:
     };
 
     bool IsValidItem(int16_t item) const { return item >= 1 && item <= CountMenuItems(); }
-    void SetEnabled(bool enabled);
     void Changed();
 
-    PaneIDT mPaneID;
     MenuBehavior mBehavior;
     std::vector<MenuItem> mItems;
     int16_t mCurrentItem = 0;
-    bool mEnabled = true;
+    std::string mTitle;
     std::function<void()> mChangeHandler;
 };

@@ -1,5 +1,7 @@
 #include "framework/LBevelButtonWidget.h"
 
+#include "framework/LException.h"
+
 #include <QAction>
 #include <QMenu>
 
@@ -15,31 +17,35 @@ QString ItemText(const Str255& text)
 
 }
 
-LBevelButtonWidget::LBevelButtonWidget(PaneIDT paneID, LBevelButton::MenuBehavior behavior, QWidget* parent)
-    : QToolButton(parent)
-    , mButton(std::make_unique<LBevelButton>(paneID, behavior))
-    , mMenu(std::make_unique<QMenu>())
+LBevelButtonWidget::LBevelButtonWidget()
+    : mMenu(std::make_unique<QMenu>())
 {
     setPopupMode(QToolButton::InstantPopup);
+    setToolButtonStyle(Qt::ToolButtonTextOnly);
     setMenu(mMenu.get());
-    mButton->SetChangeHandler([this] { FollowButton(); });
-    FollowButton();
 }
 
 LBevelButtonWidget::~LBevelButtonWidget()
 {
-    mButton->SetChangeHandler({});
+    Attach(nullptr);
     setMenu(nullptr);
 }
 
-void LBevelButtonWidget::SetTitle(std::string_view title)
+void LBevelButtonWidget::Attach(LBevelButton* button)
 {
-    mTitle = QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
-    FollowButton();
+    if (mButton != nullptr)
+        mButton->SetChangeHandler({});
+    mButton = button;
+    if (mButton != nullptr) {
+        mButton->SetChangeHandler([this] { FollowButton(); });
+        FollowButton();
+    }
 }
 
 void LBevelButtonWidget::FollowButton()
 {
+    if (mButton == nullptr)
+        return;
     // Actions are updated in place, and surplus ones deleted later: this may run while an action's own
     // triggered signal is being delivered, and that action must outlive the call.
     QList<QAction*> actions = mMenu->actions();
@@ -51,7 +57,10 @@ void LBevelButtonWidget::FollowButton()
     for (int16_t item = static_cast<int16_t>(actions.size()) + 1; item <= count; ++item) {
         QAction* action = mMenu->addAction(QString());
         action->setCheckable(true);
-        connect(action, &QAction::triggered, this, [this, item] { mButton->UserChoseItem(item); });
+        connect(action, &QAction::triggered, this, [this, item] {
+            if (mButton != nullptr)
+                LException::ReportAndDrop("pop-up menu", [&] { mButton->UserChoseItem(item); });
+        });
     }
     actions = mMenu->actions();
     for (int16_t item = 1; item <= count; ++item) {
@@ -67,7 +76,6 @@ void LBevelButtonWidget::FollowButton()
         mButton->GetMenuItemText(mButton->GetCurrentMenuItem(), current);
         setText(ItemText(current));
     } else {
-        setText(mTitle);
+        setText(QString::fromStdString(mButton->GetDescriptor()));
     }
-    setEnabled(mButton->IsEnabled());
 }

@@ -12,19 +12,16 @@ class QMenu;
 
 class LBevelButtonWidget : public QToolButton {
 public:
-    // The widget owns its button, which lives as long as the widget.
-    LBevelButtonWidget(PaneIDT paneID, LBevelButton::MenuBehavior behavior, QWidget* parent = nullptr);
+    LBevelButtonWidget();
     ~LBevelButtonWidget() override;
 
-    LBevelButton* GetBevelButton() const { return mButton.get(); }
-
-    // The button's face for a multi-check menu; a single-choice menu shows its current item instead.
-    void SetTitle(std::string_view title);
+    // The button whose menu this widget shows and drives; null detaches it.
+    void Attach(LBevelButton* button);
+    LBevelButton* GetBevelButton() const { return mButton; }
 
 private:
     void FollowButton();
 
-    std::unique_ptr<LBevelButton> mButton;
+    LBevelButton* mButton = nullptr;
     std::unique_ptr<QMenu> mMenu;
-    QString mTitle;
 };

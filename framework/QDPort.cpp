@@ -152,17 +152,24 @@ void QDPort::TextFace(uint8_t face)
     UpdateFont();
 }
 
+QFont QDPort::FontForFamily(const std::string& family)
+{
+    QFont font;
+    if (family == "Courier") {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setStyleHint(QFont::Monospace);
+    } else if (family == "Helvetica") {
+        font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        font.setStyleHint(QFont::SansSerif);
+    } else {
+        font = QFont(QString::fromStdString(family));
+    }
+    return font;
+}
+
 void QDPort::UpdateFont()
 {
-    if (mFontFamily == "Courier") {
-        mFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        mFont.setStyleHint(QFont::Monospace);
-    } else if (mFontFamily == "Helvetica") {
-        mFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-        mFont.setStyleHint(QFont::SansSerif);
-    } else {
-        mFont = QFont(QString::fromStdString(mFontFamily));
-    }
+    mFont = FontForFamily(mFontFamily);
     // QuickDraw sizes are pixels of a 72 dpi screen: size the font in pixels so that a drawing looks the
     // same on every screen and in every image.
     mFont.setPixelSize(std::max(1, mTextSize));

@@ -68,9 +68,10 @@ TEST(LBevelButton, PicksFollowTheMenuBehaviourAndBroadcastThePaneID)
 
 TEST(LBevelButtonWidget, ItsMenuShowsTheButtonAndPicksReachTheButton)
 {
-    LBevelButtonWidget widget(FourCC("Show"), LBevelButton::MenuBehavior::MultiCheck);
-    widget.SetTitle("Sensors");
-    LBevelButton* button = widget.GetBevelButton();
+    LBevelButton owner(FourCC("Show"), LBevelButton::MenuBehavior::MultiCheck);
+    owner.SetDescriptor("Sensors");
+    LBevelButton* button = &owner;
+    LBevelButtonWidget& widget = *owner.GetButtonWidget();
     button->AppendMenuItem("Fan & Case");
     button->AppendMenuItem("CPU");
     button->SetMenuItemMark(2, checkMark);
@@ -97,7 +98,8 @@ TEST(LBevelButtonWidget, ItsMenuShowsTheButtonAndPicksReachTheButton)
 
 TEST(LBevelButtonWidget, ASingleChoiceButtonShowsItsCurrentItem)
 {
-    LBevelButtonWidget widget(FourCC("GraB"), LBevelButton::MenuBehavior::SingleChoice);
+    LBevelButton owner(FourCC("GraB"), LBevelButton::MenuBehavior::SingleChoice);
+    LBevelButtonWidget& widget = *owner.GetButtonWidget();
     for (const char* text : { "Range", "Percent" })
         widget.GetBevelButton()->AppendMenuItem(text);
     EXPECT_EQ(widget.text(), QString("Range"));

@@ -1,0 +1,217 @@
+#include "framework/LPane.h"
+
+#include "framework/LException.h"
+#include "framework/LView.h"
+#include "framework/LWindow.h"
+#include "framework/QDPort.h"
+
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace {
+
+// The drawing surface of a pane that draws itself.
+class PaneWidget : public QWidget {
+public:
+    explicit PaneWidget(LPane* pane)
+        : mPane(pane)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        LException::ReportAndDrop("drawing", [&] { mPane->Draw(painter); });
+    }
+
+private:
+    LPane* mPane;
+};
+
+}
+
+LPane::LPane(const SPaneInfo& info, QWidget* widget)
+    : mInfo(info)
+    , mWidget(widget != nullptr ? widget : new PaneWidget(this))
+{
+    mWidget->setVisible(false);
+    PlaceWidget();
+}
+
+LPane::~LPane()
+{
+    delete mWidget.data();
+}
+
+LWindow* LPane::GetWindow() const
+{
+    for (const LPane* pane = this; pane != nullptr; pane = pane->mSuperView) {
+        if (auto* window = dynamic_cast<const LWindow*>(pane))
+            return const_cast<LWindow*>(window);
+    }
+    return nullptr;
+}
+
+void LPane::CalcLocalFrameRect(Rect& outRect) const
+{
+    outRect.left = static_cast<int16_t>(mInfo.left);
+    outRect.top = static_cast<int16_t>(mInfo.top);
+    outRect.right = static_cast<int16_t>(mInfo.left + mInfo.width);
+    outRect.bottom = static_cast<int16_t>(mInfo.top + mInfo.height);
+}
+
+void LPane::CalcPortFrameRect(Rect& outRect) const
+{
+    CalcLocalFrameRect(outRect);
+    int32_t h = 0;
+    int32_t v = 0;
+    for (const LView* view = mSuperView; view != nullptr && view->GetSuperView() != nullptr; view = view->GetSuperView()) {
+        h += view->mInfo.left - view->GetImageOriginH();
+        v += view->mInfo.top;
+    }
+    outRect.left = static_cast<int16_t>(outRect.left + h);
+    outRect.right = static_cast<int16_t>(outRect.right + h);
+    outRect.top = static_cast<int16_t>(outRect.top + v);
+    outRect.bottom = static_cast<int16_t>(outRect.bottom + v);
+}
+
+void LPane::PlaceWidget()
+{
+    if (mWidget)
+        mWidget->setGeometry(mInfo.left, mInfo.top, mInfo.width, mInfo.height);
+}
+
+void LPane::MoveBy(int32_t dh, int32_t dv, bool refresh)
+{
+    mInfo.left += dh;
+    mInfo.top += dv;
+    PlaceWidget();
+    if (refresh)
+        Refresh();
+}
+
+void LPane::PlaceInSuperImageAt(int32_t h, int32_t v, bool refresh)
+{
+    MoveBy(h - mInfo.left, v - mInfo.top, refresh);
+}
+
+void LPane::ResizeFrameBy(int16_t dWidth, int16_t dHeight, bool refresh)
+{
+    mInfo.width = static_cast<int16_t>(std::max(0, mInfo.width + dWidth));
+    mInfo.height = static_cast<int16_t>(std::max(0, mInfo.height + dHeight));
+    PlaceWidget();
+    if (refresh)
+        Refresh();
+}
+
+void LPane::ResizeFrameTo(int16_t width, int16_t height, bool refresh)
+{
+    ResizeFrameBy(static_cast<int16_t>(width - mInfo.width), static_cast<int16_t>(height - mInfo.height), refresh);
+}
+
+void LPane::AdaptToSuperFrameSize(int32_t dWidth, int32_t dHeight, bool refresh)
+{
+    const SBooleanRect& bind = mInfo.bindings;
+    int32_t moveH = 0;
+    int32_t moveV = 0;
+    int32_t growH = 0;
+    int32_t growV = 0;
+    if (bind.right) {
+        if (bind.left)
+            growH = dWidth;
+        else
+            moveH = dWidth;
+    }
+    if (bind.bottom) {
+        if (bind.top)
+            growV = dHeight;
+        else
+            moveV = dHeight;
+    }
+    if (growH != 0 || growV != 0)
+        ResizeFrameBy(static_cast<int16_t>(growH), static_cast<int16_t>(growV), refresh);
+    if (moveH != 0 || moveV != 0)
+        MoveBy(moveH, moveV, refresh);
+}
+
+void LPane::Show()
+{
+    mInfo.visible = true;
+    if (mWidget)
+        mWidget->setVisible(true);
+}
+
+void LPane::Hide()
+{
+    mInfo.visible = false;
+    if (mWidget)
+        mWidget->setVisible(false);
+}
+
+void LPane::Enable()
+{
+    mInfo.enabled = true;
+    if (mWidget)
+        mWidget->setEnabled(true);
+}
+
+void LPane::Disable()
+{
+    mInfo.enabled = false;
+    if (mWidget)
+        mWidget->setEnabled(false);
+}
+
+void LPane::Refresh()
+{
+    if (mWidget)
+        mWidget->update();
+}
+
+void LPane::GetDrawingOrigin(int32_t& h, int32_t& v) const
+{
+    h = mInfo.left;
+    v = mInfo.top;
+}
+
+void LPane::Draw(QPainter& painter)
+{
+    painter.save();
+    int32_t h = 0;
+    int32_t v = 0;
+    GetDrawingOrigin(h, v);
+    painter.translate(-h, -v);
+    QDPort port(painter);
+    QDPort* previous = QDPort::SetPort(&port);
+    try {
+        DrawSelf();
+    } catch (...) {
+        QDPort::SetPort(previous);
+        painter.restore();
+        throw;
+    }
+    QDPort::SetPort(previous);
+    painter.restore();
+}
+
+QImage LPane::RenderImage()
+{
+    QImage image(std::max<int>(1, mWidget ? mWidget->width() : mInfo.width),
+        std::max<int>(1, mWidget ? mWidget->height() : mInfo.height), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    Draw(painter);
+    return image;
+}
+
+LPane* LPane::FindPaneByID(PaneIDT paneID)
+{
+    return paneID == mInfo.paneID ? this : nullptr;
+}
+
+void LPane::FinishCreate()
+{
+    FinishCreateSelf();
+}

@@ -1,0 +1,101 @@
+#include "framework/LPaneSpec.h"
+
+#include <QJsonArray>
+
+#include <cstdio>
+
+PaneIDT LPaneSpec::RowPaneID(const std::string& prefix, int32_t row)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%s%02d", prefix.c_str(), static_cast<int>(row));
+    return FourCCFromText(text);
+}
+
+LPaneSpec::LPaneSpec(QJsonObject object, int32_t row)
+    : mObject(std::move(object))
+{
+    std::string id = GetString("id");
+    mInfo.paneID = row >= 0 ? RowPaneID(id, row) : (id.empty() ? 0 : FourCCFromText(id));
+    QJsonArray frame = mObject.value("frame").toArray();
+    if (frame.size() == 4) {
+        mInfo.left = frame[0].toInt();
+        mInfo.top = frame[1].toInt();
+        mInfo.width = static_cast<int16_t>(frame[2].toInt());
+        mInfo.height = static_cast<int16_t>(frame[3].toInt());
+    }
+    if (row >= 0) {
+        QJsonObject rows = mObject.value("rows").toObject();
+        mInfo.top += (row - rows.value("first").toInt()) * rows.value("step").toInt();
+    }
+    mInfo.visible = GetBool("visible", true);
+    mInfo.enabled = GetBool("enabled", true);
+    if (Has("bind")) {
+        std::string bind = GetString("bind");
+        mInfo.bindings = SBooleanRect { bind.find('l') != std::string::npos, bind.find('t') != std::string::npos,
+            bind.find('r') != std::string::npos, bind.find('b') != std::string::npos };
+    }
+}
+
+ClassIDT LPaneSpec::GetClassID() const
+{
+    return FourCCFromText(GetString("class"));
+}
+
+bool LPaneSpec::Has(const char* key) const
+{
+    return mObject.contains(QLatin1String(key));
+}
+
+std::string LPaneSpec::GetString(const char* key, const std::string& fallback) const
+{
+    QJsonValue value = mObject.value(QLatin1String(key));
+    return value.isString() ? value.toString().toStdString() : fallback;
+}
+
+int32_t LPaneSpec::GetInt(const char* key, int32_t fallback) const
+{
+    QJsonValue value = mObject.value(QLatin1String(key));
+    return value.isDouble() ? value.toInt() : fallback;
+}
+
+bool LPaneSpec::GetBool(const char* key, bool fallback) const
+{
+    QJsonValue value = mObject.value(QLatin1String(key));
+    return value.isBool() ? value.toBool() : fallback;
+}
+
+std::vector<std::string> LPaneSpec::GetStrings(const char* key) const
+{
+    std::vector<std::string> strings;
+    for (const QJsonValue& value : mObject.value(QLatin1String(key)).toArray())
+        strings.push_back(value.toString().toStdString());
+    return strings;
+}
+
+bool LPaneSpec::GetPair(const char* key, int32_t& first, int32_t& second) const
+{
+    QJsonArray pair = mObject.value(QLatin1String(key)).toArray();
+    if (pair.size() != 2)
+        return false;
+    first = pair[0].toInt();
+    second = pair[1].toInt();
+    return true;
+}
+
+std::vector<LPaneSpec> LPaneSpec::GetSubpanes() const
+{
+    std::vector<LPaneSpec> subpanes;
+    for (const QJsonValue& value : mObject.value("panes").toArray()) {
+        QJsonObject object = value.toObject();
+        if (object.contains("rows")) {
+            QJsonObject rows = object.value("rows").toObject();
+            int32_t first = rows.value("first").toInt();
+            int32_t count = rows.value("count").toInt();
+            for (int32_t row = first; row < first + count; ++row)
+                subpanes.emplace_back(object, row);
+        } else {
+            subpanes.emplace_back(object);
+        }
+    }
+    return subpanes;
+}

@@ -1,0 +1,25 @@
+// A push button that broadcasts its message when clicked; dialogs use 900 for OK and 901 for Cancel.
+#pragma once
+
+#include "framework/LBroadcaster.h"
+#include "framework/LPane.h"
+
+constexpr MessageT msg_OK = 900;
+constexpr MessageT msg_Cancel = 901;
+
+class LPushButton : public LPane, public LBroadcaster {
+public:
+    // From a layout: "title", "message" (a number or a four-character code), "default".
+    explicit LPushButton(const LPaneSpec& spec);
+    LPushButton(const SPaneInfo& info, std::string_view title, MessageT message);
+
+    MessageT GetValueMessage() const { return mMessage; }
+    std::string GetDescriptor() const override;
+    void SetDescriptor(std::string_view title) override;
+
+    // What a click does.
+    void SimulateHotSpotClick();
+
+private:
+    MessageT mMessage;
+};

@@ -1,0 +1,69 @@
+#include "framework/LStaticText.h"
+
+#include "framework/QDPort.h"
+
+#include <QLabel>
+
+LStaticText::LStaticText(const LPaneSpec& spec)
+    : LStaticText(spec.GetPaneInfo(), spec.GetString("text"), static_cast<ResIDT>(spec.GetInt("traits", 0)))
+{
+}
+
+LStaticText::LStaticText(const SPaneInfo& info, std::string_view text, ResIDT traitsID)
+    : LPane(info, new QLabel)
+{
+    Label()->setTextFormat(Qt::PlainText);
+    Label()->setContentsMargins(0, 0, 0, 0);
+    Label()->setIndent(0);
+    SetDescriptor(text);
+    SetTextTraitsID(traitsID);
+}
+
+QLabel* LStaticText::Label() const
+{
+    return static_cast<QLabel*>(GetWidget());
+}
+
+std::string LStaticText::GetDescriptor() const
+{
+    return Label()->text().toStdString();
+}
+
+void LStaticText::SetDescriptor(std::string_view text)
+{
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (Label()->text() != shown)
+        Label()->setText(shown);
+}
+
+void LStaticText::SetTextTraitsID(ResIDT traitsID)
+{
+    mTraitsID = traitsID;
+    mTraits = UResources::GetTextTraits(traitsID);
+    ApplyTraits();
+}
+
+void LStaticText::SetForeColor(const RGBColor& color)
+{
+    mTraits.color = color;
+    ApplyTraits();
+}
+
+void LStaticText::ApplyTraits()
+{
+    QFont font = QDPort::FontForFamily(mTraits.family);
+    font.setPixelSize(mTraits.size);
+    font.setBold(mTraits.bold);
+    font.setItalic(mTraits.italic);
+    Label()->setFont(font);
+    QPalette palette = Label()->palette();
+    palette.setColor(QPalette::WindowText,
+        QColor::fromRgb(mTraits.color.red >> 8, mTraits.color.green >> 8, mTraits.color.blue >> 8));
+    Label()->setPalette(palette);
+    Qt::Alignment alignment = Qt::AlignVCenter | Qt::AlignLeft;
+    if (mTraits.alignment == "center")
+        alignment = Qt::AlignVCenter | Qt::AlignHCenter;
+    else if (mTraits.alignment == "right")
+        alignment = Qt::AlignVCenter | Qt::AlignRight;
+    Label()->setAlignment(alignment);
+}

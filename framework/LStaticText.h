@@ -1,0 +1,31 @@
+// A pane that shows one line of text in the font, size, style and colour of its text traits.
+#pragma once
+
+#include "framework/LPane.h"
+#include "framework/UResources.h"
+
+class QLabel;
+
+class LStaticText : public LPane {
+public:
+    explicit LStaticText(const LPaneSpec& spec);
+    LStaticText(const SPaneInfo& info, std::string_view text = {}, ResIDT traitsID = 0);
+
+    std::string GetDescriptor() const override;
+    void SetDescriptor(std::string_view text) override;
+
+    ResIDT GetTextTraitsID() const { return mTraitsID; }
+    void SetTextTraitsID(ResIDT traitsID);
+    const TextTraits& GetTextTraits() const { return mTraits; }
+
+    // The text's colour, over the colour of its traits (the control font style's foreground colour).
+    void SetForeColor(const RGBColor& color);
+    RGBColor GetForeColor() const { return mTraits.color; }
+
+private:
+    QLabel* Label() const;
+    void ApplyTraits();
+
+    ResIDT mTraitsID = 0;
+    TextTraits mTraits;
+};

@@ -1,0 +1,305 @@
+#include "framework/LWindow.h"
+
+#include "framework/LException.h"
+#include "framework/UMenuBar.h"
+#include "framework/URegistrar.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace {
+
+std::vector<LWindow*>& WindowList()
+{
+    static std::vector<LWindow*> windows;
+    return windows;
+}
+
+// The Qt window: it tells its LWindow of resizing, activation and the user's wish to close.
+class WindowFrame : public QMainWindow {
+public:
+    explicit WindowFrame(LWindow* window)
+        : mWindow(window)
+    {
+        setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    void Detach() { mWindow = nullptr; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (mWindow != nullptr && watched == centralWidget() && event->type() == QEvent::Resize)
+            LException::ReportAndDrop("resizing a window", [this] { mWindow->ContentResized(); });
+        return QMainWindow::eventFilter(watched, event);
+    }
+
+protected:
+    void changeEvent(QEvent* event) override
+    {
+        if (mWindow != nullptr && event->type() == QEvent::ActivationChange && isActiveWindow())
+            mWindow->Activated();
+        QMainWindow::changeEvent(event);
+    }
+
+    void closeEvent(QCloseEvent* event) override
+    {
+        // The window is deleted only after this event: a widget must not be deleted inside its own handler.
+        event->ignore();
+        QPointer<WindowFrame> frame(this);
+        QMetaObject::invokeMethod(
+            qApp,
+            [frame] {
+                if (frame && frame->mWindow != nullptr)
+                    frame->mWindow->CloseRequested();
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    LWindow* mWindow;
+};
+
+// New windows without a place of their own cascade down and to the right.
+constexpr int kCascadeStep = 24;
+
+}
+
+LWindow* LWindow::CreateWindow(ResIDT layoutID, LCommander* superCommander)
+{
+    return CreateWindow(UResources::GetLayout(layoutID), superCommander);
+}
+
+LWindow* LWindow::CreateWindow(const LPaneSpec& layout, LCommander* superCommander)
+{
+    LPane* object = URegistrar::CreateObject(layout);
+    auto* window = dynamic_cast<LWindow*>(object);
+    if (window == nullptr) {
+        delete object;
+        Throw_(err_NilPointer, "the layout does not name a window class");
+    }
+    try {
+        window->SetSuperCommander(superCommander);
+        CreatePanes(window, layout);
+        window->FinishCreate();
+    } catch (...) {
+        delete window;
+        throw;
+    }
+    if (layout.GetBool("showOnCreate", true))
+        window->Show();
+    return window;
+}
+
+void LWindow::CreatePanes(LView* view, const LPaneSpec& spec)
+{
+    for (const LPaneSpec& paneSpec : spec.GetSubpanes()) {
+        LPane* pane = URegistrar::CreateObject(paneSpec);
+        view->AddSubPane(pane);
+        if (auto* subview = dynamic_cast<LView*>(pane))
+            CreatePanes(subview, paneSpec);
+    }
+}
+
+LWindow::LWindow(const LPaneSpec& layout)
+    : LView(SPaneInfo {})
+    , mTopLevel(new WindowFrame(this))
+    , mResizable(layout.GetBool("resizable", false))
+{
+    mTopLevel->setCentralWidget(GetWidget());
+    GetWidget()->setVisible(true);
+    GetWidget()->setAutoFillBackground(true);
+    GetWidget()->installEventFilter(mTopLevel);
+    UMenuBar::Install(mTopLevel, this);
+    SetDescriptor(layout.GetString("title", "Kelvara"));
+
+    int32_t width = 200;
+    int32_t height = 100;
+    layout.GetPair("size", width, height);
+    int32_t minWidth = 0;
+    int32_t minHeight = 0;
+    if (layout.GetPair("minSize", minWidth, minHeight))
+        GetWidget()->setMinimumSize(minWidth, minHeight);
+    ApplyContentSize(width, height);
+    LView::ResizeFrameTo(static_cast<int16_t>(width), static_cast<int16_t>(height), false);
+
+    int32_t left = 80;
+    int32_t top = 80;
+    layout.GetPair("position", left, top);
+    int32_t cascade = static_cast<int32_t>(WindowList().size() % 8) * kCascadeStep;
+    WindowList().push_back(this);
+    MoveWindowTo(static_cast<int16_t>(left + cascade), static_cast<int16_t>(top + cascade));
+}
+
+LWindow::~LWindow()
+{
+    std::erase(WindowList(), this);
+    static_cast<WindowFrame*>(mTopLevel)->Detach();
+    // The panes first, then the Qt window that holds their widgets.
+    while (!mSubPanes.empty())
+        mSubPanes.pop_back();
+    delete mTopLevel;
+}
+
+const std::vector<LWindow*>& LWindow::GetWindowList()
+{
+    return WindowList();
+}
+
+void LWindow::DeleteAllWindows()
+{
+    while (!WindowList().empty())
+        delete WindowList().back();
+}
+
+int LWindow::ContentOffset() const
+{
+    QWidget* menu = mTopLevel->menuWidget();
+    if (menu == nullptr)
+        return 0;
+    if (auto* bar = qobject_cast<QMenuBar*>(menu); bar != nullptr && bar->isNativeMenuBar())
+        return 0;
+    return menu->sizeHint().height();
+}
+
+void LWindow::ApplyContentSize(int width, int height)
+{
+    int offset = ContentOffset();
+    if (mResizable) {
+        mTopLevel->resize(width, height + offset);
+    } else {
+        mTopLevel->setFixedSize(width, height + offset);
+    }
+    // Qt lays the window out when it is shown; until then the content follows at once.
+    if (!mTopLevel->isVisible())
+        GetWidget()->resize(width, height);
+}
+
+void LWindow::Show()
+{
+    mInfo.visible = true;
+    mTopLevel->show();
+}
+
+void LWindow::Hide()
+{
+    mInfo.visible = false;
+    mTopLevel->hide();
+}
+
+void LWindow::Select()
+{
+    Show();
+    mTopLevel->raise();
+    mTopLevel->activateWindow();
+    SetTarget(this);
+}
+
+void LWindow::MoveWindowTo(int16_t left, int16_t top)
+{
+    QRect geometry = mTopLevel->geometry();
+    mTopLevel->setGeometry(left, top - ContentOffset(), geometry.width(), geometry.height());
+}
+
+void LWindow::ResizeWindowTo(int16_t width, int16_t height)
+{
+    Rect bounds;
+    GetGlobalBounds(bounds);
+    bounds.right = static_cast<int16_t>(bounds.left + width);
+    bounds.bottom = static_cast<int16_t>(bounds.top + height);
+    DoSetBounds(bounds);
+}
+
+void LWindow::PlaceWidget()
+{
+    // The Qt window lays out its content below the menu bar.
+}
+
+void LWindow::DoSetBounds(const Rect& bounds)
+{
+    int width = std::max(0, bounds.right - bounds.left);
+    int height = std::max(0, bounds.bottom - bounds.top);
+    mApplyingBounds = true;
+    ApplyContentSize(width, height);
+    MoveWindowTo(bounds.left, bounds.top);
+    LView::ResizeFrameTo(static_cast<int16_t>(width), static_cast<int16_t>(height), true);
+    mApplyingBounds = false;
+}
+
+void LWindow::GetGlobalBounds(Rect& outBounds) const
+{
+    QRect geometry = mTopLevel->geometry();
+    outBounds.left = static_cast<int16_t>(geometry.left());
+    outBounds.top = static_cast<int16_t>(geometry.top() + ContentOffset());
+    outBounds.right = static_cast<int16_t>(outBounds.left + mInfo.width);
+    outBounds.bottom = static_cast<int16_t>(outBounds.top + mInfo.height);
+}
+
+void LWindow::ContentResized()
+{
+    QSize size = GetWidget()->size();
+    if (size.width() == mInfo.width && size.height() == mInfo.height)
+        return;
+    if (mApplyingBounds) {
+        LView::ResizeFrameTo(static_cast<int16_t>(size.width()), static_cast<int16_t>(size.height()), true);
+        return;
+    }
+    // The user resized the window.
+    Rect bounds;
+    GetGlobalBounds(bounds);
+    bounds.right = static_cast<int16_t>(bounds.left + size.width());
+    bounds.bottom = static_cast<int16_t>(bounds.top + size.height());
+    DoSetBounds(bounds);
+}
+
+void LWindow::Activated()
+{
+    SetTarget(this);
+}
+
+void LWindow::CloseRequested()
+{
+    LException::ReportAndDrop("closing a window", [this] { AttemptClose(); });
+}
+
+std::string LWindow::GetDescriptor() const
+{
+    return mTopLevel->windowTitle().toStdString();
+}
+
+void LWindow::SetDescriptor(std::string_view title)
+{
+    mTopLevel->setWindowTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+}
+
+void LWindow::AttemptClose()
+{
+    DoClose();
+}
+
+void LWindow::DoClose()
+{
+    delete this;
+}
+
+bool LWindow::ObeyCommand(CommandT command, void* parameter)
+{
+    if (command == cmd_Close) {
+        AttemptClose();
+        return true;
+    }
+    return LCommander::ObeyCommand(command, parameter);
+}
+
+void LWindow::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name)
+{
+    if (command == cmd_Close) {
+        enabled = true;
+        usesMark = false;
+        return;
+    }
+    LCommander::FindCommandStatus(command, enabled, usesMark, mark, name);
+}

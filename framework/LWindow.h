@@ -1,0 +1,74 @@
+// A top-level window built from a layout resource: its panes are made by class ID and found by pane ID;
+// it is a commander between its panes and the application, and carries the application's menu bar.
+#pragma once
+
+#include "framework/LCommander.h"
+#include "framework/LView.h"
+#include "framework/UResources.h"
+
+#include <vector>
+
+class QMainWindow;
+
+constexpr CommandT cmd_Close = 4;
+
+class LWindow : public LView, public LCommander {
+public:
+    // Builds the window of layoutID and its panes, runs FinishCreate, and shows the window when its layout
+    // says so. Throws nilP when the layout or one of its classes cannot be made.
+    static LWindow* CreateWindow(ResIDT layoutID, LCommander* superCommander);
+    static LWindow* CreateWindow(const LPaneSpec& layout, LCommander* superCommander);
+    // Makes the panes of spec (recursively) inside view.
+    static void CreatePanes(LView* view, const LPaneSpec& spec);
+
+    // From a layout: "title", "size" [width, height] of the content, "position" [left, top],
+    // "showOnCreate", "resizable", "minSize", "maxSize".
+    explicit LWindow(const LPaneSpec& layout);
+    ~LWindow() override;
+
+    void Show() override;
+    void Hide() override;
+    // Brings the window to the front and makes it the target of commands.
+    void Select();
+
+    // The content's top left corner, in global coordinates.
+    void MoveWindowTo(int16_t left, int16_t top);
+    // The content's size.
+    void ResizeWindowTo(int16_t width, int16_t height);
+    // The content's rectangle in global coordinates; the user's resizing comes here too.
+    virtual void DoSetBounds(const Rect& bounds);
+    void GetGlobalBounds(Rect& outBounds) const;
+
+    std::string GetDescriptor() const override;
+    void SetDescriptor(std::string_view title) override;
+
+    // Closing as the user asks for it; subclasses announce it first. The default closes.
+    virtual void AttemptClose();
+    // Deletes the window.
+    virtual void DoClose();
+
+    bool ObeyCommand(CommandT command, void* parameter) override;
+    void FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name) override;
+
+    QMainWindow* GetTopLevel() const { return mTopLevel; }
+    bool IsResizable() const { return mResizable; }
+
+    static const std::vector<LWindow*>& GetWindowList();
+    static void DeleteAllWindows();
+
+    // Called by the top-level widget.
+    void ContentResized();
+    void Activated();
+    void CloseRequested();
+
+protected:
+    void PlaceWidget() override;
+
+private:
+    int ContentOffset() const;
+    void ApplyContentSize(int width, int height);
+
+    QMainWindow* mTopLevel;
+    bool mResizable;
+    bool mApplyingBounds = false;
+};

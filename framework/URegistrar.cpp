@@ -1,0 +1,53 @@
+#include "framework/URegistrar.h"
+
+#include "framework/LBevelButton.h"
+#include "framework/LDialogBox.h"
+#include "framework/LException.h"
+#include "framework/LPushButton.h"
+#include "framework/LScroller.h"
+#include "framework/LStaticText.h"
+#include "framework/LWindow.h"
+
+#include <map>
+
+namespace {
+
+std::map<ClassIDT, URegistrar::Creator>& Classes()
+{
+    static std::map<ClassIDT, URegistrar::Creator> classes;
+    return classes;
+}
+
+class PlainView : public LView {
+public:
+    explicit PlainView(const LPaneSpec& spec)
+        : LView(spec.GetPaneInfo())
+    {
+    }
+};
+
+}
+
+void URegistrar::RegisterClass(ClassIDT classID, Creator creator)
+{
+    Classes()[classID] = std::move(creator);
+}
+
+void URegistrar::RegisterFrameworkClasses()
+{
+    RegisterClass<LWindow>(FourCC("wind"));
+    RegisterClass<LDialogBox>(FourCC("dlog"));
+    RegisterClass<PlainView>(FourCC("view"));
+    RegisterClass<LScroller>(FourCC("scrl"));
+    RegisterClass<LStaticText>(FourCC("stxt"));
+    RegisterClass<LBevelButton>(FourCC("bevl"));
+    RegisterClass<LPushButton>(FourCC("push"));
+}
+
+LPane* URegistrar::CreateObject(const LPaneSpec& spec)
+{
+    auto found = Classes().find(spec.GetClassID());
+    if (found == Classes().end())
+        Throw_(err_NilPointer, "no class is registered for the class ID '" + spec.GetString("class") + "'");
+    return ThrowIfNil_(found->second(spec));
+}

@@ -1,0 +1,208 @@
+#include "framework/LBevelButton.h"
+#include "framework/LDialogBox.h"
+#include "framework/LException.h"
+#include "framework/LScroller.h"
+#include "framework/LStaticText.h"
+#include "framework/LWindow.h"
+#include "framework/URegistrar.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QMainWindow>
+#include <QAbstractButton>
+#include <QMenuBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+LPaneSpec Spec(const char* json)
+{
+    QJsonParseError error {};
+    QJsonDocument document = QJsonDocument::fromJson(QByteArray(json), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    return LPaneSpec(document.object());
+}
+
+const char* kTableLayout = R"({
+    "class": "wind", "title": "Table", "size": [300, 120], "position": [200, 150], "showOnCreate": false,
+    "resizable": true,
+    "panes": [
+        { "class": "bevl", "id": "Show", "frame": [4, 4, 80, 22], "menu": "multi", "title": "Sensors" },
+        { "class": "bevl", "id": "GraB", "frame": [90, 4, 80, 22], "menu": "single", "items": ["Range", "Percent"] },
+        { "class": "stxt", "id": "Na00", "frame": [4, 30, 100, 15], "text": "Sensor", "traits": 128 },
+        { "class": "stxt", "id": "Na", "rows": { "first": 1, "count": 3, "step": 15 },
+          "frame": [4, 48, 100, 15], "visible": false },
+        { "class": "view", "id": "Strp", "frame": [110, 4, 186, 40], "bind": "ltr" },
+        { "class": "scrl", "id": "Scrl", "frame": [0, 60, 300, 60], "bind": "ltrb",
+          "panes": [ { "class": "view", "id": "Imag", "frame": [0, 0, 300, 40] } ] }
+    ]
+})";
+
+class Windows : public ::testing::Test {
+protected:
+    Windows() { URegistrar::RegisterFrameworkClasses(); }
+    ~Windows() override { LWindow::DeleteAllWindows(); }
+};
+
+}
+
+TEST_F(Windows, PanesAreMadeByClassAndFoundByID)
+{
+    LWindow* window = LWindow::CreateWindow(Spec(kTableLayout), nullptr);
+    EXPECT_FALSE(window->GetTopLevel()->isVisible()); // the layout keeps it hidden
+    EXPECT_EQ(window->GetDescriptor(), "Table");
+
+    auto* header = dynamic_cast<LStaticText*>(window->FindPaneByID(FourCC("Na00")));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->GetDescriptor(), "Sensor");
+    EXPECT_TRUE(header->GetTextTraits().bold);
+
+    // Repeated rows get "%s%02d" IDs and move down by the step.
+    auto* row3 = dynamic_cast<LStaticText*>(window->FindPaneByID(FourCC("Na03")));
+    ASSERT_NE(row3, nullptr);
+    EXPECT_FALSE(row3->IsVisible());
+    Rect frame;
+    row3->CalcPortFrameRect(frame);
+    EXPECT_EQ(frame, (Rect { 78, 4, 93, 104 }));
+    EXPECT_EQ(window->FindPaneByID(FourCC("Na04")), nullptr);
+
+    auto* mode = dynamic_cast<LBevelButton*>(window->FindPaneByID(FourCC("GraB")));
+    ASSERT_NE(mode, nullptr);
+    EXPECT_EQ(mode->GetCurrentMenuItem(), 1);
+    EXPECT_EQ(mode->CountMenuItems(), 2);
+
+    // A pane inside a scroller: its port frame counts the scroller's place.
+    LPane* image = window->FindPaneByID(FourCC("Imag"));
+    ASSERT_NE(image, nullptr);
+    image->CalcPortFrameRect(frame);
+    EXPECT_EQ(frame.top, 60);
+}
+
+TEST_F(Windows, UnknownClassesAndLayoutsFailLoudly)
+{
+    auto expectNilP = [](auto&& build) {
+        try {
+            build();
+            ADD_FAILURE() << "no exception";
+        } catch (const LException& e) {
+            EXPECT_EQ(e.GetErrorCode(), err_NilPointer);
+        }
+    };
+    expectNilP([] { LWindow::CreateWindow(Spec(R"({"class": "wind", "panes": [{"class": "Nope"}]})"), nullptr); });
+    expectNilP([] { LWindow::CreateWindow(Spec(R"({"class": "stxt"})"), nullptr); });
+    expectNilP([] { LWindow::CreateWindow(9999, nullptr); });
+    EXPECT_TRUE(LWindow::GetWindowList().empty()) << "a window that failed to build is not left behind";
+}
+
+TEST_F(Windows, ContentRectangleRoundTripsAndBoundPanesFollow)
+{
+    LWindow* window = LWindow::CreateWindow(Spec(kTableLayout), nullptr);
+    window->Show();
+    Rect bounds;
+    window->GetGlobalBounds(bounds);
+    EXPECT_EQ(bounds, (Rect { 150, 200, 270, 500 }));
+
+    window->MoveWindowTo(40, 60);
+    window->GetGlobalBounds(bounds);
+    EXPECT_EQ(bounds, (Rect { 60, 40, 180, 340 }));
+
+    window->ResizeWindowTo(400, 200);
+    QCoreApplication::processEvents();
+    window->GetGlobalBounds(bounds);
+    EXPECT_EQ(bounds, (Rect { 60, 40, 260, 440 }));
+    EXPECT_EQ(window->GetWidget()->width(), 400);
+    EXPECT_EQ(window->GetWidget()->height(), 200);
+
+    // "ltr" stretches across; "ltrb" stretches both ways; unbound panes stay.
+    EXPECT_EQ(window->FindPaneByID(FourCC("Strp"))->GetWidth(), 286);
+    auto* scroller = dynamic_cast<LScroller*>(window->FindPaneByID(FourCC("Scrl")));
+    ASSERT_NE(scroller, nullptr);
+    EXPECT_EQ(scroller->GetWidth(), 400);
+    EXPECT_EQ(scroller->GetHeight(), 140);
+    EXPECT_EQ(scroller->GetScrolledView()->GetWidth(), 400);
+    EXPECT_EQ(window->FindPaneByID(FourCC("Na00"))->GetWidth(), 100);
+
+    // A scrolled image larger than its frame makes the widget as large as the image.
+    scroller->GetScrolledView()->ResizeImageTo(1500, scroller->GetScrolledView()->GetHeight(), false);
+    EXPECT_EQ(scroller->GetScrolledView()->GetWidget()->width(), 1500);
+}
+
+TEST_F(Windows, TheUserResizingAWindowReachesDoSetBounds)
+{
+    struct Recording : LWindow {
+        using LWindow::LWindow;
+        void DoSetBounds(const Rect& bounds) override
+        {
+            LWindow::DoSetBounds(bounds);
+            ++calls;
+        }
+        int calls = 0;
+    };
+    URegistrar::RegisterClass<Recording>(FourCC("Rcrd"));
+    auto* window = dynamic_cast<Recording*>(LWindow::CreateWindow(
+        Spec(R"({"class": "Rcrd", "size": [300, 200], "resizable": true, "panes": []})"), nullptr));
+    ASSERT_NE(window, nullptr);
+    window->Show();
+    QCoreApplication::processEvents();
+    int before = window->calls;
+    window->GetTopLevel()->resize(window->GetTopLevel()->width() + 50, window->GetTopLevel()->height());
+    QCoreApplication::processEvents();
+    EXPECT_GT(window->calls, before);
+    EXPECT_EQ(window->GetWidth(), 350);
+}
+
+TEST_F(Windows, CommandsTravelFromTheWindowAndCloseDeletesIt)
+{
+    struct Application : LCommander {
+        bool ObeyCommand(CommandT command, void*) override { return command == FourCC("RawD") && ++obeyed; }
+        void FindCommandStatus(CommandT command, bool& enabled, bool&, uint16_t&, Str255&) override
+        {
+            enabled = command == FourCC("RawD");
+        }
+        int obeyed = 0;
+    } application;
+    LWindow* window = LWindow::CreateWindow(Spec(kTableLayout), &application);
+
+    QMenuBar* bar = window->GetTopLevel()->menuBar();
+    QAction* newData = nullptr;
+    QAction* close = nullptr;
+    for (QAction* menu : bar->actions()) {
+        for (QAction* item : menu->menu()->actions()) {
+            if (item->data().toInt() == FourCC("RawD"))
+                newData = item;
+            if (item->data().toInt() == cmd_Close)
+                close = item;
+        }
+    }
+    ASSERT_NE(newData, nullptr);
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(newData->shortcut(), QKeySequence("Ctrl+D"));
+    EXPECT_EQ(close->shortcut(), QKeySequence("Ctrl+W"));
+
+    newData->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(application.obeyed, 1);
+
+    close->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(LWindow::GetWindowList().empty());
+}
+
+TEST_F(Windows, DialogReportsTheButtonHit)
+{
+    auto* dialog = dynamic_cast<LDialogBox*>(LWindow::CreateWindow(Spec(R"({
+        "class": "dlog", "size": [200, 80],
+        "panes": [ { "class": "push", "id": "okay", "frame": [110, 40, 80, 24], "title": "OK", "message": 900 },
+                   { "class": "push", "id": "cncl", "frame": [20, 40, 80, 24], "title": "Cancel", "message": 901 } ]
+    })"), nullptr));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->DoDialog(), 0);
+    static_cast<QAbstractButton*>(dialog->FindPaneByID(FourCC("okay"))->GetWidget())->click();
+    EXPECT_EQ(dialog->DoDialog(), msg_OK);
+    EXPECT_EQ(dialog->DoDialog(), 0);
+    dialog->GetTopLevel()->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog->DoDialog(), msg_Cancel);
+    delete dialog;
+}
