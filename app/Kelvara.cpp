@@ -1,8 +1,18 @@
 #include "app/Kelvara.h"
 
+#include "display/DataWindow.h"
+#include "display/DataWindowGraph.h"
+#include "display/DockIcon.h"
+#include "display/DockTile.h"
+#include "display/GraphWindow.h"
+#include "display/GraphWindowView.h"
+#include "framework/LDialogBox.h"
 #include "framework/LException.h"
 #include "framework/UModalAlerts.h"
+#include "framework/URegistrar.h"
 #include "platform/Platform.h"
+#include "prefs/DataWindowPrefs.h"
+#include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
 
@@ -17,17 +27,27 @@ Kelvara::~Kelvara()
     // every sensor's data file. A failure of one must not cost the other.
     if (mStartedUp)
         LException::ReportAndDrop("saving the preferences", [] { Preferences::SavePrefs(); });
+    // The windows and the tile let go of the sensors before they go.
+    LWindow::DeleteAllWindows();
+    if (mDockIcon != nullptr)
+        LException::ReportAndDrop("stopping the tile", [this] { mDockIcon->ClearSensors(); });
     if (mSensorMaster != nullptr)
         mSensorMaster->TerminateAndSaveData();
 }
 
 void Kelvara::RegisterClasses()
 {
-    // The window and pane classes register here once the program has windows.
+    URegistrar::RegisterClass<DataWindow>(FourCC("Data"));
+    URegistrar::RegisterClass<DataWindowGraph>(FourCC("Lgra"));
+    URegistrar::RegisterClass<GraphWindow>(FourCC("Graf"));
+    URegistrar::RegisterClass<GraphWindowView>(FourCC("GViw"));
+    URegistrar::RegisterFrameworkClasses();
 }
 
 void Kelvara::StartUp()
 {
+    // Windows get the ordinary icon until the live tile is drawn at the end of start-up.
+    RestoreApplicationDockTileImage();
     Preferences::Get();
     mLaunchSeconds = Platform::GetClock().GetDateTime();
 
@@ -37,10 +57,113 @@ void Kelvara::StartUp()
 
     Preferences::ReadPrefs();
     mStartedUp = true;
+    bool firstRun = SecondsSincePreferencesCreated() <= kFirstRunSeconds;
+
+    // A window that cannot be re-opened must not keep the others, or the tile, from appearing.
+    LException::ReportAndDrop("re-opening the data windows", [&] { OpenRecordedDataWindows(firstRun); });
+    LException::ReportAndDrop("re-opening the graph windows", [&] { OpenRecordedGraphWindows(firstRun); });
+
+    mDockIcon = DockIcon::Get();
+    mDockIcon->UpdateIcon();
 }
 
 uint32_t Kelvara::SecondsSincePreferencesCreated() const
 {
     // Unsigned, so that a clock set back reads as a long time rather than as a first run.
     return mLaunchSeconds - Preferences::Get()->GetCreationSeconds();
+}
+
+void Kelvara::OpenRecordedDataWindows(bool firstRun)
+{
+    TArray<DataWindowPrefs*>* records = Preferences::Get()->GetDataWindowPrefsArray();
+    if (records->GetCount() == 0) {
+        if (firstRun)
+            NewDataWindow();
+        return;
+    }
+    for (ArrayIndexT i = 1; i <= records->GetCount(); ++i) {
+        DataWindowPrefs* record = (*records)[i];
+        auto* window = dynamic_cast<DataWindow*>(LWindow::CreateWindow(kDataWindowLayout, this));
+        ThrowIfNil_(window);
+        Preferences::Get()->AddDataWindow(window);
+        window->SetWindowPrefs(record);
+        window->Show();
+    }
+}
+
+void Kelvara::OpenRecordedGraphWindows(bool firstRun)
+{
+    TArray<GraphWindowPrefs*>* records = Preferences::Get()->GetGraphWindowPrefsArray();
+    if (records->GetCount() == 0) {
+        if (firstRun)
+            NewGraphWindow();
+        return;
+    }
+    for (ArrayIndexT i = 1; i <= records->GetCount(); ++i) {
+        GraphWindowPrefs* record = (*records)[i];
+        auto* window = dynamic_cast<GraphWindow*>(LWindow::CreateWindow(kGraphWindowLayout, this));
+        ThrowIfNil_(window);
+        Preferences::Get()->AddGraphWindow(window);
+        window->SetWindowPrefs(record);
+        window->Show();
+    }
+}
+
+void Kelvara::NewDataWindow()
+{
+    auto* window = dynamic_cast<DataWindow*>(LWindow::CreateWindow(kDataWindowLayout, this));
+    ThrowIfNil_(window);
+    Preferences::Get()->AddDataWindow(window);
+    window->Select();
+}
+
+void Kelvara::NewGraphWindow()
+{
+    auto* window = dynamic_cast<GraphWindow*>(LWindow::CreateWindow(kGraphWindowLayout, this));
+    ThrowIfNil_(window);
+    Preferences::Get()->AddGraphWindow(window);
+    window->Select();
+}
+
+bool Kelvara::ObeyCommand(CommandT command, void* parameter)
+{
+    switch (command) {
+    case cmd_NewGraphWindow:
+        NewGraphWindow();
+        return true;
+    case cmd_NewDataWindow:
+        NewDataWindow();
+        return true;
+    default:
+        return LApplication::ObeyCommand(command, parameter);
+    }
+}
+
+void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name)
+{
+    switch (command) {
+    case cmd_NewGraphWindow:
+    case cmd_NewDataWindow:
+        enabled = true;
+        usesMark = false;
+        break;
+    case cmd_Preferences:
+        // The preferences dialog is not part of the program yet.
+        enabled = false;
+        usesMark = false;
+        break;
+    default:
+        LApplication::FindCommandStatus(command, enabled, usesMark, mark, name);
+        break;
+    }
+}
+
+void Kelvara::ShowAboutBox()
+{
+    auto* dialog = dynamic_cast<LDialogBox*>(LWindow::CreateWindow(kAboutBoxLayout, this));
+    ThrowIfNil_(dialog);
+    MessageT hit = 0;
+    while (hit != msg_OK && hit != msg_Cancel)
+        hit = dialog->DoDialog();
+    delete dialog;
 }

@@ -220,8 +220,10 @@ void LWindow::PlaceWidget()
 
 void LWindow::DoSetBounds(const Rect& bounds)
 {
-    int width = std::max(0, bounds.right - bounds.left);
-    int height = std::max(0, bounds.bottom - bounds.top);
+    // Qt keeps a window at least as large as its minimum size, so the panes are laid out for that too.
+    QSize minimum = GetWidget()->minimumSize();
+    int width = std::max(minimum.width(), bounds.right - bounds.left);
+    int height = std::max(minimum.height(), bounds.bottom - bounds.top);
     mApplyingBounds = true;
     ApplyContentSize(width, height);
     MoveWindowTo(bounds.left, bounds.top);

@@ -53,6 +53,105 @@ DataFile ReadDataFile(const std::string& path)
     return file;
 }
 
+struct WindowRecord {
+    size_t offset = 0; // of the record in the file
+    int top = 0, left = 0, bottom = 0, right = 0;
+    uint32_t mask = 0;
+    int menuItem = 0;
+    std::vector<std::string> names;
+};
+
+struct PreferencesFile {
+    int version = 0;
+    uint32_t created = 0;
+    int scale = 0;
+    std::vector<WindowRecord> dataWindows;
+    std::vector<WindowRecord> graphWindows;
+    std::vector<std::string> dockGraphNames;
+    std::vector<std::string> dockTextNames;
+    int versionCheck = -1;
+};
+
+// Reads the preferences file the way its format lays it out, independently of the program's reader.
+PreferencesFile ReadPreferences(const std::string& path)
+{
+    std::vector<uint8_t> bytes = TestFiles::ReadBytes(path);
+    size_t at = 0;
+    auto take = [&](size_t count) {
+        if (at + count > bytes.size())
+            throw std::runtime_error("preferences file ends early");
+        uint32_t value = 0;
+        for (size_t i = 0; i < count; ++i)
+            value = (value << 8) | bytes[at + i];
+        at += count;
+        return value;
+    };
+    auto names = [&](std::vector<std::string>& out) {
+        for (uint32_t n = take(4); n > 0; --n) {
+            size_t length = take(1);
+            out.emplace_back(reinterpret_cast<const char*>(bytes.data() + at), length);
+            at += length;
+        }
+    };
+    auto rectangle = [&](WindowRecord& record) {
+        record.top = static_cast<int16_t>(take(2));
+        record.left = static_cast<int16_t>(take(2));
+        record.bottom = static_cast<int16_t>(take(2));
+        record.right = static_cast<int16_t>(take(2));
+    };
+    PreferencesFile file;
+    file.version = static_cast<int>(take(2));
+    take(1);
+    file.created = take(4);
+    file.scale = static_cast<int>(take(2));
+    take(2);
+    for (uint32_t d = take(4); d > 0; --d) {
+        WindowRecord record;
+        record.offset = at;
+        EXPECT_EQ(take(4), 997u);
+        rectangle(record);
+        record.mask = take(4);
+        record.menuItem = static_cast<int>(take(1));
+        names(record.names);
+        file.dataWindows.push_back(record);
+    }
+    for (uint32_t g = take(4); g > 0; --g) {
+        WindowRecord record;
+        record.offset = at;
+        EXPECT_EQ(take(4), 997u);
+        rectangle(record);
+        record.menuItem = static_cast<int16_t>(take(2));
+        names(record.names);
+        file.graphWindows.push_back(record);
+    }
+    at += 72 + 4 + 2;
+    names(file.dockGraphNames);
+    take(4);
+    names(file.dockTextNames);
+    take(2);
+    file.versionCheck = static_cast<int>(take(1));
+    EXPECT_EQ(at, bytes.size());
+    return file;
+}
+
+// Rewrites a window record's rectangle in the file; keepSize moves it and keeps its width and height.
+void PatchRectangle(const std::string& path, size_t offset, std::vector<int> topLeftBottomRight, bool keepSize)
+{
+    std::vector<uint8_t> bytes = TestFiles::ReadBytes(path);
+    auto read16 = [&](size_t at) { return static_cast<int16_t>((bytes[at] << 8) | bytes[at + 1]); };
+    if (keepSize) {
+        int height = read16(offset + 8) - read16(offset + 4);
+        int width = read16(offset + 10) - read16(offset + 6);
+        topLeftBottomRight[2] = topLeftBottomRight[0] + height;
+        topLeftBottomRight[3] = topLeftBottomRight[1] + width;
+    }
+    for (size_t i = 0; i < 4; ++i) {
+        bytes[offset + 4 + 2 * i] = static_cast<uint8_t>(topLeftBottomRight[i] >> 8);
+        bytes[offset + 5 + 2 * i] = static_cast<uint8_t>(topLeftBottomRight[i]);
+    }
+    TestFiles::WriteBytes(path, bytes);
+}
+
 std::string ShellQuote(const std::string& text)
 {
     std::string quoted = "'";
@@ -116,31 +215,25 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
     files.push_back("Kelvara Preferences");
     ASSERT_EQ(TestFiles::List(config / "Varnholt's Utilities"), files);
 
-    // The first run's preferences are the first-run settings, with the first sensor in both Dock lists.
-    std::vector<uint8_t> preferences = TestFiles::ReadBytes(ProgramFile("Kelvara Preferences"));
-    std::vector<uint8_t> name = { 12, 'a', 'c', 'p', 'i', 't', 'z', ' ', 't', 'e', 'm', 'p', '1' };
-    std::vector<uint8_t> expectedPreferences = { 0, 120, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0 };
-    const uint16_t colours[] = { 0, 32767, 0, 65535, 0, 0, 0, 0, 65535, 32767, 0, 32767, 32767, 0, 0, 32767,
-        32767, 0, 0, 32767, 32767, 65535, 32767, 0, 26414, 65535, 26414, 0, 65535, 0, 0, 0, 65535, 0, 0, 65535 };
-    for (uint16_t channel : colours) {
-        expectedPreferences.push_back(static_cast<uint8_t>(channel >> 8));
-        expectedPreferences.push_back(static_cast<uint8_t>(channel));
-    }
-    for (uint8_t byte : { 0, 0, 0, 1, 0, 1, 0, 0, 0, 1 })
-        expectedPreferences.push_back(byte);
-    expectedPreferences.insert(expectedPreferences.end(), name.begin(), name.end());
-    for (uint8_t byte : { 0, 1, 0, 1, 0, 0, 0, 1 })
-        expectedPreferences.push_back(byte);
-    expectedPreferences.insert(expectedPreferences.end(), name.begin(), name.end());
-    for (uint8_t byte : { 0, 1, 1 })
-        expectedPreferences.push_back(byte);
-    ASSERT_EQ(preferences.size(), expectedPreferences.size());
-    std::vector<uint8_t> creation(preferences.begin() + 3, preferences.begin() + 7);
-    std::copy(creation.begin(), creation.end(), expectedPreferences.begin() + 3);
-    EXPECT_EQ(preferences, expectedPreferences);
-    uint32_t created = (uint32_t(creation[0]) << 24) | (uint32_t(creation[1]) << 16) | (uint32_t(creation[2]) << 8)
-        | creation[3];
-    EXPECT_LT(LinuxClock().GetDateTime() - created, 120u) << "the creation time is this run's";
+    // The first run's preferences: the first-run settings, the first sensor in both Dock lists, and the
+    // two windows a first run opens, showing every sensor.
+    PreferencesFile run1Preferences = ReadPreferences(ProgramFile("Kelvara Preferences"));
+    std::vector<std::string> names = { "acpitz temp1", "nvme Composite", "nvme CPU/GPU" };
+    EXPECT_EQ(run1Preferences.version, 120);
+    EXPECT_EQ(run1Preferences.scale, 2);
+    EXPECT_EQ(run1Preferences.dockGraphNames, std::vector<std::string>({ "acpitz temp1" }));
+    EXPECT_EQ(run1Preferences.dockTextNames, std::vector<std::string>({ "acpitz temp1" }));
+    EXPECT_EQ(run1Preferences.versionCheck, 1);
+    EXPECT_LT(LinuxClock().GetDateTime() - run1Preferences.created, 120u) << "the creation time is this run's";
+    ASSERT_EQ(run1Preferences.dataWindows.size(), 1u);
+    const WindowRecord& data = run1Preferences.dataWindows[0];
+    EXPECT_EQ(data.mask, (1u << 1) | (1u << 2) | (1u << 5) | (1u << 6) | (1u << 7));
+    EXPECT_EQ(data.menuItem, 1);
+    EXPECT_EQ(data.names, names);
+    EXPECT_EQ(data.bottom - data.top, 48 + 15 * 3) << "the header and three sensor rows";
+    ASSERT_EQ(run1Preferences.graphWindows.size(), 1u);
+    EXPECT_EQ(run1Preferences.graphWindows[0].names, names);
+    EXPECT_EQ(run1Preferences.graphWindows[0].menuItem, 1);
 
     const int64_t first[] = { 45000, 38850, 41000 };
     std::vector<DataFile> run1;
@@ -160,6 +253,11 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
         run1.push_back(file);
     }
 
+    // Between the runs the user's windows moved, and the graph window was made larger.
+    PatchRectangle(ProgramFile("Kelvara Preferences"), data.offset, { 200, 300, 0, 0 }, true);
+    const WindowRecord& graph = run1Preferences.graphWindows[0];
+    PatchRectangle(ProgramFile("Kelvara Preferences"), graph.offset, { 120, 140, 420, 660 }, false);
+
     // The second run reads warmer; its samples go in front of the first run's.
     TestFiles::Write(sysfs.HwmonFolder() + "/hwmon0/temp1_input", "50500\n");
     RunKelvara(6);
@@ -175,8 +273,20 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
     EXPECT_EQ(file.shortTerm.front(), after);
     EXPECT_EQ(file.shortTerm.back(), before);
     EXPECT_EQ(ReadDataFile(ProgramFile("02 nvme Composite")).longTerm.size(), 2u);
-    // The preferences keep the moment of the first run.
-    std::vector<uint8_t> again = TestFiles::ReadBytes(ProgramFile("Kelvara Preferences"));
-    ASSERT_EQ(again.size(), preferences.size());
-    EXPECT_TRUE(std::equal(again.begin() + 3, again.begin() + 7, creation.begin()));
+    // The preferences keep the moment of the first run; the windows came back where they were: the data
+    // window at its place (its size follows its rows), the graph window at its place and size.
+    PreferencesFile run2Preferences = ReadPreferences(ProgramFile("Kelvara Preferences"));
+    EXPECT_EQ(run2Preferences.created, run1Preferences.created);
+    ASSERT_EQ(run2Preferences.dataWindows.size(), 1u);
+    const WindowRecord& data2 = run2Preferences.dataWindows[0];
+    EXPECT_EQ(data2.top, 200);
+    EXPECT_EQ(data2.left, 300);
+    EXPECT_EQ(data2.bottom - data2.top, data.bottom - data.top);
+    EXPECT_EQ(data2.right - data2.left, data.right - data.left);
+    EXPECT_EQ(data2.mask, data.mask);
+    EXPECT_EQ(data2.names, names);
+    ASSERT_EQ(run2Preferences.graphWindows.size(), 1u);
+    const WindowRecord& graph2 = run2Preferences.graphWindows[0];
+    EXPECT_EQ((std::vector<int> { graph2.top, graph2.left, graph2.bottom, graph2.right }),
+        (std::vector<int> { 120, 140, 420, 660 }));
 }

@@ -1,0 +1,208 @@
+#include "display/DataWindowView.h"
+
+#include "display/DataWindow.h"
+#include "framework/LException.h"
+#include "framework/LPaneSpec.h"
+#include "framework/LStaticText.h"
+#include "sensors/TemperatureSensor.h"
+#include "util/TemperatureUnits.h"
+
+#include <cstdio>
+
+namespace {
+
+// The row's panes from left to right: the name, then the columns by their item in the column pop-up
+// (item 8 has no column).
+struct RowColumn {
+    int32_t column;
+    const char* prefix;
+};
+
+constexpr std::array<RowColumn, DataWindowView::kPaneCount> kRowColumns { {
+    { 0, "Na" },
+    { 1, "Tc" },
+    { 2, "Td" },
+    { 3, "Tl" },
+    { 4, "Th" },
+    { 5, "Ti" },
+    { 6, "Ta" },
+    { 7, "PE" },
+    { 9, "Cu" },
+    { 10, "LT" },
+    { 11, "HT" },
+    { 12, "MI" },
+    { 13, "MA" },
+    { 14, "Tp" },
+} };
+
+enum Slot {
+    kName = 0,
+    kCurrent,
+    kChange,
+    kLowThreshold,
+    kHighThreshold,
+    kMinimum,
+    kMaximum,
+    kPercent,
+    kRawCurrent,
+    kRawLowThreshold,
+    kRawHighThreshold,
+    kRawMinimum,
+    kRawMaximum,
+    kType,
+};
+
+constexpr const char* kNotAvailable = "n/a";
+
+}
+
+DataWindowView::DataWindowView(DataWindow* owner, int32_t row, TemperatureSensor* sensor, uint32_t columnMask)
+    : mOwner(owner)
+    , mRow(row)
+    , mSensor(sensor)
+    , mColumnMask(columnMask)
+{
+    ThrowIfNil_(mOwner);
+    if (mSensor != nullptr)
+        mLastRawReading = mSensor->GetRawSensorTemperature();
+
+    GetTextPointers();
+
+    LStaticText* name = mTexts[kName].pane;
+    if (mSensor != nullptr)
+        name->SetDescriptor(mSensor->GetSensorName());
+    name->Show();
+
+    for (int slot = kCurrent; slot < kPaneCount; ++slot)
+        SetTextState(kRowColumns[slot].column, mTexts[slot].pane, &mTexts[slot].layoutFrame);
+
+    if (IsColumnShown(2) && mRow >= 1) {
+        char text[kScaledTemperatureTextSize];
+        FormatScaledTemperatureAsString(0, text);
+        mTexts[kChange].pane->SetDescriptor(text);
+    }
+
+    if (mRow != 0) {
+        // The panes may still hold another sensor's texts from before the rows were rebuilt. A failed reading
+        // is dropped here as it would be at any later update.
+        LException::ReportAndDrop("updating a data window row", [this] { UpdateDisplay(); });
+        StartIdling(kUpdateSeconds);
+    }
+}
+
+DataWindowView::~DataWindowView()
+{
+    StopIdling();
+    // The next row on these panes starts without this one's change style.
+    if (mTexts[kChange].pane != nullptr)
+        mTexts[kChange].pane->SetTextTraitsID(mLayoutChangeTraits);
+    for (RowText& text : mTexts) {
+        if (text.pane != nullptr)
+            RestoreTextState(text.pane, &text.layoutFrame);
+    }
+}
+
+LStaticText* DataWindowView::FindPaneByIndex(const char* prefix, int32_t row) const
+{
+    return dynamic_cast<LStaticText*>(mOwner->FindPaneByID(LPaneSpec::RowPaneID(prefix, row)));
+}
+
+void DataWindowView::GetTextPointers()
+{
+    // Nothing is moved or shown before every pane has been found, so a missing pane leaves the row as it was.
+    for (int slot = 0; slot < kPaneCount; ++slot) {
+        LStaticText* pane = ThrowIfNil_(FindPaneByIndex(kRowColumns[slot].prefix, mRow));
+        mTexts[slot].pane = pane;
+        pane->CalcPortFrameRect(mTexts[slot].layoutFrame);
+    }
+    mNextColumn = mTexts[kName].layoutFrame.right;
+    mLayoutChangeTraits = mTexts[kChange].pane->GetTextTraitsID();
+}
+
+bool DataWindowView::IsColumnShown(int32_t column) const
+{
+    return column >= 1 && column < 32 && (mColumnMask & (1u << column)) != 0;
+}
+
+bool DataWindowView::SetTextState(int32_t column, LStaticText* pane, Rect* layoutFrame)
+{
+    if (!IsColumnShown(column))
+        return false;
+    pane->PlaceInSuperImageAt(mNextColumn, layoutFrame->top, false);
+    pane->Show();
+    mNextColumn = static_cast<int16_t>(mNextColumn + layoutFrame->right - layoutFrame->left);
+    return true;
+}
+
+void DataWindowView::RestoreTextState(LStaticText* pane, Rect* layoutFrame)
+{
+    pane->Hide();
+    pane->PlaceInSuperImageAt(layoutFrame->left, layoutFrame->top, false);
+}
+
+void DataWindowView::SpendTime(const EventRecord&)
+{
+    UpdateDisplay();
+}
+
+void DataWindowView::SetColumnText(int slot, const char* text)
+{
+    if (IsColumnShown(kRowColumns[slot].column))
+        mTexts[slot].pane->SetDescriptor(text);
+}
+
+void DataWindowView::UpdateDisplay()
+{
+    if (mSensor == nullptr)
+        return;
+
+    int32_t raw = mSensor->GetRawSensorTemperature();
+    int32_t lowThreshold = mSensor->GetRawLowThreshold();
+    int32_t highThreshold = mSensor->GetRawHighThreshold();
+    int32_t minimum = mSensor->GetRawMinimumReading();
+    int32_t maximum = mSensor->GetRawMaximumReading();
+    int32_t type = mSensor->GetSensorType();
+
+    char text[kScaledTemperatureTextSize];
+    auto temperature = [&](int32_t value) {
+        mSensor->ConvertRawTemperatureToString(value, text);
+        return text;
+    };
+    auto threshold = [&](int32_t value) { return value == kNoThreshold ? kNotAvailable : temperature(value); };
+    auto hex = [&](int32_t value) {
+        std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(value));
+        return text;
+    };
+    auto rawThreshold = [&](int32_t value) { return value == kNoThreshold ? kNotAvailable : hex(value); };
+
+    SetColumnText(kCurrent, temperature(raw));
+    SetColumnText(kLowThreshold, threshold(lowThreshold));
+    SetColumnText(kHighThreshold, threshold(highThreshold));
+    SetColumnText(kMinimum, temperature(minimum));
+    SetColumnText(kMaximum, temperature(maximum));
+    std::snprintf(text, sizeof text, "%d%%", mSensor->ConvertRawToPercent(raw));
+    SetColumnText(kPercent, text);
+    SetColumnText(kRawCurrent, hex(raw));
+    SetColumnText(kRawLowThreshold, rawThreshold(lowThreshold));
+    SetColumnText(kRawHighThreshold, rawThreshold(highThreshold));
+    SetColumnText(kRawMinimum, hex(minimum));
+    SetColumnText(kRawMaximum, hex(maximum));
+    SetColumnText(kType, hex(type));
+
+    // The change column holds the last visible change until the scaled reading moves again.
+    if (IsColumnShown(2)) {
+        int32_t change = mSensor->ConvertRawToScaledTemp(raw) - mSensor->ConvertRawToScaledTemp(mLastRawReading);
+        if (change != 0) {
+            LStaticText* pane = mTexts[kChange].pane;
+            FormatScaledTemperatureAsString(change, text);
+            pane->SetDescriptor(text);
+            if (raw >= maximum)
+                pane->SetTextTraitsID(kAtMaximumTraits);
+            else if (change > 0)
+                pane->SetTextTraitsID(kRiseTraits);
+            else
+                pane->SetTextTraitsID(kFallTraits);
+            mLastRawReading = raw;
+        }
+    }
+}

@@ -1,0 +1,57 @@
+// One row of a data window: places the row's text panes for the shown columns and refreshes their texts.
+#pragma once
+
+#include "framework/LPeriodical.h"
+#include "framework/QuickDrawTypes.h"
+
+#include <array>
+#include <cstdint>
+
+class DataWindow;
+class LStaticText;
+class TemperatureSensor;
+
+class DataWindowView : public LPeriodical {
+public:
+    static constexpr double kUpdateSeconds = 3.0;
+    // The name pane and the 13 column panes of a row.
+    static constexpr int kPaneCount = 14;
+    // Text traits of the change column.
+    static constexpr int16_t kFallTraits = 136;
+    static constexpr int16_t kAtMaximumTraits = 137;
+    static constexpr int16_t kRiseTraits = 138;
+
+    // Row 0 is the header row and has no sensor. Throws nilP when one of the row's panes is missing.
+    DataWindowView(DataWindow* owner, int32_t row, TemperatureSensor* sensor, uint32_t columnMask);
+    ~DataWindowView() override;
+
+    // The right edge of the row's last shown pane.
+    int16_t GetWidth() const { return mNextColumn; }
+
+    void UpdateDisplay();
+    void SpendTime(const EventRecord& event) override;
+
+    // The owner's text pane named by prefix and row ("%s%02d"), or null.
+    LStaticText* FindPaneByIndex(const char* prefix, int32_t row) const;
+
+private:
+    struct RowText {
+        LStaticText* pane = nullptr;
+        Rect layoutFrame;
+    };
+
+    void GetTextPointers();
+    bool SetTextState(int32_t column, LStaticText* pane, Rect* layoutFrame);
+    void RestoreTextState(LStaticText* pane, Rect* layoutFrame);
+    bool IsColumnShown(int32_t column) const;
+    void SetColumnText(int slot, const char* text);
+
+    DataWindow* mOwner;
+    int32_t mRow;
+    TemperatureSensor* mSensor;
+    uint32_t mColumnMask;
+    int16_t mNextColumn = 0;
+    std::array<RowText, kPaneCount> mTexts {};
+    int32_t mLastRawReading = 0;
+    int16_t mLayoutChangeTraits = 0;
+};

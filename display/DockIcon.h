@@ -1,0 +1,73 @@
+// The application's live tile: a small history graph or the current values of chosen sensors, redrawn
+// every 5 seconds, or the application's own icon, as the Dock settings choose.
+#pragma once
+
+#include "framework/LArray.h"
+#include "framework/LListener.h"
+#include "framework/LPeriodical.h"
+
+#include <cstdint>
+#include <string>
+
+class CGContext;
+class TemperatureSensor;
+
+// The texts around the graph tile's axes.
+struct DockGraphLabels {
+    std::string bottom;
+    std::string top;
+    std::string timescale;
+};
+
+class DockIcon : public LPeriodical, public LListener {
+public:
+    static constexpr double kUpdateIntervalSeconds = 5.0;
+    // Icon types of the Dock settings; any other shows the application's own icon.
+    static constexpr uint32_t kGraphIcon = 1;
+    static constexpr uint32_t kTextIcon = 2;
+    static constexpr int kTileSize = 128;
+    // The graph tile's points per sensor: one a pixel from just right of the vertical axis to the edge.
+    static constexpr int32_t kMaxGraphPoints = 92;
+
+    // The instance; the first call builds the sensor list from the settings.
+    static DockIcon* Get();
+    // For tests: deletes the instance, so that the next Get starts afresh.
+    static void DeleteInstanceForTesting();
+
+    ~DockIcon() override;
+
+    // Rebuilds the sensor list from the Dock settings of the current icon type.
+    void UpdateIconSettings();
+    // Appends the sensor (not owned) and makes sure the 5-second updates run.
+    void AddSensor(TemperatureSensor* sensor);
+    // Empties the list and stops the updates; a null entry throws nilP.
+    void ClearSensors();
+
+    // Draws the tile for the current icon type; any other type restores the application's icon and
+    // stops the updates.
+    void UpdateIcon();
+    void DrawText();
+    void DrawTextPrimitive(
+        CGContext* context, int16_t baseline, int16_t sensorIndex, const char* name, const char* value);
+    void DrawGraph(bool shortTerm);
+
+    void SpendTime(const EventRecord& event) override;
+    // Settings changed (PCha): rebuild the list and redraw. Other messages are ignored.
+    void ListenToMessage(MessageT message, void* parameter) override;
+
+    // Graph format 1 labels the axis with the temperatures lo and hi (whole degrees Celsius) in the
+    // chosen scale, any other with "0%" and "100%".
+    static DockGraphLabels MakeGraphLabels(int16_t format, int32_t lo, int32_t hi, bool shortTerm);
+
+    const TArray<TemperatureSensor*>& GetSensors() const { return mSensors; }
+    int16_t GetRotationIndex() const { return mRotationIndex; }
+
+private:
+    DockIcon();
+    static void DrawTileBackground(CGContext* context);
+
+    int16_t mRotationIndex = 1;
+    TArray<TemperatureSensor*> mSensors;
+
+    static DockIcon* sInstance;
+};

@@ -1,0 +1,98 @@
+#include "display/DockTile.h"
+
+#include "display/ApplicationIcon.h"
+#include "display/DockTray.h"
+#include "framework/CGContext.h"
+#include "framework/LException.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+DockTile* DockTile::sInstance = nullptr;
+
+DockTile* DockTile::Get()
+{
+    if (sInstance == nullptr)
+        sInstance = ThrowIfNil_(new DockTile);
+    return sInstance;
+}
+
+void DockTile::DeleteInstanceForTesting()
+{
+    delete sInstance;
+    sInstance = nullptr;
+}
+
+DockTile::DockTile()
+    : mCanvas(kSize, kSize, QImage::Format_ARGB32_Premultiplied)
+{
+    mCanvas.fill(Qt::transparent);
+    // A tray needs widgets; without a tray the window icon alone shows the tile.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
+        && QSystemTrayIcon::isSystemTrayAvailable())
+        mTray = std::make_unique<DockTray>();
+}
+
+DockTile::~DockTile()
+{
+    CloseDrawing();
+}
+
+CGContext* DockTile::BeginCGContext()
+{
+    CloseDrawing();
+    mPainter = std::make_unique<QPainter>(&mCanvas);
+    mContext = std::make_unique<CGContext>(*mPainter, kSize);
+    return mContext.get();
+}
+
+void DockTile::EndCGContext(CGContext* context)
+{
+    if (context == nullptr || context != mContext.get())
+        return;
+    CloseDrawing();
+    mShowingApplicationImage = false;
+    Show(mCanvas);
+}
+
+void DockTile::RestoreApplicationImage()
+{
+    mShowingApplicationImage = true;
+    Show(ApplicationIcon::Image());
+}
+
+void DockTile::CloseDrawing()
+{
+    mContext.reset();
+    mPainter.reset();
+}
+
+void DockTile::Show(const QImage& image)
+{
+    mShown = image;
+    // Icons are pixmaps, which exist only in a GUI application.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        return;
+    QIcon icon(QPixmap::fromImage(image));
+    QGuiApplication::setWindowIcon(icon);
+    if (mTray)
+        mTray->SetIcon(icon);
+}
+
+CGContext* BeginCGContextForApplicationDockTile()
+{
+    return DockTile::Get()->BeginCGContext();
+}
+
+void EndCGContextForApplicationDockTile(CGContext* context)
+{
+    DockTile::Get()->EndCGContext(context);
+}
+
+void RestoreApplicationDockTileImage()
+{
+    DockTile::Get()->RestoreApplicationImage();
+}

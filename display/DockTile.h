@@ -1,0 +1,56 @@
+// The application's 128x128 tile: drawn through a Core Graphics-style context into an image that becomes
+// the application's window icon and, where the desktop has a system tray, the tray icon.
+#pragma once
+
+#include <QImage>
+
+#include <memory>
+
+class CGContext;
+class DockTray;
+class QPainter;
+
+class DockTile {
+public:
+    static constexpr int kSize = 128;
+
+    static DockTile* Get();
+    // For tests: deletes the instance, so that the next Get starts afresh.
+    static void DeleteInstanceForTesting();
+
+    ~DockTile();
+
+    DockTile(const DockTile&) = delete;
+    DockTile& operator=(const DockTile&) = delete;
+
+    // A context over the tile's image, origin at the bottom left, with its defaults (black stroke, width 1).
+    // The image keeps what was drawn before. A drawing left open (an exception ended it) is dropped.
+    CGContext* BeginCGContext();
+    // Shows what was drawn and releases the context; any other context is ignored.
+    void EndCGContext(CGContext* context);
+    // Shows the application's own icon.
+    void RestoreApplicationImage();
+
+    // What the tile shows now.
+    const QImage& GetShownImage() const { return mShown; }
+    bool IsShowingApplicationImage() const { return mShowingApplicationImage; }
+
+private:
+    DockTile();
+    void CloseDrawing();
+    void Show(const QImage& image);
+
+    QImage mCanvas;
+    QImage mShown;
+    bool mShowingApplicationImage = false;
+    std::unique_ptr<QPainter> mPainter;
+    std::unique_ptr<CGContext> mContext;
+    std::unique_ptr<DockTray> mTray;
+
+    static DockTile* sInstance;
+};
+
+// The platform's names for the same operations.
+CGContext* BeginCGContextForApplicationDockTile();
+void EndCGContextForApplicationDockTile(CGContext* context);
+void RestoreApplicationDockTileImage();

@@ -1,0 +1,53 @@
+// A window that plots the long-term history of the sensors the user picks, with a legend in their colours.
+#pragma once
+
+#include "framework/LListener.h"
+#include "framework/LWindow.h"
+#include "prefs/RecordedGraphWindow.h"
+
+#include <cstdint>
+
+class GraphWindowView;
+class LBevelButton;
+class LStaticText;
+
+class GraphWindow : public LWindow, public RecordedGraphWindow, public LListener {
+public:
+    static constexpr PaneIDT kSensorPopupID = FourCC("Show");
+    static constexpr PaneIDT kModePopupID = FourCC("Disp");
+    static constexpr PaneIDT kGraphViewID = FourCC("Gviw");
+    // Legend entries are the panes Tx01 to Tx12. Sensors plotted beyond the twelfth have no entry.
+    static constexpr int32_t kLegendEntries = 12;
+
+    explicit GraphWindow(const LPaneSpec& layout);
+    ~GraphWindow() override;
+
+    // Hands the checked sensors to the view, rebuilds the legend and the title, and resizes the view's image.
+    void SetupGraph();
+    void ShowLegendText(int32_t entry, const char* name, int32_t sensorIndex);
+    void HideLegendText();
+
+    void GetWindowPrefs(GraphWindowPrefs* prefs) override;
+    // Also restores the window's place and size (no smaller than the layout's minimum).
+    void SetWindowPrefs(GraphWindowPrefs* prefs) override;
+
+    void ListenToMessage(MessageT message, void* parameter) override;
+    void DoSetBounds(const Rect& bounds) override;
+    void AttemptClose() override;
+
+    GraphWindowView* GetGraphView() const { return mGraphView; }
+    LBevelButton* GetSensorPopup() const { return mSensorPopup; }
+    LBevelButton* GetModePopup() const { return mModePopup; }
+
+protected:
+    void FinishCreateSelf() override;
+
+private:
+    LStaticText* FindLegendPane(int32_t entry);
+
+    LBevelButton* mSensorPopup = nullptr;
+    LBevelButton* mModePopup = nullptr;
+    GraphWindowView* mGraphView = nullptr;
+    int32_t mMinimumWidth = 0;
+    int32_t mMinimumHeight = 0;
+};

@@ -1,0 +1,161 @@
+#include "display/GraphWindow.h"
+#include "display/GraphWindowView.h"
+#include "framework/LBevelButton.h"
+#include "framework/LStaticText.h"
+#include "framework/URegistrar.h"
+#include "prefs/GraphWindowPrefs.h"
+#include "prefs/Preferences.h"
+#include "tests/support/FixturePlatform.h"
+
+#include <QCoreApplication>
+#include <QMainWindow>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Names = std::vector<std::string>;
+const std::string kUntitled = "Temperature History";
+
+class GraphWindowTest : public ::testing::Test {
+protected:
+    GraphWindowTest()
+    {
+        URegistrar::RegisterFrameworkClasses();
+        URegistrar::RegisterClass<GraphWindow>(FourCC("Graf"));
+        URegistrar::RegisterClass<GraphWindowView>(FourCC("GViw"));
+    }
+    ~GraphWindowTest() override { LWindow::DeleteAllWindows(); }
+
+    GraphWindow* NewWindow(const Names& sensorNames = {})
+    {
+        for (const std::string& name : sensorNames)
+            ids.push_back(platform.AddTempSensor(name, 40));
+        auto* window = dynamic_cast<GraphWindow*>(LWindow::CreateWindow(128, nullptr));
+        EXPECT_NE(window, nullptr);
+        return window;
+    }
+
+    static LStaticText* LegendPane(GraphWindow* window, int entry)
+    {
+        return dynamic_cast<LStaticText*>(window->FindPaneByID(LPaneSpec::RowPaneID("Tx", entry)));
+    }
+
+    // The legend's texts, "" for a hidden entry, up to the last one shown.
+    static Names Legend(GraphWindow* window)
+    {
+        Names texts;
+        for (int entry = 1; entry <= 12; ++entry)
+            texts.push_back(LegendPane(window, entry)->IsVisible() ? LegendPane(window, entry)->GetDescriptor() : "");
+        while (!texts.empty() && texts.back().empty())
+            texts.pop_back();
+        return texts;
+    }
+
+    FixturePlatform platform;
+    std::vector<SensorRegistry::EntryID> ids;
+};
+
+}
+
+TEST_F(GraphWindowTest, LegendAndTitleFollowTheCheckedSensors)
+{
+    GraphWindow* window = NewWindow({ "A", "B", "C" });
+    EXPECT_EQ(Legend(window), (Names { "A", "B", "C" }));
+    EXPECT_EQ(window->GetDescriptor(), kUntitled);
+    EXPECT_EQ(LegendPane(window, 2)->GetForeColor(), (RGBColor { 65535, 0, 0 }));
+
+    struct Step {
+        int16_t toggle;
+        Names legend;
+        std::string title;
+    };
+    const Step steps[] = { { 1, { "B", "C" }, kUntitled }, { 3, { "B" }, "B" }, { 2, {}, kUntitled } };
+    for (const Step& step : steps) {
+        window->GetSensorPopup()->UserChoseItem(step.toggle);
+        EXPECT_EQ(Legend(window), step.legend) << "after toggling " << step.toggle;
+        EXPECT_EQ(window->GetDescriptor(), step.title);
+        EXPECT_EQ(window->GetGraphView()->GetSensors().GetCount(), static_cast<int32_t>(step.legend.size()));
+    }
+    window->GetModePopup()->UserChoseItem(2);
+    EXPECT_EQ(window->GetGraphView()->GetGraphMode(), GraphWindowView::kPercentMode);
+}
+
+TEST_F(GraphWindowTest, NamesMatchingNoSensorCloseUpAndTheLegendSettingHidesAll)
+{
+    GraphWindow* window = NewWindow({ "A", "B", "C" });
+    platform.Registry().SetProperty(ids[1], "location", std::string("B renamed"));
+    Preferences::Get()->NotifySubscribers();
+    EXPECT_EQ(Legend(window), (Names { "A", "C" }));
+    EXPECT_EQ(LegendPane(window, 2)->GetForeColor(), (RGBColor { 0, 0, 65535 }));
+
+    Preferences::Get()->SetDisplayLegend(false);
+    Preferences::Get()->NotifySubscribers();
+    EXPECT_TRUE(Legend(window).empty());
+    EXPECT_EQ(window->GetGraphView()->GetSensors().GetCount(), 2);
+}
+
+TEST_F(GraphWindowTest, SensorsBeyondTheTwelfthArePlottedWithoutLegend)
+{
+    // Twelve sensors from the registry, two processors after them.
+    platform.Processors().SetReadings({ 50, 51 });
+    GraphWindow* window = NewWindow({ "S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8", "S9", "S10", "S11", "S12" });
+    EXPECT_EQ(Legend(window).size(), 12u);
+    EXPECT_EQ(window->GetGraphView()->GetSensors().GetCount(), 14);
+}
+
+TEST_F(GraphWindowTest, RecordRestoresSensorsModePlaceAndSize)
+{
+    NewWindow({ "A", "B", "C" });
+    struct Case {
+        Rect saved;
+        Rect restored;
+    };
+    // The second is below the layout's minimum size, 440 x 270.
+    const Case cases[]
+        = { { { 130, 160, 430, 760 }, { 130, 160, 430, 760 } }, { { 100, 100, 150, 200 }, { 100, 100, 370, 540 } } };
+    for (const Case& c : cases) {
+        auto* window = dynamic_cast<GraphWindow*>(LWindow::CreateWindow(128, nullptr));
+        GraphWindowPrefs saved;
+        saved.SetWindowRect(c.saved);
+        saved.GetSensorNames()->AddItem(MakeStr255("C"));
+        saved.GetSensorNames()->AddItem(MakeStr255("A"));
+        saved.SetDisplayMenuItem(2);
+        // Shown first, so that the window already holds to its minimum size.
+        window->Show();
+        QCoreApplication::processEvents();
+        window->SetWindowPrefs(&saved);
+        QCoreApplication::processEvents();
+
+        EXPECT_EQ(Legend(window), (Names { "A", "C" }));
+        EXPECT_EQ(window->GetGraphView()->GetGraphMode(), 2);
+        GraphWindowPrefs recorded;
+        window->GetWindowPrefs(&recorded);
+        EXPECT_EQ(recorded.GetWindowRect(), c.restored);
+        ASSERT_EQ(recorded.GetSensorNames()->GetCount(), 2);
+        EXPECT_EQ(Str255ToString((*recorded.GetSensorNames())[1]), "A");
+        EXPECT_EQ(recorded.GetDisplayMenuItem(), 2);
+    }
+}
+
+TEST_F(GraphWindowTest, ViewImageFollowsTheWindowSize)
+{
+    GraphWindow* window = NewWindow({ "A" });
+    window->Show();
+    QCoreApplication::processEvents();
+    GraphWindowView* view = window->GetGraphView();
+    int16_t width = view->GetWidth();
+    int16_t height = view->GetHeight();
+
+    window->ResizeWindowTo(900, 500);
+    // Then the user's resizing.
+    window->GetTopLevel()->resize(window->GetTopLevel()->width() - 100, window->GetTopLevel()->height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->GetWidth(), width + 900 - 720 - 100);
+    EXPECT_EQ(view->GetHeight(), height + 500 - 380);
+    EXPECT_EQ(view->GetImageWidth(), view->GetWidth() - 45);
+    EXPECT_EQ(view->GetImageHeight(), view->GetHeight());
+}

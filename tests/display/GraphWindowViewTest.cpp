@@ -1,0 +1,237 @@
+#include "display/GraphWindowView.h"
+#include "framework/QDPort.h"
+#include "sensors/SensorMaster.h"
+#include "sensors/TempElement.h"
+#include "sensors/TemperatureSensor.h"
+#include "tests/support/FixturePlatform.h"
+
+#include <QJsonArray>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// An image W x H has its plot rectangle at top 2, left 30, bottom H - 25, right W - 15, the border being its
+// outermost pixels: samples at 0 % lie on row H - 27, at 100 % on row 3.
+
+namespace {
+
+QRgb Rgb(const RGBColor& color)
+{
+    return QColor::fromRgba64(color.red, color.green, color.blue).rgb();
+}
+
+const QRgb kWhite = qRgb(255, 255, 255);
+const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb kBackground = Rgb({ 55000, 55000, 55000 });
+const QRgb kGrid = Rgb({ 43900, 43900, 43900 });
+// The colours of sensor indices 1, 2 and 3.
+const QRgb kGreen = Rgb({ 0, 32767, 0 });
+const QRgb kRed = Rgb({ 65535, 0, 0 });
+const QRgb kBlue = Rgb({ 0, 0, 65535 });
+
+int CountColour(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == colour;
+    return count;
+}
+
+class GraphWindowViewTest : public ::testing::Test {
+protected:
+    // A sensor reading current degrees, whose long-term history holds, after that reading, the stored ones.
+    void AddSensor(const std::string& name, double current, const std::vector<double>& stored = {})
+    {
+        platform.AddTempSensor(name, current);
+        std::vector<int32_t> file { TemperatureSensor::kDataFileVersion, 0, 0, static_cast<int32_t>(stored.size()) };
+        for (double celsius : stored)
+            file.push_back(FixturePlatform::Fixed16(celsius));
+        file.push_back(0);
+        char fileName[64];
+        std::snprintf(fileName, sizeof fileName, "/%02d %s", ++sensors, name.c_str());
+        TestFiles::WriteBytes(platform.ProgramFolder() + fileName, TestFiles::BigEndian32(file));
+    }
+
+    // A view of every sensor with a frame of width x height.
+    QImage Render(int width, int height, int16_t mode = GraphWindowView::kRangeMode)
+    {
+        QJsonObject spec { { "class", "GViw" }, { "id", "Gviw" }, { "frame", QJsonArray { 0, 0, width, height } } };
+        view = std::make_unique<GraphWindowView>(LPaneSpec(spec));
+        view->SetGraphMode(mode);
+        SensorArray* all = SensorMaster::Get()->GetSensorArray();
+        for (ArrayIndexT i = 1; i <= all->GetCount(); ++i)
+            view->AddSensor((*all)[i]);
+        view->SetupSelf();
+        return RenderAgain();
+    }
+
+    QImage RenderAgain()
+    {
+        QImage image(view->GetImageWidth(), view->GetImageHeight(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        view->Draw(painter);
+        return image;
+    }
+
+    // The label drawn alone, ending at x 30 (or centred on centre), matches the image over its box.
+    static void ExpectLabel(const QImage& image, const std::string& text, int baseline, int centre = -1)
+    {
+        QImage alone(image.size(), image.format());
+        alone.fill(Qt::white);
+        QPainter painter(&alone);
+        QDPort port(painter);
+        port.TextSize(9);
+        int width = port.StringWidth(text);
+        int left = centre < 0 ? 30 - width : centre - width / 2;
+        port.MoveTo(left, baseline);
+        port.DrawString(text);
+        bool inked = false;
+        for (int y = baseline - 10; y <= baseline + 3; ++y) {
+            for (int x = left; x < left + width; ++x) {
+                ASSERT_EQ(image.pixel(x, y), alone.pixel(x, y)) << text << " at " << x << "," << y;
+                inked |= alone.pixel(x, y) != kWhite;
+            }
+        }
+        EXPECT_TRUE(inked) << text;
+    }
+
+    FixturePlatform platform;
+    std::unique_ptr<GraphWindowView> view;
+    int sensors = 0;
+};
+
+}
+
+TEST_F(GraphWindowViewTest, PlotGridAndLabelsFollowTheHeightAndMode)
+{
+    struct Case {
+        int height;
+        int16_t mode;
+        bool grid;
+        const char* top;
+        const char* bottom;
+        const char* middle;
+    };
+    const Case cases[] = {
+        { 150, GraphWindowView::kPercentMode, false, "100%", "0%", nullptr },
+        { 151, GraphWindowView::kPercentMode, true, "100%", "0%", "50%" },
+        // Range mode without readings.
+        { 151, GraphWindowView::kRangeMode, true, "n/a", "n/a", "n/a" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.height) + " " + c.top);
+        QImage image = Render(400, c.height, c.mode);
+        int bottom = c.height - 25;
+        int right = 400 - 45 - 15;
+        EXPECT_EQ(image.pixel(30, 2), kBlack);
+        EXPECT_EQ(image.pixel(right - 1, bottom - 1), kBlack);
+        EXPECT_EQ(image.pixel(31, 3), kBackground);
+        int depth = bottom - 2;
+        for (int y : { 2 + depth / 4, 2 + depth / 2, 2 + depth * 75 / 100 }) {
+            EXPECT_EQ(image.pixel(31, y), c.grid ? kGrid : kBackground) << y;
+            EXPECT_EQ(image.pixel(right - 2, y), c.grid ? kGrid : kBackground) << y;
+        }
+        ExpectLabel(image, c.top, 11);
+        ExpectLabel(image, c.bottom, c.height - 27);
+        if (c.middle != nullptr)
+            ExpectLabel(image, c.middle, (c.height - 27) / 2 + 5);
+        else
+            EXPECT_EQ(CountColour(image.copy(0, 15, 30, bottom - 40), kWhite), 30 * (bottom - 40));
+    }
+}
+
+TEST_F(GraphWindowViewTest, ImageGrowsWithTheLongestHistoryAndHourMarksCoverIt)
+{
+    AddSensor("short", 40);
+    AddSensor("long", 40, std::vector<double>(14999, 40.0));
+    QImage image = Render(600, 200);
+    EXPECT_EQ(image.width(), 15047);
+    EXPECT_EQ(image.height(), 200);
+    ExpectLabel(image, "now", 175 + 15, 30);
+    ExpectLabel(image, "1h ago", 175 + 15, 90);
+    ExpectLabel(image, "250h ago", 175 + 15, 30 + 60 * 250);
+    EXPECT_EQ(image.pixel(30 + 60 * 250, 175 + 3), kBlack);
+    EXPECT_EQ(image.pixel(30 + 60 * 250, 175 + 4), kWhite);
+
+    // A frame wider than the history sets the width; every hour of it is marked even without data.
+    view->ResizeFrameTo(16000, 200, false);
+    view->SetupSelf();
+    image = RenderAgain();
+    EXPECT_EQ(image.width(), 16000 - 45);
+    EXPECT_EQ(image.pixel(30 + 60 * 265, 175 + 2), kBlack);
+}
+
+TEST_F(GraphWindowViewTest, ShortHistoriesDrawNothingAndOneValueLiesAboveTheBottomBorder)
+{
+    AddSensor("one", 50); // green
+    AddSensor("two", 50, { 50 }); // red
+    AddSensor("three", 50, { 50, 50 }); // blue
+    QImage image = Render(300, 200);
+    EXPECT_EQ(CountColour(image, kGreen), 0);
+    EXPECT_EQ(CountColour(image, kRed), 0);
+    // Lowest equals highest: x 31 to 33 on the row above the border.
+    EXPECT_EQ(CountColour(image, kBlue), 3);
+    EXPECT_EQ(image.pixel(33, 200 - 27), kBlue);
+}
+
+// The lines against LineTo from sample to sample, at the rows of the values: the view draws whole columns
+// at once, which must light the same pixels.
+TEST_F(GraphWindowViewTest, LinesLieOnTheRowsOfTheirValues)
+{
+    // Climbing and falling by steps of every size from 1 to 30 degrees, and runs on one row; "warm" spans 30
+    // to 60 degrees, "cool" 30 to 40.
+    std::vector<double> warm;
+    for (int step = 1; step <= 30; ++step) {
+        for (int t = 30; t <= 60; t += step)
+            warm.push_back(t);
+        for (int t = 60; t >= 30; t -= step)
+            warm.insert(warm.end(), { double(t), double(t) });
+    }
+    AddSensor("warm", 30, warm);
+    std::vector<double> cool(warm.size(), 30.0);
+    cool[7] = 40;
+    AddSensor("cool", 30, cool);
+
+    for (int16_t mode : { GraphWindowView::kRangeMode, GraphWindowView::kPercentMode }) {
+        SCOPED_TRACE(mode);
+        QImage drawn = Render(600, 200, mode);
+        view->ClearSensors();
+        QImage expected = RenderAgain();
+        QPainter painter(&expected);
+        QDPort port(painter);
+        SensorArray* all = SensorMaster::Get()->GetSensorArray();
+        for (ArrayIndexT i = 1; i <= 2; ++i) {
+            TemperatureSensor* sensor = (*all)[i];
+            port.RGBForeColor(i == 1 ? RGBColor { 0, 32767, 0 } : RGBColor { 65535, 0, 0 });
+            // The oldest sample is not drawn.
+            for (ArrayIndexT j = 1; j < sensor->GetLTTempArray()->GetCount(); ++j) {
+                int32_t raw = (*sensor->GetLTTempArray())[j]->GetRawTemperature();
+                int value = mode == GraphWindowView::kPercentMode ? sensor->ConvertRawToPercent(raw)
+                                                                  : (sensor->ConvertRawToCelcius(raw) - 30) * 100 / 30;
+                int y = 175 - value * 170 / 100 - 2;
+                if (j == 1)
+                    port.MoveTo(31, y);
+                else
+                    port.LineTo(31 + j, y);
+            }
+        }
+        painter.end();
+        // Right of the value labels, which differ.
+        QRect plot(30, 0, drawn.width() - 30, drawn.height());
+        EXPECT_TRUE(drawn.copy(plot) == expected.copy(plot));
+        // Spot checks: "cool" at 30 degrees on the lowest row, at 40 (x 40) on the row of its value.
+        EXPECT_EQ(drawn.pixel(45, 173), kRed);
+        EXPECT_EQ(drawn.pixel(40, mode == GraphWindowView::kPercentMode ? 3 : 175 - 33 * 170 / 100 - 2), kRed);
+    }
+
+    // Range labels in the default scale, Fahrenheit: 86 to 140.
+    QImage image = Render(400, 200);
+    ExpectLabel(image, "140\u00B0F", 11);
+    ExpectLabel(image, "113\u00B0F", 173 / 2 + 5);
+}
