@@ -152,6 +152,8 @@ void DrawStringEndingAt(QDPort* port, int32_t right, int32_t baseline, const std
 GraphWindowView::GraphWindowView(const LPaneSpec& spec)
     : LView(spec.GetPaneInfo())
 {
+    // Up to 15000 samples per sensor: drawn once a minute into an image, so scrolling only copies it.
+    SetDrawsOffscreen(true);
     InitArrays();
 }
 

@@ -20,10 +20,10 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
-        LException::ReportAndDrop("drawing", [&] { mPane->Draw(painter); });
+        LException::ReportAndDrop("drawing", [&] { mPane->Paint(painter, event->rect()); });
     }
 
 private:
@@ -166,8 +166,34 @@ void LPane::Disable()
 
 void LPane::Refresh()
 {
+    mOffscreenValid = false;
     if (mWidget)
         mWidget->update();
+}
+
+void LPane::SetDrawsOffscreen(bool offscreen)
+{
+    mDrawsOffscreen = offscreen;
+    mOffscreenValid = false;
+    if (!offscreen)
+        mOffscreen = QImage();
+}
+
+void LPane::Paint(QPainter& painter, const QRect& exposed)
+{
+    if (!mDrawsOffscreen || !mWidget) {
+        Draw(painter);
+        return;
+    }
+    if (!mOffscreenValid || mOffscreen.size() != mWidget->size()) {
+        // Marked valid first: a drawing that fails is reported once, not at every paint.
+        mOffscreenValid = true;
+        mOffscreen = QImage(mWidget->size(), QImage::Format_RGB32);
+        mOffscreen.fill(mWidget->palette().color(QPalette::Window));
+        QPainter imagePainter(&mOffscreen);
+        Draw(imagePainter);
+    }
+    painter.drawImage(exposed, mOffscreen, exposed);
 }
 
 void LPane::GetDrawingOrigin(int32_t& h, int32_t& v) const

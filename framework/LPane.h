@@ -5,6 +5,7 @@
 #include "framework/LPaneSpec.h"
 #include "framework/QuickDrawTypes.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
@@ -13,7 +14,6 @@
 
 class LView;
 class LWindow;
-class QImage;
 class QPainter;
 
 class LPane {
@@ -56,6 +56,11 @@ public:
     virtual void Refresh();
     // Draws the pane's own content into painter, which is at the widget's origin.
     void Draw(QPainter& painter);
+    // What the widget's paint does: Draw, or a copy from the offscreen image.
+    void Paint(QPainter& painter, const QRect& exposed);
+    // A pane whose drawing is costly keeps it in an offscreen image, drawn again only after Refresh (or a
+    // change of size), so that scrolling and uncovering only copy.
+    void SetDrawsOffscreen(bool offscreen);
     // The pane's drawing alone, into an image of its frame size.
     QImage RenderImage();
 
@@ -77,4 +82,7 @@ protected:
     SPaneInfo mInfo;
     LView* mSuperView = nullptr;
     QPointer<QWidget> mWidget;
+    bool mDrawsOffscreen = false;
+    bool mOffscreenValid = false;
+    QImage mOffscreen;
 };

@@ -66,4 +66,8 @@ void LStaticText::ApplyTraits()
     else if (mTraits.alignment == "right")
         alignment = Qt::AlignVCenter | Qt::AlignRight;
     Label()->setAlignment(alignment);
+    if (mTraits.alignment == "right")
+        Label()->setContentsMargins(0, 0, mTraits.inset, 0);
+    else
+        Label()->setContentsMargins(mTraits.inset, 0, 0, 0);
 }

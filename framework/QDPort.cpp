@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 
 #include <algorithm>
@@ -27,6 +28,22 @@ QDPort::QDPort(QPainter& painter)
     : mPainter(painter)
 {
     UpdateFont();
+    // Into a plain 32-bit image, with nothing but a shift between the port and the image, pixels are
+    // written directly: a graph of 12 long histories is hundreds of thousands of small fills.
+    QPaintDevice* device = painter.device();
+    if (device != nullptr && device->devType() == QInternal::Image && !painter.hasClipping()
+        && painter.transform().type() <= QTransform::TxTranslate) {
+        auto* image = static_cast<QImage*>(device);
+        QImage::Format format = image->format();
+        if (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32
+            || format == QImage::Format_ARGB32_Premultiplied) {
+            mDirectImage = image;
+            mDirectBits = image->bits();
+            mDirectStride = image->bytesPerLine();
+            mDirectShiftH = static_cast<int>(painter.transform().dx());
+            mDirectShiftV = static_cast<int>(painter.transform().dy());
+        }
+    }
 }
 
 QDPort::~QDPort()
@@ -73,6 +90,20 @@ void QDPort::FillPixels(int left, int top, int width, int height)
 {
     if (width <= 0 || height <= 0)
         return;
+    if (mDirectImage != nullptr) {
+        int x0 = std::max(0, left + mDirectShiftH);
+        int y0 = std::max(0, top + mDirectShiftV);
+        int x1 = std::min(mDirectImage->width(), left + mDirectShiftH + width);
+        int y1 = std::min(mDirectImage->height(), top + mDirectShiftV + height);
+        QRgb pixel = 0xFF000000u | ToQColor(mForeColor).rgb();
+        if (x1 <= x0)
+            return;
+        for (int y = y0; y < y1; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(mDirectBits + static_cast<qsizetype>(y) * mDirectStride);
+            std::fill(line + x0, line + x1, pixel);
+        }
+        return;
+    }
     mPainter.fillRect(QRect(left, top, width, height), ToQColor(mForeColor));
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+class QImage;
 class QPainter;
 
 struct FontInfo {
@@ -78,6 +79,12 @@ private:
     void UpdateFont();
 
     QPainter& mPainter;
+    // The image drawn into directly, when the painter paints into one (see the constructor).
+    QImage* mDirectImage = nullptr;
+    uchar* mDirectBits = nullptr;
+    qsizetype mDirectStride = 0;
+    int mDirectShiftH = 0;
+    int mDirectShiftV = 0;
     RGBColor mForeColor;
     int mPenWidth = 1;
     int mPenHeight = 1;

@@ -67,6 +67,7 @@ TextTraits UResources::GetTextTraits(ResIDT traitsID)
         traits.color = RGBColor { static_cast<uint16_t>(color[0].toInt()), static_cast<uint16_t>(color[1].toInt()),
             static_cast<uint16_t>(color[2].toInt()) };
     traits.alignment = record.value("align").toString(QStringLiteral("left")).toStdString();
+    traits.inset = record.value("inset").toInt(0);
     return traits;
 }
 

@@ -23,6 +23,8 @@ struct TextTraits {
     RGBColor color {};
     // "left", "center" or "right".
     std::string alignment = "left";
+    // Space kept between the text and the pane's edge it is aligned to.
+    int inset = 0;
 };
 
 class UResources {
