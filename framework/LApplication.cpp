@@ -13,6 +13,7 @@ bool LApplication::sQuitting = false;
 LApplication::LApplication()
 {
     sApplication = this;
+    sQuitting = false;
     SetTarget(this);
 }
 

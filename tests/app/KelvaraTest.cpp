@@ -1,5 +1,12 @@
 #include "app/Kelvara.h"
+#include "display/DataWindow.h"
+#include "display/DockIcon.h"
+#include "display/DockTile.h"
+#include "display/GraphWindow.h"
+#include "framework/LDialogBox.h"
+#include "framework/LWindow.h"
 #include "framework/UModalAlerts.h"
+#include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
 #include "tests/support/FixturePlatform.h"
 
@@ -21,7 +28,31 @@ protected:
             alertText = text.text;
         });
     }
-    ~KelvaraApplication() override { UModalAlerts::SetHandler({}); }
+    ~KelvaraApplication() override
+    {
+        UModalAlerts::SetHandler({});
+        ForgetTheRun();
+    }
+
+    // What ending the process does to the program's singletons, so that the next Kelvara starts afresh.
+    static void ForgetTheRun()
+    {
+        LWindow::DeleteAllWindows();
+        DockIcon::DeleteInstanceForTesting();
+        DockTile::DeleteInstanceForTesting();
+        FixturePlatform::ResetSingletons();
+    }
+
+    template <typename T>
+    static std::vector<T*> Windows()
+    {
+        std::vector<T*> windows;
+        for (LWindow* window : LWindow::GetWindowList()) {
+            if (auto* found = dynamic_cast<T*>(window))
+                windows.push_back(found);
+        }
+        return windows;
+    }
 
     FixturePlatform platform;
     std::vector<ResIDT> alerts;
@@ -85,4 +116,101 @@ TEST_F(KelvaraApplication, SessionSignalsTakeTheNormalQuitPath)
         EXPECT_TRUE(TestFiles::Exists(platform.ProgramFolder() + "/01 Board"));
         std::remove((platform.ProgramFolder() + "/01 Board").c_str());
     }
+}
+
+TEST_F(KelvaraApplication, FirstLaunchOpensOneWindowOfEachKindAndTheTile)
+{
+    platform.AddTempSensor("Board", 40);
+    Kelvara application;
+    application.StartUp();
+    EXPECT_EQ(Windows<DataWindow>().size(), 1u);
+    EXPECT_EQ(Windows<GraphWindow>().size(), 1u);
+    ASSERT_NE(application.GetDockIcon(), nullptr);
+    EXPECT_FALSE(DockTile::Get()->IsShowingApplicationImage()) << "the live tile is drawn at the end of start-up";
+
+    bool enabled = false;
+    bool usesMark = false;
+    uint16_t mark = 0;
+    Str255 name {};
+    for (CommandT command : { cmd_NewDataWindow, cmd_NewGraphWindow, cmd_Quit, cmd_Close }) {
+        application.FindCommandStatus(command, enabled, usesMark, mark, name);
+        EXPECT_EQ(enabled, command != cmd_Close) << FourCCToText(command);
+    }
+    application.FindCommandStatus(cmd_Preferences, enabled, usesMark, mark, name);
+    EXPECT_FALSE(enabled) << "no preferences dialog yet";
+}
+
+TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
+{
+    platform.AddTempSensor("Board", 40);
+    platform.AddTempSensor("Drive", 35);
+    Rect moved {};
+    {
+        Kelvara application;
+        application.StartUp();
+        ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
+        ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
+        std::vector<DataWindow*> data = Windows<DataWindow>();
+        ASSERT_EQ(data.size(), 3u);
+        data[1]->MoveWindowTo(300, 250);
+        data[1]->GetGlobalBounds(moved);
+        data[2]->AttemptClose(); // closed by the user: not recorded
+        for (GraphWindow* graph : Windows<GraphWindow>())
+            graph->AttemptClose();
+    }
+    ForgetTheRun();
+
+    platform.Clock().Advance(3600);
+    Kelvara application;
+    application.StartUp();
+    std::vector<DataWindow*> data = Windows<DataWindow>();
+    ASSERT_EQ(data.size(), 2u);
+    Rect bounds {};
+    data[1]->GetGlobalBounds(bounds);
+    EXPECT_EQ(bounds, moved);
+    EXPECT_TRUE(Windows<GraphWindow>().empty()) << "no graph window was open at quit, and this is not a first run";
+}
+
+TEST_F(KelvaraApplication, ALaterLaunchWithoutRecordedWindowsOpensNone)
+{
+    platform.AddTempSensor("Board", 40);
+    {
+        Kelvara application;
+        application.StartUp();
+        LWindow::DeleteAllWindows(); // the user closed them all
+    }
+    ForgetTheRun();
+    platform.Clock().Advance(10);
+    Kelvara application;
+    application.StartUp();
+    EXPECT_TRUE(LWindow::GetWindowList().empty());
+}
+
+TEST_F(KelvaraApplication, EveryShippedLayoutBuilds)
+{
+    platform.AddTempSensor("Board", 40);
+    Kelvara::RegisterClasses();
+    std::vector<ResIDT> layouts = UResources::GetLayoutIDs();
+    EXPECT_EQ(layouts, (std::vector<ResIDT> { 128, 129, 132 }));
+    for (ResIDT layout : layouts) {
+        SCOPED_TRACE(layout);
+        LWindow* window = nullptr;
+        EXPECT_NO_THROW(window = LWindow::CreateWindow(layout, nullptr));
+        ASSERT_NE(window, nullptr);
+        EXPECT_FALSE(window->GetDescriptor().empty()) << "every window has a title";
+        delete window;
+    }
+}
+
+TEST_F(KelvaraApplication, AboutBoxRunsUntilOK)
+{
+    Kelvara application;
+    QTimer::singleShot(20, [] {
+        for (LWindow* window : LWindow::GetWindowList()) {
+            if (auto* dialog = dynamic_cast<LDialogBox*>(window))
+                static_cast<LPushButton*>(dialog->FindPaneByID(FourCC("okay")))->SimulateHotSpotClick();
+        }
+    });
+    EXPECT_TRUE(application.ObeyCommand(cmd_About, nullptr));
+    EXPECT_TRUE(LWindow::GetWindowList().empty()) << "the about box is gone once the user confirmed it";
 }
