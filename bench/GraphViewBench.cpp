@@ -1,7 +1,7 @@
 // Times one full redraw of a graph view plotting 12 sensors whose long-term histories are full (15000
 // samples each): the image is 15047 pixels wide, drawn into a QImage as a window's update would draw it.
 #include "display/GraphWindowView.h"
-#include "framework/LPaneSpec.h"
+#include "framework/LPaneEntry.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
@@ -63,8 +63,8 @@ void FullRedraw(benchmark::State& state)
         return;
     }
 
-    QJsonObject spec { { "class", "GViw" }, { "id", "Gviw" }, { "frame", QJsonArray { 0, 0, 700, 320 } } };
-    GraphWindowView view { LPaneSpec(spec) };
+    QJsonObject entry { { "class", "GViw" }, { "id", "Gviw" }, { "frame", QJsonArray { 0, 0, 700, 320 } } };
+    GraphWindowView view { LPaneEntry(entry) };
     for (ArrayIndexT i = 1; i <= kSensors; ++i)
         view.AddSensor((*sensors)[i]);
     view.SetupSelf();

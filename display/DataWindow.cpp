@@ -34,8 +34,8 @@ bool IsSensorNamed(TemperatureSensor* sensor, const Str255& text)
 
 }
 
-DataWindow::DataWindow(const LPaneSpec& spec)
-    : LWindow(spec)
+DataWindow::DataWindow(const LPaneEntry& entry)
+    : LWindow(entry)
 {
 }
 

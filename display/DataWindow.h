@@ -19,7 +19,7 @@ public:
     static constexpr int16_t kHeaderHeight = 48;
     static constexpr int16_t kRowHeight = 15;
 
-    explicit DataWindow(const LPaneSpec& spec);
+    explicit DataWindow(const LPaneEntry& entry);
     ~DataWindow() override;
 
     void AttemptClose() override;

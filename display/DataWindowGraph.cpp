@@ -22,8 +22,8 @@ int32_t WrappingProduct(int32_t a, int32_t b)
 
 }
 
-DataWindowGraph::DataWindowGraph(const LPaneSpec& spec)
-    : LPane(spec.GetPaneInfo())
+DataWindowGraph::DataWindowGraph(const LPaneEntry& entry)
+    : LPane(entry.GetPaneInfo())
 {
     InitArrays();
 }

@@ -16,7 +16,7 @@ public:
     static constexpr int16_t kPercentMode = 2;
     static constexpr double kRedrawSeconds = 5.0;
 
-    explicit DataWindowGraph(const LPaneSpec& spec);
+    explicit DataWindowGraph(const LPaneEntry& entry);
     ~DataWindowGraph() override;
 
     void SpendTime(const EventRecord& event) override;

@@ -2,7 +2,7 @@
 
 #include "display/DataWindow.h"
 #include "framework/LException.h"
-#include "framework/LPaneSpec.h"
+#include "framework/LPaneEntry.h"
 #include "framework/LStaticText.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/TemperatureUnits.h"
@@ -104,7 +104,7 @@ DataWindowView::~DataWindowView()
 
 LStaticText* DataWindowView::FindPaneByIndex(const char* prefix, int32_t row) const
 {
-    return dynamic_cast<LStaticText*>(mOwner->FindPaneByID(LPaneSpec::RowPaneID(prefix, row)));
+    return dynamic_cast<LStaticText*>(mOwner->FindPaneByID(LPaneEntry::RowPaneID(prefix, row)));
 }
 
 void DataWindowView::GetTextPointers()

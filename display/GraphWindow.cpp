@@ -29,7 +29,7 @@ std::string SensorName(TemperatureSensor* sensor)
 
 }
 
-GraphWindow::GraphWindow(const LPaneSpec& layout)
+GraphWindow::GraphWindow(const LPaneEntry& layout)
     : LWindow(layout)
 {
     layout.GetPair("minSize", mMinimumWidth, mMinimumHeight);
@@ -93,7 +93,7 @@ void GraphWindow::SetupGraph()
 
 LStaticText* GraphWindow::FindLegendPane(int32_t entry)
 {
-    return ThrowIfNil_(dynamic_cast<LStaticText*>(FindPaneByID(LPaneSpec::RowPaneID("Tx", entry))));
+    return ThrowIfNil_(dynamic_cast<LStaticText*>(FindPaneByID(LPaneEntry::RowPaneID("Tx", entry))));
 }
 
 void GraphWindow::HideLegendText()

@@ -19,7 +19,7 @@ public:
     // Legend entries are the panes Tx01 to Tx12. Sensors plotted beyond the twelfth have no entry.
     static constexpr int32_t kLegendEntries = 12;
 
-    explicit GraphWindow(const LPaneSpec& layout);
+    explicit GraphWindow(const LPaneEntry& layout);
     ~GraphWindow() override;
 
     // Hands the checked sensors to the view, rebuilds the legend and the title, and resizes the view's image.

@@ -1,7 +1,7 @@
 #include "display/GraphWindowView.h"
 
 #include "framework/LException.h"
-#include "framework/LPaneSpec.h"
+#include "framework/LPaneEntry.h"
 #include "framework/QDPort.h"
 #include "sensors/TempElement.h"
 #include "sensors/TemperatureSensor.h"
@@ -149,8 +149,8 @@ void DrawStringEndingAt(QDPort* port, int32_t right, int32_t baseline, const std
 
 }
 
-GraphWindowView::GraphWindowView(const LPaneSpec& spec)
-    : LView(spec.GetPaneInfo())
+GraphWindowView::GraphWindowView(const LPaneEntry& entry)
+    : LView(entry.GetPaneInfo())
 {
     // Up to 15000 samples per sensor: drawn once a minute into an image, so scrolling only copies it.
     SetDrawsOffscreen(true);

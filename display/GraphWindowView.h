@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-class LPaneSpec;
+class LPaneEntry;
 class TemperatureSensor;
 
 class GraphWindowView : public LView, public LPeriodical {
@@ -19,7 +19,7 @@ public:
 
     static constexpr double kRefreshSeconds = 60.0;
 
-    explicit GraphWindowView(const LPaneSpec& spec);
+    explicit GraphWindowView(const LPaneEntry& entry);
     ~GraphWindowView() override;
 
     void SpendTime(const EventRecord& event) override;

@@ -23,15 +23,15 @@ LBevelButton::LBevelButton(const SPaneInfo& info, MenuBehavior behavior, std::st
     GetButtonWidget()->Attach(this);
 }
 
-LBevelButton::LBevelButton(const LPaneSpec& spec)
-    : LBevelButton(spec.GetPaneInfo(),
-        spec.GetString("menu") == "single" ? MenuBehavior::SingleChoice : MenuBehavior::MultiCheck,
-        spec.GetString("title"))
+LBevelButton::LBevelButton(const LPaneEntry& entry)
+    : LBevelButton(entry.GetPaneInfo(),
+        entry.GetString("menu") == "single" ? MenuBehavior::SingleChoice : MenuBehavior::MultiCheck,
+        entry.GetString("title"))
 {
-    for (const std::string& item : spec.GetStrings("items"))
+    for (const std::string& item : entry.GetStrings("items"))
         AppendMenuItem(item);
-    if (spec.Has("current"))
-        SetCurrentMenuItem(static_cast<int16_t>(spec.GetInt("current")));
+    if (entry.Has("current"))
+        SetCurrentMenuItem(static_cast<int16_t>(entry.GetInt("current")));
 }
 
 LBevelButton::~LBevelButton()

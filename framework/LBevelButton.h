@@ -31,7 +31,7 @@ public:
     LBevelButton(const SPaneInfo& info, MenuBehavior behavior, std::string_view title = {});
     // From a layout: "menu" is "multi" or "single", "title" the face of a multi-check button, "items" the
     // menu's first items, "current" the current item.
-    explicit LBevelButton(const LPaneSpec& spec);
+    explicit LBevelButton(const LPaneEntry& entry);
     ~LBevelButton() override;
 
     // The button's face for a multi-check menu; a single-choice menu shows its current item instead.

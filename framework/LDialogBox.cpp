@@ -6,7 +6,7 @@
 #include <QEventLoop>
 #include <QMainWindow>
 
-LDialogBox::LDialogBox(const LPaneSpec& layout)
+LDialogBox::LDialogBox(const LPaneEntry& layout)
     : LWindow(layout)
 {
     GetTopLevel()->setWindowModality(Qt::ApplicationModal);

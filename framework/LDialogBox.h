@@ -8,7 +8,7 @@
 
 class LDialogBox : public LWindow, public LListener {
 public:
-    explicit LDialogBox(const LPaneSpec& layout);
+    explicit LDialogBox(const LPaneEntry& layout);
 
     MessageT DoDialog();
     void ListenToMessage(MessageT message, void* parameter) override;

@@ -2,7 +2,7 @@
 // the current port. Every pane has a Qt widget behind it.
 #pragma once
 
-#include "framework/LPaneSpec.h"
+#include "framework/LPaneEntry.h"
 #include "framework/QuickDrawTypes.h"
 
 #include <QImage>

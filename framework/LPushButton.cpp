@@ -6,18 +6,18 @@
 
 namespace {
 
-MessageT MessageOf(const LPaneSpec& spec)
+MessageT MessageOf(const LPaneEntry& entry)
 {
-    std::string code = spec.GetString("message");
-    return code.empty() ? spec.GetInt("message") : FourCCFromText(code);
+    std::string code = entry.GetString("message");
+    return code.empty() ? entry.GetInt("message") : FourCCFromText(code);
 }
 
 }
 
-LPushButton::LPushButton(const LPaneSpec& spec)
-    : LPushButton(spec.GetPaneInfo(), spec.GetString("title"), MessageOf(spec))
+LPushButton::LPushButton(const LPaneEntry& entry)
+    : LPushButton(entry.GetPaneInfo(), entry.GetString("title"), MessageOf(entry))
 {
-    static_cast<QPushButton*>(GetWidget())->setDefault(spec.GetBool("default", false));
+    static_cast<QPushButton*>(GetWidget())->setDefault(entry.GetBool("default", false));
 }
 
 LPushButton::LPushButton(const SPaneInfo& info, std::string_view title, MessageT message)

@@ -10,7 +10,7 @@ constexpr MessageT msg_Cancel = 901;
 class LPushButton : public LPane, public LBroadcaster {
 public:
     // From a layout: "title", "message" (a number or a four-character code), "default".
-    explicit LPushButton(const LPaneSpec& spec);
+    explicit LPushButton(const LPaneEntry& entry);
     LPushButton(const SPaneInfo& info, std::string_view title, MessageT message);
 
     MessageT GetValueMessage() const { return mMessage; }

@@ -3,8 +3,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-LScroller::LScroller(const LPaneSpec& spec)
-    : LScroller(spec.GetPaneInfo())
+LScroller::LScroller(const LPaneEntry& entry)
+    : LScroller(entry.GetPaneInfo())
 {
 }
 

@@ -7,7 +7,7 @@ class QScrollArea;
 
 class LScroller : public LView {
 public:
-    explicit LScroller(const LPaneSpec& spec);
+    explicit LScroller(const LPaneEntry& entry);
     LScroller(const SPaneInfo& info);
 
     // The scrolled view is the scroller's one subpane; its frame is the visible part of its image.

@@ -4,8 +4,8 @@
 
 #include <QLabel>
 
-LStaticText::LStaticText(const LPaneSpec& spec)
-    : LStaticText(spec.GetPaneInfo(), spec.GetString("text"), static_cast<ResIDT>(spec.GetInt("traits", 0)))
+LStaticText::LStaticText(const LPaneEntry& entry)
+    : LStaticText(entry.GetPaneInfo(), entry.GetString("text"), static_cast<ResIDT>(entry.GetInt("traits", 0)))
 {
 }
 

@@ -8,7 +8,7 @@ class QLabel;
 
 class LStaticText : public LPane {
 public:
-    explicit LStaticText(const LPaneSpec& spec);
+    explicit LStaticText(const LPaneEntry& entry);
     LStaticText(const SPaneInfo& info, std::string_view text = {}, ResIDT traitsID = 0);
 
     std::string GetDescriptor() const override;

@@ -73,7 +73,7 @@ LWindow* LWindow::CreateWindow(ResIDT layoutID, LCommander* superCommander)
     return CreateWindow(UResources::GetLayout(layoutID), superCommander);
 }
 
-LWindow* LWindow::CreateWindow(const LPaneSpec& layout, LCommander* superCommander)
+LWindow* LWindow::CreateWindow(const LPaneEntry& layout, LCommander* superCommander)
 {
     LPane* object = URegistrar::CreateObject(layout);
     auto* window = dynamic_cast<LWindow*>(object);
@@ -94,17 +94,17 @@ LWindow* LWindow::CreateWindow(const LPaneSpec& layout, LCommander* superCommand
     return window;
 }
 
-void LWindow::CreatePanes(LView* view, const LPaneSpec& spec)
+void LWindow::CreatePanes(LView* view, const LPaneEntry& entry)
 {
-    for (const LPaneSpec& paneSpec : spec.GetSubpanes()) {
-        LPane* pane = URegistrar::CreateObject(paneSpec);
+    for (const LPaneEntry& paneEntry : entry.GetSubpanes()) {
+        LPane* pane = URegistrar::CreateObject(paneEntry);
         view->AddSubPane(pane);
         if (auto* subview = dynamic_cast<LView*>(pane))
-            CreatePanes(subview, paneSpec);
+            CreatePanes(subview, paneEntry);
     }
 }
 
-LWindow::LWindow(const LPaneSpec& layout)
+LWindow::LWindow(const LPaneEntry& layout)
     : LView(SPaneInfo {})
     , mTopLevel(new WindowFrame(this))
     , mResizable(layout.GetBool("resizable", false))

@@ -17,13 +17,13 @@ public:
     // Builds the window of layoutID and its panes, runs FinishCreate, and shows the window when its layout
     // says so. Throws nilP when the layout or one of its classes cannot be made.
     static LWindow* CreateWindow(ResIDT layoutID, LCommander* superCommander);
-    static LWindow* CreateWindow(const LPaneSpec& layout, LCommander* superCommander);
-    // Makes the panes of spec (recursively) inside view.
-    static void CreatePanes(LView* view, const LPaneSpec& spec);
+    static LWindow* CreateWindow(const LPaneEntry& layout, LCommander* superCommander);
+    // Makes the panes of entry (recursively) inside view.
+    static void CreatePanes(LView* view, const LPaneEntry& entry);
 
     // From a layout: "title", "size" [width, height] of the content, "position" [left, top],
     // "showOnCreate", "resizable", "minSize", "maxSize".
-    explicit LWindow(const LPaneSpec& layout);
+    explicit LWindow(const LPaneEntry& layout);
     ~LWindow() override;
 
     void Show() override;

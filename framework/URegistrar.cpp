@@ -20,8 +20,8 @@ std::map<ClassIDT, URegistrar::Creator>& Classes()
 
 class PlainView : public LView {
 public:
-    explicit PlainView(const LPaneSpec& spec)
-        : LView(spec.GetPaneInfo())
+    explicit PlainView(const LPaneEntry& entry)
+        : LView(entry.GetPaneInfo())
     {
     }
 };
@@ -44,10 +44,10 @@ void URegistrar::RegisterFrameworkClasses()
     RegisterClass<LPushButton>(FourCC("push"));
 }
 
-LPane* URegistrar::CreateObject(const LPaneSpec& spec)
+LPane* URegistrar::CreateObject(const LPaneEntry& entry)
 {
-    auto found = Classes().find(spec.GetClassID());
+    auto found = Classes().find(entry.GetClassID());
     if (found == Classes().end())
-        Throw_(err_NilPointer, "no class is registered for the class ID '" + spec.GetString("class") + "'");
-    return ThrowIfNil_(found->second(spec));
+        Throw_(err_NilPointer, "no class is registered for the class ID '" + entry.GetString("class") + "'");
+    return ThrowIfNil_(found->second(entry));
 }

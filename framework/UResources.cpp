@@ -18,13 +18,13 @@ QJsonObject UResources::ReadJson(const char* path)
     return document.object();
 }
 
-LPaneSpec UResources::GetLayout(ResIDT layoutID)
+LPaneEntry UResources::GetLayout(ResIDT layoutID)
 {
     std::string path = ":/resources/layouts/" + std::to_string(layoutID) + ".json";
     QJsonObject layout = ReadJson(path.c_str());
     if (layout.isEmpty())
         Throw_(err_NilPointer, "no window layout " + std::to_string(layoutID));
-    return LPaneSpec(layout);
+    return LPaneEntry(layout);
 }
 
 std::vector<ResIDT> UResources::GetLayoutIDs()

@@ -2,7 +2,7 @@
 // and alert texts.
 #pragma once
 
-#include "framework/LPaneSpec.h"
+#include "framework/LPaneEntry.h"
 #include "framework/PString.h"
 #include "framework/QuickDrawTypes.h"
 
@@ -30,7 +30,7 @@ struct TextTraits {
 class UResources {
 public:
     // The layout of window layoutID; throws nilP when the program has no such layout.
-    static LPaneSpec GetLayout(ResIDT layoutID);
+    static LPaneEntry GetLayout(ResIDT layoutID);
     static std::vector<ResIDT> GetLayoutIDs();
 
     // Item index (from 1) of string list listID; an empty string when there is no such item.

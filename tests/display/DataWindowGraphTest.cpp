@@ -70,8 +70,8 @@ protected:
     // Away from its superview's origin, so that drawing in the wrong coordinates shows.
     static std::unique_ptr<DataWindowGraph> MakeGraph(int width, int height)
     {
-        QJsonObject spec { { "class", "Lgra" }, { "frame", QJsonArray { 30, 7, width, height } } };
-        return std::make_unique<DataWindowGraph>(LPaneSpec(spec));
+        QJsonObject entry { { "class", "Lgra" }, { "frame", QJsonArray { 30, 7, width, height } } };
+        return std::make_unique<DataWindowGraph>(LPaneEntry(entry));
     }
 
     static QImage Render(DataWindowGraph& graph) { return graph.RenderImage().convertToFormat(QImage::Format_RGB32); }

@@ -32,8 +32,8 @@ const std::vector<int> kDefaultColumns { 1, 2, 5, 6, 7 };
 std::map<PaneIDT, SPaneInfo> LayoutPanes()
 {
     std::map<PaneIDT, SPaneInfo> panes;
-    for (const LPaneSpec& spec : UResources::GetLayout(DataWindow::kLayoutID).GetSubpanes())
-        panes[spec.GetPaneInfo().paneID] = spec.GetPaneInfo();
+    for (const LPaneEntry& entry : UResources::GetLayout(DataWindow::kLayoutID).GetSubpanes())
+        panes[entry.GetPaneInfo().paneID] = entry.GetPaneInfo();
     return panes;
 }
 
@@ -76,7 +76,7 @@ protected:
 
     static LStaticText* Text(DataWindow* window, const std::string& prefix, int row)
     {
-        return dynamic_cast<LStaticText*>(window->FindPaneByID(LPaneSpec::RowPaneID(prefix, row)));
+        return dynamic_cast<LStaticText*>(window->FindPaneByID(LPaneEntry::RowPaneID(prefix, row)));
     }
 
     // Whether sensor colour position 0..2 shows anywhere in the window's graph.
@@ -100,7 +100,7 @@ protected:
         std::map<PaneIDT, SPaneInfo> layout = LayoutPanes();
         int right = 0;
         for (int row = 0; row <= static_cast<int>(names.size()); ++row) {
-            const SPaneInfo& name = layout[LPaneSpec::RowPaneID("Na", row)];
+            const SPaneInfo& name = layout[LPaneEntry::RowPaneID("Na", row)];
             right = name.left + name.width;
             for (const auto& [column, prefix] : kColumns) {
                 LStaticText* pane = Text(window, prefix, row);
@@ -312,7 +312,7 @@ TEST_F(DataWindowRow, ShowsEveryColumnInItsFormat)
         // A row that goes puts its panes back where the layout had them, hidden.
         Rect frame;
         Text(window, "Tp", kRow)->CalcPortFrameRect(frame);
-        EXPECT_EQ(frame.left, LayoutPanes()[LPaneSpec::RowPaneID("Tp", kRow)].left);
+        EXPECT_EQ(frame.left, LayoutPanes()[LPaneEntry::RowPaneID("Tp", kRow)].left);
         EXPECT_FALSE(Text(window, "Tp", kRow)->IsVisible());
     }
 }

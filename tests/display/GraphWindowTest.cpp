@@ -41,7 +41,7 @@ protected:
 
     static LStaticText* LegendPane(GraphWindow* window, int entry)
     {
-        return dynamic_cast<LStaticText*>(window->FindPaneByID(LPaneSpec::RowPaneID("Tx", entry)));
+        return dynamic_cast<LStaticText*>(window->FindPaneByID(LPaneEntry::RowPaneID("Tx", entry)));
     }
 
     // The legend's texts, "" for a hidden entry, up to the last one shown.

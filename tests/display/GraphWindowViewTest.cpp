@@ -60,8 +60,8 @@ protected:
     // A view of every sensor with a frame of width x height.
     QImage Render(int width, int height, int16_t mode = GraphWindowView::kRangeMode)
     {
-        QJsonObject spec { { "class", "GViw" }, { "id", "Gviw" }, { "frame", QJsonArray { 0, 0, width, height } } };
-        view = std::make_unique<GraphWindowView>(LPaneSpec(spec));
+        QJsonObject entry { { "class", "GViw" }, { "id", "Gviw" }, { "frame", QJsonArray { 0, 0, width, height } } };
+        view = std::make_unique<GraphWindowView>(LPaneEntry(entry));
         view->SetGraphMode(mode);
         SensorArray* all = SensorMaster::Get()->GetSensorArray();
         for (ArrayIndexT i = 1; i <= all->GetCount(); ++i)

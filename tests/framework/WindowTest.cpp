@@ -16,12 +16,12 @@
 
 namespace {
 
-LPaneSpec Spec(const char* json)
+LPaneEntry Entry(const char* json)
 {
     QJsonParseError error {};
     QJsonDocument document = QJsonDocument::fromJson(QByteArray(json), &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
-    return LPaneSpec(document.object());
+    return LPaneEntry(document.object());
 }
 
 const char* kTableLayout = R"({
@@ -49,7 +49,7 @@ protected:
 
 TEST_F(Windows, PanesAreMadeByClassAndFoundByID)
 {
-    LWindow* window = LWindow::CreateWindow(Spec(kTableLayout), nullptr);
+    LWindow* window = LWindow::CreateWindow(Entry(kTableLayout), nullptr);
     EXPECT_FALSE(window->GetTopLevel()->isVisible()); // the layout keeps it hidden
     EXPECT_EQ(window->GetDescriptor(), "Table");
 
@@ -89,15 +89,15 @@ TEST_F(Windows, UnknownClassesAndLayoutsFailLoudly)
             EXPECT_EQ(e.GetErrorCode(), err_NilPointer);
         }
     };
-    expectNilP([] { LWindow::CreateWindow(Spec(R"({"class": "wind", "panes": [{"class": "Nope"}]})"), nullptr); });
-    expectNilP([] { LWindow::CreateWindow(Spec(R"({"class": "stxt"})"), nullptr); });
+    expectNilP([] { LWindow::CreateWindow(Entry(R"({"class": "wind", "panes": [{"class": "Nope"}]})"), nullptr); });
+    expectNilP([] { LWindow::CreateWindow(Entry(R"({"class": "stxt"})"), nullptr); });
     expectNilP([] { LWindow::CreateWindow(9999, nullptr); });
     EXPECT_TRUE(LWindow::GetWindowList().empty()) << "a window that failed to build is not left behind";
 }
 
 TEST_F(Windows, ContentRectangleRoundTripsAndBoundPanesFollow)
 {
-    LWindow* window = LWindow::CreateWindow(Spec(kTableLayout), nullptr);
+    LWindow* window = LWindow::CreateWindow(Entry(kTableLayout), nullptr);
     window->Show();
     Rect bounds;
     window->GetGlobalBounds(bounds);
@@ -141,7 +141,7 @@ TEST_F(Windows, TheUserResizingAWindowReachesDoSetBounds)
     };
     URegistrar::RegisterClass<Recording>(FourCC("Rcrd"));
     auto* window = dynamic_cast<Recording*>(LWindow::CreateWindow(
-        Spec(R"({"class": "Rcrd", "size": [300, 200], "resizable": true, "panes": []})"), nullptr));
+        Entry(R"({"class": "Rcrd", "size": [300, 200], "resizable": true, "panes": []})"), nullptr));
     ASSERT_NE(window, nullptr);
     window->Show();
     QCoreApplication::processEvents();
@@ -162,7 +162,7 @@ TEST_F(Windows, CommandsTravelFromTheWindowAndCloseDeletesIt)
         }
         int obeyed = 0;
     } application;
-    LWindow* window = LWindow::CreateWindow(Spec(kTableLayout), &application);
+    LWindow* window = LWindow::CreateWindow(Entry(kTableLayout), &application);
 
     QMenuBar* bar = window->GetTopLevel()->menuBar();
     QAction* newData = nullptr;
@@ -191,7 +191,7 @@ TEST_F(Windows, CommandsTravelFromTheWindowAndCloseDeletesIt)
 
 TEST_F(Windows, DialogReportsTheButtonHit)
 {
-    auto* dialog = dynamic_cast<LDialogBox*>(LWindow::CreateWindow(Spec(R"({
+    auto* dialog = dynamic_cast<LDialogBox*>(LWindow::CreateWindow(Entry(R"({
         "class": "dlog", "size": [200, 80],
         "panes": [ { "class": "push", "id": "okay", "frame": [110, 40, 80, 24], "title": "OK", "message": 900 },
                    { "class": "push", "id": "cncl", "frame": [20, 40, 80, 24], "title": "Cancel", "message": 901 } ]

@@ -1,17 +1,17 @@
-#include "framework/LPaneSpec.h"
+#include "framework/LPaneEntry.h"
 
 #include <QJsonArray>
 
 #include <cstdio>
 
-PaneIDT LPaneSpec::RowPaneID(const std::string& prefix, int32_t row)
+PaneIDT LPaneEntry::RowPaneID(const std::string& prefix, int32_t row)
 {
     char text[64];
     std::snprintf(text, sizeof text, "%s%02d", prefix.c_str(), static_cast<int>(row));
     return FourCCFromText(text);
 }
 
-LPaneSpec::LPaneSpec(QJsonObject object, int32_t row)
+LPaneEntry::LPaneEntry(QJsonObject object, int32_t row)
     : mObject(std::move(object))
 {
     std::string id = GetString("id");
@@ -36,35 +36,35 @@ LPaneSpec::LPaneSpec(QJsonObject object, int32_t row)
     }
 }
 
-ClassIDT LPaneSpec::GetClassID() const
+ClassIDT LPaneEntry::GetClassID() const
 {
     return FourCCFromText(GetString("class"));
 }
 
-bool LPaneSpec::Has(const char* key) const
+bool LPaneEntry::Has(const char* key) const
 {
     return mObject.contains(QLatin1String(key));
 }
 
-std::string LPaneSpec::GetString(const char* key, const std::string& fallback) const
+std::string LPaneEntry::GetString(const char* key, const std::string& fallback) const
 {
     QJsonValue value = mObject.value(QLatin1String(key));
     return value.isString() ? value.toString().toStdString() : fallback;
 }
 
-int32_t LPaneSpec::GetInt(const char* key, int32_t fallback) const
+int32_t LPaneEntry::GetInt(const char* key, int32_t fallback) const
 {
     QJsonValue value = mObject.value(QLatin1String(key));
     return value.isDouble() ? value.toInt() : fallback;
 }
 
-bool LPaneSpec::GetBool(const char* key, bool fallback) const
+bool LPaneEntry::GetBool(const char* key, bool fallback) const
 {
     QJsonValue value = mObject.value(QLatin1String(key));
     return value.isBool() ? value.toBool() : fallback;
 }
 
-std::vector<std::string> LPaneSpec::GetStrings(const char* key) const
+std::vector<std::string> LPaneEntry::GetStrings(const char* key) const
 {
     std::vector<std::string> strings;
     for (const QJsonValue& value : mObject.value(QLatin1String(key)).toArray())
@@ -72,7 +72,7 @@ std::vector<std::string> LPaneSpec::GetStrings(const char* key) const
     return strings;
 }
 
-bool LPaneSpec::GetPair(const char* key, int32_t& first, int32_t& second) const
+bool LPaneEntry::GetPair(const char* key, int32_t& first, int32_t& second) const
 {
     QJsonArray pair = mObject.value(QLatin1String(key)).toArray();
     if (pair.size() != 2)
@@ -82,9 +82,9 @@ bool LPaneSpec::GetPair(const char* key, int32_t& first, int32_t& second) const
     return true;
 }
 
-std::vector<LPaneSpec> LPaneSpec::GetSubpanes() const
+std::vector<LPaneEntry> LPaneEntry::GetSubpanes() const
 {
-    std::vector<LPaneSpec> subpanes;
+    std::vector<LPaneEntry> subpanes;
     for (const QJsonValue& value : mObject.value("panes").toArray()) {
         QJsonObject object = value.toObject();
         if (object.contains("rows")) {

@@ -31,11 +31,11 @@ struct SPaneInfo {
     SBooleanRect bindings;
 };
 
-class LPaneSpec {
+class LPaneEntry {
 public:
-    LPaneSpec() = default;
+    LPaneEntry() = default;
     // row is the row number of a pane that the layout repeats in rows; -1 for a single pane.
-    explicit LPaneSpec(QJsonObject object, int32_t row = -1);
+    explicit LPaneEntry(QJsonObject object, int32_t row = -1);
 
     ClassIDT GetClassID() const;
     const SPaneInfo& GetPaneInfo() const { return mInfo; }
@@ -51,7 +51,7 @@ public:
     // The panes inside this one, with rows expanded: an entry with "rows": {"first", "count", "step"}
     // stands for one pane per row, with the pane ID made of its "id" prefix and the row number ("%s%02d",
     // first four characters) and its top moved down by step per row.
-    std::vector<LPaneSpec> GetSubpanes() const;
+    std::vector<LPaneEntry> GetSubpanes() const;
 
     // The pane ID of a prefix and a row number: the first four characters of "%s%02d".
     static PaneIDT RowPaneID(const std::string& prefix, int32_t row);
