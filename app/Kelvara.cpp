@@ -73,56 +73,57 @@ uint32_t Kelvara::SecondsSincePreferencesCreated() const
     return mLaunchSeconds - Preferences::Get()->GetCreationSeconds();
 }
 
+namespace {
+
+// A new window of layout, registered with the preferences so that they record it at quit.
+template <typename Window, typename Add>
+Window* MakeWindow(ResIDT layout, LCommander* superCommander, Add addToPreferences)
+{
+    auto* window = dynamic_cast<Window*>(LWindow::CreateWindow(layout, superCommander));
+    ThrowIfNil_(window);
+    (Preferences::Get()->*addToPreferences)(window);
+    return window;
+}
+
+// One window per record read from the preferences, put back as the record says.
+template <typename Window, typename Record, typename Add>
+void ReopenWindows(TArray<Record*>* records, ResIDT layout, LCommander* superCommander, Add addToPreferences)
+{
+    for (ArrayIndexT i = 1; i <= records->GetCount(); ++i) {
+        Window* window = MakeWindow<Window>(layout, superCommander, addToPreferences);
+        window->SetWindowPrefs((*records)[i]);
+        window->Show();
+    }
+}
+
+}
+
 void Kelvara::OpenRecordedDataWindows(bool firstRun)
 {
     TArray<DataWindowPrefs*>* records = Preferences::Get()->GetDataWindowPrefsArray();
-    if (records->GetCount() == 0) {
-        if (firstRun)
-            NewDataWindow();
-        return;
-    }
-    for (ArrayIndexT i = 1; i <= records->GetCount(); ++i) {
-        DataWindowPrefs* record = (*records)[i];
-        auto* window = dynamic_cast<DataWindow*>(LWindow::CreateWindow(kDataWindowLayout, this));
-        ThrowIfNil_(window);
-        Preferences::Get()->AddDataWindow(window);
-        window->SetWindowPrefs(record);
-        window->Show();
-    }
+    if (records->GetCount() > 0)
+        ReopenWindows<DataWindow>(records, kDataWindowLayout, this, &Preferences::AddDataWindow);
+    else if (firstRun)
+        NewDataWindow();
 }
 
 void Kelvara::OpenRecordedGraphWindows(bool firstRun)
 {
     TArray<GraphWindowPrefs*>* records = Preferences::Get()->GetGraphWindowPrefsArray();
-    if (records->GetCount() == 0) {
-        if (firstRun)
-            NewGraphWindow();
-        return;
-    }
-    for (ArrayIndexT i = 1; i <= records->GetCount(); ++i) {
-        GraphWindowPrefs* record = (*records)[i];
-        auto* window = dynamic_cast<GraphWindow*>(LWindow::CreateWindow(kGraphWindowLayout, this));
-        ThrowIfNil_(window);
-        Preferences::Get()->AddGraphWindow(window);
-        window->SetWindowPrefs(record);
-        window->Show();
-    }
+    if (records->GetCount() > 0)
+        ReopenWindows<GraphWindow>(records, kGraphWindowLayout, this, &Preferences::AddGraphWindow);
+    else if (firstRun)
+        NewGraphWindow();
 }
 
 void Kelvara::NewDataWindow()
 {
-    auto* window = dynamic_cast<DataWindow*>(LWindow::CreateWindow(kDataWindowLayout, this));
-    ThrowIfNil_(window);
-    Preferences::Get()->AddDataWindow(window);
-    window->Select();
+    MakeWindow<DataWindow>(kDataWindowLayout, this, &Preferences::AddDataWindow)->Select();
 }
 
 void Kelvara::NewGraphWindow()
 {
-    auto* window = dynamic_cast<GraphWindow*>(LWindow::CreateWindow(kGraphWindowLayout, this));
-    ThrowIfNil_(window);
-    Preferences::Get()->AddGraphWindow(window);
-    window->Select();
+    MakeWindow<GraphWindow>(kGraphWindowLayout, this, &Preferences::AddGraphWindow)->Select();
 }
 
 bool Kelvara::ObeyCommand(CommandT command, void* parameter)

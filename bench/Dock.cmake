@@ -1,2 +1,2 @@
 add_executable(bench_dock ${CMAKE_CURRENT_LIST_DIR}/DockIconBench.cpp)
-target_link_libraries(bench_dock PRIVATE kelvara_display kelvara_test_support benchmark::benchmark)
+target_link_libraries(bench_dock PRIVATE kelvara_display kelvara_test_support kelvara_bench_main)

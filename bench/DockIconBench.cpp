@@ -7,7 +7,6 @@
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
 
-#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -57,15 +56,4 @@ void GraphTileRedraw(benchmark::State& state)
 }
 BENCHMARK(GraphTileRedraw)->Unit(benchmark::kMicrosecond);
 
-}
-
-int main(int argc, char** argv)
-{
-    // The tile draws text, which needs a GUI application; no display is needed.
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
 }

@@ -1,2 +1,2 @@
 add_executable(bench_graph_view ${CMAKE_CURRENT_LIST_DIR}/GraphViewBench.cpp)
-target_link_libraries(bench_graph_view PRIVATE kelvara_display kelvara_test_support benchmark::benchmark)
+target_link_libraries(bench_graph_view PRIVATE kelvara_display kelvara_test_support kelvara_bench_main)

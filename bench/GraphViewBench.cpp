@@ -6,7 +6,6 @@
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QJsonArray>
 #include <QPainter>
@@ -78,14 +77,4 @@ void FullRedraw(benchmark::State& state)
 }
 BENCHMARK(FullRedraw)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-}
-
-int main(int argc, char** argv)
-{
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
 }

@@ -7,7 +7,6 @@
 #include "tests/support/FixturePlatform.h"
 #include "tests/support/SysfsFixture.h"
 
-#include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -105,13 +104,4 @@ void LoadAndSaveFullFiles(benchmark::State& state)
 }
 BENCHMARK(LoadAndSaveFullFiles)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-}
-
-int main(int argc, char** argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
 }
