@@ -16,8 +16,8 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -27,6 +27,7 @@ const std::vector<std::pair<int, std::string>> kColumns { { 0, "Na" }, { 1, "Tc"
     { 4, "Th" }, { 5, "Ti" }, { 6, "Ta" }, { 7, "PE" }, { 9, "Cu" }, { 10, "LT" }, { 11, "HT" }, { 12, "MI" },
     { 13, "MA" }, { 14, "Tp" } };
 const std::vector<int> kDefaultColumns { 1, 2, 5, 6, 7 };
+using Sensors = std::vector<std::pair<std::string, double>>;
 
 // Pane frames as layout 129 places them.
 std::map<PaneIDT, SPaneInfo> LayoutPanes()
@@ -39,6 +40,8 @@ std::map<PaneIDT, SPaneInfo> LayoutPanes()
 
 class DataWindowTest : public ::testing::Test {
 protected:
+    static constexpr int kRow = 6; // a row of panes below the window's own rows, for rows driven directly
+
     DataWindowTest()
     {
         URegistrar::RegisterFrameworkClasses();
@@ -47,9 +50,9 @@ protected:
     }
     ~DataWindowTest() override { LWindow::DeleteAllWindows(); }
 
-    // Sensors in discovery order, each with a second sample so that the graph draws a line for it; sensor
-    // n draws in the colour of position n - 1.
-    void InstallSensors(const std::vector<std::pair<std::string, double>>& sensors)
+    // A new window over the sensors, in discovery order, each with a second sample so that the graph draws
+    // a line for it; sensor n draws in the colour of position n - 1: red, green, blue.
+    DataWindow* NewWindow(const Sensors& sensors)
     {
         for (const auto& [name, celsius] : sensors)
             mEntries.push_back(mMachine.AddTempSensor(name, celsius));
@@ -58,15 +61,16 @@ protected:
         const RGBColor colors[] = { { 65535, 0, 0 }, { 0, 65535, 0 }, { 0, 0, 65535 } };
         for (int i = 0; i < 3; ++i)
             Preferences::Get()->SetSensorColor(i, colors[i]);
+        auto* window = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
+        EXPECT_NE(window, nullptr);
+        return window;
     }
 
     static TemperatureSensor* Sensor(ArrayIndexT index) { return (*SensorMaster::Get()->GetSensorArray())[index]; }
 
-    static DataWindow* NewWindow()
+    void SetReading(size_t sensor, double celsius)
     {
-        auto* window = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
-        EXPECT_NE(window, nullptr);
-        return window;
+        mMachine.Registry().SetProperty(mEntries[sensor], "current-value", FixturePlatform::Fixed16(celsius));
     }
 
     static LBevelButton* Popup(DataWindow* window, const char (&id)[5])
@@ -84,26 +88,25 @@ protected:
     {
         const QRgb colors[] = { qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255) };
         QImage image = window->FindPaneByID(FourCC("GraV"))->RenderImage().convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                if (image.pixel(x, y) == colors[position])
-                    return true;
-            }
-        }
-        return false;
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
+        return std::find(pixels, pixels + image.width() * image.height(), colors[position])
+            != pixels + image.width() * image.height();
     }
 
-    // Every row, header first, shows its name and the given columns side by side from the name pane's right
-    // edge, on the row's own line; the window is exactly as large as the rows.
+    // Every row, header first, lies on its own 15-pixel line below the controls and shows its name and the
+    // given columns side by side from the name pane's right edge; the window is exactly as large as the rows.
     static void ExpectRows(DataWindow* window, const std::vector<std::string>& names, const std::vector<int>& columns)
     {
         std::map<PaneIDT, SPaneInfo> layout = LayoutPanes();
         int right = 0;
         for (int row = 0; row <= static_cast<int>(names.size()); ++row) {
             const SPaneInfo& name = layout[LPaneEntry::RowPaneID("Na", row)];
+            EXPECT_TRUE(row == 0 || name.top == 48 + 15 * (row - 1)) << row;
+            EXPECT_LE(name.top + name.height, 48 + 15 * row) << row;
             right = name.left + name.width;
             for (const auto& [column, prefix] : kColumns) {
                 LStaticText* pane = Text(window, prefix, row);
+                ASSERT_NE(pane, nullptr) << prefix << row;
                 bool shown = column == 0 || std::find(columns.begin(), columns.end(), column) != columns.end();
                 ASSERT_EQ(pane->IsVisible(), shown) << prefix << row;
                 if (!shown || column == 0)
@@ -115,11 +118,11 @@ protected:
                 EXPECT_EQ(frame.right - frame.left, layout[pane->GetPaneID()].width) << prefix << row;
                 right = frame.right;
             }
-            if (row > 0) {
-                EXPECT_EQ(Text(window, "Na", row)->GetDescriptor(), names[static_cast<size_t>(row - 1)]);
-            }
+            EXPECT_EQ(
+                Text(window, "Na", row)->GetDescriptor(), row == 0 ? "Sensor" : names[static_cast<size_t>(row - 1)]);
         }
-        EXPECT_FALSE(Text(window, "Na", static_cast<int>(names.size()) + 1)->IsVisible());
+        LStaticText* next = Text(window, "Na", static_cast<int>(names.size()) + 1);
+        EXPECT_TRUE(next == nullptr || !next->IsVisible());
         EXPECT_EQ(window->GetWidth(), right);
         EXPECT_EQ(window->GetHeight(), 48 + 15 * static_cast<int>(names.size()));
     }
@@ -130,24 +133,55 @@ protected:
 
 }
 
-TEST_F(DataWindowTest, LayoutOffersThirtyTwoRowsEachOnOneLineBelowTheControls)
+// On each of the 32 rows that the layout offers.
+TEST_F(DataWindowTest, ColumnsFollowTheColumnPopup)
 {
-    InstallSensors({ { "CPU Die", 45 } });
-    DataWindow* window = NewWindow();
-    for (int row = 0; row <= 32; ++row) {
-        Rect name;
-        Text(window, "Na", row)->CalcPortFrameRect(name);
-        EXPECT_EQ(name.top, row == 0 ? name.top : 48 + 15 * (row - 1));
-        EXPECT_LE(name.bottom, 48 + 15 * row);
-        for (const auto& [column, prefix] : kColumns) {
-            LStaticText* pane = Text(window, prefix, row);
-            ASSERT_NE(pane, nullptr) << prefix << row;
-            Rect frame;
-            pane->CalcPortFrameRect(frame);
-            EXPECT_EQ(frame.top, name.top) << prefix << row;
-        }
+    // Twelve sensors from the registry, twenty processors after them.
+    Sensors sensors;
+    for (int i = 1; i <= 12; ++i)
+        sensors.emplace_back("S" + std::to_string(i), 40);
+    mMachine.Processors().SetReadings(std::vector<int32_t>(20, 50));
+    DataWindow* window = NewWindow(sensors);
+    std::vector<std::string> names;
+    for (ArrayIndexT i = 1; i <= 32; ++i)
+        names.push_back(Sensor(i)->GetSensorName());
+
+    // Items of the column pop-up picked in turn, and the columns shown after them.
+    const std::pair<std::vector<int16_t>, std::vector<int>> steps[] = { { {}, kDefaultColumns },
+        { { 1 }, { 2, 5, 6, 7 } }, { { 8 }, { 2, 5, 6, 7 } }, { { 1, 3, 4, 9, 14 }, { 1, 2, 3, 4, 5, 6, 7, 9, 14 } },
+        { { 10, 11, 12, 13 }, { 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14 } },
+        { { 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14 }, {} } };
+    for (const auto& [items, shown] : steps) {
+        for (int16_t item : items)
+            Popup(window, "Disp")->UserChoseItem(item);
+        SCOPED_TRACE(::testing::PrintToString(shown));
+        ExpectRows(window, names, shown);
     }
-    // With no column shown the window is as wide as the name pane: the controls must fit above it.
+}
+
+TEST_F(DataWindowTest, NewWindowShowsEverySensorAndTheRowsFollowTheCheckedNamesInMenuOrder)
+{
+    DataWindow* window = NewWindow({ { "Same", 40 }, { "Other", 50 }, { "Same", 60 } });
+    ExpectRows(window, { "Same", "Other", "Same" }, kDefaultColumns);
+    EXPECT_TRUE(GraphShows(window, 0) && GraphShows(window, 1));
+    EXPECT_FALSE(GraphShows(window, 2)) << "both rows named Same are the first sensor";
+
+    for (int16_t item : { 2, 1, 3 })
+        Popup(window, "Show")->UserChoseItem(item);
+    ExpectRows(window, {}, kDefaultColumns);
+    EXPECT_FALSE(GraphShows(window, 0));
+    for (int16_t item : { 3, 2 })
+        Popup(window, "Show")->UserChoseItem(item);
+    ExpectRows(window, { "Other", "Same" }, kDefaultColumns);
+    EXPECT_TRUE(GraphShows(window, 0) && GraphShows(window, 1));
+
+    // A checked name that no sensor has any more shows no row.
+    mMachine.Registry().SetProperty(mEntries[1], "location", std::string("Other, renamed"));
+    Popup(window, "Disp")->UserChoseItem(1);
+    ExpectRows(window, { "Same" }, { 2, 5, 6, 7 });
+
+    // With no column shown the window is as wide as the name pane: the controls fit above the rows, left of
+    // the graph, which follows the window's width.
     std::map<PaneIDT, SPaneInfo> panes = LayoutPanes();
     const SPaneInfo& graph = panes[FourCC("GraV")];
     for (const char* id : { "Show", "Disp", "GraB" }) {
@@ -158,75 +192,9 @@ TEST_F(DataWindowTest, LayoutOffersThirtyTwoRowsEachOnOneLineBelowTheControls)
     EXPECT_TRUE(graph.bindings.left && graph.bindings.right && !graph.bindings.bottom);
 }
 
-TEST_F(DataWindowTest, NewWindowShowsEverySensorWithTheDefaultColumns)
-{
-    InstallSensors({ { "CPU Die", 45 }, { "GPU", 50 }, { "Disk", 35 } });
-    DataWindow* window = NewWindow();
-    ExpectRows(window, { "CPU Die", "GPU", "Disk" }, kDefaultColumns);
-    EXPECT_EQ(Text(window, "Na", 0)->GetDescriptor(), "Sensor");
-    EXPECT_EQ(Text(window, "Td", 2)->GetDescriptor(), "0\u00B0F") << "a new row shows no change";
-    EXPECT_EQ(window->GetCurrentSensorDisplayMask(), 0b1110'0110u);
-    EXPECT_EQ(Popup(window, "GraB")->GetCurrentMenuItem(), 1);
-    for (int position : { 0, 1, 2 })
-        EXPECT_TRUE(GraphShows(window, position)) << position;
-}
-
-struct ColumnCase {
-    const char* name;
-    std::vector<int16_t> toggled; // items of the column pop-up picked, starting from a new window
-    std::vector<int> shown;
-};
-
-class DataWindowColumns : public DataWindowTest, public ::testing::WithParamInterface<ColumnCase> { };
-
-TEST_P(DataWindowColumns, FollowTheColumnPopup)
-{
-    InstallSensors({ { "CPU Die", 45 }, { "GPU", 50 } });
-    DataWindow* window = NewWindow();
-    for (int16_t item : GetParam().toggled)
-        Popup(window, "Disp")->UserChoseItem(item);
-    ExpectRows(window, { "CPU Die", "GPU" }, GetParam().shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, DataWindowColumns,
-    ::testing::Values(ColumnCase { "WithoutCurrentLaterColumnsMoveLeft", { 1 }, { 2, 5, 6, 7 } },
-        ColumnCase { "ThresholdsAndRawValues", { 3, 4, 9, 14 }, { 1, 2, 3, 4, 5, 6, 7, 9, 14 } },
-        ColumnCase { "ItemEightHasNoColumn", { 8 }, kDefaultColumns },
-        ColumnCase { "NoneLeavesTheNameColumnAlone", { 1, 2, 5, 6, 7 }, {} },
-        ColumnCase { "Every", { 3, 4, 9, 10, 11, 12, 13, 14 }, { 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14 } }),
-    [](const ::testing::TestParamInfo<ColumnCase>& info) { return std::string(info.param.name); });
-
-TEST_F(DataWindowTest, RowsAndGraphFollowTheSensorPopupInMenuOrder)
-{
-    InstallSensors({ { "CPU Die", 45 }, { "GPU", 50 }, { "Disk", 35 } });
-    DataWindow* window = NewWindow();
-    for (int16_t item : { 2, 1, 3 })
-        Popup(window, "Show")->UserChoseItem(item);
-    ExpectRows(window, {}, kDefaultColumns);
-    EXPECT_FALSE(GraphShows(window, 0));
-    for (int16_t item : { 3, 2 })
-        Popup(window, "Show")->UserChoseItem(item);
-    ExpectRows(window, { "GPU", "Disk" }, kDefaultColumns);
-    EXPECT_FALSE(GraphShows(window, 0));
-    EXPECT_TRUE(GraphShows(window, 1) && GraphShows(window, 2));
-}
-
-TEST_F(DataWindowTest, ASharedNameShowsTheFirstSensorAndAVanishedNameNone)
-{
-    InstallSensors({ { "Same", 40 }, { "Other", 50 }, { "Same", 60 } });
-    DataWindow* window = NewWindow();
-    ExpectRows(window, { "Same", "Other", "Same" }, kDefaultColumns);
-    EXPECT_FALSE(GraphShows(window, 2)) << "both rows named Same are the first sensor";
-
-    mMachine.Registry().SetProperty(mEntries[1], "location", std::string("Other, renamed"));
-    Popup(window, "Disp")->UserChoseItem(1);
-    ExpectRows(window, { "Same", "Same" }, { 2, 5, 6, 7 });
-}
-
 TEST_F(DataWindowTest, RecordsRoundTripThroughThePreferencesFile)
 {
-    InstallSensors({ { "CPU Die", 45 }, { "GPU", 50 }, { "Disk", 35 } });
-    DataWindow* window = NewWindow();
+    DataWindow* window = NewWindow({ { "CPU Die", 45 }, { "GPU", 50 }, { "Disk", 35 } });
     Preferences::Get()->AddDataWindow(window);
     Popup(window, "Show")->UserChoseItem(2);
     for (int16_t item : { 1, 3, 12 })
@@ -245,69 +213,57 @@ TEST_F(DataWindowTest, RecordsRoundTripThroughThePreferencesFile)
     Preferences::ReadPrefs();
     ASSERT_EQ(Preferences::Get()->GetDataWindowPrefsArray()->GetCount(), 1);
 
-    DataWindow* restored = NewWindow();
+    auto* restored = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
     restored->SetWindowPrefs((*Preferences::Get()->GetDataWindowPrefsArray())[1]);
     ExpectRows(restored, { "CPU Die", "Disk" }, { 2, 3, 5, 6, 7, 12 });
     EXPECT_EQ(dynamic_cast<DataWindowGraph*>(restored->FindPaneByID(FourCC("GraV")))->GetGraphMode(), 2);
     DataWindowPrefs after;
     restored->GetWindowPrefs(&after);
     EXPECT_EQ(after.GetWindowRect(), before.GetWindowRect());
-    EXPECT_EQ(after.GetSensorDisplayMask(), before.GetSensorDisplayMask());
     EXPECT_EQ(after.GetGraphMenuItem(), 2);
-    ASSERT_EQ(after.GetSensorNames()->GetCount(), 2);
-    EXPECT_EQ(Str255ToString((*after.GetSensorNames())[2]), "Disk");
+    restored->AttemptClose();
+    EXPECT_TRUE(LWindow::GetWindowList().empty()) << "closing deletes the window";
 }
 
-TEST_F(DataWindowTest, ClosingAnnouncesTheWindowThenDeletesIt)
+// The 3-second update of one row, driven directly.
+TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
 {
-    InstallSensors({ { "CPU Die", 45 } });
-    struct Log : LListener {
-        void ListenToMessage(MessageT message, void* parameter) override { heard.emplace_back(message, parameter); }
-        std::vector<std::pair<MessageT, void*>> heard;
-    } log;
-    DataWindow* window = NewWindow();
-    window->AddListener(&log);
-    void* announced = static_cast<RecordedDataWindow*>(window);
-    window->AttemptClose();
-    EXPECT_EQ(log.heard, (std::vector<std::pair<MessageT, void*>> { { FourCC("DatR"), announced } }));
-    EXPECT_TRUE(LWindow::GetWindowList().empty());
-}
-
-// The 3-second update of one row, driven directly: a row of its own below the window's rows.
-class DataWindowRow : public DataWindowTest {
-protected:
-    static constexpr int kRow = 6;
-
-    void SetReading(size_t sensor, double celsius)
-    {
-        mMachine.Registry().SetProperty(mEntries[sensor], "current-value", FixturePlatform::Fixed16(celsius));
-    }
-};
-
-TEST_F(DataWindowRow, ShowsEveryColumnInItsFormat)
-{
-    InstallSensors({ { "Board", 30 }, { "Outside", -5 } });
+    DataWindow* window = NewWindow({ { "Board", 30 }, { "Outside", -5 } });
     mMachine.Registry().SetProperty(mEntries[0], "low-threshold", FixturePlatform::Fixed16(10));
     mMachine.Registry().SetProperty(mEntries[0], "high-threshold", FixturePlatform::Fixed16(90));
-    SetReading(0, 60);
+    SetReading(0, 50);
     Sensor(1)->CreateNewEvent();
-    SetReading(0, 45);
-    DataWindow* window = NewWindow();
+    SetReading(0, 40);
+    LStaticText* change = Text(window, "Td", kRow);
+    ResIDT layoutTraits = change->GetTextTraitsID();
 
-    // Fahrenheit; Board reads 45C between 30C and 60C, with thresholds 10C and 90C (16.16 raw).
+    // Fahrenheit; Board reads 40C between 30C and 50C, with thresholds 10C and 90C (16.16 raw).
     const std::vector<std::map<std::string, std::string>> expected {
-        { { "Na", "Board" }, { "Tc", "113°F" }, { "Td", "0°F" }, { "Tl", "50°F" }, { "Th", "194°F" }, { "Ti", "86°F" },
-            { "Ta", "140°F" }, { "PE", "50%" }, { "Cu", "2d0000" }, { "LT", "a0000" }, { "HT", "5a0000" },
-            { "MI", "1e0000" }, { "MA", "3c0000" }, { "Tp", "1" } },
-        { { "Na", "Outside" }, { "Tc", "23°F" }, { "Tl", "n/a" }, { "Th", "n/a" }, { "Cu", "fffb0000" },
-            { "LT", "n/a" }, { "HT", "n/a" } },
+        { { "Na", "Board" }, { "Tc", "104°F" }, { "Td", "0°F" }, { "Tl", "50°F" }, { "Th", "194°F" }, { "Ti", "86°F" },
+            { "Ta", "122°F" }, { "PE", "50%" }, { "Cu", "280000" }, { "LT", "a0000" }, { "HT", "5a0000" },
+            { "MI", "1e0000" }, { "MA", "320000" }, { "Tp", "1" } },
+        { { "Na", "Outside" }, { "Tc", "23°F" }, { "Td", "0°F" }, { "Tl", "n/a" }, { "Th", "n/a" },
+            { "Cu", "fffb0000" }, { "LT", "n/a" }, { "HT", "n/a" } },
     };
+    // Readings and the change column's text and style (0: as the layout has it). In Fahrenheit, truncated: 40C is 104,
+    // 41C 105, 39C 102, 50C 122, 52C 125, 51C 123; 51.8C rounds to 52C.
+    const std::vector<std::tuple<double, const char*, ResIDT>> steps { { 40.4, "0°F", 0 }, { 41, "1°F", 138 },
+        { 39, "-3°F", 136 }, { 50, "20°F", 137 }, { 50.3, "20°F", 137 }, { 52, "3°F", 137 }, { 51, "-2°F", 136 },
+        { 51.8, "2°F", 138 } };
     for (ArrayIndexT index : { 1, 2 }) {
         {
-            // A new row fills its texts at once, not only at its first update.
+            // A new row fills its texts at once, and the next row on these panes does not inherit the
+            // style of the last change.
             DataWindowView row(window, kRow, Sensor(index), 0x7FFEu);
             for (const auto& [prefix, text] : expected[static_cast<size_t>(index - 1)])
                 EXPECT_EQ(Text(window, prefix, kRow)->GetDescriptor(), text) << prefix;
+            EXPECT_EQ(change->GetTextTraitsID(), layoutTraits);
+            for (auto [celsius, text, traits] : index == 1 ? steps : decltype(steps) {}) {
+                SetReading(0, celsius);
+                row.UpdateDisplay();
+                EXPECT_EQ(change->GetDescriptor(), text) << celsius;
+                EXPECT_EQ(change->GetTextTraitsID(), traits == 0 ? layoutTraits : traits) << celsius;
+            }
         }
         // A row that goes puts its panes back where the layout had them, hidden.
         Rect frame;
@@ -315,37 +271,4 @@ TEST_F(DataWindowRow, ShowsEveryColumnInItsFormat)
         EXPECT_EQ(frame.left, LayoutPanes()[LPaneEntry::RowPaneID("Tp", kRow)].left);
         EXPECT_FALSE(Text(window, "Tp", kRow)->IsVisible());
     }
-}
-
-TEST_F(DataWindowRow, ChangeColumnShowsTheLastVisibleChangeInItsStyle)
-{
-    InstallSensors({ { "CPU Die", 45 } });
-    SetReading(0, 50);
-    Sensor(1)->CreateNewEvent();
-    SetReading(0, 40);
-    DataWindow* window = NewWindow();
-    auto row = std::make_unique<DataWindowView>(window, kRow, Sensor(1), 1u << 2);
-    LStaticText* change = Text(window, "Td", kRow);
-    ResIDT layoutTraits = change->GetTextTraitsID();
-
-    struct Step {
-        double celsius;
-        const char* text;
-        ResIDT traits; // 0: as the layout has it
-    };
-    // In Fahrenheit, truncated: 40C is 104, 41C 105, 39C 102, 50C 122, 52C 125, 51C 123; 51.8C rounds to 52C.
-    const Step steps[] = { { 40.4, "0°F", 0 }, { 41, "1°F", 138 }, { 39, "-3°F", 136 }, { 50, "20°F", 137 },
-        { 50.3, "20°F", 137 }, { 52, "3°F", 137 }, { 51, "-2°F", 136 }, { 51.8, "2°F", 138 } };
-    for (const Step& step : steps) {
-        SetReading(0, step.celsius);
-        row->UpdateDisplay();
-        EXPECT_EQ(change->GetDescriptor(), step.text) << step.celsius;
-        EXPECT_EQ(change->GetTextTraitsID(), step.traits == 0 ? layoutTraits : step.traits) << step.celsius;
-    }
-
-    // The next row on these panes does not inherit the style of the last change.
-    row.reset();
-    row = std::make_unique<DataWindowView>(window, kRow, Sensor(1), 1u << 2);
-    EXPECT_EQ(change->GetDescriptor(), "0°F");
-    EXPECT_EQ(change->GetTextTraitsID(), layoutTraits);
 }

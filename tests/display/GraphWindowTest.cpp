@@ -61,41 +61,35 @@ protected:
 
 }
 
-TEST_F(GraphWindowTest, LegendAndTitleFollowTheCheckedSensors)
+TEST_F(GraphWindowTest, LegendAndTitleFollowTheSensorsPlotted)
 {
     GraphWindow* window = NewWindow({ "A", "B", "C" });
     EXPECT_EQ(Legend(window), (Names { "A", "B", "C" }));
     EXPECT_EQ(window->GetDescriptor(), kUntitled);
     EXPECT_EQ(LegendPane(window, 2)->GetForeColor(), (RGBColor { 65535, 0, 0 }));
 
-    struct Step {
-        int16_t toggle;
-        Names legend;
-        std::string title;
-    };
-    const Step steps[] = { { 1, { "B", "C" }, kUntitled }, { 3, { "B" }, "B" }, { 2, {}, kUntitled } };
-    for (const Step& step : steps) {
-        window->GetSensorPopup()->UserChoseItem(step.toggle);
-        EXPECT_EQ(Legend(window), step.legend) << "after toggling " << step.toggle;
-        EXPECT_EQ(window->GetDescriptor(), step.title);
-        EXPECT_EQ(window->GetGraphView()->GetSensors().GetCount(), static_cast<int32_t>(step.legend.size()));
-    }
-    window->GetModePopup()->UserChoseItem(2);
-    EXPECT_EQ(window->GetGraphView()->GetGraphMode(), GraphWindowView::kPercentMode);
-}
-
-TEST_F(GraphWindowTest, NamesMatchingNoSensorCloseUpAndTheLegendSettingHidesAll)
-{
-    GraphWindow* window = NewWindow({ "A", "B", "C" });
+    // A checked name that no sensor has any more is neither plotted nor in the legend, whose entries close
+    // up, each in its sensor's colour.
     platform.Registry().SetProperty(ids[1], "location", std::string("B renamed"));
     Preferences::Get()->NotifySubscribers();
     EXPECT_EQ(Legend(window), (Names { "A", "C" }));
     EXPECT_EQ(LegendPane(window, 2)->GetForeColor(), (RGBColor { 0, 0, 65535 }));
 
+    // The title is the name of the one sensor plotted, else string 4 of list 201.
+    const std::pair<int16_t, Names> steps[] = { { 1, { "C" } }, { 3, {} }, { 1, { "A" } } };
+    for (const auto& [item, legend] : steps) {
+        window->GetSensorPopup()->UserChoseItem(item);
+        EXPECT_EQ(Legend(window), legend) << "after toggling " << item;
+        EXPECT_EQ(window->GetDescriptor(), legend.size() == 1 ? legend[0] : kUntitled);
+        EXPECT_EQ(window->GetGraphView()->GetSensors().GetCount(), static_cast<int32_t>(legend.size()));
+    }
+
     Preferences::Get()->SetDisplayLegend(false);
     Preferences::Get()->NotifySubscribers();
     EXPECT_TRUE(Legend(window).empty());
-    EXPECT_EQ(window->GetGraphView()->GetSensors().GetCount(), 2);
+    EXPECT_EQ(window->GetGraphView()->GetSensors().GetCount(), 1);
+    window->GetModePopup()->UserChoseItem(2);
+    EXPECT_EQ(window->GetGraphView()->GetGraphMode(), GraphWindowView::kPercentMode);
 }
 
 TEST_F(GraphWindowTest, SensorsBeyondTheTwelfthArePlottedWithoutLegend)
@@ -107,55 +101,44 @@ TEST_F(GraphWindowTest, SensorsBeyondTheTwelfthArePlottedWithoutLegend)
     EXPECT_EQ(window->GetGraphView()->GetSensors().GetCount(), 14);
 }
 
-TEST_F(GraphWindowTest, RecordRestoresSensorsModePlaceAndSize)
+TEST_F(GraphWindowTest, RecordRestoresSensorsModePlaceAndSizeAndTheImageFollowsTheSize)
 {
     NewWindow({ "A", "B", "C" });
-    struct Case {
-        Rect saved;
-        Rect restored;
-    };
-    // The second is below the layout's minimum size, 440 x 270.
-    const Case cases[]
-        = { { { 130, 160, 430, 760 }, { 130, 160, 430, 760 } }, { { 100, 100, 150, 200 }, { 100, 100, 370, 540 } } };
-    for (const Case& c : cases) {
-        auto* window = dynamic_cast<GraphWindow*>(LWindow::CreateWindow(128, nullptr));
-        GraphWindowPrefs saved;
-        saved.SetWindowRect(c.saved);
-        saved.GetSensorNames()->AddItem(MakeStr255("C"));
-        saved.GetSensorNames()->AddItem(MakeStr255("A"));
-        saved.SetDisplayMenuItem(2);
+    GraphWindow* window = nullptr;
+    // The first below the layout's minimum size, 440 x 270.
+    const Rect sizes[][2]
+        = { { { 100, 100, 150, 200 }, { 100, 100, 370, 540 } }, { { 130, 160, 430, 760 }, { 130, 160, 430, 760 } } };
+    for (const auto& [saved, restored] : sizes) {
+        window = dynamic_cast<GraphWindow*>(LWindow::CreateWindow(128, nullptr));
+        GraphWindowPrefs prefs;
+        prefs.SetWindowRect(saved);
+        prefs.GetSensorNames()->AddItem(MakeStr255("C"));
+        prefs.GetSensorNames()->AddItem(MakeStr255("A"));
+        prefs.SetDisplayMenuItem(2);
         // Shown first, so that the window already holds to its minimum size.
         window->Show();
         QCoreApplication::processEvents();
-        window->SetWindowPrefs(&saved);
+        window->SetWindowPrefs(&prefs);
         QCoreApplication::processEvents();
 
         EXPECT_EQ(Legend(window), (Names { "A", "C" }));
         EXPECT_EQ(window->GetGraphView()->GetGraphMode(), 2);
         GraphWindowPrefs recorded;
         window->GetWindowPrefs(&recorded);
-        EXPECT_EQ(recorded.GetWindowRect(), c.restored);
+        EXPECT_EQ(recorded.GetWindowRect(), restored);
         ASSERT_EQ(recorded.GetSensorNames()->GetCount(), 2);
         EXPECT_EQ(Str255ToString((*recorded.GetSensorNames())[1]), "A");
         EXPECT_EQ(recorded.GetDisplayMenuItem(), 2);
     }
-}
 
-TEST_F(GraphWindowTest, ViewImageFollowsTheWindowSize)
-{
-    GraphWindow* window = NewWindow({ "A" });
-    window->Show();
-    QCoreApplication::processEvents();
+    // The user's resizing: the view follows, and its image with it.
     GraphWindowView* view = window->GetGraphView();
     int16_t width = view->GetWidth();
     int16_t height = view->GetHeight();
-
-    window->ResizeWindowTo(900, 500);
-    // Then the user's resizing.
-    window->GetTopLevel()->resize(window->GetTopLevel()->width() - 100, window->GetTopLevel()->height());
+    window->GetTopLevel()->resize(window->GetTopLevel()->width() - 100, window->GetTopLevel()->height() + 50);
     QCoreApplication::processEvents();
-    EXPECT_EQ(view->GetWidth(), width + 900 - 720 - 100);
-    EXPECT_EQ(view->GetHeight(), height + 500 - 380);
+    EXPECT_EQ(view->GetWidth(), width - 100);
+    EXPECT_EQ(view->GetHeight(), height + 50);
     EXPECT_EQ(view->GetImageWidth(), view->GetWidth() - 45);
     EXPECT_EQ(view->GetImageHeight(), view->GetHeight());
 }

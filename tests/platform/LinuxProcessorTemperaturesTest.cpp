@@ -6,15 +6,15 @@
 
 namespace {
 
-std::vector<int32_t> Read(const SysfsFixture& tree)
+using Readings = std::vector<int32_t>;
+
+Readings Read(const SysfsFixture& tree)
 {
     LinuxProcessorTemperatures processors(tree.Root());
-    std::vector<int32_t> readings { 12345 };
+    Readings readings { 12345 };
     EXPECT_TRUE(processors.Read(readings));
     return readings;
 }
-
-using Readings = std::vector<int32_t>;
 
 }
 
@@ -23,12 +23,10 @@ TEST(LinuxProcessorTemperatures, IntelPackagesInPackageOrderRoundedToNearest)
     SysfsFixture tree;
     for (int cpu = 0; cpu < 4; ++cpu)
         tree.AddCpu(cpu, cpu / 2);
-    // The second package's chip comes first in chip order; the label decides which package it is.
-    tree.AddChip(0)
-        .Name("coretemp")
-        .Device("platform/coretemp.1")
-        .Temp(1, 51499, "Package id 1")
-        .Temp(2, 60000, "Core 0");
+    // The second package's chip comes first in chip order; the label decides which package it is, in the
+    // form of older kernels ("Physical id") as well.
+    auto second = tree.AddChip(0).Name("coretemp").Device("platform/coretemp.1");
+    second.Temp(1, 51499, "Physical id 1").Temp(2, 60000, "Core 0");
     auto first = tree.AddChip(1).Name("coretemp").Device("platform/coretemp.0").Temp(1, 45500, "Package id 0");
 
     LinuxProcessorTemperatures processors(tree.Root());
@@ -42,26 +40,14 @@ TEST(LinuxProcessorTemperatures, IntelPackagesInPackageOrderRoundedToNearest)
     EXPECT_EQ(readings, (Readings { -46, 51 }));
 }
 
-TEST(LinuxProcessorTemperatures, OlderKernelsLabelPackagesPhysicalId)
-{
-    SysfsFixture tree;
-    tree.AddCpu(0, 0);
-    tree.AddChip(0).Name("coretemp").Device("platform/coretemp.0").Temp(1, 38000, "Physical id 0");
-    EXPECT_EQ(Read(tree), (Readings { 38 }));
-}
-
 TEST(LinuxProcessorTemperatures, PackageWithoutAReadingGivesMinusOne)
 {
     SysfsFixture tree;
-    tree.AddCpu(0, 0);
-    tree.AddCpu(1, 1);
-    tree.AddCpu(2, 2);
+    for (int cpu = 0; cpu < 3; ++cpu)
+        tree.AddCpu(cpu, cpu);
     tree.AddChip(0).Name("coretemp").Device("platform/coretemp.0").Temp(1, 40000, "Package id 0");
-    tree.AddChip(1)
-        .Name("coretemp")
-        .Device("platform/coretemp.2")
-        .UnreadableInput(1)
-        .Attribute(1, "label", "Package id 2\n");
+    auto unreadable = tree.AddChip(1).Name("coretemp").Device("platform/coretemp.2").Temp(1, 0, "Package id 2");
+    unreadable.UnreadableInput(1);
     // Package 1 has no channel at all, package 2 one that cannot be read.
     EXPECT_EQ(Read(tree), (Readings { 40, -1, -1 }));
 }
@@ -72,45 +58,25 @@ TEST(LinuxProcessorTemperatures, WithoutTopologyEachPackageChannelCounts)
     tree.Write("sys/devices/system/cpu/cpu0/topology/physical_package_id", "garbage\n");
     tree.AddChip(0).Name("coretemp").Device("platform/coretemp.1").Temp(1, 52000, "Package id 1");
     tree.AddChip(1).Name("coretemp").Device("platform/coretemp.0").Temp(1, 41000, "Package id 0");
+    tree.AddChip(2).Name("acpitz").Temp(1, 30000);
     EXPECT_EQ(Read(tree), (Readings { 41, 52 }));
 }
 
-TEST(LinuxProcessorTemperatures, NoPackagesGiveAnEmptyReading)
+TEST(LinuxProcessorTemperatures, AMDChipsStandForPackagesInDeviceOrder)
 {
+    // One package per chip, the hwmon numbers in the opposite order; channel n of chip k reads 100k + 10n
+    // degrees, so a reading tells which channel was used: Tdie before Tctl, Tctl without Tdie, an unlabelled
+    // temp1 (before Zen), and none usable.
+    const std::vector<std::vector<std::pair<int, std::string>>> chips { { { 1, "Tctl" }, { 2, "Tdie" },
+                                                                            { 3, "Tccd1" } },
+        { { 1, "Tctl" }, { 3, "Tccd1" } }, { { 1, "" } }, { { 3, "Tccd1" } } };
     SysfsFixture tree;
-    tree.AddChip(0).Name("acpitz").Temp(1, 30000);
-    EXPECT_EQ(Read(tree), Readings {});
-}
-
-TEST(LinuxProcessorTemperatures, AMDChipsStandForPackagesInChipOrder)
-{
-    struct Row {
-        const char* name;
-        std::vector<std::pair<int, std::string>> channels; // number, label
-        int32_t expected;
-    };
-    // Values are the channel number times ten degrees, so the reading tells which channel was used.
-    for (const Row& row : std::initializer_list<Row> {
-             { "Tdie before Tctl", { { 1, "Tctl" }, { 2, "Tdie" }, { 3, "Tccd1" } }, 20 },
-             { "Tctl without Tdie", { { 1, "Tctl" }, { 3, "Tccd1" } }, 10 },
-             { "unlabelled temp1 before Zen", { { 1, "" } }, 10 },
-             { "no usable channel", { { 3, "Tccd1" } }, -1 },
-         }) {
-        SysfsFixture tree;
-        tree.AddCpu(0, 0);
-        auto chip = tree.AddChip(0).Name("k10temp").Device("pci0000:00/0000:00:18.3");
-        for (const auto& [number, label] : row.channels)
-            chip.Temp(number, number * 10000, label);
-        EXPECT_EQ(Read(tree), Readings { row.expected }) << row.name;
+    for (int k = 0; k < 4; ++k) {
+        tree.AddCpu(k, k);
+        auto chip = tree.AddChip(3 - k).Name(k % 2 ? "zenpower" : "k10temp");
+        chip.Device("pci0000:00/0000:00:" + std::to_string(18 + k) + ".3");
+        for (const auto& [number, label] : chips[static_cast<size_t>(k)])
+            chip.Temp(number, 100000 * k + 10000 * number, label);
     }
-}
-
-TEST(LinuxProcessorTemperatures, TwoAMDPackages)
-{
-    SysfsFixture tree;
-    tree.AddCpu(0, 0);
-    tree.AddCpu(1, 1);
-    tree.AddChip(0).Name("zenpower").Device("pci0000:00/0000:00:19.3").Temp(1, 61000, "Tdie");
-    tree.AddChip(1).Name("zenpower").Device("pci0000:00/0000:00:18.3").Temp(1, 55000, "Tdie");
-    EXPECT_EQ(Read(tree), (Readings { 55, 61 }));
+    EXPECT_EQ(Read(tree), (Readings { 20, 110, 210, -1 }));
 }

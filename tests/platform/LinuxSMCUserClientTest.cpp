@@ -15,37 +15,33 @@ uint32_t Pack(const char* text)
         | static_cast<uint8_t>(text[2]) << 8 | static_cast<uint8_t>(text[3]);
 }
 
-SMCKeyData_t Request(const char* key, uint8_t command)
-{
-    SMCKeyData_t request;
-    std::memset(&request, 0, sizeof request);
-    request.key = Pack(key);
-    request.command = command;
-    return request;
-}
-
 struct Answer {
     int32_t error = 0;
     SMCKeyData_t record {};
 };
 
-class Connection {
-public:
+// An open connection to the client over a tree that has the applesmc device.
+struct Connection {
     explicit Connection(const SysfsFixture& tree)
-        : mClient(tree.Root())
+        : client(tree.Root())
     {
         bool found = false;
-        EXPECT_EQ(mClient.FindService(found), 0);
+        EXPECT_EQ(client.FindService(found), 0);
         EXPECT_TRUE(found);
-        EXPECT_EQ(mClient.OpenConnection(mConnection), 0);
-        EXPECT_NE(mConnection, 0u);
+        EXPECT_EQ(client.OpenConnection(handle), 0);
+        EXPECT_NE(handle, 0u);
     }
-    ~Connection() { mClient.CloseConnection(mConnection); }
+    ~Connection() { client.CloseConnection(handle); }
 
-    Answer Call(const char* key, uint8_t command, uint32_t selector = kSMCUserClientMethod)
+    // The answer to a request on this connection, or on another one.
+    Answer Call(const char* key, uint8_t command, uint32_t selector = kSMCUserClientMethod, uint32_t connection = 0)
     {
+        SMCKeyData_t request;
+        std::memset(&request, 0, sizeof request);
+        request.key = Pack(key);
+        request.command = command;
         Answer answer;
-        answer.error = mClient.CallStructMethod(mConnection, selector, Request(key, command), answer.record);
+        answer.error = client.CallStructMethod(connection ? connection : handle, selector, request, answer.record);
         return answer;
     }
     std::vector<uint8_t> Bytes(const char* key, size_t count)
@@ -55,12 +51,8 @@ public:
         return std::vector<uint8_t>(answer.record.bytes, answer.record.bytes + count);
     }
 
-    LinuxSMCUserClient& Client() { return mClient; }
-    uint32_t Handle() const { return mConnection; }
-
-private:
-    LinuxSMCUserClient mClient;
-    uint32_t mConnection = 0;
+    LinuxSMCUserClient client;
+    uint32_t handle = 0;
 };
 
 }
@@ -76,10 +68,15 @@ TEST(LinuxSMCUserClient, AbsentWithoutTheAppleSMCDevice)
     EXPECT_NE(client.OpenConnection(connection), 0);
 }
 
-TEST(LinuxSMCUserClient, TemperatureKeysFromLabelledChannels)
+TEST(LinuxSMCUserClient, TemperatureKeysFromLabelledChannelsWhenTheKeyFilesCannotBeUsed)
 {
     SysfsFixture tree;
-    tree.AddAppleSMC().Temp(1, "TC0D", 47250).Temp(2, "TC0H", -1000).HwmonTemp(3, 1, "TCAH", 47500);
+    auto device = tree.AddAppleSMC().Temp(1, "TC0D", 47250).Temp(2, "TC0H", -1000).HwmonTemp(3, 1, "TCAH", 47500);
+    device.Temp(4, "TC1D", 0).SingleKey("FNum", "ui8 ", { 0x02 });
+    TestFiles::Write(device.Folder() + "/temp4_input", "n/a\n");
+    // Standing in for a key_at_index that only root may write.
+    std::filesystem::remove(device.Folder() + "/key_at_index");
+    TestFiles::MakeFolder(device.Folder() + "/key_at_index");
     Connection smc(tree);
 
     Answer info = smc.Call("TC0D", kSMCReadKeyInfo);
@@ -89,17 +86,8 @@ TEST(LinuxSMCUserClient, TemperatureKeysFromLabelledChannels)
     EXPECT_EQ(smc.Bytes("TC0D", 2), (std::vector<uint8_t> { 0x2F, 0x40 })); // 47.25 in 8.8
     EXPECT_EQ(smc.Bytes("TC0H", 2), (std::vector<uint8_t> { 0xFF, 0x00 })); // -1.0
     EXPECT_EQ(smc.Bytes("TCAH", 2), (std::vector<uint8_t> { 0x2F, 0x80 })); // from the hwmon child folder
-}
 
-TEST(LinuxSMCUserClient, RequestsThatCannotBeAnswered)
-{
-    SysfsFixture tree;
-    tree.AddAppleSMC().Temp(1, "TC0D", 47250);
-    tree.Write("sys/devices/platform/applesmc.768/temp2_label", "TC1D\n");
-    tree.Write("sys/devices/platform/applesmc.768/temp2_input", "n/a\n");
-    Connection smc(tree);
-
-    EXPECT_EQ(smc.Call("TCZZ", kSMCReadKeyInfo).error, kSMCKeyNotFound);
+    EXPECT_EQ(smc.Call("FNum", kSMCReadKeyInfo).error, kSMCKeyNotFound);
     EXPECT_EQ(smc.Call("TCZZ", kSMCReadBytes).error, kSMCKeyNotFound);
     EXPECT_EQ(smc.Call("TC0D", kSMCReadBytes, 3).error, kSMCBadArgument);
     EXPECT_EQ(smc.Call("TC0D", 7).error, kSMCBadArgument);
@@ -108,14 +96,9 @@ TEST(LinuxSMCUserClient, RequestsThatCannotBeAnswered)
     EXPECT_NE(unreadable.error, 0);
     EXPECT_EQ(unreadable.record.bytes[0], 0);
 
-    SMCKeyData_t output;
-    EXPECT_EQ(
-        smc.Client().CallStructMethod(smc.Handle() + 1, kSMCUserClientMethod, Request("TC0D", kSMCReadBytes), output),
-        kSMCBadArgument);
-    uint32_t closed = smc.Handle();
-    smc.Client().CloseConnection(closed);
-    EXPECT_EQ(smc.Client().CallStructMethod(closed, kSMCUserClientMethod, Request("TC0D", kSMCReadBytes), output),
-        kSMCBadArgument);
+    EXPECT_EQ(smc.Call("TC0D", kSMCReadBytes, kSMCUserClientMethod, smc.handle + 1).error, kSMCBadArgument);
+    smc.client.CloseConnection(smc.handle);
+    EXPECT_EQ(smc.Call("TC0D", kSMCReadBytes).error, kSMCBadArgument) << "a closed connection";
 }
 
 TEST(LinuxSMCUserClient, KeyFilesAnswerAnyKeyWhenTheyCanBeUsed)
@@ -135,20 +118,7 @@ TEST(LinuxSMCUserClient, KeyFilesAnswerAnyKeyWhenTheyCanBeUsed)
 
     // A changed key count means the driver's keys changed, so the names are scanned again.
     device.SingleKey("TC0P", "sp78", { 0x2F, 0x40 });
-    tree.Write("sys/devices/platform/applesmc.768/key_count", "2\n");
+    TestFiles::Write(device.Folder() + "/key_count", "2\n");
     EXPECT_EQ(smc.Bytes("TC0P", 2), (std::vector<uint8_t> { 0x2F, 0x40 }));
-    EXPECT_EQ(smc.Call("FNum", kSMCReadKeyInfo).error, kSMCKeyNotFound);
-}
-
-TEST(LinuxSMCUserClient, KeyFilesThatCannotBeWrittenLeaveTheLabelledChannels)
-{
-    SysfsFixture tree;
-    auto device = tree.AddAppleSMC().Temp(1, "TC0D", 47250).SingleKey("FNum", "ui8 ", { 0x02 });
-    // Standing in for a key_at_index that only root may write.
-    std::filesystem::remove(device.Folder() + "/key_at_index");
-    TestFiles::MakeFolder(device.Folder() + "/key_at_index");
-    Connection smc(tree);
-
-    EXPECT_EQ(smc.Bytes("TC0D", 2), (std::vector<uint8_t> { 0x2F, 0x40 }));
     EXPECT_EQ(smc.Call("FNum", kSMCReadKeyInfo).error, kSMCKeyNotFound);
 }

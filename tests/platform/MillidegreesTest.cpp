@@ -30,7 +30,4 @@ TEST(Millidegrees, Conversions)
         EXPECT_EQ(Millidegrees::ToWholeDegrees(row.millidegrees), row.whole) << row.millidegrees;
         EXPECT_EQ(Millidegrees::ToSP78(row.millidegrees), row.sp78) << row.millidegrees;
     }
-    EXPECT_EQ(Millidegrees::Reading(-273150), std::nullopt);
-    EXPECT_EQ(Millidegrees::Reading(-273149), -273149);
-    EXPECT_EQ(Millidegrees::Reading(std::nullopt), std::nullopt);
 }

@@ -1,30 +1,55 @@
 #include "framework/LException.h"
+#include "framework/LListener.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
+#include "prefs/RecordedDataWindow.h"
+#include "prefs/RecordedGraphWindow.h"
 #include "tests/prefs/SettingsFixture.h"
 
 #include <filesystem>
+#include <tuple>
 
 namespace {
 
+// The bytes of a preferences file, field by field, big-endian.
+struct FileBytes {
+    std::vector<uint8_t> bytes;
+
+    FileBytes& Append(const std::vector<uint8_t>& more)
+    {
+        bytes.insert(bytes.end(), more.begin(), more.end());
+        return *this;
+    }
+    FileBytes& Append(const FileBytes& more) { return Append(more.bytes); }
+    FileBytes& U8(uint32_t value) { return Append({ static_cast<uint8_t>(value) }); }
+    FileBytes& U16(uint32_t value) { return U8(value >> 8).U8(value); }
+    FileBytes& U32(uint32_t value) { return U16(value >> 16).U16(value); }
+    // A count, then each name as a length byte and its characters.
+    FileBytes& Names(const std::vector<std::string>& names)
+    {
+        U32(static_cast<uint32_t>(names.size()));
+        for (const std::string& name : names)
+            U8(static_cast<uint32_t>(name.size())).Append(std::vector<uint8_t>(name.begin(), name.end()));
+        return *this;
+    }
+};
+
+const FileBytes kNoRecords = FileBytes().U32(0).U32(0);
+
 // Every default, with the given names in both Dock lists.
-FileBytes DefaultsFile(uint32_t creation, const std::vector<std::string>& dockNames)
+FileBytes DefaultsFile(
+    uint32_t creation, const std::vector<std::string>& dockNames, const FileBytes& records = kNoRecords)
 {
     const uint16_t colours[12][3] = { { 0, 32767, 0 }, { 65535, 0, 0 }, { 0, 0, 65535 }, { 32767, 0, 32767 },
         { 32767, 0, 0 }, { 32767, 32767, 0 }, { 0, 32767, 32767 }, { 65535, 32767, 0 }, { 26414, 65535, 26414 },
         { 0, 65535, 0 }, { 0, 0, 65535 }, { 0, 0, 65535 } };
     FileBytes file;
-    file.U16(120).U8(0).U32(creation).U16(2).U8(0).U8(1).U32(0).U32(0);
+    file.U16(120).U8(0).U32(creation).U16(2).U8(0).U8(1).Append(records);
     for (const auto& rgb : colours)
         file.U16(rgb[0]).U16(rgb[1]).U16(rgb[2]);
     file.U32(1).U16(1).Names(dockNames).U16(1).U16(1).Names(dockNames).U16(1).U8(1);
     return file;
-}
-
-FileBytes FirstRunFile(uint32_t creation)
-{
-    return DefaultsFile(creation, { "CPU Temperature" });
 }
 
 // Every setting away from its default; version 90 has no VersionCheck byte.
@@ -39,55 +64,90 @@ FileBytes SettingsFile(uint16_t version, const FileBytes& records,
     return version == 120 ? file.U8(0) : file;
 }
 
-const FileBytes kNoRecords = FileBytes().U32(0).U32(0);
+// Stand-ins for the windows, each recording a number of its own: a data window its top, a graph window
+// its display item.
+class StandInDataWindow : public RecordedDataWindow {
+public:
+    explicit StandInDataWindow(int16_t top) { mTop = top; }
+    void GetWindowPrefs(DataWindowPrefs* prefs) override
+    {
+        prefs->SetWindowRect(Rect { mTop, -2, 300, 0x1234 });
+        prefs->SetSensorDisplayMask(0x800000F6);
+        prefs->GetSensorNames()->AddItem(MakeStr255("ab"));
+    }
+    void SetWindowPrefs(DataWindowPrefs*) override { }
+
+private:
+    int16_t mTop;
+};
+
+class StandInGraphWindow : public RecordedGraphWindow {
+public:
+    explicit StandInGraphWindow(int16_t item) { mItem = item; }
+    void GetWindowPrefs(GraphWindowPrefs* prefs) override
+    {
+        prefs->SetWindowRect(Rect { 1, 2, 3, 4 });
+        prefs->SetDisplayMenuItem(mItem);
+    }
+    void SetWindowPrefs(GraphWindowPrefs*) override { }
+
+private:
+    int16_t mItem;
+};
+
+class MessageLog : public LListener {
+public:
+    void ListenToMessage(MessageT message, void* parameter) override { messages.emplace_back(message, parameter); }
+    std::vector<std::pair<MessageT, void*>> messages;
+};
 
 }
 
 class PreferencesFile : public SettingsTest {
 protected:
-    Preferences* Read(const FileBytes& file)
+    Preferences* Start()
     {
-        TestFiles::WriteBytes(PrefsPath(), file.bytes);
         Preferences::Get();
         Preferences::ReadPrefs();
         return Preferences::Get();
+    }
+    Preferences* Read(const FileBytes& file)
+    {
+        TestFiles::WriteBytes(PrefsPath(), file.bytes);
+        return Start();
     }
     std::vector<uint8_t> Saved()
     {
         Preferences::SavePrefs();
         return TestFiles::ReadBytes(PrefsPath());
     }
-    // Reads file, which must be found damaged, set aside and replaced by a first run's settings.
-    void ExpectDamaged(const FileBytes& file, const std::string& context)
+    // Reads file, which must be found damaged, kept as the preferences file's name + copy, and replaced by a
+    // first run's settings.
+    void ExpectDamaged(const FileBytes& file, const std::string& context, const std::string& copy = ".damaged")
     {
         SCOPED_TRACE(context);
         Preferences::DeleteInstanceForTesting();
-        std::filesystem::remove(PrefsPath() + ".damaged");
+        std::filesystem::remove(PrefsPath() + copy);
         testing::internal::CaptureStderr();
         Read(file);
         EXPECT_NE(testing::internal::GetCapturedStderr().find("is damaged"), std::string::npos);
-        EXPECT_EQ(TestFiles::ReadBytes(PrefsPath() + ".damaged"), file.bytes);
+        EXPECT_EQ(TestFiles::ReadBytes(PrefsPath() + copy), file.bytes);
         EXPECT_FALSE(TestFiles::Exists(PrefsPath()));
         EXPECT_EQ(Preferences::Get()->GetDataWindowPrefsArray()->GetCount(), 0);
-        EXPECT_EQ(Saved(), FirstRunFile(kNow).bytes);
+        EXPECT_EQ(Saved(), DefaultsFile(Now(), { "CPU Temperature" }).bytes);
     }
 };
 
 TEST_F(PreferencesFile, FirstRunWritesEveryDefaultAndTheFirstSensorInBothDockLists)
 {
-    Preferences::Get();
-    Preferences::ReadPrefs();
+    Start();
     std::vector<uint8_t> saved = Saved();
-    ASSERT_EQ(saved.size(), 144u);
-    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 19, saved.begin() + 29),
-        (std::vector<uint8_t> { 0x00, 0x00, 0x7F, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00 }));
-    EXPECT_EQ(saved, FirstRunFile(kNow).bytes);
+    EXPECT_EQ(saved.size(), 144u);
+    EXPECT_EQ(saved, DefaultsFile(Now(), { "CPU Temperature" }).bytes);
 
     InstallMachine({});
-    Preferences::Get();
-    std::filesystem::remove(PrefsPath());
-    Preferences::ReadPrefs();
-    EXPECT_EQ(Saved(), DefaultsFile(kNow, {}).bytes) << "no sensors, no Dock names";
+    Start();
+    EXPECT_EQ(Saved(), DefaultsFile(Now(), {}).bytes) << "no sensors, no Dock names";
 }
 
 TEST_F(PreferencesFile, ReadsEveryFieldAndRecordsOnlyOpenWindows)
@@ -97,15 +157,12 @@ TEST_F(PreferencesFile, ReadsEveryFieldAndRecordsOnlyOpenWindows)
     records.U32(1).U32(997).U16(50).U16(60).U16(500).U16(600).U16(0).Names({ "Sensor B" });
     Preferences* prefs = Read(SettingsFile(120, records));
 
-    EXPECT_EQ(prefs->GetCreationSeconds(), 12345u);
-    EXPECT_EQ(prefs->GetTemperatureScale(), 1);
-    EXPECT_TRUE(prefs->GetSubmittedTimedData());
-    EXPECT_FALSE(prefs->GetDisplayLegend());
-    EXPECT_FALSE(prefs->GetVersionCheck());
-    EXPECT_EQ(prefs->GetDockIconType(), 2u);
-    EXPECT_EQ(prefs->GetDockGraphDisplayFormat() * 1000 + prefs->GetDockGraphTimescale() * 100
-            + prefs->GetDockTextDisplayFormat() * 10 + prefs->GetDockPictSensorIndex(),
-        3456);
+    EXPECT_EQ(std::make_tuple(prefs->GetCreationSeconds(), prefs->GetTemperatureScale(), prefs->GetSubmittedTimedData(),
+                  prefs->GetDisplayLegend(), prefs->GetVersionCheck(), prefs->GetDockIconType()),
+        std::make_tuple(12345u, 1, true, false, false, 2u));
+    EXPECT_EQ(std::make_tuple(prefs->GetDockGraphDisplayFormat(), prefs->GetDockGraphTimescale(),
+                  prefs->GetDockTextDisplayFormat(), prefs->GetDockPictSensorIndex()),
+        std::make_tuple(3, 4, 5, 6));
     EXPECT_EQ(Str255ToString((*prefs->GetDockGraphDisplayArray())[2]), "Sensor B");
     EXPECT_EQ(prefs->GetDockTextDisplayArray()->GetCount(), 0);
     RGBColor last;
@@ -114,31 +171,28 @@ TEST_F(PreferencesFile, ReadsEveryFieldAndRecordsOnlyOpenWindows)
 
     ASSERT_EQ(prefs->GetDataWindowPrefsArray()->GetCount(), 1);
     DataWindowPrefs* data = (*prefs->GetDataWindowPrefsArray())[1];
-    EXPECT_EQ(data->GetWindowRect(), (Rect { 10, 20, 300, 400 }));
-    EXPECT_EQ(data->GetSensorDisplayMask(), 0x86u);
-    EXPECT_EQ(data->GetGraphMenuItem(), 1) << "graph menu item 0 reads as 1";
-    EXPECT_EQ(Str255ToString((*data->GetSensorNames())[2]), "Sensor B");
+    // Graph menu item 0 reads as 1.
+    EXPECT_EQ(std::make_tuple(data->GetWindowRect(), data->GetSensorDisplayMask(), int(data->GetGraphMenuItem()),
+                  Str255ToString((*data->GetSensorNames())[2])),
+        std::make_tuple(Rect { 10, 20, 300, 400 }, 0x86u, 1, "Sensor B"));
     ASSERT_EQ(prefs->GetGraphWindowPrefsArray()->GetCount(), 1);
     GraphWindowPrefs* graph = (*prefs->GetGraphWindowPrefsArray())[1];
     EXPECT_EQ(graph->GetWindowRect(), (Rect { 50, 60, 500, 600 }));
     EXPECT_EQ(graph->GetDisplayMenuItem(), 0) << "the graph record has no replacement rule";
 
-    // Only the windows open when saving are recorded, and the reserved byte travels unchanged.
+    // Only the windows open when saving are recorded, the reserved byte travels unchanged, and the shorter
+    // file replaces the whole longer one, leaving nothing else behind.
     EXPECT_EQ(Saved(), SettingsFile(120, kNoRecords).bytes);
+    EXPECT_EQ(TestFiles::List(platform->ProgramFolder()), std::vector<std::string> { "Kelvara Preferences" });
 }
 
-TEST_F(PreferencesFile, Version90LoadsAndIsSavedAgainAsVersion120)
+TEST_F(PreferencesFile, Version90IsSavedAgainAsVersion120AndAnyOtherVersionChangesNothing)
 {
-    Preferences* prefs = Read(SettingsFile(90, kNoRecords));
-    EXPECT_EQ(prefs->GetDockPictSensorIndex(), 6);
-    EXPECT_TRUE(prefs->GetVersionCheck());
+    Read(SettingsFile(90, kNoRecords));
     FileBytes expected = SettingsFile(90, kNoRecords);
     expected.bytes[1] = 120;
     EXPECT_EQ(Saved(), expected.U8(1).bytes);
-}
 
-TEST_F(PreferencesFile, AnyOtherVersionChangesNothing)
-{
     for (uint16_t version : { 0, 89, 91, 119, 121, 997, 0xFFFF }) {
         SCOPED_TRACE(version);
         Preferences::DeleteInstanceForTesting();
@@ -147,7 +201,7 @@ TEST_F(PreferencesFile, AnyOtherVersionChangesNothing)
         file.bytes[1] = static_cast<uint8_t>(version);
         EXPECT_EQ(Read(file)->GetFileVersion(), version);
         // Every default, a fresh CreationSeconds, and no InitializePrefs: that is for a missing file only.
-        EXPECT_EQ(Saved(), DefaultsFile(kNow, {}).bytes);
+        EXPECT_EQ(Saved(), DefaultsFile(Now(), {}).bytes);
     }
 }
 
@@ -156,9 +210,8 @@ TEST_F(PreferencesFile, RecordsOfAnotherVersionAndCountsBelowOne)
     Preferences* prefs = Read(SettingsFile(120, FileBytes().U32(1).U32(996).U32(1).U32(998)));
     ASSERT_EQ(prefs->GetDataWindowPrefsArray()->GetCount(), 1);
     DataWindowPrefs* data = (*prefs->GetDataWindowPrefsArray())[1];
-    EXPECT_EQ(data->GetWindowRect(), Rect {});
-    EXPECT_EQ(data->GetSensorDisplayMask(), 0u);
-    EXPECT_EQ(data->GetGraphMenuItem(), 2);
+    EXPECT_EQ(std::make_tuple(data->GetWindowRect(), data->GetSensorDisplayMask(), int(data->GetGraphMenuItem())),
+        std::make_tuple(Rect {}, 0u, 2));
     ASSERT_EQ(prefs->GetGraphWindowPrefsArray()->GetCount(), 1);
     EXPECT_EQ((*prefs->GetGraphWindowPrefsArray())[1]->GetWindowRect(), Rect {});
     EXPECT_EQ(prefs->GetDockPictSensorIndex(), 6) << "a foreign record takes only its version's four bytes";
@@ -173,9 +226,6 @@ TEST_F(PreferencesFile, RecordsOfAnotherVersionAndCountsBelowOne)
 
 TEST_F(PreferencesFile, DamagedFilesAreSetAsideAndAFirstRunFollows)
 {
-    FileBytes noVersionCheck = SettingsFile(90, kNoRecords);
-    noVersionCheck.bytes[1] = 120;
-    ExpectDamaged(noVersionCheck, "version 120 without its VersionCheck byte");
     // A count larger than the rest of the file can hold must not have the program loop or allocate.
     ExpectDamaged(SettingsFile(120, FileBytes().U32(0x7FFFFFFF).U32(0)), "huge data-window count");
     ExpectDamaged(SettingsFile(120, FileBytes().U32(0).U32(0x7FFFFFFF)), "huge graph-window count");
@@ -183,7 +233,8 @@ TEST_F(PreferencesFile, DamagedFilesAreSetAsideAndAFirstRunFollows)
         "huge name count in a record");
     ExpectDamaged(SettingsFile(120, kNoRecords, FileBytes().U32(0x7FFFFFFF)), "huge Dock name count");
 
-    // Cut anywhere: nothing read before the cut may stay.
+    // Cut anywhere, down to a version 120 file without its last byte, VersionCheck: nothing read before the
+    // cut may stay.
     FileBytes records;
     records.U32(1).U32(997).U16(10).U16(20).U16(300).U16(400).U32(6).U8(3).Names({ "Sensor A" });
     records.U32(1).U32(997).U16(50).U16(60).U16(500).U16(600).U16(2).Names({ "Sensor B" });
@@ -193,34 +244,30 @@ TEST_F(PreferencesFile, DamagedFilesAreSetAsideAndAFirstRunFollows)
         cut.bytes.assign(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(length));
         ExpectDamaged(cut, "cut after " + std::to_string(length) + " bytes");
     }
+
+    // A copy set aside before is never replaced.
+    ExpectDamaged(FileBytes().U16(120), "with a damaged copy already there", ".damaged 2");
+    EXPECT_EQ(TestFiles::ReadBytes(PrefsPath() + ".damaged"), std::vector<uint8_t>(whole.begin(), whole.end() - 1));
 }
 
-TEST_F(PreferencesFile, ADamagedCopyAlreadyThereIsNeverReplaced)
-{
-    TestFiles::Write(PrefsPath() + ".damaged", "first");
-    TestFiles::Write(PrefsPath() + ".damaged 2", "second");
-    testing::internal::CaptureStderr();
-    Read(FileBytes().U16(120).U8(0));
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Kelvara Preferences.damaged 3"), std::string::npos);
-    EXPECT_EQ(TestFiles::ReadBytes(PrefsPath() + ".damaged").size(), 5u);
-    EXPECT_EQ(TestFiles::ReadBytes(PrefsPath() + ".damaged 2").size(), 6u);
-    EXPECT_EQ(TestFiles::ReadBytes(PrefsPath() + ".damaged 3"), (std::vector<uint8_t> { 0, 120, 0 }));
-}
-
-TEST_F(PreferencesFile, ColoursRoundTripAsBigEndianChannels)
+TEST_F(PreferencesFile, ColoursRoundTripAndPositionsOutsideTheTableThrowAsrt)
 {
     auto colourAt = [](int32_t p) {
         return RGBColor { static_cast<uint16_t>(p * 5000 + 1), static_cast<uint16_t>(0xFFFF - p),
             static_cast<uint16_t>(0x8000 | p) };
     };
+    Preferences* prefs = Preferences::Get();
     for (int32_t position = 0; position < 12; ++position)
-        Preferences::Get()->SetSensorColor(position, colourAt(position));
+        prefs->SetSensorColor(position, colourAt(position));
+    for (int32_t position : { -1, 12, INT32_MIN, INT32_MAX }) {
+        RGBColor color { 1, 2, 3 };
+        EXPECT_EQ(ErrorOf([&] { prefs->GetSensorColor(position, color); }), err_AssertionFailed) << position;
+        EXPECT_EQ(color, (RGBColor { 1, 2, 3 })) << position;
+        EXPECT_EQ(ErrorOf([&] { prefs->SetSensorColor(position, color); }), err_AssertionFailed) << position;
+    }
     std::vector<uint8_t> saved = Saved();
-    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 85, saved.begin() + 91),
-        (std::vector<uint8_t> { 0xD6, 0xD9, 0xFF, 0xF4, 0x80, 0x0B }));
-
     Preferences::DeleteInstanceForTesting();
-    Preferences* prefs = Read(FileBytes { saved });
+    prefs = Read(FileBytes { saved });
     for (int32_t position = 0; position < 12; ++position) {
         RGBColor color;
         prefs->GetSensorColor(position, color);
@@ -228,38 +275,52 @@ TEST_F(PreferencesFile, ColoursRoundTripAsBigEndianChannels)
     }
 }
 
-TEST_F(PreferencesFile, ColourPositionsOutsideTheTableThrowAsrtAndCopyNothing)
-{
-    Preferences* prefs = Preferences::Get();
-    for (int32_t position : { -1, 12, INT32_MIN, INT32_MAX }) {
-        RGBColor color { 1, 2, 3 };
-        try {
-            prefs->GetSensorColor(position, color);
-            ADD_FAILURE() << position;
-        } catch (const LException& error) {
-            EXPECT_EQ(error.GetErrorCode(), err_AssertionFailed);
-        }
-        EXPECT_EQ(color, (RGBColor { 1, 2, 3 }));
-        EXPECT_THROW(prefs->SetSensorColor(position, color), LException);
-    }
-    EXPECT_EQ(Saved(), DefaultsFile(kNow, {}).bytes);
-}
-
-TEST_F(PreferencesFile, SavingReplacesTheWholeFileAndLeavesNothingElse)
-{
-    FileBytes longer = FirstRunFile(77);
-    Read(longer.U32(0xEEEEEEEE));
-    EXPECT_EQ(Saved(), FirstRunFile(77).bytes);
-    EXPECT_EQ(TestFiles::List(mFolder / "Varnholt's Utilities"), std::vector<std::string> { "Kelvara Preferences" });
-}
-
 TEST_F(PreferencesFile, AFileThatCannotBeReadLeavesTheDefaultsAndSaysSo)
 {
     TestFiles::MakeFolder(PrefsPath());
-    Preferences::Get();
     testing::internal::CaptureStderr();
-    Preferences::ReadPrefs();
+    Start();
     EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot be read"), std::string::npos);
     EXPECT_EQ(Preferences::Get()->GetDockGraphDisplayArray()->GetCount(), 0) << "not a first run";
     EXPECT_THROW(Preferences::SavePrefs(), LException);
+}
+
+TEST_F(PreferencesFile, OnlyWindowsStillOpenAreRecordedInTheOrderAddedAndOnlyNotifySubscribersBroadcasts)
+{
+    MessageLog log;
+    Preferences* prefs = Preferences::Get();
+    prefs->AddListener(&log);
+    StandInDataWindow first(10), second(20), third(30);
+    StandInGraphWindow graph(1), otherGraph(-2);
+    for (StandInDataWindow* window : { &first, &second, &third })
+        prefs->AddDataWindow(window);
+    prefs->AddGraphWindow(&graph);
+    prefs->AddGraphWindow(&otherGraph);
+    {
+        StandInDataWindow destroyedWithoutSayingSo(40);
+        prefs->AddDataWindow(&destroyedWithoutSayingSo);
+    }
+    second.BroadcastWindowClosing();
+    graph.BroadcastWindowClosing();
+    // A closing message touches only its own list, and only a window that was added.
+    StandInDataWindow stranger(99);
+    stranger.AddListener(prefs);
+    stranger.BroadcastWindowClosing();
+    prefs->ListenToMessage(msg_GraphWindowClosing, static_cast<RecordedDataWindow*>(&first));
+    prefs->ListenToMessage(msg_DataWindowClosing, static_cast<RecordedGraphWindow*>(&otherGraph));
+
+    prefs->SetTemperatureScale(3);
+    EXPECT_TRUE(log.messages.empty()) << "setters and window bookkeeping do not notify";
+    prefs->NotifySubscribers();
+    EXPECT_EQ(log.messages, (std::vector<std::pair<MessageT, void*>> { { FourCC("PCha"), nullptr } }));
+
+    // The records of the windows still open, in the order added, every field in file order.
+    FileBytes records;
+    records.U32(2);
+    for (uint16_t top : { 10, 30 })
+        records.U32(997).U16(top).U16(0xFFFE).U16(300).U16(0x1234).U32(0x800000F6).U8(2).Names({ "ab" });
+    records.U32(1).U32(997).U16(1).U16(2).U16(3).U16(4).U16(0xFFFE).Names({});
+    FileBytes expected = DefaultsFile(Now(), {}, records);
+    expected.bytes[8] = 3; // the scale set above
+    EXPECT_EQ(Saved(), expected.bytes);
 }

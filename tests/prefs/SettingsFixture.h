@@ -1,49 +1,44 @@
-// A machine with fixture sensors, a temporary preferences folder and a fixed clock, with fresh singletons
-// around every test; and a builder for the bytes of preferences files.
+// A machine with fixture sensors, its program's folder and a fixed clock, with fresh singletons around
+// every test.
 #pragma once
 
-#include "platform/FixtureSensorRegistry.h"
-#include "tests/support/TestFolders.h"
+#include "framework/LException.h"
+#include "tests/support/FixturePlatform.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
+#include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
-class TemperatureSensor;
-
-struct FileBytes {
-    std::vector<uint8_t> bytes;
-
-    FileBytes& U8(uint32_t value);
-    FileBytes& U16(uint32_t value);
-    FileBytes& U32(uint32_t value);
-    FileBytes& Name(const std::string& text);
-    // A count, then the names.
-    FileBytes& Names(const std::vector<std::string>& names);
-    FileBytes& Append(const FileBytes& more);
-};
+// The code of the LException that work throws, or 0 when it throws none.
+inline int32_t ErrorOf(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const LException& error) {
+        return error.GetErrorCode();
+    }
+    return 0;
+}
 
 class SettingsTest : public ::testing::Test {
 protected:
-    static constexpr uint32_t kNow = 0xC0FFEE01;
-    static constexpr const char* kSensorName = "CPU Temperature";
+    SettingsTest() { InstallMachine({ { "CPU Temperature", 40 } }); }
 
-    void SetUp() override;
-    void TearDown() override;
+    // A fresh machine with these sensors (name and reading in degrees Celsius) in discovery order.
+    std::vector<SensorRegistry::EntryID> InstallMachine(const std::vector<std::pair<std::string, double>>& sensors)
+    {
+        platform.reset();
+        platform = std::make_unique<FixturePlatform>();
+        std::vector<SensorRegistry::EntryID> entries;
+        for (const auto& [name, celsius] : sensors)
+            entries.push_back(platform->AddTempSensor(name, celsius));
+        return entries;
+    }
+    uint32_t Now() { return platform->Clock().GetDateTime(); }
+    std::string PrefsPath() const { return platform->ProgramFolder() + "/Kelvara Preferences"; }
 
-    // Sensors by name and reading in degrees Celsius, in discovery order; call before the first
-    // SensorMaster::Get.
-    void InstallMachine(const std::vector<std::pair<std::string, int32_t>>& sensors);
-    // Gives sensor number (from 1) a new reading and has it take a sample.
-    void Sample(int index, int32_t celsius);
-    TemperatureSensor* SensorAt(int index);
-
-    std::string PrefsPath() const;
-
-    TemporaryFolder mFolder;
-    FixtureSensorRegistry* mRegistry = nullptr;
-    std::vector<SensorRegistry::EntryID> mEntries;
+    std::unique_ptr<FixturePlatform> platform;
 };

@@ -10,32 +10,28 @@
 
 class SensorColors : public SettingsTest {
 protected:
-    // The colour of a square painted by the given way of drawing after choosing the sensor index.
-    enum Way { Pen, Fill, Stroke };
-    QRgb Painted(Way way, int32_t sensorIndex)
+    // The colours drawn after choosing the sensor index: by the current port's pen, and by filling and by
+    // stroking in a context.
+    std::vector<QRgb> Painted(int32_t sensorIndex)
     {
-        QImage image(8, 8, QImage::Format_RGB32);
+        QImage image(24, 8, QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
         QDPort port(painter);
         QDPort* previous = QDPort::SetPort(&port);
         CGContext context(painter, 8);
-        if (way == Pen) {
-            SwitchColor(sensorIndex);
-            port.PaintRect(Rect { 0, 0, 8, 8 });
-        } else if (way == Fill) {
-            SwitchContextFillColor(&context, sensorIndex);
-            context.FillRect(CGRectMake(0, 0, 8, 8));
-        } else {
-            SwitchContextStrokeColor(&context, sensorIndex);
-            context.SetLineWidth(4);
-            context.MoveToPoint(0, 4);
-            context.AddLineToPoint(8, 4);
-            context.StrokePath();
-        }
+        SwitchColor(sensorIndex);
+        port.PaintRect(Rect { 0, 0, 8, 8 });
+        SwitchContextFillColor(&context, sensorIndex);
+        context.FillRect(CGRectMake(8, 0, 8, 8));
+        SwitchContextStrokeColor(&context, sensorIndex);
+        context.SetLineWidth(4);
+        context.MoveToPoint(16, 4);
+        context.AddLineToPoint(24, 4);
+        context.StrokePath();
         QDPort::SetPort(previous);
         painter.end();
-        return image.pixel(4, 4);
+        return { image.pixel(4, 4), image.pixel(12, 4), image.pixel(20, 4) };
     }
     static QRgb Rgb(const RGBColor& color) { return QColor::fromRgba64(color.red, color.green, color.blue).rgb(); }
 };
@@ -45,30 +41,18 @@ TEST_F(SensorColors, EverySensorIndexFromOneDrawsInTheColourOfItsPositionModuloT
     Preferences* prefs = Preferences::Get();
     for (int32_t position = 0; position < 12; ++position)
         prefs->SetSensorColor(position, RGBColor { static_cast<uint16_t>(position * 0x1500), 0x4000, 0xFFFF });
-    const struct {
-        int32_t index;
-        int32_t position;
-    } cases[] = { { 1, 0 }, { 12, 11 }, { 13, 0 }, { 14, 1 }, { 24, 11 }, { INT32_MAX, (INT32_MAX - 1) % 12 } };
-    for (const auto& each : cases) {
+    for (auto [index, position] : std::initializer_list<std::pair<int32_t, int32_t>> {
+             { 1, 0 }, { 12, 11 }, { 13, 0 }, { 14, 1 }, { 24, 11 }, { INT32_MAX, (INT32_MAX - 1) % 12 } }) {
         RGBColor colour;
-        prefs->GetSensorColor(each.position, colour);
-        for (Way way : { Pen, Fill, Stroke })
-            EXPECT_EQ(Painted(way, each.index), Rgb(colour)) << "index " << each.index << ", way " << way;
+        prefs->GetSensorColor(position, colour);
+        EXPECT_EQ(Painted(index), std::vector<QRgb>(3, Rgb(colour))) << "index " << index;
     }
     prefs->SetSensorColor(2, RGBColor { 0xFFFF, 0, 0 });
-    EXPECT_EQ(Painted(Pen, 3), qRgb(255, 0, 0)) << "a changed colour counts at the next call";
+    EXPECT_EQ(Painted(3), std::vector<QRgb>(3, qRgb(255, 0, 0))) << "a changed colour counts at the next call";
 }
 
 TEST_F(SensorColors, IndicesBelowOneThrowAsrtAndChangeNoColour)
 {
-    auto errorOf = [](const std::function<void()>& work) {
-        try {
-            work();
-        } catch (const LException& error) {
-            return error.GetErrorCode();
-        }
-        return 0;
-    };
     QImage image(2, 2, QImage::Format_RGB32);
     QPainter painter(&image);
     QDPort port(painter);
@@ -76,12 +60,12 @@ TEST_F(SensorColors, IndicesBelowOneThrowAsrtAndChangeNoColour)
     port.RGBForeColor(RGBColor { 1, 2, 3 });
     CGContext context(painter, 2);
     for (int32_t index : { 0, -1, INT32_MIN }) {
-        EXPECT_EQ(errorOf([&] { SwitchColor(index); }), err_AssertionFailed) << index;
-        EXPECT_EQ(errorOf([&] { SwitchContextStrokeColor(&context, index); }), err_AssertionFailed) << index;
-        EXPECT_EQ(errorOf([&] { SwitchContextFillColor(&context, index); }), err_AssertionFailed) << index;
+        EXPECT_EQ(ErrorOf([&] { SwitchColor(index); }), err_AssertionFailed) << index;
+        EXPECT_EQ(ErrorOf([&] { SwitchContextStrokeColor(&context, index); }), err_AssertionFailed) << index;
+        EXPECT_EQ(ErrorOf([&] { SwitchContextFillColor(&context, index); }), err_AssertionFailed) << index;
     }
     EXPECT_EQ(port.GetForeColor(), (RGBColor { 1, 2, 3 }));
     QDPort::SetPort(nullptr);
-    EXPECT_EQ(errorOf([] { SwitchColor(1); }), err_NilPointer) << "no current port";
+    EXPECT_EQ(ErrorOf([] { SwitchColor(1); }), err_NilPointer) << "no current port";
     QDPort::SetPort(previous);
 }

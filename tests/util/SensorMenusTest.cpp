@@ -6,31 +6,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-std::vector<std::string> Names(SensorNameList& list)
-{
-    std::vector<std::string> names;
-    for (ArrayIndexT i = 1; i <= list.GetCount(); ++i)
-        names.push_back(Str255ToString(list[i]));
-    return names;
-}
-
-void Fill(SensorNameList& list, const std::vector<std::string>& names)
-{
-    list.RemoveAllItems();
-    for (const std::string& name : names)
-        list.AddItem(MakeStr255(name));
-}
-
-std::string Checks(const LBevelButton& button)
-{
-    std::string marks;
-    for (int16_t item = 1; item <= button.CountMenuItems(); ++item)
-        marks += button.IsMenuItemChecked(item) ? 'x' : '-';
-    return marks;
-}
-
 class SensorMenus : public ::testing::Test {
 protected:
     SensorMenus()
@@ -39,53 +14,54 @@ protected:
         for (const char* name : { "CPU", "CPU 2", "GPU", "Drive", "GPU" })
             mButton.AppendMenuItem(name);
     }
-    LBevelButton mButton;
-    SensorNameList mList;
-};
 
-}
+    // What GetSensorMenu lists, into a list holding a name from before, when the items are marked as marks
+    // says: 'x' the check mark, '-' none, any other character that mark.
+    std::vector<std::string> Get(const std::string& marks)
+    {
+        for (int16_t item = 1; item <= 5; ++item) {
+            char mark = marks[static_cast<size_t>(item - 1)];
+            mButton.SetMenuItemMark(item, mark == 'x' ? checkMark : mark == '-' ? noMark : mark);
+        }
+        SensorNameList list;
+        list.AddItem(MakeStr255("left over"));
+        GetSensorMenu(&mButton, &list);
+        std::vector<std::string> names;
+        for (ArrayIndexT i = 1; i <= list.GetCount(); ++i)
+            names.push_back(Str255ToString(list[i]));
+        return names;
+    }
+
+    // The items that SetSensorMenu leaves checked ('x') for names when every item was checked before.
+    std::string Set(const std::vector<std::string>& names)
+    {
+        SensorNameList list;
+        for (const std::string& name : names)
+            list.AddItem(MakeStr255(name));
+        for (int16_t item = 1; item <= 5; ++item)
+            mButton.SetMenuItemMark(item, checkMark);
+        SetSensorMenu(&mButton, &list);
+        std::string marks;
+        for (int16_t item = 1; item <= 5; ++item)
+            marks += mButton.IsMenuItemChecked(item) ? 'x' : '-';
+        return marks;
+    }
+
+    LBevelButton mButton;
+};
 
 TEST_F(SensorMenus, GetSensorMenuListsTheCheckedItemsInMenuOrder)
 {
-    const struct {
-        const char* name;
-        std::vector<int16_t> checked;
-        std::vector<std::string> expected;
-    } cases[] = {
-        { "items 2 and 4", { 4, 2 }, { "CPU 2", "Drive" } },
-        { "none", {}, {} },
-        { "every item", { 1, 2, 3, 4, 5 }, { "CPU", "CPU 2", "GPU", "Drive", "GPU" } },
-    };
-    for (const auto& each : cases) {
-        Fill(mList, { "left over", "from before" });
-        for (int16_t item = 1; item <= 5; ++item)
-            mButton.SetMenuItemMark(item, noMark);
-        for (int16_t item : each.checked)
-            mButton.SetMenuItemMark(item, checkMark);
-        mButton.SetMenuItemMark(5, each.checked.size() == 5 ? checkMark : '*'); // only mark 18 counts
-        GetSensorMenu(&mButton, &mList);
-        EXPECT_EQ(Names(mList), each.expected) << each.name;
-    }
+    EXPECT_EQ(Get("-x-x*"), (std::vector<std::string> { "CPU 2", "Drive" })) << "only mark 18 counts";
+    EXPECT_EQ(Get("----*"), std::vector<std::string> {});
+    EXPECT_EQ(Get("xxxxx"), (std::vector<std::string> { "CPU", "CPU 2", "GPU", "Drive", "GPU" }));
 }
 
 TEST_F(SensorMenus, SetSensorMenuChecksTheFirstItemOfEachName)
 {
-    const struct {
-        const char* name;
-        std::vector<std::string> names;
-        std::string expected;
-    } cases[] = {
-        { "empty list unchecks all", {}, "-----" },
-        { "whole names only", { "CPU 2" }, "-x---" },
-        { "first of two equal items", { "GPU" }, "--x--" },
-        { "unknown and prefix names change nothing", { "Disk", "CP", "CPU 22" }, "-----" },
-        { "list order does not matter", { "Drive", "CPU" }, "x--x-" },
-    };
-    for (const auto& each : cases) {
-        for (int16_t item = 1; item <= 5; ++item)
-            mButton.SetMenuItemMark(item, checkMark);
-        Fill(mList, each.names);
-        SetSensorMenu(&mButton, &mList);
-        EXPECT_EQ(Checks(mButton), each.expected) << each.name;
-    }
+    EXPECT_EQ(Set({}), "-----") << "an empty list unchecks all";
+    EXPECT_EQ(Set({ "CPU 2" }), "-x---") << "whole names only";
+    EXPECT_EQ(Set({ "GPU" }), "--x--") << "the first of two equal items";
+    EXPECT_EQ(Set({ "Disk", "CP", "CPU 22" }), "-----") << "unknown and prefix names change nothing";
+    EXPECT_EQ(Set({ "Drive", "CPU" }), "x--x-") << "list order does not matter";
 }

@@ -1,52 +1,41 @@
 #include "util/SensorRange.h"
 #include "framework/LException.h"
+#include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/prefs/SettingsFixture.h"
 
+#include <tuple>
+
 class SensorRange : public SettingsTest {
 protected:
-    std::pair<int32_t, int32_t> Range(const std::vector<TemperatureSensor*>& sensors)
+    // The range over the sensors numbered (from 1; 0 for a null entry), and the code of the error thrown.
+    std::tuple<int32_t, int32_t, int32_t> Range(const std::vector<int>& indices)
     {
         TArray<TemperatureSensor*> list;
-        for (TemperatureSensor* sensor : sensors)
-            list.AddItem(sensor);
+        for (int index : indices)
+            list.AddItem(index == 0 ? nullptr : (*SensorMaster::Get()->GetSensorArray())[index]);
         int32_t low = -999;
         int32_t high = -999;
-        GetMinMaxTemperaturesAsCelcius(list, low, high);
-        return { low, high };
+        int32_t error = ErrorOf([&] { GetMinMaxTemperaturesAsCelcius(list, low, high); });
+        return { low, high, error };
     }
 };
 
 TEST_F(SensorRange, SpansTheLowestMinimumAndHighestMaximum)
 {
-    InstallMachine({ { "A", 40 }, { "B", 30 }, { "C", 50 } });
-    Sample(1, 45); // A: 40 to 45
-    Sample(2, 35); // B: 30 to 35
-    Sample(3, 20); // C: 20 to 50
-    TemperatureSensor* a = SensorAt(1);
-    TemperatureSensor* b = SensorAt(2);
-    TemperatureSensor* c = SensorAt(3);
-
-    EXPECT_EQ(Range({}), std::make_pair(0, 0));
-    EXPECT_EQ(Range({ a }), std::make_pair(40, 45));
-    EXPECT_EQ(Range({ a, b }), std::make_pair(30, 45));
-    EXPECT_EQ(Range({ b, a, c }), std::make_pair(20, 50));
-    EXPECT_EQ(Range({ c, c }), std::make_pair(20, 50));
-}
-
-TEST_F(SensorRange, ANullEntryThrowsNilPAndKeepsWhatWasFound)
-{
-    InstallMachine({ { "A", 40 } });
-    TArray<TemperatureSensor*> list;
-    list.AddItem(SensorAt(1));
-    list.AddItem(nullptr);
-    int32_t low = 0;
-    int32_t high = 0;
-    try {
-        GetMinMaxTemperaturesAsCelcius(list, low, high);
-        ADD_FAILURE();
-    } catch (const LException& error) {
-        EXPECT_EQ(error.GetErrorCode(), err_NilPointer);
+    // Sensors A from 40 to 45, B from 30 to 35 and C from 20 to 50.
+    auto entries = InstallMachine({ { "A", 40 }, { "B", 30 }, { "C", 50 } });
+    const double next[] = { 45, 35, 20 };
+    for (size_t i = 0; i < 3; ++i) {
+        TemperatureSensor* sensor = (*SensorMaster::Get()->GetSensorArray())[i + 1]; // discovery reads first
+        platform->Registry().SetProperty(entries[i], "current-value", FixturePlatform::Fixed16(next[i]));
+        sensor->CreateNewEvent();
     }
-    EXPECT_EQ(std::make_pair(low, high), std::make_pair(40, 40));
+
+    EXPECT_EQ(Range({}), std::make_tuple(0, 0, 0));
+    EXPECT_EQ(Range({ 1 }), std::make_tuple(40, 45, 0));
+    EXPECT_EQ(Range({ 1, 2 }), std::make_tuple(30, 45, 0));
+    EXPECT_EQ(Range({ 2, 1, 3 }), std::make_tuple(20, 50, 0));
+    EXPECT_EQ(Range({ 3, 3 }), std::make_tuple(20, 50, 0));
+    EXPECT_EQ(Range({ 2, 0, 3 }), std::make_tuple(30, 35, err_NilPointer)) << "a null entry keeps what was found";
 }

@@ -4,5 +4,4 @@ kelvara_test(test_settings_util
         SensorMenusTest.cpp
         SensorRangeTest.cpp
         TemperatureUnitsTest.cpp
-        ${CMAKE_SOURCE_DIR}/tests/prefs/SettingsFixture.cpp
     LIBRARIES kelvara_util kelvara_prefs kelvara_sensors kelvara_platform)

@@ -5,61 +5,39 @@
 #include <climits>
 #include <string>
 
-TEST(TemperatureUnits, ConvertsCelsiusIntoEachScale)
+TEST(TemperatureUnits, ConvertsCelsiusIntoEachScaleAndFormatsTheResult)
 {
     const struct {
-        const char* name;
         int32_t celsius;
         int16_t scale;
-        int32_t expected;
+        int32_t converted;
+        std::string text; // "\302\260" is the degree sign in UTF-8
     } cases[] = {
-        { "boiling in Fahrenheit", 100, kScaleFahrenheit, 212 },
-        { "boiling in Kelvin", 100, kScaleKelvin, 373 },
-        { "boiling in Celsius", 100, kScaleCelsius, 100 },
-        { "where the scales meet", -40, kScaleFahrenheit, -40 },
-        { "negative truncates toward zero", -21, kScaleFahrenheit, -5 },
-        { "positive truncates toward zero", 1, kScaleFahrenheit, 33 },
-        { "unknown scale leaves Celsius", 45, 7, 45 },
-        { "Fahrenheit saturates at the top", INT_MAX, kScaleFahrenheit, INT_MAX },
-        { "Fahrenheit saturates at the bottom", INT_MIN, kScaleFahrenheit, INT_MIN },
-        { "Kelvin wraps instead of overflowing", INT_MAX, kScaleKelvin, INT_MIN + 272 },
+        { -5, kScaleCelsius, -5, "-5C" },
+        { 45, kScaleFahrenheit, 113, "113\302\260F" },
+        { 43, kScaleKelvin, 316, "316K" },
+        // An unknown scale leaves Celsius, in hexadecimal.
+        { 45, 0, 45, "0x2d" },
+        { 45, 7, 45, "0x2d" },
+        { -1, -3, -1, "0xffffffff" },
+        // Fahrenheit saturates at both ends (the bottom giving the longest text); Kelvin wraps.
+        { INT_MAX, kScaleFahrenheit, INT_MAX, "2147483647\302\260F" },
+        { INT_MIN, kScaleFahrenheit, INT_MIN, "-2147483648\302\260F" },
+        { INT_MAX, kScaleKelvin, INT_MIN + 272, "-2147483376K" },
     };
-    for (const auto& each : cases)
-        EXPECT_EQ(ConvertCToScale(each.celsius, each.scale), each.expected) << each.name;
-}
-
-TEST(TemperatureUnits, SinglePrecisionFahrenheitMatchesExactArithmeticOverSensorTemperatures)
-{
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.text);
+        EXPECT_EQ(ConvertCToScale(each.celsius, each.scale), each.converted);
+        char text[kScaledTemperatureTextSize];
+        EXPECT_EQ(
+            FormatScaledTemperatureAsString(each.converted, each.scale, text), static_cast<int>(each.text.size()));
+        EXPECT_EQ(std::string(text), each.text);
+    }
+    // Single precision Fahrenheit over every sensor temperature: exact, truncated toward zero on both sides
+    // of zero, and -40 where the scales meet.
     for (int32_t c = -300; c <= 399; ++c) {
         int32_t exact = (c * 9 + 160) / 5; // C++ division truncates toward zero
         ASSERT_EQ(ConvertCToScale(c, kScaleFahrenheit), exact) << c;
-    }
-}
-
-TEST(TemperatureUnits, FormatsEachScale)
-{
-    const struct {
-        const char* name;
-        int32_t value;
-        int16_t scale;
-        std::string expected;
-    } cases[] = {
-        { "Celsius has no degree sign", -5, kScaleCelsius, "-5C" },
-        { "Fahrenheit with a UTF-8 degree sign", 45, kScaleFahrenheit,
-            "45\xC2\xB0"
-            "F" },
-        { "Kelvin as a number", 316, kScaleKelvin, "316K" },
-        { "unknown scale in hexadecimal", 45, 0, "0x2d" },
-        { "unknown negative scale in hexadecimal", -1, -3, "0xffffffff" },
-        { "longest text", INT_MIN, kScaleFahrenheit,
-            "-2147483648\xC2\xB0"
-            "F" },
-    };
-    for (const auto& each : cases) {
-        char text[kScaledTemperatureTextSize];
-        int written = FormatScaledTemperatureAsString(each.value, each.scale, text);
-        EXPECT_EQ(std::string(text), each.expected) << each.name;
-        EXPECT_EQ(written, static_cast<int>(each.expected.size())) << each.name;
     }
 }
 
