@@ -7,7 +7,6 @@
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
 
-
 #include <benchmark/benchmark.h>
 
 #include <cmath>

@@ -7,7 +7,6 @@
 #include "tests/support/FixturePlatform.h"
 #include "tests/support/SysfsFixture.h"
 
-
 #include <benchmark/benchmark.h>
 
 #include <memory>

@@ -84,8 +84,7 @@ private:
 };
 
 // A typed view of LArray for the program's item types (pointers, 32-bit values, 256-byte strings).
-template <typename T>
-class TArray : public LArray {
+template <typename T> class TArray : public LArray {
 public:
     explicit TArray(int32_t initialAllocation = 0)
         : LArray(sizeof(T), initialAllocation)
@@ -101,8 +100,7 @@ public:
     const T& operator[](ArrayIndexT index) const { return *static_cast<const T*>(ItemPtr(index)); }
 };
 
-template <typename T>
-class TArrayIterator : public LArrayIterator {
+template <typename T> class TArrayIterator : public LArrayIterator {
 public:
     explicit TArrayIterator(TArray<T>& array, int from = from_Start)
         : LArrayIterator(array, from)

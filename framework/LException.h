@@ -40,8 +40,7 @@ private:
 
 [[noreturn]] void Throw_(int32_t code, const std::string& detail = {});
 
-template <typename T>
-inline T* ThrowIfNil_(T* pointer)
+template <typename T> inline T* ThrowIfNil_(T* pointer)
 {
     if (pointer == nullptr)
         Throw_(err_NilPointer);

@@ -47,7 +47,7 @@ std::string FolderOf(const std::string& path)
 
 bool LFileStream::FileExists(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 

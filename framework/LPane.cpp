@@ -67,7 +67,8 @@ void LPane::CalcPortFrameRect(Rect& outRect) const
     CalcLocalFrameRect(outRect);
     int32_t h = 0;
     int32_t v = 0;
-    for (const LView* view = mSuperView; view != nullptr && view->GetSuperView() != nullptr; view = view->GetSuperView()) {
+    for (const LView* view = mSuperView; view != nullptr && view->GetSuperView() != nullptr;
+         view = view->GetSuperView()) {
         h += view->mInfo.left - view->GetImageOriginH();
         v += view->mInfo.top;
     }

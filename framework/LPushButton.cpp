@@ -25,9 +25,8 @@ LPushButton::LPushButton(const SPaneInfo& info, std::string_view title, MessageT
     , mMessage(message)
 {
     SetDescriptor(title);
-    QObject::connect(static_cast<QPushButton*>(GetWidget()), &QPushButton::clicked, [this] {
-        LException::ReportAndDrop("button", [this] { SimulateHotSpotClick(); });
-    });
+    QObject::connect(static_cast<QPushButton*>(GetWidget()), &QPushButton::clicked,
+        [this] { LException::ReportAndDrop("button", [this] { SimulateHotSpotClick(); }); });
 }
 
 std::string LPushButton::GetDescriptor() const
@@ -37,7 +36,8 @@ std::string LPushButton::GetDescriptor() const
 
 void LPushButton::SetDescriptor(std::string_view title)
 {
-    static_cast<QPushButton*>(GetWidget())->setText(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+    static_cast<QPushButton*>(GetWidget())
+        ->setText(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
 }
 
 void LPushButton::SimulateHotSpotClick()

@@ -4,8 +4,7 @@
 
 namespace {
 
-template <typename T>
-void PutBigEndian(LStream& stream, T value)
+template <typename T> void PutBigEndian(LStream& stream, T value)
 {
     uint8_t bytes[sizeof(T)];
     auto raw = static_cast<std::make_unsigned_t<T>>(value);
@@ -14,8 +13,7 @@ void PutBigEndian(LStream& stream, T value)
     stream.WriteBlock(bytes, sizeof(T));
 }
 
-template <typename T>
-T GetBigEndian(LStream& stream)
+template <typename T> T GetBigEndian(LStream& stream)
 {
     uint8_t bytes[sizeof(T)];
     stream.ReadBlock(bytes, sizeof(T));
@@ -38,13 +36,19 @@ void LStream::WriteBlock(const void* buffer, size_t count)
     PutBytes(buffer, count);
 }
 
-LStream& LStream::operator<<(int8_t value) { return *this << static_cast<uint8_t>(value); }
+LStream& LStream::operator<<(int8_t value)
+{
+    return *this << static_cast<uint8_t>(value);
+}
 LStream& LStream::operator<<(uint8_t value)
 {
     WriteBlock(&value, 1);
     return *this;
 }
-LStream& LStream::operator<<(bool value) { return *this << static_cast<uint8_t>(value ? 1 : 0); }
+LStream& LStream::operator<<(bool value)
+{
+    return *this << static_cast<uint8_t>(value ? 1 : 0);
+}
 LStream& LStream::operator<<(int16_t value)
 {
     PutBigEndian(*this, value);

@@ -30,9 +30,8 @@ void UpdateStatus(QMenu* menu, LCommander* commander)
         bool usesMark = false;
         uint16_t mark = 0;
         Str255 name {};
-        LException::ReportAndDrop("menu status", [&] {
-            commander->FindCommandStatus(action->data().toInt(), enabled, usesMark, mark, name);
-        });
+        LException::ReportAndDrop("menu status",
+            [&] { commander->FindCommandStatus(action->data().toInt(), enabled, usesMark, mark, name); });
         action->setEnabled(enabled);
         if (name[0] > 0)
             action->setText(QString::fromStdString(Str255ToString(name)));
@@ -50,7 +49,8 @@ void UMenuBar::Choose(LCommander* commander, int command)
     bool usesMark = false;
     uint16_t mark = 0;
     Str255 name {};
-    LException::ReportAndDrop("menu status", [&] { commander->FindCommandStatus(command, enabled, usesMark, mark, name); });
+    LException::ReportAndDrop(
+        "menu status", [&] { commander->FindCommandStatus(command, enabled, usesMark, mark, name); });
     if (!enabled)
         return;
     LCommander::SetTarget(commander);

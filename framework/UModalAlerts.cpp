@@ -38,8 +38,8 @@ void UModalAlerts::StopAlert(ResIDT alertID)
         AlertHandler()(alertID, text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QString::fromStdString(text.title), QString::fromStdString(text.text),
-        QMessageBox::Ok);
+    QMessageBox box(
+        QMessageBox::Critical, QString::fromStdString(text.title), QString::fromStdString(text.text), QMessageBox::Ok);
     box.setInformativeText(QString::fromStdString(text.detail));
     box.exec();
 }

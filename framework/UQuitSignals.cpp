@@ -40,7 +40,7 @@ UQuitSignals::UQuitSignals(std::function<void(int)> onSignal)
         if (::read(sSignalPipe[0], &byte, 1) == 1 && mOnSignal)
             mOnSignal(byte);
     });
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = ForwardSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -50,7 +50,7 @@ UQuitSignals::UQuitSignals(std::function<void(int)> onSignal)
 
 UQuitSignals::~UQuitSignals()
 {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     for (int signalNumber : kQuitSignals)

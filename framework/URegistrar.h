@@ -12,8 +12,7 @@ public:
     using Creator = std::function<LPane*(const LPaneEntry& entry)>;
 
     static void RegisterClass(ClassIDT classID, Creator creator);
-    template <typename T>
-    static void RegisterClass(ClassIDT classID)
+    template <typename T> static void RegisterClass(ClassIDT classID)
     {
         RegisterClass(classID, [](const LPaneEntry& entry) -> LPane* { return new T(entry); });
     }

@@ -14,7 +14,8 @@ QJsonObject UResources::ReadJson(const char* path)
     QJsonParseError error {};
     QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
     if (error.error != QJsonParseError::NoError)
-        Throw_(err_NilPointer, std::string("resource ") + path + " cannot be read: " + error.errorString().toStdString());
+        Throw_(
+            err_NilPointer, std::string("resource ") + path + " cannot be read: " + error.errorString().toStdString());
     return document.object();
 }
 

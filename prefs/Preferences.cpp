@@ -1,10 +1,10 @@
 #include "prefs/Preferences.h"
 
+#include "framework/DamagedFile.h"
 #include "framework/LException.h"
 #include "framework/LFileStream.h"
 #include "framework/LStream.h"
 #include "platform/Platform.h"
-#include "framework/DamagedFile.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/PrefsStreaming.h"

@@ -140,8 +140,7 @@ int32_t GetProcessorTempCount()
 uint32_t GetProcessorTemp(int32_t processor)
 {
     std::vector<int32_t> readings;
-    if (!Platform::Processors().Read(readings) || processor < 0
-        || processor >= static_cast<int32_t>(readings.size()))
+    if (!Platform::Processors().Read(readings) || processor < 0 || processor >= static_cast<int32_t>(readings.size()))
         return 0;
     return static_cast<uint32_t>(readings[static_cast<size_t>(processor)]);
 }

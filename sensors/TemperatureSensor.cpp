@@ -406,8 +406,8 @@ void TemperatureSensor::LoadData()
             return;
         stream.OpenForReading(path);
     } catch (const LException& e) {
-        std::fprintf(stderr, "Kelvara: cannot read the data file of sensor %d: %s\n", static_cast<int>(mIndex),
-            e.what());
+        std::fprintf(
+            stderr, "Kelvara: cannot read the data file of sensor %d: %s\n", static_cast<int>(mIndex), e.what());
         return;
     }
     try {

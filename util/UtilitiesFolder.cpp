@@ -29,7 +29,7 @@ int16_t GetFolderInfo(std::string& folder, const std::string& name, bool create)
     if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
         return static_cast<int16_t>(EINVAL);
     std::string path = folder + "/" + name;
-    struct stat info {};
+    struct stat info { };
     if (::stat(path.c_str(), &info) == 0) {
         if (!S_ISDIR(info.st_mode))
             return static_cast<int16_t>(ENOTDIR);
@@ -51,7 +51,7 @@ int16_t FindUtilitiesFolder(bool create, std::string& outFolder)
     std::string preferences = Platform::Folders().PreferencesFolder();
     if (preferences.empty() || preferences[0] != '/')
         return static_cast<int16_t>(fnfErr);
-    struct stat info {};
+    struct stat info { };
     if (::stat(preferences.c_str(), &info) != 0) {
         if (errno != ENOENT || !create)
             return static_cast<int16_t>(errno == ENOENT ? fnfErr : errno);

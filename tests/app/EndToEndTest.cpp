@@ -206,7 +206,10 @@ protected:
 TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
 {
     sysfs.AddChip(0).Name("acpitz").Temp(1, 45000);
-    sysfs.AddChip(2).DanglingDevice("pci0000:00/0000:00:1d.0/nvme0").Name("nvme").Temp(1, 38850, "Composite")
+    sysfs.AddChip(2)
+        .DanglingDevice("pci0000:00/0000:00:1d.0/nvme0")
+        .Name("nvme")
+        .Temp(1, 38850, "Composite")
         .Temp(2, 41000, "CPU/GPU");
 
     RunKelvara(11);

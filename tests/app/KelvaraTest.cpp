@@ -43,8 +43,7 @@ protected:
         FixturePlatform::ResetSingletons();
     }
 
-    template <typename T>
-    static std::vector<T*> Windows()
+    template <typename T> static std::vector<T*> Windows()
     {
         std::vector<T*> windows;
         for (LWindow* window : LWindow::GetWindowList()) {

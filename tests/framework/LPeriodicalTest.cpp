@@ -1,5 +1,5 @@
-#include "framework/LException.h"
 #include "framework/LPeriodical.h"
+#include "framework/LException.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

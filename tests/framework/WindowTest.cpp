@@ -6,10 +6,10 @@
 #include "framework/LWindow.h"
 #include "framework/URegistrar.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QMainWindow>
-#include <QAbstractButton>
 #include <QMenuBar>
 
 #include <gtest/gtest.h>
@@ -195,7 +195,8 @@ TEST_F(Windows, DialogReportsTheButtonHit)
         "class": "dlog", "size": [200, 80],
         "panes": [ { "class": "push", "id": "okay", "frame": [110, 40, 80, 24], "title": "OK", "message": 900 },
                    { "class": "push", "id": "cncl", "frame": [20, 40, 80, 24], "title": "Cancel", "message": 901 } ]
-    })"), nullptr));
+    })"),
+        nullptr));
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->DoDialog(), 0);
     static_cast<QAbstractButton*>(dialog->FindPaneByID(FourCC("okay"))->GetWidget())->click();

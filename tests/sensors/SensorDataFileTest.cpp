@@ -39,7 +39,9 @@ TEST_F(SensorDataFile, WritesVersion3NewestFirst)
 TEST_F(SensorDataFile, RunsConcatenateAcrossLaunches)
 {
     platform.Processors().SetReadings({ 40 });
-    { TemperatureSensor sensor(0, kSensorTypeProcessor, 1); }
+    {
+        TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    }
     platform.Processors().SetReadings({ 45 });
     {
         TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
@@ -111,7 +113,9 @@ TEST_F(SensorDataFile, TruncatedFileIsSetAsideAndTheSensorStartsEmpty)
     // A second damaged file does not replace the first one set aside.
     TestFiles::WriteBytes(File("01 CPU temperature"), { 0, 0, 0 });
     testing::internal::CaptureStderr();
-    { TemperatureSensor sensor(0, kSensorTypeProcessor, 1); }
+    {
+        TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    }
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature.damaged")), truncated);
     EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature.damaged 2")), std::vector<uint8_t>({ 0, 0, 0 }));
@@ -158,7 +162,9 @@ TEST_F(SensorDataFile, FileNamesStayInTheProgramFolder)
 TEST_F(SensorDataFile, ANewIndexLeavesTheOldFileAlone)
 {
     auto entry = platform.AddTempSensor("Board", 40);
-    { TemperatureSensor sensor(entry, kSensorTypeRegistry, 2); }
+    {
+        TemperatureSensor sensor(entry, kSensorTypeRegistry, 2);
+    }
     std::vector<uint8_t> before = TestFiles::ReadBytes(File("02 Board"));
     {
         TemperatureSensor sensor(entry, kSensorTypeRegistry, 1);

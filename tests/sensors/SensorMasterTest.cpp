@@ -38,8 +38,10 @@ TEST(SensorMaster, RegistryRulesGiveTypes)
 {
     FixturePlatform platform("PowerMac7,2");
     auto& registry = platform.Registry();
-    registry.AddEntry("IOHWSensor", { { "IONameMatched", std::string("temp-sensor") }, { "location", std::string("A") } });
-    registry.AddEntry("IOHWSensor", { { "IONameMatched", std::string("fan-sensor") }, { "location", std::string("no") } });
+    registry.AddEntry(
+        "IOHWSensor", { { "IONameMatched", std::string("temp-sensor") }, { "location", std::string("A") } });
+    registry.AddEntry(
+        "IOHWSensor", { { "IONameMatched", std::string("fan-sensor") }, { "location", std::string("no") } });
     registry.AddEntry("IOHWSensor", { { "type", std::string("temperature") }, { "location", std::string("B") } });
     registry.AddEntry("IOHWSensor", { { "type", std::string("temp") }, { "location", std::string("C") } });
     registry.AddEntry("IOHWSensor", { { "type", std::string("voltage") }, { "location", std::string("no") } });
@@ -53,14 +55,16 @@ TEST(SensorMaster, RegistryRulesGiveTypes)
 TEST(SensorMaster, PowerMac11DiodesAreType6)
 {
     FixturePlatform platform("PowerMac11,2");
-    platform.Registry().AddEntry("IOHWSensor", { { "type", std::string("temp") }, { "location", std::string("CPU A") } });
+    platform.Registry().AddEntry(
+        "IOHWSensor", { { "type", std::string("temp") }, { "location", std::string("CPU A") } });
     EXPECT_EQ(Discover(), (std::vector<Found> { { 6, 1, "CPU A" } }));
 }
 
 TEST(SensorMaster, CPUThermoThenProcessors)
 {
     FixturePlatform platform;
-    platform.Registry().AddEntry("AppleCPUThermo", { { "core-temp", int32_t(50) }, { "temperature", int32_t(40 << 8) } });
+    platform.Registry().AddEntry(
+        "AppleCPUThermo", { { "core-temp", int32_t(50) }, { "temperature", int32_t(40 << 8) } });
     platform.Processors().SetReadings({ 45, -1, 47 });
     EXPECT_EQ(Discover(),
         (std::vector<Found> { { 2, 1, "Core temperature" }, { 3, 2, "Fan sensor temperature" },
@@ -144,7 +148,8 @@ TEST(SensorMaster, TerminateSavesEverySensor)
     EXPECT_EQ(master->GetSamplesOfFirstSensor(), 1u);
     master->TerminateAndSaveData();
     EXPECT_EQ(master->GetSensorCount(), 0);
-    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), (std::vector<std::string> { "01 Board", "02 CPU temperature" }));
+    EXPECT_EQ(
+        TestFiles::List(platform.ProgramFolder()), (std::vector<std::string> { "01 Board", "02 CPU temperature" }));
 }
 
 TEST(SensorMaster, ProcessorCallsReportFailureAsZero)

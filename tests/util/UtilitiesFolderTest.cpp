@@ -1,7 +1,7 @@
+#include "util/UtilitiesFolder.h"
 #include "framework/LException.h"
 #include "tests/support/FixturePlatform.h"
 #include "util/SharedUtils.h"
-#include "util/UtilitiesFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ TEST(UtilitiesFolder, CreatedOnceWithPrivateModeThenFound)
 
     ASSERT_EQ(FindUtilitiesFolder(true, folder), 0);
     EXPECT_EQ(folder, platform.ProgramFolder());
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(::stat(folder.c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0700u);
