@@ -1,8 +1,10 @@
 #include "display/DockTray.h"
 
 #include "framework/LCommander.h"
+#include "framework/UMenuBar.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -19,6 +21,13 @@ DockTray::DockTray()
     AddCommand("Quit Kelvara", cmd_Quit);
     mIcon->setToolTip(QStringLiteral("Kelvara"));
     mIcon->setContextMenu(mMenu.get());
+    // Like the windows' menus: the menu shows what is enabled when it opens, and a choice is checked
+    // again when it is carried out, once the menu has closed.
+    QMenu* menu = mMenu.get();
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
+        if (LCommander* target = LCommander::GetTarget())
+            UMenuBar::UpdateStatus(menu, target);
+    });
 }
 
 DockTray::~DockTray() = default;
@@ -26,7 +35,16 @@ DockTray::~DockTray() = default;
 void DockTray::AddCommand(const char* title, CommandT command)
 {
     QAction* action = mMenu->addAction(QString::fromUtf8(title));
-    QObject::connect(action, &QAction::triggered, action, [command] { LCommander::ProcessCommand(command); });
+    action->setData(command);
+    QObject::connect(action, &QAction::triggered, action, [command] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [command] {
+                if (LCommander* target = LCommander::GetTarget())
+                    UMenuBar::Choose(target, command);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void DockTray::SetIcon(const QIcon& icon)

@@ -21,7 +21,9 @@ CommandT CommandOf(const QJsonValue& value)
     return value.toInt();
 }
 
-void UpdateStatus(QMenu* menu, LCommander* commander)
+}
+
+void UMenuBar::UpdateStatus(QMenu* menu, LCommander* commander)
 {
     for (QAction* action : menu->actions()) {
         if (action->isSeparator())
@@ -39,8 +41,6 @@ void UpdateStatus(QMenu* menu, LCommander* commander)
         if (usesMark)
             action->setChecked(mark != 0);
     }
-}
-
 }
 
 void UMenuBar::Choose(LCommander* commander, int command)

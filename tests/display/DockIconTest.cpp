@@ -269,6 +269,10 @@ TEST(DockTray, MenuSendsTheMainCommands)
             received.push_back(command);
             return true;
         }
+        void FindCommandStatus(CommandT command, bool& enabled, bool&, uint16_t&, Str255&) override
+        {
+            enabled = command != cmd_Preferences;
+        }
         std::vector<CommandT> received;
     } recorder;
     LCommander::SetTarget(&recorder);
@@ -281,8 +285,10 @@ TEST(DockTray, MenuSendsTheMainCommands)
             action->trigger();
         }
     }
+    QCoreApplication::processEvents();
     LCommander::SetTarget(nullptr);
     EXPECT_EQ(titles,
         (std::vector<std::string> { "New Data Window", "New Graph Window", "Preferences\u2026", "Quit Kelvara" }));
-    EXPECT_EQ(recorder.received, (std::vector<CommandT> { FourCC("RawD"), 2, cmd_Preferences, cmd_Quit }));
+    // A disabled command is not carried out.
+    EXPECT_EQ(recorder.received, (std::vector<CommandT> { FourCC("RawD"), 2, cmd_Quit }));
 }
