@@ -37,10 +37,11 @@ bool RunUntil(const std::function<bool()>& condition, int limitMilliseconds = 50
 TEST(LPeriodical, FiresOnlyAfterOneIntervalAndThenRepeats)
 {
     Counter counter;
-    counter.StartIdling(0.05);
+    counter.StartIdling(1.0);
     EXPECT_TRUE(counter.IsIdling());
     QCoreApplication::processEvents();
     EXPECT_EQ(counter.fired, 0); // not at once
+    counter.StartIdling(0.02);
     EXPECT_TRUE(RunUntil([&] { return counter.fired >= 3; }));
     counter.StopIdling();
     EXPECT_FALSE(counter.IsIdling());
