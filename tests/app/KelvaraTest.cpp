@@ -75,46 +75,35 @@ TEST_F(KelvaraApplication, NoSensorAlertsOnceAndRunsOn)
     EXPECT_FALSE(TestFiles::Exists(platform.ProgramFolder() + "/01 "));
 }
 
-TEST_F(KelvaraApplication, QuitWritesEverySensorsDataFile)
+// The Quit command, the session closing (SIGTERM, SIGHUP) and Ctrl+C (SIGINT) all end the event loop
+// the same way, and leaving it writes every sensor's data file.
+TEST_F(KelvaraApplication, EveryWayToQuitSavesEverySensor)
 {
     platform.AddTempSensor("Board", 40);
     platform.Processors().SetReadings({ 50 });
-    {
-        Kelvara application;
-        application.StartUp();
-        EXPECT_EQ(application.GetSensorMaster()->GetSensorCount(), 2);
-        EXPECT_TRUE(alerts.empty());
-        EXPECT_FALSE(TestFiles::Exists(platform.ProgramFolder() + "/01 Board"));
-    }
-    EXPECT_TRUE(TestFiles::Exists(platform.ProgramFolder() + "/01 Board"));
-    EXPECT_TRUE(TestFiles::Exists(platform.ProgramFolder() + "/02 CPU temperature"));
-    EXPECT_EQ(SensorMaster::Get()->GetSensorCount(), 0);
-}
-
-TEST_F(KelvaraApplication, QuitCommandEndsTheEventLoop)
-{
-    Kelvara application;
-    bool handled = false;
-    QTimer::singleShot(0, [&] { handled = LCommander::ProcessCommand(cmd_Quit); });
-    application.Run(); // returns only because the quit command ended the loop
-    EXPECT_TRUE(handled);
-    EXPECT_NE(application.GetSensorMaster(), nullptr); // start-up ran inside the loop
-}
-
-TEST_F(KelvaraApplication, SessionSignalsTakeTheNormalQuitPath)
-{
-    platform.AddTempSensor("Board", 40);
-    for (int signalNumber : { SIGTERM, SIGHUP, SIGINT }) {
-        SCOPED_TRACE(signalNumber);
-        FixturePlatform::ResetSingletons();
+    const std::vector<std::string> files = { "01 Board", "02 CPU temperature", "Kelvara Preferences" };
+    for (int way : { 0, SIGTERM, SIGHUP, SIGINT }) {
+        SCOPED_TRACE(way);
+        ForgetTheRun();
         {
             Kelvara application;
-            QTimer::singleShot(0, [signalNumber] { ::raise(signalNumber); });
-            application.Run(); // the signal ends the loop instead of killing the process
+            QTimer::singleShot(0, [way] {
+                if (way == 0)
+                    EXPECT_TRUE(LCommander::ProcessCommand(cmd_Quit));
+                else
+                    ::raise(way);
+            });
+            application.Run(); // returns only because the loop was ended
+            ASSERT_NE(application.GetSensorMaster(), nullptr) << "start-up ran inside the loop";
+            EXPECT_EQ(application.GetSensorMaster()->GetSensorCount(), 2);
+            EXPECT_FALSE(TestFiles::Exists(platform.ProgramFolder() + "/01 Board")) << "nothing is saved before quit";
         }
-        EXPECT_TRUE(TestFiles::Exists(platform.ProgramFolder() + "/01 Board"));
-        std::remove((platform.ProgramFolder() + "/01 Board").c_str());
+        EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), files);
+        EXPECT_EQ(SensorMaster::Get()->GetSensorCount(), 0);
+        for (const std::string& file : files)
+            std::remove((platform.ProgramFolder() + "/" + file).c_str());
     }
+    EXPECT_TRUE(alerts.empty());
 }
 
 TEST_F(KelvaraApplication, FirstLaunchOpensOneWindowOfEachKindAndTheTile)

@@ -62,15 +62,8 @@ TEST(SMCWrapper, ReadKeySendsTheRecordByteForByte)
     EXPECT_EQ(read[28], 2); // data size from the key information
     for (int offset : { 4, 27, 32, 35, 36, 41, 43, 47, 48, 79 })
         EXPECT_EQ(info[offset], 0) << "offset " << offset;
-}
 
-TEST(SMCWrapper, FailedReadLeavesZeros)
-{
-    FixturePlatform platform;
-    platform.SMC().SetPresent(true);
-    uint32_t connection = 0;
-    ASSERT_EQ(SMCOpen(&connection), 0);
-    SMCVal_t value;
+    // A key the SMC does not have: the request's error, and a value of zeros.
     std::memset(&value, 0x55, sizeof value);
     EXPECT_EQ(SMCReadKey2("TC9X", &value, connection), kSMCKeyNotFound);
     EXPECT_EQ(value.dataSize, 0u);
@@ -107,11 +100,8 @@ TEST(SMCWrapper, MacProKeys)
     EXPECT_EQ(smc->GetTemperature(0), 32);
     EXPECT_EQ(smc->GetTemperature(5), 33);
     EXPECT_EQ(KeyOf(platform.SMC().Requests().back()), "TCBH");
-}
 
-TEST(SMCWrapper, OnlyMacPro11CountsAsMacPro)
-{
-    FixturePlatform platform("MacPro2,1");
+    FixturePlatform later("MacPro2,1"); // only the first Mac Pro has two
     EXPECT_FALSE(SMCWrapper::Get()->AmIAMacPro());
 }
 

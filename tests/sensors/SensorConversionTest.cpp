@@ -101,7 +101,7 @@ TEST(SharedUtilsMapFromTo, RoundsHalvesAwayFromZero)
     EXPECT_EQ(SharedUtils_MapFromTo(20, 0, 10, 0, 5), 10);
 }
 
-TEST_F(SensorConversion, MinimumAndMaximumFollowEveryReading)
+TEST_F(SensorConversion, RangeFollowsEveryReadingAndGivesThePercent)
 {
     platform.Processors().SetReadings({ 40 });
     TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
@@ -119,19 +119,11 @@ TEST_F(SensorConversion, MinimumAndMaximumFollowEveryReading)
     sensor.GetSensorTemperatureAsPercent(text);
     EXPECT_STREQ(text, "100%");
     EXPECT_EQ(sensor.GetRawMaximumReading(), 55);
-}
 
-TEST_F(SensorConversion, PercentOfRecordedRange)
-{
-    platform.Processors().SetReadings({ 30 });
-    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-    platform.Processors().SetReadings({ 50 });
-    sensor.GetRawSensorTemperature();
-    ASSERT_EQ(sensor.GetRawMinimumReading(), 30);
-    ASSERT_EQ(sensor.GetRawMaximumReading(), 50);
-    EXPECT_EQ(sensor.ConvertRawToPercent(40), 50);
-    EXPECT_EQ(sensor.ConvertRawToPercent(50), 100);
-    EXPECT_EQ(sensor.ConvertRawToPercent(25), -25);
+    // Percent of the recorded range 35..55.
+    EXPECT_EQ(sensor.ConvertRawToPercent(45), 50);
+    EXPECT_EQ(sensor.ConvertRawToPercent(55), 100);
+    EXPECT_EQ(sensor.ConvertRawToPercent(30), -25);
 }
 
 TEST_F(SensorConversion, NamesByType)
@@ -160,7 +152,7 @@ TEST_F(SensorConversion, NamesByType)
     EXPECT_STREQ(name, "unchanged");
 }
 
-TEST_F(SensorConversion, ThresholdsOnlyForRegistrySensors)
+TEST_F(SensorConversion, RegistryPropertiesOfTheWrongKindAreAbsent)
 {
     auto entry = platform.AddTempSensor("Board", 40);
     platform.Registry().SetProperty(entry, "high-threshold", FixturePlatform::Fixed16(90));
@@ -170,13 +162,10 @@ TEST_F(SensorConversion, ThresholdsOnlyForRegistrySensors)
     EXPECT_EQ(sensor.GetRawLowThreshold(), kNoThreshold); // not a 32-bit number
     TemperatureSensor maxim(entry, kSensorTypeMaxim, 2);
     EXPECT_EQ(maxim.GetRawHighThreshold(), kNoThreshold);
-}
 
-TEST_F(SensorConversion, MissingOrWrongReadingCountsAsZero)
-{
-    auto entry = platform.AddTempSensor("Board", 40);
+    // A reading of the wrong kind counts as 0, and takes part in the range like any reading.
     platform.Registry().SetProperty(entry, "current-value", std::string("hot"));
-    TemperatureSensor sensor(entry, kSensorTypeRegistry, 1);
-    EXPECT_EQ(sensor.GetRawSensorTemperature(), 0);
-    EXPECT_EQ(sensor.GetRawMaximumReading(), 1);
+    TemperatureSensor wrong(entry, kSensorTypeRegistry, 3);
+    EXPECT_EQ(wrong.GetRawSensorTemperature(), 0);
+    EXPECT_EQ(wrong.GetRawMaximumReading(), 1);
 }

@@ -53,83 +53,57 @@ TEST_F(SensorDataFile, RunsConcatenateAcrossLaunches)
     EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), Concat({ { 3, 40, 45, 2, 45, 40, 2, 45, 40 } }));
 }
 
-TEST_F(SensorDataFile, StoredRangeStandsOnlyWithoutLongTermSamples)
+// What a sensor reading 43 makes of the file it finds: the histories (this run's first sample included),
+// the range, and the file it leaves at quit.
+TEST_F(SensorDataFile, LoadingFollowsTheFilesVersion)
 {
-    TestFiles::WriteBytes(File("01 CPU temperature"), Concat({ { 3, 20, 80, 0, 1, 33 } }));
-    platform.Processors().SetReadings({ 50 });
-    TemperatureSensor kept(0, kSensorTypeProcessor, 1);
-    EXPECT_EQ(kept.GetRawMinimumReading(), 20);
-    EXPECT_EQ(kept.GetRawMaximumReading(), 80);
-    EXPECT_EQ(kept.GetSTTempArray()->GetCount(), 2);
-
-    TestFiles::WriteBytes(File("02 CPU temperature"), Concat({ { 3, 20, 80, 2, 44, 46, 0 } }));
-    TemperatureSensor replaced(0, kSensorTypeProcessor, 2);
-    EXPECT_EQ(replaced.GetRawMinimumReading(), 44);
-    EXPECT_EQ(replaced.GetRawMaximumReading(), 50);
-}
-
-TEST_F(SensorDataFile, ReadsVersion2WithoutShortTerm)
-{
-    TestFiles::WriteBytes(File("01 CPU temperature"), Concat({ { 2, 2, 10, 90, 41, 42 } }));
+    const struct {
+        const char* name;
+        std::vector<int32_t> file;
+        int32_t longTerm, shortTerm, minimum, maximum;
+    } cases[] = {
+        { "stored range stands without long-term samples", { 3, 20, 80, 0, 1, 33 }, 1, 2, 20, 80 },
+        { "long-term samples replace the stored range", { 3, 20, 80, 2, 44, 46, 0 }, 3, 1, 43, 46 },
+        { "version 2 has no short-term part", { 2, 2, 10, 90, 41, 42 }, 3, 1, 41, 43 },
+        { "an unknown version is ignored", { 4, 10, 90, 1, 50 }, 1, 1, 43, 44 },
+    };
     platform.Processors().SetReadings({ 43 });
-    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-    EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 3);
-    EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), 1); // only this run's first sample
-    EXPECT_EQ(sensor.GetRawMinimumReading(), 41);
-    EXPECT_EQ(sensor.GetRawMaximumReading(), 43);
-}
-
-TEST_F(SensorDataFile, UnknownVersionIsIgnoredAndOverwritten)
-{
-    TestFiles::WriteBytes(File("01 CPU temperature"), Concat({ { 4, 10, 90, 1, 50 } }));
-    platform.Processors().SetReadings({ 43 });
-    {
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        TestFiles::WriteBytes(File("01 CPU temperature"), Concat({ row.file }));
         TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-        EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 1);
-        EXPECT_EQ(sensor.GetRawMinimumReading(), 43);
+        EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), row.longTerm);
+        EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), row.shortTerm);
+        EXPECT_EQ(sensor.GetRawMinimumReading(), row.minimum);
+        EXPECT_EQ(sensor.GetRawMaximumReading(), row.maximum);
     }
+    // The last one was overwritten in version 3.
     EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), Concat({ { 3, 43, 44, 1, 43, 1, 43 } }));
 }
 
-// Regression: a file cut short (a crash while it was written by an older version) must neither stop the
-// program nor be overwritten.
-TEST_F(SensorDataFile, TruncatedFileIsSetAsideAndTheSensorStartsEmpty)
+// Regression: a file cut short (a crash while it was written by an older version), or whose count the
+// file cannot hold, must neither stop the program, nor be overwritten, nor make it allocate for nothing.
+TEST_F(SensorDataFile, DamagedFilesAreSetAsideAndTheSensorStartsEmpty)
 {
     std::vector<uint8_t> truncated = Concat({ { 3, 10, 90, 5, 41, 42 } });
-    TestFiles::WriteBytes(File("01 CPU temperature"), truncated);
+    std::vector<uint8_t> hugeCount = Concat({ { 3, 10, 90, 0x7FFFFFFF, 41 } });
     platform.Processors().SetReadings({ 43 });
-    testing::internal::CaptureStderr();
-    {
-        TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-        EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 1);
-        EXPECT_EQ(sensor.GetRawMinimumReading(), 43);
-        EXPECT_EQ(sensor.GetRawMaximumReading(), 44);
+    for (const auto& damaged : { truncated, hugeCount }) {
+        TestFiles::WriteBytes(File("01 CPU temperature"), damaged);
+        testing::internal::CaptureStderr();
+        {
+            TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+            EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 1);
+            EXPECT_EQ(sensor.GetRawMinimumReading(), 43);
+            EXPECT_EQ(sensor.GetRawMaximumReading(), 44);
+        }
+        std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find("damaged"), std::string::npos) << message;
+        EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), Concat({ { 3, 43, 44, 1, 43, 1, 43 } }));
     }
-    std::string message = testing::internal::GetCapturedStderr();
-    EXPECT_NE(message.find("damaged"), std::string::npos) << message;
+    // The second damaged file does not replace the first one set aside.
     EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature.damaged")), truncated);
-    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), Concat({ { 3, 43, 44, 1, 43, 1, 43 } }));
-
-    // A second damaged file does not replace the first one set aside.
-    TestFiles::WriteBytes(File("01 CPU temperature"), { 0, 0, 0 });
-    testing::internal::CaptureStderr();
-    {
-        TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-    }
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature.damaged")), truncated);
-    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature.damaged 2")), std::vector<uint8_t>({ 0, 0, 0 }));
-}
-
-TEST_F(SensorDataFile, HugeCountIsDamageNotAnAllocation)
-{
-    TestFiles::WriteBytes(File("01 CPU temperature"), Concat({ { 3, 10, 90, 0x7FFFFFFF, 41 } }));
-    platform.Processors().SetReadings({ 43 });
-    testing::internal::CaptureStderr();
-    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 1);
-    EXPECT_TRUE(TestFiles::Exists(File("01 CPU temperature.damaged")));
+    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature.damaged 2")), hugeCount);
 }
 
 TEST_F(SensorDataFile, FileNamesStayInTheProgramFolder)
