@@ -1,6 +1,7 @@
 #include "framework/CGContext.h"
 
-#include <QFontDatabase>
+#include "framework/UFonts.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -118,15 +119,7 @@ void CGContext::ClearRect(const CGRect& rect)
 
 void CGContext::SelectFont(const std::string& name, CGFloat size)
 {
-    if (name == "Courier") {
-        mFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        mFont.setStyleHint(QFont::Monospace);
-    } else if (name == "Helvetica") {
-        mFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-        mFont.setStyleHint(QFont::SansSerif);
-    } else {
-        mFont = QFont(QString::fromStdString(name));
-    }
+    mFont = UFonts::ForFamily(name);
     mFont.setPixelSize(std::max(1, static_cast<int>(size + 0.5)));
 }
 

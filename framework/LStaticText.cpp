@@ -1,6 +1,6 @@
 #include "framework/LStaticText.h"
 
-#include "framework/QDPort.h"
+#include "framework/UFonts.h"
 
 #include <QLabel>
 
@@ -51,7 +51,7 @@ void LStaticText::SetForeColor(const RGBColor& color)
 
 void LStaticText::ApplyTraits()
 {
-    QFont font = QDPort::FontForFamily(mTraits.family);
+    QFont font = UFonts::ForFamily(mTraits.family);
     font.setPixelSize(mTraits.size);
     font.setBold(mTraits.bold);
     font.setItalic(mTraits.italic);

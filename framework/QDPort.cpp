@@ -1,6 +1,7 @@
 #include "framework/QDPort.h"
 
-#include <QFontDatabase>
+#include "framework/UFonts.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -183,24 +184,9 @@ void QDPort::TextFace(uint8_t face)
     UpdateFont();
 }
 
-QFont QDPort::FontForFamily(const std::string& family)
-{
-    QFont font;
-    if (family == "Courier") {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setStyleHint(QFont::Monospace);
-    } else if (family == "Helvetica") {
-        font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-        font.setStyleHint(QFont::SansSerif);
-    } else {
-        font = QFont(QString::fromStdString(family));
-    }
-    return font;
-}
-
 void QDPort::UpdateFont()
 {
-    mFont = FontForFamily(mFontFamily);
+    mFont = UFonts::ForFamily(mFontFamily);
     // QuickDraw sizes are pixels of a 72 dpi screen: size the font in pixels so that a drawing looks the
     // same on every screen and in every image.
     mFont.setPixelSize(std::max(1, mTextSize));

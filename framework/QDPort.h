@@ -63,8 +63,6 @@ public:
     // "Helvetica" is the desktop's sans-serif family, "Courier" its monospace family; other names are
     // asked of the font system as they are.
     void TextFont(const std::string& family);
-    // The desktop's font that stands for a family name.
-    static QFont FontForFamily(const std::string& family);
     void TextSize(int pixels);
     void TextFace(uint8_t face);
 

@@ -28,27 +28,53 @@ struct DataFile {
     std::vector<int32_t> shortTerm;
 };
 
+// Reads a file's big-endian fields in order, the way the program's files lay them out.
+class FileReader {
+public:
+    explicit FileReader(const std::string& path)
+        : mPath(path)
+        , mBytes(TestFiles::ReadBytes(path))
+    {
+    }
+    uint32_t Take(size_t count)
+    {
+        if (mAt + count > mBytes.size())
+            throw std::runtime_error("file ends early: " + mPath);
+        uint32_t value = 0;
+        for (size_t i = 0; i < count; ++i)
+            value = (value << 8) | mBytes[mAt + i];
+        mAt += count;
+        return value;
+    }
+    int32_t Take32() { return static_cast<int32_t>(Take(4)); }
+    std::string TakeName()
+    {
+        size_t length = Take(1);
+        std::string name(reinterpret_cast<const char*>(mBytes.data() + mAt), std::min(length, mBytes.size() - mAt));
+        mAt += length;
+        return name;
+    }
+    size_t At() const { return mAt; }
+    bool AtEnd() const { return mAt == mBytes.size(); }
+
+private:
+    std::string mPath;
+    std::vector<uint8_t> mBytes;
+    size_t mAt = 0;
+};
+
 DataFile ReadDataFile(const std::string& path)
 {
-    std::vector<uint8_t> bytes = TestFiles::ReadBytes(path);
-    size_t offset = 0;
-    auto next = [&]() {
-        if (offset + 4 > bytes.size())
-            throw std::runtime_error("data file ends early: " + path);
-        uint32_t value = (uint32_t(bytes[offset]) << 24) | (uint32_t(bytes[offset + 1]) << 16)
-            | (uint32_t(bytes[offset + 2]) << 8) | bytes[offset + 3];
-        offset += 4;
-        return static_cast<int32_t>(value);
-    };
+    FileReader in(path);
     DataFile file;
-    file.version = next();
-    file.minimum = next();
-    file.maximum = next();
-    for (int32_t n = next(); n > 0; --n)
-        file.longTerm.push_back(next());
-    for (int32_t m = next(); m > 0; --m)
-        file.shortTerm.push_back(next());
-    if (offset != bytes.size())
+    file.version = in.Take32();
+    file.minimum = in.Take32();
+    file.maximum = in.Take32();
+    for (int32_t n = in.Take32(); n > 0; --n)
+        file.longTerm.push_back(in.Take32());
+    for (int32_t m = in.Take32(); m > 0; --m)
+        file.shortTerm.push_back(in.Take32());
+    if (!in.AtEnd())
         throw std::runtime_error("data file has a tail: " + path);
     return file;
 }
@@ -75,62 +101,46 @@ struct PreferencesFile {
 // Reads the preferences file the way its format lays it out, independently of the program's reader.
 PreferencesFile ReadPreferences(const std::string& path)
 {
-    std::vector<uint8_t> bytes = TestFiles::ReadBytes(path);
-    size_t at = 0;
-    auto take = [&](size_t count) {
-        if (at + count > bytes.size())
-            throw std::runtime_error("preferences file ends early");
-        uint32_t value = 0;
-        for (size_t i = 0; i < count; ++i)
-            value = (value << 8) | bytes[at + i];
-        at += count;
-        return value;
-    };
+    FileReader in(path);
     auto names = [&](std::vector<std::string>& out) {
-        for (uint32_t n = take(4); n > 0; --n) {
-            size_t length = take(1);
-            out.emplace_back(reinterpret_cast<const char*>(bytes.data() + at), length);
-            at += length;
-        }
+        for (uint32_t n = in.Take(4); n > 0; --n)
+            out.push_back(in.TakeName());
     };
-    auto rectangle = [&](WindowRecord& record) {
-        record.top = static_cast<int16_t>(take(2));
-        record.left = static_cast<int16_t>(take(2));
-        record.bottom = static_cast<int16_t>(take(2));
-        record.right = static_cast<int16_t>(take(2));
+    auto record = [&](bool data) {
+        WindowRecord record;
+        record.offset = in.At();
+        EXPECT_EQ(in.Take(4), 997u);
+        record.top = static_cast<int16_t>(in.Take(2));
+        record.left = static_cast<int16_t>(in.Take(2));
+        record.bottom = static_cast<int16_t>(in.Take(2));
+        record.right = static_cast<int16_t>(in.Take(2));
+        if (data) {
+            record.mask = in.Take(4);
+            record.menuItem = static_cast<int>(in.Take(1));
+        } else {
+            record.menuItem = static_cast<int16_t>(in.Take(2));
+        }
+        names(record.names);
+        return record;
     };
     PreferencesFile file;
-    file.version = static_cast<int>(take(2));
-    take(1);
-    file.created = take(4);
-    file.scale = static_cast<int>(take(2));
-    take(2);
-    for (uint32_t d = take(4); d > 0; --d) {
-        WindowRecord record;
-        record.offset = at;
-        EXPECT_EQ(take(4), 997u);
-        rectangle(record);
-        record.mask = take(4);
-        record.menuItem = static_cast<int>(take(1));
-        names(record.names);
-        file.dataWindows.push_back(record);
-    }
-    for (uint32_t g = take(4); g > 0; --g) {
-        WindowRecord record;
-        record.offset = at;
-        EXPECT_EQ(take(4), 997u);
-        rectangle(record);
-        record.menuItem = static_cast<int16_t>(take(2));
-        names(record.names);
-        file.graphWindows.push_back(record);
-    }
-    at += 72 + 4 + 2;
+    file.version = static_cast<int>(in.Take(2));
+    in.Take(1);
+    file.created = in.Take(4);
+    file.scale = static_cast<int>(in.Take(2));
+    in.Take(2);
+    for (uint32_t d = in.Take(4); d > 0; --d)
+        file.dataWindows.push_back(record(true));
+    for (uint32_t g = in.Take(4); g > 0; --g)
+        file.graphWindows.push_back(record(false));
+    for (int skip = 0; skip < 72 + 4 + 2; ++skip)
+        in.Take(1);
     names(file.dockGraphNames);
-    take(4);
+    in.Take(4);
     names(file.dockTextNames);
-    take(2);
-    file.versionCheck = static_cast<int>(take(1));
-    EXPECT_EQ(at, bytes.size());
+    in.Take(2);
+    file.versionCheck = static_cast<int>(in.Take(1));
+    EXPECT_TRUE(in.AtEnd());
     return file;
 }
 
