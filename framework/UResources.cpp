@@ -6,8 +6,15 @@
 #include <QFile>
 #include <QJsonDocument>
 
+#include <map>
+
 QJsonObject UResources::ReadJson(const char* path)
 {
+    // Resources are compiled in and never change: each is parsed once. A data window alone asks for the
+    // text traits of several hundred panes.
+    static std::map<std::string, QJsonObject> parsed;
+    if (auto found = parsed.find(path); found != parsed.end())
+        return found->second;
     QFile file(QString::fromLatin1(path));
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -16,7 +23,7 @@ QJsonObject UResources::ReadJson(const char* path)
     if (error.error != QJsonParseError::NoError)
         Throw_(
             err_NilPointer, std::string("resource ") + path + " cannot be read: " + error.errorString().toStdString());
-    return document.object();
+    return parsed[path] = document.object();
 }
 
 LPaneEntry UResources::GetLayout(ResIDT layoutID)
