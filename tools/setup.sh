@@ -20,5 +20,8 @@ fi
 
 build=${1:-build}
 shift || true
-cmake -S . -B "$build" -G Ninja "$@" >/dev/null
+launcher=()
+# Rebuilds of several checkouts share compiled objects when ccache is there; it is not required.
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"
