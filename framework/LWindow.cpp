@@ -63,6 +63,14 @@ private:
     LWindow* mWindow;
 };
 
+// The window's own pane ID, from the layout's "id"; its frame follows from its size.
+SPaneInfo WindowPaneInfo(const LPaneEntry& layout)
+{
+    SPaneInfo info;
+    info.paneID = layout.GetPaneInfo().paneID;
+    return info;
+}
+
 // New windows without a place of their own cascade down and to the right.
 constexpr int kCascadeStep = 24;
 
@@ -105,7 +113,7 @@ void LWindow::CreatePanes(LView* view, const LPaneEntry& entry)
 }
 
 LWindow::LWindow(const LPaneEntry& layout)
-    : LView(SPaneInfo {})
+    : LView(WindowPaneInfo(layout))
     , mTopLevel(new WindowFrame(this))
     , mResizable(layout.GetBool("resizable", false))
 {
@@ -285,6 +293,19 @@ void LWindow::AttemptClose()
 void LWindow::DoClose()
 {
     delete this;
+}
+
+void LWindow::DoCloseLater()
+{
+    Hide();
+    QPointer<QMainWindow> frame(mTopLevel);
+    QMetaObject::invokeMethod(
+        qApp,
+        [frame, this] {
+            if (frame)
+                DoClose();
+        },
+        Qt::QueuedConnection);
 }
 
 bool LWindow::ObeyCommand(CommandT command, void* parameter)
