@@ -11,9 +11,8 @@ LPopupButton::LPopupButton(const LPaneEntry& entry)
         AppendMenuItem(item);
     SetValue(entry.GetInt("value", 1));
     ShowValue();
-    QObject::connect(Box(), &QComboBox::activated, [this](int index) {
-        LException::ReportAndDrop("pop-up menu", [&] { SetValue(index + 1); });
-    });
+    QObject::connect(Box(), &QComboBox::activated,
+        [this](int index) { LException::ReportAndDrop("pop-up menu", [&] { SetValue(index + 1); }); });
 }
 
 QComboBox* LPopupButton::Box() const

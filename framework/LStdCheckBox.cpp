@@ -14,9 +14,8 @@ LStdCheckBox::LStdCheckBox(const SPaneInfo& info, std::string_view title, int32_
 {
     SetDescriptor(title);
     ShowValue();
-    QObject::connect(Box(), &QCheckBox::clicked, [this](bool checked) {
-        LException::ReportAndDrop("check box", [&] { SetValue(checked ? 1 : 0); });
-    });
+    QObject::connect(Box(), &QCheckBox::clicked,
+        [this](bool checked) { LException::ReportAndDrop("check box", [&] { SetValue(checked ? 1 : 0); }); });
 }
 
 QCheckBox* LStdCheckBox::Box() const

@@ -88,8 +88,8 @@ TEST(Controls, UserActionsChangeTheValueAndBroadcastEachChange)
             [](LWindow* w) { static_cast<QAbstractButton*>(w->FindPaneByID(FourCC("Swat"))->GetWidget())->click(); },
             "Swat=65535,0,257", "x-- 0 2 65535,0,257" },
         { "a colour chooser cancelled",
-            [](LWindow* w) { static_cast<QAbstractButton*>(w->FindPaneByID(FourCC("Swat"))->GetWidget())->click(); }, "",
-            "x-- 0 2 0,0,0", false },
+            [](LWindow* w) { static_cast<QAbstractButton*>(w->FindPaneByID(FourCC("Swat"))->GetWidget())->click(); },
+            "", "x-- 0 2 0,0,0", false },
         { "a swatch that is disabled opens no chooser",
             [](LWindow* w) {
                 LPane* swatch = w->FindPaneByID(FourCC("Swat"));
@@ -121,7 +121,9 @@ TEST(Controls, UserActionsChangeTheValueAndBroadcastEachChange)
                 ? 'x'
                 : '-';
         state += " " + std::to_string(static_cast<LControl*>(window->FindPaneByID(FourCC("Chek")))->GetValue());
-        state += " " + std::to_string(static_cast<QComboBox*>(window->FindPaneByID(FourCC("Popp"))->GetWidget())->currentIndex() + 1);
+        state += " "
+            + std::to_string(
+                static_cast<QComboBox*>(window->FindPaneByID(FourCC("Popp"))->GetWidget())->currentIndex() + 1);
         RGBColor color = static_cast<LColorSwatch*>(window->FindPaneByID(FourCC("Swat")))->GetSwatchColor();
         state += " " + std::to_string(color.red) + "," + std::to_string(color.green) + "," + std::to_string(color.blue);
         EXPECT_EQ(log.log, each.messages) << each.name;

@@ -328,7 +328,7 @@ TEST_F(PreferencesDialogTest, OKWithNoMarksInTheGraphMenuEmptiesTheGraphSensors)
 
 // The data windows and the tile listen to the preferences: they follow the dialog as soon as it is
 // confirmed.
-TEST_F(PreferencesDialogTest, AColourAndATileTypeChosenReachTheDisplaysAtOnce)
+TEST_F(PreferencesDialogTest, AColourAScaleAndATileTypeChosenReachTheDisplaysAtOnce)
 {
     InstallSensors(3);
     for (ArrayIndexT i = 1; i <= 3; ++i) {
@@ -353,6 +353,7 @@ TEST_F(PreferencesDialogTest, AColourAndATileTypeChosenReachTheDisplaysAtOnce)
         return false;
     };
     ASSERT_FALSE(graphShows());
+    ASSERT_EQ(Find<LStaticText>(window, FourCC("Tc01"))->GetDescriptor(), "87\u00B0F");
 
     PreferencesDialog* dialog = Open();
     ASSERT_NE(dialog, nullptr);
@@ -363,6 +364,7 @@ TEST_F(PreferencesDialogTest, AColourAndATileTypeChosenReachTheDisplaysAtOnce)
         return true;
     });
     Click(dialog, FourCC("Co03"));
+    Find<LControl>(dialog, FourCC("Temp"))->SetValue(kScaleCelsius);
     Click(dialog, kICN3);
     Find<LBevelButton>(dialog, FourCC("Sen2"))->UserChoseItem(2);
     EXPECT_FALSE(graphShows()) << "nothing changes before OK";
@@ -373,6 +375,7 @@ TEST_F(PreferencesDialogTest, AColourAndATileTypeChosenReachTheDisplaysAtOnce)
     Preferences::Get()->GetSensorColor(2, stored);
     EXPECT_EQ(stored, chosen);
     EXPECT_TRUE(graphShows());
+    EXPECT_EQ(Find<LStaticText>(window, FourCC("Tc01"))->GetDescriptor(), "31C") << "rows show the new scale at once";
     ASSERT_EQ(tile->GetSensors().GetCount(), 2) << "the text tile shows the first sensor and the one just checked";
     EXPECT_EQ(tile->GetSensors()[2]->GetSensorName(), SensorName(2));
 }
