@@ -6,9 +6,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -136,8 +138,17 @@ LWindow::LWindow(const LPaneEntry& layout)
 
     int32_t left = 80;
     int32_t top = 80;
-    layout.GetPair("position", left, top);
     int32_t cascade = static_cast<int32_t>(WindowList().size() % 8) * kCascadeStep;
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (layout.GetString("position") == "center" && primary != nullptr) {
+        // Across the middle of the screen, a little above its centre, as desktops place dialogs.
+        QRect screen = primary->availableGeometry();
+        left = screen.left() + std::max(0, (screen.width() - width) / 2);
+        top = screen.top() + std::max(0, (screen.height() - height) / 3);
+        cascade = 0;
+    } else {
+        layout.GetPair("position", left, top);
+    }
     WindowList().push_back(this);
     MoveWindowTo(static_cast<int16_t>(left + cascade), static_cast<int16_t>(top + cascade));
 }

@@ -21,7 +21,7 @@ public:
     // Makes the panes of entry (recursively) inside view.
     static void CreatePanes(LView* view, const LPaneEntry& entry);
 
-    // From a layout: "title", "size" [width, height] of the content, "position" [left, top],
+    // From a layout: "title", "size" [width, height] of the content, "position" [left, top] or "center",
     // "showOnCreate", "resizable", "minSize", "maxSize", and "id", the window's own pane ID.
     explicit LWindow(const LPaneEntry& layout);
     ~LWindow() override;
