@@ -213,7 +213,6 @@ TEST_F(PreferencesDialogTest, RowsShowTheFirstTwelveSensorsWithTheirColours)
         int sensors;
     } cases[] = {
         { "five sensors hide rows 6 to 12", 5 },
-        { "twelve sensors fill every row", 12 },
         { "fourteen sensors open with twelve rows", 14 },
         { "no sensor hides every row", 0 },
     };
@@ -286,11 +285,12 @@ TEST_F(PreferencesDialogTest, OKStoresWhatTheControlsShowAndTellsEveryDisplay)
     InstallSensors(3);
     Preferences* prefs = Preferences::Get();
     prefs->SetDockIconType(1);
-    SetNames(prefs->GetDockGraphDisplayArray(), { SensorName(2), "Unplugged Drive" });
-    SetNames(prefs->GetDockTextDisplayArray(), { SensorName(3) });
+    SetNames(prefs->GetDockGraphDisplayArray(), { SensorName(2) });
+    SetNames(prefs->GetDockTextDisplayArray(), { SensorName(3), "Unplugged Drive" });
     PreferencesDialog* dialog = Open();
     ASSERT_NE(dialog, nullptr);
 
+    Find<LBevelButton>(dialog, FourCC("Sen1"))->UserChoseItem(2);
     Click(dialog, kICN3);
     Find<LBevelButton>(dialog, FourCC("Sen2"))->UserChoseItem(1);
     Click(dialog, kICN1);
@@ -302,8 +302,8 @@ TEST_F(PreferencesDialogTest, OKStoresWhatTheControlsShowAndTellsEveryDisplay)
     Press(dialog, Qt::Key_Return);
 
     EXPECT_EQ(prefs->GetDockIconType(), 0u);
-    // The name arrays hold what the menus showed: a sensor that is gone drops out.
-    EXPECT_EQ(Names(prefs->GetDockGraphDisplayArray()), std::vector<std::string>({ SensorName(2) }));
+    // The name arrays hold what the menus showed: no mark leaves none, and a sensor that is gone drops out.
+    EXPECT_EQ(Names(prefs->GetDockGraphDisplayArray()), std::vector<std::string>());
     EXPECT_EQ(Names(prefs->GetDockTextDisplayArray()), std::vector<std::string>({ SensorName(1), SensorName(3) }));
     EXPECT_EQ(prefs->GetDockPictSensorIndex(), 3);
     EXPECT_EQ(prefs->GetDockGraphTimescale(), 2);
@@ -313,17 +313,6 @@ TEST_F(PreferencesDialogTest, OKStoresWhatTheControlsShowAndTellsEveryDisplay)
     EXPECT_EQ(Broadcasts(), 1);
     LetTheEventLoopRun();
     EXPECT_TRUE(LWindow::GetWindowList().empty());
-}
-
-TEST_F(PreferencesDialogTest, OKWithNoMarksInTheGraphMenuEmptiesTheGraphSensors)
-{
-    InstallSensors(2);
-    SetNames(Preferences::Get()->GetDockGraphDisplayArray(), { SensorName(1) });
-    PreferencesDialog* dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    Find<LBevelButton>(dialog, FourCC("Sen1"))->UserChoseItem(1);
-    Click(dialog, FourCC("OKay"));
-    EXPECT_EQ(Preferences::Get()->GetDockGraphDisplayArray()->GetCount(), 0);
 }
 
 // The data windows and the tile listen to the preferences: they follow the dialog as soon as it is
