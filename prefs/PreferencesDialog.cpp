@@ -129,8 +129,7 @@ void PreferencesDialog::FinishCreateSelf()
 void PreferencesDialog::FillSensorRows()
 {
     SensorArray* sensors = SensorMaster::Get()->GetSensorArray();
-    // The preferences hold twelve colours: a thirteenth sensor and those after it draw in the colours of
-    // the first twelve, so they have no row of their own.
+    // The preferences hold twelve colours, one a row: sensors after the twelfth have no row of their own.
     mShownRows = static_cast<int16_t>(std::min<ArrayIndexT>(sensors->GetCount(), kRowCount));
     for (int16_t row = mShownRows + 1; row <= kRowCount; ++row) {
         mNames[row - 1]->Hide();

@@ -285,6 +285,7 @@ TEST_F(PreferencesDialogTest, OKStoresWhatTheControlsShowAndTellsEveryDisplay)
     InstallSensors(3);
     Preferences* prefs = Preferences::Get();
     prefs->SetDockIconType(1);
+    prefs->SetTemperatureScale(9); // unknown: the displays show Celsius
     SetNames(prefs->GetDockGraphDisplayArray(), { SensorName(2) });
     SetNames(prefs->GetDockTextDisplayArray(), { SensorName(3), "Unplugged Drive" });
     PreferencesDialog* dialog = Open();
@@ -297,7 +298,8 @@ TEST_F(PreferencesDialogTest, OKStoresWhatTheControlsShowAndTellsEveryDisplay)
     Find<LBevelButton>(dialog, FourCC("Sens"))->SetCurrentMenuItem(3);
     Find<LBevelButton>(dialog, FourCC("Scal"))->SetCurrentMenuItem(2);
     auto* scale = static_cast<QComboBox*>(Find<LPane>(dialog, FourCC("Temp"))->GetWidget());
-    scale->activated(kScaleCelsius - 1);
+    EXPECT_EQ(scale->currentText().toStdString(), "Celsius");
+    scale->activated(kScaleKelvin - 1);
     Click(dialog, FourCC("Chek"));
     Press(dialog, Qt::Key_Return);
 
@@ -307,7 +309,7 @@ TEST_F(PreferencesDialogTest, OKStoresWhatTheControlsShowAndTellsEveryDisplay)
     EXPECT_EQ(Names(prefs->GetDockTextDisplayArray()), std::vector<std::string>({ SensorName(1), SensorName(3) }));
     EXPECT_EQ(prefs->GetDockPictSensorIndex(), 3);
     EXPECT_EQ(prefs->GetDockGraphTimescale(), 2);
-    EXPECT_EQ(prefs->GetTemperatureScale(), kScaleCelsius);
+    EXPECT_EQ(prefs->GetTemperatureScale(), kScaleKelvin);
     EXPECT_FALSE(prefs->GetVersionCheck());
     EXPECT_TRUE(prefs->GetDisplayLegend());
     EXPECT_EQ(Broadcasts(), 1);
