@@ -1,7 +1,6 @@
 #include "framework/LDialogBox.h"
 
 #include "framework/LApplication.h"
-
 #include "framework/LException.h"
 
 #include <QCoreApplication>
