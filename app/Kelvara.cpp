@@ -14,6 +14,7 @@
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
+#include "prefs/PreferencesDialog.h"
 #include "sensors/SensorMaster.h"
 
 Kelvara::Kelvara()
@@ -41,6 +42,7 @@ void Kelvara::RegisterClasses()
     URegistrar::RegisterClass<DataWindowGraph>(FourCC("Lgra"));
     URegistrar::RegisterClass<GraphWindow>(FourCC("Graf"));
     URegistrar::RegisterClass<GraphWindowView>(FourCC("GViw"));
+    URegistrar::RegisterClass<PreferencesDialog>(FourCC("Pref"));
     URegistrar::RegisterFrameworkClasses();
 }
 
@@ -135,6 +137,9 @@ bool Kelvara::ObeyCommand(CommandT command, void* parameter)
     case cmd_NewDataWindow:
         NewDataWindow();
         return true;
+    case cmd_WelcomeWindow:
+        ShowWelcomeWindow();
+        return true;
     default:
         return LApplication::ObeyCommand(command, parameter);
     }
@@ -145,18 +150,46 @@ void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark,
     switch (command) {
     case cmd_NewGraphWindow:
     case cmd_NewDataWindow:
+    case cmd_WelcomeWindow:
         enabled = true;
-        usesMark = false;
-        break;
-    case cmd_Preferences:
-        // The preferences dialog is not part of the program yet.
-        enabled = false;
         usesMark = false;
         break;
     default:
         LApplication::FindCommandStatus(command, enabled, usesMark, mark, name);
         break;
     }
+}
+
+namespace {
+
+// The open window whose layout gave it paneID (a window that is on its way out does not count).
+template <typename Window = LWindow> Window* FindOpenWindow(PaneIDT paneID = 0)
+{
+    for (LWindow* window : LWindow::GetWindowList()) {
+        auto* found = dynamic_cast<Window*>(window);
+        if (found != nullptr && found->IsVisible() && (paneID == 0 || found->GetPaneID() == paneID))
+            return found;
+    }
+    return nullptr;
+}
+
+}
+
+void Kelvara::DoPreferences()
+{
+    auto* dialog = FindOpenWindow<PreferencesDialog>();
+    if (dialog == nullptr)
+        dialog
+            = ThrowIfNil_(dynamic_cast<PreferencesDialog*>(LWindow::CreateWindow(PreferencesDialog::kLayoutID, this)));
+    dialog->Select();
+}
+
+void Kelvara::ShowWelcomeWindow()
+{
+    LWindow* window = FindOpenWindow(kWelcomeWindowID);
+    if (window == nullptr)
+        window = ThrowIfNil_(LWindow::CreateWindow(kWelcomeWindowLayout, this));
+    window->Select();
 }
 
 void Kelvara::ShowAboutBox()

@@ -10,6 +10,7 @@ class SensorMaster;
 // Commands of the application.
 constexpr CommandT cmd_NewGraphWindow = 2;
 constexpr CommandT cmd_NewDataWindow = FourCC("RawD");
+constexpr CommandT cmd_WelcomeWindow = FourCC("Hard");
 
 class Kelvara : public LApplication {
 public:
@@ -17,6 +18,9 @@ public:
     static constexpr int16_t kNoSensorsAlert = 130;
     static constexpr int16_t kGraphWindowLayout = 128;
     static constexpr int16_t kDataWindowLayout = 129;
+    static constexpr int16_t kWelcomeWindowLayout = 130;
+    // The pane ID that layout 130 gives the first-run window.
+    static constexpr PaneIDT kWelcomeWindowID = FourCC("Hard");
     static constexpr int16_t kAboutBoxLayout = 132;
     // Preferences created at most this long ago mean a first run.
     static constexpr uint32_t kFirstRunSeconds = 9;
@@ -38,12 +42,16 @@ public:
 
 protected:
     void ShowAboutBox() override;
+    // Opens the preferences dialog, or brings the open one to the front.
+    void DoPreferences() override;
 
 private:
     void OpenRecordedDataWindows(bool firstRun);
     void OpenRecordedGraphWindows(bool firstRun);
     void NewDataWindow();
     void NewGraphWindow();
+    // Opens the first-run window, or brings the open one to the front.
+    void ShowWelcomeWindow();
 
     SensorMaster* mSensorMaster = nullptr;
     DockIcon* mDockIcon = nullptr;

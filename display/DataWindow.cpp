@@ -151,6 +151,9 @@ void DataWindow::ListenToMessage(MessageT message, void*)
         Refresh();
         break;
     case msg_PrefsChanged:
+        // The rows show the new scale at once, not at their next 3-second update.
+        for (ArrayIndexT i = 1; i <= mRowViews.GetCount(); ++i)
+            ThrowIfNil_(mRowViews[i])->UpdateDisplay();
         Refresh();
         break;
     default:

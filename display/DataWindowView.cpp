@@ -65,6 +65,7 @@ DataWindowView::DataWindowView(DataWindow* owner, int32_t row, TemperatureSensor
     ThrowIfNil_(mOwner);
     if (mSensor != nullptr)
         mLastRawReading = mSensor->GetRawSensorTemperature();
+    mChangedFrom = mLastRawReading;
 
     GetTextPointers();
 
@@ -189,20 +190,23 @@ void DataWindowView::UpdateDisplay()
     SetColumnText(kRawMaximum, hex(maximum));
     SetColumnText(kType, hex(type));
 
-    // The change column holds the last visible change until the scaled reading moves again.
+    // The change column holds the last visible change until the scaled reading moves again. It keeps the two
+    // readings, not the text, so that a change of scale shows the same change in the new scale.
     if (IsColumnShown(2)) {
+        LStaticText* pane = mTexts[kChange].pane;
         int32_t change = mSensor->ConvertRawToScaledTemp(raw) - mSensor->ConvertRawToScaledTemp(mLastRawReading);
         if (change != 0) {
-            LStaticText* pane = mTexts[kChange].pane;
-            FormatScaledTemperatureAsString(change, text);
-            pane->SetDescriptor(text);
             if (raw >= maximum)
                 pane->SetTextTraitsID(kAtMaximumTraits);
             else if (change > 0)
                 pane->SetTextTraitsID(kRiseTraits);
             else
                 pane->SetTextTraitsID(kFallTraits);
+            mChangedFrom = mLastRawReading;
             mLastRawReading = raw;
         }
+        FormatScaledTemperatureAsString(
+            mSensor->ConvertRawToScaledTemp(mLastRawReading) - mSensor->ConvertRawToScaledTemp(mChangedFrom), text);
+        pane->SetDescriptor(text);
     }
 }

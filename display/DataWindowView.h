@@ -53,5 +53,7 @@ private:
     int16_t mNextColumn = 0;
     std::array<RowText, kPaneCount> mTexts {};
     int32_t mLastRawReading = 0;
+    // The reading before mLastRawReading, when the change column last moved.
+    int32_t mChangedFrom = 0;
     int16_t mLayoutChangeTraits = 0;
 };

@@ -1,5 +1,7 @@
 // A modal dialog built from a layout: DoDialog handles one event and returns the message of the button
-// the user hit (900 OK, 901 Cancel), 0 when none.
+// the user hit (900 OK, 901 Cancel), 0 when none. Return and Enter click the default button, Escape the
+// cancel button (or, without one, close the dialog as Cancel), unless the control with the focus uses the
+// key itself.
 #pragma once
 
 #include "framework/LListener.h"
@@ -16,11 +18,15 @@ public:
     // Closing the dialog's window counts as Cancel.
     void AttemptClose() override;
 
+    // What the keys do; false when the key means nothing to the dialog.
+    bool HandleDialogKey(int qtKey);
+
 protected:
     void FinishCreateSelf() override;
 
 private:
     void ListenToButtons(LView* view);
+    LPushButton* FindButton(LView* view, bool (LPushButton::*which)() const) const;
 
     MessageT mLastMessage = 0;
 };

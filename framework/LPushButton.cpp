@@ -18,6 +18,7 @@ LPushButton::LPushButton(const LPaneEntry& entry)
     : LPushButton(entry.GetPaneInfo(), entry.GetString("title"), MessageOf(entry))
 {
     static_cast<QPushButton*>(GetWidget())->setDefault(entry.GetBool("default", false));
+    mCancel = entry.GetBool("cancel", false);
 }
 
 LPushButton::LPushButton(const SPaneInfo& info, std::string_view title, MessageT message)
@@ -27,6 +28,11 @@ LPushButton::LPushButton(const SPaneInfo& info, std::string_view title, MessageT
     SetDescriptor(title);
     QObject::connect(static_cast<QPushButton*>(GetWidget()), &QPushButton::clicked,
         [this] { LException::ReportAndDrop("button", [this] { SimulateHotSpotClick(); }); });
+}
+
+bool LPushButton::IsDefaultButton() const
+{
+    return static_cast<QPushButton*>(GetWidget())->isDefault();
 }
 
 std::string LPushButton::GetDescriptor() const

@@ -9,11 +9,14 @@ constexpr MessageT msg_Cancel = 901;
 
 class LPushButton : public LPane, public LBroadcaster {
 public:
-    // From a layout: "title", "message" (a number or a four-character code), "default".
+    // From a layout: "title", "message" (a number or a four-character code), "default" (the button that
+    // Return clicks in a dialog), "cancel" (the button that Escape clicks; also any button of message 901).
     explicit LPushButton(const LPaneEntry& entry);
     LPushButton(const SPaneInfo& info, std::string_view title, MessageT message);
 
     MessageT GetValueMessage() const { return mMessage; }
+    bool IsDefaultButton() const;
+    bool IsCancelButton() const { return mCancel || mMessage == msg_Cancel; }
     std::string GetDescriptor() const override;
     void SetDescriptor(std::string_view title) override;
 
@@ -22,4 +25,5 @@ public:
 
 private:
     MessageT mMessage;
+    bool mCancel = false;
 };

@@ -7,6 +7,9 @@
 LStaticText::LStaticText(const LPaneEntry& entry)
     : LStaticText(entry.GetPaneInfo(), entry.GetString("text"), static_cast<ResIDT>(entry.GetInt("traits", 0)))
 {
+    mWraps = entry.GetBool("wrap", false);
+    Label()->setWordWrap(mWraps);
+    ApplyTraits();
 }
 
 LStaticText::LStaticText(const SPaneInfo& info, std::string_view text, ResIDT traitsID)
@@ -60,11 +63,12 @@ void LStaticText::ApplyTraits()
     palette.setColor(QPalette::WindowText,
         QColor::fromRgb(mTraits.color.red >> 8, mTraits.color.green >> 8, mTraits.color.blue >> 8));
     Label()->setPalette(palette);
-    Qt::Alignment alignment = Qt::AlignVCenter | Qt::AlignLeft;
+    Qt::Alignment vertical = mWraps ? Qt::AlignTop : Qt::AlignVCenter;
+    Qt::Alignment alignment = vertical | Qt::AlignLeft;
     if (mTraits.alignment == "center")
-        alignment = Qt::AlignVCenter | Qt::AlignHCenter;
+        alignment = vertical | Qt::AlignHCenter;
     else if (mTraits.alignment == "right")
-        alignment = Qt::AlignVCenter | Qt::AlignRight;
+        alignment = vertical | Qt::AlignRight;
     Label()->setAlignment(alignment);
     if (mTraits.alignment == "right")
         Label()->setContentsMargins(0, 0, mTraits.inset, 0);

@@ -1,4 +1,5 @@
-// A pane that shows one line of text in the font, size, style and colour of its text traits.
+// A pane that shows a text in the font, size, style and colour of its text traits: one line, or, when its
+// layout says "wrap", a paragraph wrapped at word boundaries from the pane's top.
 #pragma once
 
 #include "framework/LPane.h"
@@ -26,6 +27,7 @@ private:
     QLabel* Label() const;
     void ApplyTraits();
 
+    bool mWraps = false;
     ResIDT mTraitsID = 0;
     TextTraits mTraits;
 };

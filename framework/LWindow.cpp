@@ -6,9 +6,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -63,6 +65,14 @@ private:
     LWindow* mWindow;
 };
 
+// The window's own pane ID, from the layout's "id"; its frame follows from its size.
+SPaneInfo WindowPaneInfo(const LPaneEntry& layout)
+{
+    SPaneInfo info;
+    info.paneID = layout.GetPaneInfo().paneID;
+    return info;
+}
+
 // New windows without a place of their own cascade down and to the right.
 constexpr int kCascadeStep = 24;
 
@@ -105,7 +115,7 @@ void LWindow::CreatePanes(LView* view, const LPaneEntry& entry)
 }
 
 LWindow::LWindow(const LPaneEntry& layout)
-    : LView(SPaneInfo {})
+    : LView(WindowPaneInfo(layout))
     , mTopLevel(new WindowFrame(this))
     , mResizable(layout.GetBool("resizable", false))
 {
@@ -128,8 +138,17 @@ LWindow::LWindow(const LPaneEntry& layout)
 
     int32_t left = 80;
     int32_t top = 80;
-    layout.GetPair("position", left, top);
     int32_t cascade = static_cast<int32_t>(WindowList().size() % 8) * kCascadeStep;
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (layout.GetString("position") == "center" && primary != nullptr) {
+        // Across the middle of the screen, a little above its centre, as desktops place dialogs.
+        QRect screen = primary->availableGeometry();
+        left = screen.left() + std::max(0, (screen.width() - width) / 2);
+        top = screen.top() + std::max(0, (screen.height() - height) / 3);
+        cascade = 0;
+    } else {
+        layout.GetPair("position", left, top);
+    }
     WindowList().push_back(this);
     MoveWindowTo(static_cast<int16_t>(left + cascade), static_cast<int16_t>(top + cascade));
 }
@@ -285,6 +304,19 @@ void LWindow::AttemptClose()
 void LWindow::DoClose()
 {
     delete this;
+}
+
+void LWindow::DoCloseLater()
+{
+    Hide();
+    QPointer<QMainWindow> frame(mTopLevel);
+    QMetaObject::invokeMethod(
+        qApp,
+        [frame, this] {
+            if (frame)
+                DoClose();
+        },
+        Qt::QueuedConnection);
 }
 
 bool LWindow::ObeyCommand(CommandT command, void* parameter)

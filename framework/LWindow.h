@@ -21,8 +21,8 @@ public:
     // Makes the panes of entry (recursively) inside view.
     static void CreatePanes(LView* view, const LPaneEntry& entry);
 
-    // From a layout: "title", "size" [width, height] of the content, "position" [left, top],
-    // "showOnCreate", "resizable", "minSize", "maxSize".
+    // From a layout: "title", "size" [width, height] of the content, "position" [left, top] or "center",
+    // "showOnCreate", "resizable", "minSize", "maxSize", and "id", the window's own pane ID.
     explicit LWindow(const LPaneEntry& layout);
     ~LWindow() override;
 
@@ -46,6 +46,9 @@ public:
     virtual void AttemptClose();
     // Deletes the window.
     virtual void DoClose();
+    // Hides the window at once and deletes it once the event being handled is over: a window must not
+    // be deleted from inside a handler of one of its own panes.
+    void DoCloseLater();
 
     bool ObeyCommand(CommandT command, void* parameter) override;
     void FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name) override;

@@ -1,11 +1,16 @@
 #include "framework/URegistrar.h"
 
 #include "framework/LBevelButton.h"
+#include "framework/LColorSwatch.h"
 #include "framework/LDialogBox.h"
 #include "framework/LException.h"
+#include "framework/LPopupButton.h"
 #include "framework/LPushButton.h"
+#include "framework/LRadioGroupView.h"
 #include "framework/LScroller.h"
 #include "framework/LStaticText.h"
+#include "framework/LStdCheckBox.h"
+#include "framework/LStdRadioButton.h"
 #include "framework/LWindow.h"
 
 #include <map>
@@ -42,6 +47,11 @@ void URegistrar::RegisterFrameworkClasses()
     RegisterClass<LStaticText>(FourCC("stxt"));
     RegisterClass<LBevelButton>(FourCC("bevl"));
     RegisterClass<LPushButton>(FourCC("push"));
+    RegisterClass<LRadioGroupView>(FourCC("rgrp"));
+    RegisterClass<LStdRadioButton>(FourCC("radb"));
+    RegisterClass<LStdCheckBox>(FourCC("chbx"));
+    RegisterClass<LPopupButton>(FourCC("popb"));
+    RegisterClass<LColorSwatch>(FourCC("cswt"));
 }
 
 LPane* URegistrar::CreateObject(const LPaneEntry& entry)

@@ -7,6 +7,7 @@
 #include "framework/LWindow.h"
 #include "framework/UModalAlerts.h"
 #include "prefs/Preferences.h"
+#include "prefs/PreferencesDialog.h"
 #include "sensors/SensorMaster.h"
 #include "tests/support/FixturePlatform.h"
 
@@ -120,12 +121,42 @@ TEST_F(KelvaraApplication, FirstLaunchOpensOneWindowOfEachKindAndTheTile)
     bool usesMark = false;
     uint16_t mark = 0;
     Str255 name {};
-    for (CommandT command : { cmd_NewDataWindow, cmd_NewGraphWindow, cmd_Quit, cmd_Close }) {
+    for (CommandT command :
+        { cmd_NewDataWindow, cmd_NewGraphWindow, cmd_Quit, cmd_Close, cmd_Preferences, cmd_WelcomeWindow }) {
         application.FindCommandStatus(command, enabled, usesMark, mark, name);
         EXPECT_EQ(enabled, command != cmd_Close) << FourCCToText(command);
     }
-    application.FindCommandStatus(cmd_Preferences, enabled, usesMark, mark, name);
-    EXPECT_FALSE(enabled) << "no preferences dialog yet";
+}
+
+// Asking again for the preferences or the welcome window brings the open one to the front. While the
+// preferences are in front, no menu command is available.
+TEST_F(KelvaraApplication, PreferencesAndWelcomeOpenOnceEach)
+{
+    platform.AddTempSensor("Board", 40);
+    platform.Clock().Advance(3600);
+    Kelvara application;
+    application.StartUp();
+    for (int time = 0; time < 2; ++time) {
+        EXPECT_TRUE(application.ObeyCommand(cmd_WelcomeWindow, nullptr));
+        EXPECT_TRUE(application.ObeyCommand(cmd_Preferences, nullptr));
+    }
+    std::vector<LWindow*> welcome;
+    for (LWindow* window : LWindow::GetWindowList()) {
+        if (window->GetDescriptor() == "Welcome to Kelvara")
+            welcome.push_back(window);
+    }
+    EXPECT_EQ(welcome.size(), 1u);
+    ASSERT_EQ(Windows<PreferencesDialog>().size(), 1u);
+    PreferencesDialog* dialog = Windows<PreferencesDialog>().front();
+    EXPECT_EQ(dialog->GetDescriptor(), "Kelvara Preferences");
+    bool enabled = true;
+    bool usesMark = false;
+    uint16_t mark = 0;
+    Str255 name {};
+    for (CommandT command : { cmd_NewDataWindow, cmd_Quit, cmd_Preferences, cmd_About }) {
+        dialog->FindCommandStatus(command, enabled, usesMark, mark, name);
+        EXPECT_FALSE(enabled) << FourCCToText(command);
+    }
 }
 
 TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
@@ -179,7 +210,7 @@ TEST_F(KelvaraApplication, EveryShippedLayoutBuilds)
     platform.AddTempSensor("Board", 40);
     Kelvara::RegisterClasses();
     std::vector<ResIDT> layouts = UResources::GetLayoutIDs();
-    EXPECT_EQ(layouts, (std::vector<ResIDT> { 128, 129, 132 }));
+    EXPECT_EQ(layouts, (std::vector<ResIDT> { 128, 129, 130, 131, 132 }));
     for (ResIDT layout : layouts) {
         SCOPED_TRACE(layout);
         LWindow* window = nullptr;

@@ -9,6 +9,7 @@
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
+#include "util/TemperatureUnits.h"
 
 #include <QImage>
 
@@ -263,6 +264,13 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
                 row.UpdateDisplay();
                 EXPECT_EQ(change->GetDescriptor(), text) << celsius;
                 EXPECT_EQ(change->GetTextTraitsID(), traits == 0 ? layoutTraits : traits) << celsius;
+            }
+            if (index == 1) {
+                // The change held from 51C to 52C, shown in the scale chosen since.
+                Preferences::Get()->SetTemperatureScale(kScaleCelsius);
+                row.UpdateDisplay();
+                EXPECT_EQ(change->GetDescriptor(), "1C");
+                Preferences::Get()->SetTemperatureScale(kScaleFahrenheit);
             }
         }
         // A row that goes puts its panes back where the layout had them, hidden.

@@ -9,10 +9,13 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -189,21 +192,46 @@ TEST_F(Windows, CommandsTravelFromTheWindowAndCloseDeletesIt)
     EXPECT_TRUE(LWindow::GetWindowList().empty());
 }
 
-TEST_F(Windows, DialogReportsTheButtonHit)
+TEST_F(Windows, DialogReportsTheButtonHitByClickOrKey)
 {
-    auto* dialog = dynamic_cast<LDialogBox*>(LWindow::CreateWindow(Entry(R"({
+    const char* withCancel = R"({
         "class": "dlog", "size": [200, 80],
-        "panes": [ { "class": "push", "id": "okay", "frame": [110, 40, 80, 24], "title": "OK", "message": 900 },
-                   { "class": "push", "id": "cncl", "frame": [20, 40, 80, 24], "title": "Cancel", "message": 901 } ]
-    })"),
-        nullptr));
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->DoDialog(), 0);
-    static_cast<QAbstractButton*>(dialog->FindPaneByID(FourCC("okay"))->GetWidget())->click();
-    EXPECT_EQ(dialog->DoDialog(), msg_OK);
-    EXPECT_EQ(dialog->DoDialog(), 0);
-    dialog->GetTopLevel()->close();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(dialog->DoDialog(), msg_Cancel);
-    delete dialog;
+        "panes": [ { "class": "push", "id": "okay", "frame": [110, 40, 80, 24], "title": "OK", "message": 900,
+                     "default": true },
+                   { "class": "push", "id": "cncl", "frame": [20, 40, 80, 24], "title": "Cancel", "message": 901 },
+                   { "class": "chbx", "id": "Chek", "frame": [20, 10, 80, 24], "title": "Check" } ]
+    })";
+    const char* noButtons = R"({ "class": "dlog", "size": [200, 80] })";
+    auto press = [](int key) {
+        return [key](LDialogBox* dialog) {
+            // From the focused control, which passes the key on.
+            QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+            QCoreApplication::sendEvent(dialog->FindPaneByID(FourCC("Chek"))->GetWidget(), &event);
+        };
+    };
+    const struct {
+        const char* name;
+        const char* layout;
+        std::function<void(LDialogBox*)> act;
+        MessageT expected;
+    } cases[] = {
+        { "OK clicked", withCancel,
+            [](LDialogBox* d) { static_cast<QAbstractButton*>(d->FindPaneByID(FourCC("okay"))->GetWidget())->click(); },
+            msg_OK },
+        { "Return clicks the default button", withCancel, press(Qt::Key_Return), msg_OK },
+        { "Enter clicks the default button", withCancel, press(Qt::Key_Enter), msg_OK },
+        { "Escape clicks the cancel button", withCancel, press(Qt::Key_Escape), msg_Cancel },
+        { "another key does nothing", withCancel, press(Qt::Key_A), 0 },
+        { "closing the window is Cancel", withCancel, [](LDialogBox* d) { d->GetTopLevel()->close(); }, msg_Cancel },
+        { "Escape without a cancel button is Cancel", noButtons,
+            [](LDialogBox* d) { d->HandleDialogKey(Qt::Key_Escape); }, msg_Cancel },
+    };
+    for (const auto& each : cases) {
+        auto* dialog = dynamic_cast<LDialogBox*>(LWindow::CreateWindow(Entry(each.layout), nullptr));
+        ASSERT_NE(dialog, nullptr) << each.name;
+        each.act(dialog);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(dialog->DoDialog(), each.expected) << each.name;
+        delete dialog;
+    }
 }

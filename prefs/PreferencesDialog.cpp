@@ -1,0 +1,225 @@
+#include "prefs/PreferencesDialog.h"
+
+#include "framework/LBevelButton.h"
+#include "framework/LColorSwatch.h"
+#include "framework/LControl.h"
+#include "framework/LException.h"
+#include "framework/LRadioGroupView.h"
+#include "framework/LStaticText.h"
+#include "prefs/Preferences.h"
+#include "sensors/SensorMaster.h"
+#include "sensors/TemperatureSensor.h"
+#include "util/SensorMenus.h"
+#include "util/TemperatureUnits.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// Which of the six tile controls each tile type uses: the sensors, display format and time scale of the
+// graph; the sensors and display format of the text; the sensor of the picture.
+struct DockControls {
+    bool graphSensors, graphFormat, graphTimescale, textSensors, textFormat, pictureSensor;
+};
+constexpr DockControls kControlsOfType[] = {
+    { false, false, false, false, false, false },
+    { true, true, true, false, false, false },
+    { false, false, false, true, true, false },
+    { false, false, false, false, false, true },
+};
+constexpr uint32_t kTypeCount = sizeof kControlsOfType / sizeof kControlsOfType[0];
+
+template <typename Pane> Pane* FindPaneOf(LView* view, PaneIDT paneID)
+{
+    auto* pane = dynamic_cast<Pane*>(view->FindPaneByID(paneID));
+    if (pane == nullptr)
+        Throw_(err_NilPointer, "the preferences dialog has no pane '" + FourCCToText(paneID) + "' of its kind");
+    return pane;
+}
+
+void SetEnabled(LPane* pane, bool enabled)
+{
+    if (enabled)
+        pane->Enable();
+    else
+        pane->Disable();
+}
+
+}
+
+PreferencesDialog::PreferencesDialog(const LPaneEntry& entry)
+    : LDialogBox(entry)
+{
+}
+
+void PreferencesDialog::FindPanes()
+{
+    mIconGroup = FindPaneOf<LRadioGroupView>(this, FourCC("ICNV"));
+    for (uint32_t type = 0; type < kTypeCount; ++type)
+        mIconRadios[type] = FindPaneOf<LControl>(this, kFirstIconRadio + static_cast<PaneIDT>(type));
+    mGraphSensors = FindPaneOf<LBevelButton>(this, FourCC("Sen1"));
+    mGraphFormat = FindPaneOf<LBevelButton>(this, FourCC("Dsp1"));
+    mGraphTimescale = FindPaneOf<LBevelButton>(this, FourCC("Scal"));
+    mTextSensors = FindPaneOf<LBevelButton>(this, FourCC("Sen2"));
+    mTextFormat = FindPaneOf<LBevelButton>(this, FourCC("Dsp2"));
+    mPictureSensor = FindPaneOf<LBevelButton>(this, FourCC("Sens"));
+    mLegend = FindPaneOf<LControl>(this, FourCC("SenL"));
+    mScale = FindPaneOf<LControl>(this, FourCC("Temp"));
+    mVersionCheck = FindPaneOf<LControl>(this, FourCC("Chek"));
+    for (int16_t row = 1; row <= kRowCount; ++row) {
+        mNames[row - 1] = FindPaneOf<LStaticText>(this, LPaneEntry::RowPaneID("Se", row));
+        mSwatches[row - 1] = FindPaneOf<LColorSwatch>(this, LPaneEntry::RowPaneID("Co", row));
+    }
+}
+
+void PreferencesDialog::FinishCreateSelf()
+{
+    FindPanes();
+    Preferences* prefs = Preferences::Get();
+
+    uint32_t type = prefs->GetDockIconType();
+    if (type >= kTypeCount) {
+        // The tile shows the application's icon for a type it does not know; so does the dialog.
+        std::fprintf(stderr,
+            "Kelvara: the preferences hold the unknown tile type %u; the preferences dialog shows the "
+            "application icon.\n",
+            static_cast<unsigned>(type));
+        type = 0;
+    }
+    PaneIDT radio = kFirstIconRadio + static_cast<PaneIDT>(type);
+    mIconGroup->SetCurrentRadioID(radio);
+    for (LControl* each : mIconRadios)
+        each->AddListener(this);
+    UpdateDockMenus(radio);
+
+    SensorArray* sensors = SensorMaster::Get()->GetSensorArray();
+    for (ArrayIndexT i = 1; i <= sensors->GetCount(); ++i) {
+        char name[256] = "";
+        ThrowIfNil_((*sensors)[i])->GetSensorName(name, sizeof name);
+        Str255 item = MakeStr255(name);
+        for (LBevelButton* menu : { mGraphSensors, mTextSensors, mPictureSensor })
+            menu->AppendMenuItem(item);
+    }
+    SetSensorMenu(mGraphSensors, prefs->GetDockGraphDisplayArray());
+    SetSensorMenu(mTextSensors, prefs->GetDockTextDisplayArray());
+
+    mPictureSensor->SetCurrentMenuItem(prefs->GetDockPictSensorIndex());
+    mGraphTimescale->SetCurrentMenuItem(prefs->GetDockGraphTimescale());
+    mGraphFormat->SetCurrentMenuItem(prefs->GetDockGraphDisplayFormat());
+    mTextFormat->SetCurrentMenuItem(prefs->GetDockTextDisplayFormat());
+
+    mLegend->SetValue(prefs->GetDisplayLegend() ? 1 : 0);
+    int16_t scale = prefs->GetTemperatureScale();
+    if (scale < kScaleCelsius || scale > kScaleKelvin) {
+        // Every display shows such a scale's values in degrees Celsius.
+        std::fprintf(stderr,
+            "Kelvara: the preferences hold the unknown temperature scale %d; the preferences dialog shows "
+            "Celsius.\n",
+            scale);
+        scale = kScaleCelsius;
+    }
+    mScale->SetValue(scale);
+    mVersionCheck->SetValue(prefs->GetVersionCheck() ? 1 : 0);
+
+    FillSensorRows();
+    LDialogBox::FinishCreateSelf();
+}
+
+void PreferencesDialog::FillSensorRows()
+{
+    SensorArray* sensors = SensorMaster::Get()->GetSensorArray();
+    // The preferences hold twelve colours, one a row: sensors after the twelfth have no row of their own.
+    mShownRows = static_cast<int16_t>(std::min<ArrayIndexT>(sensors->GetCount(), kRowCount));
+    for (int16_t row = mShownRows + 1; row <= kRowCount; ++row) {
+        mNames[row - 1]->Hide();
+        mSwatches[row - 1]->Hide();
+    }
+    for (int16_t row = 1; row <= mShownRows; ++row) {
+        char name[256] = "";
+        ThrowIfNil_((*sensors)[row])->GetSensorName(name, 255);
+        RGBColor color;
+        Preferences::Get()->GetSensorColor(row - 1, color);
+        mNames[row - 1]->SetDescriptor(name);
+        mNames[row - 1]->Show();
+        mSwatches[row - 1]->SetSwatchColor(color);
+        mSwatches[row - 1]->SetDescriptor(std::string("Colour of ") + name);
+        mSwatches[row - 1]->Show();
+    }
+}
+
+void PreferencesDialog::UpdateDockMenus(PaneIDT radioID)
+{
+    if (radioID < kFirstIconRadio || radioID > kLastIconRadio)
+        return;
+    const DockControls& uses = kControlsOfType[radioID - kFirstIconRadio];
+    SetEnabled(mGraphSensors, uses.graphSensors);
+    SetEnabled(mGraphFormat, uses.graphFormat);
+    SetEnabled(mGraphTimescale, uses.graphTimescale);
+    SetEnabled(mTextSensors, uses.textSensors);
+    SetEnabled(mTextFormat, uses.textFormat);
+    SetEnabled(mPictureSensor, uses.pictureSensor);
+}
+
+void PreferencesDialog::GetControls()
+{
+    Preferences* prefs = Preferences::Get();
+    PaneIDT radio = mIconGroup->GetCurrentRadioID();
+    if (radio >= kFirstIconRadio && radio <= kLastIconRadio)
+        prefs->SetDockIconType(static_cast<uint16_t>((radio & 0xFFFF) - (kFirstIconRadio & 0xFFFF)));
+
+    GetSensorMenu(mGraphSensors, prefs->GetDockGraphDisplayArray());
+    GetSensorMenu(mTextSensors, prefs->GetDockTextDisplayArray());
+
+    prefs->SetDockPictSensorIndex(mPictureSensor->GetCurrentMenuItem());
+    prefs->SetDockGraphTimescale(mGraphTimescale->GetCurrentMenuItem());
+    prefs->SetDockGraphDisplayFormat(mGraphFormat->GetCurrentMenuItem());
+    prefs->SetDockTextDisplayFormat(mTextFormat->GetCurrentMenuItem());
+
+    prefs->SetDisplayLegend((mLegend->GetValue() & 0xFF) != 0);
+    prefs->SetTemperatureScale(static_cast<int16_t>(mScale->GetValue()));
+    prefs->SetVersionCheck((mVersionCheck->GetValue() & 0xFF) != 0);
+
+    for (int16_t row = 1; row <= mShownRows; ++row)
+        prefs->SetSensorColor(row - 1, mSwatches[row - 1]->GetSwatchColor());
+
+    prefs->NotifySubscribers();
+}
+
+void PreferencesDialog::ListenToMessage(MessageT message, void* parameter)
+{
+    // Hidden and on its way out: a second OK or Cancel would act twice.
+    if (mClosing)
+        return;
+    switch (message) {
+    case msg_PrefsOK:
+        GetControls();
+        mClosing = true;
+        DoCloseLater();
+        break;
+    case msg_PrefsCancel:
+        mClosing = true;
+        DoCloseLater();
+        break;
+    default:
+        if (message >= kFirstIconRadio && message <= kLastIconRadio) {
+            // A radio button broadcasts when it goes off as well as on, and the two messages of one click
+            // may come in either order: the tile controls follow the button that is on now.
+            UpdateDockMenus(mIconGroup->GetCurrentRadioID());
+        } else {
+            LDialogBox::ListenToMessage(message, parameter);
+        }
+        break;
+    }
+}
+
+void PreferencesDialog::AttemptClose()
+{
+    ListenToMessage(msg_PrefsCancel, nullptr);
+}
+
+void PreferencesDialog::FindCommandStatus(CommandT, bool& enabled, bool& usesMark, uint16_t&, Str255&)
+{
+    enabled = false;
+    usesMark = false;
+}

@@ -1,0 +1,70 @@
+// The window in which the user edits the settings: how the live tile shows temperatures, the temperature
+// scale, the graph legends, the version check and the sensors' colours. OK copies the controls into the
+// preferences and tells every display; Cancel leaves everything as it was. The file is written at quit.
+#pragma once
+
+#include "framework/LDialogBox.h"
+
+#include <array>
+#include <cstdint>
+
+class LBevelButton;
+class LColorSwatch;
+class LControl;
+class LRadioGroupView;
+class LStaticText;
+
+// Messages of the dialog's OK and Cancel buttons.
+constexpr MessageT msg_PrefsOK = FourCC("PRok");
+constexpr MessageT msg_PrefsCancel = FourCC("PRca");
+
+class PreferencesDialog : public LDialogBox {
+public:
+    static constexpr ResIDT kLayoutID = 131;
+    // Rows of sensor names and colour swatches: one per colour the preferences hold. Later sensors keep
+    // the colours they share with the first twelve.
+    static constexpr int16_t kRowCount = 12;
+    // The radio buttons of the tile types 0 (application icon), 1 (graph), 2 (text) and 3 (picture).
+    static constexpr PaneIDT kFirstIconRadio = FourCC("ICN1");
+    static constexpr PaneIDT kLastIconRadio = FourCC("ICN4");
+
+    explicit PreferencesDialog(const LPaneEntry& entry);
+
+    // While the dialog is in front, no menu command is available.
+    void FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name) override;
+    // OK, Cancel and the tile type's radio buttons; everything else goes to the dialog box.
+    void ListenToMessage(MessageT message, void* parameter) override;
+    // Closing the window is Cancel.
+    void AttemptClose() override;
+
+    // Copies every control into the preferences, then tells the displays.
+    void GetControls();
+    // Enables the tile controls of the type whose radio button is radioID and disables the others; any
+    // other ID changes nothing.
+    void UpdateDockMenus(PaneIDT radioID);
+
+protected:
+    // Finds the panes and fills them from the preferences; a pane missing from the layout throws nilP.
+    void FinishCreateSelf() override;
+
+private:
+    void FindPanes();
+    void FillSensorRows();
+
+    LRadioGroupView* mIconGroup = nullptr;
+    std::array<LControl*, 4> mIconRadios {};
+    LBevelButton* mGraphSensors = nullptr;
+    LBevelButton* mGraphFormat = nullptr;
+    LBevelButton* mGraphTimescale = nullptr;
+    LBevelButton* mTextSensors = nullptr;
+    LBevelButton* mTextFormat = nullptr;
+    LBevelButton* mPictureSensor = nullptr;
+    LControl* mLegend = nullptr;
+    LControl* mScale = nullptr;
+    LControl* mVersionCheck = nullptr;
+    std::array<LStaticText*, kRowCount> mNames {};
+    std::array<LColorSwatch*, kRowCount> mSwatches {};
+    // The rows that show a sensor: the sensor count, at most kRowCount.
+    int16_t mShownRows = 0;
+    bool mClosing = false;
+};
