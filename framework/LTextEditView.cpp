@@ -73,8 +73,9 @@ void LTextEditView::SetReadOnly(bool readOnly)
     QPalette standard = QApplication::palette(editor);
     palette.setColor(QPalette::Base, standard.color(readOnly ? QPalette::Window : QPalette::Base));
     editor->setPalette(palette);
-    editor->setTextInteractionFlags(
-        readOnly ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard : Qt::TextEditorInteraction);
+    // Text to read takes the focus only when clicked (to copy from it), and shows no caret.
+    editor->setTextInteractionFlags(readOnly ? Qt::TextSelectableByMouse : Qt::TextEditorInteraction);
+    editor->setFocusPolicy(readOnly ? Qt::ClickFocus : Qt::StrongFocus);
 }
 
 bool LTextEditView::IsWrapping() const

@@ -3,9 +3,11 @@
 
 #include "framework/QuickDrawTypes.h"
 
+#include <QColor>
 #include <QFont>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -84,6 +86,8 @@ private:
     int mDirectShiftH = 0;
     int mDirectShiftV = 0;
     RGBColor mForeColor;
+    QColor mForeQColor { 0, 0, 0 };
+    QRgb mForePixel = 0xFF000000u;
     int mPenWidth = 1;
     int mPenHeight = 1;
     int mPenH = 0;
@@ -92,6 +96,8 @@ private:
     int mTextSize = 12;
     uint8_t mTextFace = face_Normal;
     QFont mFont;
+    // Widths of texts measured in mFont.
+    mutable std::map<std::string, int, std::less<>> mWidths;
 
     static QDPort* sCurrentPort;
 };

@@ -3,7 +3,9 @@
 #include "framework/LListener.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
+#include <QStyle>
 
 #include <gtest/gtest.h>
 
@@ -107,6 +109,14 @@ TEST(LBevelButtonWidget, ASingleChoiceButtonShowsItsCurrentItem)
     EXPECT_EQ(widget.text(), QString("Percent"));
     EXPECT_EQ(Marks(*widget.GetBevelButton()), "-x current 2");
     EXPECT_FALSE(widget.menu()->actions()[0]->isChecked());
+
+    // The menu opens on the current item, and scrolls rather than spreading into columns when it is
+    // taller than the screen.
+    widget.menu()->popup(QPoint(0, 0));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(widget.menu()->activeAction(), widget.menu()->actions()[1]);
+    widget.menu()->hide();
+    EXPECT_EQ(widget.menu()->style()->styleHint(QStyle::SH_Menu_Scrollable, nullptr, widget.menu()), 1);
 }
 
 TEST(LBevelButtonWidget, AHyphenInMarkupMakesASeparatorThatCannotBeChosen)
