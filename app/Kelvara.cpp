@@ -1,5 +1,8 @@
 #include "app/Kelvara.h"
 
+#include "compare/ComparisonMaster.h"
+#include "compare/ComparisonWindow.h"
+#include "compare/ComparisonWindowView.h"
 #include "display/DataWindow.h"
 #include "display/DataWindowGraph.h"
 #include "display/DockIcon.h"
@@ -41,6 +44,8 @@ void Kelvara::RegisterClasses()
     URegistrar::RegisterClass<DataWindowGraph>(FourCC("Lgra"));
     URegistrar::RegisterClass<GraphWindow>(FourCC("Graf"));
     URegistrar::RegisterClass<GraphWindowView>(FourCC("GViw"));
+    URegistrar::RegisterClass<ComparisonWindow>(FourCC("Comp"));
+    URegistrar::RegisterClass<ComparisonWindowView>(FourCC("CViw"));
     URegistrar::RegisterFrameworkClasses();
 }
 
@@ -50,6 +55,7 @@ void Kelvara::StartUp()
     RestoreApplicationDockTileImage();
     Preferences::Get();
     mLaunchSeconds = Platform::GetClock().GetDateTime();
+    mComparisonMaster = ComparisonMaster::Get();
 
     mSensorMaster = SensorMaster::Get();
     if (mSensorMaster->GetSensorCount() == 0)
@@ -135,6 +141,10 @@ bool Kelvara::ObeyCommand(CommandT command, void* parameter)
     case cmd_NewDataWindow:
         NewDataWindow();
         return true;
+    case cmd_CompareMachines:
+        // Its layout shows it; several may be open, and none is recorded at quit.
+        ThrowIfNil_(LWindow::CreateWindow(kComparisonWindowLayout, this));
+        return true;
     default:
         return LApplication::ObeyCommand(command, parameter);
     }
@@ -145,6 +155,7 @@ void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark,
     switch (command) {
     case cmd_NewGraphWindow:
     case cmd_NewDataWindow:
+    case cmd_CompareMachines:
         enabled = true;
         usesMark = false;
         break;

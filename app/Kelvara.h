@@ -4,12 +4,14 @@
 
 #include "framework/LApplication.h"
 
+class ComparisonMaster;
 class DockIcon;
 class SensorMaster;
 
 // Commands of the application.
 constexpr CommandT cmd_NewGraphWindow = 2;
 constexpr CommandT cmd_NewDataWindow = FourCC("RawD");
+constexpr CommandT cmd_CompareMachines = FourCC("Comp");
 
 class Kelvara : public LApplication {
 public:
@@ -18,6 +20,7 @@ public:
     static constexpr int16_t kGraphWindowLayout = 128;
     static constexpr int16_t kDataWindowLayout = 129;
     static constexpr int16_t kAboutBoxLayout = 132;
+    static constexpr int16_t kComparisonWindowLayout = 133;
     // Preferences created at most this long ago mean a first run.
     static constexpr uint32_t kFirstRunSeconds = 9;
 
@@ -30,6 +33,7 @@ public:
     void FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name) override;
 
     SensorMaster* GetSensorMaster() const { return mSensorMaster; }
+    ComparisonMaster* GetComparisonMaster() const { return mComparisonMaster; }
     DockIcon* GetDockIcon() const { return mDockIcon; }
     // Time from the preferences' creation to this launch.
     uint32_t SecondsSincePreferencesCreated() const;
@@ -46,6 +50,7 @@ private:
     void NewGraphWindow();
 
     SensorMaster* mSensorMaster = nullptr;
+    ComparisonMaster* mComparisonMaster = nullptr;
     DockIcon* mDockIcon = nullptr;
     uint32_t mLaunchSeconds = 0;
     // Only a program that read its preferences writes them back: one that failed before would replace
