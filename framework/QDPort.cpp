@@ -202,7 +202,8 @@ void QDPort::UpdateFont()
     mFont.setPixelSize(std::max(1, mTextSize));
     mFont.setBold((mTextFace & face_Bold) != 0);
     mFont.setItalic((mTextFace & face_Italic) != 0);
-    mWidths.clear();
+    // Drawings switch between a few fonts (a bold title, plain labels) many times.
+    mWidths = &mWidthsByFont[FontKey { mFontFamily, mTextSize, mTextFace }];
 }
 
 void QDPort::DrawString(std::string_view text)
@@ -218,13 +219,13 @@ void QDPort::DrawString(std::string_view text)
 int QDPort::StringWidth(std::string_view text) const
 {
     // Drawings measure the same few texts (labels, point numbers) over and over, in one font.
-    auto found = mWidths.find(text);
-    if (found != mWidths.end())
+    auto found = mWidths->find(text);
+    if (found != mWidths->end())
         return found->second;
     int width = QFontMetrics(mFont, mPainter.device()).horizontalAdvance(ToQString(text));
-    if (mWidths.size() >= kMostRememberedWidths)
-        mWidths.clear();
-    mWidths.emplace(std::string(text), width);
+    if (mWidths->size() >= kMostRememberedWidths)
+        mWidths->clear();
+    mWidths->emplace(std::string(text), width);
     return width;
 }
 

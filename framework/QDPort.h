@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 class QImage;
 class QPainter;
@@ -96,8 +97,11 @@ private:
     int mTextSize = 12;
     uint8_t mTextFace = face_Normal;
     QFont mFont;
-    // Widths of texts measured in mFont.
-    mutable std::map<std::string, int, std::less<>> mWidths;
+    // Widths of texts measured, by font; mWidths holds those of mFont.
+    using FontKey = std::tuple<std::string, int, uint8_t>;
+    using TextWidths = std::map<std::string, int, std::less<>>;
+    std::map<FontKey, TextWidths> mWidthsByFont;
+    TextWidths* mWidths = nullptr;
 
     static QDPort* sCurrentPort;
 };
