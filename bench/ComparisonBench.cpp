@@ -33,7 +33,7 @@ void RedrawWidestModel(benchmark::State& state)
     FixturePlatform machine("PowerMac7,2");
     const int height = static_cast<int>(state.range(0));
     const bool exposedPart = state.range(1) != 0;
-    QJsonObject entry { { "class", "CViw" }, { "id", "Cviw" }, { "frame", QJsonArray { 0, 0, 780, height } } };
+    QJsonObject entry { { "class", "CViw" }, { "id", "Cviw" }, { "frame", QJsonArray { 0, 0, 1080, height } } };
     ComparisonWindowView view { LPaneEntry(entry) };
     view.SetSystem((*ComparisonMaster::Get()->GetSystemArray())[51]);
     QImage image(view.GetImageWidth(), view.GetImageHeight(), QImage::Format_ARGB32_Premultiplied);
@@ -41,11 +41,11 @@ void RedrawWidestModel(benchmark::State& state)
     for (auto _ : state) {
         QPainter painter(&image);
         if (exposedPart)
-            painter.setClipRect(12000, 0, 780, height);
+            painter.setClipRect(12000, 0, 1080, height);
         view.Draw(painter);
     }
     state.SetLabel(std::to_string(view.GetImageWidth()) + "x" + std::to_string(view.GetImageHeight())
-        + (exposedPart ? ", 780 pixels exposed" : ", whole image"));
+        + (exposedPart ? ", 1080 pixels exposed" : ", whole image"));
 }
 BENCHMARK(RedrawWidestModel)->Args({ 314, 0 })->Args({ 800, 0 })->Args({ 314, 1 })->Unit(benchmark::kMillisecond);
 
