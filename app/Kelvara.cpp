@@ -1,5 +1,8 @@
 #include "app/Kelvara.h"
 
+#include "compare/ComparisonMaster.h"
+#include "compare/ComparisonWindow.h"
+#include "compare/ComparisonWindowView.h"
 #include "display/DataWindow.h"
 #include "display/DataWindowGraph.h"
 #include "display/DockIcon.h"
@@ -43,6 +46,8 @@ void Kelvara::RegisterClasses()
     URegistrar::RegisterClass<GraphWindow>(FourCC("Graf"));
     URegistrar::RegisterClass<GraphWindowView>(FourCC("GViw"));
     URegistrar::RegisterClass<PreferencesDialog>(FourCC("Pref"));
+    URegistrar::RegisterClass<ComparisonWindow>(FourCC("Comp"));
+    URegistrar::RegisterClass<ComparisonWindowView>(FourCC("CViw"));
     URegistrar::RegisterFrameworkClasses();
 }
 
@@ -52,6 +57,7 @@ void Kelvara::StartUp()
     RestoreApplicationDockTileImage();
     Preferences::Get();
     mLaunchSeconds = Platform::GetClock().GetDateTime();
+    mComparisonMaster = ComparisonMaster::Get();
 
     mSensorMaster = SensorMaster::Get();
     if (mSensorMaster->GetSensorCount() == 0)
@@ -140,6 +146,10 @@ bool Kelvara::ObeyCommand(CommandT command, void* parameter)
     case cmd_WelcomeWindow:
         ShowWelcomeWindow();
         return true;
+    case cmd_CompareMachines:
+        // Its layout shows it; several may be open, and none is recorded at quit.
+        ThrowIfNil_(LWindow::CreateWindow(kComparisonWindowLayout, this));
+        return true;
     default:
         return LApplication::ObeyCommand(command, parameter);
     }
@@ -151,6 +161,7 @@ void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark,
     case cmd_NewGraphWindow:
     case cmd_NewDataWindow:
     case cmd_WelcomeWindow:
+    case cmd_CompareMachines:
         enabled = true;
         usesMark = false;
         break;

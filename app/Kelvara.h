@@ -4,6 +4,7 @@
 
 #include "framework/LApplication.h"
 
+class ComparisonMaster;
 class DockIcon;
 class SensorMaster;
 
@@ -11,6 +12,7 @@ class SensorMaster;
 constexpr CommandT cmd_NewGraphWindow = 2;
 constexpr CommandT cmd_NewDataWindow = FourCC("RawD");
 constexpr CommandT cmd_WelcomeWindow = FourCC("Hard");
+constexpr CommandT cmd_CompareMachines = FourCC("Comp");
 
 class Kelvara : public LApplication {
 public:
@@ -22,6 +24,7 @@ public:
     // The pane ID that layout 130 gives the first-run window.
     static constexpr PaneIDT kWelcomeWindowID = FourCC("Hard");
     static constexpr int16_t kAboutBoxLayout = 132;
+    static constexpr int16_t kComparisonWindowLayout = 133;
     // Preferences created at most this long ago mean a first run.
     static constexpr uint32_t kFirstRunSeconds = 9;
 
@@ -34,6 +37,7 @@ public:
     void FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name) override;
 
     SensorMaster* GetSensorMaster() const { return mSensorMaster; }
+    ComparisonMaster* GetComparisonMaster() const { return mComparisonMaster; }
     DockIcon* GetDockIcon() const { return mDockIcon; }
     // Time from the preferences' creation to this launch.
     uint32_t SecondsSincePreferencesCreated() const;
@@ -54,6 +58,7 @@ private:
     void ShowWelcomeWindow();
 
     SensorMaster* mSensorMaster = nullptr;
+    ComparisonMaster* mComparisonMaster = nullptr;
     DockIcon* mDockIcon = nullptr;
     uint32_t mLaunchSeconds = 0;
     // Only a program that read its preferences writes them back: one that failed before would replace

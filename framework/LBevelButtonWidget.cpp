@@ -4,8 +4,23 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QProxyStyle>
+#include <QTimer>
 
 namespace {
+
+// A menu taller than the screen scrolls, as pop-up menus do, rather than spreading into columns that may
+// run off the screen's edge and cut off the items' texts.
+class ScrollingMenuStyle : public QProxyStyle {
+public:
+    int styleHint(
+        StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* returnData) const override
+    {
+        if (hint == QStyle::SH_Menu_Scrollable)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 QString ItemText(const Str255& text)
 {
@@ -23,12 +38,29 @@ LBevelButtonWidget::LBevelButtonWidget()
     setPopupMode(QToolButton::InstantPopup);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
     setMenu(mMenu.get());
+    auto* style = new ScrollingMenuStyle;
+    style->setParent(mMenu.get());
+    mMenu->setStyle(style);
+    // A single-choice menu opens on its current item, scrolled into view and ready for the arrow keys; a
+    // menu scrolls only once it is on the screen.
+    connect(mMenu.get(), &QMenu::aboutToShow, this,
+        [this] { QTimer::singleShot(0, mMenu.get(), [this] { ShowCurrentItem(); }); });
 }
 
 LBevelButtonWidget::~LBevelButtonWidget()
 {
     Attach(nullptr);
     setMenu(nullptr);
+}
+
+void LBevelButtonWidget::ShowCurrentItem()
+{
+    if (mButton == nullptr || mButton->GetMenuBehavior() != LBevelButton::MenuBehavior::SingleChoice)
+        return;
+    QList<QAction*> actions = mMenu->actions();
+    int16_t current = mButton->GetCurrentMenuItem();
+    if (mMenu->isVisible() && current >= 1 && current <= actions.size())
+        mMenu->setActiveAction(actions[current - 1]);
 }
 
 void LBevelButtonWidget::Attach(LBevelButton* button)
@@ -56,7 +88,6 @@ void LBevelButtonWidget::FollowButton()
     }
     for (int16_t item = static_cast<int16_t>(actions.size()) + 1; item <= count; ++item) {
         QAction* action = mMenu->addAction(QString());
-        action->setCheckable(true);
         connect(action, &QAction::triggered, this, [this, item] {
             if (mButton != nullptr)
                 LException::ReportAndDrop("pop-up menu", [&] { mButton->UserChoseItem(item); });
@@ -67,7 +98,10 @@ void LBevelButtonWidget::FollowButton()
         Str255 text;
         mButton->GetMenuItemText(item, text);
         QAction* action = actions[item - 1];
-        action->setText(ItemText(text));
+        bool separator = mButton->IsMenuItemSeparator(item);
+        action->setSeparator(separator);
+        action->setCheckable(!separator);
+        action->setText(separator ? QString() : ItemText(text));
         action->setChecked(mButton->IsMenuItemChecked(item));
     }
 

@@ -21,6 +21,7 @@ public:
 
 private:
     void FollowButton();
+    void ShowCurrentItem();
 
     LBevelButton* mButton = nullptr;
     std::unique_ptr<QMenu> mMenu;

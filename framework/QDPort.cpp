@@ -13,6 +13,8 @@ QDPort* QDPort::sCurrentPort = nullptr;
 
 namespace {
 
+constexpr size_t kMostRememberedWidths = 1024;
+
 QColor ToQColor(const RGBColor& color)
 {
     return QColor::fromRgba64(color.red, color.green, color.blue);
@@ -63,6 +65,9 @@ QDPort* QDPort::SetPort(QDPort* port)
 void QDPort::RGBForeColor(const RGBColor& color)
 {
     mForeColor = color;
+    // Converted once here rather than at each of the many small fills that follow.
+    mForeQColor = ToQColor(color);
+    mForePixel = 0xFF000000u | mForeQColor.rgb();
 }
 
 void QDPort::PenSize(int width, int height)
@@ -96,16 +101,15 @@ void QDPort::FillPixels(int left, int top, int width, int height)
         int y0 = std::max(0, top + mDirectShiftV);
         int x1 = std::min(mDirectImage->width(), left + mDirectShiftH + width);
         int y1 = std::min(mDirectImage->height(), top + mDirectShiftV + height);
-        QRgb pixel = 0xFF000000u | ToQColor(mForeColor).rgb();
         if (x1 <= x0)
             return;
         for (int y = y0; y < y1; ++y) {
             auto* line = reinterpret_cast<QRgb*>(mDirectBits + static_cast<qsizetype>(y) * mDirectStride);
-            std::fill(line + x0, line + x1, pixel);
+            std::fill(line + x0, line + x1, mForePixel);
         }
         return;
     }
-    mPainter.fillRect(QRect(left, top, width, height), ToQColor(mForeColor));
+    mPainter.fillRect(QRect(left, top, width, height), mForeQColor);
 }
 
 void QDPort::LineTo(int h, int v)
@@ -168,18 +172,24 @@ void QDPort::FrameRect(const Rect& rect)
 
 void QDPort::TextFont(const std::string& family)
 {
+    if (family == mFontFamily)
+        return;
     mFontFamily = family;
     UpdateFont();
 }
 
 void QDPort::TextSize(int pixels)
 {
+    if (pixels == mTextSize)
+        return;
     mTextSize = pixels;
     UpdateFont();
 }
 
 void QDPort::TextFace(uint8_t face)
 {
+    if (face == mTextFace)
+        return;
     mTextFace = face;
     UpdateFont();
 }
@@ -192,13 +202,15 @@ void QDPort::UpdateFont()
     mFont.setPixelSize(std::max(1, mTextSize));
     mFont.setBold((mTextFace & face_Bold) != 0);
     mFont.setItalic((mTextFace & face_Italic) != 0);
+    // Drawings switch between a few fonts (a bold title, plain labels) many times.
+    mWidths = &mWidthsByFont[FontKey { mFontFamily, mTextSize, mTextFace }];
 }
 
 void QDPort::DrawString(std::string_view text)
 {
     mPainter.save();
     mPainter.setFont(mFont);
-    mPainter.setPen(ToQColor(mForeColor));
+    mPainter.setPen(mForeQColor);
     mPainter.drawText(QPoint(mPenH, mPenV), ToQString(text));
     mPainter.restore();
     mPenH += StringWidth(text);
@@ -206,7 +218,15 @@ void QDPort::DrawString(std::string_view text)
 
 int QDPort::StringWidth(std::string_view text) const
 {
-    return QFontMetrics(mFont, mPainter.device()).horizontalAdvance(ToQString(text));
+    // Drawings measure the same few texts (labels, point numbers) over and over, in one font.
+    auto found = mWidths->find(text);
+    if (found != mWidths->end())
+        return found->second;
+    int width = QFontMetrics(mFont, mPainter.device()).horizontalAdvance(ToQString(text));
+    if (mWidths->size() >= kMostRememberedWidths)
+        mWidths->clear();
+    mWidths->emplace(std::string(text), width);
+    return width;
 }
 
 void QDPort::GetFontInfo(FontInfo& info) const

@@ -3,11 +3,14 @@
 
 #include "framework/QuickDrawTypes.h"
 
+#include <QColor>
 #include <QFont>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 class QImage;
 class QPainter;
@@ -84,6 +87,8 @@ private:
     int mDirectShiftH = 0;
     int mDirectShiftV = 0;
     RGBColor mForeColor;
+    QColor mForeQColor { 0, 0, 0 };
+    QRgb mForePixel = 0xFF000000u;
     int mPenWidth = 1;
     int mPenHeight = 1;
     int mPenH = 0;
@@ -92,6 +97,11 @@ private:
     int mTextSize = 12;
     uint8_t mTextFace = face_Normal;
     QFont mFont;
+    // Widths of texts measured, by font; mWidths holds those of mFont.
+    using FontKey = std::tuple<std::string, int, uint8_t>;
+    using TextWidths = std::map<std::string, int, std::less<>>;
+    std::map<FontKey, TextWidths> mWidthsByFont;
+    TextWidths* mWidths = nullptr;
 
     static QDPort* sCurrentPort;
 };

@@ -11,6 +11,7 @@
 #include "framework/LStaticText.h"
 #include "framework/LStdCheckBox.h"
 #include "framework/LStdRadioButton.h"
+#include "framework/LTextEditView.h"
 #include "framework/LWindow.h"
 
 #include <map>
@@ -45,6 +46,7 @@ void URegistrar::RegisterFrameworkClasses()
     RegisterClass<PlainView>(FourCC("view"));
     RegisterClass<LScroller>(FourCC("scrl"));
     RegisterClass<LStaticText>(FourCC("stxt"));
+    RegisterClass<LTextEditView>(FourCC("txtv"));
     RegisterClass<LBevelButton>(FourCC("bevl"));
     RegisterClass<LPushButton>(FourCC("push"));
     RegisterClass<LRadioGroupView>(FourCC("rgrp"));

@@ -1,4 +1,6 @@
 #include "app/Kelvara.h"
+#include "compare/ComparisonMaster.h"
+#include "compare/ComparisonWindow.h"
 #include "display/DataWindow.h"
 #include "display/DockIcon.h"
 #include "display/DockTile.h"
@@ -11,6 +13,11 @@
 #include "sensors/SensorMaster.h"
 #include "tests/support/FixturePlatform.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 
 #include <csignal>
@@ -210,7 +217,7 @@ TEST_F(KelvaraApplication, EveryShippedLayoutBuilds)
     platform.AddTempSensor("Board", 40);
     Kelvara::RegisterClasses();
     std::vector<ResIDT> layouts = UResources::GetLayoutIDs();
-    EXPECT_EQ(layouts, (std::vector<ResIDT> { 128, 129, 130, 131, 132 }));
+    EXPECT_EQ(layouts, (std::vector<ResIDT> { 128, 129, 130, 131, 132, 133 }));
     for (ResIDT layout : layouts) {
         SCOPED_TRACE(layout);
         LWindow* window = nullptr;
@@ -232,4 +239,35 @@ TEST_F(KelvaraApplication, AboutBoxRunsUntilOK)
     });
     EXPECT_TRUE(application.ObeyCommand(cmd_About, nullptr));
     EXPECT_TRUE(LWindow::GetWindowList().empty()) << "the about box is gone once the user confirmed it";
+}
+
+TEST_F(KelvaraApplication, CompareMachinesOpensWindowsThatAreNotRecorded)
+{
+    platform.AddTempSensor("Board", 40);
+    {
+        Kelvara application;
+        application.StartUp();
+        EXPECT_EQ(application.GetComparisonMaster(), ComparisonMaster::Get()) << "built at start-up";
+
+        // File > Compare Machines..., Ctrl+K, once for each of two windows.
+        QAction* compare = nullptr;
+        for (QAction* menu : Windows<DataWindow>().front()->GetTopLevel()->menuBar()->actions())
+            for (QAction* item : menu->menu()->actions())
+                if (item->data().toInt() == cmd_CompareMachines)
+                    compare = item;
+        ASSERT_NE(compare, nullptr);
+        EXPECT_EQ(compare->text(), QString("Compare Machines…"));
+        EXPECT_EQ(compare->shortcut(), QKeySequence("Ctrl+K"));
+        compare->trigger();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(application.ObeyCommand(cmd_CompareMachines, nullptr));
+        ASSERT_EQ(Windows<ComparisonWindow>().size(), 2u);
+        EXPECT_TRUE(Windows<ComparisonWindow>().front()->GetTopLevel()->isVisible());
+    }
+    ForgetTheRun();
+    platform.Clock().Advance(3600);
+    Kelvara application;
+    application.StartUp();
+    EXPECT_TRUE(Windows<ComparisonWindow>().empty());
+    EXPECT_EQ(Windows<DataWindow>().size(), 1u) << "the other windows came back";
 }

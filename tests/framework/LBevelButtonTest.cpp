@@ -3,7 +3,9 @@
 #include "framework/LListener.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
+#include <QStyle>
 
 #include <gtest/gtest.h>
 
@@ -107,4 +109,40 @@ TEST(LBevelButtonWidget, ASingleChoiceButtonShowsItsCurrentItem)
     EXPECT_EQ(widget.text(), QString("Percent"));
     EXPECT_EQ(Marks(*widget.GetBevelButton()), "-x current 2");
     EXPECT_FALSE(widget.menu()->actions()[0]->isChecked());
+
+    // The menu opens on the current item, and scrolls rather than spreading into columns when it is
+    // taller than the screen.
+    widget.menu()->popup(QPoint(0, 0));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(widget.menu()->activeAction(), widget.menu()->actions()[1]);
+    widget.menu()->hide();
+    EXPECT_EQ(widget.menu()->style()->styleHint(QStyle::SH_Menu_Scrollable, nullptr, widget.menu()), 1);
+}
+
+TEST(LBevelButtonWidget, AHyphenInMarkupMakesASeparatorThatCannotBeChosen)
+{
+    LBevelButton button(FourCC("Syst"), LBevelButton::MenuBehavior::SingleChoice);
+    button.AppendMenuItemWithMarkup("-----");
+    EXPECT_EQ(button.GetCurrentMenuItem(), 0) << "a separator is never current";
+    button.AppendMenuItemWithMarkup("iBook G3 (300MHz)");
+    button.AppendMenuItem("-----");
+    EXPECT_EQ(Marks(button), "-x- current 2");
+    PickLog log;
+    button.AddListener(&log);
+
+    QList<QAction*> actions = button.GetButtonWidget()->menu()->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_TRUE(actions[0]->isSeparator());
+    EXPECT_FALSE(actions[1]->isSeparator());
+    EXPECT_FALSE(actions[2]->isSeparator()) << "a literal item's hyphens are text";
+    EXPECT_EQ(actions[2]->text(), QString("-----"));
+    EXPECT_TRUE(button.IsMenuItemSeparator(1));
+    EXPECT_FALSE(button.IsMenuItemSeparator(3));
+
+    button.UserChoseItem(1);
+    button.SetCurrentMenuItem(1);
+    EXPECT_EQ(Marks(button), "-x- current 2");
+    EXPECT_TRUE(log.picks.empty());
+    button.UserChoseItem(3);
+    EXPECT_EQ(Marks(button), "--x current 3");
 }

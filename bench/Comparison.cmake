@@ -1,0 +1,2 @@
+add_executable(bench_comparison ${CMAKE_CURRENT_LIST_DIR}/ComparisonBench.cpp)
+target_link_libraries(bench_comparison PRIVATE kelvara_compare kelvara_test_support kelvara_bench_main)
