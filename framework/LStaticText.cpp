@@ -7,6 +7,10 @@
 LStaticText::LStaticText(const LPaneEntry& entry)
     : LStaticText(entry.GetPaneInfo(), entry.GetString("text"), static_cast<ResIDT>(entry.GetInt("traits", 0)))
 {
+    if (entry.GetBool("wrap", false)) {
+        Label()->setWordWrap(true);
+        ApplyTraits();
+    }
 }
 
 LStaticText::LStaticText(const SPaneInfo& info, std::string_view text, ResIDT traitsID)
@@ -36,6 +40,12 @@ void LStaticText::SetDescriptor(std::string_view text)
         Label()->setText(shown);
 }
 
+void LStaticText::SetValue(int32_t value)
+{
+    mValue = value;
+    SetDescriptor(std::to_string(value));
+}
+
 void LStaticText::SetTextTraitsID(ResIDT traitsID)
 {
     mTraitsID = traitsID;
@@ -60,11 +70,13 @@ void LStaticText::ApplyTraits()
     palette.setColor(QPalette::WindowText,
         QColor::fromRgb(mTraits.color.red >> 8, mTraits.color.green >> 8, mTraits.color.blue >> 8));
     Label()->setPalette(palette);
-    Qt::Alignment alignment = Qt::AlignVCenter | Qt::AlignLeft;
+    // A wrapped text starts at the top of its pane; one line sits in the middle.
+    Qt::Alignment vertical = Label()->wordWrap() ? Qt::AlignTop : Qt::AlignVCenter;
+    Qt::Alignment alignment = vertical | Qt::AlignLeft;
     if (mTraits.alignment == "center")
-        alignment = Qt::AlignVCenter | Qt::AlignHCenter;
+        alignment = vertical | Qt::AlignHCenter;
     else if (mTraits.alignment == "right")
-        alignment = Qt::AlignVCenter | Qt::AlignRight;
+        alignment = vertical | Qt::AlignRight;
     Label()->setAlignment(alignment);
     if (mTraits.alignment == "right")
         Label()->setContentsMargins(0, 0, mTraits.inset, 0);

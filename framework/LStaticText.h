@@ -1,4 +1,5 @@
-// A pane that shows one line of text in the font, size, style and colour of its text traits.
+// A pane that shows text in the font, size, style and colour of its text traits: one line, or lines wrapped
+// at the pane's width when its layout says "wrap".
 #pragma once
 
 #include "framework/LPane.h"
@@ -13,6 +14,9 @@ public:
 
     std::string GetDescriptor() const override;
     void SetDescriptor(std::string_view text) override;
+    // A number, shown as its decimal text.
+    void SetValue(int32_t value);
+    int32_t GetValue() const { return mValue; }
 
     ResIDT GetTextTraitsID() const { return mTraitsID; }
     void SetTextTraitsID(ResIDT traitsID);
@@ -28,4 +32,5 @@ private:
 
     ResIDT mTraitsID = 0;
     TextTraits mTraits;
+    int32_t mValue = 0;
 };
