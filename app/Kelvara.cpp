@@ -14,7 +14,15 @@
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
+#include "report/MacPADCheck.h"
+#include "report/NewVersionDialog.h"
+#include "report/NewVersionFailDialog.h"
+#include "report/ReportResources.h"
+#include "report/UpToDateDialog.h"
 #include "sensors/SensorMaster.h"
+
+#include <cstdlib>
+#include <memory>
 
 Kelvara::Kelvara()
 {
@@ -41,6 +49,8 @@ void Kelvara::RegisterClasses()
     URegistrar::RegisterClass<DataWindowGraph>(FourCC("Lgra"));
     URegistrar::RegisterClass<GraphWindow>(FourCC("Graf"));
     URegistrar::RegisterClass<GraphWindowView>(FourCC("GViw"));
+    URegistrar::RegisterClass<NewVersionDialog>(NewVersionDialog::class_ID);
+    URegistrar::RegisterClass<NewVersionFailDialog>(NewVersionFailDialog::class_ID);
     URegistrar::RegisterFrameworkClasses();
 }
 
@@ -135,6 +145,12 @@ bool Kelvara::ObeyCommand(CommandT command, void* parameter)
     case cmd_NewDataWindow:
         NewDataWindow();
         return true;
+    case cmd_NewVersion:
+        ThrowIfNil_(LWindow::CreateWindow(NewVersionDialog::kLayout, this));
+        return true;
+    case cmd_CheckForNewVersion:
+        CheckForNewVersion();
+        return true;
     default:
         return LApplication::ObeyCommand(command, parameter);
     }
@@ -145,6 +161,8 @@ void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark,
     switch (command) {
     case cmd_NewGraphWindow:
     case cmd_NewDataWindow:
+    case cmd_NewVersion:
+    case cmd_CheckForNewVersion:
         enabled = true;
         usesMark = false;
         break;
@@ -167,4 +185,32 @@ void Kelvara::ShowAboutBox()
     while (hit != msg_OK && hit != msg_Cancel)
         hit = dialog->DoDialog();
     delete dialog;
+}
+
+int Kelvara::TestForNewVersion()
+{
+    std::string version = UResources::GetIndString(kKelvaraStrings, kVersionTextItem);
+    std::string url = UResources::GetIndString(kKelvaraStrings, kProductInformationItem);
+    // People who run their own update server point the check at it without building the program again.
+    if (const char* replacement = std::getenv("KELVARA_VERSION_URL"))
+        url = replacement;
+    std::optional<std::string> releaseNotes;
+    std::optional<std::string> publishedVersion;
+    return MacPADCheck(version.c_str(), url.c_str(), releaseNotes, publishedVersion);
+}
+
+void Kelvara::CheckForNewVersion()
+{
+    int result = TestForNewVersion();
+    if (result == kMacPADNewVersion) {
+        ObeyCommand(cmd_NewVersion, nullptr);
+    } else if (result == kMacPADUpToDate) {
+        RunUpToDateDialog(this);
+    } else {
+        std::unique_ptr<LWindow> window(LWindow::CreateWindow(NewVersionFailDialog::kLayout, this));
+        auto* dialog = ThrowIfNil_(dynamic_cast<NewVersionFailDialog*>(window.get()));
+        dialog->SetFailureCode(result);
+        dialog->Show();
+        window.release(); // the window list has it
+    }
 }

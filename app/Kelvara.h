@@ -10,6 +10,8 @@ class SensorMaster;
 // Commands of the application.
 constexpr CommandT cmd_NewGraphWindow = 2;
 constexpr CommandT cmd_NewDataWindow = FourCC("RawD");
+constexpr CommandT cmd_NewVersion = FourCC("NewV");
+constexpr CommandT cmd_CheckForNewVersion = FourCC("ChkN");
 
 class Kelvara : public LApplication {
 public:
@@ -33,6 +35,9 @@ public:
     DockIcon* GetDockIcon() const { return mDockIcon; }
     // Time from the preferences' creation to this launch.
     uint32_t SecondsSincePreferencesCreated() const;
+    // The version check: 0 when the version published is this one, 5 when another is, and any other code
+    // when the check failed (the code says how).
+    int TestForNewVersion();
 
     static void RegisterClasses();
 
@@ -44,6 +49,7 @@ private:
     void OpenRecordedGraphWindows(bool firstRun);
     void NewDataWindow();
     void NewGraphWindow();
+    void CheckForNewVersion();
 
     SensorMaster* mSensorMaster = nullptr;
     DockIcon* mDockIcon = nullptr;
