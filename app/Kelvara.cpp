@@ -146,7 +146,7 @@ bool Kelvara::ObeyCommand(CommandT command, void* parameter)
         NewDataWindow();
         return true;
     case cmd_NewVersion:
-        ThrowIfNil_(LWindow::CreateWindow(NewVersionDialog::kLayout, this));
+        NewVersion();
         return true;
     case cmd_CheckForNewVersion:
         CheckForNewVersion();
@@ -194,16 +194,23 @@ int Kelvara::TestForNewVersion()
     // People who run their own update server point the check at it without building the program again.
     if (const char* replacement = std::getenv("KELVARA_VERSION_URL"))
         url = replacement;
-    std::optional<std::string> releaseNotes;
-    std::optional<std::string> publishedVersion;
-    return MacPADCheck(version.c_str(), url.c_str(), releaseNotes, publishedVersion);
+    return MacPADCheck(version.c_str(), url.c_str(), mReleaseNotes, mPublishedVersion);
+}
+
+void Kelvara::NewVersion()
+{
+    std::unique_ptr<LWindow> window(LWindow::CreateWindow(NewVersionDialog::kLayout, this));
+    auto* dialog = ThrowIfNil_(dynamic_cast<NewVersionDialog*>(window.get()));
+    if (mPublishedVersion)
+        dialog->SetPublishedVersion(*mPublishedVersion, mReleaseNotes.value_or(""));
+    window.release(); // the window list has it
 }
 
 void Kelvara::CheckForNewVersion()
 {
     int result = TestForNewVersion();
     if (result == kMacPADNewVersion) {
-        ObeyCommand(cmd_NewVersion, nullptr);
+        NewVersion();
     } else if (result == kMacPADUpToDate) {
         RunUpToDateDialog(this);
     } else {

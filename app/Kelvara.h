@@ -4,6 +4,9 @@
 
 #include "framework/LApplication.h"
 
+#include <optional>
+#include <string>
+
 class DockIcon;
 class SensorMaster;
 
@@ -36,7 +39,7 @@ public:
     // Time from the preferences' creation to this launch.
     uint32_t SecondsSincePreferencesCreated() const;
     // The version check: 0 when the version published is this one, 5 when another is, and any other code
-    // when the check failed (the code says how).
+    // when the check failed (the code says how). The new-version dialog shows what it found.
     int TestForNewVersion();
 
     static void RegisterClasses();
@@ -49,6 +52,7 @@ private:
     void OpenRecordedGraphWindows(bool firstRun);
     void NewDataWindow();
     void NewGraphWindow();
+    void NewVersion();
     void CheckForNewVersion();
 
     SensorMaster* mSensorMaster = nullptr;
@@ -57,4 +61,7 @@ private:
     // Only a program that read its preferences writes them back: one that failed before would replace
     // the user's settings with defaults.
     bool mStartedUp = false;
+    // What the last version check found published.
+    std::optional<std::string> mPublishedVersion;
+    std::optional<std::string> mReleaseNotes;
 };

@@ -3,6 +3,8 @@
 
 #include "report/ReportDialog.h"
 
+#include <string>
+
 constexpr MessageT msg_DontTellAgain = FourCC("NewI");
 constexpr MessageT msg_NewVersionOK = FourCC("OK  ");
 constexpr MessageT msg_VisitWebSite = FourCC("NewD");
@@ -17,6 +19,10 @@ public:
     // "Don't Tell Me Again" turns the version check at start-up off, "Visit Web Site" opens the product's
     // web page; each closes the dialog, as "OK" does.
     void ListenToMessage(MessageT message, void* parameter) override;
+
+    // Shows which version is published (beside this one) and the start of its release notes, as the
+    // product-information file gives them.
+    void SetPublishedVersion(const std::string& version, const std::string& releaseNotes);
 
     // Opens the product's web page in the user's browser; one beep when that fails.
     static void VisitWebsite();
