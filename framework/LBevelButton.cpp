@@ -53,15 +53,30 @@ void LBevelButton::SetDescriptor(std::string_view title)
 
 void LBevelButton::AppendMenuItem(const Str255& text)
 {
+    AppendItem(MenuItem { text, noMark });
+}
+
+void LBevelButton::AppendMenuItemWithMarkup(std::string_view text)
+{
+    AppendItem(MenuItem { MakeStr255(text), noMark, text.starts_with('-') });
+}
+
+void LBevelButton::AppendItem(MenuItem item)
+{
     if (mItems.size() >= kMostMenuItems)
         return;
-    mItems.push_back(MenuItem { text, noMark });
-    if (mCurrentItem == 0) {
-        mCurrentItem = 1;
+    mItems.push_back(item);
+    if (mCurrentItem == 0 && !item.separator) {
+        mCurrentItem = CountMenuItems();
         if (mBehavior == MenuBehavior::SingleChoice)
-            mItems.front().mark = checkMark;
+            mItems.back().mark = checkMark;
     }
     Changed();
+}
+
+bool LBevelButton::IsMenuItemSeparator(int16_t item) const
+{
+    return IsValidItem(item) && mItems[static_cast<size_t>(item - 1)].separator;
 }
 
 void LBevelButton::RemoveAllMenuItems()
@@ -94,7 +109,7 @@ void LBevelButton::SetMenuItemMark(int16_t item, uint16_t mark)
 
 void LBevelButton::SetCurrentMenuItem(int16_t item)
 {
-    if (!IsValidItem(item))
+    if (!IsChoosableItem(item))
         return;
     mCurrentItem = item;
     if (mBehavior == MenuBehavior::SingleChoice) {
@@ -107,7 +122,7 @@ void LBevelButton::SetCurrentMenuItem(int16_t item)
 
 void LBevelButton::UserChoseItem(int16_t item)
 {
-    if (!IsEnabled() || !IsValidItem(item))
+    if (!IsEnabled() || !IsChoosableItem(item))
         return;
     if (mBehavior == MenuBehavior::MultiCheck) {
         MenuItem& chosen = mItems[static_cast<size_t>(item - 1)];

@@ -44,6 +44,11 @@ public:
     int16_t CountMenuItems() const { return static_cast<int16_t>(mItems.size()); }
     void AppendMenuItem(const Str255& text);
     void AppendMenuItem(std::string_view text) { AppendMenuItem(MakeStr255(text)); }
+    // Appends one item whose text is read as menu markup: a text that begins with a hyphen ("-----") is a
+    // separator line, an item that counts like the others but cannot be chosen or made current. Other
+    // texts are taken literally.
+    void AppendMenuItemWithMarkup(std::string_view text);
+    bool IsMenuItemSeparator(int16_t item) const;
     void RemoveAllMenuItems();
 
     // An item outside 1 to the count reads as an empty text with no mark; setting it does nothing.
@@ -52,14 +57,14 @@ public:
     void SetMenuItemMark(int16_t item, uint16_t mark);
     bool IsMenuItemChecked(int16_t item) const { return GetMenuItemMark(item) == checkMark; }
 
-    // 0 while the menu is empty; the first item appended becomes current. An item outside 1 to the count
-    // is ignored. A single-choice menu moves its check mark along.
+    // 0 while the menu is empty; the first item appended becomes current. An item outside 1 to the count,
+    // or a separator, is ignored. A single-choice menu moves its check mark along.
     int16_t GetCurrentMenuItem() const { return mCurrentItem; }
     void SetCurrentMenuItem(int16_t item);
 
     // What the control does when the user picks item: the menu behaviour's change, then the pane ID
-    // broadcast with a pointer to the item number (int32_t) as the parameter. Ignored while disabled and
-    // for an item outside 1 to the count.
+    // broadcast with a pointer to the item number (int32_t) as the parameter. Ignored while disabled, for
+    // an item outside 1 to the count and for a separator.
     void UserChoseItem(int16_t item);
 
     // Called after every change of the items, marks, current item or enabled state, so that a widget
@@ -70,9 +75,12 @@ private:
     struct MenuItem {
         Str255 text;
         uint16_t mark;
+        bool separator = false;
     };
 
     bool IsValidItem(int16_t item) const { return item >= 1 && item <= CountMenuItems(); }
+    bool IsChoosableItem(int16_t item) const { return IsValidItem(item) && !IsMenuItemSeparator(item); }
+    void AppendItem(MenuItem item);
     void Changed();
 
     MenuBehavior mBehavior;

@@ -56,7 +56,6 @@ void LBevelButtonWidget::FollowButton()
     }
     for (int16_t item = static_cast<int16_t>(actions.size()) + 1; item <= count; ++item) {
         QAction* action = mMenu->addAction(QString());
-        action->setCheckable(true);
         connect(action, &QAction::triggered, this, [this, item] {
             if (mButton != nullptr)
                 LException::ReportAndDrop("pop-up menu", [&] { mButton->UserChoseItem(item); });
@@ -67,7 +66,10 @@ void LBevelButtonWidget::FollowButton()
         Str255 text;
         mButton->GetMenuItemText(item, text);
         QAction* action = actions[item - 1];
-        action->setText(ItemText(text));
+        bool separator = mButton->IsMenuItemSeparator(item);
+        action->setSeparator(separator);
+        action->setCheckable(!separator);
+        action->setText(separator ? QString() : ItemText(text));
         action->setChecked(mButton->IsMenuItemChecked(item));
     }
 

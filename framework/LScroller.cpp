@@ -74,3 +74,8 @@ void LScroller::ImageChanged()
     view->GetWidget()->resize(std::max(view->GetImageWidth(), static_cast<int32_t>(view->GetWidth())),
         std::max(view->GetImageHeight(), static_cast<int32_t>(view->GetHeight())));
 }
+
+void LScroller::ScrollImageTo(int32_t h)
+{
+    Area()->horizontalScrollBar()->setValue(h);
+}

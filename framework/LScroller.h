@@ -19,6 +19,8 @@ public:
 
     // Called by the scrolled view when its image changes size.
     void ImageChanged();
+    // Shows the image from h on (as far as the image reaches).
+    void ScrollImageTo(int32_t h);
 
 protected:
     void FinishCreateSelf() override;

@@ -6,6 +6,7 @@
 #include "framework/LPushButton.h"
 #include "framework/LScroller.h"
 #include "framework/LStaticText.h"
+#include "framework/LTextEditView.h"
 #include "framework/LWindow.h"
 
 #include <map>
@@ -40,6 +41,7 @@ void URegistrar::RegisterFrameworkClasses()
     RegisterClass<PlainView>(FourCC("view"));
     RegisterClass<LScroller>(FourCC("scrl"));
     RegisterClass<LStaticText>(FourCC("stxt"));
+    RegisterClass<LTextEditView>(FourCC("txtv"));
     RegisterClass<LBevelButton>(FourCC("bevl"));
     RegisterClass<LPushButton>(FourCC("push"));
 }

@@ -17,7 +17,8 @@ public:
         RegisterClass(classID, [](const LPaneEntry& entry) -> LPane* { return new T(entry); });
     }
 
-    // The framework's classes: windows, dialogs, views, scrollers, static texts, bevel and push buttons.
+    // The framework's classes: windows, dialogs, views, scrollers, static texts, text views, bevel and push
+    // buttons.
     static void RegisterFrameworkClasses();
 
     // A new pane of the entry's class; throws nilP for a class ID that nobody registered.

@@ -108,3 +108,31 @@ TEST(LBevelButtonWidget, ASingleChoiceButtonShowsItsCurrentItem)
     EXPECT_EQ(Marks(*widget.GetBevelButton()), "-x current 2");
     EXPECT_FALSE(widget.menu()->actions()[0]->isChecked());
 }
+
+TEST(LBevelButtonWidget, AHyphenInMarkupMakesASeparatorThatCannotBeChosen)
+{
+    LBevelButton button(FourCC("Syst"), LBevelButton::MenuBehavior::SingleChoice);
+    button.AppendMenuItemWithMarkup("-----");
+    EXPECT_EQ(button.GetCurrentMenuItem(), 0) << "a separator is never current";
+    button.AppendMenuItemWithMarkup("iBook G3 (300MHz)");
+    button.AppendMenuItem("-----");
+    EXPECT_EQ(Marks(button), "-x- current 2");
+    PickLog log;
+    button.AddListener(&log);
+
+    QList<QAction*> actions = button.GetButtonWidget()->menu()->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_TRUE(actions[0]->isSeparator());
+    EXPECT_FALSE(actions[1]->isSeparator());
+    EXPECT_FALSE(actions[2]->isSeparator()) << "a literal item's hyphens are text";
+    EXPECT_EQ(actions[2]->text(), QString("-----"));
+    EXPECT_TRUE(button.IsMenuItemSeparator(1));
+    EXPECT_FALSE(button.IsMenuItemSeparator(3));
+
+    button.UserChoseItem(1);
+    button.SetCurrentMenuItem(1);
+    EXPECT_EQ(Marks(button), "-x- current 2");
+    EXPECT_TRUE(log.picks.empty());
+    button.UserChoseItem(3);
+    EXPECT_EQ(Marks(button), "--x current 3");
+}

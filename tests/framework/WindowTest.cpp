@@ -3,11 +3,14 @@
 #include "framework/LException.h"
 #include "framework/LScroller.h"
 #include "framework/LStaticText.h"
+#include "framework/LTextEditView.h"
 #include "framework/LWindow.h"
 #include "framework/URegistrar.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QJsonDocument>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -206,4 +209,41 @@ TEST_F(Windows, DialogReportsTheButtonHit)
     QCoreApplication::processEvents();
     EXPECT_EQ(dialog->DoDialog(), msg_Cancel);
     delete dialog;
+}
+
+TEST_F(Windows, TextViewsWrapAtTheirWidthAndAreReadOnlyUnlessTheLayoutSaysSo)
+{
+    LWindow* window = LWindow::CreateWindow(Entry(R"({
+        "class": "wind", "size": [300, 200],
+        "panes": [ { "class": "txtv", "id": "Wrap", "frame": [0, 0, 140, 90], "traits": 133, "bind": "lrb",
+                     "text": "Anna Example, Bob Example, Carla Example, example.org and the users of the forum." },
+                   { "class": "txtv", "id": "Line", "frame": [150, 0, 140, 90], "readOnly": false, "wrap": false } ]
+    })"),
+        nullptr);
+    auto* wrapping = dynamic_cast<LTextEditView*>(window->FindPaneByID(FourCC("Wrap")));
+    auto* editable = dynamic_cast<LTextEditView*>(window->FindPaneByID(FourCC("Line")));
+    ASSERT_NE(wrapping, nullptr);
+    ASSERT_NE(editable, nullptr);
+    EXPECT_EQ(wrapping->GetDescriptor().substr(0, 13), "Anna Example,");
+    EXPECT_TRUE(wrapping->IsReadOnly());
+    EXPECT_FALSE(editable->IsReadOnly());
+    editable->SetDescriptor(wrapping->GetDescriptor());
+    EXPECT_EQ(editable->GetDescriptor(), wrapping->GetDescriptor());
+    QCoreApplication::processEvents();
+
+    // The lowest inked row of the text: the wrapped text runs over several lines, the other stays on its
+    // first (and scrolls sideways).
+    auto lowestInk = [](LPane* pane) {
+        QImage image = static_cast<QAbstractScrollArea*>(pane->GetWidget())->viewport()->grab().toImage();
+        int lowest = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 96)
+                    lowest = y;
+        return lowest;
+    };
+    int lineHeight = QFontMetrics(wrapping->GetWidget()->font()).lineSpacing();
+    EXPECT_GT(lowestInk(wrapping), 2 * lineHeight);
+    EXPECT_GT(lowestInk(editable), 0);
+    EXPECT_LT(lowestInk(editable), lineHeight + 2);
 }
