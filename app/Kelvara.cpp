@@ -14,6 +14,7 @@
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
+#include "report/EmailDialog.h"
 #include "report/MacPADCheck.h"
 #include "report/NewVersionDialog.h"
 #include "report/NewVersionFailDialog.h"
@@ -49,6 +50,7 @@ void Kelvara::RegisterClasses()
     URegistrar::RegisterClass<DataWindowGraph>(FourCC("Lgra"));
     URegistrar::RegisterClass<GraphWindow>(FourCC("Graf"));
     URegistrar::RegisterClass<GraphWindowView>(FourCC("GViw"));
+    URegistrar::RegisterClass<EmailDialog>(EmailDialog::class_ID);
     URegistrar::RegisterClass<NewVersionDialog>(NewVersionDialog::class_ID);
     URegistrar::RegisterClass<NewVersionFailDialog>(NewVersionFailDialog::class_ID);
     URegistrar::RegisterFrameworkClasses();
@@ -151,6 +153,9 @@ bool Kelvara::ObeyCommand(CommandT command, void* parameter)
     case cmd_CheckForNewVersion:
         CheckForNewVersion();
         return true;
+    case cmd_SubmitRecord:
+        ThrowIfNil_(LWindow::CreateWindow(EmailDialog::kLayout, this));
+        return true;
     default:
         return LApplication::ObeyCommand(command, parameter);
     }
@@ -166,6 +171,14 @@ void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark,
         enabled = true;
         usesMark = false;
         break;
+    case cmd_SubmitRecord: {
+        uint32_t elapsed = Platform::GetClock().GetDateTime() - Preferences::Get()->GetCreationSeconds();
+        enabled = elapsed >= kRecordAfterSeconds && mSensorMaster != nullptr
+            && mSensorMaster->GetSamplesOfFirstSensor() >= kRecordAfterSamples;
+        usesMark = false;
+        UResources::GetIndString(name, kKelvaraStrings, enabled ? kSubmitRecordItem : kSubmitRecordLaterItem);
+        break;
+    }
     case cmd_Preferences:
         // The preferences dialog is not part of the program yet.
         enabled = false;

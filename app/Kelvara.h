@@ -15,6 +15,7 @@ constexpr CommandT cmd_NewGraphWindow = 2;
 constexpr CommandT cmd_NewDataWindow = FourCC("RawD");
 constexpr CommandT cmd_NewVersion = FourCC("NewV");
 constexpr CommandT cmd_CheckForNewVersion = FourCC("ChkN");
+constexpr CommandT cmd_SubmitRecord = FourCC("Subm");
 
 class Kelvara : public LApplication {
 public:
@@ -25,6 +26,10 @@ public:
     static constexpr int16_t kAboutBoxLayout = 132;
     // Preferences created at most this long ago mean a first run.
     static constexpr uint32_t kFirstRunSeconds = 9;
+    // The temperature record is worth sending once the preferences are this old and the first sensor
+    // holds this many long-term samples.
+    static constexpr uint32_t kRecordAfterSeconds = 25201;
+    static constexpr uint32_t kRecordAfterSamples = 301;
 
     Kelvara();
     // Saves the preferences (recording the open windows), then every sensor's data file.
