@@ -3,10 +3,17 @@
 #include <QCoreApplication>
 #include <QMainWindow>
 #include <QPointer>
+#include <QShortcut>
 
 ReportDialog::ReportDialog(const LPaneEntry& layout)
     : LDialogBox(layout)
 {
+    // The dialog stays up while the program runs on, so nothing waits for a message of the framework's
+    // dialog loop: Escape closes it here, as declining does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), GetTopLevel());
+    escape->setContext(Qt::WindowShortcut);
+    QObject::connect(escape, &QShortcut::activated,
+        [this] { LException::ReportAndDrop("closing a dialog", [this] { CloseSoon(); }); });
 }
 
 void ReportDialog::ListenToMessage(MessageT message, void* parameter)

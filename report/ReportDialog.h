@@ -1,6 +1,6 @@
 // A dialog of the reporting part that stays up while the program runs on (the record e-mail, the version
 // check's answers): while it is in front every menu command is disabled, and it closes itself when the
-// user answers it or closes its window.
+// user answers it, presses Escape or closes its window.
 #pragma once
 
 #include "framework/LDialogBox.h"

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QMainWindow>
+#include <QShortcut>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,7 @@ std::vector<ButtonCase> ButtonCases()
         { "HandOffFails", true, false, "RmPr", 1, 1 },
         { "NotNow", true, true, "RmNo", 0, 0 },
         { "ClosingTheWindow", true, true, "", 0, 0 },
+        { "Escape", true, true, "Escape", 0, 0 },
         { "NoMailProgram", false, true, "RmNo", 0, 0 },
     };
 }
@@ -155,6 +157,8 @@ TEST_P(EmailDialogButtons, PrepareOrDeclineAndClose)
 
     if (row.button.empty())
         dialog->AttemptClose();
+    else if (row.button == "Escape")
+        emit dialog->GetTopLevel()->findChild<QShortcut*>()->activated();
     else
         static_cast<LPushButton*>(Pane(dialog, row.button.c_str()))->SimulateHotSpotClick();
     EXPECT_FALSE(dialog->GetTopLevel()->isVisible()) << "the dialog goes at once";
