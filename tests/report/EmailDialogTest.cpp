@@ -1,41 +1,19 @@
 // The temperature record e-mail: the record of this machine, the dialog's buttons, and the command that
 // opens it once there is enough data.
 #include "report/EmailDialog.h"
-#include "app/Kelvara.h"
-#include "framework/LPushButton.h"
-#include "framework/UModalAlerts.h"
-#include "framework/USound.h"
-#include "prefs/Preferences.h"
-#include "report/ReportResources.h"
 #include "sensors/SensorMaster.h"
+#include "tests/report/ReportDialogTest.h"
 #include "tests/support/FixturePlatform.h"
 
-#include <QCoreApplication>
-#include <QMainWindow>
 #include <QShortcut>
-
-#include <gtest/gtest.h>
 
 namespace {
 
-class TemperatureRecordEmail : public ::testing::Test {
+class TemperatureRecordEmail : public ReportDialogTest {
 protected:
-    TemperatureRecordEmail()
-    {
-        Kelvara::RegisterClasses();
-        USound::SetBeepHandler([this](int16_t) { ++beeps; });
-        UModalAlerts::SetHandler([](ResIDT, const AlertText&) {});
-    }
-    ~TemperatureRecordEmail() override
-    {
-        UModalAlerts::SetHandler({});
-        USound::SetBeepHandler({});
-        LWindow::DeleteAllWindows();
-    }
-
     // A sensor whose data file holds samples long-term samples (the first sample at discovery adds one
     // more) between 35 and 70 degrees Celsius.
-    void AddRecordedSensor(FixturePlatform& platform, const std::string& name, int32_t samples)
+    static void AddRecordedSensor(FixturePlatform& platform, const std::string& name, int32_t samples)
     {
         std::vector<int32_t> file = { 3, FixturePlatform::Fixed16(35), FixturePlatform::Fixed16(70), samples };
         for (int32_t i = 0; i < samples; ++i)
@@ -44,20 +22,6 @@ protected:
         TestFiles::WriteBytes(platform.ProgramFolder() + "/01 " + name, TestFiles::BigEndian32(file));
         platform.AddTempSensor(name, 50);
     }
-
-    static LWindow* OnlyWindow()
-    {
-        EXPECT_EQ(LWindow::GetWindowList().size(), 1u);
-        return LWindow::GetWindowList().empty() ? nullptr : LWindow::GetWindowList().front();
-    }
-    static LPane* Pane(LWindow* window, const char* paneID)
-    {
-        LPane* pane = window->FindPaneByID(FourCCFromText(paneID));
-        EXPECT_NE(pane, nullptr) << paneID;
-        return pane;
-    }
-
-    int beeps = 0;
 };
 
 struct MachineCase {
@@ -150,8 +114,8 @@ TEST_P(EmailDialogButtons, PrepareOrDeclineAndClose)
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->GetDescriptor(), "Send Temperature Record");
     EXPECT_EQ(platform.Launcher().asked, std::vector<std::string> { "mailto" });
-    EXPECT_EQ(Pane(dialog, "RmPr")->GetDescriptor(), "Prepare Message…");
-    EXPECT_EQ(Pane(dialog, "RmNo")->GetDescriptor(), "Not Now");
+    EXPECT_EQ(Text(dialog, "RmPr"), "Prepare Message…");
+    EXPECT_EQ(Text(dialog, "RmNo"), "Not Now");
     EXPECT_EQ(Pane(dialog, "RmPr")->IsEnabled(), row.mailProgram);
     EXPECT_EQ(Pane(dialog, "NoMl")->IsVisible(), !row.mailProgram) << "says why the message cannot be prepared";
 
@@ -160,9 +124,9 @@ TEST_P(EmailDialogButtons, PrepareOrDeclineAndClose)
     else if (row.button == "Escape")
         emit dialog->GetTopLevel()->findChild<QShortcut*>()->activated();
     else
-        static_cast<LPushButton*>(Pane(dialog, row.button.c_str()))->SimulateHotSpotClick();
-    EXPECT_FALSE(dialog->GetTopLevel()->isVisible()) << "the dialog goes at once";
-    QCoreApplication::processEvents();
+        Click(dialog, row.button.c_str());
+    EXPECT_FALSE(Shown(dialog)) << "the dialog goes at once";
+    LetClicksFinish();
     EXPECT_TRUE(LWindow::GetWindowList().empty());
     ASSERT_EQ(platform.Launcher().launched.size(), row.launches);
     if (row.launches > 0) {

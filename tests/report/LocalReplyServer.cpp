@@ -63,12 +63,6 @@ std::string LocalReplyServer::Request()
     return mRequest;
 }
 
-bool LocalReplyServer::WasConnected()
-{
-    Finish();
-    return mConnected;
-}
-
 size_t LocalReplyServer::BytesSent()
 {
     Finish();
@@ -83,7 +77,6 @@ void LocalReplyServer::Serve(const Answer& answer)
     int socket = ::accept4(mListener, nullptr, nullptr, SOCK_CLOEXEC);
     if (socket < 0)
         return;
-    mConnected = true;
     // The request ends with an empty line; a client that stops short is answered anyway after 5 seconds.
     char buffer[4096];
     while (mRequest.find("\r\n\r\n") == std::string::npos) {

@@ -21,9 +21,8 @@ public:
     uint16_t Port() const { return mPort; }
     // "http://127.0.0.1:<port><path>".
     std::string URL(const std::string& path = "/p/info.plist") const;
-    // The bytes received before answering; waits for the connection to end.
+    // The bytes received before answering (none when nobody connected); waits for the connection to end.
     std::string Request();
-    bool WasConnected();
     // The bytes that the answer could send before the client went away.
     size_t BytesSent();
 
@@ -52,7 +51,6 @@ private:
     int mStopPipe[2] = { -1, -1 };
     uint16_t mPort = 0;
     std::string mRequest;
-    bool mConnected = false;
     std::atomic<size_t> mSent { 0 };
     std::thread mThread;
 };

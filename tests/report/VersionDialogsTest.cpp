@@ -1,8 +1,5 @@
 // The version check's dialogs, and the commands that run the check and show its outcome.
-#include "app/Kelvara.h"
 #include "framework/LDialogBox.h"
-#include "framework/LStaticText.h"
-#include "framework/USound.h"
 #include "prefs/Preferences.h"
 #include "report/NewVersionDialog.h"
 #include "report/NewVersionFailDialog.h"
@@ -10,58 +7,20 @@
 #include "report/UpToDateDialog.h"
 #include "tests/report/LocalReplyServer.h"
 #include "tests/report/ProductInformation.h"
+#include "tests/report/ReportDialogTest.h"
 #include "tests/support/FixturePlatform.h"
 
-#include <QCoreApplication>
-#include <QMainWindow>
 #include <QTimer>
 
 #include <cstdlib>
 
-#include <gtest/gtest.h>
-
 namespace {
 
-class VersionDialogs : public ::testing::Test {
+class VersionDialogs : public ReportDialogTest {
 protected:
-    VersionDialogs()
-    {
-        Kelvara::RegisterClasses();
-        USound::SetBeepHandler([this](int16_t) { ++beeps; });
-    }
-    ~VersionDialogs() override
-    {
-        USound::SetBeepHandler({});
-        LWindow::DeleteAllWindows();
-        ::unsetenv("KELVARA_VERSION_URL");
-    }
-
-    template <typename T> static T* Pane(LWindow* window, const char* paneID)
-    {
-        auto* pane = dynamic_cast<T*>(window->FindPaneByID(FourCCFromText(paneID)));
-        EXPECT_NE(pane, nullptr) << paneID;
-        return pane;
-    }
-    static std::string Text(LWindow* window, const char* paneID)
-    {
-        return Pane<LPane>(window, paneID)->GetDescriptor();
-    }
-    static void Click(LWindow* window, const char* paneID)
-    {
-        Pane<LPushButton>(window, paneID)->SimulateHotSpotClick();
-    }
-    static bool Shown(LWindow* window) { return window->GetTopLevel()->isVisible(); }
-    // A dialog that closes itself goes once the click has been handled.
-    static void LetClicksFinish() { QCoreApplication::processEvents(); }
-
-    static LWindow* OnlyWindow()
-    {
-        EXPECT_EQ(LWindow::GetWindowList().size(), 1u);
-        return LWindow::GetWindowList().empty() ? nullptr : LWindow::GetWindowList().front();
-    }
+    ~VersionDialogs() override { ::unsetenv("KELVARA_VERSION_URL"); }
 
     FixturePlatform platform;
-    int beeps = 0;
 };
 
 struct NewVersionButtonCase {
