@@ -18,7 +18,16 @@
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
 #include "prefs/PreferencesDialog.h"
+#include "report/EmailDialog.h"
+#include "report/MacPADCheck.h"
+#include "report/NewVersionDialog.h"
+#include "report/NewVersionFailDialog.h"
+#include "report/ReportResources.h"
+#include "report/UpToDateDialog.h"
 #include "sensors/SensorMaster.h"
+
+#include <cstdlib>
+#include <memory>
 
 Kelvara::Kelvara()
 {
@@ -48,6 +57,9 @@ void Kelvara::RegisterClasses()
     URegistrar::RegisterClass<PreferencesDialog>(FourCC("Pref"));
     URegistrar::RegisterClass<ComparisonWindow>(FourCC("Comp"));
     URegistrar::RegisterClass<ComparisonWindowView>(FourCC("CViw"));
+    URegistrar::RegisterClass<EmailDialog>(EmailDialog::class_ID);
+    URegistrar::RegisterClass<NewVersionDialog>(NewVersionDialog::class_ID);
+    URegistrar::RegisterClass<NewVersionFailDialog>(NewVersionFailDialog::class_ID);
     URegistrar::RegisterFrameworkClasses();
 }
 
@@ -150,6 +162,15 @@ bool Kelvara::ObeyCommand(CommandT command, void* parameter)
         // Its layout shows it; several may be open, and none is recorded at quit.
         ThrowIfNil_(LWindow::CreateWindow(kComparisonWindowLayout, this));
         return true;
+    case cmd_NewVersion:
+        NewVersion();
+        return true;
+    case cmd_CheckForNewVersion:
+        CheckForNewVersion();
+        return true;
+    case cmd_SubmitRecord:
+        ThrowIfNil_(LWindow::CreateWindow(EmailDialog::kLayout, this));
+        return true;
     default:
         return LApplication::ObeyCommand(command, parameter);
     }
@@ -162,9 +183,19 @@ void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark,
     case cmd_NewDataWindow:
     case cmd_WelcomeWindow:
     case cmd_CompareMachines:
+    case cmd_NewVersion:
+    case cmd_CheckForNewVersion:
         enabled = true;
         usesMark = false;
         break;
+    case cmd_SubmitRecord: {
+        uint32_t elapsed = Platform::GetClock().GetDateTime() - Preferences::Get()->GetCreationSeconds();
+        enabled = elapsed >= kRecordAfterSeconds && mSensorMaster != nullptr
+            && mSensorMaster->GetSamplesOfFirstSensor() >= kRecordAfterSamples;
+        usesMark = false;
+        UResources::GetIndString(name, kKelvaraStrings, enabled ? kSubmitRecordItem : kSubmitRecordLaterItem);
+        break;
+    }
     default:
         LApplication::FindCommandStatus(command, enabled, usesMark, mark, name);
         break;
@@ -211,4 +242,39 @@ void Kelvara::ShowAboutBox()
     while (hit != msg_OK && hit != msg_Cancel)
         hit = dialog->DoDialog();
     delete dialog;
+}
+
+int Kelvara::TestForNewVersion()
+{
+    std::string version = UResources::GetIndString(kKelvaraStrings, kVersionTextItem);
+    std::string url = UResources::GetIndString(kKelvaraStrings, kProductInformationItem);
+    // People who run their own update server point the check at it without building the program again.
+    if (const char* replacement = std::getenv("KELVARA_VERSION_URL"))
+        url = replacement;
+    return MacPADCheck(version.c_str(), url.c_str(), mReleaseNotes, mPublishedVersion);
+}
+
+void Kelvara::NewVersion()
+{
+    std::unique_ptr<LWindow> window(LWindow::CreateWindow(NewVersionDialog::kLayout, this));
+    auto* dialog = ThrowIfNil_(dynamic_cast<NewVersionDialog*>(window.get()));
+    if (mPublishedVersion)
+        dialog->SetPublishedVersion(*mPublishedVersion, mReleaseNotes.value_or(""));
+    window.release(); // the window list has it
+}
+
+void Kelvara::CheckForNewVersion()
+{
+    int result = TestForNewVersion();
+    if (result == kMacPADNewVersion) {
+        NewVersion();
+    } else if (result == kMacPADUpToDate) {
+        RunUpToDateDialog(this);
+    } else {
+        std::unique_ptr<LWindow> window(LWindow::CreateWindow(NewVersionFailDialog::kLayout, this));
+        auto* dialog = ThrowIfNil_(dynamic_cast<NewVersionFailDialog*>(window.get()));
+        dialog->SetFailureCode(result);
+        dialog->Show();
+        window.release(); // the window list has it
+    }
 }

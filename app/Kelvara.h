@@ -5,6 +5,9 @@
 #include "framework/LApplication.h"
 
 class ComparisonMaster;
+#include <optional>
+#include <string>
+
 class DockIcon;
 class SensorMaster;
 
@@ -13,6 +16,9 @@ constexpr CommandT cmd_NewGraphWindow = 2;
 constexpr CommandT cmd_NewDataWindow = FourCC("RawD");
 constexpr CommandT cmd_WelcomeWindow = FourCC("Hard");
 constexpr CommandT cmd_CompareMachines = FourCC("Comp");
+constexpr CommandT cmd_NewVersion = FourCC("NewV");
+constexpr CommandT cmd_CheckForNewVersion = FourCC("ChkN");
+constexpr CommandT cmd_SubmitRecord = FourCC("Subm");
 
 class Kelvara : public LApplication {
 public:
@@ -27,6 +33,10 @@ public:
     static constexpr int16_t kComparisonWindowLayout = 133;
     // Preferences created at most this long ago mean a first run.
     static constexpr uint32_t kFirstRunSeconds = 9;
+    // The temperature record is worth sending once the preferences are this old and the first sensor
+    // holds this many long-term samples.
+    static constexpr uint32_t kRecordAfterSeconds = 25201;
+    static constexpr uint32_t kRecordAfterSamples = 301;
 
     Kelvara();
     // Saves the preferences (recording the open windows), then every sensor's data file.
@@ -41,6 +51,9 @@ public:
     DockIcon* GetDockIcon() const { return mDockIcon; }
     // Time from the preferences' creation to this launch.
     uint32_t SecondsSincePreferencesCreated() const;
+    // The version check: 0 when the version published is this one, 5 when another is, and any other code
+    // when the check failed (the code says how). The new-version dialog shows what it found.
+    int TestForNewVersion();
 
     static void RegisterClasses();
 
@@ -56,6 +69,8 @@ private:
     void NewGraphWindow();
     // Opens the first-run window, or brings the open one to the front.
     void ShowWelcomeWindow();
+    void NewVersion();
+    void CheckForNewVersion();
 
     SensorMaster* mSensorMaster = nullptr;
     ComparisonMaster* mComparisonMaster = nullptr;
@@ -64,4 +79,7 @@ private:
     // Only a program that read its preferences writes them back: one that failed before would replace
     // the user's settings with defaults.
     bool mStartedUp = false;
+    // What the last version check found published.
+    std::optional<std::string> mPublishedVersion;
+    std::optional<std::string> mReleaseNotes;
 };

@@ -39,6 +39,12 @@ void LStaticText::SetDescriptor(std::string_view text)
         Label()->setText(shown);
 }
 
+void LStaticText::SetValue(int32_t value)
+{
+    mValue = value;
+    SetDescriptor(std::to_string(value));
+}
+
 void LStaticText::SetTextTraitsID(ResIDT traitsID)
 {
     mTraitsID = traitsID;

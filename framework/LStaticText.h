@@ -14,6 +14,9 @@ public:
 
     std::string GetDescriptor() const override;
     void SetDescriptor(std::string_view text) override;
+    // A number, shown as its decimal text.
+    void SetValue(int32_t value);
+    int32_t GetValue() const { return mValue; }
 
     ResIDT GetTextTraitsID() const { return mTraitsID; }
     void SetTextTraitsID(ResIDT traitsID);
@@ -30,4 +33,5 @@ private:
     bool mWraps = false;
     ResIDT mTraitsID = 0;
     TextTraits mTraits;
+    int32_t mValue = 0;
 };

@@ -75,3 +75,10 @@ Clock& Platform::GetClock()
         Services().clock = std::make_unique<LinuxClock>();
     return *Services().clock;
 }
+
+URLLauncher& Platform::Launcher()
+{
+    if (!Services().launcher)
+        Services().launcher = std::make_unique<LinuxURLLauncher>();
+    return *Services().launcher;
+}

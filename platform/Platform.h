@@ -7,6 +7,7 @@
 #include "platform/ProcessorTemperatures.h"
 #include "platform/SMCUserClient.h"
 #include "platform/SensorRegistry.h"
+#include "platform/URLLauncher.h"
 #include "platform/UserFolders.h"
 
 #include <memory>
@@ -19,6 +20,7 @@ struct PlatformServices {
     std::unique_ptr<MachineInfo> machine;
     std::unique_ptr<UserFolders> folders;
     std::unique_ptr<Clock> clock;
+    std::unique_ptr<URLLauncher> launcher;
 };
 
 class Platform {
@@ -34,6 +36,7 @@ public:
     static MachineInfo& Machine();
     static UserFolders& Folders();
     static Clock& GetClock();
+    static URLLauncher& Launcher();
 
 private:
     static PlatformServices& Services();

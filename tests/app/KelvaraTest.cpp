@@ -217,7 +217,7 @@ TEST_F(KelvaraApplication, EveryShippedLayoutBuilds)
     platform.AddTempSensor("Board", 40);
     Kelvara::RegisterClasses();
     std::vector<ResIDT> layouts = UResources::GetLayoutIDs();
-    EXPECT_EQ(layouts, (std::vector<ResIDT> { 128, 129, 130, 131, 132, 133 }));
+    EXPECT_EQ(layouts, (std::vector<ResIDT> { 128, 129, 130, 131, 132, 133, 134, 135, 136, 9 }));
     for (ResIDT layout : layouts) {
         SCOPED_TRACE(layout);
         LWindow* window = nullptr;

@@ -18,6 +18,8 @@ FixturePlatform::FixturePlatform(const std::string& model)
     mProcessors = processors.get();
     mSMC = smc.get();
     mClock = clock.get();
+    auto launcher = std::make_unique<FixtureURLLauncher>();
+    mLauncher = launcher.get();
     mSMC->SetPresent(false);
     mRegistry->AddEntry(model);
     services.registry = std::move(registry);
@@ -26,6 +28,7 @@ FixturePlatform::FixturePlatform(const std::string& model)
     services.machine = std::make_unique<FixtureMachineInfo>(model, 2, 2400);
     services.folders = std::make_unique<FixtureUserFolders>(mHome / "config");
     services.clock = std::move(clock);
+    services.launcher = std::move(launcher);
     Platform::Install(std::move(services));
 }
 

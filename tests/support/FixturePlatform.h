@@ -18,6 +18,7 @@ public:
     FixtureProcessorTemperatures& Processors() { return *mProcessors; }
     FixtureSMCUserClient& SMC() { return *mSMC; }
     FixtureClock& Clock() { return *mClock; }
+    FixtureURLLauncher& Launcher() { return *mLauncher; }
 
     // A type 1 sensor entry: "IOHWSensor" matched as "temp-sensor", with its location and reading.
     SensorRegistry::EntryID AddTempSensor(const std::string& location, double celsius);
@@ -35,4 +36,5 @@ private:
     FixtureProcessorTemperatures* mProcessors;
     FixtureSMCUserClient* mSMC;
     FixtureClock* mClock;
+    FixtureURLLauncher* mLauncher;
 };
