@@ -70,7 +70,7 @@ void LPane::CalcPortFrameRect(Rect& outRect) const
     for (const LView* view = mSuperView; view != nullptr && view->GetSuperView() != nullptr;
          view = view->GetSuperView()) {
         h += view->mInfo.left - view->GetImageOriginH();
-        v += view->mInfo.top;
+        v += view->mInfo.top - view->GetImageOriginV();
     }
     outRect.left = static_cast<int16_t>(outRect.left + h);
     outRect.right = static_cast<int16_t>(outRect.right + h);

@@ -104,9 +104,32 @@ void LWindow::CreatePanes(LView* view, const LPaneEntry& entry)
     }
 }
 
+void LWindow::MakeRowPanes(int32_t row)
+{
+    MakeRowPanes(this, mLayout, row);
+}
+
+void LWindow::MakeRowPanes(LView* view, const LPaneEntry& entry, int32_t row)
+{
+    for (const LPaneEntry& rowEntry : entry.GetRowEntries(row)) {
+        if (view->FindPaneByID(rowEntry.GetPaneInfo().paneID) != nullptr)
+            continue;
+        LPane* pane = URegistrar::CreateObject(rowEntry);
+        view->AddSubPane(pane);
+        pane->FinishCreate();
+    }
+    for (const LPaneEntry& paneEntry : entry.GetSubpanes()) {
+        if (!paneEntry.HasSubpanes())
+            continue;
+        if (auto* subview = dynamic_cast<LView*>(view->FindPaneByID(paneEntry.GetPaneInfo().paneID)))
+            MakeRowPanes(subview, paneEntry, row);
+    }
+}
+
 LWindow::LWindow(const LPaneEntry& layout)
     : LView(SPaneInfo {})
     , mTopLevel(new WindowFrame(this))
+    , mLayout(layout)
     , mResizable(layout.GetBool("resizable", false))
 {
     mTopLevel->setCentralWidget(GetWidget());

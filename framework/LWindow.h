@@ -21,6 +21,10 @@ public:
     // Makes the panes of entry (recursively) inside view.
     static void CreatePanes(LView* view, const LPaneEntry& entry);
 
+    // Makes the panes of row number row that the layout repeats in rows and that do not exist yet, in the
+    // views where the layout puts them, so that a window can show as many rows as it needs.
+    void MakeRowPanes(int32_t row);
+
     // From a layout: "title", "size" [width, height] of the content, "position" [left, top],
     // "showOnCreate", "resizable", "minSize", "maxSize".
     explicit LWindow(const LPaneEntry& layout);
@@ -65,10 +69,12 @@ protected:
     void PlaceWidget() override;
 
 private:
+    static void MakeRowPanes(LView* view, const LPaneEntry& entry, int32_t row);
     int ContentOffset() const;
     void ApplyContentSize(int width, int height);
 
     QMainWindow* mTopLevel;
+    LPaneEntry mLayout;
     bool mResizable;
     bool mApplyingBounds = false;
 };

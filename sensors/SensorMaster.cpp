@@ -10,13 +10,6 @@
 
 SensorMaster* SensorMaster::sInstance = nullptr;
 
-namespace {
-
-// Registry discovery stops once the next index would pass this.
-constexpr int16_t kLastRegistryIndex = 12;
-
-}
-
 SensorMaster* SensorMaster::Get()
 {
     if (sInstance == nullptr)
@@ -85,8 +78,8 @@ void SensorMaster::DiscoverRegistrySensors(int16_t& nextIndex)
             Append(new TemperatureSensor(entry, kSensorTypeCPUFan, static_cast<int16_t>(nextIndex + 1)));
             nextIndex = static_cast<int16_t>(nextIndex + 2);
         }
-        if (nextIndex > kLastRegistryIndex)
-            break;
+        // Every entry counts: a desktop of today has more than twelve sensors (a 16-core processor alone
+        // has 17 channels), and a sensor left out would be silently missing from every display.
     }
 }
 

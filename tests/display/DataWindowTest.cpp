@@ -100,8 +100,16 @@ protected:
         std::map<PaneIDT, SPaneInfo> layout = LayoutPanes();
         int right = 0;
         for (int row = 0; row <= static_cast<int>(names.size()); ++row) {
-            const SPaneInfo& name = layout[LPaneEntry::RowPaneID("Na", row)];
-            EXPECT_TRUE(row == 0 || name.top == 48 + 15 * (row - 1)) << row;
+            // Rows past those the layout makes at first are made like its first row, further down.
+            int layoutRow = std::min(row, 1);
+            SPaneInfo name = layout[LPaneEntry::RowPaneID("Na", layoutRow)];
+            Rect nameFrame;
+            Text(window, "Na", row)->CalcPortFrameRect(nameFrame);
+            EXPECT_EQ(nameFrame.left, name.left) << row;
+            if (row > 0) {
+                EXPECT_EQ(nameFrame.top, 48 + 15 * (row - 1)) << row;
+                name.top = nameFrame.top;
+            }
             EXPECT_LE(name.top + name.height, 48 + 15 * row) << row;
             right = name.left + name.width;
             for (const auto& [column, prefix] : kColumns) {
@@ -115,7 +123,8 @@ protected:
                 pane->CalcPortFrameRect(frame);
                 EXPECT_EQ(frame.left, right) << prefix << row;
                 EXPECT_EQ(frame.top, name.top) << prefix << row;
-                EXPECT_EQ(frame.right - frame.left, layout[pane->GetPaneID()].width) << prefix << row;
+                EXPECT_EQ(frame.right - frame.left, layout[LPaneEntry::RowPaneID(prefix, layoutRow)].width)
+                    << prefix << row;
                 right = frame.right;
             }
             EXPECT_EQ(
@@ -133,17 +142,17 @@ protected:
 
 }
 
-// On each of the 32 rows that the layout offers.
+// On every row, also on those beyond the 48 rows that the layout makes at first.
 TEST_F(DataWindowTest, ColumnsFollowTheColumnPopup)
 {
-    // Twelve sensors from the registry, twenty processors after them.
+    // Twelve sensors from the registry, forty processors after them.
     Sensors sensors;
     for (int i = 1; i <= 12; ++i)
         sensors.emplace_back("S" + std::to_string(i), 40);
-    mMachine.Processors().SetReadings(std::vector<int32_t>(20, 50));
+    mMachine.Processors().SetReadings(std::vector<int32_t>(40, 50));
     DataWindow* window = NewWindow(sensors);
     std::vector<std::string> names;
-    for (ArrayIndexT i = 1; i <= 32; ++i)
+    for (ArrayIndexT i = 1; i <= 52; ++i)
         names.push_back(Sensor(i)->GetSensorName());
 
     // Items of the column pop-up picked in turn, and the columns shown after them.

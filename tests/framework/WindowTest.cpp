@@ -67,6 +67,18 @@ TEST_F(Windows, PanesAreMadeByClassAndFoundByID)
     EXPECT_EQ(frame, (Rect { 78, 4, 93, 104 }));
     EXPECT_EQ(window->FindPaneByID(FourCC("Na04")), nullptr);
 
+    // Rows beyond the layout's are made when asked for, each with its own ID: past 99 the tens take a letter.
+    for (auto [row, id] : std::initializer_list<std::pair<int32_t, const char*>> {
+             { 4, "Na04" }, { 99, "Na99" }, { 100, "NaA0" }, { 359, "NaZ9" }, { 360, "Naa0" }, { 619, "Naz9" } }) {
+        EXPECT_EQ(LPaneEntry::RowPaneID("Na", row), FourCCFromText(id));
+        window->MakeRowPanes(row);
+        auto* made = dynamic_cast<LStaticText*>(window->FindPaneByID(FourCCFromText(id)));
+        ASSERT_NE(made, nullptr) << id;
+        made->CalcPortFrameRect(frame);
+        EXPECT_EQ(frame.top, 48 + 15 * (row - 1)) << id;
+        EXPECT_FALSE(made->IsVisible()) << id;
+    }
+
     auto* mode = dynamic_cast<LBevelButton*>(window->FindPaneByID(FourCC("GraB")));
     ASSERT_NE(mode, nullptr);
     EXPECT_EQ(mode->GetCurrentMenuItem(), 1);
