@@ -132,13 +132,21 @@ int32_t TemperatureSensor::ScaleiMacG5TDiodeToC(int32_t raw)
     return CapAt100(ShiftRight(raw, 16));
 }
 
+// The readings of today's hardware monitors, processor packages and SMC keys are true temperatures, and a
+// GPU hot spot at 110 C must read 110: only the old Mac chips' conversions stop at 100.
+bool TemperatureSensor::HasTrueReadings() const
+{
+    return mType == kSensorTypeRegistry || mType == kSensorTypeProcessor || mType == kSensorTypeSMC;
+}
+
 int32_t TemperatureSensor::ConvertRawToCelcius(int32_t raw)
 {
     switch (mType) {
     case kSensorTypeRegistry:
-        return CapAt100(Fix2Long(raw));
-    case kSensorTypeCPUCore:
+        return Fix2Long(raw);
     case kSensorTypeProcessor:
+        return raw;
+    case kSensorTypeCPUCore:
         return CapAt100(raw);
     case kSensorTypeCPUFan:
         return ScaleDallasDS1775ToC(raw);
@@ -183,6 +191,8 @@ int32_t TemperatureSensor::ConvertRawToFahrenheit(int32_t raw)
     int32_t fahrenheit = raw;
     if (mType >= kSensorTypeRegistry && mType <= kSensorTypeSMC)
         fahrenheit = ConvertCToScale(ConvertRawToBaseCelsius(raw), kScaleFahrenheit);
+    if (HasTrueReadings())
+        return fahrenheit;
     return fahrenheit > 211 ? 212 : fahrenheit;
 }
 

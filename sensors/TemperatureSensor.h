@@ -62,8 +62,11 @@ public:
     virtual int32_t ConvertRawToFahrenheit(int32_t raw);
     virtual int32_t ConvertRawToCelcius(int32_t raw);
     virtual int32_t ConvertRawToPercent(int32_t raw);
-    // Degrees Celsius before scaling: like ConvertRawToCelcius but without the cap for types 1, 2 and 4.
+    // Degrees Celsius before scaling: like ConvertRawToCelcius but without the cap of type 2.
     int32_t ConvertRawToBaseCelsius(int32_t raw);
+    // Types 1, 4 and 7 read true temperatures, which no conversion caps at 100 C or 212 F; the Mac chips'
+    // types 2, 3, 5 and 6 stop there.
+    bool HasTrueReadings() const;
 
     static int32_t ScaleMaxim1631ToC(int32_t raw);
     static int32_t ScaleDallasDS1775ToC(int32_t raw);

@@ -237,7 +237,7 @@ TEST_F(DataWindowTest, RecordsRoundTripThroughThePreferencesFile)
 // The 3-second update of one row, driven directly.
 TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
 {
-    DataWindow* window = NewWindow({ { "Board", 30 }, { "Outside", -5 } });
+    DataWindow* window = NewWindow({ { "Board", 30 }, { "Outside", -5 }, { "Hot spot", 110 } });
     mMachine.Registry().SetProperty(mEntries[0], "low-threshold", FixturePlatform::Fixed16(10));
     mMachine.Registry().SetProperty(mEntries[0], "high-threshold", FixturePlatform::Fixed16(90));
     SetReading(0, 50);
@@ -253,13 +253,14 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
             { "MI", "1e0000" }, { "MA", "320000" }, { "Tp", "1" } },
         { { "Na", "Outside" }, { "Tc", "23°F" }, { "Td", "0°F" }, { "Tl", "n/a" }, { "Th", "n/a" },
             { "Cu", "fffb0000" }, { "LT", "n/a" }, { "HT", "n/a" } },
+        { { "Na", "Hot spot" }, { "Tc", "230°F" }, { "Ta", "230°F" }, { "PE", "100%" }, { "Cu", "6e0000" } },
     };
     // Readings and the change column's text and style (0: as the layout has it). In Fahrenheit, truncated: 40C is 104,
     // 41C 105, 39C 102, 50C 122, 52C 125, 51C 123; 51.8C rounds to 52C.
     const std::vector<std::tuple<double, const char*, ResIDT>> steps { { 40.4, "0°F", 0 }, { 41, "1°F", 138 },
         { 39, "-3°F", 136 }, { 50, "20°F", 137 }, { 50.3, "20°F", 137 }, { 52, "3°F", 137 }, { 51, "-2°F", 136 },
         { 51.8, "2°F", 138 } };
-    for (ArrayIndexT index : { 1, 2 }) {
+    for (ArrayIndexT index : { 1, 2, 3 }) {
         {
             // A new row fills its texts at once, and the next row on these panes does not inherit the
             // style of the last change.

@@ -212,3 +212,14 @@ TEST_F(GraphWindowViewTest, LinesLieOnTheRowsOfTheirValues)
     ExpectLabel(image, "140\u00B0F", 11);
     ExpectLabel(image, "113\u00B0F", 173 / 2 + 5);
 }
+
+TEST_F(GraphWindowViewTest, AHotSpotAbove100TopsTheScaleAtItsTrueValue)
+{
+    AddSensor("board", 30, { 30, 30 }); // green
+    AddSensor("hot spot", 110, { 110, 110 }); // red
+    QImage image = Render(400, 200);
+    ExpectLabel(image, "230\u00B0F", 11);
+    ExpectLabel(image, "86\u00B0F", 173);
+    EXPECT_EQ(image.pixel(32, 3), kRed) << "just below the top border";
+    EXPECT_EQ(image.pixel(32, 173), kGreen) << "just above the bottom border";
+}
