@@ -87,7 +87,9 @@ void SensorMaster::DiscoverProcessorSensors(int16_t& nextIndex)
 {
     int32_t count = GetProcessorTempCount();
     for (int32_t processor = 0; processor < count; ++processor) {
-        if (GetProcessorTemp(processor) == 0xFFFFFFFFu)
+        // A package whose driver cannot be read at this moment is a sensor all the same; its readings
+        // come when the driver gives them.
+        if (!ProcessorHasTemperatureSensor(processor))
             continue;
         Append(new TemperatureSensor(static_cast<uint32_t>(processor), kSensorTypeProcessor, nextIndex));
         ++nextIndex;
@@ -136,4 +138,9 @@ uint32_t GetProcessorTemp(int32_t processor)
     if (!Platform::Processors().Read(readings) || processor < 0 || processor >= static_cast<int32_t>(readings.size()))
         return 0;
     return static_cast<uint32_t>(readings[static_cast<size_t>(processor)]);
+}
+
+bool ProcessorHasTemperatureSensor(int32_t processor)
+{
+    return Platform::Processors().HasTemperatureSensor(processor);
 }

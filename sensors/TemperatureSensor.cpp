@@ -71,24 +71,46 @@ TemperatureSensor::~TemperatureSensor()
     ClearHistories();
 }
 
-int32_t TemperatureSensor::GetRawSensorTemperature()
+std::optional<int32_t> TemperatureSensor::ReadSource()
 {
     int32_t reading = 0;
     if (const char* key = RegistryValueKey(mType)) {
         if (auto value = Platform::Registry().GetSInt32Property(mSource, key))
             reading = *value;
     } else if (mType == kSensorTypeProcessor) {
-        reading = static_cast<int32_t>(GetProcessorTemp(static_cast<int32_t>(mSource)));
+        uint32_t degrees = GetProcessorTemp(static_cast<int32_t>(mSource));
+        // -1 is a package that cannot be read at this moment, not a temperature.
+        if (degrees == 0xFFFFFFFFu)
+            return std::nullopt;
+        reading = static_cast<int32_t>(degrees);
     } else if (mType == kSensorTypeSMC) {
         reading = SMCWrapper::Get()->GetTemperature(static_cast<int32_t>(mSource));
     }
+    return reading;
+}
+
+std::optional<int32_t> TemperatureSensor::TakeReading()
+{
+    // A source that cannot be read keeps its last value, as a hardware monitor channel does; before its
+    // first reading there is nothing to record, and the range stays as it was.
+    std::optional<int32_t> reading = ReadSource();
+    if (!reading)
+        reading = mLastReading;
+    if (!reading)
+        return std::nullopt;
+    mLastReading = reading;
     if (mRawMaximum == 0) {
-        mRawMinimum = reading;
-        mRawMaximum = reading + 1;
+        mRawMinimum = *reading;
+        mRawMaximum = *reading + 1;
     } else {
-        NoteReading(reading);
+        NoteReading(*reading);
     }
     return reading;
+}
+
+int32_t TemperatureSensor::GetRawSensorTemperature()
+{
+    return TakeReading().value_or(0);
 }
 
 void TemperatureSensor::NoteReading(int32_t raw)
@@ -281,7 +303,13 @@ std::string TemperatureSensor::GetSensorName()
 
 int32_t TemperatureSensor::CreateNewEvent()
 {
-    int32_t reading = GetRawSensorTemperature();
+    std::optional<int32_t> taken = TakeReading();
+    if (!taken) {
+        // Nothing read yet: no sample, but the clock of the long-term history and of the saves runs on.
+        ++mSampleCounter;
+        return mSampleCounter;
+    }
+    int32_t reading = *taken;
     mShortTerm.InsertItemAt(1, new TempElement(reading));
     while (mShortTerm.GetCount() > kShortTermCapacity) {
         delete mShortTerm[mShortTerm.GetCount()];

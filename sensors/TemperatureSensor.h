@@ -8,6 +8,7 @@
 #include "framework/PString.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class LStream;
@@ -102,6 +103,10 @@ public:
     std::string GetDatafilePath();
 
 private:
+    // The source's reading now; nullopt when it has none at this moment.
+    std::optional<int32_t> ReadSource();
+    // The source's reading, or the last one when it has none now, entered in the range.
+    std::optional<int32_t> TakeReading();
     void NoteReading(int32_t raw);
     void ClearHistories();
 
@@ -113,4 +118,5 @@ private:
     int32_t mRawMinimum = 0;
     int32_t mRawMaximum = 0;
     int32_t mSampleCounter = 0;
+    std::optional<int32_t> mLastReading;
 };

@@ -65,10 +65,11 @@ TEST(SensorMaster, CPUThermoThenProcessors)
     FixturePlatform platform;
     platform.Registry().AddEntry(
         "AppleCPUThermo", { { "core-temp", int32_t(50) }, { "temperature", int32_t(40 << 8) } });
-    platform.Processors().SetReadings({ 45, -1, 47 });
+    // Processor 2 has no sensor; processor 4's cannot be read at this moment, and is a sensor all the same.
+    platform.Processors().SetReadings({ 45, -1, 47, FixtureProcessorTemperatures::kUnreadable });
     EXPECT_EQ(Discover(),
         (std::vector<Found> { { 2, 1, "Core temperature" }, { 3, 2, "Fan sensor temperature" },
-            { 4, 3, "CPU 1 temperature" }, { 4, 4, "CPU 3 temperature" } }));
+            { 4, 3, "CPU 1 temperature" }, { 4, 4, "CPU 3 temperature" }, { 4, 5, "CPU 4 temperature" } }));
 }
 
 // A desktop of today has far more than twelve sensors: every entry is one, then the processors follow.
