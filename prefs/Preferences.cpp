@@ -153,12 +153,13 @@ void Preferences::ReadPrefs()
     try {
         stream.OpenForReading(path);
     } catch (const LException& error) {
-        if (error.GetErrorCode() == fnfErr)
+        if (error.GetErrorCode() == fnfErr) {
             prefs->InitializePrefs();
-        else
-            std::fprintf(stderr,
-                "Kelvara: the preferences file \"%s\" cannot be read (%s); the default settings are used.\n",
-                path.c_str(), LException::DescribeCode(error.GetErrorCode()).c_str());
+            return;
+        }
+        // A file that is there but cannot be read (permissions, an I/O error) is no missing file: saving
+        // at quit would replace the user's settings.
+        prefs->RecoverFromDamagedFile(path, "cannot be read (" + LException::DescribeCode(error.GetErrorCode()) + ")");
         return;
     }
     try {
@@ -166,7 +167,7 @@ void Preferences::ReadPrefs()
     } catch (const LException& error) {
         if (error.GetErrorCode() != eofErr)
             throw;
-        prefs->RecoverFromDamagedFile(path, error.what());
+        prefs->RecoverFromDamagedFile(path, std::string("is damaged (") + error.what() + ")");
     }
 }
 
@@ -174,14 +175,17 @@ void Preferences::RecoverFromDamagedFile(const std::string& path, const std::str
 {
     std::string keptAs = SetAsideDamagedFile(path);
     if (keptAs.empty()) {
+        // Not even a copy could be made: the file stays as it is, so nothing is written over it.
+        int error = errno;
+        mFileWritable = false;
         std::fprintf(stderr,
-            "Kelvara: the preferences file \"%s\" is damaged (%s) and could not be set aside (%s); the settings "
-            "of a first run are used.\n",
-            path.c_str(), problem.c_str(), std::strerror(errno));
+            "Kelvara: the preferences file \"%s\" %s and could not be set aside (%s); it is left as it is and not "
+            "written while Kelvara runs, and the settings of a first run are used.\n",
+            path.c_str(), problem.c_str(), std::strerror(error));
     } else {
         std::fprintf(stderr,
-            "Kelvara: the preferences file \"%s\" is damaged (%s); it is kept as \"%s\" and the settings of a "
-            "first run are used.\n",
+            "Kelvara: the preferences file \"%s\" %s; it is kept as \"%s\" and the settings of a first run are "
+            "used.\n",
             path.c_str(), problem.c_str(), keptAs.c_str());
     }
     // What was read before the damage is dropped along with the rest: half a file is no one's settings.
@@ -196,6 +200,13 @@ void Preferences::SavePrefs()
     std::string path = PreferencesFilePath(status);
     if (status != 0)
         Throw_(status, "the folder of the preferences file");
+    if (!prefs->mFileWritable) {
+        std::fprintf(stderr,
+            "Kelvara: the preferences file \"%s\" is left as it was found; the settings of this run are not "
+            "saved.\n",
+            path.c_str());
+        return;
+    }
     LFileStream stream;
     prefs->StreamOut(stream);
     stream.Commit(path);

@@ -11,6 +11,7 @@
 #include "util/TemperatureUnits.h"
 #include "util/UtilitiesFolder.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -429,6 +430,9 @@ void TemperatureSensor::StreamIn(LStream& stream)
 
 void TemperatureSensor::SaveData(bool flushToDisk)
 {
+    // A file that could be neither read nor set aside holds what the user recorded before: it stays.
+    if (!mFileWritable)
+        return;
     LFileStream stream;
     StreamOut(stream);
     stream.Commit(GetDatafilePath(), flushToDisk);
@@ -440,12 +444,18 @@ void TemperatureSensor::LoadData()
     LFileStream stream;
     try {
         path = GetDatafilePath();
-        if (!LFileStream::FileExists(path))
-            return;
         stream.OpenForReading(path);
     } catch (const LException& e) {
-        std::fprintf(
-            stderr, "Kelvara: cannot read the data file of sensor %d: %s\n", static_cast<int>(mIndex), e.what());
+        if (e.GetErrorCode() == fnfErr)
+            return;
+        if (path.empty()) {
+            std::fprintf(
+                stderr, "Kelvara: cannot read the data file of sensor %d: %s\n", static_cast<int>(mIndex), e.what());
+            return;
+        }
+        // A file that is there but cannot be read (permissions, an I/O error) is no missing file: the next
+        // save would replace it.
+        SetAsideUnusableFile(path, "cannot be read (" + LException::DescribeCode(e.GetErrorCode()) + ")");
         return;
     }
     try {
@@ -455,8 +465,23 @@ void TemperatureSensor::LoadData()
         ClearHistories();
         mRawMinimum = 0;
         mRawMaximum = 0;
-        std::string keptAs = SetAsideDamagedFile(path);
-        std::fprintf(stderr, "Kelvara: the data file \"%s\" is damaged (%s); the sensor starts empty%s%s\n",
-            path.c_str(), e.what(), keptAs.empty() ? "" : " and the file is kept as ", keptAs.c_str());
+        SetAsideUnusableFile(path, std::string("is damaged (") + e.what() + ")");
     }
+}
+
+void TemperatureSensor::SetAsideUnusableFile(const std::string& path, const std::string& problem)
+{
+    std::string keptAs = SetAsideDamagedFile(path);
+    if (!keptAs.empty()) {
+        std::fprintf(stderr,
+            "Kelvara: the data file \"%s\" %s; the sensor starts empty and the file is kept as \"%s\"\n", path.c_str(),
+            problem.c_str(), keptAs.c_str());
+        return;
+    }
+    int error = errno;
+    mFileWritable = false;
+    std::fprintf(stderr,
+        "Kelvara: the data file \"%s\" %s and cannot be set aside (%s); the sensor starts empty, and the file is "
+        "left as it is and not written while Kelvara runs\n",
+        path.c_str(), problem.c_str(), std::strerror(error));
 }

@@ -92,7 +92,8 @@ public:
 
     // Empties both histories and saves the data file.
     virtual void ResetData();
-    // flushToDisk waits until the file is on the disk; the periodic and quit saves always do.
+    // flushToDisk waits until the file is on the disk; the periodic and quit saves always do. A file found
+    // at start-up that could be neither read nor set aside is not written.
     void SaveData(bool flushToDisk = true);
     void LoadData();
     void StreamOut(LStream& stream);
@@ -109,6 +110,9 @@ private:
     std::optional<int32_t> TakeReading();
     void NoteReading(int32_t raw);
     void ClearHistories();
+    // Keeps a file that cannot be used out of the way, as "<name>.damaged"; when even that fails, the file
+    // is not written during this run.
+    void SetAsideUnusableFile(const std::string& path, const std::string& problem);
 
     int32_t mType;
     uint32_t mSource;
@@ -119,4 +123,5 @@ private:
     int32_t mRawMaximum = 0;
     int32_t mSampleCounter = 0;
     std::optional<int32_t> mLastReading;
+    bool mFileWritable = true;
 };
