@@ -21,6 +21,8 @@ LApplication::~LApplication()
 {
     // Windows hold pointers into the application's objects: they go before it does.
     LWindow::DeleteAllWindows();
+    // Only now, with every file written by the application's own destructor, may a signal end the program.
+    mQuitSignals.reset();
     if (sApplication == this)
         sApplication = nullptr;
     if (GetTarget() == this)
@@ -33,7 +35,8 @@ void LApplication::Run()
     mQuitSignals = std::make_unique<UQuitSignals>([this](int) { ProcessCommand(cmd_Quit); });
     QTimer::singleShot(0, [this] { LException::ReportAndDrop("start-up", [this] { StartUp(); }); });
     QCoreApplication::exec();
-    mQuitSignals.reset();
+    // The quit has begun: the caller's saving must not be cut short by a second Ctrl+C or SIGTERM.
+    mQuitSignals->IgnoreFurtherSignals();
 }
 
 void LApplication::DoQuit()
