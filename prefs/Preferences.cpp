@@ -69,6 +69,7 @@ Preferences::Preferences()
     , mGraphWindowPrefs(10)
     , mDockGraphDisplayArray(12)
     , mDockTextDisplayArray(12)
+    , mMadeSeconds(Platform::GetClock().GetDateTime())
 {
     ResetToDefaults();
 }
@@ -98,7 +99,9 @@ void Preferences::ResetToDefaults()
 {
     mFileVersion = kFileVersion;
     mReserved = 0;
-    mCreationSeconds = Platform::GetClock().GetDateTime();
+    // The moment these preferences were made, read once: a reset after the start-up sequence read the
+    // time must not lie after it, or the first run would look 136 years old.
+    mCreationSeconds = mMadeSeconds;
     mSubmittedTimedData = 0;
     mDisplayLegend = 1;
     mVersionCheck = 1;

@@ -118,6 +118,8 @@ private:
     int16_t mDockTextDisplayFormat = 1;
     SensorNameList mDockTextDisplayArray;
     int16_t mDockPictSensorIndex = 1;
+    // When the instance was made: the creation time of settings that start afresh.
+    uint32_t mMadeSeconds;
     // False when the file found at start-up could be neither used nor set aside.
     bool mFileWritable = true;
 

@@ -131,6 +131,22 @@ TEST_F(KelvaraApplication, FirstLaunchOpensOneWindowOfEachKindAndTheTile)
     EXPECT_FALSE(enabled) << "no preferences dialog yet";
 }
 
+// Regression: a damaged preferences file starts a true first run however the clock ticks between its
+// readings (a reset that read the clock again lay after the launch: 4294967295 seconds, no window).
+TEST_F(KelvaraApplication, DamagedPreferencesStartAFirstRunWhateverTheClockDoes)
+{
+    platform.AddTempSensor("Board", 40);
+    TestFiles::WriteBytes(platform.ProgramFolder() + "/Kelvara Preferences", { 0, 120, 0 });
+    platform.Clock().SetTickPerReading(1);
+    testing::internal::CaptureStderr();
+    Kelvara application;
+    application.StartUp();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("is damaged"), std::string::npos);
+    EXPECT_LE(application.SecondsSincePreferencesCreated(), Kelvara::kFirstRunSeconds);
+    EXPECT_EQ(Windows<DataWindow>().size(), 1u);
+    EXPECT_EQ(Windows<GraphWindow>().size(), 1u);
+}
+
 TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
 {
     platform.AddTempSensor("Board", 40);
