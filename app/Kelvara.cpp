@@ -85,14 +85,17 @@ Window* MakeWindow(ResIDT layout, LCommander* superCommander, Add addToPreferenc
     return window;
 }
 
-// One window per record read from the preferences, put back as the record says.
+// One window per record read from the preferences, put back as the record says. Like a new window, one
+// whose record cannot be applied in full still opens with what it has, and the next record follows.
 template <typename Window, typename Record, typename Add>
 void ReopenWindows(TArray<Record*>* records, ResIDT layout, LCommander* superCommander, Add addToPreferences)
 {
     for (ArrayIndexT i = 1; i <= records->GetCount(); ++i) {
-        Window* window = MakeWindow<Window>(layout, superCommander, addToPreferences);
-        window->SetWindowPrefs((*records)[i]);
-        window->Show();
+        LException::ReportAndDrop("re-opening a recorded window", [&] {
+            Window* window = MakeWindow<Window>(layout, superCommander, addToPreferences);
+            LException::ReportAndDrop("restoring a recorded window", [&] { window->SetWindowPrefs((*records)[i]); });
+            window->Show();
+        });
     }
 }
 
