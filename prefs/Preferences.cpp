@@ -4,6 +4,7 @@
 #include "framework/LException.h"
 #include "framework/LFileStream.h"
 #include "framework/LStream.h"
+#include "framework/ULocale.h"
 #include "platform/Platform.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
@@ -12,6 +13,7 @@
 #include "prefs/RecordedGraphWindow.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
+#include "util/TemperatureUnits.h"
 #include "util/UtilitiesFolder.h"
 
 #include <cerrno>
@@ -119,6 +121,8 @@ void Preferences::ResetToDefaults()
 
 void Preferences::InitializePrefs()
 {
+    // A first run speaks the user's units; a stored scale, read from the file, always wins.
+    mTemperatureScale = ULocale::MeasuresInUSUnits() ? kScaleFahrenheit : kScaleCelsius;
     SensorMaster* master = SensorMaster::Get();
     if (master->GetSensorCount() < 1)
         return;

@@ -85,7 +85,8 @@ public:
     virtual TArray<DataWindowPrefs*>* GetDataWindowPrefsArray() { return &mDataWindowPrefs; }
     virtual TArray<GraphWindowPrefs*>* GetGraphWindowPrefsArray() { return &mGraphWindowPrefs; }
 
-    // A first run's settings: the first sensor's name in both Dock name lists.
+    // A first run's settings: the scale of the user's locale (Fahrenheit where it measures in US units,
+    // else Celsius) and the first sensor's name in both Dock name lists.
     void InitializePrefs();
 
     // The version of the file last read.

@@ -193,6 +193,8 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config.Path()));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        // A locale that measures in US units: the first run takes Fahrenheit.
+        environment.insert("LC_ALL", "en_US.UTF-8");
         process.setProcessEnvironment(environment);
         process.start("unshare", { "-m", "sh", "-c", QString::fromStdString(script) });
         EXPECT_TRUE(process.waitForStarted(10000));
@@ -233,7 +235,7 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
     PreferencesFile run1Preferences = ReadPreferences(ProgramFile("Kelvara Preferences"));
     std::vector<std::string> names = { "acpitz temp1", "nvme Composite", "nvme CPU/GPU" };
     EXPECT_EQ(run1Preferences.version, 120);
-    EXPECT_EQ(run1Preferences.scale, 2);
+    EXPECT_EQ(run1Preferences.scale, 2) << "Fahrenheit, as the locale measures in US units";
     EXPECT_EQ(run1Preferences.dockGraphNames, std::vector<std::string>({ "acpitz temp1" }));
     EXPECT_EQ(run1Preferences.dockTextNames, std::vector<std::string>({ "acpitz temp1" }));
     EXPECT_EQ(run1Preferences.versionCheck, 1);

@@ -1,5 +1,6 @@
 #include "framework/LException.h"
 #include "framework/LListener.h"
+#include "framework/ULocale.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
@@ -8,6 +9,7 @@
 #include "tests/prefs/SettingsFixture.h"
 
 #include <filesystem>
+#include <optional>
 #include <tuple>
 
 namespace {
@@ -148,6 +150,29 @@ TEST_F(PreferencesFile, FirstRunWritesEveryDefaultAndTheFirstSensorInBothDockLis
     InstallMachine({});
     Start();
     EXPECT_EQ(Saved(), DefaultsFile(Now(), {}).bytes) << "no sensors, no Dock names";
+}
+
+// A first run (no file, or a damaged one) takes Fahrenheit where the locale measures in US units, else
+// Celsius; a scale stored in the file always wins, and the file's format stays.
+TEST_F(PreferencesFile, AFirstRunTakesTheScaleOfTheLocaleAndAStoredScaleWins)
+{
+    for (bool usUnits : { true, false }) {
+        SCOPED_TRACE(usUnits);
+        ULocale::SetUSUnitsForTesting(usUnits);
+        int16_t local = usUnits ? 2 : 1;
+        FileBytes stored = SettingsFile(120, kNoRecords);
+        stored.bytes[8] = static_cast<uint8_t>(3 - local);
+        const std::pair<std::optional<FileBytes>, int16_t> cases[]
+            = { { std::nullopt, local }, { FileBytes().U16(120), local }, { stored, 3 - local } };
+        for (const auto& [file, scale] : cases) {
+            Preferences::DeleteInstanceForTesting();
+            std::filesystem::remove(PrefsPath());
+            testing::internal::CaptureStderr();
+            EXPECT_EQ((file ? Read(*file) : Start())->GetTemperatureScale(), scale);
+            testing::internal::GetCapturedStderr();
+            EXPECT_EQ(Saved()[8], scale);
+        }
+    }
 }
 
 TEST_F(PreferencesFile, ReadsEveryFieldAndRecordsOnlyOpenWindows)
