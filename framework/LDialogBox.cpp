@@ -6,10 +6,52 @@
 #include <QEventLoop>
 #include <QMainWindow>
 
-LDialogBox::LDialogBox(const LPaneEntry& layout)
-    : LWindow(layout)
+namespace {
+
+MessageT EscapeMessageOf(const LPaneEntry& layout)
 {
-    GetTopLevel()->setWindowModality(Qt::ApplicationModal);
+    std::string code = layout.GetString("escapeMessage");
+    return code.empty() ? layout.GetInt("escapeMessage", msg_Cancel) : FourCCFromText(code);
+}
+
+// The push button that Return stands for, when the layout makes one the default.
+LPushButton* FindDefaultButton(LView* view)
+{
+    for (const auto& pane : view->GetSubPanes()) {
+        if (auto* button = dynamic_cast<LPushButton*>(pane.get()); button != nullptr && button->IsDefault())
+            return button;
+        if (auto* subview = dynamic_cast<LView*>(pane.get())) {
+            if (LPushButton* button = FindDefaultButton(subview))
+                return button;
+        }
+    }
+    return nullptr;
+}
+
+}
+
+LDialogBox::LDialogBox(const LPaneEntry& layout)
+    : LWindow(layout, Kind::Dialog)
+    , mEscapeMessage(EscapeMessageOf(layout))
+{
+}
+
+bool LDialogBox::HandleKeyPress(int key)
+{
+    if (key == Qt::Key_Escape) {
+        if (mEscapeMessage == 0)
+            return false;
+        mLastMessage = mEscapeMessage;
+        return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        LPushButton* button = FindDefaultButton(this);
+        if (button == nullptr || !button->IsEnabled())
+            return false;
+        button->SimulateHotSpotClick();
+        return true;
+    }
+    return false;
 }
 
 void LDialogBox::FinishCreateSelf()

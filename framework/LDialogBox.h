@@ -1,5 +1,6 @@
-// A modal dialog built from a layout: DoDialog handles one event and returns the message of the button
-// the user hit (900 OK, 901 Cancel), 0 when none.
+// A modal dialog built from a layout, without a menu bar: DoDialog handles one event and returns the
+// message of the button the user hit (900 OK, 901 Cancel), 0 when none. Escape counts as the layout's
+// "escapeMessage" (Cancel unless it says otherwise, 0 for nothing), Return as a click on the default button.
 #pragma once
 
 #include "framework/LListener.h"
@@ -15,6 +16,7 @@ public:
 
     // Closing the dialog's window counts as Cancel.
     void AttemptClose() override;
+    bool HandleKeyPress(int key) override;
 
 protected:
     void FinishCreateSelf() override;
@@ -23,4 +25,5 @@ private:
     void ListenToButtons(LView* view);
 
     MessageT mLastMessage = 0;
+    MessageT mEscapeMessage;
 };

@@ -29,6 +29,11 @@ LPushButton::LPushButton(const SPaneInfo& info, std::string_view title, MessageT
         [this] { LException::ReportAndDrop("button", [this] { SimulateHotSpotClick(); }); });
 }
 
+bool LPushButton::IsDefault() const
+{
+    return static_cast<QPushButton*>(GetWidget())->isDefault();
+}
+
 std::string LPushButton::GetDescriptor() const
 {
     return static_cast<QPushButton*>(GetWidget())->text().toStdString();

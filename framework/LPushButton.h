@@ -14,6 +14,8 @@ public:
     LPushButton(const SPaneInfo& info, std::string_view title, MessageT message);
 
     MessageT GetValueMessage() const { return mMessage; }
+    // The button that Return presses in a dialog.
+    bool IsDefault() const;
     std::string GetDescriptor() const override;
     void SetDescriptor(std::string_view title) override;
 

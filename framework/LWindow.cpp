@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPointer>
@@ -38,6 +39,16 @@ public:
     }
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        // Keys that no pane took come to the window.
+        bool handled = false;
+        if (mWindow != nullptr)
+            LException::ReportAndDrop("a key", [&] { handled = mWindow->HandleKeyPress(event->key()); });
+        if (!handled)
+            QMainWindow::keyPressEvent(event);
+    }
+
     void changeEvent(QEvent* event) override
     {
         if (mWindow != nullptr && event->type() == QEvent::ActivationChange && isActiveWindow())
@@ -127,6 +138,11 @@ void LWindow::MakeRowPanes(LView* view, const LPaneEntry& entry, int32_t row)
 }
 
 LWindow::LWindow(const LPaneEntry& layout)
+    : LWindow(layout, Kind::Document)
+{
+}
+
+LWindow::LWindow(const LPaneEntry& layout, Kind kind)
     : LView(SPaneInfo {})
     , mTopLevel(new WindowFrame(this))
     , mLayout(layout)
@@ -136,7 +152,13 @@ LWindow::LWindow(const LPaneEntry& layout)
     GetWidget()->setVisible(true);
     GetWidget()->setAutoFillBackground(true);
     GetWidget()->installEventFilter(mTopLevel);
-    UMenuBar::Install(mTopLevel, this);
+    if (kind == Kind::Dialog) {
+        // A dialog is shown as one by the desktop, keeps the user's attention and has no menu bar of its own.
+        mTopLevel->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        mTopLevel->setWindowModality(Qt::ApplicationModal);
+    } else {
+        UMenuBar::Install(mTopLevel, this);
+    }
     SetDescriptor(layout.GetString("title", "Kelvara"));
 
     int32_t width = 200;
@@ -308,6 +330,11 @@ void LWindow::AttemptClose()
 void LWindow::DoClose()
 {
     delete this;
+}
+
+bool LWindow::HandleKeyPress(int)
+{
+    return false;
 }
 
 bool LWindow::ObeyCommand(CommandT command, void* parameter)

@@ -25,9 +25,13 @@ public:
     // views where the layout puts them, so that a window can show as many rows as it needs.
     void MakeRowPanes(int32_t row);
 
+    // A document window carries the application's menu bar; a dialog is modal and has none.
+    enum class Kind { Document, Dialog };
+
     // From a layout: "title", "size" [width, height] of the content, "position" [left, top],
     // "showOnCreate", "resizable", "minSize", "maxSize".
     explicit LWindow(const LPaneEntry& layout);
+    LWindow(const LPaneEntry& layout, Kind kind);
     ~LWindow() override;
 
     void Show() override;
@@ -59,6 +63,9 @@ public:
 
     static const std::vector<LWindow*>& GetWindowList();
     static void DeleteAllWindows();
+
+    // A key (a Qt key code) that no pane took; true when the window used it. The default uses none.
+    virtual bool HandleKeyPress(int key);
 
     // Called by the top-level widget.
     void ContentResized();

@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 
@@ -201,21 +202,51 @@ TEST_F(Windows, CommandsTravelFromTheWindowAndCloseDeletesIt)
     EXPECT_TRUE(LWindow::GetWindowList().empty());
 }
 
-TEST_F(Windows, DialogReportsTheButtonHit)
+// A dialog is a modal dialog window without a menu bar; it reports the button hit, Escape as Cancel (or
+// what its layout says), Return as its default button, and closing its window as Cancel.
+TEST_F(Windows, DialogReportsTheButtonHitAndTheKeysThatStandForButtons)
 {
-    auto* dialog = dynamic_cast<LDialogBox*>(LWindow::CreateWindow(Entry(R"({
-        "class": "dlog", "size": [200, 80],
-        "panes": [ { "class": "push", "id": "okay", "frame": [110, 40, 80, 24], "title": "OK", "message": 900 },
-                   { "class": "push", "id": "cncl", "frame": [20, 40, 80, 24], "title": "Cancel", "message": 901 } ]
-    })"),
-        nullptr));
+    auto makeDialog = [](const char* escape) {
+        std::string json = std::string(R"({ "class": "dlog", "size": [200, 80], )") + escape + R"(
+            "panes": [ { "class": "push", "id": "okay", "frame": [110, 40, 80, 24], "title": "OK", "message": 900,
+                         "default": true },
+                       { "class": "push", "id": "cncl", "frame": [20, 40, 80, 24], "title": "Cancel", "message": 901 } ]
+        })";
+        return dynamic_cast<LDialogBox*>(LWindow::CreateWindow(Entry(json.c_str()), nullptr));
+    };
+    auto press = [](LDialogBox* dialog, int key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(dialog->GetTopLevel(), &event);
+        return dialog->DoDialog();
+    };
+
+    LDialogBox* dialog = makeDialog("");
     ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->GetTopLevel()->menuWidget(), nullptr) << "no menu bar";
+    EXPECT_EQ(dialog->GetTopLevel()->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(dialog->GetTopLevel()->windowType(), Qt::Dialog);
     EXPECT_EQ(dialog->DoDialog(), 0);
     static_cast<QAbstractButton*>(dialog->FindPaneByID(FourCC("okay"))->GetWidget())->click();
     EXPECT_EQ(dialog->DoDialog(), msg_OK);
     EXPECT_EQ(dialog->DoDialog(), 0);
+    EXPECT_EQ(press(dialog, Qt::Key_Escape), msg_Cancel);
+    EXPECT_EQ(press(dialog, Qt::Key_Return), msg_OK);
+    EXPECT_EQ(press(dialog, Qt::Key_Enter), msg_OK);
+    EXPECT_EQ(press(dialog, Qt::Key_A), 0);
     dialog->GetTopLevel()->close();
     QCoreApplication::processEvents();
     EXPECT_EQ(dialog->DoDialog(), msg_Cancel);
     delete dialog;
+
+    for (auto [escape, message] : std::initializer_list<std::pair<const char*, MessageT>> {
+             { R"("escapeMessage": "Stop",)", FourCC("Stop") }, { R"("escapeMessage": 0,)", 0 } }) {
+        dialog = makeDialog(escape);
+        EXPECT_EQ(press(dialog, Qt::Key_Escape), message) << escape;
+        delete dialog;
+    }
+
+    // Document windows carry the menu bar.
+    LWindow* window = LWindow::CreateWindow(Entry(kTableLayout), nullptr);
+    EXPECT_NE(window->GetTopLevel()->menuWidget(), nullptr);
+    EXPECT_EQ(window->GetTopLevel()->windowType(), Qt::Window);
 }
