@@ -3,6 +3,7 @@
 #include "framework/LException.h"
 #include "framework/UMenuBar.h"
 #include "framework/URegistrar.h"
+#include "framework/UScreenPlacement.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -76,6 +77,8 @@ private:
 
 // New windows without a place of their own cascade down and to the right.
 constexpr int kCascadeStep = 24;
+// The height of a title bar, until the desktop has decorated the window and its own is known.
+constexpr int kAssumedTitleBarHeight = 30;
 
 }
 
@@ -225,8 +228,33 @@ void LWindow::ApplyContentSize(int width, int height)
 
 void LWindow::Show()
 {
+    // A window about to appear comes onto a screen: its recorded place may be on a monitor that is gone,
+    // and new windows cascade down and to the right without end.
+    if (!mTopLevel->isVisible())
+        KeepOnScreen();
     mInfo.visible = true;
     mTopLevel->show();
+}
+
+void LWindow::KeepOnScreen()
+{
+    std::vector<Rect> areas = UScreenPlacement::AvailableScreenAreas();
+    if (areas.empty())
+        return;
+    // The outer frame: before the desktop has decorated the window, room for a title bar is assumed.
+    QRect content = mTopLevel->geometry();
+    QRect frame = mTopLevel->frameGeometry();
+    int titleBar = frame.top() < content.top() ? content.top() - frame.top() : kAssumedTitleBarHeight;
+    Rect outer { static_cast<int16_t>(content.top() - titleBar), static_cast<int16_t>(content.left()),
+        static_cast<int16_t>(content.top() + content.height()),
+        static_cast<int16_t>(content.left() + content.width()) };
+    Rect placed = UScreenPlacement::PlaceOnScreen(outer, areas);
+    if (placed == outer)
+        return;
+    Rect bounds;
+    GetGlobalBounds(bounds);
+    MoveWindowTo(static_cast<int16_t>(bounds.left + placed.left - outer.left),
+        static_cast<int16_t>(bounds.top + placed.top - outer.top));
 }
 
 void LWindow::Hide()
@@ -256,6 +284,9 @@ void LWindow::ResizeWindowTo(int16_t width, int16_t height)
     bounds.right = static_cast<int16_t>(bounds.left + width);
     bounds.bottom = static_cast<int16_t>(bounds.top + height);
     DoSetBounds(bounds);
+    // A window that grew past the screen's edge (more rows, more columns) comes back onto it.
+    if (mTopLevel->isVisible())
+        KeepOnScreen();
 }
 
 void LWindow::PlaceWidget()

@@ -41,8 +41,10 @@ public:
 
     // The content's top left corner, in global coordinates.
     void MoveWindowTo(int16_t left, int16_t top);
-    // The content's size.
+    // The content's size; a window on screen that grew past the screen's edge comes back onto it.
     void ResizeWindowTo(int16_t width, int16_t height);
+    // Moves the window, title bar included, onto the screen it overlaps most, if it sticks out of it.
+    void KeepOnScreen();
     // The content's rectangle in global coordinates; the user's resizing comes here too.
     virtual void DoSetBounds(const Rect& bounds);
     void GetGlobalBounds(Rect& outBounds) const;

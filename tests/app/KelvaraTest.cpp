@@ -159,7 +159,7 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
         ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
         std::vector<DataWindow*> data = Windows<DataWindow>();
         ASSERT_EQ(data.size(), 3u);
-        data[1]->MoveWindowTo(300, 250);
+        data[1]->MoveWindowTo(150, 250);
         data[1]->GetGlobalBounds(moved);
         data[2]->AttemptClose(); // closed by the user: not recorded
         for (GraphWindow* graph : Windows<GraphWindow>())

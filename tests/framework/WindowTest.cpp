@@ -5,6 +5,7 @@
 #include "framework/LStaticText.h"
 #include "framework/LWindow.h"
 #include "framework/URegistrar.h"
+#include "framework/UScreenPlacement.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -249,4 +250,54 @@ TEST_F(Windows, DialogReportsTheButtonHitAndTheKeysThatStandForButtons)
     LWindow* window = LWindow::CreateWindow(Entry(kTableLayout), nullptr);
     EXPECT_NE(window->GetTopLevel()->menuWidget(), nullptr);
     EXPECT_EQ(window->GetTopLevel()->windowType(), Qt::Window);
+}
+
+TEST(ScreenPlacement, WindowsComeOntoTheScreenTheyOverlapMost)
+{
+    // A 1920 x 1080 screen with a 40-pixel panel at the bottom, and a 1280 x 1024 one to its right.
+    const std::vector<Rect> screens { { 0, 0, 1040, 1920 }, { 0, 1920, 1024, 3200 } };
+    const struct {
+        const char* what;
+        Rect window;
+        Rect placed;
+    } cases[] = {
+        { "on the screen: stays", { 100, 100, 500, 700 }, { 100, 100, 500, 700 } },
+        { "past the right edge", { 100, 1500, 500, 2000 }, { 100, 1420, 500, 1920 } },
+        { "into the panel", { 900, 100, 1100, 700 }, { 840, 100, 1040, 700 } },
+        { "above and left of the screen", { -50, -80, 350, 520 }, { 0, 0, 400, 600 } },
+        { "mostly on the second screen", { 100, 1800, 500, 2400 }, { 100, 1920, 500, 2520 } },
+        { "on a monitor that is gone", { 2000, 5000, 2400, 5600 }, { 640, 1320, 1040, 1920 } },
+        { "taller than the screen: its top stays on it", { 500, 100, 1700, 700 }, { 0, 100, 1200, 700 } },
+    };
+    for (const auto& row : cases)
+        EXPECT_EQ(UScreenPlacement::PlaceOnScreen(row.window, screens), row.placed) << row.what;
+    EXPECT_EQ(UScreenPlacement::PlaceOnScreen(cases[1].window, {}), cases[1].window) << "no screen known";
+}
+
+// On the test platform's one small screen: ten new windows in a row, and one recorded on a monitor that is
+// gone, each appears whole on the screen, title bar included.
+TEST_F(Windows, NewAndRestoredWindowsAppearOnTheScreen)
+{
+    std::vector<Rect> areas = UScreenPlacement::AvailableScreenAreas();
+    ASSERT_FALSE(areas.empty());
+    const Rect& screen = areas.front();
+    auto expectOnScreen = [&](LWindow* window, const std::string& what) {
+        Rect bounds;
+        window->GetGlobalBounds(bounds);
+        int top = window->GetTopLevel()->geometry().top();
+        EXPECT_GE(top - 30, screen.top) << what;
+        EXPECT_GE(bounds.left, screen.left) << what;
+        EXPECT_LE(bounds.bottom, screen.bottom) << what;
+        EXPECT_LE(bounds.right, screen.right) << what;
+    };
+    const char* layout = R"({ "class": "wind", "size": [500, 300], "position": [200, 150], "showOnCreate": false })";
+    for (int n = 1; n <= 10; ++n) {
+        LWindow* window = LWindow::CreateWindow(Entry(layout), nullptr);
+        window->Select();
+        expectOnScreen(window, "new window " + std::to_string(n));
+    }
+    LWindow* restored = LWindow::CreateWindow(Entry(layout), nullptr);
+    restored->MoveWindowTo(3000, 2000);
+    restored->Show();
+    expectOnScreen(restored, "restored window");
 }
