@@ -1,4 +1,5 @@
-// A pane that shows one line of text in the font, size, style and colour of its text traits.
+// A pane that shows one line of text in the font, size, style and colour of its text traits. A text too
+// wide for the pane ends in "…" (the whole text is its descriptor, and its tool tip).
 #pragma once
 
 #include "framework/LPane.h"
@@ -22,9 +23,17 @@ public:
     void SetForeColor(const RGBColor& color);
     RGBColor GetForeColor() const { return mTraits.color; }
 
+    // What the pane shows: the text, or as much of it as fits followed by "…".
+    std::string GetShownText() const;
+
+    void ResizeFrameBy(int16_t dWidth, int16_t dHeight, bool refresh) override;
+
 private:
     QLabel* Label() const;
     void ApplyTraits();
+    void ShowFittingText();
+
+    QString mText;
 
     ResIDT mTraitsID = 0;
     TextTraits mTraits;

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QJsonDocument>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -300,4 +301,41 @@ TEST_F(Windows, NewAndRestoredWindowsAppearOnTheScreen)
     restored->MoveWindowTo(3000, 2000);
     restored->Show();
     expectOnScreen(restored, "restored window");
+}
+
+// A text too wide for its pane ends in "…" instead of being cut in the middle of a letter; the whole text
+// stays the pane's descriptor and its tool tip, and a wider pane shows more of it.
+TEST(StaticText, TextsTooWideForThePaneEndInAnEllipsis)
+{
+    SPaneInfo frame;
+    frame.width = 80;
+    frame.height = 15;
+    LStaticText text(frame, "", 1293);
+    QFontMetrics metrics(text.GetWidget()->font());
+    const struct {
+        const char* text;
+        int16_t width;
+        bool whole;
+    } cases[] = {
+        { "CPU", 80, true },
+        { "nct6798 PCH_CHIP_CPU_MAX_TEMP", 80, false },
+        { "nct6798 PCH_CHIP_CPU_MAX_TEMP", 400, true },
+        { "amdgpu junction \u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0", 90, false },
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.text);
+        text.ResizeFrameTo(row.width, 15, false);
+        text.SetDescriptor(row.text);
+        QString shown = QString::fromStdString(text.GetShownText());
+        EXPECT_EQ(text.GetDescriptor(), row.text);
+        EXPECT_LE(metrics.horizontalAdvance(shown), row.width);
+        if (row.whole) {
+            EXPECT_EQ(shown.toStdString(), row.text);
+            EXPECT_TRUE(text.GetWidget()->toolTip().isEmpty());
+        } else {
+            ASSERT_TRUE(shown.endsWith(QChar(0x2026)));
+            EXPECT_TRUE(QString::fromUtf8(row.text).startsWith(shown.chopped(1)));
+            EXPECT_EQ(text.GetWidget()->toolTip().toStdString(), row.text);
+        }
+    }
 }
