@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -338,4 +339,42 @@ TEST(StaticText, TextsTooWideForThePaneEndInAnEllipsis)
             EXPECT_EQ(text.GetWidget()->toolTip().toStdString(), row.text);
         }
     }
+}
+
+// A long image is reached with the wheel (which way it turns, a touchpad's swipe too) and the keys: Home and
+// End to its ends, Page Up and Down by what the scroller shows, the arrows by a step.
+TEST_F(Windows, TheWheelAndTheKeysScrollTheImage)
+{
+    LWindow* window = LWindow::CreateWindow(Entry(kTableLayout), nullptr);
+    auto* scroller = dynamic_cast<LScroller*>(window->FindPaneByID(FourCC("Scrl")));
+    scroller->GetScrolledView()->ResizeImageTo(3000, scroller->GetScrolledView()->GetHeight(), false);
+    window->Show();
+    QCoreApplication::processEvents();
+    const int32_t end = scroller->GetScrollRange();
+    const int32_t page = scroller->GetWidth();
+    ASSERT_EQ(end, 3000 - page);
+    QWidget* area = scroller->GetWidget();
+    auto key = [&](int code) {
+        QKeyEvent event(QEvent::KeyPress, code, Qt::NoModifier);
+        QCoreApplication::sendEvent(area, &event);
+        return scroller->GetScrollPosition();
+    };
+    auto wheel = [&](QPoint pixels, QPoint angle) {
+        QWheelEvent event(
+            QPointF(10, 10), QPointF(10, 10), pixels, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        // To the scroller's viewport, where the image passes the desktop's wheel events on.
+        QCoreApplication::sendEvent(scroller->GetContentWidget(), &event);
+        return scroller->GetScrollPosition();
+    };
+    EXPECT_EQ(key(Qt::Key_End), end);
+    EXPECT_EQ(key(Qt::Key_Home), 0);
+    EXPECT_EQ(key(Qt::Key_PageDown), page);
+    EXPECT_EQ(key(Qt::Key_Right), page + 20);
+    EXPECT_EQ(key(Qt::Key_Up), page);
+    EXPECT_EQ(key(Qt::Key_PageUp), 0);
+    EXPECT_EQ(key(Qt::Key_Down), 20);
+    EXPECT_EQ(key(Qt::Key_Left), 0);
+    EXPECT_EQ(wheel({}, { 0, -120 }), 60) << "turned towards the user: on along the image";
+    EXPECT_EQ(wheel({}, { 0, 120 }), 0);
+    EXPECT_EQ(wheel({ -45, 0 }, { -90, 0 }), 45) << "a touchpad's swipe, by its pixels";
 }
