@@ -81,8 +81,9 @@ private:
     QImage* mDirectImage = nullptr;
     uchar* mDirectBits = nullptr;
     qsizetype mDirectStride = 0;
-    int mDirectShiftH = 0;
-    int mDirectShiftV = 0;
+    double mDirectScale = 1.0;
+    double mDirectShiftH = 0;
+    double mDirectShiftV = 0;
     RGBColor mForeColor;
     int mPenWidth = 1;
     int mPenHeight = 1;
