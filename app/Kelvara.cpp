@@ -1,9 +1,12 @@
 #include "app/Kelvara.h"
 
+#include "app/ReachabilityWatch.h"
+
 #include "display/DataWindow.h"
 #include "display/DataWindowGraph.h"
 #include "display/DockIcon.h"
 #include "display/DockTile.h"
+#include "display/DockTray.h"
 #include "display/GraphWindow.h"
 #include "display/GraphWindowView.h"
 #include "framework/LDialogBox.h"
@@ -23,6 +26,7 @@ Kelvara::Kelvara()
 
 Kelvara::~Kelvara()
 {
+    mReachability.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
     // every sensor's data file. A failure of one must not cost the other.
     if (mStartedUp)
@@ -63,8 +67,43 @@ void Kelvara::StartUp()
     LException::ReportAndDrop("re-opening the data windows", [&] { OpenRecordedDataWindows(firstRun); });
     LException::ReportAndDrop("re-opening the graph windows", [&] { OpenRecordedGraphWindows(firstRun); });
 
+    // Without a tray, a program with no window could not be reached at all.
+    if (!LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
+        LException::ReportAndDrop("opening a data window", [this] { NewDataWindow(); });
+
     mDockIcon = DockIcon::Get();
     mDockIcon->UpdateIcon();
+
+    mReachability = std::make_unique<ReachabilityWatch>();
+    mWindowsOpened = true;
+    if (mReopenWaiting)
+        DoReopenApp();
+}
+
+void Kelvara::DoReopenApp()
+{
+    if (!mWindowsOpened) {
+        mReopenWaiting = true;
+        return;
+    }
+    mReopenWaiting = false;
+    bool shown = false;
+    // A copy: selecting a window does not change the list, but a command could.
+    std::vector<LWindow*> windows = LWindow::GetWindowList();
+    for (LWindow* window : windows) {
+        if (window->GetKind() == LWindow::Kind::Document && window->IsVisible()) {
+            window->Select();
+            shown = true;
+        }
+    }
+    if (!shown)
+        NewDataWindow();
+}
+
+void Kelvara::WindowClosed()
+{
+    if (mWindowsOpened && !IsQuitting() && !LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
+        ObeyCommand(cmd_Quit, nullptr);
 }
 
 uint32_t Kelvara::SecondsSincePreferencesCreated() const

@@ -4,7 +4,10 @@
 
 #include "framework/LApplication.h"
 
+#include <memory>
+
 class DockIcon;
+class ReachabilityWatch;
 class SensorMaster;
 
 // Commands of the application.
@@ -36,8 +39,13 @@ public:
 
     static void RegisterClasses();
 
+    // Without a tray, closing the last window quits, through the normal path.
+    void WindowClosed() override;
+
 protected:
     void ShowAboutBox() override;
+    // A second launch, or a click on the tray icon: the windows come forward, or a data window opens.
+    void DoReopenApp() override;
 
 private:
     void OpenRecordedDataWindows(bool firstRun);
@@ -51,4 +59,8 @@ private:
     // Only a program that read its preferences writes them back: one that failed before would replace
     // the user's settings with defaults.
     bool mStartedUp = false;
+    // Start-up has opened its windows; a reopen asked for before waits until then.
+    bool mWindowsOpened = false;
+    bool mReopenWaiting = false;
+    std::unique_ptr<ReachabilityWatch> mReachability;
 };

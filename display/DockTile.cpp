@@ -35,9 +35,9 @@ DockTile::DockTile()
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         ratio = gui->devicePixelRatio();
     SetDevicePixelRatio(ratio);
-    // A tray needs widgets; without a tray the window icon alone shows the tile.
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
-        && QSystemTrayIcon::isSystemTrayAvailable())
+    // A tray icon needs widgets. It is made whether or not the desktop has a tray now: at login the tray
+    // often starts after the programs, and the icon then appears in it.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
         mTray = std::make_unique<DockTray>();
 }
 

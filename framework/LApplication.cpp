@@ -58,6 +58,9 @@ bool LApplication::ObeyCommand(CommandT command, void* parameter)
     case cmd_Preferences:
         DoPreferences();
         return true;
+    case cmd_ReopenApplication:
+        DoReopenApp();
+        return true;
     default:
         return LCommander::ObeyCommand(command, parameter);
     }
@@ -69,6 +72,7 @@ void LApplication::FindCommandStatus(CommandT command, bool& enabled, bool& uses
     case cmd_About:
     case cmd_Quit:
     case cmd_Preferences:
+    case cmd_ReopenApplication:
         enabled = true;
         usesMark = false;
         break;
@@ -81,3 +85,5 @@ void LApplication::FindCommandStatus(CommandT command, bool& enabled, bool& uses
 void LApplication::StartUp() { }
 void LApplication::ShowAboutBox() { }
 void LApplication::DoPreferences() { }
+void LApplication::DoReopenApp() { }
+void LApplication::WindowClosed() { }

@@ -1,5 +1,6 @@
 #include "framework/LWindow.h"
 
+#include "framework/LApplication.h"
 #include "framework/LException.h"
 #include "framework/UMenuBar.h"
 #include "framework/URegistrar.h"
@@ -149,6 +150,7 @@ LWindow::LWindow(const LPaneEntry& layout, Kind kind)
     : LView(SPaneInfo {})
     , mTopLevel(new WindowFrame(this))
     , mLayout(layout)
+    , mKind(kind)
     , mResizable(layout.GetBool("resizable", false))
 {
     mTopLevel->setCentralWidget(GetWidget());
@@ -341,6 +343,20 @@ void LWindow::Activated()
 void LWindow::CloseRequested()
 {
     LException::ReportAndDrop("closing a window", [this] { AttemptClose(); });
+    NotifyWindowClosed();
+}
+
+void LWindow::NotifyWindowClosed()
+{
+    // The application may have rules for the last window; the window itself may be gone by now.
+    if (LApplication* application = LApplication::GetApplication())
+        LException::ReportAndDrop("a window closed", [application] { application->WindowClosed(); });
+}
+
+bool LWindow::IsDocumentWindowShown()
+{
+    return std::any_of(WindowList().begin(), WindowList().end(),
+        [](LWindow* window) { return window->mKind == Kind::Document && window->mTopLevel->isVisible(); });
 }
 
 std::string LWindow::GetDescriptor() const
@@ -372,6 +388,7 @@ bool LWindow::ObeyCommand(CommandT command, void* parameter)
 {
     if (command == cmd_Close) {
         AttemptClose();
+        NotifyWindowClosed();
         return true;
     }
     return LCommander::ObeyCommand(command, parameter);

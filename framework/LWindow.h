@@ -65,6 +65,9 @@ public:
 
     static const std::vector<LWindow*>& GetWindowList();
     static void DeleteAllWindows();
+    // Whether a window other than a dialog is on screen.
+    static bool IsDocumentWindowShown();
+    Kind GetKind() const { return mKind; }
 
     // A key (a Qt key code) that no pane took; true when the window used it. The default uses none.
     virtual bool HandleKeyPress(int key);
@@ -79,11 +82,13 @@ protected:
 
 private:
     static void MakeRowPanes(LView* view, const LPaneEntry& entry, int32_t row);
+    static void NotifyWindowClosed();
     int ContentOffset() const;
     void ApplyContentSize(int width, int height);
 
     QMainWindow* mTopLevel;
     LPaneEntry mLayout;
+    Kind mKind;
     bool mResizable;
     bool mApplyingBounds = false;
 };

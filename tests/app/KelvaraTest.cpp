@@ -2,6 +2,7 @@
 #include "display/DataWindow.h"
 #include "display/DockIcon.h"
 #include "display/DockTile.h"
+#include "display/DockTray.h"
 #include "display/GraphWindow.h"
 #include "framework/LDialogBox.h"
 #include "framework/LWindow.h"
@@ -10,10 +11,13 @@
 #include "sensors/SensorMaster.h"
 #include "tests/support/FixturePlatform.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +35,7 @@ protected:
     ~KelvaraApplication() override
     {
         UModalAlerts::SetHandler({});
+        DockTray::SetAvailableForTesting(std::nullopt);
         ForgetTheRun();
     }
 
@@ -183,19 +188,60 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
     EXPECT_TRUE(Windows<GraphWindow>().empty()) << "no graph window was open at quit, and this is not a first run";
 }
 
-TEST_F(KelvaraApplication, ALaterLaunchWithoutRecordedWindowsOpensNone)
+// Never running invisibly. Without a tray, closing the last window quits through the normal path (every
+// file written), and a later start with no window to re-open opens a data window; with a tray, whose icon
+// reaches Kelvara, neither happens.
+TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndAStartWithoutWindowsOpensOne)
 {
     platform.AddTempSensor("Board", 40);
-    {
+    for (bool tray : { false, true }) {
+        SCOPED_TRACE(tray ? "with a tray" : "without a tray");
+        DockTray::SetAvailableForTesting(tray);
+        ForgetTheRun();
+        std::filesystem::remove_all(platform.ProgramFolder());
+        {
+            Kelvara application;
+            std::function<void()> closeAll = [&] {
+                if (application.GetDockIcon() == nullptr) // start-up still to come
+                    return QTimer::singleShot(10, closeAll);
+                for (LWindow* window : std::vector<LWindow*>(LWindow::GetWindowList()))
+                    window->ObeyCommand(cmd_Close, nullptr);
+                EXPECT_EQ(LApplication::IsQuitting(), !tray);
+                if (tray)
+                    LCommander::ProcessCommand(cmd_Quit);
+            };
+            QTimer::singleShot(0, closeAll);
+            application.Run();
+        }
+        EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
+            (std::vector<std::string> { "01 Board", "Kelvara Preferences" }));
+
+        ForgetTheRun();
+        platform.Clock().Advance(10);
         Kelvara application;
         application.StartUp();
-        LWindow::DeleteAllWindows(); // the user closed them all
+        EXPECT_EQ(Windows<DataWindow>().size(), tray ? 0u : 1u);
+        EXPECT_TRUE(Windows<GraphWindow>().empty());
     }
-    ForgetTheRun();
-    platform.Clock().Advance(10);
+}
+
+// A click on the tray icon brings the windows forward, or opens a data window when none is open.
+TEST_F(KelvaraApplication, AClickOnTheTrayIconRaisesTheWindowsOrOpensOne)
+{
+    platform.AddTempSensor("Board", 40);
+    DockTray::SetAvailableForTesting(true);
     Kelvara application;
     application.StartUp();
-    EXPECT_TRUE(LWindow::GetWindowList().empty());
+    DockTray tray;
+    LCommander::SetTarget(&application);
+    tray.Clicked();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(LWindow::GetWindowList().size(), 2u);
+    EXPECT_EQ(LCommander::GetTarget(), Windows<GraphWindow>().front()) << "the windows came forward";
+    LWindow::DeleteAllWindows();
+    tray.Clicked();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Windows<DataWindow>().size(), 1u);
 }
 
 TEST_F(KelvaraApplication, EveryShippedLayoutBuilds)
