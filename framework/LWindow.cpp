@@ -6,12 +6,14 @@
 #include "framework/URegistrar.h"
 #include "framework/UScreenPlacement.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPointer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -159,7 +161,8 @@ LWindow::LWindow(const LPaneEntry& layout, Kind kind)
     GetWidget()->installEventFilter(mTopLevel);
     if (kind == Kind::Dialog) {
         // A dialog is shown as one by the desktop, keeps the user's attention and has no menu bar of its own.
-        mTopLevel->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        mTopLevel->setWindowFlags(
+            Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
         mTopLevel->setWindowModality(Qt::ApplicationModal);
     } else {
         UMenuBar::Install(mTopLevel, this);
@@ -232,10 +235,31 @@ void LWindow::Show()
 {
     // A window about to appear comes onto a screen: its recorded place may be on a monitor that is gone,
     // and new windows cascade down and to the right without end.
-    if (!mTopLevel->isVisible())
+    if (!mTopLevel->isVisible()) {
+        if (mKind == Kind::Dialog)
+            PlaceOverActiveWindow();
         KeepOnScreen();
+    }
     mInfo.visible = true;
     mTopLevel->show();
+}
+
+void LWindow::PlaceOverActiveWindow()
+{
+    // A dialog belongs to the window the user was working in: it stays above it, centred over it.
+    QWidget* active = QApplication::activeWindow();
+    if (active == nullptr || active == mTopLevel)
+        return;
+    mTopLevel->winId();
+    if (QWindow* handle = mTopLevel->windowHandle())
+        handle->setTransientParent(active->windowHandle());
+    QRect over = active->geometry();
+    QRect own = mTopLevel->geometry();
+    Rect bounds;
+    GetGlobalBounds(bounds);
+    int dh = over.center().x() - own.center().x();
+    int dv = over.center().y() - own.center().y();
+    MoveWindowTo(static_cast<int16_t>(bounds.left + dh), static_cast<int16_t>(bounds.top + dv));
 }
 
 void LWindow::KeepOnScreen()

@@ -83,6 +83,7 @@ protected:
 private:
     static void MakeRowPanes(LView* view, const LPaneEntry& entry, int32_t row);
     static void NotifyWindowClosed();
+    void PlaceOverActiveWindow();
     int ContentOffset() const;
     void ApplyContentSize(int width, int height);
 

@@ -47,6 +47,10 @@ QDPort::QDPort(QPainter& painter)
             mDirectScale = toDevice.m11();
             mDirectShiftH = toDevice.dx();
             mDirectShiftV = toDevice.dy();
+            mDirectWholeShift = mDirectScale == 1.0 && mDirectShiftH == std::trunc(mDirectShiftH)
+                && mDirectShiftV == std::trunc(mDirectShiftV);
+            mDirectShiftWholeH = static_cast<int>(mDirectShiftH);
+            mDirectShiftWholeV = static_cast<int>(mDirectShiftV);
         }
     }
 }
@@ -98,11 +102,27 @@ void QDPort::FillPixels(int left, int top, int width, int height)
     if (mDirectImage != nullptr) {
         // A port pixel covers the device pixels between its edges' places, so that on a screen at 150 % or
         // 200 % lines stay solid and sharp, one or two device pixels wide.
-        auto edge = [](double value) { return static_cast<int>(std::lround(value)); };
-        int x0 = std::max(0, edge(left * mDirectScale + mDirectShiftH));
-        int y0 = std::max(0, edge(top * mDirectScale + mDirectShiftV));
-        int x1 = std::min(mDirectImage->width(), edge((left + width) * mDirectScale + mDirectShiftH));
-        int y1 = std::min(mDirectImage->height(), edge((top + height) * mDirectScale + mDirectShiftV));
+        int x0 = 0;
+        int y0 = 0;
+        int x1 = 0;
+        int y1 = 0;
+        if (mDirectWholeShift) {
+            // One device pixel per port pixel, the common case, in whole numbers.
+            x0 = left + mDirectShiftWholeH;
+            y0 = top + mDirectShiftWholeV;
+            x1 = x0 + width;
+            y1 = y0 + height;
+        } else {
+            auto edge = [](double value) { return static_cast<int>(std::lround(value)); };
+            x0 = edge(left * mDirectScale + mDirectShiftH);
+            y0 = edge(top * mDirectScale + mDirectShiftV);
+            x1 = edge((left + width) * mDirectScale + mDirectShiftH);
+            y1 = edge((top + height) * mDirectScale + mDirectShiftV);
+        }
+        x0 = std::max(0, x0);
+        y0 = std::max(0, y0);
+        x1 = std::min(mDirectImage->width(), x1);
+        y1 = std::min(mDirectImage->height(), y1);
         QRgb pixel = 0xFF000000u | ToQColor(mForeColor).rgb();
         if (x1 <= x0 || y1 <= y0)
             return;

@@ -84,6 +84,9 @@ private:
     double mDirectScale = 1.0;
     double mDirectShiftH = 0;
     double mDirectShiftV = 0;
+    bool mDirectWholeShift = false;
+    int mDirectShiftWholeH = 0;
+    int mDirectShiftWholeV = 0;
     RGBColor mForeColor;
     int mPenWidth = 1;
     int mPenHeight = 1;

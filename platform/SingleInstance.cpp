@@ -44,7 +44,8 @@ std::string ReadLine(int fd, int milliseconds)
     std::string line;
     auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     while (line.size() < 64) {
-        int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+        int left
+            = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
         pollfd wanted { fd, POLLIN, 0 };
         if (left <= 0 || ::poll(&wanted, 1, left) <= 0)
             return {};
