@@ -181,6 +181,7 @@ TEST(DockGraphLabels, NameTheRangeInTheChosenScaleOrInPercent)
     EXPECT_EQ(joined(DockIcon::MakeGraphLabels(1, 30, 70, true)), "30C|70C|short term");
     Preferences::Get()->SetTemperatureScale(kScaleFahrenheit);
     EXPECT_EQ(joined(DockIcon::MakeGraphLabels(1, 30, 70, false)), "86\u00B0F|158\u00B0F|Long term");
+    EXPECT_EQ(joined(DockIcon::MakeGraphLabels(1, 30, 110, false)), "86\u00B0F|230\u00B0F|Long term");
     EXPECT_EQ(joined(DockIcon::MakeGraphLabels(2, 30, 70, true)), "0%|100%|short term");
 }
 
