@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <optional>
 #include <poll.h>
 #include <sys/socket.h>
@@ -97,23 +96,4 @@ TEST(SingleInstance, AFolderThatIsNotTheUsersAloneIsNotUsed)
         EXPECT_EQ(SingleInstance(home / name).Claim(), Role::Alone) << name;
         EXPECT_NE(testing::internal::GetCapturedStderr().find("without checking"), std::string::npos) << name;
     }
-}
-
-TEST(SingleInstance, TheFolderIsInTheRuntimeFolderOrInTmp)
-{
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    std::string savedValue = saved ? saved : "";
-    std::string fallback = "/tmp/kelvara-" + std::to_string(::getuid());
-    for (auto [value, folder] : std::initializer_list<std::pair<const char*, std::string>> {
-             { "/run/user/1000", "/run/user/1000/kelvara" }, { "relative", fallback }, { nullptr, fallback } }) {
-        if (value)
-            ::setenv("XDG_RUNTIME_DIR", value, 1);
-        else
-            ::unsetenv("XDG_RUNTIME_DIR");
-        EXPECT_EQ(SingleInstance::DefaultFolder(), folder) << (value ? value : "unset");
-    }
-    if (saved)
-        ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
-    else
-        ::unsetenv("XDG_RUNTIME_DIR");
 }
