@@ -1,5 +1,6 @@
 #include "app/Kelvara.h"
 
+#include "app/ReachabilityWatch.h"
 #include "compare/ComparisonMaster.h"
 #include "compare/ComparisonWindow.h"
 #include "compare/ComparisonWindowView.h"
@@ -7,6 +8,7 @@
 #include "display/DataWindowGraph.h"
 #include "display/DockIcon.h"
 #include "display/DockTile.h"
+#include "display/DockTray.h"
 #include "display/GraphWindow.h"
 #include "display/GraphWindowView.h"
 #include "framework/LDialogBox.h"
@@ -36,6 +38,7 @@ Kelvara::Kelvara()
 
 Kelvara::~Kelvara()
 {
+    mReachability.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
     // every sensor's data file. A failure of one must not cost the other.
     if (mStartedUp)
@@ -83,8 +86,43 @@ void Kelvara::StartUp()
     LException::ReportAndDrop("re-opening the data windows", [&] { OpenRecordedDataWindows(firstRun); });
     LException::ReportAndDrop("re-opening the graph windows", [&] { OpenRecordedGraphWindows(firstRun); });
 
+    // Without a tray, a program with no window could not be reached at all.
+    if (!LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
+        LException::ReportAndDrop("opening a data window", [this] { NewDataWindow(); });
+
     mDockIcon = DockIcon::Get();
     mDockIcon->UpdateIcon();
+
+    mReachability = std::make_unique<ReachabilityWatch>();
+    mWindowsOpened = true;
+    if (mReopenWaiting)
+        DoReopenApp();
+}
+
+void Kelvara::DoReopenApp()
+{
+    if (!mWindowsOpened) {
+        mReopenWaiting = true;
+        return;
+    }
+    mReopenWaiting = false;
+    bool shown = false;
+    // A copy: selecting a window does not change the list, but a command could.
+    std::vector<LWindow*> windows = LWindow::GetWindowList();
+    for (LWindow* window : windows) {
+        if (window->GetKind() == LWindow::Kind::Document && window->IsVisible()) {
+            window->Select();
+            shown = true;
+        }
+    }
+    if (!shown)
+        NewDataWindow();
+}
+
+void Kelvara::WindowClosed()
+{
+    if (mWindowsOpened && !IsQuitting() && !LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
+        ObeyCommand(cmd_Quit, nullptr);
 }
 
 uint32_t Kelvara::SecondsSincePreferencesCreated() const
@@ -105,14 +143,17 @@ Window* MakeWindow(ResIDT layout, LCommander* superCommander, Add addToPreferenc
     return window;
 }
 
-// One window per record read from the preferences, put back as the record says.
+// One window per record read from the preferences, put back as the record says. Like a new window, one
+// whose record cannot be applied in full still opens with what it has, and the next record follows.
 template <typename Window, typename Record, typename Add>
 void ReopenWindows(TArray<Record*>* records, ResIDT layout, LCommander* superCommander, Add addToPreferences)
 {
     for (ArrayIndexT i = 1; i <= records->GetCount(); ++i) {
-        Window* window = MakeWindow<Window>(layout, superCommander, addToPreferences);
-        window->SetWindowPrefs((*records)[i]);
-        window->Show();
+        LException::ReportAndDrop("re-opening a recorded window", [&] {
+            Window* window = MakeWindow<Window>(layout, superCommander, addToPreferences);
+            LException::ReportAndDrop("restoring a recorded window", [&] { window->SetWindowPrefs((*records)[i]); });
+            window->Show();
+        });
     }
 }
 

@@ -4,11 +4,13 @@
 
 #include "framework/LApplication.h"
 
-class ComparisonMaster;
+#include <memory>
 #include <optional>
 #include <string>
 
+class ComparisonMaster;
 class DockIcon;
+class ReachabilityWatch;
 class SensorMaster;
 
 // Commands of the application.
@@ -57,10 +59,15 @@ public:
 
     static void RegisterClasses();
 
+    // Without a tray, closing the last window quits, through the normal path.
+    void WindowClosed() override;
+
 protected:
     void ShowAboutBox() override;
     // Opens the preferences dialog, or brings the open one to the front.
     void DoPreferences() override;
+    // A second launch, or a click on the tray icon: the windows come forward, or a data window opens.
+    void DoReopenApp() override;
 
 private:
     void OpenRecordedDataWindows(bool firstRun);
@@ -82,4 +89,8 @@ private:
     // What the last version check found published.
     std::optional<std::string> mPublishedVersion;
     std::optional<std::string> mReleaseNotes;
+    // Start-up has opened its windows; a reopen asked for before waits until then.
+    bool mWindowsOpened = false;
+    bool mReopenWaiting = false;
+    std::unique_ptr<ReachabilityWatch> mReachability;
 };

@@ -77,8 +77,7 @@ void DataWindow::FinishCreateSelf()
     Preferences::Get()->AddListener(this);
 
     LWindow::FinishCreateSelf();
-    // More checked sensors than the layout has rows stops the rows at the last one it has; the window
-    // still opens with the rows built so far.
+    // A sensor that cannot be shown must not keep the window from opening with the rows built so far.
     LException::ReportAndDrop("showing the sensors", [this] { CreateSensorDisplay(); });
 }
 
@@ -98,7 +97,8 @@ void DataWindow::CreateSensorDisplay()
     int16_t height = kHeaderHeight;
     int32_t row = 1;
 
-    for (int16_t item = 1; item <= itemCount; ++item) {
+    // Rows are named by number up to a limit that no desktop comes near.
+    for (int16_t item = 1; item <= itemCount && row <= LPaneEntry::kLastRowWithID; ++item) {
         if (!mSensorPopup->IsMenuItemChecked(item))
             continue;
         Str255 text;
@@ -108,6 +108,8 @@ void DataWindow::CreateSensorDisplay()
             TemperatureSensor* sensor = ThrowIfNil_((*sensors)[i]);
             if (!IsSensorNamed(sensor, text))
                 continue;
+            // The layout makes the first rows' panes; a machine with more sensors gets more.
+            MakeRowPanes(row);
             mRowViews.AddItem(new DataWindowView(this, row, sensor, mask));
             ++row;
             height = static_cast<int16_t>(height + kRowHeight);

@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
+#include <cmath>
+
 DockTile* DockTile::sInstance = nullptr;
 
 DockTile* DockTile::Get()
@@ -27,18 +29,30 @@ void DockTile::DeleteInstanceForTesting()
 }
 
 DockTile::DockTile()
-    : mCanvas(kSize, kSize, QImage::Format_ARGB32_Premultiplied)
 {
-    mCanvas.fill(Qt::transparent);
-    // A tray needs widgets; without a tray the window icon alone shows the tile.
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
-        && QSystemTrayIcon::isSystemTrayAvailable())
+    // As many pixels as the screens show for the tile: the task bar and the tray draw it sharp at 200 %.
+    qreal ratio = 1.0;
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        ratio = gui->devicePixelRatio();
+    SetDevicePixelRatio(ratio);
+    // A tray icon needs widgets. It is made whether or not the desktop has a tray now: at login the tray
+    // often starts after the programs, and the icon then appears in it.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
         mTray = std::make_unique<DockTray>();
 }
 
 DockTile::~DockTile()
 {
     CloseDrawing();
+}
+
+void DockTile::SetDevicePixelRatio(qreal ratio)
+{
+    CloseDrawing();
+    int pixels = static_cast<int>(std::ceil(kSize * ratio));
+    mCanvas = QImage(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    mCanvas.setDevicePixelRatio(ratio);
+    mCanvas.fill(Qt::transparent);
 }
 
 CGContext* DockTile::BeginCGContext()

@@ -30,6 +30,9 @@ public:
     void EndCGContext(CGContext* context);
     // Shows the application's own icon.
     void RestoreApplicationImage();
+    // The tile's pixels per point: 2 draws 256 x 256 pixels for a screen at 200 %. Starts at the
+    // application's ratio; the next drawing starts afresh.
+    void SetDevicePixelRatio(qreal ratio);
 
     // What the tile shows now.
     const QImage& GetShownImage() const { return mShown; }

@@ -1,9 +1,12 @@
 #include "display/DockTray.h"
 
+#include "framework/LApplication.h"
 #include "framework/LCommander.h"
+#include "framework/LException.h"
 #include "framework/UMenuBar.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QIcon>
 #include <QMenu>
@@ -21,6 +24,11 @@ DockTray::DockTray()
     AddCommand("Quit Kelvara", cmd_Quit);
     mIcon->setToolTip(QStringLiteral("Kelvara"));
     mIcon->setContextMenu(mMenu.get());
+    QObject::connect(
+        mIcon.get(), &QSystemTrayIcon::activated, mIcon.get(), [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger)
+                Clicked();
+        });
     // Like the windows' menus: the menu shows what is enabled when it opens, and a choice is checked
     // again when it is carried out, once the menu has closed.
     QMenu* menu = mMenu.get();
@@ -52,4 +60,40 @@ void DockTray::SetIcon(const QIcon& icon)
     mIcon->setIcon(icon);
     if (!mIcon->isVisible())
         mIcon->show();
+}
+
+void DockTray::Clicked()
+{
+    // After the click has been handled: the application may open a window.
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+            if (LApplication* application = LApplication::GetApplication())
+                LException::ReportAndDrop(
+                    "the tray icon", [application] { application->ObeyCommand(cmd_ReopenApplication, nullptr); });
+        },
+        Qt::QueuedConnection);
+}
+
+namespace {
+
+std::optional<bool>& AvailableOverride()
+{
+    static std::optional<bool> available;
+    return available;
+}
+
+}
+
+bool DockTray::IsAvailable()
+{
+    if (AvailableOverride())
+        return *AvailableOverride();
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
+        && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void DockTray::SetAvailableForTesting(std::optional<bool> available)
+{
+    AvailableOverride() = available;
 }

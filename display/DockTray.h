@@ -4,6 +4,7 @@
 #include "framework/FourCharCode.h"
 
 #include <memory>
+#include <optional>
 
 class QIcon;
 class QMenu;
@@ -14,15 +15,24 @@ public:
     static constexpr CommandT cmd_NewDataWindow = FourCC("RawD");
     static constexpr CommandT cmd_NewGraphWindow = 2;
 
-    // The icon stays hidden until it is given its first picture. Needs a QApplication.
+    // The icon stays hidden until it is given its first picture. Needs a QApplication. A left click on the
+    // icon asks the application for its windows (cmd_ReopenApplication).
     DockTray();
     ~DockTray();
 
     DockTray(const DockTray&) = delete;
     DockTray& operator=(const DockTray&) = delete;
 
+    // Shows the picture; the icon is shown even while the desktop has no tray, so that it appears in one
+    // that starts later (as trays do at login).
     void SetIcon(const QIcon& icon);
     QMenu* GetMenu() const { return mMenu.get(); }
+    // What a left click on the icon does.
+    void Clicked();
+
+    // Whether the desktop has a system tray now. Tests may decide instead (nullopt: the desktop decides).
+    static bool IsAvailable();
+    static void SetAvailableForTesting(std::optional<bool> available);
 
 private:
     void AddCommand(const char* title, CommandT command);

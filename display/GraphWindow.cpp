@@ -9,6 +9,7 @@
 #include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
+#include "util/SensorColors.h"
 #include "util/SensorMenus.h"
 
 #include <algorithm>
@@ -81,25 +82,53 @@ void GraphWindow::SetupGraph()
             mGraphView->AddSensor(sensor);
             ++plotted;
             onlyName = name;
-            if (plotted <= kLegendEntries)
+            if (plotted <= LPaneEntry::kLastRowWithID)
                 ShowLegendText(plotted, name.c_str(), sensor->GetSensorIndex());
             break;
         }
     }
 
     SetDescriptor(plotted == 1 ? onlyName : UResources::GetIndString(kStringsID, kUntitledStringIndex));
+    FitLegend(Preferences::Get()->GetDisplayLegend() ? plotted : 0);
     mGraphView->SetupSelf();
+}
+
+void GraphWindow::FitLegend(int32_t entries)
+{
+    auto* legend = dynamic_cast<LView*>(FindPaneByID(kLegendViewID));
+    if (legend == nullptr)
+        return;
+    int32_t bottom = 0;
+    if (entries > 0) {
+        // As much room below the last entry as above the first.
+        Rect first;
+        Rect last;
+        FindLegendPane(1)->CalcLocalFrameRect(first);
+        FindLegendPane(std::min(entries, LPaneEntry::kLastRowWithID))->CalcLocalFrameRect(last);
+        bottom = last.bottom + first.top;
+    }
+    legend->ResizeImageTo(legend->GetWidth(), std::max<int32_t>(legend->GetHeight(), bottom), true);
 }
 
 LStaticText* GraphWindow::FindLegendPane(int32_t entry)
 {
-    return ThrowIfNil_(dynamic_cast<LStaticText*>(FindPaneByID(LPaneEntry::RowPaneID("Tx", entry))));
+    auto* pane = dynamic_cast<LStaticText*>(FindPaneByID(LPaneEntry::RowPaneID("Tx", entry)));
+    if (pane == nullptr && entry > kLegendEntries) {
+        MakeRowPanes(entry);
+        pane = dynamic_cast<LStaticText*>(FindPaneByID(LPaneEntry::RowPaneID("Tx", entry)));
+    }
+    return ThrowIfNil_(pane);
 }
 
 void GraphWindow::HideLegendText()
 {
-    for (int32_t entry = 1; entry <= kLegendEntries; ++entry)
-        FindLegendPane(entry)->Hide();
+    // The layout's twelve entries, and those made since.
+    for (int32_t entry = 1; entry <= LPaneEntry::kLastRowWithID; ++entry) {
+        auto* pane = dynamic_cast<LStaticText*>(FindPaneByID(LPaneEntry::RowPaneID("Tx", entry)));
+        if (pane == nullptr && entry > kLegendEntries)
+            break;
+        ThrowIfNil_(pane)->Hide();
+    }
 }
 
 void GraphWindow::ShowLegendText(int32_t entry, const char* name, int32_t sensorIndex)
@@ -108,11 +137,7 @@ void GraphWindow::ShowLegendText(int32_t entry, const char* name, int32_t sensor
         return;
     LStaticText* legend = FindLegendPane(entry);
     legend->SetDescriptor(name);
-    // The colours repeat past the twelfth sensor, as the lines' colours do.
-    Assert_(sensorIndex >= 1);
-    RGBColor color;
-    Preferences::Get()->GetSensorColor((sensorIndex - 1) % Preferences::kSensorColorCount, color);
-    legend->SetForeColor(color);
+    legend->SetForeColor(GetSensorIndexColor(sensorIndex));
     legend->Show();
 }
 

@@ -16,7 +16,9 @@ public:
     static constexpr PaneIDT kSensorPopupID = FourCC("Show");
     static constexpr PaneIDT kModePopupID = FourCC("Disp");
     static constexpr PaneIDT kGraphViewID = FourCC("Gviw");
-    // Legend entries are the panes Tx01 to Tx12. Sensors plotted beyond the twelfth have no entry.
+    static constexpr PaneIDT kLegendViewID = FourCC("Lgnd");
+    // Legend entries are the panes Tx01, Tx02, ...: the layout makes twelve, and more are made for a window
+    // that plots more sensors. The legend scrolls when they do not fit beside the graph.
     static constexpr int32_t kLegendEntries = 12;
 
     explicit GraphWindow(const LPaneEntry& layout);
@@ -44,6 +46,8 @@ protected:
 
 private:
     LStaticText* FindLegendPane(int32_t entry);
+    // The legend's image: as tall as its entries.
+    void FitLegend(int32_t entries);
 
     LBevelButton* mSensorPopup = nullptr;
     LBevelButton* mModePopup = nullptr;

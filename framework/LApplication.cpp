@@ -21,6 +21,8 @@ LApplication::~LApplication()
 {
     // Windows hold pointers into the application's objects: they go before it does.
     LWindow::DeleteAllWindows();
+    // Only now, with every file written by the application's own destructor, may a signal end the program.
+    mQuitSignals.reset();
     if (sApplication == this)
         sApplication = nullptr;
     if (GetTarget() == this)
@@ -33,7 +35,8 @@ void LApplication::Run()
     mQuitSignals = std::make_unique<UQuitSignals>([this](int) { ProcessCommand(cmd_Quit); });
     QTimer::singleShot(0, [this] { LException::ReportAndDrop("start-up", [this] { StartUp(); }); });
     QCoreApplication::exec();
-    mQuitSignals.reset();
+    // The quit has begun: the caller's saving must not be cut short by a second Ctrl+C or SIGTERM.
+    mQuitSignals->IgnoreFurtherSignals();
 }
 
 void LApplication::DoQuit()
@@ -55,6 +58,9 @@ bool LApplication::ObeyCommand(CommandT command, void* parameter)
     case cmd_Preferences:
         DoPreferences();
         return true;
+    case cmd_ReopenApplication:
+        DoReopenApp();
+        return true;
     default:
         return LCommander::ObeyCommand(command, parameter);
     }
@@ -66,6 +72,7 @@ void LApplication::FindCommandStatus(CommandT command, bool& enabled, bool& uses
     case cmd_About:
     case cmd_Quit:
     case cmd_Preferences:
+    case cmd_ReopenApplication:
         enabled = true;
         usesMark = false;
         break;
@@ -78,3 +85,5 @@ void LApplication::FindCommandStatus(CommandT command, bool& enabled, bool& uses
 void LApplication::StartUp() { }
 void LApplication::ShowAboutBox() { }
 void LApplication::DoPreferences() { }
+void LApplication::DoReopenApp() { }
+void LApplication::WindowClosed() { }

@@ -21,6 +21,9 @@ public:
     bool ObeyCommand(CommandT command, void* parameter) override;
     void FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name) override;
 
+    // After a window closed at the user's wish (the window is gone by now).
+    virtual void WindowClosed();
+
     static LApplication* GetApplication() { return sApplication; }
     // True once the user asked to quit: loops of their own (modal dialogs) end then.
     static bool IsQuitting() { return sQuitting; }
@@ -29,6 +32,8 @@ protected:
     virtual void StartUp();
     virtual void ShowAboutBox();
     virtual void DoPreferences();
+    // cmd_ReopenApplication: bring the application's windows forward. The default does nothing.
+    virtual void DoReopenApp();
 
 private:
     std::unique_ptr<UQuitSignals> mQuitSignals;

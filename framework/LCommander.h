@@ -10,6 +10,8 @@
 constexpr CommandT cmd_About = 1;
 constexpr CommandT cmd_Quit = 10;
 constexpr CommandT cmd_Preferences = 27;
+// The user asked for the running application again: launched it once more, or clicked its tray icon.
+constexpr CommandT cmd_ReopenApplication = FourCC("rapp");
 
 class LCommander {
 public:

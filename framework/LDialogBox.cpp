@@ -10,38 +10,42 @@
 
 namespace {
 
-// Hands the dialog the keys that no control inside it took.
-class DialogKeys : public QObject {
-public:
-    DialogKeys(LDialogBox* dialog, QObject* parent)
-        : QObject(parent)
-        , mDialog(dialog)
-    {
-    }
-
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-            return false;
-        bool handled = false;
-        LException::ReportAndDrop("dialog key", [&] { handled = mDialog->HandleDialogKey(key->key()); });
-        return handled;
-    }
-
-private:
-    LDialogBox* mDialog;
-};
+MessageT EscapeMessageOf(const LPaneEntry& layout)
+{
+    std::string code = layout.GetString("escapeMessage");
+    return code.empty() ? layout.GetInt("escapeMessage", msg_Cancel) : FourCCFromText(code);
+}
 
 }
 
 LDialogBox::LDialogBox(const LPaneEntry& layout)
-    : LWindow(layout)
+    : LWindow(layout, Kind::Dialog)
+    , mEscapeMessage(EscapeMessageOf(layout))
 {
-    GetTopLevel()->setWindowModality(Qt::ApplicationModal);
-    GetTopLevel()->installEventFilter(new DialogKeys(this, GetTopLevel()));
+}
+
+bool LDialogBox::HandleKeyPress(int key)
+{
+    auto usable = [](LPushButton* button) { return button != nullptr && button->IsEnabled() && button->IsVisible(); };
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        LPushButton* button = FindButton(this, &LPushButton::IsDefaultButton);
+        if (!usable(button))
+            return false;
+        button->SimulateHotSpotClick();
+        return true;
+    }
+    if (key == Qt::Key_Escape) {
+        if (mEscapeMessage == 0)
+            return false;
+        if (LPushButton* button = FindButton(this, &LPushButton::IsCancelButton); usable(button))
+            button->SimulateHotSpotClick();
+        else if (mEscapeMessage == msg_Cancel)
+            AttemptClose();
+        else
+            mLastMessage = mEscapeMessage;
+        return true;
+    }
+    return false;
 }
 
 void LDialogBox::FinishCreateSelf()
@@ -87,29 +91,6 @@ LPushButton* LDialogBox::FindButton(LView* view, bool (LPushButton::*which)() co
         }
     }
     return nullptr;
-}
-
-bool LDialogBox::HandleDialogKey(int qtKey)
-{
-    switch (qtKey) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (LPushButton* button = FindButton(this, &LPushButton::IsDefaultButton);
-            button != nullptr && button->IsEnabled() && button->IsVisible()) {
-            button->SimulateHotSpotClick();
-            return true;
-        }
-        return false;
-    case Qt::Key_Escape:
-        if (LPushButton* button = FindButton(this, &LPushButton::IsCancelButton);
-            button != nullptr && button->IsEnabled() && button->IsVisible())
-            button->SimulateHotSpotClick();
-        else
-            AttemptClose();
-        return true;
-    default:
-        return false;
-    }
 }
 
 void LDialogBox::AttemptClose()

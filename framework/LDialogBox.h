@@ -1,7 +1,8 @@
-// A modal dialog built from a layout: DoDialog handles one event and returns the message of the button
-// the user hit (900 OK, 901 Cancel), 0 when none. Return and Enter click the default button, Escape the
-// cancel button (or, without one, close the dialog as Cancel), unless the control with the focus uses the
-// key itself.
+// A modal dialog built from a layout, without a menu bar: DoDialog handles one event and returns the
+// message of the button the user hit (900 OK, 901 Cancel), 0 when none. Keys that the control with the
+// focus does not use come to the dialog: Return and Enter click the default button; Escape clicks the
+// cancel button, or, without one, counts as the layout's "escapeMessage" (Cancel, which closes the dialog,
+// unless the layout says otherwise; 0 for nothing).
 #pragma once
 
 #include "framework/LListener.h"
@@ -17,9 +18,7 @@ public:
 
     // Closing the dialog's window counts as Cancel.
     void AttemptClose() override;
-
-    // What the keys do; false when the key means nothing to the dialog.
-    bool HandleDialogKey(int qtKey);
+    bool HandleKeyPress(int key) override;
 
 protected:
     void FinishCreateSelf() override;
@@ -29,4 +28,5 @@ private:
     LPushButton* FindButton(LView* view, bool (LPushButton::*which)() const) const;
 
     MessageT mLastMessage = 0;
+    MessageT mEscapeMessage;
 };

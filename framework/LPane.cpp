@@ -70,7 +70,7 @@ void LPane::CalcPortFrameRect(Rect& outRect) const
     for (const LView* view = mSuperView; view != nullptr && view->GetSuperView() != nullptr;
          view = view->GetSuperView()) {
         h += view->mInfo.left - view->GetImageOriginH();
-        v += view->mInfo.top;
+        v += view->mInfo.top - view->GetImageOriginV();
     }
     outRect.left = static_cast<int16_t>(outRect.left + h);
     outRect.right = static_cast<int16_t>(outRect.right + h);
@@ -186,15 +186,21 @@ void LPane::Paint(QPainter& painter, const QRect& exposed)
         Draw(painter);
         return;
     }
-    if (!mOffscreenValid || mOffscreen.size() != mWidget->size()) {
+    // The image has as many pixels as the screen shows for the pane (twice as many each way at 200 %), so
+    // that lines and text are as sharp as the rest of the window.
+    qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
+    QSize pixels = (QSizeF(mWidget->size()) * ratio).toSize();
+    if (!mOffscreenValid || mOffscreen.size() != pixels || mOffscreen.devicePixelRatio() != ratio) {
         // Marked valid first: a drawing that fails is reported once, not at every paint.
         mOffscreenValid = true;
-        mOffscreen = QImage(mWidget->size(), QImage::Format_RGB32);
+        mOffscreen = QImage(pixels, QImage::Format_RGB32);
+        mOffscreen.setDevicePixelRatio(ratio);
         mOffscreen.fill(mWidget->palette().color(QPalette::Window));
         QPainter imagePainter(&mOffscreen);
         Draw(imagePainter);
     }
-    painter.drawImage(exposed, mOffscreen, exposed);
+    QRectF source(QPointF(exposed.topLeft()) * ratio, QSizeF(exposed.size()) * ratio);
+    painter.drawImage(QRectF(exposed), mOffscreen, source);
 }
 
 void LPane::GetDrawingOrigin(int32_t& h, int32_t& v) const
@@ -223,10 +229,12 @@ void LPane::Draw(QPainter& painter)
     painter.restore();
 }
 
-QImage LPane::RenderImage()
+QImage LPane::RenderImage(qreal devicePixelRatio)
 {
-    QImage image(std::max<int>(1, mWidget ? mWidget->width() : mInfo.width),
-        std::max<int>(1, mWidget ? mWidget->height() : mInfo.height), QImage::Format_ARGB32_Premultiplied);
+    QSize size(std::max<int>(1, mWidget ? mWidget->width() : mInfo.width),
+        std::max<int>(1, mWidget ? mWidget->height() : mInfo.height));
+    QImage image((QSizeF(size) * devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::white);
     QPainter painter(&image);
     Draw(painter);

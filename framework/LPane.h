@@ -61,8 +61,9 @@ public:
     // A pane whose drawing is costly keeps it in an offscreen image, drawn again only after Refresh (or a
     // change of size), so that scrolling and uncovering only copy.
     void SetDrawsOffscreen(bool offscreen);
-    // The pane's drawing alone, into an image of its frame size.
-    QImage RenderImage();
+    // The pane's drawing alone, into an image of its frame size at the device pixel ratio (2: twice as
+    // many pixels each way, as on a screen at 200 %).
+    QImage RenderImage(qreal devicePixelRatio = 1.0);
 
     virtual LPane* FindPaneByID(PaneIDT paneID);
     virtual void FinishCreate();

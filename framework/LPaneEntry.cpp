@@ -7,7 +7,15 @@
 PaneIDT LPaneEntry::RowPaneID(const std::string& prefix, int32_t row)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "%s%02d", prefix.c_str(), static_cast<int>(row));
+    if (row >= 100 && row < kLastRowWithID + 1 && prefix.size() == 2) {
+        // "%s%02d" would need a third digit and lose it to the four-character cut (row 100 would be row 10):
+        // the tens take a letter instead, A for 10 tens, B for 11 and so on, then a to z.
+        int32_t tens = row / 10 - 10;
+        char letter = static_cast<char>(tens < 26 ? 'A' + tens : 'a' + (tens - 26));
+        std::snprintf(text, sizeof text, "%s%c%d", prefix.c_str(), letter, static_cast<int>(row % 10));
+    } else {
+        std::snprintf(text, sizeof text, "%s%02d", prefix.c_str(), static_cast<int>(row));
+    }
     return FourCCFromText(text);
 }
 
@@ -98,4 +106,20 @@ std::vector<LPaneEntry> LPaneEntry::GetSubpanes() const
         }
     }
     return subpanes;
+}
+
+std::vector<LPaneEntry> LPaneEntry::GetRowEntries(int32_t row) const
+{
+    std::vector<LPaneEntry> entries;
+    for (const QJsonValue& value : mObject.value("panes").toArray()) {
+        QJsonObject object = value.toObject();
+        if (object.contains("rows"))
+            entries.emplace_back(object, row);
+    }
+    return entries;
+}
+
+bool LPaneEntry::HasSubpanes() const
+{
+    return !mObject.value("panes").toArray().isEmpty();
 }

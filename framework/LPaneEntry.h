@@ -52,9 +52,15 @@ public:
     // stands for one pane per row, with the pane ID made of its "id" prefix and the row number ("%s%02d",
     // first four characters) and its top moved down by step per row.
     std::vector<LPaneEntry> GetSubpanes() const;
+    // The entries of row number row of every pane that this one's layout repeats in rows, whether or not the
+    // row is among the rows the layout makes at first: rows follow what the window has to show.
+    std::vector<LPaneEntry> GetRowEntries(int32_t row) const;
+    bool HasSubpanes() const;
 
-    // The pane ID of a prefix and a row number: the first four characters of "%s%02d".
+    // The pane ID of a prefix and a row number: the first four characters of "%s%02d". With a two-letter
+    // prefix, rows 100 to kLastRowWithID write their tens as one letter (row 100 is "A0", 359 "Z9", 360 "a0").
     static PaneIDT RowPaneID(const std::string& prefix, int32_t row);
+    static constexpr int32_t kLastRowWithID = 619;
 
 private:
     QJsonObject mObject;

@@ -15,6 +15,7 @@ public:
     LPushButton(const SPaneInfo& info, std::string_view title, MessageT message);
 
     MessageT GetValueMessage() const { return mMessage; }
+    // The buttons that Return and Escape press in a dialog.
     bool IsDefaultButton() const;
     bool IsCancelButton() const { return mCancel || mMessage == msg_Cancel; }
     std::string GetDescriptor() const override;

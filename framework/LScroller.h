@@ -1,4 +1,5 @@
-// A view that shows part of one scrolled view's image, with a horizontal scroll bar.
+// A view that shows part of one scrolled view's image, with a scroll bar: horizontal (the default) or,
+// with "scroll": "vertical" in the layout, vertical.
 #pragma once
 
 #include "framework/LView.h"
@@ -8,12 +9,19 @@ class QScrollArea;
 class LScroller : public LView {
 public:
     explicit LScroller(const LPaneEntry& entry);
-    LScroller(const SPaneInfo& info);
+    LScroller(const SPaneInfo& info, bool vertical = false);
 
     // The scrolled view is the scroller's one subpane; its frame is the visible part of its image.
     LView* GetScrolledView() const;
     QWidget* GetContentWidget() const override;
     int32_t GetImageOriginH() const override;
+    int32_t GetImageOriginV() const override;
+    bool IsVertical() const { return mVertical; }
+
+    // The place of the visible part in the image, from 0 to the scroll range.
+    int32_t GetScrollPosition() const;
+    int32_t GetScrollRange() const;
+    void ScrollTo(int32_t position);
 
     void ResizeFrameBy(int16_t dWidth, int16_t dHeight, bool refresh) override;
 
@@ -28,4 +36,6 @@ protected:
 private:
     void FitScrolledView();
     QScrollArea* Area() const;
+
+    bool mVertical;
 };

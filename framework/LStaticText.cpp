@@ -2,7 +2,10 @@
 
 #include "framework/UFonts.h"
 
+#include <QFontMetrics>
 #include <QLabel>
+
+#include <algorithm>
 
 LStaticText::LStaticText(const LPaneEntry& entry)
     : LStaticText(entry.GetPaneInfo(), entry.GetString("text"), static_cast<ResIDT>(entry.GetInt("traits", 0)))
@@ -29,14 +32,46 @@ QLabel* LStaticText::Label() const
 
 std::string LStaticText::GetDescriptor() const
 {
-    return Label()->text().toStdString();
+    return mText.toStdString();
 }
 
 void LStaticText::SetDescriptor(std::string_view text)
 {
-    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QString whole = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (whole == mText)
+        return;
+    mText = whole;
+    ShowFittingText();
+}
+
+std::string LStaticText::GetShownText() const
+{
+    return Label()->text().toStdString();
+}
+
+void LStaticText::ResizeFrameBy(int16_t dWidth, int16_t dHeight, bool refresh)
+{
+    LPane::ResizeFrameBy(dWidth, dHeight, refresh);
+    ShowFittingText();
+}
+
+void LStaticText::ShowFittingText()
+{
+    // A name cut in the middle of a letter reads as another name; one that ends in "…" says it goes on.
+    if (mWraps) {
+        // A paragraph wraps at the pane's width instead.
+        if (Label()->text() != mText)
+            Label()->setText(mText);
+        return;
+    }
+    QMargins margins = Label()->contentsMargins();
+    int room = std::max(0, mInfo.width - margins.left() - margins.right());
+    QString shown = QFontMetrics(Label()->font()).elidedText(mText, Qt::ElideRight, room);
     if (Label()->text() != shown)
         Label()->setText(shown);
+    QString tip = shown == mText ? QString() : mText;
+    if (Label()->toolTip() != tip)
+        Label()->setToolTip(tip);
 }
 
 void LStaticText::SetValue(int32_t value)
@@ -80,4 +115,5 @@ void LStaticText::ApplyTraits()
         Label()->setContentsMargins(0, 0, mTraits.inset, 0);
     else
         Label()->setContentsMargins(mTraits.inset, 0, 0, 0);
+    ShowFittingText();
 }

@@ -1,5 +1,6 @@
 // A pane that shows a text in the font, size, style and colour of its text traits: one line, or, when its
-// layout says "wrap", a paragraph wrapped at word boundaries from the pane's top.
+// layout says "wrap", a paragraph wrapped at word boundaries from the pane's top. A line too wide for the
+// pane ends in "…" (the whole text is its descriptor, and its tool tip).
 #pragma once
 
 #include "framework/LPane.h"
@@ -26,9 +27,17 @@ public:
     void SetForeColor(const RGBColor& color);
     RGBColor GetForeColor() const { return mTraits.color; }
 
+    // What the pane shows: the text, or as much of it as fits followed by "…".
+    std::string GetShownText() const;
+
+    void ResizeFrameBy(int16_t dWidth, int16_t dHeight, bool refresh) override;
+
 private:
     QLabel* Label() const;
     void ApplyTraits();
+    void ShowFittingText();
+
+    QString mText;
 
     bool mWraps = false;
     ResIDT mTraitsID = 0;

@@ -23,6 +23,7 @@ public:
     int32_t GetImageHeight() const { return mImageHeight; }
     virtual void ResizeImageTo(int32_t width, int32_t height, bool refresh);
     virtual int32_t GetImageOriginH() const { return 0; }
+    virtual int32_t GetImageOriginV() const { return 0; }
 
     void ResizeFrameBy(int16_t dWidth, int16_t dHeight, bool refresh) override;
     void Refresh() override;

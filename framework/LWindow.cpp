@@ -1,16 +1,21 @@
 #include "framework/LWindow.h"
 
+#include "framework/LApplication.h"
 #include "framework/LException.h"
 #include "framework/UMenuBar.h"
 #include "framework/URegistrar.h"
+#include "framework/UScreenPlacement.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -40,6 +45,16 @@ public:
     }
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        // Keys that no pane took come to the window.
+        bool handled = false;
+        if (mWindow != nullptr)
+            LException::ReportAndDrop("a key", [&] { handled = mWindow->HandleKeyPress(event->key()); });
+        if (!handled)
+            QMainWindow::keyPressEvent(event);
+    }
+
     void changeEvent(QEvent* event) override
     {
         if (mWindow != nullptr && event->type() == QEvent::ActivationChange && isActiveWindow())
@@ -75,6 +90,8 @@ SPaneInfo WindowPaneInfo(const LPaneEntry& layout)
 
 // New windows without a place of their own cascade down and to the right.
 constexpr int kCascadeStep = 24;
+// The height of a title bar, until the desktop has decorated the window and its own is known.
+constexpr int kAssumedTitleBarHeight = 30;
 
 }
 
@@ -114,16 +131,52 @@ void LWindow::CreatePanes(LView* view, const LPaneEntry& entry)
     }
 }
 
+void LWindow::MakeRowPanes(int32_t row)
+{
+    MakeRowPanes(this, mLayout, row);
+}
+
+void LWindow::MakeRowPanes(LView* view, const LPaneEntry& entry, int32_t row)
+{
+    for (const LPaneEntry& rowEntry : entry.GetRowEntries(row)) {
+        if (view->FindPaneByID(rowEntry.GetPaneInfo().paneID) != nullptr)
+            continue;
+        LPane* pane = URegistrar::CreateObject(rowEntry);
+        view->AddSubPane(pane);
+        pane->FinishCreate();
+    }
+    for (const LPaneEntry& paneEntry : entry.GetSubpanes()) {
+        if (!paneEntry.HasSubpanes())
+            continue;
+        if (auto* subview = dynamic_cast<LView*>(view->FindPaneByID(paneEntry.GetPaneInfo().paneID)))
+            MakeRowPanes(subview, paneEntry, row);
+    }
+}
+
 LWindow::LWindow(const LPaneEntry& layout)
+    : LWindow(layout, Kind::Document)
+{
+}
+
+LWindow::LWindow(const LPaneEntry& layout, Kind kind)
     : LView(WindowPaneInfo(layout))
     , mTopLevel(new WindowFrame(this))
+    , mLayout(layout)
+    , mKind(kind)
     , mResizable(layout.GetBool("resizable", false))
 {
     mTopLevel->setCentralWidget(GetWidget());
     GetWidget()->setVisible(true);
     GetWidget()->setAutoFillBackground(true);
     GetWidget()->installEventFilter(mTopLevel);
-    UMenuBar::Install(mTopLevel, this);
+    if (kind == Kind::Dialog) {
+        // A dialog is shown as one by the desktop, keeps the user's attention and has no menu bar of its own.
+        mTopLevel->setWindowFlags(
+            Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        mTopLevel->setWindowModality(Qt::ApplicationModal);
+    } else {
+        UMenuBar::Install(mTopLevel, this);
+    }
     SetDescriptor(layout.GetString("title", "Kelvara"));
 
     int32_t width = 200;
@@ -199,8 +252,54 @@ void LWindow::ApplyContentSize(int width, int height)
 
 void LWindow::Show()
 {
+    // A window about to appear comes onto a screen: its recorded place may be on a monitor that is gone,
+    // and new windows cascade down and to the right without end.
+    if (!mTopLevel->isVisible()) {
+        if (mKind == Kind::Dialog)
+            PlaceOverActiveWindow();
+        KeepOnScreen();
+    }
     mInfo.visible = true;
     mTopLevel->show();
+}
+
+void LWindow::PlaceOverActiveWindow()
+{
+    // A dialog belongs to the window the user was working in: it stays above it, centred over it.
+    QWidget* active = QApplication::activeWindow();
+    if (active == nullptr || active == mTopLevel)
+        return;
+    mTopLevel->winId();
+    if (QWindow* handle = mTopLevel->windowHandle())
+        handle->setTransientParent(active->windowHandle());
+    QRect over = active->geometry();
+    QRect own = mTopLevel->geometry();
+    Rect bounds;
+    GetGlobalBounds(bounds);
+    int dh = over.center().x() - own.center().x();
+    int dv = over.center().y() - own.center().y();
+    MoveWindowTo(static_cast<int16_t>(bounds.left + dh), static_cast<int16_t>(bounds.top + dv));
+}
+
+void LWindow::KeepOnScreen()
+{
+    std::vector<Rect> areas = UScreenPlacement::AvailableScreenAreas();
+    if (areas.empty())
+        return;
+    // The outer frame: before the desktop has decorated the window, room for a title bar is assumed.
+    QRect content = mTopLevel->geometry();
+    QRect frame = mTopLevel->frameGeometry();
+    int titleBar = frame.top() < content.top() ? content.top() - frame.top() : kAssumedTitleBarHeight;
+    Rect outer { static_cast<int16_t>(content.top() - titleBar), static_cast<int16_t>(content.left()),
+        static_cast<int16_t>(content.top() + content.height()),
+        static_cast<int16_t>(content.left() + content.width()) };
+    Rect placed = UScreenPlacement::PlaceOnScreen(outer, areas);
+    if (placed == outer)
+        return;
+    Rect bounds;
+    GetGlobalBounds(bounds);
+    MoveWindowTo(static_cast<int16_t>(bounds.left + placed.left - outer.left),
+        static_cast<int16_t>(bounds.top + placed.top - outer.top));
 }
 
 void LWindow::Hide()
@@ -230,6 +329,9 @@ void LWindow::ResizeWindowTo(int16_t width, int16_t height)
     bounds.right = static_cast<int16_t>(bounds.left + width);
     bounds.bottom = static_cast<int16_t>(bounds.top + height);
     DoSetBounds(bounds);
+    // A window that grew past the screen's edge (more rows, more columns) comes back onto it.
+    if (mTopLevel->isVisible())
+        KeepOnScreen();
 }
 
 void LWindow::PlaceWidget()
@@ -284,6 +386,20 @@ void LWindow::Activated()
 void LWindow::CloseRequested()
 {
     LException::ReportAndDrop("closing a window", [this] { AttemptClose(); });
+    NotifyWindowClosed();
+}
+
+void LWindow::NotifyWindowClosed()
+{
+    // The application may have rules for the last window; the window itself may be gone by now.
+    if (LApplication* application = LApplication::GetApplication())
+        LException::ReportAndDrop("a window closed", [application] { application->WindowClosed(); });
+}
+
+bool LWindow::IsDocumentWindowShown()
+{
+    return std::any_of(WindowList().begin(), WindowList().end(),
+        [](LWindow* window) { return window->mKind == Kind::Document && window->mTopLevel->isVisible(); });
 }
 
 std::string LWindow::GetDescriptor() const
@@ -319,10 +435,16 @@ void LWindow::DoCloseLater()
         Qt::QueuedConnection);
 }
 
+bool LWindow::HandleKeyPress(int)
+{
+    return false;
+}
+
 bool LWindow::ObeyCommand(CommandT command, void* parameter)
 {
     if (command == cmd_Close) {
         AttemptClose();
+        NotifyWindowClosed();
         return true;
     }
     return LCommander::ObeyCommand(command, parameter);

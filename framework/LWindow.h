@@ -21,9 +21,17 @@ public:
     // Makes the panes of entry (recursively) inside view.
     static void CreatePanes(LView* view, const LPaneEntry& entry);
 
-    // From a layout: "title", "size" [width, height] of the content, "position" [left, top] or "center",
-    // "showOnCreate", "resizable", "minSize", "maxSize", and "id", the window's own pane ID.
+    // Makes the panes of row number row that the layout repeats in rows and that do not exist yet, in the
+    // views where the layout puts them, so that a window can show as many rows as it needs.
+    void MakeRowPanes(int32_t row);
+
+    // A document window carries the application's menu bar; a dialog is modal and has none.
+    enum class Kind { Document, Dialog };
+
+    // From a layout: "title", "size" [width, height] of the content, "position" [left, top] or
+    // "center", "showOnCreate", "resizable", "minSize", "maxSize", and "id", the window's own pane ID.
     explicit LWindow(const LPaneEntry& layout);
+    LWindow(const LPaneEntry& layout, Kind kind);
     ~LWindow() override;
 
     void Show() override;
@@ -33,8 +41,10 @@ public:
 
     // The content's top left corner, in global coordinates.
     void MoveWindowTo(int16_t left, int16_t top);
-    // The content's size.
+    // The content's size; a window on screen that grew past the screen's edge comes back onto it.
     void ResizeWindowTo(int16_t width, int16_t height);
+    // Moves the window, title bar included, onto the screen it overlaps most, if it sticks out of it.
+    void KeepOnScreen();
     // The content's rectangle in global coordinates; the user's resizing comes here too.
     virtual void DoSetBounds(const Rect& bounds);
     void GetGlobalBounds(Rect& outBounds) const;
@@ -58,6 +68,12 @@ public:
 
     static const std::vector<LWindow*>& GetWindowList();
     static void DeleteAllWindows();
+    // Whether a window other than a dialog is on screen.
+    static bool IsDocumentWindowShown();
+    Kind GetKind() const { return mKind; }
+
+    // A key (a Qt key code) that no pane took; true when the window used it. The default uses none.
+    virtual bool HandleKeyPress(int key);
 
     // Called by the top-level widget.
     void ContentResized();
@@ -68,10 +84,15 @@ protected:
     void PlaceWidget() override;
 
 private:
+    static void MakeRowPanes(LView* view, const LPaneEntry& entry, int32_t row);
+    static void NotifyWindowClosed();
+    void PlaceOverActiveWindow();
     int ContentOffset() const;
     void ApplyContentSize(int width, int height);
 
     QMainWindow* mTopLevel;
+    LPaneEntry mLayout;
+    Kind mKind;
     bool mResizable;
     bool mApplyingBounds = false;
 };

@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 QDPort* QDPort::sCurrentPort = nullptr;
@@ -31,11 +32,13 @@ QDPort::QDPort(QPainter& painter)
     : mPainter(painter)
 {
     UpdateFont();
-    // Into a plain 32-bit image, with nothing but a shift between the port and the image, pixels are
-    // written directly: a graph of 12 long histories is hundreds of thousands of small fills.
+    // Into a plain 32-bit image, with nothing but a shift and the image's device pixel ratio between the
+    // port and the image, pixels are written directly: a graph of 12 long histories is hundreds of thousands
+    // of small fills.
     QPaintDevice* device = painter.device();
+    QTransform toDevice = painter.deviceTransform();
     if (device != nullptr && device->devType() == QInternal::Image && !painter.hasClipping()
-        && painter.transform().type() <= QTransform::TxTranslate) {
+        && toDevice.type() <= QTransform::TxScale && toDevice.m11() > 0 && toDevice.m11() == toDevice.m22()) {
         auto* image = static_cast<QImage*>(device);
         QImage::Format format = image->format();
         if (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32
@@ -43,8 +46,13 @@ QDPort::QDPort(QPainter& painter)
             mDirectImage = image;
             mDirectBits = image->bits();
             mDirectStride = image->bytesPerLine();
-            mDirectShiftH = static_cast<int>(painter.transform().dx());
-            mDirectShiftV = static_cast<int>(painter.transform().dy());
+            mDirectScale = toDevice.m11();
+            mDirectShiftH = toDevice.dx();
+            mDirectShiftV = toDevice.dy();
+            mDirectWholeShift = mDirectScale == 1.0 && mDirectShiftH == std::trunc(mDirectShiftH)
+                && mDirectShiftV == std::trunc(mDirectShiftV);
+            mDirectShiftWholeH = static_cast<int>(mDirectShiftH);
+            mDirectShiftWholeV = static_cast<int>(mDirectShiftV);
         }
     }
 }
@@ -97,11 +105,30 @@ void QDPort::FillPixels(int left, int top, int width, int height)
     if (width <= 0 || height <= 0)
         return;
     if (mDirectImage != nullptr) {
-        int x0 = std::max(0, left + mDirectShiftH);
-        int y0 = std::max(0, top + mDirectShiftV);
-        int x1 = std::min(mDirectImage->width(), left + mDirectShiftH + width);
-        int y1 = std::min(mDirectImage->height(), top + mDirectShiftV + height);
-        if (x1 <= x0)
+        // A port pixel covers the device pixels between its edges' places, so that on a screen at 150 % or
+        // 200 % lines stay solid and sharp, one or two device pixels wide.
+        int x0 = 0;
+        int y0 = 0;
+        int x1 = 0;
+        int y1 = 0;
+        if (mDirectWholeShift) {
+            // One device pixel per port pixel, the common case, in whole numbers.
+            x0 = left + mDirectShiftWholeH;
+            y0 = top + mDirectShiftWholeV;
+            x1 = x0 + width;
+            y1 = y0 + height;
+        } else {
+            auto edge = [](double value) { return static_cast<int>(std::lround(value)); };
+            x0 = edge(left * mDirectScale + mDirectShiftH);
+            y0 = edge(top * mDirectScale + mDirectShiftV);
+            x1 = edge((left + width) * mDirectScale + mDirectShiftH);
+            y1 = edge((top + height) * mDirectScale + mDirectShiftV);
+        }
+        x0 = std::max(0, x0);
+        y0 = std::max(0, y0);
+        x1 = std::min(mDirectImage->width(), x1);
+        y1 = std::min(mDirectImage->height(), y1);
+        if (x1 <= x0 || y1 <= y0)
             return;
         for (int y = y0; y < y1; ++y) {
             auto* line = reinterpret_cast<QRgb*>(mDirectBits + static_cast<qsizetype>(y) * mDirectStride);

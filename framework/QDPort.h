@@ -84,8 +84,12 @@ private:
     QImage* mDirectImage = nullptr;
     uchar* mDirectBits = nullptr;
     qsizetype mDirectStride = 0;
-    int mDirectShiftH = 0;
-    int mDirectShiftV = 0;
+    double mDirectScale = 1.0;
+    double mDirectShiftH = 0;
+    double mDirectShiftV = 0;
+    bool mDirectWholeShift = false;
+    int mDirectShiftWholeH = 0;
+    int mDirectShiftWholeV = 0;
     RGBColor mForeColor;
     QColor mForeQColor { 0, 0, 0 };
     QRgb mForePixel = 0xFF000000u;

@@ -48,11 +48,26 @@ UQuitSignals::UQuitSignals(std::function<void(int)> onSignal)
         ::sigaction(signalNumber, &action, nullptr);
 }
 
-UQuitSignals::~UQuitSignals()
+namespace {
+
+void SetActions(void (*handler)(int))
 {
     struct sigaction action { };
-    action.sa_handler = SIG_DFL;
+    action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     for (int signalNumber : kQuitSignals)
         ::sigaction(signalNumber, &action, nullptr);
+}
+
+}
+
+UQuitSignals::~UQuitSignals()
+{
+    SetActions(SIG_DFL);
+}
+
+void UQuitSignals::IgnoreFurtherSignals()
+{
+    SetActions(SIG_IGN);
+    mNotifier.reset();
 }

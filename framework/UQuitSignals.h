@@ -10,7 +10,12 @@ class QSocketNotifier;
 class UQuitSignals {
 public:
     explicit UQuitSignals(std::function<void(int signalNumber)> onSignal);
+    // Gives the signals their default actions back.
     ~UQuitSignals();
+
+    // From now until this object goes, the signals are ignored: a quit in progress writes every file even
+    // when the user presses Ctrl+C again or the session repeats its SIGTERM.
+    void IgnoreFurtherSignals();
 
     UQuitSignals(const UQuitSignals&) = delete;
     UQuitSignals& operator=(const UQuitSignals&) = delete;

@@ -25,8 +25,16 @@ public:
     }
     void Set(uint32_t now) { mNow = now; }
     void Advance(uint32_t seconds) { mNow += seconds; }
-    uint32_t GetDateTime() override { return mNow; }
+    // A clock that moves on by this much after every reading, as a real one may between two readings.
+    void SetTickPerReading(uint32_t seconds) { mTick = seconds; }
+    uint32_t GetDateTime() override
+    {
+        uint32_t now = mNow;
+        mNow += mTick;
+        return now;
+    }
 
 private:
     uint32_t mNow;
+    uint32_t mTick = 0;
 };

@@ -51,3 +51,13 @@ int32_t LinuxMachineInfo::MaximumProcessorSpeedMHz()
     }
     return static_cast<int32_t>(std::clamp<int64_t>(mhz, 0, 32767));
 }
+
+bool LinuxMachineInfo::IsAppleHardware()
+{
+    auto vendor = SysfsFile::ReadTrimmed(SysfsFile::Join(mRoot, "/sys/class/dmi/id/sys_vendor"));
+    if (vendor && vendor->starts_with("Apple"))
+        return true;
+    // A list of NUL-terminated names, one of them "MacRISC", "MacRISC2", ... on every PowerPC Mac.
+    auto compatible = SysfsFile::ReadText(SysfsFile::Join(mRoot, "/proc/device-tree/compatible"), 4096);
+    return compatible && compatible->find("MacRISC") != std::string::npos;
+}

@@ -12,6 +12,8 @@ public:
     uint32_t ProcessorCount() override;
     // cpu0's cpuinfo_max_freq (kHz) / 1000, else the highest "cpu MHz" of /proc/cpuinfo, else 0.
     int32_t MaximumProcessorSpeedMHz() override;
+    // The DMI tables name Apple as the maker, or (PowerPC) the device tree calls the machine MacRISC.
+    bool IsAppleHardware() override;
 
 private:
     std::string mRoot;

@@ -83,3 +83,9 @@ bool LinuxProcessorTemperatures::Read(std::vector<int32_t>& outReadings)
     }
     return true;
 }
+
+bool LinuxProcessorTemperatures::HasTemperatureSensor(int32_t processor)
+{
+    return processor >= 0 && static_cast<size_t>(processor) < mPackages.size()
+        && mPackages[static_cast<size_t>(processor)].has_value();
+}

@@ -12,6 +12,8 @@ public:
     explicit LinuxProcessorTemperatures(std::string root);
 
     bool Read(std::vector<int32_t>& outReadings) override;
+    // A package with a channel has a sensor, also while the channel cannot be read.
+    bool HasTemperatureSensor(int32_t processor) override;
 
 private:
     // One per package in ascending package id order; empty for a package that has no channel.

@@ -16,10 +16,15 @@ constexpr SensorRegistry::EntryID kPlatformEntry = 1;
 constexpr SensorRegistry::EntryID kFirstChannelEntry = 2;
 constexpr size_t kMaximumNameBytes = 255;
 
+// No part of a computer has a limit outside this; drivers use values beyond it for "no limit" (NVMe
+// drives report 65261.85 C), which must not be shown as a limit.
+constexpr int64_t kLowestThreshold = -60000;
+constexpr int64_t kHighestThreshold = 200000;
+
 std::optional<int32_t> ReadThreshold(const std::string& path)
 {
     auto millidegrees = Millidegrees::Reading(SysfsFile::ReadInteger(path));
-    if (!millidegrees)
+    if (!millidegrees || *millidegrees < kLowestThreshold || *millidegrees > kHighestThreshold)
         return std::nullopt;
     return Millidegrees::ToFixed16(*millidegrees);
 }

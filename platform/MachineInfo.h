@@ -14,6 +14,8 @@ public:
     virtual uint32_t ProcessorCount() = 0;
     // The highest processor speed in MHz, 0 when unknown, at most 32767.
     virtual int32_t MaximumProcessorSpeedMHz() = 0;
+    // Whether the machine is a Mac, where a System Management Controller is to be expected.
+    virtual bool IsAppleHardware() = 0;
 };
 
 class FixtureMachineInfo : public MachineInfo {
@@ -27,8 +29,11 @@ public:
     std::string ModelIdentifier() override { return mModel; }
     uint32_t ProcessorCount() override { return mProcessors; }
     int32_t MaximumProcessorSpeedMHz() override { return mSpeed; }
+    bool IsAppleHardware() override { return mApple; }
+    void SetAppleHardware(bool apple) { mApple = apple; }
 
 private:
+    bool mApple = false;
     std::string mModel;
     uint32_t mProcessors;
     int32_t mSpeed;

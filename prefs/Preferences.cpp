@@ -4,6 +4,7 @@
 #include "framework/LException.h"
 #include "framework/LFileStream.h"
 #include "framework/LStream.h"
+#include "framework/ULocale.h"
 #include "platform/Platform.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
@@ -12,6 +13,7 @@
 #include "prefs/RecordedGraphWindow.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
+#include "util/TemperatureUnits.h"
 #include "util/UtilitiesFolder.h"
 
 #include <cerrno>
@@ -69,6 +71,7 @@ Preferences::Preferences()
     , mGraphWindowPrefs(10)
     , mDockGraphDisplayArray(12)
     , mDockTextDisplayArray(12)
+    , mMadeSeconds(Platform::GetClock().GetDateTime())
 {
     ResetToDefaults();
 }
@@ -98,7 +101,9 @@ void Preferences::ResetToDefaults()
 {
     mFileVersion = kFileVersion;
     mReserved = 0;
-    mCreationSeconds = Platform::GetClock().GetDateTime();
+    // The moment these preferences were made, read once: a reset after the start-up sequence read the
+    // time must not lie after it, or the first run would look 136 years old.
+    mCreationSeconds = mMadeSeconds;
     mSubmittedTimedData = 0;
     mDisplayLegend = 1;
     mVersionCheck = 1;
@@ -116,6 +121,8 @@ void Preferences::ResetToDefaults()
 
 void Preferences::InitializePrefs()
 {
+    // A first run speaks the user's units; a stored scale, read from the file, always wins.
+    mTemperatureScale = ULocale::MeasuresInUSUnits() ? kScaleFahrenheit : kScaleCelsius;
     SensorMaster* master = SensorMaster::Get();
     if (master->GetSensorCount() < 1)
         return;
@@ -153,12 +160,13 @@ void Preferences::ReadPrefs()
     try {
         stream.OpenForReading(path);
     } catch (const LException& error) {
-        if (error.GetErrorCode() == fnfErr)
+        if (error.GetErrorCode() == fnfErr) {
             prefs->InitializePrefs();
-        else
-            std::fprintf(stderr,
-                "Kelvara: the preferences file \"%s\" cannot be read (%s); the default settings are used.\n",
-                path.c_str(), LException::DescribeCode(error.GetErrorCode()).c_str());
+            return;
+        }
+        // A file that is there but cannot be read (permissions, an I/O error) is no missing file: saving
+        // at quit would replace the user's settings.
+        prefs->RecoverFromDamagedFile(path, "cannot be read (" + LException::DescribeCode(error.GetErrorCode()) + ")");
         return;
     }
     try {
@@ -166,7 +174,7 @@ void Preferences::ReadPrefs()
     } catch (const LException& error) {
         if (error.GetErrorCode() != eofErr)
             throw;
-        prefs->RecoverFromDamagedFile(path, error.what());
+        prefs->RecoverFromDamagedFile(path, std::string("is damaged (") + error.what() + ")");
     }
 }
 
@@ -174,14 +182,17 @@ void Preferences::RecoverFromDamagedFile(const std::string& path, const std::str
 {
     std::string keptAs = SetAsideDamagedFile(path);
     if (keptAs.empty()) {
+        // Not even a copy could be made: the file stays as it is, so nothing is written over it.
+        int error = errno;
+        mFileWritable = false;
         std::fprintf(stderr,
-            "Kelvara: the preferences file \"%s\" is damaged (%s) and could not be set aside (%s); the settings "
-            "of a first run are used.\n",
-            path.c_str(), problem.c_str(), std::strerror(errno));
+            "Kelvara: the preferences file \"%s\" %s and could not be set aside (%s); it is left as it is and not "
+            "written while Kelvara runs, and the settings of a first run are used.\n",
+            path.c_str(), problem.c_str(), std::strerror(error));
     } else {
         std::fprintf(stderr,
-            "Kelvara: the preferences file \"%s\" is damaged (%s); it is kept as \"%s\" and the settings of a "
-            "first run are used.\n",
+            "Kelvara: the preferences file \"%s\" %s; it is kept as \"%s\" and the settings of a first run are "
+            "used.\n",
             path.c_str(), problem.c_str(), keptAs.c_str());
     }
     // What was read before the damage is dropped along with the rest: half a file is no one's settings.
@@ -196,6 +207,13 @@ void Preferences::SavePrefs()
     std::string path = PreferencesFilePath(status);
     if (status != 0)
         Throw_(status, "the folder of the preferences file");
+    if (!prefs->mFileWritable) {
+        std::fprintf(stderr,
+            "Kelvara: the preferences file \"%s\" is left as it was found; the settings of this run are not "
+            "saved.\n",
+            path.c_str());
+        return;
+    }
     LFileStream stream;
     prefs->StreamOut(stream);
     stream.Commit(path);

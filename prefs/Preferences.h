@@ -34,9 +34,10 @@ public:
     // For tests: deletes the instance, so that the next Get starts afresh.
     static void DeleteInstanceForTesting();
 
-    // Loads the file into the instance. No file is a first run (InitializePrefs). A damaged file is
-    // reported on standard error, kept beside as "Kelvara Preferences.damaged", and the settings of a
-    // first run are used instead.
+    // Loads the file into the instance. No file is a first run (InitializePrefs). A damaged file, or one
+    // that is there but cannot be read, is reported on standard error, kept beside as "Kelvara
+    // Preferences.damaged", and the settings of a first run are used instead; when it cannot be set aside,
+    // it is not written during this run.
     static void ReadPrefs();
     // Replaces the file atomically with the instance's settings and the state of the open windows.
     static void SavePrefs();
@@ -84,7 +85,8 @@ public:
     virtual TArray<DataWindowPrefs*>* GetDataWindowPrefsArray() { return &mDataWindowPrefs; }
     virtual TArray<GraphWindowPrefs*>* GetGraphWindowPrefsArray() { return &mGraphWindowPrefs; }
 
-    // A first run's settings: the first sensor's name in both Dock name lists.
+    // A first run's settings: the scale of the user's locale (Fahrenheit where it measures in US units,
+    // else Celsius) and the first sensor's name in both Dock name lists.
     void InitializePrefs();
 
     // The version of the file last read.
@@ -117,6 +119,10 @@ private:
     int16_t mDockTextDisplayFormat = 1;
     SensorNameList mDockTextDisplayArray;
     int16_t mDockPictSensorIndex = 1;
+    // When the instance was made: the creation time of settings that start afresh.
+    uint32_t mMadeSeconds;
+    // False when the file found at start-up could be neither used nor set aside.
+    bool mFileWritable = true;
 
     static Preferences* sInstance;
 };

@@ -1,19 +1,8 @@
 #include "report/ReportDialog.h"
 
-#include <QCoreApplication>
-#include <QMainWindow>
-#include <QPointer>
-#include <QShortcut>
-
 ReportDialog::ReportDialog(const LPaneEntry& layout)
     : LDialogBox(layout)
 {
-    // The dialog stays up while the program runs on, so nothing waits for a message of the framework's
-    // dialog loop: Escape closes it here, as declining does.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), GetTopLevel());
-    escape->setContext(Qt::WindowShortcut);
-    QObject::connect(escape, &QShortcut::activated,
-        [this] { LException::ReportAndDrop("closing a dialog", [this] { CloseSoon(); }); });
 }
 
 void ReportDialog::ListenToMessage(MessageT message, void* parameter)
@@ -40,13 +29,5 @@ void ReportDialog::CloseSoon()
     if (mClosing)
         return;
     mClosing = true;
-    Hide();
-    QPointer<QMainWindow> window(GetTopLevel());
-    QMetaObject::invokeMethod(
-        qApp,
-        [window, this] {
-            if (window)
-                DoClose();
-        },
-        Qt::QueuedConnection);
+    DoCloseLater();
 }

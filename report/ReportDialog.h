@@ -1,6 +1,6 @@
-// A dialog of the reporting part that stays up while the program runs on (the record e-mail, the version
-// check's answers): while it is in front every menu command is disabled, and it closes itself when the
-// user answers it, presses Escape or closes its window.
+// A dialog of the reporting part (the record e-mail, the version check's answers) that nothing waits for:
+// while it is in front every menu command is disabled, and it closes itself when the user answers it,
+// presses Escape or closes its window.
 #pragma once
 
 #include "framework/LDialogBox.h"
@@ -12,7 +12,7 @@ public:
 
     void ListenToMessage(MessageT message, void* parameter) override;
     void FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name) override;
-    // Closing the window, or Escape, closes the dialog.
+    // Closing the window, or Escape without a cancel button, closes the dialog.
     void AttemptClose() override;
 
     bool IsClosing() const { return mClosing; }

@@ -17,7 +17,9 @@ int SMCOpen(uint32_t* connection)
         return 1;
     }
     if (!found) {
-        std::printf("Error: no SMC found\n");
+        // Only a Mac has an SMC to miss; on any other machine its absence is no news.
+        if (Platform::Machine().IsAppleHardware())
+            std::printf("Error: no SMC found\n");
         return 1;
     }
     if (int32_t err = client.OpenConnection(*connection); err != 0) {

@@ -10,13 +10,6 @@
 
 SensorMaster* SensorMaster::sInstance = nullptr;
 
-namespace {
-
-// Registry discovery stops once the next index would pass this.
-constexpr int16_t kLastRegistryIndex = 12;
-
-}
-
 SensorMaster* SensorMaster::Get()
 {
     if (sInstance == nullptr)
@@ -85,8 +78,8 @@ void SensorMaster::DiscoverRegistrySensors(int16_t& nextIndex)
             Append(new TemperatureSensor(entry, kSensorTypeCPUFan, static_cast<int16_t>(nextIndex + 1)));
             nextIndex = static_cast<int16_t>(nextIndex + 2);
         }
-        if (nextIndex > kLastRegistryIndex)
-            break;
+        // Every entry counts: a desktop of today has more than twelve sensors (a 16-core processor alone
+        // has 17 channels), and a sensor left out would be silently missing from every display.
     }
 }
 
@@ -94,7 +87,9 @@ void SensorMaster::DiscoverProcessorSensors(int16_t& nextIndex)
 {
     int32_t count = GetProcessorTempCount();
     for (int32_t processor = 0; processor < count; ++processor) {
-        if (GetProcessorTemp(processor) == 0xFFFFFFFFu)
+        // A package whose driver cannot be read at this moment is a sensor all the same; its readings
+        // come when the driver gives them.
+        if (!ProcessorHasTemperatureSensor(processor))
             continue;
         Append(new TemperatureSensor(static_cast<uint32_t>(processor), kSensorTypeProcessor, nextIndex));
         ++nextIndex;
@@ -143,4 +138,9 @@ uint32_t GetProcessorTemp(int32_t processor)
     if (!Platform::Processors().Read(readings) || processor < 0 || processor >= static_cast<int32_t>(readings.size()))
         return 0;
     return static_cast<uint32_t>(readings[static_cast<size_t>(processor)]);
+}
+
+bool ProcessorHasTemperatureSensor(int32_t processor)
+{
+    return Platform::Processors().HasTemperatureSensor(processor);
 }

@@ -41,3 +41,5 @@ private:
 // p is out of range).
 int32_t GetProcessorTempCount();
 uint32_t GetProcessorTemp(int32_t processor);
+// Whether processor p has a temperature sensor, even one that cannot be read at this moment.
+bool ProcessorHasTemperatureSensor(int32_t processor);

@@ -11,6 +11,7 @@
 #include "util/TemperatureUnits.h"
 #include "util/UtilitiesFolder.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -71,24 +72,46 @@ TemperatureSensor::~TemperatureSensor()
     ClearHistories();
 }
 
-int32_t TemperatureSensor::GetRawSensorTemperature()
+std::optional<int32_t> TemperatureSensor::ReadSource()
 {
     int32_t reading = 0;
     if (const char* key = RegistryValueKey(mType)) {
         if (auto value = Platform::Registry().GetSInt32Property(mSource, key))
             reading = *value;
     } else if (mType == kSensorTypeProcessor) {
-        reading = static_cast<int32_t>(GetProcessorTemp(static_cast<int32_t>(mSource)));
+        uint32_t degrees = GetProcessorTemp(static_cast<int32_t>(mSource));
+        // -1 is a package that cannot be read at this moment, not a temperature.
+        if (degrees == 0xFFFFFFFFu)
+            return std::nullopt;
+        reading = static_cast<int32_t>(degrees);
     } else if (mType == kSensorTypeSMC) {
         reading = SMCWrapper::Get()->GetTemperature(static_cast<int32_t>(mSource));
     }
+    return reading;
+}
+
+std::optional<int32_t> TemperatureSensor::TakeReading()
+{
+    // A source that cannot be read keeps its last value, as a hardware monitor channel does; before its
+    // first reading there is nothing to record, and the range stays as it was.
+    std::optional<int32_t> reading = ReadSource();
+    if (!reading)
+        reading = mLastReading;
+    if (!reading)
+        return std::nullopt;
+    mLastReading = reading;
     if (mRawMaximum == 0) {
-        mRawMinimum = reading;
-        mRawMaximum = reading + 1;
+        mRawMinimum = *reading;
+        mRawMaximum = *reading + 1;
     } else {
-        NoteReading(reading);
+        NoteReading(*reading);
     }
     return reading;
+}
+
+int32_t TemperatureSensor::GetRawSensorTemperature()
+{
+    return TakeReading().value_or(0);
 }
 
 void TemperatureSensor::NoteReading(int32_t raw)
@@ -132,13 +155,21 @@ int32_t TemperatureSensor::ScaleiMacG5TDiodeToC(int32_t raw)
     return CapAt100(ShiftRight(raw, 16));
 }
 
+// The readings of today's hardware monitors, processor packages and SMC keys are true temperatures, and a
+// GPU hot spot at 110 C must read 110: only the old Mac chips' conversions stop at 100.
+bool TemperatureSensor::HasTrueReadings() const
+{
+    return mType == kSensorTypeRegistry || mType == kSensorTypeProcessor || mType == kSensorTypeSMC;
+}
+
 int32_t TemperatureSensor::ConvertRawToCelcius(int32_t raw)
 {
     switch (mType) {
     case kSensorTypeRegistry:
-        return CapAt100(Fix2Long(raw));
-    case kSensorTypeCPUCore:
+        return Fix2Long(raw);
     case kSensorTypeProcessor:
+        return raw;
+    case kSensorTypeCPUCore:
         return CapAt100(raw);
     case kSensorTypeCPUFan:
         return ScaleDallasDS1775ToC(raw);
@@ -183,6 +214,8 @@ int32_t TemperatureSensor::ConvertRawToFahrenheit(int32_t raw)
     int32_t fahrenheit = raw;
     if (mType >= kSensorTypeRegistry && mType <= kSensorTypeSMC)
         fahrenheit = ConvertCToScale(ConvertRawToBaseCelsius(raw), kScaleFahrenheit);
+    if (HasTrueReadings())
+        return fahrenheit;
     return fahrenheit > 211 ? 212 : fahrenheit;
 }
 
@@ -271,7 +304,13 @@ std::string TemperatureSensor::GetSensorName()
 
 int32_t TemperatureSensor::CreateNewEvent()
 {
-    int32_t reading = GetRawSensorTemperature();
+    std::optional<int32_t> taken = TakeReading();
+    if (!taken) {
+        // Nothing read yet: no sample, but the clock of the long-term history and of the saves runs on.
+        ++mSampleCounter;
+        return mSampleCounter;
+    }
+    int32_t reading = *taken;
     mShortTerm.InsertItemAt(1, new TempElement(reading));
     while (mShortTerm.GetCount() > kShortTermCapacity) {
         delete mShortTerm[mShortTerm.GetCount()];
@@ -391,6 +430,9 @@ void TemperatureSensor::StreamIn(LStream& stream)
 
 void TemperatureSensor::SaveData(bool flushToDisk)
 {
+    // A file that could be neither read nor set aside holds what the user recorded before: it stays.
+    if (!mFileWritable)
+        return;
     LFileStream stream;
     StreamOut(stream);
     stream.Commit(GetDatafilePath(), flushToDisk);
@@ -402,12 +444,18 @@ void TemperatureSensor::LoadData()
     LFileStream stream;
     try {
         path = GetDatafilePath();
-        if (!LFileStream::FileExists(path))
-            return;
         stream.OpenForReading(path);
     } catch (const LException& e) {
-        std::fprintf(
-            stderr, "Kelvara: cannot read the data file of sensor %d: %s\n", static_cast<int>(mIndex), e.what());
+        if (e.GetErrorCode() == fnfErr)
+            return;
+        if (path.empty()) {
+            std::fprintf(
+                stderr, "Kelvara: cannot read the data file of sensor %d: %s\n", static_cast<int>(mIndex), e.what());
+            return;
+        }
+        // A file that is there but cannot be read (permissions, an I/O error) is no missing file: the next
+        // save would replace it.
+        SetAsideUnusableFile(path, "cannot be read (" + LException::DescribeCode(e.GetErrorCode()) + ")");
         return;
     }
     try {
@@ -417,8 +465,23 @@ void TemperatureSensor::LoadData()
         ClearHistories();
         mRawMinimum = 0;
         mRawMaximum = 0;
-        std::string keptAs = SetAsideDamagedFile(path);
-        std::fprintf(stderr, "Kelvara: the data file \"%s\" is damaged (%s); the sensor starts empty%s%s\n",
-            path.c_str(), e.what(), keptAs.empty() ? "" : " and the file is kept as ", keptAs.c_str());
+        SetAsideUnusableFile(path, std::string("is damaged (") + e.what() + ")");
     }
+}
+
+void TemperatureSensor::SetAsideUnusableFile(const std::string& path, const std::string& problem)
+{
+    std::string keptAs = SetAsideDamagedFile(path);
+    if (!keptAs.empty()) {
+        std::fprintf(stderr,
+            "Kelvara: the data file \"%s\" %s; the sensor starts empty and the file is kept as \"%s\"\n", path.c_str(),
+            problem.c_str(), keptAs.c_str());
+        return;
+    }
+    int error = errno;
+    mFileWritable = false;
+    std::fprintf(stderr,
+        "Kelvara: the data file \"%s\" %s and cannot be set aside (%s); the sensor starts empty, and the file is "
+        "left as it is and not written while Kelvara runs\n",
+        path.c_str(), problem.c_str(), std::strerror(error));
 }

@@ -8,6 +8,7 @@
 #include "framework/PString.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class LStream;
@@ -62,8 +63,11 @@ public:
     virtual int32_t ConvertRawToFahrenheit(int32_t raw);
     virtual int32_t ConvertRawToCelcius(int32_t raw);
     virtual int32_t ConvertRawToPercent(int32_t raw);
-    // Degrees Celsius before scaling: like ConvertRawToCelcius but without the cap for types 1, 2 and 4.
+    // Degrees Celsius before scaling: like ConvertRawToCelcius but without the cap of type 2.
     int32_t ConvertRawToBaseCelsius(int32_t raw);
+    // Types 1, 4 and 7 read true temperatures, which no conversion caps at 100 C or 212 F; the Mac chips'
+    // types 2, 3, 5 and 6 stop there.
+    bool HasTrueReadings() const;
 
     static int32_t ScaleMaxim1631ToC(int32_t raw);
     static int32_t ScaleDallasDS1775ToC(int32_t raw);
@@ -88,7 +92,8 @@ public:
 
     // Empties both histories and saves the data file.
     virtual void ResetData();
-    // flushToDisk waits until the file is on the disk; the periodic and quit saves always do.
+    // flushToDisk waits until the file is on the disk; the periodic and quit saves always do. A file found
+    // at start-up that could be neither read nor set aside is not written.
     void SaveData(bool flushToDisk = true);
     void LoadData();
     void StreamOut(LStream& stream);
@@ -99,8 +104,15 @@ public:
     std::string GetDatafilePath();
 
 private:
+    // The source's reading now; nullopt when it has none at this moment.
+    std::optional<int32_t> ReadSource();
+    // The source's reading, or the last one when it has none now, entered in the range.
+    std::optional<int32_t> TakeReading();
     void NoteReading(int32_t raw);
     void ClearHistories();
+    // Keeps a file that cannot be used out of the way, as "<name>.damaged"; when even that fails, the file
+    // is not written during this run.
+    void SetAsideUnusableFile(const std::string& path, const std::string& problem);
 
     int32_t mType;
     uint32_t mSource;
@@ -110,4 +122,6 @@ private:
     int32_t mRawMinimum = 0;
     int32_t mRawMaximum = 0;
     int32_t mSampleCounter = 0;
+    std::optional<int32_t> mLastReading;
+    bool mFileWritable = true;
 };

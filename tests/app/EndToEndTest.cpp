@@ -184,18 +184,39 @@ protected:
             GTEST_SKIP() << "unshare -m is not permitted here; the end-to-end test needs a mount namespace";
     }
 
-    // Runs Kelvara for about the given time, then sends SIGTERM; returns its standard error.
-    std::string RunKelvara(int seconds)
+    // Starts Kelvara over the fixture tree, with this test's folders.
+    void StartKelvara(QProcess& process)
     {
         std::string script = "mount -t tmpfs kelvara-test /sys/class && mkdir /sys/class/hwmon && mount --bind "
             + ShellQuote(sysfs.HwmonFolder()) + " /sys/class/hwmon && exec " + ShellQuote(KELVARA_BINARY);
-        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config.Path()));
+        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path()));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        // A locale that measures in US units: the first run takes Fahrenheit.
+        environment.insert("LC_ALL", "en_US.UTF-8");
         process.setProcessEnvironment(environment);
         process.start("unshare", { "-m", "sh", "-c", QString::fromStdString(script) });
         EXPECT_TRUE(process.waitForStarted(10000));
+    }
+
+    // Runs Kelvara for about the given time, launching it a second time after two seconds when asked, then
+    // sends SIGTERM; returns its standard error.
+    std::string RunKelvara(int seconds, bool launchAgain = false)
+    {
+        QProcess process;
+        StartKelvara(process);
+        if (launchAgain) {
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            seconds -= 2;
+            // The second launch hands over to the running one and ends, without sampling or writing a thing.
+            QProcess second;
+            StartKelvara(second);
+            EXPECT_TRUE(second.waitForFinished(15000));
+            EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(second.exitCode(), 0);
+            EXPECT_NE(second.readAllStandardError().toStdString().find("already running"), std::string::npos);
+        }
         std::this_thread::sleep_for(std::chrono::seconds(seconds));
         EXPECT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
         process.terminate();
@@ -209,6 +230,7 @@ protected:
 
     SysfsFixture sysfs;
     TemporaryFolder config;
+    TemporaryFolder runtime;
 };
 
 }
@@ -233,7 +255,7 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
     PreferencesFile run1Preferences = ReadPreferences(ProgramFile("Kelvara Preferences"));
     std::vector<std::string> names = { "acpitz temp1", "nvme Composite", "nvme CPU/GPU" };
     EXPECT_EQ(run1Preferences.version, 120);
-    EXPECT_EQ(run1Preferences.scale, 2);
+    EXPECT_EQ(run1Preferences.scale, 2) << "Fahrenheit, as the locale measures in US units";
     EXPECT_EQ(run1Preferences.dockGraphNames, std::vector<std::string>({ "acpitz temp1" }));
     EXPECT_EQ(run1Preferences.dockTextNames, std::vector<std::string>({ "acpitz temp1" }));
     EXPECT_EQ(run1Preferences.versionCheck, 1);
@@ -267,13 +289,14 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
     }
 
     // Between the runs the user's windows moved, and the graph window was made larger.
-    PatchRectangle(ProgramFile("Kelvara Preferences"), data.offset, { 200, 300, 0, 0 }, true);
+    PatchRectangle(ProgramFile("Kelvara Preferences"), data.offset, { 200, 100, 0, 0 }, true);
     const WindowRecord& graph = run1Preferences.graphWindows[0];
     PatchRectangle(ProgramFile("Kelvara Preferences"), graph.offset, { 120, 140, 420, 660 }, false);
 
-    // The second run reads warmer; its samples go in front of the first run's.
+    // The second run reads warmer; its samples go in front of the first run's. A launch while it runs hands
+    // over to it: one sampler, one set of files, every sample of both runs kept.
     TestFiles::Write(sysfs.HwmonFolder() + "/hwmon0/temp1_input", "50500\n");
-    RunKelvara(6);
+    RunKelvara(6, true);
     DataFile file = ReadDataFile(ProgramFile("01 acpitz temp1"));
     int32_t before = Fixed16(45000);
     int32_t after = Fixed16(50500);
@@ -293,7 +316,7 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
     ASSERT_EQ(run2Preferences.dataWindows.size(), 1u);
     const WindowRecord& data2 = run2Preferences.dataWindows[0];
     EXPECT_EQ(data2.top, 200);
-    EXPECT_EQ(data2.left, 300);
+    EXPECT_EQ(data2.left, 100);
     EXPECT_EQ(data2.bottom - data2.top, data.bottom - data.top);
     EXPECT_EQ(data2.right - data2.left, data.right - data.left);
     EXPECT_EQ(data2.mask, data.mask);

@@ -4,6 +4,7 @@
 #include "display/DataWindow.h"
 #include "display/DockIcon.h"
 #include "display/DockTile.h"
+#include "display/DockTray.h"
 #include "display/GraphWindow.h"
 #include "framework/LDialogBox.h"
 #include "framework/LWindow.h"
@@ -22,6 +23,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +42,7 @@ protected:
     ~KelvaraApplication() override
     {
         UModalAlerts::SetHandler({});
+        DockTray::SetAvailableForTesting(std::nullopt);
         ForgetTheRun();
     }
 
@@ -84,7 +88,7 @@ TEST_F(KelvaraApplication, NoSensorAlertsOnceAndRunsOn)
 }
 
 // The Quit command, the session closing (SIGTERM, SIGHUP) and Ctrl+C (SIGINT) all end the event loop
-// the same way, and leaving it writes every sensor's data file.
+// the same way, and leaving it writes every sensor's data file, whatever signals come on the way out.
 TEST_F(KelvaraApplication, EveryWayToQuitSavesEverySensor)
 {
     platform.AddTempSensor("Board", 40);
@@ -102,6 +106,9 @@ TEST_F(KelvaraApplication, EveryWayToQuitSavesEverySensor)
                     ::raise(way);
             });
             application.Run(); // returns only because the loop was ended
+            // Ctrl+C again, or the session's second SIGTERM, while the files are being written: ignored.
+            for (int again : { SIGTERM, SIGINT, SIGHUP })
+                ::raise(again);
             ASSERT_NE(application.GetSensorMaster(), nullptr) << "start-up ran inside the loop";
             EXPECT_EQ(application.GetSensorMaster()->GetSensorCount(), 2);
             EXPECT_FALSE(TestFiles::Exists(platform.ProgramFolder() + "/01 Board")) << "nothing is saved before quit";
@@ -166,6 +173,22 @@ TEST_F(KelvaraApplication, PreferencesAndWelcomeOpenOnceEach)
     }
 }
 
+// Regression: a damaged preferences file starts a true first run however the clock ticks between its
+// readings (a reset that read the clock again lay after the launch: 4294967295 seconds, no window).
+TEST_F(KelvaraApplication, DamagedPreferencesStartAFirstRunWhateverTheClockDoes)
+{
+    platform.AddTempSensor("Board", 40);
+    TestFiles::WriteBytes(platform.ProgramFolder() + "/Kelvara Preferences", { 0, 120, 0 });
+    platform.Clock().SetTickPerReading(1);
+    testing::internal::CaptureStderr();
+    Kelvara application;
+    application.StartUp();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("is damaged"), std::string::npos);
+    EXPECT_LE(application.SecondsSincePreferencesCreated(), Kelvara::kFirstRunSeconds);
+    EXPECT_EQ(Windows<DataWindow>().size(), 1u);
+    EXPECT_EQ(Windows<GraphWindow>().size(), 1u);
+}
+
 TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
 {
     platform.AddTempSensor("Board", 40);
@@ -178,7 +201,7 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
         ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
         std::vector<DataWindow*> data = Windows<DataWindow>();
         ASSERT_EQ(data.size(), 3u);
-        data[1]->MoveWindowTo(300, 250);
+        data[1]->MoveWindowTo(150, 250);
         data[1]->GetGlobalBounds(moved);
         data[2]->AttemptClose(); // closed by the user: not recorded
         for (GraphWindow* graph : Windows<GraphWindow>())
@@ -188,28 +211,74 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
 
     platform.Clock().Advance(3600);
     Kelvara application;
+    // A record that cannot be applied (here: none at all, ahead of those in the file) opens its window as a
+    // new one, and the records after it still come back.
+    Preferences::Get()->GetDataWindowPrefsArray()->AddItem(nullptr);
+    testing::internal::CaptureStderr();
     application.StartUp();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("restoring a recorded window"), std::string::npos);
     std::vector<DataWindow*> data = Windows<DataWindow>();
-    ASSERT_EQ(data.size(), 2u);
+    ASSERT_EQ(data.size(), 3u);
     Rect bounds {};
-    data[1]->GetGlobalBounds(bounds);
+    data[2]->GetGlobalBounds(bounds);
     EXPECT_EQ(bounds, moved);
     EXPECT_TRUE(Windows<GraphWindow>().empty()) << "no graph window was open at quit, and this is not a first run";
 }
 
-TEST_F(KelvaraApplication, ALaterLaunchWithoutRecordedWindowsOpensNone)
+// Never running invisibly. Without a tray, closing the last window quits through the normal path (every
+// file written), and a later start with no window to re-open opens a data window; with a tray, whose icon
+// reaches Kelvara, neither happens.
+TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndAStartWithoutWindowsOpensOne)
 {
     platform.AddTempSensor("Board", 40);
-    {
+    for (bool tray : { false, true }) {
+        SCOPED_TRACE(tray ? "with a tray" : "without a tray");
+        DockTray::SetAvailableForTesting(tray);
+        ForgetTheRun();
+        std::filesystem::remove_all(platform.ProgramFolder());
+        {
+            Kelvara application;
+            std::function<void()> closeAll = [&] {
+                if (application.GetDockIcon() == nullptr) // start-up still to come
+                    return QTimer::singleShot(10, closeAll);
+                for (LWindow* window : std::vector<LWindow*>(LWindow::GetWindowList()))
+                    window->ObeyCommand(cmd_Close, nullptr);
+                EXPECT_EQ(LApplication::IsQuitting(), !tray);
+                if (tray)
+                    LCommander::ProcessCommand(cmd_Quit);
+            };
+            QTimer::singleShot(0, closeAll);
+            application.Run();
+        }
+        EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
+            (std::vector<std::string> { "01 Board", "Kelvara Preferences" }));
+
+        ForgetTheRun();
+        platform.Clock().Advance(10);
         Kelvara application;
         application.StartUp();
-        LWindow::DeleteAllWindows(); // the user closed them all
+        EXPECT_EQ(Windows<DataWindow>().size(), tray ? 0u : 1u);
+        EXPECT_TRUE(Windows<GraphWindow>().empty());
     }
-    ForgetTheRun();
-    platform.Clock().Advance(10);
+}
+
+// A click on the tray icon brings the windows forward, or opens a data window when none is open.
+TEST_F(KelvaraApplication, AClickOnTheTrayIconRaisesTheWindowsOrOpensOne)
+{
+    platform.AddTempSensor("Board", 40);
+    DockTray::SetAvailableForTesting(true);
     Kelvara application;
     application.StartUp();
-    EXPECT_TRUE(LWindow::GetWindowList().empty());
+    DockTray tray;
+    LCommander::SetTarget(&application);
+    tray.Clicked();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(LWindow::GetWindowList().size(), 2u);
+    EXPECT_EQ(LCommander::GetTarget(), Windows<GraphWindow>().front()) << "the windows came forward";
+    LWindow::DeleteAllWindows();
+    tray.Clicked();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Windows<DataWindow>().size(), 1u);
 }
 
 TEST_F(KelvaraApplication, EveryShippedLayoutBuilds)

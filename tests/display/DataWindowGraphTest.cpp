@@ -66,6 +66,11 @@ TEST_P(DataWindowGraphTest, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
 
     for (auto [x, y, color] : c.points)
         EXPECT_EQ(image.pixel(x, y), color) << x << "," << y;
+    // On a screen at 200 % every pixel of the drawing is a sharp 2 x 2 block, not a blur.
+    QImage sharp = graph.RenderImage(2.0).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(sharp.size(), image.size() * 2);
+    sharp.setDevicePixelRatio(1.0);
+    EXPECT_TRUE(sharp == image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation));
     for (int y = 0; y < c.height; ++y) {
         for (int x = 0; x < c.width; ++x) {
             bool edge = x == 0 || y == 0 || x == c.width - 1 || y == c.height - 1;

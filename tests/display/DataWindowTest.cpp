@@ -101,8 +101,16 @@ protected:
         std::map<PaneIDT, SPaneInfo> layout = LayoutPanes();
         int right = 0;
         for (int row = 0; row <= static_cast<int>(names.size()); ++row) {
-            const SPaneInfo& name = layout[LPaneEntry::RowPaneID("Na", row)];
-            EXPECT_TRUE(row == 0 || name.top == 48 + 15 * (row - 1)) << row;
+            // Rows past those the layout makes at first are made like its first row, further down.
+            int layoutRow = std::min(row, 1);
+            SPaneInfo name = layout[LPaneEntry::RowPaneID("Na", layoutRow)];
+            Rect nameFrame;
+            Text(window, "Na", row)->CalcPortFrameRect(nameFrame);
+            EXPECT_EQ(nameFrame.left, name.left) << row;
+            if (row > 0) {
+                EXPECT_EQ(nameFrame.top, 48 + 15 * (row - 1)) << row;
+                name.top = nameFrame.top;
+            }
             EXPECT_LE(name.top + name.height, 48 + 15 * row) << row;
             right = name.left + name.width;
             for (const auto& [column, prefix] : kColumns) {
@@ -116,7 +124,8 @@ protected:
                 pane->CalcPortFrameRect(frame);
                 EXPECT_EQ(frame.left, right) << prefix << row;
                 EXPECT_EQ(frame.top, name.top) << prefix << row;
-                EXPECT_EQ(frame.right - frame.left, layout[pane->GetPaneID()].width) << prefix << row;
+                EXPECT_EQ(frame.right - frame.left, layout[LPaneEntry::RowPaneID(prefix, layoutRow)].width)
+                    << prefix << row;
                 right = frame.right;
             }
             EXPECT_EQ(
@@ -134,17 +143,17 @@ protected:
 
 }
 
-// On each of the 32 rows that the layout offers.
+// On every row, also on those beyond the 48 rows that the layout makes at first.
 TEST_F(DataWindowTest, ColumnsFollowTheColumnPopup)
 {
-    // Twelve sensors from the registry, twenty processors after them.
+    // Twelve sensors from the registry, forty processors after them.
     Sensors sensors;
     for (int i = 1; i <= 12; ++i)
         sensors.emplace_back("S" + std::to_string(i), 40);
-    mMachine.Processors().SetReadings(std::vector<int32_t>(20, 50));
+    mMachine.Processors().SetReadings(std::vector<int32_t>(40, 50));
     DataWindow* window = NewWindow(sensors);
     std::vector<std::string> names;
-    for (ArrayIndexT i = 1; i <= 32; ++i)
+    for (ArrayIndexT i = 1; i <= 52; ++i)
         names.push_back(Sensor(i)->GetSensorName());
 
     // Items of the column pop-up picked in turn, and the columns shown after them.
@@ -229,7 +238,7 @@ TEST_F(DataWindowTest, RecordsRoundTripThroughThePreferencesFile)
 // The 3-second update of one row, driven directly.
 TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
 {
-    DataWindow* window = NewWindow({ { "Board", 30 }, { "Outside", -5 } });
+    DataWindow* window = NewWindow({ { "Board", 30 }, { "Outside", -5 }, { "Hot spot", 110 } });
     mMachine.Registry().SetProperty(mEntries[0], "low-threshold", FixturePlatform::Fixed16(10));
     mMachine.Registry().SetProperty(mEntries[0], "high-threshold", FixturePlatform::Fixed16(90));
     SetReading(0, 50);
@@ -245,13 +254,14 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
             { "MI", "1e0000" }, { "MA", "320000" }, { "Tp", "1" } },
         { { "Na", "Outside" }, { "Tc", "23°F" }, { "Td", "0°F" }, { "Tl", "n/a" }, { "Th", "n/a" },
             { "Cu", "fffb0000" }, { "LT", "n/a" }, { "HT", "n/a" } },
+        { { "Na", "Hot spot" }, { "Tc", "230°F" }, { "Ta", "230°F" }, { "PE", "100%" }, { "Cu", "6e0000" } },
     };
     // Readings and the change column's text and style (0: as the layout has it). In Fahrenheit, truncated: 40C is 104,
     // 41C 105, 39C 102, 50C 122, 52C 125, 51C 123; 51.8C rounds to 52C.
     const std::vector<std::tuple<double, const char*, ResIDT>> steps { { 40.4, "0°F", 0 }, { 41, "1°F", 138 },
         { 39, "-3°F", 136 }, { 50, "20°F", 137 }, { 50.3, "20°F", 137 }, { 52, "3°F", 137 }, { 51, "-2°F", 136 },
         { 51.8, "2°F", 138 } };
-    for (ArrayIndexT index : { 1, 2 }) {
+    for (ArrayIndexT index : { 1, 2, 3 }) {
         {
             // A new row fills its texts at once, and the next row on these panes does not inherit the
             // style of the last change.

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,7 @@ protected:
     static Names Legend(GraphWindow* window)
     {
         Names texts;
-        for (int entry = 1; entry <= 12; ++entry)
+        for (int entry = 1; LegendPane(window, entry) != nullptr; ++entry)
             texts.push_back(LegendPane(window, entry)->IsVisible() ? LegendPane(window, entry)->GetDescriptor() : "");
         while (!texts.empty() && texts.back().empty())
             texts.pop_back();
@@ -92,13 +93,36 @@ TEST_F(GraphWindowTest, LegendAndTitleFollowTheSensorsPlotted)
     EXPECT_EQ(window->GetGraphView()->GetGraphMode(), GraphWindowView::kPercentMode);
 }
 
-TEST_F(GraphWindowTest, SensorsBeyondTheTwelfthArePlottedWithoutLegend)
+TEST_F(GraphWindowTest, EveryPlottedSensorHasALegendEntryInItsOwnColour)
 {
-    // Twelve sensors from the registry, two processors after them.
-    platform.Processors().SetReadings({ 50, 51 });
-    GraphWindow* window = NewWindow({ "S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8", "S9", "S10", "S11", "S12" });
-    EXPECT_EQ(Legend(window).size(), 12u);
-    EXPECT_EQ(window->GetGraphView()->GetSensors().GetCount(), 14);
+    // Twelve distinct stored colours, as the user may choose them; sensors 13 on take the extension's.
+    for (int32_t position = 0; position < 12; ++position)
+        Preferences::Get()->SetSensorColor(position, RGBColor { static_cast<uint16_t>(position * 0x1000), 0, 0 });
+    Names names;
+    for (int i = 1; i <= 20; ++i)
+        names.push_back("S" + std::to_string(i));
+    platform.Processors().SetReadings({ 50 });
+    GraphWindow* window = NewWindow(names);
+    names.push_back("CPU temperature");
+    EXPECT_EQ(Legend(window), names);
+    EXPECT_EQ(window->GetGraphView()->GetSensors().GetCount(), 21);
+    std::vector<RGBColor> colours;
+    for (int entry = 1; entry <= 21; ++entry) {
+        RGBColor colour = LegendPane(window, entry)->GetForeColor();
+        EXPECT_EQ(std::count(colours.begin(), colours.end(), colour), 0) << "entry " << entry;
+        colours.push_back(colour);
+    }
+
+    // More entries than fit beside the graph: the legend's image holds them all, and it scrolls.
+    auto* legend = dynamic_cast<LView*>(window->FindPaneByID(GraphWindow::kLegendViewID));
+    ASSERT_NE(legend, nullptr);
+    Rect last;
+    LegendPane(window, 21)->CalcLocalFrameRect(last);
+    EXPECT_GT(last.bottom, legend->GetHeight());
+    EXPECT_GE(legend->GetImageHeight(), last.bottom);
+    window->GetSensorPopup()->UserChoseItem(21);
+    EXPECT_EQ(Legend(window).size(), 20u);
+    EXPECT_EQ(LegendPane(window, 20)->GetDescriptor(), "S20") << "entries made for a long legend are reused";
 }
 
 TEST_F(GraphWindowTest, RecordRestoresSensorsModePlaceAndSizeAndTheImageFollowsTheSize)

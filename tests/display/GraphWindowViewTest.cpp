@@ -212,3 +212,46 @@ TEST_F(GraphWindowViewTest, LinesLieOnTheRowsOfTheirValues)
     ExpectLabel(image, "140\u00B0F", 11);
     ExpectLabel(image, "113\u00B0F", 173 / 2 + 5);
 }
+
+TEST_F(GraphWindowViewTest, AHotSpotAbove100TopsTheScaleAtItsTrueValue)
+{
+    AddSensor("board", 30, { 30, 30 }); // green
+    AddSensor("hot spot", 110, { 110, 110 }); // red
+    QImage image = Render(400, 200);
+    ExpectLabel(image, "230\u00B0F", 11);
+    ExpectLabel(image, "86\u00B0F", 173);
+    EXPECT_EQ(image.pixel(32, 3), kRed) << "just below the top border";
+    EXPECT_EQ(image.pixel(32, 173), kGreen) << "just above the bottom border";
+}
+
+// On a screen at 200 % the view draws twice as many pixels each way: the plot's lines are sharp 2 x 2
+// blocks of the same pixels, and the labels' text is drawn at the full resolution, not blown up.
+TEST_F(GraphWindowViewTest, AtTwiceThePixelsLinesAreSharpAndTextIsFine)
+{
+    AddSensor("warm", 30, { 40, 50, 60, 50, 40, 30, 45 });
+    Render(300, 200);
+    auto paint = [&](qreal ratio) {
+        QImage image((QSizeF(view->GetWidget()->size()) * ratio).toSize(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        view->Paint(painter, QRect(QPoint(0, 0), view->GetWidget()->size()));
+        painter.end();
+        image.setDevicePixelRatio(1.0);
+        return image;
+    };
+    QImage single = paint(1.0);
+    QImage twice = paint(2.0);
+    ASSERT_EQ(twice.size(), single.size() * 2);
+    QRect plot(30, 0, 300 - 45 - 30, 200 - 25);
+    EXPECT_TRUE(twice.copy(QRect(plot.topLeft() * 2, plot.size() * 2))
+        == single.copy(plot).scaled(plot.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    bool finer = false;
+    for (int y = 0; y < 2 * 200 && !finer; y += 2) {
+        for (int x = 0; x < 2 * 30 && !finer; x += 2) {
+            QRgb p = twice.pixel(x, y);
+            finer = p != twice.pixel(x + 1, y) || p != twice.pixel(x, y + 1) || p != twice.pixel(x + 1, y + 1);
+        }
+    }
+    EXPECT_TRUE(finer) << "the labels have detail finer than a 2 x 2 block";
+}

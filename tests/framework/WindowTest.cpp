@@ -6,6 +6,7 @@
 #include "framework/LTextEditView.h"
 #include "framework/LWindow.h"
 #include "framework/URegistrar.h"
+#include "framework/UScreenPlacement.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -15,6 +16,7 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +74,18 @@ TEST_F(Windows, PanesAreMadeByClassAndFoundByID)
     row3->CalcPortFrameRect(frame);
     EXPECT_EQ(frame, (Rect { 78, 4, 93, 104 }));
     EXPECT_EQ(window->FindPaneByID(FourCC("Na04")), nullptr);
+
+    // Rows beyond the layout's are made when asked for, each with its own ID: past 99 the tens take a letter.
+    for (auto [row, id] : std::initializer_list<std::pair<int32_t, const char*>> {
+             { 4, "Na04" }, { 99, "Na99" }, { 100, "NaA0" }, { 359, "NaZ9" }, { 360, "Naa0" }, { 619, "Naz9" } }) {
+        EXPECT_EQ(LPaneEntry::RowPaneID("Na", row), FourCCFromText(id));
+        window->MakeRowPanes(row);
+        auto* made = dynamic_cast<LStaticText*>(window->FindPaneByID(FourCCFromText(id)));
+        ASSERT_NE(made, nullptr) << id;
+        made->CalcPortFrameRect(frame);
+        EXPECT_EQ(frame.top, 48 + 15 * (row - 1)) << id;
+        EXPECT_FALSE(made->IsVisible()) << id;
+    }
 
     auto* mode = dynamic_cast<LBevelButton*>(window->FindPaneByID(FourCC("GraB")));
     ASSERT_NE(mode, nullptr);
@@ -205,11 +219,14 @@ TEST_F(Windows, DialogReportsTheButtonHitByClickOrKey)
                    { "class": "chbx", "id": "Chek", "frame": [20, 10, 80, 24], "title": "Check" } ]
     })";
     const char* noButtons = R"({ "class": "dlog", "size": [200, 80] })";
+    const char* escapeStops = R"({ "class": "dlog", "size": [200, 80], "escapeMessage": "Stop" })";
+    const char* escapeIgnored = R"({ "class": "dlog", "size": [200, 80], "escapeMessage": 0 })";
     auto press = [](int key) {
         return [key](LDialogBox* dialog) {
-            // From the focused control, which passes the key on.
+            // From the focused control, which passes the key on, or to the window itself.
+            LPane* focused = dialog->FindPaneByID(FourCC("Chek"));
             QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-            QCoreApplication::sendEvent(dialog->FindPaneByID(FourCC("Chek"))->GetWidget(), &event);
+            QCoreApplication::sendEvent(focused != nullptr ? focused->GetWidget() : dialog->GetTopLevel(), &event);
         };
     };
     const struct {
@@ -226,17 +243,26 @@ TEST_F(Windows, DialogReportsTheButtonHitByClickOrKey)
         { "Escape clicks the cancel button", withCancel, press(Qt::Key_Escape), msg_Cancel },
         { "another key does nothing", withCancel, press(Qt::Key_A), 0 },
         { "closing the window is Cancel", withCancel, [](LDialogBox* d) { d->GetTopLevel()->close(); }, msg_Cancel },
-        { "Escape without a cancel button is Cancel", noButtons,
-            [](LDialogBox* d) { d->HandleDialogKey(Qt::Key_Escape); }, msg_Cancel },
+        { "Escape without a cancel button is Cancel", noButtons, press(Qt::Key_Escape), msg_Cancel },
+        { "Escape is what the layout says", escapeStops, press(Qt::Key_Escape), FourCC("Stop") },
+        { "Escape can mean nothing", escapeIgnored, press(Qt::Key_Escape), 0 },
     };
     for (const auto& each : cases) {
         auto* dialog = dynamic_cast<LDialogBox*>(LWindow::CreateWindow(Entry(each.layout), nullptr));
         ASSERT_NE(dialog, nullptr) << each.name;
+        // A modal dialog window, without a menu bar.
+        EXPECT_EQ(dialog->GetTopLevel()->menuWidget(), nullptr);
+        EXPECT_EQ(dialog->GetTopLevel()->windowModality(), Qt::ApplicationModal);
+        EXPECT_EQ(dialog->GetTopLevel()->windowType(), Qt::Dialog);
         each.act(dialog);
         QCoreApplication::processEvents();
         EXPECT_EQ(dialog->DoDialog(), each.expected) << each.name;
         delete dialog;
     }
+    // Document windows carry the menu bar.
+    LWindow* window = LWindow::CreateWindow(Entry(kTableLayout), nullptr);
+    EXPECT_NE(window->GetTopLevel()->menuWidget(), nullptr);
+    EXPECT_EQ(window->GetTopLevel()->windowType(), Qt::Window);
 }
 
 TEST_F(Windows, TextViewsWrapAtTheirWidthAndAreReadOnlyUnlessTheLayoutSaysSo)
@@ -274,4 +300,129 @@ TEST_F(Windows, TextViewsWrapAtTheirWidthAndAreReadOnlyUnlessTheLayoutSaysSo)
     EXPECT_GT(lowestInk(wrapping), 2 * lineHeight);
     EXPECT_GT(lowestInk(editable), 0);
     EXPECT_LT(lowestInk(editable), lineHeight + 2);
+}
+
+TEST(ScreenPlacement, WindowsComeOntoTheScreenTheyOverlapMost)
+{
+    // A 1920 x 1080 screen with a 40-pixel panel at the bottom, and a 1280 x 1024 one to its right.
+    const std::vector<Rect> screens { { 0, 0, 1040, 1920 }, { 0, 1920, 1024, 3200 } };
+    const struct {
+        const char* what;
+        Rect window;
+        Rect placed;
+    } cases[] = {
+        { "on the screen: stays", { 100, 100, 500, 700 }, { 100, 100, 500, 700 } },
+        { "past the right edge", { 100, 1500, 500, 2000 }, { 100, 1420, 500, 1920 } },
+        { "into the panel", { 900, 100, 1100, 700 }, { 840, 100, 1040, 700 } },
+        { "above and left of the screen", { -50, -80, 350, 520 }, { 0, 0, 400, 600 } },
+        { "mostly on the second screen", { 100, 1800, 500, 2400 }, { 100, 1920, 500, 2520 } },
+        { "on a monitor that is gone", { 2000, 5000, 2400, 5600 }, { 640, 1320, 1040, 1920 } },
+        { "taller than the screen: its top stays on it", { 500, 100, 1700, 700 }, { 0, 100, 1200, 700 } },
+    };
+    for (const auto& row : cases)
+        EXPECT_EQ(UScreenPlacement::PlaceOnScreen(row.window, screens), row.placed) << row.what;
+    EXPECT_EQ(UScreenPlacement::PlaceOnScreen(cases[1].window, {}), cases[1].window) << "no screen known";
+}
+
+// On the test platform's one small screen: ten new windows in a row, and one recorded on a monitor that is
+// gone, each appears whole on the screen, title bar included.
+TEST_F(Windows, NewAndRestoredWindowsAppearOnTheScreen)
+{
+    std::vector<Rect> areas = UScreenPlacement::AvailableScreenAreas();
+    ASSERT_FALSE(areas.empty());
+    const Rect& screen = areas.front();
+    auto expectOnScreen = [&](LWindow* window, const std::string& what) {
+        Rect bounds;
+        window->GetGlobalBounds(bounds);
+        int top = window->GetTopLevel()->geometry().top();
+        EXPECT_GE(top - 30, screen.top) << what;
+        EXPECT_GE(bounds.left, screen.left) << what;
+        EXPECT_LE(bounds.bottom, screen.bottom) << what;
+        EXPECT_LE(bounds.right, screen.right) << what;
+    };
+    const char* layout = R"({ "class": "wind", "size": [500, 300], "position": [200, 150], "showOnCreate": false })";
+    for (int n = 1; n <= 10; ++n) {
+        LWindow* window = LWindow::CreateWindow(Entry(layout), nullptr);
+        window->Select();
+        expectOnScreen(window, "new window " + std::to_string(n));
+    }
+    LWindow* restored = LWindow::CreateWindow(Entry(layout), nullptr);
+    restored->MoveWindowTo(3000, 2000);
+    restored->Show();
+    expectOnScreen(restored, "restored window");
+}
+
+// A text too wide for its pane ends in "…" instead of being cut in the middle of a letter; the whole text
+// stays the pane's descriptor and its tool tip, and a wider pane shows more of it.
+TEST(StaticText, TextsTooWideForThePaneEndInAnEllipsis)
+{
+    SPaneInfo frame;
+    frame.width = 80;
+    frame.height = 15;
+    LStaticText text(frame, "", 1293);
+    QFontMetrics metrics(text.GetWidget()->font());
+    const struct {
+        const char* text;
+        int16_t width;
+        bool whole;
+    } cases[] = {
+        { "CPU", 80, true },
+        { "nct6798 PCH_CHIP_CPU_MAX_TEMP", 80, false },
+        { "nct6798 PCH_CHIP_CPU_MAX_TEMP", 400, true },
+        { "amdgpu junction \u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0", 90, false },
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.text);
+        text.ResizeFrameTo(row.width, 15, false);
+        text.SetDescriptor(row.text);
+        QString shown = QString::fromStdString(text.GetShownText());
+        EXPECT_EQ(text.GetDescriptor(), row.text);
+        EXPECT_LE(metrics.horizontalAdvance(shown), row.width);
+        if (row.whole) {
+            EXPECT_EQ(shown.toStdString(), row.text);
+            EXPECT_TRUE(text.GetWidget()->toolTip().isEmpty());
+        } else {
+            ASSERT_TRUE(shown.endsWith(QChar(0x2026)));
+            EXPECT_TRUE(QString::fromUtf8(row.text).startsWith(shown.chopped(1)));
+            EXPECT_EQ(text.GetWidget()->toolTip().toStdString(), row.text);
+        }
+    }
+}
+
+// A long image is reached with the wheel (which way it turns, a touchpad's swipe too) and the keys: Home and
+// End to its ends, Page Up and Down by what the scroller shows, the arrows by a step.
+TEST_F(Windows, TheWheelAndTheKeysScrollTheImage)
+{
+    LWindow* window = LWindow::CreateWindow(Entry(kTableLayout), nullptr);
+    auto* scroller = dynamic_cast<LScroller*>(window->FindPaneByID(FourCC("Scrl")));
+    scroller->GetScrolledView()->ResizeImageTo(3000, scroller->GetScrolledView()->GetHeight(), false);
+    window->Show();
+    QCoreApplication::processEvents();
+    const int32_t end = scroller->GetScrollRange();
+    const int32_t page = scroller->GetWidth();
+    ASSERT_EQ(end, 3000 - page);
+    QWidget* area = scroller->GetWidget();
+    auto key = [&](int code) {
+        QKeyEvent event(QEvent::KeyPress, code, Qt::NoModifier);
+        QCoreApplication::sendEvent(area, &event);
+        return scroller->GetScrollPosition();
+    };
+    auto wheel = [&](QPoint pixels, QPoint angle) {
+        QWheelEvent event(
+            QPointF(10, 10), QPointF(10, 10), pixels, angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        // To the scroller's viewport, where the image passes the desktop's wheel events on.
+        QCoreApplication::sendEvent(scroller->GetContentWidget(), &event);
+        return scroller->GetScrollPosition();
+    };
+    EXPECT_EQ(key(Qt::Key_End), end);
+    EXPECT_EQ(key(Qt::Key_Home), 0);
+    EXPECT_EQ(key(Qt::Key_PageDown), page);
+    EXPECT_EQ(key(Qt::Key_Right), page + 20);
+    EXPECT_EQ(key(Qt::Key_Up), page);
+    EXPECT_EQ(key(Qt::Key_PageUp), 0);
+    EXPECT_EQ(key(Qt::Key_Down), 20);
+    EXPECT_EQ(key(Qt::Key_Left), 0);
+    EXPECT_EQ(wheel({}, { 0, -120 }), 60) << "turned towards the user: on along the image";
+    EXPECT_EQ(wheel({}, { 0, 120 }), 0);
+    EXPECT_EQ(wheel({ -45, 0 }, { -90, 0 }), 45) << "a touchpad's swipe, by its pixels";
 }

@@ -28,3 +28,28 @@ TEST(LinuxMachineInfo, ModelIdentifierSources)
         EXPECT_EQ(LinuxMachineInfo(tree.Root()).ModelIdentifier(), row.expected) << row.what;
     }
 }
+
+TEST(LinuxMachineInfo, AppleHardwareByTheMakerOrTheDeviceTree)
+{
+    struct Row {
+        const char* what;
+        std::string vendor; // empty: no file
+        std::string compatible; // empty: no file
+        bool apple;
+    };
+    for (const Row& row : std::initializer_list<Row> {
+             { "an Intel Mac", "Apple Inc.\n", "", true },
+             { "an older Intel Mac", "Apple Computer, Inc.\n", "", true },
+             { "a PowerPC Mac", "", std::string("PowerMac7,2\0MacRISC4\0Power Macintosh\0", 36), true },
+             { "a PC", "ASUSTeK COMPUTER INC.\n", "", false },
+             { "a board with a device tree", "", std::string("raspberrypi,4-model-b\0brcm,bcm2711\0", 35), false },
+             { "nothing to tell", "", "", false },
+         }) {
+        SysfsFixture tree;
+        if (!row.vendor.empty())
+            tree.Write("sys/class/dmi/id/sys_vendor", row.vendor);
+        if (!row.compatible.empty())
+            tree.Write("proc/device-tree/compatible", row.compatible);
+        EXPECT_EQ(LinuxMachineInfo(tree.Root()).IsAppleHardware(), row.apple) << row.what;
+    }
+}

@@ -48,8 +48,13 @@ TEST(LinuxProcessorTemperatures, PackageWithoutAReadingGivesMinusOne)
     tree.AddChip(0).Name("coretemp").Device("platform/coretemp.0").Temp(1, 40000, "Package id 0");
     auto unreadable = tree.AddChip(1).Name("coretemp").Device("platform/coretemp.2").Temp(1, 0, "Package id 2");
     unreadable.UnreadableInput(1);
-    // Package 1 has no channel at all, package 2 one that cannot be read.
+    // Package 1 has no channel at all, package 2 one that cannot be read: a sensor without a reading.
     EXPECT_EQ(Read(tree), (Readings { 40, -1, -1 }));
+    LinuxProcessorTemperatures processors(tree.Root());
+    std::vector<bool> sensors;
+    for (int32_t package = -1; package <= 3; ++package)
+        sensors.push_back(processors.HasTemperatureSensor(package));
+    EXPECT_EQ(sensors, (std::vector<bool> { false, true, false, true, false }));
 }
 
 TEST(LinuxProcessorTemperatures, WithoutTopologyEachPackageChannelCounts)

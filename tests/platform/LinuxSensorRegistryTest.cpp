@@ -173,10 +173,15 @@ TEST(LinuxSensorRegistry, ThresholdsInSixteenSixteen)
     chip.Temp(1, 30000, "both").Min(1, 5000).Max(1, 80000).Crit(1, 100000);
     chip.Temp(2, 30000, "crit only").Crit(2, 95500).Temp(4, 30000, "none");
     chip.Temp(3, 30000, "invalid").Attribute(3, "min", "n/a\n").Attribute(3, "max", "-273150\n").Crit(3, 90000);
+    // An NVMe drive's "no limit", and values just inside and just outside -60 to 200 C.
+    chip.Temp(5, 30000, "sentinel").Min(5, -273150 + 1).Max(5, 65261850).Crit(5, 84000);
+    chip.Temp(6, 30000, "edges").Min(6, -60000).Max(6, 200000).Temp(7, 30000, "beyond").Min(7, -60001).Max(7, 200001);
     LinuxSensorRegistry registry(tree.Root());
-    // An unusable max counts as none, leaving crit.
-    EXPECT_EQ(ValuesOf(registry, "low-threshold"), (Values { Fixed16(5), std::nullopt, std::nullopt, std::nullopt }));
-    EXPECT_EQ(ValuesOf(registry, "high-threshold"), (Values { Fixed16(80), Fixed16(95.5), Fixed16(90), std::nullopt }));
+    // An unusable or implausible max counts as none, leaving crit.
+    EXPECT_EQ(ValuesOf(registry, "low-threshold"),
+        (Values { Fixed16(5), std::nullopt, std::nullopt, std::nullopt, std::nullopt, Fixed16(-60), std::nullopt }));
+    EXPECT_EQ(ValuesOf(registry, "high-threshold"),
+        (Values { Fixed16(80), Fixed16(95.5), Fixed16(90), std::nullopt, Fixed16(84), Fixed16(200), std::nullopt }));
 }
 
 TEST(LinuxSensorRegistry, PackageChannelsAndTheSMCChipAreLeftToTheirOwnSources)

@@ -1,5 +1,6 @@
 #include "framework/LException.h"
 #include "framework/LListener.h"
+#include "framework/ULocale.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
@@ -8,6 +9,7 @@
 #include "tests/prefs/SettingsFixture.h"
 
 #include <filesystem>
+#include <optional>
 #include <tuple>
 
 namespace {
@@ -150,6 +152,29 @@ TEST_F(PreferencesFile, FirstRunWritesEveryDefaultAndTheFirstSensorInBothDockLis
     EXPECT_EQ(Saved(), DefaultsFile(Now(), {}).bytes) << "no sensors, no Dock names";
 }
 
+// A first run (no file, or a damaged one) takes Fahrenheit where the locale measures in US units, else
+// Celsius; a scale stored in the file always wins, and the file's format stays.
+TEST_F(PreferencesFile, AFirstRunTakesTheScaleOfTheLocaleAndAStoredScaleWins)
+{
+    for (bool usUnits : { true, false }) {
+        SCOPED_TRACE(usUnits);
+        ULocale::SetUSUnitsForTesting(usUnits);
+        int16_t local = usUnits ? 2 : 1;
+        FileBytes stored = SettingsFile(120, kNoRecords);
+        stored.bytes[8] = static_cast<uint8_t>(3 - local);
+        const std::pair<std::optional<FileBytes>, int16_t> cases[]
+            = { { std::nullopt, local }, { FileBytes().U16(120), local }, { stored, 3 - local } };
+        for (const auto& [file, scale] : cases) {
+            Preferences::DeleteInstanceForTesting();
+            std::filesystem::remove(PrefsPath());
+            testing::internal::CaptureStderr();
+            EXPECT_EQ((file ? Read(*file) : Start())->GetTemperatureScale(), scale);
+            testing::internal::GetCapturedStderr();
+            EXPECT_EQ(Saved()[8], scale);
+        }
+    }
+}
+
 TEST_F(PreferencesFile, ReadsEveryFieldAndRecordsOnlyOpenWindows)
 {
     FileBytes records;
@@ -275,14 +300,35 @@ TEST_F(PreferencesFile, ColoursRoundTripAndPositionsOutsideTheTableThrowAsrt)
     }
 }
 
-TEST_F(PreferencesFile, AFileThatCannotBeReadLeavesTheDefaultsAndSaysSo)
+// A file that is there but cannot be read (a folder stands for one, as the tests run as root) is no missing
+// file: it is set aside, and a first run follows. When not even that is possible (every name a copy could
+// take is taken), the file is left as it is: this run's settings are not written over it.
+TEST_F(PreferencesFile, AFileThatCannotBeReadIsSetAsideOrLeftUnwritten)
 {
-    TestFiles::MakeFolder(PrefsPath());
-    testing::internal::CaptureStderr();
-    Start();
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot be read"), std::string::npos);
-    EXPECT_EQ(Preferences::Get()->GetDockGraphDisplayArray()->GetCount(), 0) << "not a first run";
-    EXPECT_THROW(Preferences::SavePrefs(), LException);
+    for (bool copiesTaken : { false, true }) {
+        SCOPED_TRACE(copiesTaken);
+        Preferences::DeleteInstanceForTesting();
+        std::filesystem::remove_all(PrefsPath());
+        TestFiles::MakeFolder(PrefsPath());
+        if (copiesTaken) {
+            TestFiles::Write(PrefsPath() + ".damaged 2", "");
+            for (int copy = 3; copy <= 1000; ++copy)
+                TestFiles::Write(PrefsPath() + ".damaged " + std::to_string(copy), "");
+        }
+        testing::internal::CaptureStderr();
+        Start();
+        Preferences::SavePrefs();
+        std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find("cannot be read"), std::string::npos) << message;
+        EXPECT_EQ(Preferences::Get()->GetDockGraphDisplayArray()->GetCount(), 1) << "a first run's settings";
+        if (copiesTaken) {
+            EXPECT_NE(message.find("not written"), std::string::npos) << message;
+            EXPECT_TRUE(std::filesystem::is_directory(PrefsPath()));
+        } else {
+            EXPECT_TRUE(std::filesystem::is_directory(PrefsPath() + ".damaged"));
+            EXPECT_EQ(TestFiles::ReadBytes(PrefsPath()), DefaultsFile(Now(), { "CPU Temperature" }).bytes);
+        }
+    }
 }
 
 TEST_F(PreferencesFile, OnlyWindowsStillOpenAreRecordedInTheOrderAddedAndOnlyNotifySubscribersBroadcasts)

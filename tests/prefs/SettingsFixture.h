@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/LException.h"
+#include "framework/ULocale.h"
 #include "tests/support/FixturePlatform.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,13 @@ inline int32_t ErrorOf(const std::function<void()>& work)
 
 class SettingsTest : public ::testing::Test {
 protected:
-    SettingsTest() { InstallMachine({ { "CPU Temperature", 40 } }); }
+    // A first run in a locale that measures in US units keeps the scale's default, Fahrenheit.
+    SettingsTest()
+    {
+        ULocale::SetUSUnitsForTesting(true);
+        InstallMachine({ { "CPU Temperature", 40 } });
+    }
+    ~SettingsTest() override { ULocale::SetUSUnitsForTesting(std::nullopt); }
 
     // A fresh machine with these sensors (name and reading in degrees Celsius) in discovery order.
     std::vector<SensorRegistry::EntryID> InstallMachine(const std::vector<std::pair<std::string, double>>& sensors)

@@ -5,8 +5,6 @@
 #include "tests/report/ReportDialogTest.h"
 #include "tests/support/FixturePlatform.h"
 
-#include <QShortcut>
-
 namespace {
 
 class TemperatureRecordEmail : public ReportDialogTest {
@@ -122,7 +120,7 @@ TEST_P(EmailDialogButtons, PrepareOrDeclineAndClose)
     if (row.button.empty())
         dialog->AttemptClose();
     else if (row.button == "Escape")
-        emit dialog->GetTopLevel()->findChild<QShortcut*>()->activated();
+        PressKey(dialog, Qt::Key_Escape);
     else
         Click(dialog, row.button.c_str());
     EXPECT_FALSE(Shown(dialog)) << "the dialog goes at once";

@@ -9,6 +9,7 @@
 #include "framework/USound.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 
 #include <gtest/gtest.h>
@@ -43,6 +44,11 @@ protected:
     static void Click(LWindow* window, const char* paneID)
     {
         Pane<LPushButton>(window, paneID)->SimulateHotSpotClick();
+    }
+    static void PressKey(LWindow* window, int key)
+    {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(window->GetTopLevel(), &event);
     }
     static bool Shown(LWindow* window) { return window->GetTopLevel()->isVisible(); }
     // A dialog that closes itself goes once the click has been handled.

@@ -36,12 +36,16 @@ TEST_F(SensorConversion, CelsiusAndFahrenheitByType)
 {
     const CelsiusCase cases[] = {
         { "16.16 fraction dropped by rounding", kSensorTypeRegistry, FixturePlatform::Fixed16(42.25), 42, 107 },
-        { "16.16 above 99 capped, Fahrenheit capped", kSensorTypeRegistry, 101 << 16, 100, 212 },
+        // Today's hardware monitors report true temperatures: a GPU hot spot at 110 C is 110 C and 230 F.
+        { "16.16 above 100 is true", kSensorTypeRegistry, 101 << 16, 101, 213 },
+        { "16.16 hot spot", kSensorTypeRegistry, FixturePlatform::Fixed16(110), 110, 230 },
         { "whole degrees core", kSensorTypeCPUCore, 37, 37, 98 },
         { "whole degrees core capped", kSensorTypeCPUCore, 150, 100, 212 },
         { "8.8 fraction truncated", kSensorTypeCPUFan, 12160, 47, 116 },
+        { "8.8 capped", kSensorTypeCPUFan, 120 << 8, 100, 212 },
         { "processor 99", kSensorTypeProcessor, 99, 99, 210 },
         { "processor 100", kSensorTypeProcessor, 100, 100, 212 },
+        { "processor 110 is true", kSensorTypeProcessor, 110, 110, 230 },
         { "processor 0", kSensorTypeProcessor, 0, 0, 32 },
         { "processor -40", kSensorTypeProcessor, -40, -40, -40 },
         { "diode low end", kSensorTypeDiode, 508, 44, 111 },
@@ -49,7 +53,8 @@ TEST_F(SensorConversion, CelsiusAndFahrenheitByType)
         { "diode middle", kSensorTypeDiode, 600, 60, 140 },
         { "Maxim upper half signed", kSensorTypeMaxim, static_cast<int32_t>(0xFFFF8000), -1, 30 },
         { "Maxim capped", kSensorTypeMaxim, 120 << 16, 100, 212 },
-        { "SMC has no upper limit", kSensorTypeSMC, 130, 130, 212 },
+        { "diode capped", kSensorTypeDiode, 110 << 16, 100, 212 },
+        { "SMC has no upper limit", kSensorTypeSMC, 130, 130, 266 },
         { "unknown type unchanged", 9, 1234, 1234, 212 },
     };
     for (const CelsiusCase& row : cases) {
@@ -77,6 +82,8 @@ TEST_F(SensorConversion, ScaledTemperatureUsesUncappedBase)
     char text[kScaledTemperatureTextSize];
     processor->ConvertRawTemperatureToString(37, text);
     EXPECT_STREQ(text, "98\u00B0F");
+    registry->ConvertRawTemperatureToString(FixturePlatform::Fixed16(110), text);
+    EXPECT_STREQ(text, "230\u00B0F");
 }
 
 TEST_F(SensorConversion, ChipConversionsRoundAndFallBack)

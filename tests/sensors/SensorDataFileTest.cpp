@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 std::vector<uint8_t> Concat(std::initializer_list<std::vector<int32_t>> parts)
@@ -81,15 +83,29 @@ TEST_F(SensorDataFile, LoadingFollowsTheFilesVersion)
     EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), Concat({ { 3, 43, 44, 1, 43, 1, 43 } }));
 }
 
-// Regression: a file cut short (a crash while it was written by an older version), or whose count the
-// file cannot hold, must neither stop the program, nor be overwritten, nor make it allocate for nothing.
-TEST_F(SensorDataFile, DamagedFilesAreSetAsideAndTheSensorStartsEmpty)
+// Regression: a file that cannot be used - cut short (a crash while an older version wrote it), a count the
+// file cannot hold, or a file that is there but cannot be read (a folder stands for one here, as the tests
+// run as root) - must neither stop the program, nor be overwritten, nor make it allocate for nothing.
+TEST_F(SensorDataFile, UnusableFilesAreSetAsideAndTheSensorStartsEmpty)
 {
-    std::vector<uint8_t> truncated = Concat({ { 3, 10, 90, 5, 41, 42 } });
-    std::vector<uint8_t> hugeCount = Concat({ { 3, 10, 90, 0x7FFFFFFF, 41 } });
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes; // empty: unreadable
+        const char* problem;
+        const char* keptAs;
+    } cases[] = {
+        { "cut short", Concat({ { 3, 10, 90, 5, 41, 42 } }), "is damaged", ".damaged" },
+        { "a count the file cannot hold", Concat({ { 3, 10, 90, 0x7FFFFFFF, 41 } }), "is damaged", ".damaged 2" },
+        { "unreadable", {}, "cannot be read", ".damaged 3" },
+    };
     platform.Processors().SetReadings({ 43 });
-    for (const auto& damaged : { truncated, hugeCount }) {
-        TestFiles::WriteBytes(File("01 CPU temperature"), damaged);
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove(File("01 CPU temperature"));
+        if (row.bytes.empty())
+            TestFiles::MakeFolder(File("01 CPU temperature"));
+        else
+            TestFiles::WriteBytes(File("01 CPU temperature"), row.bytes);
         testing::internal::CaptureStderr();
         {
             TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
@@ -98,12 +114,46 @@ TEST_F(SensorDataFile, DamagedFilesAreSetAsideAndTheSensorStartsEmpty)
             EXPECT_EQ(sensor.GetRawMaximumReading(), 44);
         }
         std::string message = testing::internal::GetCapturedStderr();
-        EXPECT_NE(message.find("damaged"), std::string::npos) << message;
+        EXPECT_NE(message.find(row.problem), std::string::npos) << message;
         EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), Concat({ { 3, 43, 44, 1, 43, 1, 43 } }));
+        // Never replacing a copy set aside before.
+        if (row.bytes.empty())
+            EXPECT_TRUE(std::filesystem::is_directory(File(std::string("01 CPU temperature") + row.keptAs)));
+        else
+            EXPECT_EQ(TestFiles::ReadBytes(File(std::string("01 CPU temperature") + row.keptAs)), row.bytes);
     }
-    // The second damaged file does not replace the first one set aside.
-    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature.damaged")), truncated);
-    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature.damaged 2")), hugeCount);
+}
+
+// When not even a copy can be made (here: every name a copy could take is taken), the file stays as it was
+// found, unwritten until the next launch, and the message says so.
+TEST_F(SensorDataFile, AnUnusableFileThatCannotBeSetAsideIsNotWritten)
+{
+    TestFiles::Write(File("01 CPU temperature.damaged"), "");
+    for (int copy = 2; copy <= 1000; ++copy)
+        TestFiles::Write(File("01 CPU temperature.damaged " + std::to_string(copy)), "");
+    std::vector<uint8_t> cut = Concat({ { 3, 10, 90, 5, 41 } });
+    platform.Processors().SetReadings({ 43 });
+    for (bool unreadable : { false, true }) {
+        SCOPED_TRACE(unreadable);
+        std::filesystem::remove_all(File("01 CPU temperature"));
+        if (unreadable)
+            TestFiles::MakeFolder(File("01 CPU temperature"));
+        else
+            TestFiles::WriteBytes(File("01 CPU temperature"), cut);
+        testing::internal::CaptureStderr();
+        {
+            TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+            EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 1);
+            for (int n = 0; n < TemperatureSensor::kSamplesBetweenSaves; ++n)
+                sensor.CreateNewEvent();
+        }
+        std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find("not written"), std::string::npos) << message;
+        if (unreadable)
+            EXPECT_TRUE(std::filesystem::is_directory(File("01 CPU temperature")));
+        else
+            EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), cut);
+    }
 }
 
 TEST_F(SensorDataFile, FileNamesStayInTheProgramFolder)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 std::vector<int32_t> Readings(TempElementArray* history)
@@ -80,4 +82,34 @@ TEST(SensorHistory, TimerSamplesEveryFiveSeconds)
     sensor.SpendTime(EventRecord {});
     EXPECT_EQ(sensor.GetSampleCounter(), 2);
     EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), 2);
+}
+
+// A package read that fails (-1 from the kernel) is not a temperature of -1 C: the last good value stands,
+// and the minimum is not spoiled. A package that cannot be read at all yet records nothing until it can.
+TEST(SensorHistory, AFailedPackageReadKeepsTheLastGoodValue)
+{
+    FixturePlatform platform;
+    const int32_t unreadable = FixtureProcessorTemperatures::kUnreadable;
+    platform.Processors().SetReadings({ 50, unreadable });
+    TemperatureSensor reading(0, kSensorTypeProcessor, 1);
+    TemperatureSensor late(1, kSensorTypeProcessor, 2);
+    EXPECT_EQ(late.GetSTTempArray()->GetCount(), 0) << "no sample before the first reading";
+
+    // The readings of both packages, and the two histories after the sample.
+    const std::tuple<std::vector<int32_t>, std::vector<int32_t>, std::vector<int32_t>> steps[] = {
+        { { unreadable, unreadable }, { 50, 50 }, {} },
+        { { 48, 60 }, { 48, 50, 50 }, { 60 } },
+        { { unreadable, unreadable }, { 48, 48, 50, 50 }, { 60, 60 } },
+    };
+    for (const auto& [readings, first, second] : steps) {
+        platform.Processors().SetReadings(readings);
+        reading.CreateNewEvent();
+        late.CreateNewEvent();
+        EXPECT_EQ(Readings(reading.GetSTTempArray()), first);
+        EXPECT_EQ(Readings(late.GetSTTempArray()), second);
+    }
+    EXPECT_EQ(reading.GetRawMinimumReading(), 48);
+    EXPECT_EQ(late.GetRawMinimumReading(), 60);
+    EXPECT_EQ(late.GetRawMaximumReading(), 61);
+    EXPECT_EQ(late.GetSampleCounter(), 4) << "the long-term history's clock ran on";
 }

@@ -65,28 +65,32 @@ TEST(SensorMaster, CPUThermoThenProcessors)
     FixturePlatform platform;
     platform.Registry().AddEntry(
         "AppleCPUThermo", { { "core-temp", int32_t(50) }, { "temperature", int32_t(40 << 8) } });
-    platform.Processors().SetReadings({ 45, -1, 47 });
+    // Processor 2 has no sensor; processor 4's cannot be read at this moment, and is a sensor all the same.
+    platform.Processors().SetReadings({ 45, -1, 47, FixtureProcessorTemperatures::kUnreadable });
     EXPECT_EQ(Discover(),
         (std::vector<Found> { { 2, 1, "Core temperature" }, { 3, 2, "Fan sensor temperature" },
-            { 4, 3, "CPU 1 temperature" }, { 4, 4, "CPU 3 temperature" } }));
+            { 4, 3, "CPU 1 temperature" }, { 4, 4, "CPU 3 temperature" }, { 4, 5, "CPU 4 temperature" } }));
 }
 
-TEST(SensorMaster, RegistryStopsAfterIndex12ButProcessorsDoNot)
+// A desktop of today has far more than twelve sensors: every entry is one, then the processors follow.
+TEST(SensorMaster, EveryRegistryEntryIsASensorThenTheProcessors)
 {
     FixturePlatform platform;
     for (int i = 1; i <= 11; ++i)
         platform.AddTempSensor("S" + std::to_string(i), 30);
     platform.Registry().AddEntry("AppleCPUThermo");
-    platform.AddTempSensor("never", 30);
+    for (int i = 14; i <= 20; ++i)
+        platform.AddTempSensor("S" + std::to_string(i), 30);
     platform.Processors().SetReadings({ 40, 41 });
     std::vector<Found> found = Discover();
-    ASSERT_EQ(found.size(), 15u);
+    ASSERT_EQ(found.size(), 22u);
     EXPECT_EQ(found[10], (Found { 1, 11, "S11" }));
-    // The pair met at index 12 still yields both of its sensors.
     EXPECT_EQ(found[11], (Found { 2, 12, "Core temperature" }));
     EXPECT_EQ(found[12], (Found { 3, 13, "Fan sensor temperature" }));
-    EXPECT_EQ(found[13], (Found { 4, 14, "CPU 1 temperature" }));
-    EXPECT_EQ(found[14], (Found { 4, 15, "CPU 2 temperature" }));
+    EXPECT_EQ(found[13], (Found { 1, 14, "S14" }));
+    EXPECT_EQ(found[19], (Found { 1, 20, "S20" }));
+    EXPECT_EQ(found[20], (Found { 4, 21, "CPU 1 temperature" }));
+    EXPECT_EQ(found[21], (Found { 4, 22, "CPU 2 temperature" }));
 }
 
 TEST(SensorMaster, UnexaminableEntryEndsRegistryDiscovery)
@@ -128,12 +132,20 @@ TEST(SensorMaster, SMCOnlyWhenNothingElse)
     EXPECT_EQ(Discover(), (std::vector<Found> { { 4, 1, "CPU temperature" } }));
 }
 
+// The missing SMC is worth a message on a Mac only.
 TEST(SensorMaster, NothingFound)
 {
+    for (bool apple : { true, false }) {
+        FixturePlatform platform;
+        static_cast<FixtureMachineInfo&>(Platform::Machine()).SetAppleHardware(apple);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(SensorMaster::Get()->GetSensorCount(), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), apple ? "Error: no SMC found\n" : "") << apple;
+    }
     FixturePlatform platform;
     testing::internal::CaptureStdout();
     EXPECT_EQ(SensorMaster::Get()->GetSensorCount(), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: no SMC found\n");
+    testing::internal::GetCapturedStdout();
     EXPECT_EQ(SensorMaster::Get()->GetSamplesOfFirstSensor(), 0u);
     SensorMaster::Get()->TerminateAndSaveData();
     EXPECT_FALSE(TestFiles::Exists(platform.ProgramFolder()));

@@ -1,0 +1,221 @@
+#include "platform/SingleInstance.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kLockName = "kelvara.lock";
+constexpr const char* kSocketName = "kelvara.socket";
+// What a second launch asks, and what the running one answers.
+constexpr const char kRequest[] = "reopen\n";
+constexpr const char kAnswer[] = "ok\n";
+// How long either side waits for the other's line: the running one answers from its event loop.
+constexpr int kAnswerMilliseconds = 2000;
+constexpr int kRetryMilliseconds = 100;
+
+using Clock = std::chrono::steady_clock;
+
+bool SocketAddress(const std::string& path, sockaddr_un& address)
+{
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+// Reads up to a line feed, for at most the given time; the line without its feed, or "" on failure.
+std::string ReadLine(int fd, int milliseconds)
+{
+    std::string line;
+    auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    while (line.size() < 64) {
+        int left
+            = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+        pollfd wanted { fd, POLLIN, 0 };
+        if (left <= 0 || ::poll(&wanted, 1, left) <= 0)
+            return {};
+        char c = 0;
+        ssize_t count = ::read(fd, &c, 1);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count != 1)
+            return {};
+        if (c == '\n')
+            return line;
+        line += c;
+    }
+    return {};
+}
+
+bool WriteAll(int fd, const char* text)
+{
+    size_t length = std::strlen(text);
+    while (length > 0) {
+        ssize_t count = ::send(fd, text, length, MSG_NOSIGNAL);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        text += count;
+        length -= static_cast<size_t>(count);
+    }
+    return true;
+}
+
+}
+
+SingleInstance::SingleInstance(std::string folder)
+    : mFolder(std::move(folder))
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    StopListening();
+    if (mLock >= 0)
+        ::close(mLock);
+}
+
+std::string SingleInstance::DefaultFolder()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/')
+        return std::string(runtime) + "/kelvara";
+    return "/tmp/kelvara-" + std::to_string(::getuid());
+}
+
+bool SingleInstance::PrepareFolder()
+{
+    if (::mkdir(mFolder.c_str(), 0700) != 0 && errno != EEXIST) {
+        std::fprintf(stderr, "Kelvara: cannot make \"%s\" (%s); this Kelvara runs without checking for another.\n",
+            mFolder.c_str(), std::strerror(errno));
+        return false;
+    }
+    // In a shared place such as /tmp, someone else may have made the folder first, or a link in its place.
+    struct stat info { };
+    if (::lstat(mFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()
+        || (info.st_mode & 0077) != 0) {
+        std::fprintf(stderr,
+            "Kelvara: \"%s\" is not a private folder of this user; this Kelvara runs without checking for "
+            "another.\n",
+            mFolder.c_str());
+        return false;
+    }
+    return true;
+}
+
+SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds)
+{
+    if (!PrepareFolder())
+        return Role::Alone;
+    std::string lockPath = mFolder + "/" + kLockName;
+    mLock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (mLock < 0) {
+        std::fprintf(stderr, "Kelvara: cannot open \"%s\" (%s); this Kelvara runs without checking for another.\n",
+            lockPath.c_str(), std::strerror(errno));
+        return Role::Alone;
+    }
+    auto deadline = Clock::now() + std::chrono::milliseconds(patienceMilliseconds);
+    for (;;) {
+        // The kernel drops the lock with its holder, so a lock left by a crash never blocks.
+        if (::flock(mLock, LOCK_EX | LOCK_NB) == 0) {
+            if (Listen())
+                return Role::Primary;
+            std::fprintf(stderr,
+                "Kelvara: cannot listen on \"%s/%s\" (%s); a second launch will wait for this one to end.\n",
+                mFolder.c_str(), kSocketName, std::strerror(errno));
+            return Role::Primary;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            std::fprintf(stderr, "Kelvara: cannot lock \"%s\" (%s); this Kelvara runs without checking for another.\n",
+                lockPath.c_str(), std::strerror(errno));
+            return Role::Alone;
+        }
+        // Another holds it: it takes the launch over, unless it is still starting or already quitting.
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (TryHandOver(static_cast<int>(std::clamp<int64_t>(left, kRetryMilliseconds, kAnswerMilliseconds))))
+            return Role::HandedOver;
+        if (Clock::now() >= deadline) {
+            std::fprintf(stderr,
+                "Kelvara: another Kelvara of this user is running but does not answer; this one does not start, "
+                "so that only one writes the files.\n");
+            return Role::Busy;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMilliseconds));
+    }
+}
+
+bool SingleInstance::Listen()
+{
+    sockaddr_un address {};
+    if (!SocketAddress(mFolder + "/" + kSocketName, address)) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    // A socket file left by a crash is stale: the lock says that nobody listens on it.
+    ::unlink(address.sun_path);
+    int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listener < 0)
+        return false;
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 8) != 0) {
+        int error = errno;
+        ::close(listener);
+        errno = error;
+        return false;
+    }
+    mListener = listener;
+    return true;
+}
+
+bool SingleInstance::TryHandOver(int answerMilliseconds)
+{
+    sockaddr_un address {};
+    if (!SocketAddress(mFolder + "/" + kSocketName, address))
+        return false;
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    bool handedOver = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+        && WriteAll(fd, kRequest) && ReadLine(fd, answerMilliseconds) + "\n" == kAnswer;
+    ::close(fd);
+    return handedOver;
+}
+
+bool SingleInstance::AcceptHandOver()
+{
+    if (mListener < 0)
+        return false;
+    int fd = ::accept4(mListener, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // Only processes of this user reach the socket (the folder is private), and only this request counts.
+    bool asked = ReadLine(fd, kAnswerMilliseconds) + "\n" == kRequest;
+    if (asked)
+        asked = WriteAll(fd, kAnswer);
+    ::close(fd);
+    return asked;
+}
+
+void SingleInstance::StopListening()
+{
+    if (mListener < 0)
+        return;
+    ::close(mListener);
+    mListener = -1;
+    ::unlink((mFolder + "/" + kSocketName).c_str());
+}

@@ -1,0 +1,48 @@
+// One running Kelvara per user, so that one sampler writes one set of files: a lock that the kernel lets go
+// of when its holder ends (however it ends, so a crash leaves nothing that blocks), and a local socket on
+// which a second launch hands over to the running one.
+#pragma once
+
+#include <string>
+
+class SingleInstance {
+public:
+    enum class Role {
+        Primary, // this process holds the lock and takes hand-overs
+        HandedOver, // a running Kelvara took this launch over; this process ends
+        Busy, // a running Kelvara holds the lock but did not answer in time; this process must not sample
+        Alone, // the lock cannot be had here (the folder is unusable): this process runs on its own
+    };
+
+    // folder holds the lock file and the socket; it is made (mode 0700) when missing and must belong to the
+    // user and be closed to others.
+    explicit SingleInstance(std::string folder);
+    ~SingleInstance();
+
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // Becomes the running instance, or hands this launch over to the one that runs. A running one that is
+    // starting up or quitting is waited for, up to patienceMilliseconds. Reasons for Busy and Alone go to
+    // standard error.
+    Role Claim(int patienceMilliseconds = 10000);
+
+    // The primary's listening socket, for the event loop to watch; -1 when not listening.
+    int GetListeningSocket() const { return mListener; }
+    // Takes one waiting hand-over and answers it; true when it asked for the running one's windows.
+    bool AcceptHandOver();
+    // Refuses further hand-overs (a quitting program cannot take them); the lock is kept until the end.
+    void StopListening();
+
+    // $XDG_RUNTIME_DIR/kelvara when that is set and absolute, else /tmp/kelvara-<uid>.
+    static std::string DefaultFolder();
+
+private:
+    bool PrepareFolder();
+    bool Listen();
+    bool TryHandOver(int answerMilliseconds);
+
+    std::string mFolder;
+    int mLock = -1;
+    int mListener = -1;
+};
