@@ -88,16 +88,22 @@ int32_t SecondColumnStart(int32_t from, int32_t to)
 // The line through a history's rows: the first at x 31, the next at 33, each further one a column on,
 // lit pixel for pixel as LineTo from one to the next would light it. A column's pixels are one unbroken
 // run, so each column takes one fill, and a run of columns on one row takes one, not one per pixel.
-void DrawSampleLine(QDPort& port, const std::vector<int16_t>& rows)
+// Column 32 + i belongs to sample i (from 1; 0 and 1 share the first step) and depends only on the rows of
+// samples i - 1 to i + 1, so the samples from `from` to before `to` draw their columns alone. rows holds
+// the rows of the samples from `first` on, covering from - 1 to `to` (as far as there are samples).
+void DrawSampleLine(
+    QDPort& port, const std::vector<int16_t>& rows, int32_t first, int32_t count, int32_t from, int32_t to)
 {
-    const auto count = static_cast<int32_t>(rows.size());
-    if (count == 0)
+    auto row = [&](int32_t i) { return static_cast<int32_t>(rows[static_cast<size_t>(i - first)]); };
+    if (count == 0 || from >= to)
         return;
-    port.MoveTo(kFirstSampleH, rows[0]);
-    if (count == 1)
-        return;
-    // The first step spans two columns.
-    port.LineTo(kFirstSampleH + 2, rows[1]);
+    if (from <= 1) {
+        port.MoveTo(kFirstSampleH, row(0));
+        if (count == 1)
+            return;
+        // The first step spans two columns.
+        port.LineTo(kFirstSampleH + 2, row(1));
+    }
 
     int32_t runStart = -1;
     int32_t runEnd = -1;
@@ -109,36 +115,37 @@ void DrawSampleLine(QDPort& port, const std::vector<int16_t>& rows)
         port.LineTo(runEnd, runRow);
         runStart = -1;
     };
-    for (int32_t i = 1; i < count; ++i) {
+    for (int32_t i = std::max(from, 1); i < to; ++i) {
         int32_t x = kFirstSampleH + 1 + i;
-        int32_t row = rows[i];
-        int32_t top = row;
-        int32_t bottom = row;
+        int32_t here = row(i);
+        int32_t top = here;
+        int32_t bottom = here;
         if (i >= 2) {
-            int32_t from = SecondColumnStart(rows[i - 1], row);
-            top = std::min(top, from);
-            bottom = std::max(bottom, from);
+            int32_t start = SecondColumnStart(row(i - 1), here);
+            top = std::min(top, start);
+            bottom = std::max(bottom, start);
         }
         if (i + 1 < count) {
-            int32_t to = FirstColumnEnd(row, rows[i + 1]);
-            top = std::min(top, to);
-            bottom = std::max(bottom, to);
+            int32_t end = FirstColumnEnd(here, row(i + 1));
+            top = std::min(top, end);
+            bottom = std::max(bottom, end);
         }
-        if (top == bottom && runStart >= 0 && runRow == row) {
+        if (top == bottom && runStart >= 0 && runRow == here) {
             runEnd = x;
             continue;
         }
         flushRun();
         if (top == bottom) {
             runStart = runEnd = x;
-            runRow = row;
+            runRow = here;
         } else {
             port.MoveTo(x, top);
             port.LineTo(x, bottom);
         }
     }
     flushRun();
-    port.MoveTo(kFirstSampleH + count, rows[count - 1]);
+    if (to == count)
+        port.MoveTo(kFirstSampleH + count, row(count - 1));
 }
 
 void DrawStringEndingAt(QDPort* port, int32_t right, int32_t baseline, const std::string& text)
@@ -152,7 +159,8 @@ void DrawStringEndingAt(QDPort* port, int32_t right, int32_t baseline, const std
 GraphWindowView::GraphWindowView(const LPaneEntry& entry)
     : LView(entry.GetPaneInfo())
 {
-    // Up to 15000 samples per sensor: drawn once a minute into an image, so scrolling only copies it.
+    // Up to 15000 samples per sensor, of which only those on screen are drawn, pixel by pixel into an image
+    // the size of the part exposed.
     SetDrawsOffscreen(true);
     InitArrays();
 }
@@ -233,8 +241,13 @@ void GraphWindowView::DrawFrame()
         port->RGBForeColor(kBlack);
     }
 
+    Rect reach;
+    port->GetClipBounds(reach);
     for (int32_t hour = 0; kHourWidth * hour < plot.right - plot.left; ++hour) {
         int32_t x = plot.left + kHourWidth * hour;
+        // A label is centred on its mark and far narrower than the marks are apart.
+        if (x + kHourWidth <= reach.left || x - kHourWidth >= reach.right)
+            continue;
         port->MoveTo(x, plot.bottom - 1);
         port->LineTo(x, plot.bottom + 3);
         char label[32];
@@ -249,6 +262,17 @@ void GraphWindowView::DrawFrame()
 
 void GraphWindowView::DrawMinMaxText()
 {
+    QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
+    // The hour labels are drawn in this font too.
+    port->TextSize(kLabelTextSize);
+    port->TextFont("Helvetica");
+    port->TextFace(QDPort::face_Normal);
+    Rect reach;
+    port->GetClipBounds(reach);
+    // The labels end at the plot's left edge, which the plot's border covers.
+    if (reach.left >= kLabelRight)
+        return;
+
     // From the bottom of the plot to the top.
     std::array<std::string, 5> labels;
     if (mGraphMode == kRangeMode) {
@@ -272,11 +296,6 @@ void GraphWindowView::DrawMinMaxText()
         labels = { "0%", "25%", "50%", "75%", "100%" };
     }
 
-    QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
-    port->TextSize(kLabelTextSize);
-    port->TextFont("Helvetica");
-    port->TextFace(QDPort::face_Normal);
-
     int32_t lowBaseline = mImageHeight - 27;
     DrawStringEndingAt(port, kLabelRight, 11, labels[4]);
     DrawStringEndingAt(port, kLabelRight, lowBaseline, labels[0]);
@@ -296,16 +315,25 @@ void GraphWindowView::DrawData()
     int32_t highest = 0;
     GetMinMaxTemperaturesAsCelcius(*mSensors, lowest, highest);
     const int32_t span = WrappingDifference(highest, lowest);
+    // Sample i lights column 32 + i: only the samples of the columns in reach are drawn.
+    Rect reach;
+    port->GetClipBounds(reach);
 
     std::vector<int16_t> rows;
     for (ArrayIndexT i = 1; i <= mSensors->GetCount(); ++i) {
         TemperatureSensor* sensor = ThrowIfNil_((*mSensors)[i]);
         SwitchColor(sensor->GetSensorIndex());
         const TempElementArray* history = sensor->GetLTTempArray();
-        // The oldest sample is not drawn.
+        // The oldest sample is not drawn. Columns 31 and 32 belong to the first step, so a reach that ends
+        // before column 33 still takes sample 0.
+        const int32_t count = std::max(0, history->GetCount() - 1);
+        const int32_t from = std::clamp(reach.left - (kFirstSampleH + 1), 0, count);
+        const int32_t to = std::clamp(reach.right - kFirstSampleH, from, count);
+        const int32_t first = std::max(0, from - 1);
+        const int32_t last = std::min(count, to + 1);
         rows.clear();
-        for (ArrayIndexT j = 1; j < history->GetCount(); ++j) {
-            int32_t raw = ThrowIfNil_((*history)[j])->GetRawTemperature();
+        for (int32_t sample = first; sample < last; ++sample) {
+            int32_t raw = ThrowIfNil_((*history)[sample + 1])->GetRawTemperature();
             int32_t value = 0;
             if (mGraphMode == kPercentMode)
                 value = sensor->ConvertRawToPercent(raw);
@@ -314,7 +342,7 @@ void GraphWindowView::DrawData()
                     WrappingProduct(WrappingDifference(sensor->ConvertRawToCelcius(raw), lowest), 100), span);
             rows.push_back(static_cast<int16_t>(bottom - WrappingProduct(value, innerHeight) / 100 - 2));
         }
-        DrawSampleLine(*port, rows);
+        DrawSampleLine(*port, rows, first, count, from, to);
     }
     port->RGBForeColor(kBlack);
 }

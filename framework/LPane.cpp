@@ -8,8 +8,16 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
+
+#include <cmath>
 
 namespace {
+
+// Beyond this many separately exposed rectangles, their bounding rectangle is drawn once.
+constexpr int kMostSeparateParts = 4;
+// How far left or up an offscreen part may start to begin on a whole device pixel (4 at 125 %).
+constexpr int kMostPixelsBackToAlign = 8;
 
 // The drawing surface of a pane that draws itself.
 class PaneWidget : public QWidget {
@@ -23,7 +31,7 @@ protected:
     void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
-        LException::ReportAndDrop("drawing", [&] { mPane->Paint(painter, event->rect()); });
+        LException::ReportAndDrop("drawing", [&] { mPane->Paint(painter, event->region()); });
     }
 
 private:
@@ -167,7 +175,6 @@ void LPane::Disable()
 
 void LPane::Refresh()
 {
-    mOffscreenValid = false;
     if (mWidget)
         mWidget->update();
 }
@@ -175,32 +182,59 @@ void LPane::Refresh()
 void LPane::SetDrawsOffscreen(bool offscreen)
 {
     mDrawsOffscreen = offscreen;
-    mOffscreenValid = false;
-    if (!offscreen)
-        mOffscreen = QImage();
 }
 
 void LPane::Paint(QPainter& painter, const QRect& exposed)
+{
+    Paint(painter, QRegion(exposed));
+}
+
+void LPane::Paint(QPainter& painter, const QRegion& exposed)
 {
     if (!mDrawsOffscreen || !mWidget) {
         Draw(painter);
         return;
     }
-    // The image has as many pixels as the screen shows for the pane (twice as many each way at 200 %), so
-    // that lines and text are as sharp as the rest of the window.
+    // A scroll exposes a strip and a new minute a column or two: each part is drawn alone, unless there
+    // are so many that one drawing of all of them costs less.
+    QRegion parts = exposed & QRegion(mWidget->rect());
+    if (parts.rectCount() > kMostSeparateParts)
+        parts = parts.boundingRect();
     qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
-    QSize pixels = (QSizeF(mWidget->size()) * ratio).toSize();
-    if (!mOffscreenValid || mOffscreen.size() != pixels || mOffscreen.devicePixelRatio() != ratio) {
-        // Marked valid first: a drawing that fails is reported once, not at every paint.
-        mOffscreenValid = true;
-        mOffscreen = QImage(pixels, QImage::Format_RGB32);
-        mOffscreen.setDevicePixelRatio(ratio);
-        mOffscreen.fill(mWidget->palette().color(QPalette::Window));
-        QPainter imagePainter(&mOffscreen);
+    for (const QRect& part : parts)
+        PaintOffscreen(painter, part, ratio);
+}
+
+void LPane::PaintOffscreen(QPainter& painter, const QRect& part, qreal ratio)
+{
+    // The image has as many pixels as the screen shows for the part (twice as many each way at 200 %), so
+    // that lines and text are as sharp as the rest of the window. It starts on a whole device pixel where
+    // the ratio allows, so that its pixels are exactly those of a drawing of the whole pane.
+    int left = part.left();
+    int top = part.top();
+    auto onWholePixel = [ratio](int& edge) {
+        for (int back = 0; back < kMostPixelsBackToAlign; ++back) {
+            if (std::floor((edge - back) * ratio) == (edge - back) * ratio) {
+                edge -= back;
+                return;
+            }
+        }
+    };
+    onWholePixel(left);
+    onWholePixel(top);
+    QSize pixels(static_cast<int>(std::ceil((part.right() + 1) * ratio - left * ratio)),
+        static_cast<int>(std::ceil((part.bottom() + 1) * ratio - top * ratio)));
+    if (pixels.isEmpty())
+        return;
+    QImage image(pixels, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(mWidget->palette().color(QPalette::Window));
+    {
+        QPainter imagePainter(&image);
+        imagePainter.translate(-left, -top);
         Draw(imagePainter);
     }
-    QRectF source(QPointF(exposed.topLeft()) * ratio, QSizeF(exposed.size()) * ratio);
-    painter.drawImage(QRectF(exposed), mOffscreen, source);
+    painter.drawImage(QPointF(left, top), image);
 }
 
 void LPane::GetDrawingOrigin(int32_t& h, int32_t& v) const

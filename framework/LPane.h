@@ -15,6 +15,7 @@
 class LView;
 class LWindow;
 class QPainter;
+class QRegion;
 
 class LPane {
 public:
@@ -56,10 +57,12 @@ public:
     virtual void Refresh();
     // Draws the pane's own content into painter, which is at the widget's origin.
     void Draw(QPainter& painter);
-    // What the widget's paint does: Draw, or a copy from the offscreen image.
+    // What the widget's paint does: Draw, or, offscreen, the exposed part drawn into an image and copied.
     void Paint(QPainter& painter, const QRect& exposed);
-    // A pane whose drawing is costly keeps it in an offscreen image, drawn again only after Refresh (or a
-    // change of size), so that scrolling and uncovering only copy.
+    void Paint(QPainter& painter, const QRegion& exposed);
+    // A pane whose drawing is thousands of small fills draws into an image, pixel by pixel, and only the
+    // part that is exposed: the image is never larger than what the screen shows of the pane, however
+    // large the pane (a scrolled view's whole image) is.
     void SetDrawsOffscreen(bool offscreen);
     // The pane's drawing alone, into an image of its frame size at the device pixel ratio (2: twice as
     // many pixels each way, as on a screen at 200 %).
@@ -84,6 +87,7 @@ protected:
     LView* mSuperView = nullptr;
     QPointer<QWidget> mWidget;
     bool mDrawsOffscreen = false;
-    bool mOffscreenValid = false;
-    QImage mOffscreen;
+
+private:
+    void PaintOffscreen(QPainter& painter, const QRect& part, qreal ratio);
 };

@@ -7,7 +7,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 QDPort* QDPort::sCurrentPort = nullptr;
@@ -254,6 +256,31 @@ int QDPort::StringWidth(std::string_view text) const
         mWidths->clear();
     mWidths->emplace(std::string(text), width);
     return width;
+}
+
+void QDPort::GetClipBounds(Rect& outRect) const
+{
+    QRectF reach(INT16_MIN, INT16_MIN, double(INT16_MAX) - INT16_MIN, double(INT16_MAX) - INT16_MIN);
+    QPaintDevice* device = mPainter.device();
+    if (device != nullptr && device->devType() == QInternal::Image) {
+        auto* image = static_cast<QImage*>(device);
+        bool invertible = false;
+        QTransform fromDevice = mPainter.deviceTransform().inverted(&invertible);
+        if (invertible)
+            reach = fromDevice.mapRect(QRectF(0, 0, image->width(), image->height()));
+    }
+    if (mPainter.hasClipping())
+        reach &= mPainter.clipBoundingRect();
+    // Whole port pixels that any part of the reach touches.
+    auto clamp = [](double value) { return static_cast<int16_t>(std::clamp<double>(value, INT16_MIN, INT16_MAX)); };
+    outRect.left = clamp(std::floor(reach.left()));
+    outRect.top = clamp(std::floor(reach.top()));
+    outRect.right = clamp(std::ceil(reach.right()));
+    outRect.bottom = clamp(std::ceil(reach.bottom()));
+    if (reach.isEmpty()) {
+        outRect.right = outRect.left;
+        outRect.bottom = outRect.top;
+    }
 }
 
 void QDPort::GetFontInfo(FontInfo& info) const

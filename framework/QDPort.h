@@ -75,6 +75,11 @@ public:
     int StringWidth(std::string_view text) const;
     void GetFontInfo(FontInfo& info) const;
 
+    // The port's coordinates that drawing can reach (the pixels of the image drawn into, within the
+    // painter's clip), so that a costly drawing can leave out what would not be seen. Everything a
+    // drawing could ever cover when the painter paints elsewhere than into an image.
+    void GetClipBounds(Rect& outRect) const;
+
 private:
     void FillPixels(int left, int top, int width, int height);
     void UpdateFont();

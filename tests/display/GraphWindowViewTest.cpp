@@ -1,16 +1,25 @@
 #include "display/GraphWindowView.h"
+#include "display/GraphWindow.h"
+#include "framework/LScroller.h"
 #include "framework/QDPort.h"
+#include "framework/URegistrar.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TempElement.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QJsonArray>
+#include <QMainWindow>
 #include <QPainter>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -41,9 +50,9 @@ int CountColour(const QImage& image, QRgb colour)
 class GraphWindowViewTest : public ::testing::Test {
 protected:
     // A sensor reading current degrees, whose long-term history holds, after that reading, the stored ones.
-    void AddSensor(const std::string& name, double current, const std::vector<double>& stored = {})
+    SensorRegistry::EntryID AddSensor(const std::string& name, double current, const std::vector<double>& stored = {})
     {
-        platform.AddTempSensor(name, current);
+        SensorRegistry::EntryID id = platform.AddTempSensor(name, current);
         std::vector<int32_t> file { TemperatureSensor::kDataFileVersion, 0, 0, static_cast<int32_t>(stored.size()) };
         for (double celsius : stored)
             file.push_back(FixturePlatform::Fixed16(celsius));
@@ -51,6 +60,7 @@ protected:
         char fileName[64];
         std::snprintf(fileName, sizeof fileName, "/%02d %s", ++sensors, name.c_str());
         TestFiles::WriteBytes(platform.ProgramFolder() + fileName, TestFiles::BigEndian32(file));
+        return id;
     }
 
     // A view of every sensor with a frame of width x height.
@@ -254,4 +264,84 @@ TEST_F(GraphWindowViewTest, AtTwiceThePixelsLinesAreSharpAndTextIsFine)
         }
     }
     EXPECT_TRUE(finer) << "the labels have detail finer than a 2 x 2 block";
+}
+
+// On screen the view draws only what a scroll or a new minute exposes, onto what it drew before; what the
+// window shows is always the drawing of the whole image from scratch, at the place scrolled to.
+TEST_F(GraphWindowViewTest, WhatTheWindowShowsIsTheWholeDrawingAtTheScrolledPlace)
+{
+    // Hours of wandering readings, so that the image is wider than the window.
+    std::vector<SensorRegistry::EntryID> ids;
+    for (int sensor = 0; sensor < 3; ++sensor) {
+        std::vector<double> stored;
+        for (int minute = 0; minute < 1800; ++minute)
+            stored.push_back(40 + 6 * sensor + 8 * std::sin((minute + 300 * sensor) / 70.0) + (minute / 9) % 3);
+        ids.push_back(AddSensor("S" + std::to_string(sensor + 1), 45, stored));
+    }
+    URegistrar::RegisterFrameworkClasses();
+    URegistrar::RegisterClass<GraphWindow>(FourCC("Graf"));
+    URegistrar::RegisterClass<GraphWindowView>(FourCC("GViw"));
+    auto* window = dynamic_cast<GraphWindow*>(LWindow::CreateWindow(128, nullptr));
+    ASSERT_NE(window, nullptr);
+    window->Show();
+    QCoreApplication::processEvents();
+    GraphWindowView* graph = window->GetGraphView();
+    auto* scroller = dynamic_cast<LScroller*>(graph->GetSuperView());
+    ASSERT_NE(scroller, nullptr);
+    QWidget* viewport = scroller->GetContentWidget();
+
+    auto shown = [&] {
+        QCoreApplication::processEvents();
+        QPoint place = viewport->mapTo(viewport->window(), QPoint(0, 0));
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(viewport->window()->winId(), place.x(), place.y(), viewport->width(), viewport->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    auto fromScratch = [&] {
+        QImage whole(graph->GetWidget()->size(), QImage::Format_RGB32);
+        whole.fill(graph->GetWidget()->palette().color(QPalette::Window));
+        QPainter painter(&whole);
+        graph->Draw(painter);
+        painter.end();
+        return whole.copy(scroller->GetScrollPosition(), 0, viewport->width(), viewport->height());
+    };
+    // Twelve samples a minute; a reading above every maximum so far rescales the whole plot.
+    auto minutePasses = [&](double reading) {
+        for (int sample = 0; sample < TemperatureSensor::kSamplesPerLongTermSample; ++sample) {
+            for (size_t i = 0; i < ids.size(); ++i) {
+                platform.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(reading + i));
+                (*SensorMaster::Get()->GetSensorArray())[static_cast<ArrayIndexT>(i + 1)]->CreateNewEvent();
+            }
+        }
+        graph->SpendTime(EventRecord {});
+    };
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        { "opened", [] {} },
+        { "a minute", [&] { minutePasses(47); } },
+        { "scrolled far", [&] { scroller->ScrollTo(700); } },
+        { "a minute while scrolled", [&] { minutePasses(44); } },
+        { "small scrolls either way",
+            [&] {
+                for (int32_t to : { 703, 709, 690, 689 }) {
+                    scroller->ScrollTo(to);
+                    QCoreApplication::processEvents();
+                }
+            } },
+        { "a minute above the maximum", [&] { minutePasses(80); } },
+        { "at the oldest samples", [&] { scroller->ScrollTo(scroller->GetScrollRange()); } },
+        { "two minutes there",
+            [&] {
+                minutePasses(41);
+                minutePasses(52);
+            } },
+        { "back to now", [&] { scroller->ScrollTo(0); } },
+        { "a minute", [&] { minutePasses(46); } },
+    };
+    for (const auto& [name, step] : steps) {
+        SCOPED_TRACE(name);
+        step();
+        EXPECT_TRUE(shown() == fromScratch());
+    }
+    LWindow::DeleteAllWindows();
 }
