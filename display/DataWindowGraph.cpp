@@ -25,6 +25,8 @@ int32_t WrappingProduct(int32_t a, int32_t b)
 DataWindowGraph::DataWindowGraph(const LPaneEntry& entry)
     : LPane(entry.GetPaneInfo())
 {
+    // Hundreds of one-pixel steps: drawn pixel by pixel into an image rather than one fill at a time.
+    SetDrawsOffscreen(true);
     InitArrays();
 }
 
@@ -41,7 +43,8 @@ void DataWindowGraph::InitArrays()
 
 void DataWindowGraph::SpendTime(const EventRecord&)
 {
-    Refresh();
+    if (mShownPicture.empty() || Picture() != mShownPicture)
+        Refresh();
 }
 
 void DataWindowGraph::Clear()
@@ -67,23 +70,15 @@ int16_t DataWindowGraph::GetGraphMode() const
     return mGraphMode;
 }
 
-void DataWindowGraph::DrawSelf()
+std::vector<int32_t> DataWindowGraph::Picture()
 {
-    QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
-    port->PenNormal();
-    port->RGBForeColor(RGBColor {});
-
     Rect frame;
     CalcLocalFrameRect(frame);
     int32_t width = frame.right - frame.left - 2;
     int32_t height = frame.bottom - frame.top - 3;
+    std::vector<int32_t> picture { width, height };
     if (width <= 10)
-        return;
-
-    port->RGBForeColor(kBackgroundColor);
-    port->PaintRect(frame);
-    port->RGBForeColor(kBorderColor);
-    port->FrameRect(frame);
+        return picture;
 
     int32_t lowest = 0;
     int32_t highest = 0;
@@ -92,8 +87,8 @@ void DataWindowGraph::DrawSelf()
     for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
         TemperatureSensor* sensor = ThrowIfNil_(mSensors[i]);
         TempElementArray* history = sensor->GetSTTempArray();
-        SwitchColor(sensor->GetSensorIndex());
         int32_t points = std::min(history->GetCount(), width);
+        picture.insert(picture.end(), { sensor->GetSensorIndex(), points });
         for (int32_t j = 1; j <= points; ++j) {
             int32_t raw = ThrowIfNil_((*history)[j])->GetRawTemperature();
             int32_t scaled = 0;
@@ -104,11 +99,51 @@ void DataWindowGraph::DrawSelf()
                 int32_t percent = WrappingProduct(sensor->ConvertRawToCelcius(raw) - lowest, 100) / (highest - lowest);
                 scaled = WrappingProduct(percent, height);
             }
-            auto y = static_cast<int16_t>(frame.bottom - scaled / 100 - 2);
-            if (j == 1)
-                port->MoveTo(frame.left + 1, y);
-            else
-                port->LineTo(frame.left + j, y);
+            picture.push_back(static_cast<int16_t>(frame.bottom - scaled / 100 - 2));
         }
+    }
+    return picture;
+}
+
+void DataWindowGraph::DrawSelf()
+{
+    QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
+    port->PenNormal();
+    port->RGBForeColor(RGBColor {});
+
+    Rect frame;
+    CalcLocalFrameRect(frame);
+    std::vector<int32_t> picture = Picture();
+    // Only a drawing of the whole pane is all that the screen shows.
+    Rect reach;
+    port->GetClipBounds(reach);
+    bool whole = reach.left <= frame.left && reach.top <= frame.top && reach.right >= frame.right
+        && reach.bottom >= frame.bottom;
+    if (whole)
+        mShownPicture = picture;
+    else if (picture != mShownPicture)
+        mShownPicture.clear();
+
+    int32_t width = picture[0];
+    if (width <= 10)
+        return;
+
+    port->RGBForeColor(kBackgroundColor);
+    port->PaintRect(frame);
+    port->RGBForeColor(kBorderColor);
+    port->FrameRect(frame);
+
+    // Later sensors are drawn over earlier ones.
+    for (size_t at = 2; at < picture.size();) {
+        SwitchColor(picture[at]);
+        auto points = static_cast<size_t>(picture[at + 1]);
+        at += 2;
+        for (size_t j = 0; j < points; ++j) {
+            if (j == 0)
+                port->MoveTo(frame.left + 1, picture[at + j]);
+            else
+                port->LineTo(frame.left + 1 + static_cast<int32_t>(j), picture[at + j]);
+        }
+        at += points;
     }
 }

@@ -6,6 +6,7 @@
 #include "framework/LPeriodical.h"
 
 #include <cstdint>
+#include <vector>
 
 class TemperatureSensor;
 
@@ -19,6 +20,8 @@ public:
     explicit DataWindowGraph(const LPaneEntry& entry);
     ~DataWindowGraph() override;
 
+    // Asks for a redraw when the picture would differ from the one on screen: a new sample that does not
+    // move any line leaves the pane as it is.
     void SpendTime(const EventRecord& event) override;
     // Throws nilP on a null entry, leaving it and those after it in the list.
     virtual void Clear();
@@ -33,7 +36,13 @@ protected:
 
 private:
     void InitArrays();
+    // What a drawing shows: the plot's width and height, then for each sensor its index, its number of
+    // points and their rows.
+    std::vector<int32_t> Picture();
 
     int16_t mGraphMode = kRangeMode;
     TArray<TemperatureSensor*> mSensors;
+    // The picture on screen; empty when it is not known (nothing drawn yet, or a part drawn over an older
+    // picture).
+    std::vector<int32_t> mShownPicture;
 };

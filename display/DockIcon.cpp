@@ -13,6 +13,9 @@
 #include "util/TemperatureUnits.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -44,6 +47,25 @@ int32_t Wrap(int64_t value)
 int32_t Divide(int32_t numerator, int32_t denominator)
 {
     return denominator == -1 ? Wrap(-static_cast<int64_t>(numerator)) : numerator / denominator;
+}
+
+// A tile drawing is described by everything it shows, so that one that would show the same picture as the
+// tile already does is left out.
+void Describe(std::string& description, int32_t value)
+{
+    description.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+void Describe(std::string& description, std::string_view text)
+{
+    Describe(description, static_cast<int32_t>(text.size()));
+    description += text;
+}
+
+void Describe(std::string& description, const RGBColor& color)
+{
+    for (uint16_t channel : { color.red, color.green, color.blue })
+        Describe(description, channel);
 }
 
 }
@@ -138,11 +160,6 @@ void DockIcon::DrawTileBackground(CGContext* context)
 
 void DockIcon::DrawText()
 {
-    CGContext* context = BeginCGContextForApplicationDockTile();
-    if (context == nullptr)
-        return;
-    DrawTileBackground(context);
-
     struct Shown {
         TemperatureSensor* sensor;
         int16_t baseline;
@@ -166,17 +183,39 @@ void DockIcon::DrawText()
         shown[shownCount++] = { ThrowIfNil_(mSensors[mRotationIndex]), kLowerBaseline };
     }
 
+    struct Text {
+        int16_t baseline;
+        int16_t sensorIndex;
+        std::string name;
+        std::string value;
+    };
+    std::vector<Text> texts;
+    std::string description = "text,";
     bool asTemperature = Preferences::Get()->GetDockTextDisplayFormat() == kTextFormatTemperature;
     for (int i = 0; i < shownCount; ++i) {
         TemperatureSensor* sensor = shown[i].sensor;
-        std::string name = sensor->GetSensorName();
         char value[kScaledTemperatureTextSize] = "";
         if (asTemperature)
             sensor->GetSensorTemperatureAsString(value);
         else
             sensor->GetSensorTemperatureAsPercent(value);
-        DrawTextPrimitive(context, shown[i].baseline, sensor->GetSensorIndex(), name.c_str(), value);
+        Text& text
+            = texts.emplace_back(Text { shown[i].baseline, sensor->GetSensorIndex(), sensor->GetSensorName(), value });
+        Describe(description, text.baseline);
+        Describe(description, GetSensorIndexColor(text.sensorIndex));
+        Describe(description, text.name);
+        Describe(description, text.value);
     }
+    if (DockTile::Get()->Shows(description))
+        return;
+
+    CGContext* context = BeginCGContextForApplicationDockTile();
+    if (context == nullptr)
+        return;
+    DockTile::Get()->DescribeDrawing(description);
+    DrawTileBackground(context);
+    for (const Text& text : texts)
+        DrawTextPrimitive(context, text.baseline, text.sensorIndex, text.name.c_str(), text.value.c_str());
     EndCGContextForApplicationDockTile(context);
 }
 
@@ -215,39 +254,26 @@ DockGraphLabels DockIcon::MakeGraphLabels(int16_t format, int32_t lo, int32_t hi
 
 void DockIcon::DrawGraph(bool shortTerm)
 {
-    CGContext* context = BeginCGContextForApplicationDockTile();
-    if (context == nullptr)
-        return;
-    DrawTileBackground(context);
-    context->SetLineWidth(1.0);
-
     int32_t lo = 0;
     int32_t hi = 0;
     GetMinMaxTemperaturesAsCelcius(mSensors, lo, hi);
-
-    context->BeginPath();
-    context->MoveToPoint(kAxisX, kTileSize);
-    context->AddLineToPoint(kAxisX, kAxisBottom);
-    context->MoveToPoint(kAxisX, kAxisY);
-    context->AddLineToPoint(kTileSize, kAxisY);
-    context->StrokePath();
-
     int16_t format = Preferences::Get()->GetDockGraphDisplayFormat();
     DockGraphLabels labels = MakeGraphLabels(format, lo, hi, shortTerm);
-    context->SelectFont("Helvetica", 12);
-    context->SetRGBFillColor(0, 0, 0.5, 1.0);
-    context->ShowTextAtPoint(kLabelRight - TextWidth(*context, labels.bottom), 26, labels.bottom);
-    context->ShowTextAtPoint(kLabelRight - TextWidth(*context, labels.top), 114, labels.top);
-    context->ShowTextAtPoint(25, 6, "Now");
-    context->ShowTextAtPoint(kTimescaleRight - TextWidth(*context, labels.timescale), 6, labels.timescale);
+    std::string description = "graph,";
+    description.reserve(static_cast<size_t>(mSensors.GetCount()) * (kMaxGraphPoints + 5) * sizeof(int32_t) + 64);
+    for (const std::string* label : { &labels.bottom, &labels.top, &labels.timescale })
+        Describe(description, *label);
 
+    // Each sensor's line: its index, then the heights of its points, the newest first.
     bool percent = format == kGraphFormatPercent;
+    std::vector<std::vector<int32_t>> lines;
     for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
         TemperatureSensor* sensor = ThrowIfNil_(mSensors[i]);
         const TempElementArray& history = *ThrowIfNil_(shortTerm ? sensor->GetSTTempArray() : sensor->GetLTTempArray());
         int32_t points = std::min(history.GetCount(), kMaxGraphPoints);
-        SwitchContextStrokeColor(context, sensor->GetSensorIndex());
-        context->BeginPath();
+        std::vector<int32_t>& line = lines.emplace_back(std::vector<int32_t> { sensor->GetSensorIndex() });
+        Describe(description, GetSensorIndexColor(sensor->GetSensorIndex()));
+        Describe(description, points);
         for (int32_t j = 1; j <= points; ++j) {
             int32_t raw = ThrowIfNil_(history[j])->GetRawTemperature();
             int32_t v = 0;
@@ -257,8 +283,40 @@ void DockIcon::DrawGraph(bool shortTerm)
                 int32_t scaled = Wrap((static_cast<int64_t>(sensor->ConvertRawToCelcius(raw)) - lo) * 100);
                 v = Wrap(static_cast<int64_t>(Divide(scaled, Wrap(static_cast<int64_t>(hi) - lo))) * kPlotHeight);
             }
-            CGFloat x = kAxisX + j;
-            CGFloat y = v / 100 + kAxisY;
+            line.push_back(v / 100 + kAxisY);
+            Describe(description, line.back());
+        }
+    }
+    if (DockTile::Get()->Shows(description))
+        return;
+
+    CGContext* context = BeginCGContextForApplicationDockTile();
+    if (context == nullptr)
+        return;
+    DockTile::Get()->DescribeDrawing(description);
+    DrawTileBackground(context);
+    context->SetLineWidth(1.0);
+
+    context->BeginPath();
+    context->MoveToPoint(kAxisX, kTileSize);
+    context->AddLineToPoint(kAxisX, kAxisBottom);
+    context->MoveToPoint(kAxisX, kAxisY);
+    context->AddLineToPoint(kTileSize, kAxisY);
+    context->StrokePath();
+
+    context->SelectFont("Helvetica", 12);
+    context->SetRGBFillColor(0, 0, 0.5, 1.0);
+    context->ShowTextAtPoint(kLabelRight - TextWidth(*context, labels.bottom), 26, labels.bottom);
+    context->ShowTextAtPoint(kLabelRight - TextWidth(*context, labels.top), 114, labels.top);
+    context->ShowTextAtPoint(25, 6, "Now");
+    context->ShowTextAtPoint(kTimescaleRight - TextWidth(*context, labels.timescale), 6, labels.timescale);
+
+    for (const std::vector<int32_t>& line : lines) {
+        SwitchContextStrokeColor(context, line[0]);
+        context->BeginPath();
+        for (size_t j = 1; j < line.size(); ++j) {
+            CGFloat x = kAxisX + static_cast<CGFloat>(j);
+            CGFloat y = line[j];
             if (j == 1)
                 context->MoveToPoint(x, y);
             else

@@ -7,11 +7,56 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
 #include <cmath>
+
+namespace {
+
+// The windows' and the tray's icon for the whole run: it paints whatever the tile shows at the moment it
+// is asked. (A new icon at every redraw makes the X11 side of Qt keep a little memory each time, and the
+// pixmap cache a whole tile.)
+class TileIconEngine : public QIconEngine {
+public:
+    explicit TileIconEngine(std::shared_ptr<const QImage> shown)
+        : mShown(std::move(shown))
+    {
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        qreal ratio = painter->device() != nullptr ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, pixmap((QSizeF(rect.size()) * ratio).toSize(), mode, state));
+    }
+
+    // The picture at its own size, or smoothly shrunk to fit a smaller one.
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const QImage& shown = *mShown;
+        if (shown.width() <= size.width() && shown.height() <= size.height())
+            return QPixmap::fromImage(shown);
+        return QPixmap::fromImage(shown.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        QSize own = mShown->size();
+        return own.width() <= size.width() && own.height() <= size.height() ? own
+                                                                            : own.scaled(size, Qt::KeepAspectRatio);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return { mShown->size() }; }
+    QIconEngine* clone() const override { return new TileIconEngine(mShown); }
+    QString key() const override { return QStringLiteral("KelvaraTile"); }
+
+private:
+    std::shared_ptr<const QImage> mShown;
+};
+
+}
 
 DockTile* DockTile::sInstance = nullptr;
 
@@ -29,6 +74,7 @@ void DockTile::DeleteInstanceForTesting()
 }
 
 DockTile::DockTile()
+    : mShown(std::make_shared<QImage>())
 {
     // As many pixels as the screens show for the tile: the task bar and the tray draw it sharp at 200 %.
     qreal ratio = 1.0;
@@ -49,6 +95,7 @@ DockTile::~DockTile()
 void DockTile::SetDevicePixelRatio(qreal ratio)
 {
     CloseDrawing();
+    mShownDescription.clear();
     int pixels = static_cast<int>(std::ceil(kSize * ratio));
     mCanvas = QImage(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
     mCanvas.setDevicePixelRatio(ratio);
@@ -58,6 +105,7 @@ void DockTile::SetDevicePixelRatio(qreal ratio)
 CGContext* DockTile::BeginCGContext()
 {
     CloseDrawing();
+    mDrawingDescription.clear();
     mPainter = std::make_unique<QPainter>(&mCanvas);
     mContext = std::make_unique<CGContext>(*mPainter, kSize);
     return mContext.get();
@@ -69,12 +117,24 @@ void DockTile::EndCGContext(CGContext* context)
         return;
     CloseDrawing();
     mShowingApplicationImage = false;
+    mShownDescription = mDrawingDescription;
     Show(mCanvas);
+}
+
+bool DockTile::Shows(const std::string& description) const
+{
+    return !mShowingApplicationImage && !description.empty() && description == mShownDescription;
+}
+
+void DockTile::DescribeDrawing(const std::string& description)
+{
+    mDrawingDescription = description;
 }
 
 void DockTile::RestoreApplicationImage()
 {
     mShowingApplicationImage = true;
+    mShownDescription.clear();
     Show(ApplicationIcon::Image());
 }
 
@@ -86,14 +146,19 @@ void DockTile::CloseDrawing()
 
 void DockTile::Show(const QImage& image)
 {
-    mShown = image;
+    if (mIconShown && image == *mShown && image.devicePixelRatio() == mShown->devicePixelRatio())
+        return;
+    *mShown = image;
     // Icons are pixmaps, which exist only in a GUI application.
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
         return;
-    QIcon icon(QPixmap::fromImage(image));
-    QGuiApplication::setWindowIcon(icon);
+    // The same icon each time, whose picture has changed: the windows and the tray ask it for the new one.
+    if (!mIconShown)
+        mIcon = QIcon(new TileIconEngine(mShown));
+    mIconShown = true;
+    QGuiApplication::setWindowIcon(mIcon);
     if (mTray)
-        mTray->SetIcon(icon);
+        mTray->SetIcon(mIcon);
 }
 
 CGContext* BeginCGContextForApplicationDockTile()

@@ -2,9 +2,11 @@
 // the application's window icon and, where the desktop has a system tray, the tray icon.
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 
 #include <memory>
+#include <string>
 
 class CGContext;
 class DockTray;
@@ -26,8 +28,13 @@ public:
     // A context over the tile's image, origin at the bottom left, with its defaults (black stroke, width 1).
     // The image keeps what was drawn before. A drawing left open (an exception ended it) is dropped.
     CGContext* BeginCGContext();
-    // Shows what was drawn and releases the context; any other context is ignored.
+    // Shows what was drawn and releases the context; any other context is ignored. Showing a picture the
+    // same as the one shown changes nothing on screen.
     void EndCGContext(CGContext* context);
+    // A drawing that describes everything it shows in a text is not made again while the tile shows it:
+    // whether the tile shows the drawing so described, and the description of the drawing being made.
+    bool Shows(const std::string& description) const;
+    void DescribeDrawing(const std::string& description);
     // Shows the application's own icon.
     void RestoreApplicationImage();
     // The tile's pixels per point: 2 draws 256 x 256 pixels for a screen at 200 %. Starts at the
@@ -35,7 +42,7 @@ public:
     void SetDevicePixelRatio(qreal ratio);
 
     // What the tile shows now.
-    const QImage& GetShownImage() const { return mShown; }
+    const QImage& GetShownImage() const { return *mShown; }
     bool IsShowingApplicationImage() const { return mShowingApplicationImage; }
 
 private:
@@ -44,7 +51,12 @@ private:
     void Show(const QImage& image);
 
     QImage mCanvas;
-    QImage mShown;
+    // Shared with the icon, which paints it wherever the desktop shows the tile.
+    std::shared_ptr<QImage> mShown;
+    QIcon mIcon;
+    bool mIconShown = false;
+    std::string mDrawingDescription;
+    std::string mShownDescription;
     bool mShowingApplicationImage = false;
     std::unique_ptr<QPainter> mPainter;
     std::unique_ptr<CGContext> mContext;
