@@ -6,7 +6,6 @@
 #include "platform/Platform.h"
 #include "sensors/SMCWrapper.h"
 #include "sensors/SensorMaster.h"
-#include "sensors/TempElement.h"
 #include "util/SharedUtils.h"
 #include "util/TemperatureUnits.h"
 #include "util/UtilitiesFolder.h"
@@ -56,7 +55,7 @@ const char* RegistryValueKey(int32_t type)
 TemperatureSensor::TemperatureSensor(uint32_t source, int32_t type, int16_t index)
     : mType(type)
     , mSource(source)
-    , mLongTerm(3600)
+    , mLongTerm(kLongTermCapacity)
     , mShortTerm(kShortTermCapacity)
     , mIndex(index)
 {
@@ -311,18 +310,10 @@ int32_t TemperatureSensor::CreateNewEvent()
         return mSampleCounter;
     }
     int32_t reading = *taken;
-    mShortTerm.InsertItemAt(1, new TempElement(reading));
-    while (mShortTerm.GetCount() > kShortTermCapacity) {
-        delete mShortTerm[mShortTerm.GetCount()];
-        mShortTerm.RemoveItemsAt(1, index_Last);
-    }
-    if (mSampleCounter % kSamplesPerLongTermSample == 0) {
-        mLongTerm.InsertItemAt(1, new TempElement(reading));
-        while (mLongTerm.GetCount() > kLongTermCapacity) {
-            delete mLongTerm[mLongTerm.GetCount()];
-            mLongTerm.RemoveItemsAt(1, index_Last);
-        }
-    }
+    // A full history lets its oldest sample go.
+    mShortTerm.AddNewest(reading);
+    if (mSampleCounter % kSamplesPerLongTermSample == 0)
+        mLongTerm.AddNewest(reading);
     NoteReading(reading);
     ++mSampleCounter;
     if (mSampleCounter % kSamplesBetweenSaves == 0)
@@ -337,11 +328,8 @@ void TemperatureSensor::SpendTime(const EventRecord&)
 
 void TemperatureSensor::ClearHistories()
 {
-    for (TempElementArray* history : { &mLongTerm, &mShortTerm }) {
-        for (ArrayIndexT i = 1; i <= history->GetCount(); ++i)
-            delete (*history)[i];
-        history->RemoveAllItems();
-    }
+    mLongTerm.RemoveAllItems();
+    mShortTerm.RemoveAllItems();
 }
 
 void TemperatureSensor::ResetData()
@@ -407,7 +395,7 @@ void TemperatureSensor::StreamIn(LStream& stream)
     for (int32_t i = 0; i < longTermCount; ++i) {
         int32_t raw = 0;
         stream >> raw;
-        mLongTerm.AddItem(new TempElement(raw));
+        mLongTerm.AddOldest(raw);
         // The long-term samples decide the range; the stored minimum and maximum stand only without them.
         if (i == 0) {
             mRawMinimum = raw;
@@ -424,7 +412,7 @@ void TemperatureSensor::StreamIn(LStream& stream)
     for (int32_t i = 0; i < shortTermCount; ++i) {
         int32_t raw = 0;
         stream >> raw;
-        mShortTerm.AddItem(new TempElement(raw));
+        mShortTerm.AddOldest(raw);
     }
 }
 

@@ -6,15 +6,13 @@
 #include "framework/LBroadcaster.h"
 #include "framework/LPeriodical.h"
 #include "framework/PString.h"
+#include "sensors/TempElementArray.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 class LStream;
-class TempElement;
-
-using TempElementArray = TArray<TempElement*>;
 
 // Sensor types: the source and unit of the raw reading.
 enum : int32_t {

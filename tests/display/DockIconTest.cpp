@@ -85,7 +85,7 @@ protected:
     static void Prepend(TempElementArray* history, int count, double celsius)
     {
         for (int i = 0; i < count; ++i)
-            history->InsertItemAt(1, new TempElement(FixturePlatform::Fixed16(celsius)));
+            history->AddNewest(FixturePlatform::Fixed16(celsius));
     }
 
     static QImage Tile() { return DockTile::Get()->GetShownImage().convertToFormat(QImage::Format_ARGB32); }

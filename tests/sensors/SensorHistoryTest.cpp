@@ -46,13 +46,16 @@ TEST(SensorHistory, ShortTermKeepsTheNewest500)
         platform.Processors().SetReadings({ n });
         sensor.CreateNewEvent();
     }
-    std::vector<int32_t> shortTerm = Readings(sensor.GetSTTempArray());
-    ASSERT_EQ(shortTerm.size(), 500u);
-    EXPECT_EQ(shortTerm.front(), 500);
-    EXPECT_EQ(shortTerm.back(), 1); // sample 0, the oldest, is gone
+    // Sample 0, the oldest, is gone; the rest are in order, newest first.
+    std::vector<int32_t> newestFirst(500);
+    for (size_t i = 0; i < newestFirst.size(); ++i)
+        newestFirst[i] = static_cast<int32_t>(500 - i);
+    EXPECT_EQ(Readings(sensor.GetSTTempArray()), newestFirst);
 }
 
-TEST(SensorHistory, LongTermKeepsTheNewest15000)
+// A file may hold more samples than a history keeps (no limit is enforced while reading): the surplus goes
+// at the first sample.
+TEST(SensorHistory, LongTermKeepsTheNewest15000AndALongerFileIsCutAtTheFirstSample)
 {
     FixturePlatform platform;
     std::vector<int32_t> stored(15000);
@@ -61,7 +64,11 @@ TEST(SensorHistory, LongTermKeepsTheNewest15000)
     std::vector<uint8_t> file = TestFiles::BigEndian32({ 3, 0, 0, 15000 });
     std::vector<uint8_t> samples = TestFiles::BigEndian32(stored);
     file.insert(file.end(), samples.begin(), samples.end());
-    std::vector<uint8_t> tail = TestFiles::BigEndian32({ 0 });
+    std::vector<int32_t> shortTerm(600);
+    for (size_t i = 0; i < shortTerm.size(); ++i)
+        shortTerm[i] = static_cast<int32_t>(900 - i);
+    shortTerm.insert(shortTerm.begin(), 600);
+    std::vector<uint8_t> tail = TestFiles::BigEndian32(shortTerm);
     file.insert(file.end(), tail.begin(), tail.end());
     TestFiles::WriteBytes(platform.ProgramFolder() + "/01 CPU temperature", file);
 
@@ -71,6 +78,11 @@ TEST(SensorHistory, LongTermKeepsTheNewest15000)
     ASSERT_EQ(longTerm.size(), 15000u);
     EXPECT_EQ(longTerm.front(), 7);
     EXPECT_EQ(longTerm.back(), 20000 - 14998);
+    std::vector<int32_t> kept = Readings(sensor.GetSTTempArray());
+    ASSERT_EQ(kept.size(), 500u);
+    EXPECT_EQ(kept.front(), 7);
+    EXPECT_EQ(kept[1], 900);
+    EXPECT_EQ(kept.back(), 900 - 498);
 }
 
 TEST(SensorHistory, TimerSamplesEveryFiveSeconds)
