@@ -11,7 +11,9 @@
 #include "tests/support/FixturePlatform.h"
 #include "util/TemperatureUnits.h"
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QMainWindow>
 
 #include <gtest/gtest.h>
 
@@ -288,5 +290,58 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
         Text(window, "Tp", kRow)->CalcPortFrameRect(frame);
         EXPECT_EQ(frame.left, LayoutPanes()[LPaneEntry::RowPaneID("Tp", kRow)].left);
         EXPECT_FALSE(Text(window, "Tp", kRow)->IsVisible());
+    }
+}
+
+// The strip graph is drawn again only when a line would move, and a hidden window draws nothing at all.
+TEST_F(DataWindowTest, OnlyAPictureThatChangesIsDrawnAndAHiddenWindowDrawsNothing)
+{
+    // Paint events anywhere in one window.
+    struct PaintCounter : QObject {
+        explicit PaintCounter(QWidget* window)
+            : window(window)
+        {
+            QCoreApplication::instance()->installEventFilter(this);
+        }
+        ~PaintCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
+        bool eventFilter(QObject* object, QEvent* event) override
+        {
+            auto* widget = qobject_cast<QWidget*>(object);
+            paints += event->type() == QEvent::Paint && widget != nullptr && widget->window() == window;
+            return false;
+        }
+        QWidget* window;
+        int paints = 0;
+    };
+
+    DataWindow* window = NewWindow({ { "A", 40 }, { "B", 50 } });
+    auto* graph = dynamic_cast<DataWindowGraph*>(window->FindPaneByID(FourCC("GraV")));
+    ASSERT_NE(graph, nullptr);
+    // Histories longer than the plot is wide, so that a sample only moves the lines along.
+    for (int sample = 0; sample <= graph->GetWidth(); ++sample) {
+        Sensor(1)->CreateNewEvent();
+        Sensor(2)->CreateNewEvent();
+    }
+    PaintCounter counter(window->GetTopLevel());
+    const struct {
+        const char* name;
+        bool shown;
+        double reading;
+        bool drawn;
+    } steps[] = {
+        { "the same reading", true, 40, false },
+        { "a degree warmer", true, 41, true },
+        { "hidden, warmer still", false, 45, false },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.shown ? window->Show() : window->Hide();
+        QCoreApplication::processEvents();
+        counter.paints = 0;
+        SetReading(0, step.reading);
+        Sensor(1)->CreateNewEvent();
+        graph->SpendTime(EventRecord {});
+        QCoreApplication::processEvents();
+        EXPECT_EQ(counter.paints > 0, step.drawn);
     }
 }
