@@ -14,6 +14,9 @@ namespace {
 constexpr RGBColor kBackgroundColor { 55000, 55000, 55000 };
 constexpr RGBColor kBorderColor { 43900, 43900, 43900 };
 
+// A redraw finds a few new samples at most (one, at every tick of the sensors).
+constexpr size_t kMostNewSamples = 4;
+
 // 32-bit products wrap as they always have; only the overflow's undefined behaviour is kept out.
 int32_t WrappingProduct(int32_t a, int32_t b)
 {
@@ -84,23 +87,56 @@ std::vector<int32_t> DataWindowGraph::Picture()
     int32_t highest = 0;
     GetMinMaxTemperaturesAsCelcius(mSensors, lowest, highest);
 
+    mLines.resize(static_cast<size_t>(mSensors.GetCount()));
+    std::vector<int32_t> readings;
     for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
         TemperatureSensor* sensor = ThrowIfNil_(mSensors[i]);
         TempElementArray* history = sensor->GetSTTempArray();
         int32_t points = std::min(history->GetCount(), width);
         picture.insert(picture.end(), { sensor->GetSensorIndex(), points });
-        for (int32_t j = 1; j <= points; ++j) {
-            int32_t raw = ThrowIfNil_((*history)[j])->GetRawTemperature();
+
+        // A reading's row depends on the reading and on these alone.
+        bool percent = mGraphMode == kPercentMode;
+        std::vector<int32_t> scale { mGraphMode, frame.bottom, height,
+            percent ? sensor->GetRawMinimumReading() : lowest, percent ? sensor->GetRawMaximumReading() : highest };
+        auto rowOf = [&](int32_t raw) {
             int32_t scaled = 0;
-            if (mGraphMode == kPercentMode) {
+            if (percent) {
                 scaled = WrappingProduct(sensor->ConvertRawToPercent(raw), height);
             } else if (highest != lowest) {
                 // The percentage is truncated before it is spread over the plot's height.
-                int32_t percent = WrappingProduct(sensor->ConvertRawToCelcius(raw) - lowest, 100) / (highest - lowest);
-                scaled = WrappingProduct(percent, height);
+                int32_t percentage
+                    = WrappingProduct(sensor->ConvertRawToCelcius(raw) - lowest, 100) / (highest - lowest);
+                scaled = WrappingProduct(percentage, height);
             }
-            picture.push_back(static_cast<int16_t>(frame.bottom - scaled / 100 - 2));
+            return static_cast<int32_t>(static_cast<int16_t>(frame.bottom - scaled / 100 - 2));
+        };
+
+        readings.resize(static_cast<size_t>(points));
+        for (int32_t j = 1; j <= points; ++j)
+            readings[static_cast<size_t>(j - 1)] = ThrowIfNil_((*history)[j])->GetRawTemperature();
+        Line& line = mLines[static_cast<size_t>(i - 1)];
+        // Readings seen before, a few samples further along, keep the rows they had.
+        std::vector<int32_t> rows(readings.size());
+        size_t known = readings.size();
+        if (line.sensor == sensor && line.scale == scale) {
+            for (size_t shift = 0; shift <= kMostNewSamples && shift <= readings.size(); ++shift) {
+                size_t overlap = readings.size() - shift;
+                auto from = readings.begin() + static_cast<ptrdiff_t>(shift);
+                if (line.readings.size() >= overlap && std::equal(from, readings.end(), line.readings.begin())) {
+                    std::copy_n(line.rows.begin(), overlap, rows.begin() + static_cast<ptrdiff_t>(shift));
+                    known = shift;
+                    break;
+                }
+            }
         }
+        for (size_t j = 0; j < known; ++j)
+            rows[j] = rowOf(readings[j]);
+        line.sensor = sensor;
+        line.scale = std::move(scale);
+        line.readings.swap(readings);
+        line.rows = std::move(rows);
+        picture.insert(picture.end(), line.rows.begin(), line.rows.end());
     }
     return picture;
 }

@@ -45,4 +45,13 @@ private:
     // The picture on screen; empty when it is not known (nothing drawn yet, or a part drawn over an older
     // picture).
     std::vector<int32_t> mShownPicture;
+    // Each sensor's newest readings and their rows at the last picture, with what turned the one into the
+    // other: a new sample moves the readings along, and only its own row needs working out.
+    struct Line {
+        const TemperatureSensor* sensor = nullptr;
+        std::vector<int32_t> scale;
+        std::vector<int32_t> readings;
+        std::vector<int32_t> rows;
+    };
+    std::vector<Line> mLines;
 };

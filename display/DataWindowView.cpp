@@ -7,7 +7,7 @@
 #include "sensors/TemperatureSensor.h"
 #include "util/TemperatureUnits.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace {
 
@@ -171,7 +171,7 @@ void DataWindowView::UpdateDisplay()
     };
     auto threshold = [&](int32_t value) { return value == kNoThreshold ? kNotAvailable : temperature(value); };
     auto hex = [&](int32_t value) {
-        std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(value));
+        *std::to_chars(text, text + sizeof text - 1, static_cast<uint32_t>(value), 16).ptr = '\0';
         return text;
     };
     auto rawThreshold = [&](int32_t value) { return value == kNoThreshold ? kNotAvailable : hex(value); };
@@ -181,7 +181,9 @@ void DataWindowView::UpdateDisplay()
     SetColumnText(kHighThreshold, threshold(highThreshold));
     SetColumnText(kMinimum, temperature(minimum));
     SetColumnText(kMaximum, temperature(maximum));
-    std::snprintf(text, sizeof text, "%d%%", mSensor->ConvertRawToPercent(raw));
+    char* end = std::to_chars(text, text + sizeof text - 2, mSensor->ConvertRawToPercent(raw)).ptr;
+    end[0] = '%';
+    end[1] = '\0';
     SetColumnText(kPercent, text);
     SetColumnText(kRawCurrent, hex(raw));
     SetColumnText(kRawLowThreshold, rawThreshold(lowThreshold));

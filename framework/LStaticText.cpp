@@ -37,6 +37,11 @@ std::string LStaticText::GetDescriptor() const
 
 void LStaticText::SetDescriptor(std::string_view text)
 {
+    // Rows set their texts every few seconds, mostly to what they already show: that costs a comparison
+    // and no repaint.
+    if (text == mTextBytes)
+        return;
+    mTextBytes = text;
     QString whole = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     if (whole == mText)
         return;

@@ -6,6 +6,8 @@
 #include "framework/LPane.h"
 #include "framework/UResources.h"
 
+#include <string>
+
 class QLabel;
 
 class LStaticText : public LPane {
@@ -38,6 +40,8 @@ private:
     void ShowFittingText();
 
     QString mText;
+    // The text as it was last given.
+    std::string mTextBytes;
 
     bool mWraps = false;
     ResIDT mTraitsID = 0;

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -28,10 +29,12 @@ int32_t CapAt100(int32_t celsius)
     return celsius > 99 ? 100 : celsius;
 }
 
-// 16.16 fixed point to the nearest whole number, halves away from zero.
+// 16.16 fixed point to the nearest whole number, halves away from zero (in integers: graphs convert
+// thousands of samples at a time).
 int32_t Fix2Long(int32_t raw)
 {
-    return static_cast<int32_t>(std::lround(static_cast<double>(raw) / 65536.0));
+    int64_t magnitude = (std::abs(static_cast<int64_t>(raw)) + 0x8000) >> 16;
+    return static_cast<int32_t>(raw < 0 ? -magnitude : magnitude);
 }
 
 const char* RegistryValueKey(int32_t type)

@@ -2,8 +2,11 @@
 
 #include "prefs/Preferences.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <limits>
+#include <string_view>
 
 namespace {
 
@@ -44,16 +47,26 @@ int32_t ConvertCToScale(int32_t celsius)
 
 int FormatScaledTemperatureAsString(int32_t value, int16_t scale, char* out)
 {
+    // Every second a data window formats dozens of these: digits by hand rather than through printf.
+    std::string_view suffix;
     switch (scale) {
     case kScaleCelsius:
-        return std::snprintf(out, kScaledTemperatureTextSize, "%dC", value);
+        suffix = "C";
+        break;
     case kScaleFahrenheit:
-        return std::snprintf(out, kScaledTemperatureTextSize, "%d\u00B0F", value);
+        suffix = "\u00B0F";
+        break;
     case kScaleKelvin:
-        return std::snprintf(out, kScaledTemperatureTextSize, "%dK", value);
+        suffix = "K";
+        break;
     default:
         return std::snprintf(out, kScaledTemperatureTextSize, "0x%x", static_cast<unsigned>(value));
     }
+    // The longest, "-2147483648" and a degree sign, leaves room for the terminator.
+    char* end = std::to_chars(out, out + kScaledTemperatureTextSize - 1, value).ptr;
+    end = std::copy(suffix.begin(), suffix.end(), end);
+    *end = '\0';
+    return static_cast<int>(end - out);
 }
 
 int FormatScaledTemperatureAsString(int32_t value, char* out)

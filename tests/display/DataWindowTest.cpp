@@ -13,6 +13,8 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QMainWindow>
 
 #include <gtest/gtest.h>
@@ -343,5 +345,12 @@ TEST_F(DataWindowTest, OnlyAPictureThatChangesIsDrawnAndAHiddenWindowDrawsNothin
         graph->SpendTime(EventRecord {});
         QCoreApplication::processEvents();
         EXPECT_EQ(counter.paints > 0, step.drawn);
+        // What it would draw is what a graph that never drew before draws.
+        QJsonObject entry { { "class", "Lgra" },
+            { "frame", QJsonArray { 0, 0, graph->GetWidth(), graph->GetHeight() } } };
+        DataWindowGraph fresh { LPaneEntry(entry) };
+        fresh.AddSensor(Sensor(1));
+        fresh.AddSensor(Sensor(2));
+        EXPECT_TRUE(graph->RenderImage() == fresh.RenderImage());
     }
 }
