@@ -327,6 +327,8 @@ int32_t TemperatureSensor::CreateNewEvent()
     ++mSampleCounter;
     if (mSampleCounter % kSamplesBetweenSaves == 0)
         LException::ReportAndDrop("saving a sensor's data file", [this] { SaveData(); });
+    // The watch over the limits looks at each sample as it comes, without a timer of its own.
+    BroadcastMessage(msg_SampleTaken, this);
     return mSampleCounter;
 }
 
