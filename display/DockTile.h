@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <memory>
+#include <string>
 
 class CGContext;
 class DockTray;
@@ -34,6 +35,12 @@ public:
     // application's ratio; the next drawing starts afresh.
     void SetDevicePixelRatio(qreal ratio);
 
+    // The tray icon's tool tip.
+    void SetToolTip(const std::string& text);
+    const std::string& GetToolTip() const { return mToolTip; }
+    // Shows a message at the tray icon; false when there is no tray icon to show it.
+    bool ShowTrayMessage(const std::string& title, const std::string& text);
+
     // What the tile shows now.
     const QImage& GetShownImage() const { return mShown; }
     bool IsShowingApplicationImage() const { return mShowingApplicationImage; }
@@ -46,6 +53,7 @@ private:
     QImage mCanvas;
     QImage mShown;
     bool mShowingApplicationImage = false;
+    std::string mToolTip = "Kelvara";
     std::unique_ptr<QPainter> mPainter;
     std::unique_ptr<CGContext> mContext;
     std::unique_ptr<DockTray> mTray;

@@ -62,6 +62,16 @@ void DockTray::SetIcon(const QIcon& icon)
         mIcon->show();
 }
 
+void DockTray::SetToolTip(const std::string& text)
+{
+    mIcon->setToolTip(QString::fromStdString(text));
+}
+
+void DockTray::ShowMessage(const std::string& title, const std::string& text)
+{
+    mIcon->showMessage(QString::fromStdString(title), QString::fromStdString(text), QSystemTrayIcon::Warning);
+}
+
 void DockTray::Clicked()
 {
     // After the click has been handled: the application may open a window.

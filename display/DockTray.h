@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 class QIcon;
 class QMenu;
@@ -27,6 +28,11 @@ public:
     // that starts later (as trays do at login).
     void SetIcon(const QIcon& icon);
     QMenu* GetMenu() const { return mMenu.get(); }
+    // The text shown when the pointer rests on the icon.
+    void SetToolTip(const std::string& text);
+    // A message in a balloon at the icon (or through the desktop's notifications, where the tray is one
+    // that Qt reaches over D-Bus).
+    void ShowMessage(const std::string& title, const std::string& text);
     // What a left click on the icon does.
     void Clicked();
 
