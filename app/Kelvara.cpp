@@ -1,11 +1,13 @@
 #include "app/Kelvara.h"
 
+#include "app/LimitWatch.h"
 #include "app/ReachabilityWatch.h"
 #include "compare/ComparisonMaster.h"
 #include "compare/ComparisonWindow.h"
 #include "compare/ComparisonWindowView.h"
 #include "display/DataWindow.h"
 #include "display/DataWindowGraph.h"
+#include "display/DesktopNotifier.h"
 #include "display/DockIcon.h"
 #include "display/DockTile.h"
 #include "display/DockTray.h"
@@ -13,6 +15,7 @@
 #include "display/GraphWindowView.h"
 #include "framework/LDialogBox.h"
 #include "framework/LException.h"
+#include "framework/UFolderDialog.h"
 #include "framework/UModalAlerts.h"
 #include "framework/URegistrar.h"
 #include "platform/Platform.h"
@@ -26,7 +29,9 @@
 #include "report/NewVersionFailDialog.h"
 #include "report/ReportResources.h"
 #include "report/UpToDateDialog.h"
+#include "sensors/HistoryExport.h"
 #include "sensors/SensorMaster.h"
+#include "sensors/TemperatureSensor.h"
 
 #include <cstdlib>
 #include <memory>
@@ -39,6 +44,7 @@ Kelvara::Kelvara()
 Kelvara::~Kelvara()
 {
     mReachability.reset();
+    mLimitWatch.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
     // every sensor's data file. A failure of one must not cost the other.
     if (mStartedUp)
@@ -92,6 +98,10 @@ void Kelvara::StartUp()
 
     mDockIcon = DockIcon::Get();
     mDockIcon->UpdateIcon();
+
+    mNotifier = std::make_unique<DesktopNotifier>();
+    LException::ReportAndDrop(
+        "watching the limits", [this] { mLimitWatch = std::make_unique<LimitWatch>(*mSensorMaster, *mNotifier); });
 
     mReachability = std::make_unique<ReachabilityWatch>();
     mWindowsOpened = true;
@@ -212,6 +222,9 @@ bool Kelvara::ObeyCommand(CommandT command, void* parameter)
     case cmd_SubmitRecord:
         ThrowIfNil_(LWindow::CreateWindow(EmailDialog::kLayout, this));
         return true;
+    case cmd_ExportHistory:
+        ExportHistory();
+        return true;
     default:
         return LApplication::ObeyCommand(command, parameter);
     }
@@ -226,6 +239,7 @@ void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark,
     case cmd_CompareMachines:
     case cmd_NewVersion:
     case cmd_CheckForNewVersion:
+    case cmd_ExportHistory:
         enabled = true;
         usesMark = false;
         break;
@@ -318,4 +332,31 @@ void Kelvara::CheckForNewVersion()
         dialog->Show();
         window.release(); // the window list has it
     }
+}
+
+void Kelvara::ExportHistory()
+{
+    const char* home = std::getenv("HOME");
+    std::optional<std::string> folder = UFolderDialog::ChooseFolder("Export History", home != nullptr ? home : "/");
+    if (!folder)
+        return;
+    // The files on disk hold the history up to their last save; saved now, they hold all of it.
+    SensorArray* sensors = mSensorMaster->GetSensorArray();
+    for (ArrayIndexT i = 1; i <= sensors->GetCount(); ++i) {
+        TemperatureSensor* sensor = (*sensors)[i];
+        if (sensor != nullptr)
+            LException::ReportAndDrop("saving a sensor's data file", [sensor] { sensor->SaveData(); });
+    }
+    HistoryExportResult result = HistoryExport::ExportProgramFolder(*folder);
+    std::string written = std::to_string(result.written.size()) + (result.written.size() == 1 ? " sensor" : " sensors");
+    if (result.problems.empty()) {
+        UModalAlerts::ShowAlert(kHistoryExportedAlert,
+            "The history of " + written + " is in " + *folder
+                + ", one CSV file per sensor: the time and the temperature in degrees Celsius, one line a minute.");
+        return;
+    }
+    std::string detail = "The history of " + written + " was written to " + *folder + ".";
+    for (const std::string& problem : result.problems)
+        detail += "\n\n" + problem;
+    UModalAlerts::ShowAlert(kHistoryNotExportedAlert, detail);
 }

@@ -10,6 +10,8 @@
 
 class ComparisonMaster;
 class DockIcon;
+class LimitWatch;
+class Notifier;
 class ReachabilityWatch;
 class SensorMaster;
 
@@ -21,11 +23,14 @@ constexpr CommandT cmd_CompareMachines = FourCC("Comp");
 constexpr CommandT cmd_NewVersion = FourCC("NewV");
 constexpr CommandT cmd_CheckForNewVersion = FourCC("ChkN");
 constexpr CommandT cmd_SubmitRecord = FourCC("Subm");
+constexpr CommandT cmd_ExportHistory = FourCC("Expo");
 
 class Kelvara : public LApplication {
 public:
     // Alerts, layouts and the start-up rule of the first run.
     static constexpr int16_t kNoSensorsAlert = 130;
+    static constexpr int16_t kHistoryExportedAlert = 131;
+    static constexpr int16_t kHistoryNotExportedAlert = 132;
     static constexpr int16_t kGraphWindowLayout = 128;
     static constexpr int16_t kDataWindowLayout = 129;
     static constexpr int16_t kWelcomeWindowLayout = 130;
@@ -78,6 +83,8 @@ private:
     void ShowWelcomeWindow();
     void NewVersion();
     void CheckForNewVersion();
+    // Asks for a folder, saves every sensor's data file and writes the history there as CSV.
+    void ExportHistory();
 
     SensorMaster* mSensorMaster = nullptr;
     ComparisonMaster* mComparisonMaster = nullptr;
@@ -93,4 +100,6 @@ private:
     bool mWindowsOpened = false;
     bool mReopenWaiting = false;
     std::unique_ptr<ReachabilityWatch> mReachability;
+    std::unique_ptr<Notifier> mNotifier;
+    std::unique_ptr<LimitWatch> mLimitWatch;
 };
