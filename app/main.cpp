@@ -22,8 +22,9 @@ int main(int argc, char** argv)
     if (commandLine.action == CommandLine::Action::Export) {
         Platform::InstallLinux("/");
         HistoryExportResult result = HistoryExport::ExportProgramFolder(commandLine.exportFolder);
-        std::printf("Kelvara exported the history of %zu sensors to %s\n", result.written.size(),
-            commandLine.exportFolder.c_str());
+        if (!result.written.empty())
+            std::printf("Kelvara exported the history of %zu sensors to %s\n", result.written.size(),
+                commandLine.exportFolder.c_str());
         return result.problems.empty() ? 0 : 1;
     }
 

@@ -31,6 +31,13 @@ std::string LocalTimeStamp(std::time_t moment)
     return text;
 }
 
+mode_t ProcessUmask()
+{
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
 std::string Describe(const LException& e)
 {
     return LException::DescribeCode(e.GetErrorCode());
@@ -142,6 +149,8 @@ HistoryExportResult HistoryExport::ExportFolder(const std::string& dataFolder, c
             LFileStream out;
             out.WriteBlock(csv.data(), csv.size());
             out.Commit(csvPath, false);
+            // The data files are the user's alone; an export is made to be shared, as any new file.
+            ::chmod(csvPath.c_str(), 0666 & ~ProcessUmask());
         } catch (const LException& e) {
             problem("\"" + csvPath + "\" cannot be written (" + Describe(e) + ")");
             continue;

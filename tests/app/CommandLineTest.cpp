@@ -136,6 +136,12 @@ TEST_F(CommandLineTest, ExportWritesEachSensorsHistoryAsCsvFromTheDataFilesAlone
         "2026-03-29T01:59:00+01:00,99.875\n"
         "2026-03-29T03:00:00+02:00,100.5\n"
         "2026-03-29T03:01:00+02:00,110\n");
+    // Made to be shared, unlike the data files: as readable as any new file of the user's.
+    struct stat info { };
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ASSERT_EQ(::stat((exports + "/03 amdgpu junction.csv").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
     EXPECT_EQ(Text(TestFiles::ReadBytes(exports + "/04 CPU temperature.csv")),
         "Time,Celsius\n"
         "2026-03-29T01:59:30+01:00,48\n"
