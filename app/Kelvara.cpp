@@ -33,6 +33,7 @@
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <memory>
 
@@ -356,7 +357,9 @@ void Kelvara::ExportHistory()
         return;
     }
     std::string detail = "The history of " + written + " was written to " + *folder + ".";
-    for (const std::string& problem : result.problems)
-        detail += "\n\n" + problem;
+    for (std::string problem : result.problems) {
+        problem[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(problem[0])));
+        detail += "\n\n" + problem + ".";
+    }
     UModalAlerts::ShowAlert(kHistoryNotExportedAlert, detail);
 }

@@ -8,6 +8,7 @@
 #include "display/GraphWindow.h"
 #include "framework/LDialogBox.h"
 #include "framework/LWindow.h"
+#include "framework/UFolderDialog.h"
 #include "framework/UModalAlerts.h"
 #include "prefs/Preferences.h"
 #include "prefs/PreferencesDialog.h"
@@ -339,4 +340,39 @@ TEST_F(KelvaraApplication, CompareMachinesOpensWindowsThatAreNotRecorded)
     application.StartUp();
     EXPECT_TRUE(Windows<ComparisonWindow>().empty());
     EXPECT_EQ(Windows<DataWindow>().size(), 1u) << "the other windows came back";
+}
+
+// File > Export History… saves first, so the CSV holds the samples of this run too; cancelling the folder
+// chooser does nothing.
+TEST_F(KelvaraApplication, ExportHistoryWritesEverySensorFromTheFileMenu)
+{
+    platform.AddTempSensor("amdgpu junction", 45.125);
+    platform.Processors().SetReadings({ 52 });
+    TemporaryFolder destination;
+    std::optional<std::string> chosen;
+    UFolderDialog::SetChooser([&](const std::string&, const std::string&) { return chosen; });
+    Kelvara application;
+    application.StartUp();
+
+    QAction* exportItem = nullptr;
+    for (QAction* menu : Windows<DataWindow>().front()->GetTopLevel()->menuBar()->actions())
+        for (QAction* item : menu->menu()->actions())
+            if (item->data().toInt() == cmd_ExportHistory)
+                exportItem = item;
+    ASSERT_NE(exportItem, nullptr);
+    EXPECT_EQ(exportItem->text(), QString("Export History…"));
+
+    EXPECT_TRUE(application.ObeyCommand(cmd_ExportHistory, nullptr));
+    EXPECT_TRUE(alerts.empty()) << "cancelled";
+    chosen = destination.Path();
+    EXPECT_TRUE(application.ObeyCommand(cmd_ExportHistory, nullptr));
+    UFolderDialog::SetChooser({});
+
+    EXPECT_EQ(alerts, std::vector<ResIDT>({ Kelvara::kHistoryExportedAlert }));
+    ASSERT_EQ(TestFiles::List(destination.Path()),
+        (std::vector<std::string> { "01 amdgpu junction.csv", "02 CPU temperature.csv" }));
+    std::vector<uint8_t> csv = TestFiles::ReadBytes(destination / "01 amdgpu junction.csv");
+    std::string text(csv.begin(), csv.end());
+    EXPECT_EQ(text.rfind("Time,Celsius\n", 0), 0u) << text;
+    EXPECT_EQ(text.substr(text.size() - 8), ",45.125\n") << "the sample taken at start-up, to the eighth of a degree";
 }
