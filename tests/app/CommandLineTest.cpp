@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
+#include <utime.h>
 
 namespace {
 
@@ -47,8 +47,10 @@ protected:
 
 void SetModificationTime(const std::string& path, std::time_t seconds)
 {
-    struct timespec times[2] = { { seconds, 0 }, { seconds, 0 } };
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+    struct utimbuf times {
+        seconds, seconds
+    };
+    ASSERT_EQ(::utime(path.c_str(), &times), 0) << path;
 }
 
 std::string Text(const std::vector<uint8_t>& bytes)

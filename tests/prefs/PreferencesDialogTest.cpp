@@ -11,6 +11,8 @@
 #include "framework/LRadioGroupView.h"
 #include "framework/LStaticText.h"
 #include "framework/URegistrar.h"
+#include "platform/AutostartEntry.h"
+#include "prefs/KelvaraSettings.h"
 #include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
