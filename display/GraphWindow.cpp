@@ -147,7 +147,8 @@ void GraphWindow::GetWindowPrefs(GraphWindowPrefs* prefs)
     Rect bounds;
     GetGlobalBounds(bounds);
     prefs->SetWindowRect(bounds);
-    GetSensorMenu(mSensorPopup, prefs->GetSensorNames());
+    CopySensorNames(mRecordedSensors, *prefs->GetSensorNames());
+    GetSensorMenuKeepingAbsent(mSensorPopup, prefs->GetSensorNames());
     prefs->SetDisplayMenuItem(mModePopup->GetCurrentMenuItem());
 }
 
@@ -155,9 +156,12 @@ void GraphWindow::SetWindowPrefs(GraphWindowPrefs* prefs)
 {
     ThrowIfNil_(prefs);
     SetSensorMenu(mSensorPopup, prefs->GetSensorNames());
+    CopySensorNames(*prefs->GetSensorNames(), mRecordedSensors);
     mModePopup->SetCurrentMenuItem(prefs->GetDisplayMenuItem());
     mGraphView->SetGraphMode(prefs->GetDisplayMenuItem());
-    const Rect& bounds = prefs->GetWindowRect();
+    // No larger than the screen: a size recorded by a damaged file or another desktop would otherwise cost
+    // gigabytes of image and be saved back at every quit.
+    const Rect bounds = BoundedToScreen(prefs->GetWindowRect());
     MoveWindowTo(bounds.left, bounds.top);
     DoSetBounds(bounds);
     SetupGraph();

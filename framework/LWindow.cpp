@@ -18,6 +18,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -302,6 +303,15 @@ void LWindow::KeepOnScreen()
         static_cast<int16_t>(bounds.top + placed.top - outer.top));
 }
 
+Rect LWindow::BoundedToScreen(const Rect& recorded) const
+{
+    int32_t width = 200;
+    int32_t height = 100;
+    mLayout.GetPair("size", width, height);
+    return UScreenPlacement::BoundSize(
+        recorded, UScreenPlacement::AvailableScreenAreas(), width, height, kAssumedTitleBarHeight + ContentOffset());
+}
+
 void LWindow::Hide()
 {
     mInfo.visible = false;
@@ -354,11 +364,16 @@ void LWindow::DoSetBounds(const Rect& bounds)
 
 void LWindow::GetGlobalBounds(Rect& outBounds) const
 {
+    // Every edge is kept to the 16 bits of a rectangle: a window near the end of that range would otherwise
+    // be recorded with its right edge wrapped round to the far left.
+    auto edge = [](int value) { return static_cast<int16_t>(std::clamp(value, INT16_MIN, INT16_MAX)); };
     QRect geometry = mTopLevel->geometry();
-    outBounds.left = static_cast<int16_t>(geometry.left());
-    outBounds.top = static_cast<int16_t>(geometry.top() + ContentOffset());
-    outBounds.right = static_cast<int16_t>(outBounds.left + mInfo.width);
-    outBounds.bottom = static_cast<int16_t>(outBounds.top + mInfo.height);
+    int left = geometry.left();
+    int top = geometry.top() + ContentOffset();
+    outBounds.left = edge(left);
+    outBounds.top = edge(top);
+    outBounds.right = edge(left + mInfo.width);
+    outBounds.bottom = edge(top + mInfo.height);
 }
 
 void LWindow::ContentResized()
