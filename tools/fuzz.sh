@@ -23,12 +23,17 @@ data_file | preferences | version_reply) ;;
     ;;
 esac
 
-if ! command -v clang++-14 >/dev/null; then
-    echo "Installing clang-14 for the fuzz build"
+# clang and its libFuzzer runtime, for this build only: the project's own set-up does not need them.
+missing=()
+for package in clang-14 libclang-rt-14-dev; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing for the fuzz build: ${missing[*]}"
     sudo_cmd=()
     [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
     "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends clang-14 libclang-rt-14-dev
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 # The project's own packages and build, of this one target; no tests or benchmarks.
