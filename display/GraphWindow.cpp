@@ -189,8 +189,8 @@ void GraphWindow::DoSetBounds(const Rect& bounds)
     // A recorded size below the layout's minimum would lay the panes out for a size that the window
     // refuses to take.
     Rect allowed = bounds;
-    allowed.right = static_cast<int16_t>(std::max<int32_t>(bounds.right, bounds.left + mMinimumWidth));
-    allowed.bottom = static_cast<int16_t>(std::max<int32_t>(bounds.bottom, bounds.top + mMinimumHeight));
+    allowed.right = static_cast<int16_t>(std::clamp<int32_t>(bounds.left + mMinimumWidth, bounds.right, INT16_MAX));
+    allowed.bottom = static_cast<int16_t>(std::clamp<int32_t>(bounds.top + mMinimumHeight, bounds.bottom, INT16_MAX));
     LWindow::DoSetBounds(allowed);
     // Qt may report a size before FinishCreateSelf has found the view.
     if (mGraphView != nullptr)
