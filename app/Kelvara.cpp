@@ -19,6 +19,7 @@
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
+#include "prefs/PreferencesCheckpoint.h"
 #include "prefs/PreferencesDialog.h"
 #include "report/EmailDialog.h"
 #include "report/MacPADCheck.h"
@@ -28,6 +29,7 @@
 #include "report/UpToDateDialog.h"
 #include "sensors/SensorMaster.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -39,6 +41,7 @@ Kelvara::Kelvara()
 Kelvara::~Kelvara()
 {
     mReachability.reset();
+    mCheckpoint.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
     // every sensor's data file. A failure of one must not cost the other.
     if (mStartedUp)
@@ -80,6 +83,7 @@ void Kelvara::StartUp()
 
     Preferences::ReadPrefs();
     mStartedUp = true;
+    mCheckpoint = std::make_unique<PreferencesCheckpoint>();
     bool firstRun = SecondsSincePreferencesCreated() <= kFirstRunSeconds;
 
     // A window that cannot be re-opened must not keep the others, or the tile, from appearing.
@@ -146,9 +150,16 @@ Window* MakeWindow(ResIDT layout, LCommander* superCommander, Add addToPreferenc
 // One window per record read from the preferences, put back as the record says. Like a new window, one
 // whose record cannot be applied in full still opens with what it has, and the next record follows.
 template <typename Window, typename Record, typename Add>
-void ReopenWindows(TArray<Record*>* records, ResIDT layout, LCommander* superCommander, Add addToPreferences)
+void ReopenWindows(
+    TArray<Record*>* records, ResIDT layout, LCommander* superCommander, Add addToPreferences, const char* kind)
 {
-    for (ArrayIndexT i = 1; i <= records->GetCount(); ++i) {
+    ArrayIndexT count = records->GetCount();
+    if (count > Kelvara::kMostRestoredWindows) {
+        std::fprintf(stderr, "Kelvara: the preferences record %d %s windows; only the first %d are re-opened.\n",
+            static_cast<int>(count), kind, static_cast<int>(Kelvara::kMostRestoredWindows));
+        count = Kelvara::kMostRestoredWindows;
+    }
+    for (ArrayIndexT i = 1; i <= count; ++i) {
         LException::ReportAndDrop("re-opening a recorded window", [&] {
             Window* window = MakeWindow<Window>(layout, superCommander, addToPreferences);
             LException::ReportAndDrop("restoring a recorded window", [&] { window->SetWindowPrefs((*records)[i]); });
@@ -163,7 +174,7 @@ void Kelvara::OpenRecordedDataWindows(bool firstRun)
 {
     TArray<DataWindowPrefs*>* records = Preferences::Get()->GetDataWindowPrefsArray();
     if (records->GetCount() > 0)
-        ReopenWindows<DataWindow>(records, kDataWindowLayout, this, &Preferences::AddDataWindow);
+        ReopenWindows<DataWindow>(records, kDataWindowLayout, this, &Preferences::AddDataWindow, "data");
     else if (firstRun)
         NewDataWindow();
 }
@@ -172,7 +183,7 @@ void Kelvara::OpenRecordedGraphWindows(bool firstRun)
 {
     TArray<GraphWindowPrefs*>* records = Preferences::Get()->GetGraphWindowPrefsArray();
     if (records->GetCount() > 0)
-        ReopenWindows<GraphWindow>(records, kGraphWindowLayout, this, &Preferences::AddGraphWindow);
+        ReopenWindows<GraphWindow>(records, kGraphWindowLayout, this, &Preferences::AddGraphWindow, "graph");
     else if (firstRun)
         NewGraphWindow();
 }

@@ -10,6 +10,7 @@
 
 class ComparisonMaster;
 class DockIcon;
+class PreferencesCheckpoint;
 class ReachabilityWatch;
 class SensorMaster;
 
@@ -39,6 +40,8 @@ public:
     // holds this many long-term samples.
     static constexpr uint32_t kRecordAfterSeconds = 25201;
     static constexpr uint32_t kRecordAfterSamples = 301;
+    // More windows of a kind than anyone works with are not re-opened: a damaged file could ask for thousands.
+    static constexpr int32_t kMostRestoredWindows = 64;
 
     Kelvara();
     // Saves the preferences (recording the open windows), then every sensor's data file.
@@ -93,4 +96,5 @@ private:
     bool mWindowsOpened = false;
     bool mReopenWaiting = false;
     std::unique_ptr<ReachabilityWatch> mReachability;
+    std::unique_ptr<PreferencesCheckpoint> mCheckpoint;
 };

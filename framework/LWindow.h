@@ -45,6 +45,9 @@ public:
     void ResizeWindowTo(int16_t width, int16_t height);
     // Moves the window, title bar included, onto the screen it overlaps most, if it sticks out of it.
     void KeepOnScreen();
+    // A recorded content rectangle bounded by what the desktop can show: no larger than the available area
+    // of its screen (title bar and menu bar included), and the layout's size for an inverted or empty one.
+    Rect BoundedToScreen(const Rect& recorded) const;
     // The content's rectangle in global coordinates; the user's resizing comes here too.
     virtual void DoSetBounds(const Rect& bounds);
     void GetGlobalBounds(Rect& outBounds) const;

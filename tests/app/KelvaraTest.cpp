@@ -6,10 +6,15 @@
 #include "display/DockTile.h"
 #include "display/DockTray.h"
 #include "display/GraphWindow.h"
+#include "framework/LBevelButton.h"
 #include "framework/LDialogBox.h"
 #include "framework/LWindow.h"
 #include "framework/UModalAlerts.h"
+#include "framework/UScreenPlacement.h"
+#include "prefs/DataWindowPrefs.h"
+#include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
+#include "prefs/PreferencesCheckpoint.h"
 #include "prefs/PreferencesDialog.h"
 #include "sensors/SensorMaster.h"
 #include "tests/support/FixturePlatform.h"
@@ -339,4 +344,127 @@ TEST_F(KelvaraApplication, CompareMachinesOpensWindowsThatAreNotRecorded)
     application.StartUp();
     EXPECT_TRUE(Windows<ComparisonWindow>().empty());
     EXPECT_EQ(Windows<DataWindow>().size(), 1u) << "the other windows came back";
+}
+
+// Regression: a recorded window takes no more than the desktop can show. A graph window recorded at 32000 x
+// 32000 pixels took 7.8 GB and was saved back at every quit; an inverted or empty rectangle gets the
+// layout's size; a window near the end of the 16-bit range was saved with its right edge wrapped round
+// (left 32700, right -32396); and a damaged file asking for thousands of windows opens 64 of each kind.
+TEST_F(KelvaraApplication, RestoredWindowsAreBounded)
+{
+    platform.AddTempSensor("Board", 40);
+    std::vector<Rect> areas = UScreenPlacement::AvailableScreenAreas();
+    ASSERT_FALSE(areas.empty());
+    const Rect screen = areas.front();
+    const struct {
+        const char* name;
+        Rect recorded;
+        int width, height; // 0: no larger than the screen
+    } cases[] = {
+        { "huge", { 0, 0, 32000, 32000 }, 0, 0 },
+        { "inverted", { 400, 500, 100, 200 }, 720, 380 },
+        { "empty", { 100, 100, 100, 100 }, 720, 380 },
+        { "near the 16-bit edge, wrapped", { 100, 32700, 500, -32396 }, 720, 380 },
+    };
+    Preferences* prefs = Preferences::Get();
+    for (const auto& row : cases) {
+        auto* record = new GraphWindowPrefs;
+        record->SetWindowRect(row.recorded);
+        record->SetDisplayMenuItem(1);
+        prefs->GetGraphWindowPrefsArray()->AddItem(record);
+    }
+    for (int n = 0; n < 3000; ++n) {
+        prefs->GetDataWindowPrefsArray()->AddItem(new DataWindowPrefs);
+        prefs->GetGraphWindowPrefsArray()->AddItem(new GraphWindowPrefs);
+    }
+    Kelvara application;
+    testing::internal::CaptureStderr();
+    application.StartUp();
+    std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find("3000 data windows; only the first 64"), std::string::npos) << message;
+    EXPECT_EQ(Windows<DataWindow>().size(), 64u);
+    std::vector<GraphWindow*> graphs = Windows<GraphWindow>();
+    ASSERT_EQ(graphs.size(), 64u);
+
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        GraphWindowPrefs saved;
+        graphs[i]->GetWindowPrefs(&saved);
+        const Rect& bounds = saved.GetWindowRect();
+        if (cases[i].width > 0) {
+            EXPECT_EQ(bounds.right - bounds.left, cases[i].width);
+            EXPECT_EQ(bounds.bottom - bounds.top, cases[i].height);
+        }
+        EXPECT_GE(bounds.left, screen.left);
+        EXPECT_GE(bounds.top, screen.top);
+        EXPECT_LE(bounds.right, screen.right);
+        EXPECT_LE(bounds.bottom, screen.bottom);
+    }
+
+    // Dragged to the end of the 16-bit range on a very wide desktop: saved with its edges clamped, never
+    // wrapped.
+    graphs.back()->MoveWindowTo(32700, 100);
+    GraphWindowPrefs saved;
+    graphs.back()->GetWindowPrefs(&saved);
+    EXPECT_EQ(saved.GetWindowRect().left, 32700);
+    EXPECT_EQ(saved.GetWindowRect().right, 32767);
+}
+
+// A sensor named in a window record but not found at this launch (a driver that loads later, a drive that
+// is unplugged) stays in the record, at its place, so that the choice comes back with the sensor.
+// Regression: it was erased at the first quit, and with no sensor at all every window's list was emptied.
+TEST_F(KelvaraApplication, ASensorMissingAtLaunchKeepsItsPlaceInTheWindowRecords)
+{
+    platform.AddTempSensor("Board", 40);
+    platform.AddTempSensor("Drive", 35);
+    auto names = [](SensorNameList* list) {
+        std::vector<std::string> result;
+        for (ArrayIndexT i = 1; i <= list->GetCount(); ++i)
+            result.push_back(Str255ToString((*list)[i]));
+        return result;
+    };
+    auto* data = new DataWindowPrefs;
+    auto* graph = new GraphWindowPrefs;
+    for (const char* name : { "Board", "Unplugged Drive", "Drive" }) {
+        data->GetSensorNames()->AddItem(MakeStr255(name));
+        graph->GetSensorNames()->AddItem(MakeStr255(name));
+    }
+    graph->SetDisplayMenuItem(1);
+    Preferences::Get()->GetDataWindowPrefsArray()->AddItem(data);
+    Preferences::Get()->GetGraphWindowPrefsArray()->AddItem(graph);
+    Kelvara application;
+    application.StartUp();
+    ASSERT_EQ(Windows<DataWindow>().size(), 1u);
+    ASSERT_EQ(Windows<GraphWindow>().size(), 1u);
+
+    DataWindowPrefs dataSaved;
+    Windows<DataWindow>().front()->GetWindowPrefs(&dataSaved);
+    EXPECT_EQ(names(dataSaved.GetSensorNames()), (std::vector<std::string> { "Board", "Unplugged Drive", "Drive" }));
+    // The user unchecks Board: the sensor that is missing keeps its place before Drive.
+    auto* popup = dynamic_cast<LBevelButton*>(Windows<GraphWindow>().front()->FindPaneByID(FourCC("Show")));
+    ASSERT_NE(popup, nullptr);
+    popup->UserChoseItem(1);
+    GraphWindowPrefs graphSaved;
+    Windows<GraphWindow>().front()->GetWindowPrefs(&graphSaved);
+    EXPECT_EQ(names(graphSaved.GetSensorNames()), (std::vector<std::string> { "Unplugged Drive", "Drive" }));
+}
+
+// A first run ended by a crash or a power cut keeps its settings and windows: the preferences are written
+// every 10 minutes too, atomically, as the data files are.
+TEST_F(KelvaraApplication, ThePreferencesAreWrittenAtTheTenMinuteCheckpoint)
+{
+    platform.AddTempSensor("Board", 40);
+    Kelvara application;
+    application.StartUp();
+    std::string path = platform.ProgramFolder() + "/Kelvara Preferences";
+    EXPECT_FALSE(TestFiles::Exists(path));
+    PreferencesCheckpoint checkpoint;
+    EXPECT_TRUE(checkpoint.IsIdling());
+    checkpoint.SpendTime(EventRecord {});
+    Preferences::DeleteInstanceForTesting();
+    Preferences::Get();
+    Preferences::ReadPrefs();
+    EXPECT_EQ(Preferences::Get()->GetDataWindowPrefsArray()->GetCount(), 1);
+    EXPECT_EQ(Preferences::Get()->GetGraphWindowPrefsArray()->GetCount(), 1);
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), std::vector<std::string> { "Kelvara Preferences" });
 }
