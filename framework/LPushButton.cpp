@@ -2,6 +2,7 @@
 
 #include "framework/LException.h"
 
+#include <QPalette>
 #include <QPushButton>
 
 namespace {
@@ -17,8 +18,19 @@ MessageT MessageOf(const LPaneEntry& entry)
 LPushButton::LPushButton(const LPaneEntry& entry)
     : LPushButton(entry.GetPaneInfo(), entry.GetString("title"), MessageOf(entry))
 {
-    static_cast<QPushButton*>(GetWidget())->setDefault(entry.GetBool("default", false));
+    auto* button = static_cast<QPushButton*>(GetWidget());
+    button->setDefault(entry.GetBool("default", false));
     mCancel = entry.GetBool("cancel", false);
+    if (entry.GetBool("link", false)) {
+        button->setFlat(true);
+        button->setCursor(Qt::PointingHandCursor);
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::ButtonText, palette.color(QPalette::Link));
+        button->setPalette(palette);
+        QFont font = button->font();
+        font.setUnderline(true);
+        button->setFont(font);
+    }
 }
 
 LPushButton::LPushButton(const SPaneInfo& info, std::string_view title, MessageT message)
