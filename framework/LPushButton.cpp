@@ -2,7 +2,6 @@
 
 #include "framework/LException.h"
 
-#include <QPalette>
 #include <QPushButton>
 
 namespace {
@@ -22,11 +21,11 @@ LPushButton::LPushButton(const LPaneEntry& entry)
     button->setDefault(entry.GetBool("default", false));
     mCancel = entry.GetBool("cancel", false);
     if (entry.GetBool("link", false)) {
+        // Like a link in a text: at the left of its frame, where the text above begins.
         button->setFlat(true);
         button->setCursor(Qt::PointingHandCursor);
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::ButtonText, palette.color(QPalette::Link));
-        button->setPalette(palette);
+        button->setStyleSheet(
+            QStringLiteral("QPushButton { text-align: left; padding: 0px; border: none; color: palette(link); }"));
         QFont font = button->font();
         font.setUnderline(true);
         button->setFont(font);
