@@ -317,17 +317,16 @@ TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsState)
         }));
 
     DockTray tray;
-    items.clear();
     UMenuBar::UpdateStatus(tray.GetMenu(), window);
+    QAction* compare = nullptr;
     for (QAction* item : tray.GetMenu()->actions()) {
-        if (!item->isSeparator())
-            items.push_back(ItemAsShown({}, item));
+        EXPECT_TRUE(item->isSeparator() || item->isEnabled()) << item->text().toStdString();
+        if (item->data().toInt() == cmd_CompareMachines)
+            compare = item;
     }
-    EXPECT_EQ(items,
-        (std::vector<std::string> { "New Data Window", "New Graph Window", "Compare Machines…", "Preferences…",
-            "Check for New Version…", "About Kelvara", "Quit Kelvara" }));
+    ASSERT_NE(compare, nullptr);
     LCommander::SetTarget(window);
-    tray.GetMenu()->actions()[2]->trigger();
+    compare->trigger();
     QCoreApplication::processEvents();
     EXPECT_EQ(Windows<ComparisonWindow>().size(), 1u);
 }
