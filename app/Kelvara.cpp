@@ -363,6 +363,9 @@ void Kelvara::NewVersion()
 
 void Kelvara::CheckForNewVersion()
 {
+    // The user's own check stands for the one of the launch that may still wait for the windows.
+    if (mStartUpCheck != nullptr)
+        mStartUpCheck->stop();
     int result = TestForNewVersion();
     if (result == kMacPADNewVersion) {
         NewVersion();
