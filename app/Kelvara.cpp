@@ -1,5 +1,6 @@
 #include "app/Kelvara.h"
 
+#include "app/AboutBox.h"
 #include "app/ReachabilityWatch.h"
 #include "compare/ComparisonMaster.h"
 #include "compare/ComparisonWindow.h"
@@ -11,7 +12,6 @@
 #include "display/DockTray.h"
 #include "display/GraphWindow.h"
 #include "display/GraphWindowView.h"
-#include "framework/LDialogBox.h"
 #include "framework/LException.h"
 #include "framework/UModalAlerts.h"
 #include "framework/URegistrar.h"
@@ -29,6 +29,8 @@
 #include "report/UpToDateDialog.h"
 #include "sensors/SensorMaster.h"
 
+#include <QTimer>
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -40,6 +42,7 @@ Kelvara::Kelvara()
 
 Kelvara::~Kelvara()
 {
+    mStartUpCheck.reset();
     mReachability.reset();
     mCheckpoint.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
@@ -61,12 +64,13 @@ void Kelvara::RegisterClasses()
     URegistrar::RegisterClass<GraphWindow>(FourCC("Graf"));
     URegistrar::RegisterClass<GraphWindowView>(FourCC("GViw"));
     URegistrar::RegisterClass<PreferencesDialog>(FourCC("Pref"));
+    URegistrar::RegisterClass<EmailDialog>(EmailDialog::class_ID);
     URegistrar::RegisterClass<ComparisonWindow>(FourCC("Comp"));
     URegistrar::RegisterClass<ComparisonWindowView>(FourCC("CViw"));
-    URegistrar::RegisterClass<EmailDialog>(EmailDialog::class_ID);
     URegistrar::RegisterClass<NewVersionDialog>(NewVersionDialog::class_ID);
     URegistrar::RegisterClass<NewVersionFailDialog>(NewVersionFailDialog::class_ID);
-    URegistrar::RegisterFrameworkClasses();
+    URegistrar::RegisterWindowClasses();
+    URegistrar::RegisterStandardControls();
 }
 
 void Kelvara::StartUp()
@@ -94,6 +98,10 @@ void Kelvara::StartUp()
     if (!LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
         LException::ReportAndDrop("opening a data window", [this] { NewDataWindow(); });
 
+    // A launch that asked the user for something does not also tell of a new version.
+    bool prompted = IssueStartUpPrompts(SecondsSincePreferencesCreated());
+    bool checkForNewVersion = !prompted && Preferences::Get()->GetVersionCheck();
+
     mDockIcon = DockIcon::Get();
     mDockIcon->UpdateIcon();
 
@@ -101,6 +109,61 @@ void Kelvara::StartUp()
     mWindowsOpened = true;
     if (mReopenWaiting)
         DoReopenApp();
+    if (checkForNewVersion)
+        CheckForNewVersionOnceShown();
+}
+
+bool Kelvara::IsRecordWorthSending(uint32_t elapsed) const
+{
+    return elapsed >= kRecordAfterSeconds && mSensorMaster != nullptr
+        && mSensorMaster->GetSamplesOfFirstSensor() >= kRecordAfterSamples;
+}
+
+bool Kelvara::IssueStartUpPrompts(uint32_t elapsed)
+{
+    bool issued = false;
+    Preferences* prefs = Preferences::Get();
+    if (IsRecordWorthSending(elapsed) && !prefs->GetSubmittedTimedData()) {
+        // Noted before the dialog opens: the user is asked once, whatever becomes of the dialog.
+        prefs->SetSubmittedTimedData(true);
+        LException::ReportAndDrop(
+            "asking for the temperature record", [this] { ObeyCommand(cmd_SubmitRecord, nullptr); });
+        issued = true;
+    }
+    if (elapsed <= kFirstRunSeconds) {
+        LException::ReportAndDrop("opening the welcome window", [this] { ObeyCommand(cmd_WelcomeWindow, nullptr); });
+        issued = true;
+    }
+    return issued;
+}
+
+void Kelvara::CheckForNewVersionOnceShown()
+{
+    mStartUpCheckTries = 0;
+    mStartUpCheck = std::make_unique<QTimer>();
+    mStartUpCheck->setInterval(kStartUpCheckPollMilliseconds);
+    mStartUpCheck->callOnTimeout(
+        [this] { LException::ReportAndDrop("the version check at start-up", [this] { StartUpVersionCheck(); }); });
+    mStartUpCheck->start();
+}
+
+bool Kelvara::IsVersionCheckWaiting() const
+{
+    return mStartUpCheck != nullptr && mStartUpCheck->isActive();
+}
+
+void Kelvara::StartUpVersionCheck()
+{
+    // A window that the window system never exposes (on another workspace, say) delays the check a
+    // little, never for good.
+    if (!LWindow::AreShownWindowsExposed() && ++mStartUpCheckTries < kStartUpCheckPolls)
+        return;
+    mStartUpCheck->stop();
+    if (IsQuitting())
+        return;
+    // A failure shows nothing at start-up: the user did not ask for the check.
+    if (TestForNewVersion() == kMacPADNewVersion)
+        ObeyCommand(cmd_NewVersion, nullptr);
 }
 
 void Kelvara::DoReopenApp()
@@ -242,8 +305,7 @@ void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark,
         break;
     case cmd_SubmitRecord: {
         uint32_t elapsed = Platform::GetClock().GetDateTime() - Preferences::Get()->GetCreationSeconds();
-        enabled = elapsed >= kRecordAfterSeconds && mSensorMaster != nullptr
-            && mSensorMaster->GetSamplesOfFirstSensor() >= kRecordAfterSamples;
+        enabled = IsRecordWorthSending(elapsed);
         usesMark = false;
         UResources::GetIndString(name, kKelvaraStrings, enabled ? kSubmitRecordItem : kSubmitRecordLaterItem);
         break;
@@ -288,12 +350,7 @@ void Kelvara::ShowWelcomeWindow()
 
 void Kelvara::ShowAboutBox()
 {
-    auto* dialog = dynamic_cast<LDialogBox*>(LWindow::CreateWindow(kAboutBoxLayout, this));
-    ThrowIfNil_(dialog);
-    MessageT hit = 0;
-    while (hit != msg_OK && hit != msg_Cancel)
-        hit = dialog->DoDialog();
-    delete dialog;
+    RunAboutBox(this);
 }
 
 int Kelvara::TestForNewVersion()
@@ -317,6 +374,9 @@ void Kelvara::NewVersion()
 
 void Kelvara::CheckForNewVersion()
 {
+    // The user's own check stands for the one of the launch that may still wait for the windows.
+    if (mStartUpCheck != nullptr)
+        mStartUpCheck->stop();
     int result = TestForNewVersion();
     if (result == kMacPADNewVersion) {
         NewVersion();

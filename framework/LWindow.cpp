@@ -428,6 +428,14 @@ bool LWindow::IsDocumentWindowShown()
         [](LWindow* window) { return window->mKind == Kind::Document && window->mTopLevel->isVisible(); });
 }
 
+bool LWindow::AreShownWindowsExposed()
+{
+    return std::all_of(WindowList().begin(), WindowList().end(), [](LWindow* window) {
+        QWindow* handle = window->mTopLevel->windowHandle();
+        return !window->mTopLevel->isVisible() || (handle != nullptr && handle->isExposed());
+    });
+}
+
 std::string LWindow::GetDescriptor() const
 {
     return mTopLevel->windowTitle().toStdString();

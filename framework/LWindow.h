@@ -73,6 +73,8 @@ public:
     static void DeleteAllWindows();
     // Whether a window other than a dialog is on screen.
     static bool IsDocumentWindowShown();
+    // Whether every window on screen has been exposed by the window system, and so drawn.
+    static bool AreShownWindowsExposed();
     Kind GetKind() const { return mKind; }
 
     // A key (a Qt key code) that no pane took; true when the window used it. The default uses none.

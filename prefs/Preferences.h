@@ -77,7 +77,8 @@ public:
     virtual void SetDockPictSensorIndex(int16_t item) { mDockPictSensorIndex = item; }
     virtual bool GetDisplayLegend() const { return mDisplayLegend != 0; }
     virtual void SetDisplayLegend(bool display) { mDisplayLegend = display ? 1 : 0; }
-    virtual bool GetVersionCheck() const { return mVersionCheck != 0; }
+    // On only when the stored byte is 1: any other value, as a damaged or foreign file may hold, is off.
+    virtual bool GetVersionCheck() const { return mVersionCheck == 1; }
     virtual void SetVersionCheck(bool check) { mVersionCheck = check ? 1 : 0; }
 
     // Records the window when the preferences are saved, until it broadcasts that it closes. The window
