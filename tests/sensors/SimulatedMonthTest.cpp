@@ -16,7 +16,8 @@
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// Declared here rather than through <sanitizer/allocator_interface.h>, which GCC does not ship.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {
