@@ -12,6 +12,8 @@ class ComparisonMaster;
 class DockIcon;
 class LimitWatch;
 class Notifier;
+class PreferencesCheckpoint;
+class QTimer;
 class ReachabilityWatch;
 class SensorMaster;
 
@@ -36,7 +38,6 @@ public:
     static constexpr int16_t kWelcomeWindowLayout = 130;
     // The pane ID that layout 130 gives the first-run window.
     static constexpr PaneIDT kWelcomeWindowID = FourCC("Hard");
-    static constexpr int16_t kAboutBoxLayout = 132;
     static constexpr int16_t kComparisonWindowLayout = 133;
     // Preferences created at most this long ago mean a first run.
     static constexpr uint32_t kFirstRunSeconds = 9;
@@ -44,6 +45,12 @@ public:
     // holds this many long-term samples.
     static constexpr uint32_t kRecordAfterSeconds = 25201;
     static constexpr uint32_t kRecordAfterSamples = 301;
+    // More windows of a kind than anyone works with are not re-opened: a damaged file could ask for thousands.
+    static constexpr int32_t kMostRestoredWindows = 64;
+    // The version check at start-up waits, looking this often and at most this many times, for the
+    // window system to draw the windows.
+    static constexpr int kStartUpCheckPollMilliseconds = 50;
+    static constexpr int kStartUpCheckPolls = 60;
 
     Kelvara();
     // Saves the preferences (recording the open windows), then every sensor's data file.
@@ -61,6 +68,8 @@ public:
     // The version check: 0 when the version published is this one, 5 when another is, and any other code
     // when the check failed (the code says how). The new-version dialog shows what it found.
     int TestForNewVersion();
+    // The version check of this launch waits for the windows to be drawn.
+    bool IsVersionCheckWaiting() const;
 
     static void RegisterClasses();
 
@@ -85,6 +94,16 @@ private:
     void CheckForNewVersion();
     // Asks for a folder, saves every sensor's data file and writes the history there as CSV.
     void ExportHistory();
+    // The record is worth sending once the preferences are old enough and the first sensor holds enough
+    // long-term samples.
+    bool IsRecordWorthSending(uint32_t elapsed) const;
+    // The request for the temperature record (once over the life of the preferences) and the welcome
+    // window of a first run; true when either was issued.
+    bool IssueStartUpPrompts(uint32_t elapsed);
+    // The check may hold the event loop up to its time limit: it runs once the windows and the tile are
+    // on screen, and only a new version published shows.
+    void CheckForNewVersionOnceShown();
+    void StartUpVersionCheck();
 
     SensorMaster* mSensorMaster = nullptr;
     ComparisonMaster* mComparisonMaster = nullptr;
@@ -102,4 +121,7 @@ private:
     std::unique_ptr<ReachabilityWatch> mReachability;
     std::unique_ptr<Notifier> mNotifier;
     std::unique_ptr<LimitWatch> mLimitWatch;
+    std::unique_ptr<PreferencesCheckpoint> mCheckpoint;
+    std::unique_ptr<QTimer> mStartUpCheck;
+    int mStartUpCheckTries = 0;
 };

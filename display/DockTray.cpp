@@ -18,8 +18,11 @@ DockTray::DockTray()
 {
     AddCommand("New Data Window", cmd_NewDataWindow);
     AddCommand("New Graph Window", cmd_NewGraphWindow);
+    AddCommand("Compare Machines…", cmd_CompareMachines);
     mMenu->addSeparator();
     AddCommand("Preferences…", cmd_Preferences);
+    AddCommand("Check for New Version…", cmd_CheckForNewVersion);
+    AddCommand("About Kelvara", cmd_About);
     mMenu->addSeparator();
     AddCommand("Quit Kelvara", cmd_Quit);
     mIcon->setToolTip(QStringLiteral("Kelvara"));

@@ -15,6 +15,8 @@ class DockTray {
 public:
     static constexpr CommandT cmd_NewDataWindow = FourCC("RawD");
     static constexpr CommandT cmd_NewGraphWindow = 2;
+    static constexpr CommandT cmd_CompareMachines = FourCC("Comp");
+    static constexpr CommandT cmd_CheckForNewVersion = FourCC("ChkN");
 
     // The icon stays hidden until it is given its first picture. Needs a QApplication. A left click on the
     // icon asks the application for its windows (cmd_ReopenApplication).

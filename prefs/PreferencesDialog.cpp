@@ -176,8 +176,9 @@ void PreferencesDialog::GetControls()
     if (radio >= kFirstIconRadio && radio <= kLastIconRadio)
         prefs->SetDockIconType(static_cast<uint16_t>((radio & 0xFFFF) - (kFirstIconRadio & 0xFFFF)));
 
-    GetSensorMenu(mGraphSensors, prefs->GetDockGraphDisplayArray());
-    GetSensorMenu(mTextSensors, prefs->GetDockTextDisplayArray());
+    // A sensor missing at this launch keeps its place in the tile's lists.
+    GetSensorMenuKeepingAbsent(mGraphSensors, prefs->GetDockGraphDisplayArray());
+    GetSensorMenuKeepingAbsent(mTextSensors, prefs->GetDockTextDisplayArray());
 
     prefs->SetDockPictSensorIndex(mPictureSensor->GetCurrentMenuItem());
     prefs->SetDockGraphTimescale(mGraphTimescale->GetCurrentMenuItem());

@@ -315,9 +315,11 @@ TEST_F(PreferencesDialogTest, OKStoresWhatTheControlsShowAndTellsEveryDisplay)
     Press(dialog, Qt::Key_Return);
 
     EXPECT_EQ(prefs->GetDockIconType(), 0u);
-    // The name arrays hold what the menus showed: no mark leaves none, and a sensor that is gone drops out.
+    // The name arrays hold what the menus showed (no mark leaves none), and a sensor missing at this launch
+    // keeps its place after the names before it, to come back with the sensor (regression: it dropped out).
     EXPECT_EQ(Names(prefs->GetDockGraphDisplayArray()), std::vector<std::string>());
-    EXPECT_EQ(Names(prefs->GetDockTextDisplayArray()), std::vector<std::string>({ SensorName(1), SensorName(3) }));
+    EXPECT_EQ(Names(prefs->GetDockTextDisplayArray()),
+        std::vector<std::string>({ SensorName(1), SensorName(3), "Unplugged Drive" }));
     EXPECT_EQ(prefs->GetDockPictSensorIndex(), 3);
     EXPECT_EQ(prefs->GetDockGraphTimescale(), 2);
     EXPECT_EQ(prefs->GetTemperatureScale(), kScaleKelvin);
