@@ -1,24 +1,28 @@
 #include "app/Kelvara.h"
 
+#include "app/AboutBox.h"
+#include "app/LimitWatch.h"
 #include "app/ReachabilityWatch.h"
 #include "compare/ComparisonMaster.h"
 #include "compare/ComparisonWindow.h"
 #include "compare/ComparisonWindowView.h"
 #include "display/DataWindow.h"
 #include "display/DataWindowGraph.h"
+#include "display/DesktopNotifier.h"
 #include "display/DockIcon.h"
 #include "display/DockTile.h"
 #include "display/DockTray.h"
 #include "display/GraphWindow.h"
 #include "display/GraphWindowView.h"
-#include "framework/LDialogBox.h"
 #include "framework/LException.h"
+#include "framework/UFolderDialog.h"
 #include "framework/UModalAlerts.h"
 #include "framework/URegistrar.h"
 #include "platform/Platform.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
+#include "prefs/PreferencesCheckpoint.h"
 #include "prefs/PreferencesDialog.h"
 #include "report/EmailDialog.h"
 #include "report/MacPADCheck.h"
@@ -26,8 +30,14 @@
 #include "report/NewVersionFailDialog.h"
 #include "report/ReportResources.h"
 #include "report/UpToDateDialog.h"
+#include "sensors/HistoryExport.h"
 #include "sensors/SensorMaster.h"
+#include "sensors/TemperatureSensor.h"
 
+#include <QTimer>
+
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -38,7 +48,10 @@ Kelvara::Kelvara()
 
 Kelvara::~Kelvara()
 {
+    mStartUpCheck.reset();
     mReachability.reset();
+    mLimitWatch.reset();
+    mCheckpoint.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
     // every sensor's data file. A failure of one must not cost the other.
     if (mStartedUp)
@@ -58,12 +71,13 @@ void Kelvara::RegisterClasses()
     URegistrar::RegisterClass<GraphWindow>(FourCC("Graf"));
     URegistrar::RegisterClass<GraphWindowView>(FourCC("GViw"));
     URegistrar::RegisterClass<PreferencesDialog>(FourCC("Pref"));
+    URegistrar::RegisterClass<EmailDialog>(EmailDialog::class_ID);
     URegistrar::RegisterClass<ComparisonWindow>(FourCC("Comp"));
     URegistrar::RegisterClass<ComparisonWindowView>(FourCC("CViw"));
-    URegistrar::RegisterClass<EmailDialog>(EmailDialog::class_ID);
     URegistrar::RegisterClass<NewVersionDialog>(NewVersionDialog::class_ID);
     URegistrar::RegisterClass<NewVersionFailDialog>(NewVersionFailDialog::class_ID);
-    URegistrar::RegisterFrameworkClasses();
+    URegistrar::RegisterWindowClasses();
+    URegistrar::RegisterStandardControls();
 }
 
 void Kelvara::StartUp()
@@ -80,6 +94,7 @@ void Kelvara::StartUp()
 
     Preferences::ReadPrefs();
     mStartedUp = true;
+    mCheckpoint = std::make_unique<PreferencesCheckpoint>();
     bool firstRun = SecondsSincePreferencesCreated() <= kFirstRunSeconds;
 
     // A window that cannot be re-opened must not keep the others, or the tile, from appearing.
@@ -90,13 +105,76 @@ void Kelvara::StartUp()
     if (!LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
         LException::ReportAndDrop("opening a data window", [this] { NewDataWindow(); });
 
+    // A launch that asked the user for something does not also tell of a new version.
+    bool prompted = IssueStartUpPrompts(SecondsSincePreferencesCreated());
+    bool checkForNewVersion = !prompted && Preferences::Get()->GetVersionCheck();
+
     mDockIcon = DockIcon::Get();
     mDockIcon->UpdateIcon();
+
+    mNotifier = std::make_unique<DesktopNotifier>();
+    LException::ReportAndDrop(
+        "watching the limits", [this] { mLimitWatch = std::make_unique<LimitWatch>(*mSensorMaster, *mNotifier); });
 
     mReachability = std::make_unique<ReachabilityWatch>();
     mWindowsOpened = true;
     if (mReopenWaiting)
         DoReopenApp();
+    if (checkForNewVersion)
+        CheckForNewVersionOnceShown();
+}
+
+bool Kelvara::IsRecordWorthSending(uint32_t elapsed) const
+{
+    return elapsed >= kRecordAfterSeconds && mSensorMaster != nullptr
+        && mSensorMaster->GetSamplesOfFirstSensor() >= kRecordAfterSamples;
+}
+
+bool Kelvara::IssueStartUpPrompts(uint32_t elapsed)
+{
+    bool issued = false;
+    Preferences* prefs = Preferences::Get();
+    if (IsRecordWorthSending(elapsed) && !prefs->GetSubmittedTimedData()) {
+        // Noted before the dialog opens: the user is asked once, whatever becomes of the dialog.
+        prefs->SetSubmittedTimedData(true);
+        LException::ReportAndDrop(
+            "asking for the temperature record", [this] { ObeyCommand(cmd_SubmitRecord, nullptr); });
+        issued = true;
+    }
+    if (elapsed <= kFirstRunSeconds) {
+        LException::ReportAndDrop("opening the welcome window", [this] { ObeyCommand(cmd_WelcomeWindow, nullptr); });
+        issued = true;
+    }
+    return issued;
+}
+
+void Kelvara::CheckForNewVersionOnceShown()
+{
+    mStartUpCheckTries = 0;
+    mStartUpCheck = std::make_unique<QTimer>();
+    mStartUpCheck->setInterval(kStartUpCheckPollMilliseconds);
+    mStartUpCheck->callOnTimeout(
+        [this] { LException::ReportAndDrop("the version check at start-up", [this] { StartUpVersionCheck(); }); });
+    mStartUpCheck->start();
+}
+
+bool Kelvara::IsVersionCheckWaiting() const
+{
+    return mStartUpCheck != nullptr && mStartUpCheck->isActive();
+}
+
+void Kelvara::StartUpVersionCheck()
+{
+    // A window that the window system never exposes (on another workspace, say) delays the check a
+    // little, never for good.
+    if (!LWindow::AreShownWindowsExposed() && ++mStartUpCheckTries < kStartUpCheckPolls)
+        return;
+    mStartUpCheck->stop();
+    if (IsQuitting())
+        return;
+    // A failure shows nothing at start-up: the user did not ask for the check.
+    if (TestForNewVersion() == kMacPADNewVersion)
+        ObeyCommand(cmd_NewVersion, nullptr);
 }
 
 void Kelvara::DoReopenApp()
@@ -146,9 +224,16 @@ Window* MakeWindow(ResIDT layout, LCommander* superCommander, Add addToPreferenc
 // One window per record read from the preferences, put back as the record says. Like a new window, one
 // whose record cannot be applied in full still opens with what it has, and the next record follows.
 template <typename Window, typename Record, typename Add>
-void ReopenWindows(TArray<Record*>* records, ResIDT layout, LCommander* superCommander, Add addToPreferences)
+void ReopenWindows(
+    TArray<Record*>* records, ResIDT layout, LCommander* superCommander, Add addToPreferences, const char* kind)
 {
-    for (ArrayIndexT i = 1; i <= records->GetCount(); ++i) {
+    ArrayIndexT count = records->GetCount();
+    if (count > Kelvara::kMostRestoredWindows) {
+        std::fprintf(stderr, "Kelvara: the preferences record %d %s windows; only the first %d are re-opened.\n",
+            static_cast<int>(count), kind, static_cast<int>(Kelvara::kMostRestoredWindows));
+        count = Kelvara::kMostRestoredWindows;
+    }
+    for (ArrayIndexT i = 1; i <= count; ++i) {
         LException::ReportAndDrop("re-opening a recorded window", [&] {
             Window* window = MakeWindow<Window>(layout, superCommander, addToPreferences);
             LException::ReportAndDrop("restoring a recorded window", [&] { window->SetWindowPrefs((*records)[i]); });
@@ -163,7 +248,7 @@ void Kelvara::OpenRecordedDataWindows(bool firstRun)
 {
     TArray<DataWindowPrefs*>* records = Preferences::Get()->GetDataWindowPrefsArray();
     if (records->GetCount() > 0)
-        ReopenWindows<DataWindow>(records, kDataWindowLayout, this, &Preferences::AddDataWindow);
+        ReopenWindows<DataWindow>(records, kDataWindowLayout, this, &Preferences::AddDataWindow, "data");
     else if (firstRun)
         NewDataWindow();
 }
@@ -172,7 +257,7 @@ void Kelvara::OpenRecordedGraphWindows(bool firstRun)
 {
     TArray<GraphWindowPrefs*>* records = Preferences::Get()->GetGraphWindowPrefsArray();
     if (records->GetCount() > 0)
-        ReopenWindows<GraphWindow>(records, kGraphWindowLayout, this, &Preferences::AddGraphWindow);
+        ReopenWindows<GraphWindow>(records, kGraphWindowLayout, this, &Preferences::AddGraphWindow, "graph");
     else if (firstRun)
         NewGraphWindow();
 }
@@ -212,6 +297,9 @@ bool Kelvara::ObeyCommand(CommandT command, void* parameter)
     case cmd_SubmitRecord:
         ThrowIfNil_(LWindow::CreateWindow(EmailDialog::kLayout, this));
         return true;
+    case cmd_ExportHistory:
+        ExportHistory();
+        return true;
     default:
         return LApplication::ObeyCommand(command, parameter);
     }
@@ -226,13 +314,13 @@ void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark,
     case cmd_CompareMachines:
     case cmd_NewVersion:
     case cmd_CheckForNewVersion:
+    case cmd_ExportHistory:
         enabled = true;
         usesMark = false;
         break;
     case cmd_SubmitRecord: {
         uint32_t elapsed = Platform::GetClock().GetDateTime() - Preferences::Get()->GetCreationSeconds();
-        enabled = elapsed >= kRecordAfterSeconds && mSensorMaster != nullptr
-            && mSensorMaster->GetSamplesOfFirstSensor() >= kRecordAfterSamples;
+        enabled = IsRecordWorthSending(elapsed);
         usesMark = false;
         UResources::GetIndString(name, kKelvaraStrings, enabled ? kSubmitRecordItem : kSubmitRecordLaterItem);
         break;
@@ -277,12 +365,7 @@ void Kelvara::ShowWelcomeWindow()
 
 void Kelvara::ShowAboutBox()
 {
-    auto* dialog = dynamic_cast<LDialogBox*>(LWindow::CreateWindow(kAboutBoxLayout, this));
-    ThrowIfNil_(dialog);
-    MessageT hit = 0;
-    while (hit != msg_OK && hit != msg_Cancel)
-        hit = dialog->DoDialog();
-    delete dialog;
+    RunAboutBox(this);
 }
 
 int Kelvara::TestForNewVersion()
@@ -306,6 +389,9 @@ void Kelvara::NewVersion()
 
 void Kelvara::CheckForNewVersion()
 {
+    // The user's own check stands for the one of the launch that may still wait for the windows.
+    if (mStartUpCheck != nullptr)
+        mStartUpCheck->stop();
     int result = TestForNewVersion();
     if (result == kMacPADNewVersion) {
         NewVersion();
@@ -318,4 +404,33 @@ void Kelvara::CheckForNewVersion()
         dialog->Show();
         window.release(); // the window list has it
     }
+}
+
+void Kelvara::ExportHistory()
+{
+    const char* home = std::getenv("HOME");
+    std::optional<std::string> folder = UFolderDialog::ChooseFolder("Export History", home != nullptr ? home : "/");
+    if (!folder)
+        return;
+    // The files on disk hold the history up to their last save; saved now, they hold all of it.
+    SensorArray* sensors = mSensorMaster->GetSensorArray();
+    for (ArrayIndexT i = 1; i <= sensors->GetCount(); ++i) {
+        TemperatureSensor* sensor = (*sensors)[i];
+        if (sensor != nullptr)
+            LException::ReportAndDrop("saving a sensor's data file", [sensor] { sensor->SaveData(); });
+    }
+    HistoryExportResult result = HistoryExport::ExportProgramFolder(*folder);
+    std::string written = std::to_string(result.written.size()) + (result.written.size() == 1 ? " sensor" : " sensors");
+    if (result.problems.empty()) {
+        UModalAlerts::ShowAlert(kHistoryExportedAlert,
+            "The history of " + written + " is in " + *folder
+                + ", one CSV file per sensor: the time and the temperature in degrees Celsius, one line a minute.");
+        return;
+    }
+    std::string detail = "The history of " + written + " was written to " + *folder + ".";
+    for (std::string problem : result.problems) {
+        problem[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(problem[0])));
+        detail += "\n\n" + problem + ".";
+    }
+    UModalAlerts::ShowAlert(kHistoryNotExportedAlert, detail);
 }

@@ -10,6 +10,10 @@
 
 class ComparisonMaster;
 class DockIcon;
+class LimitWatch;
+class Notifier;
+class PreferencesCheckpoint;
+class QTimer;
 class ReachabilityWatch;
 class SensorMaster;
 
@@ -21,17 +25,19 @@ constexpr CommandT cmd_CompareMachines = FourCC("Comp");
 constexpr CommandT cmd_NewVersion = FourCC("NewV");
 constexpr CommandT cmd_CheckForNewVersion = FourCC("ChkN");
 constexpr CommandT cmd_SubmitRecord = FourCC("Subm");
+constexpr CommandT cmd_ExportHistory = FourCC("Expo");
 
 class Kelvara : public LApplication {
 public:
     // Alerts, layouts and the start-up rule of the first run.
     static constexpr int16_t kNoSensorsAlert = 130;
+    static constexpr int16_t kHistoryExportedAlert = 131;
+    static constexpr int16_t kHistoryNotExportedAlert = 132;
     static constexpr int16_t kGraphWindowLayout = 128;
     static constexpr int16_t kDataWindowLayout = 129;
     static constexpr int16_t kWelcomeWindowLayout = 130;
     // The pane ID that layout 130 gives the first-run window.
     static constexpr PaneIDT kWelcomeWindowID = FourCC("Hard");
-    static constexpr int16_t kAboutBoxLayout = 132;
     static constexpr int16_t kComparisonWindowLayout = 133;
     // Preferences created at most this long ago mean a first run.
     static constexpr uint32_t kFirstRunSeconds = 9;
@@ -39,6 +45,12 @@ public:
     // holds this many long-term samples.
     static constexpr uint32_t kRecordAfterSeconds = 25201;
     static constexpr uint32_t kRecordAfterSamples = 301;
+    // More windows of a kind than anyone works with are not re-opened: a damaged file could ask for thousands.
+    static constexpr int32_t kMostRestoredWindows = 64;
+    // The version check at start-up waits, looking this often and at most this many times, for the
+    // window system to draw the windows.
+    static constexpr int kStartUpCheckPollMilliseconds = 50;
+    static constexpr int kStartUpCheckPolls = 60;
 
     Kelvara();
     // Saves the preferences (recording the open windows), then every sensor's data file.
@@ -56,6 +68,8 @@ public:
     // The version check: 0 when the version published is this one, 5 when another is, and any other code
     // when the check failed (the code says how). The new-version dialog shows what it found.
     int TestForNewVersion();
+    // The version check of this launch waits for the windows to be drawn.
+    bool IsVersionCheckWaiting() const;
 
     static void RegisterClasses();
 
@@ -78,6 +92,18 @@ private:
     void ShowWelcomeWindow();
     void NewVersion();
     void CheckForNewVersion();
+    // Asks for a folder, saves every sensor's data file and writes the history there as CSV.
+    void ExportHistory();
+    // The record is worth sending once the preferences are old enough and the first sensor holds enough
+    // long-term samples.
+    bool IsRecordWorthSending(uint32_t elapsed) const;
+    // The request for the temperature record (once over the life of the preferences) and the welcome
+    // window of a first run; true when either was issued.
+    bool IssueStartUpPrompts(uint32_t elapsed);
+    // The check may hold the event loop up to its time limit: it runs once the windows and the tile are
+    // on screen, and only a new version published shows.
+    void CheckForNewVersionOnceShown();
+    void StartUpVersionCheck();
 
     SensorMaster* mSensorMaster = nullptr;
     ComparisonMaster* mComparisonMaster = nullptr;
@@ -93,4 +119,9 @@ private:
     bool mWindowsOpened = false;
     bool mReopenWaiting = false;
     std::unique_ptr<ReachabilityWatch> mReachability;
+    std::unique_ptr<Notifier> mNotifier;
+    std::unique_ptr<LimitWatch> mLimitWatch;
+    std::unique_ptr<PreferencesCheckpoint> mCheckpoint;
+    std::unique_ptr<QTimer> mStartUpCheck;
+    int mStartUpCheckTries = 0;
 };

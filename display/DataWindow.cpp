@@ -175,7 +175,8 @@ void DataWindow::GetWindowPrefs(DataWindowPrefs* prefs)
     Rect bounds;
     GetGlobalBounds(bounds);
     prefs->SetWindowRect(bounds);
-    GetSensorMenu(mSensorPopup, prefs->GetSensorNames());
+    CopySensorNames(mRecordedSensors, *prefs->GetSensorNames());
+    GetSensorMenuKeepingAbsent(mSensorPopup, prefs->GetSensorNames());
     prefs->SetSensorDisplayMask(GetCurrentSensorDisplayMask());
     prefs->SetGraphMenuItem(static_cast<uint8_t>(mGraphModePopup->GetCurrentMenuItem()));
 }
@@ -186,6 +187,7 @@ void DataWindow::SetWindowPrefs(DataWindowPrefs* prefs)
     // Only the place: the rows decide the size.
     MoveWindowTo(prefs->GetWindowRect().left, prefs->GetWindowRect().top);
     SetSensorMenu(mSensorPopup, prefs->GetSensorNames());
+    CopySensorNames(*prefs->GetSensorNames(), mRecordedSensors);
     uint32_t mask = prefs->GetSensorDisplayMask();
     for (int16_t item = 1; item <= mColumnPopup->CountMenuItems(); ++item) {
         bool checked = item <= kLastMaskItem && (mask & (1u << item)) != 0;

@@ -5,6 +5,7 @@
 #include "framework/LListener.h"
 #include "framework/LWindow.h"
 #include "prefs/RecordedDataWindow.h"
+#include "prefs/SensorNameList.h"
 
 #include <cstdint>
 
@@ -45,4 +46,6 @@ private:
     LBevelButton* mGraphModePopup = nullptr;
     TArray<DataWindowView*> mRowViews;
     DataWindowGraph* mGraph = nullptr;
+    // The sensors of the record the window was restored from: those missing at this launch stay recorded.
+    SensorNameList mRecordedSensors;
 };

@@ -94,9 +94,11 @@ DataWindowView::DataWindowView(DataWindow* owner, int32_t row, TemperatureSensor
 DataWindowView::~DataWindowView()
 {
     StopIdling();
-    // The next row on these panes starts without this one's change style.
-    if (mTexts[kChange].pane != nullptr)
+    // The next row on these panes starts without this one's change and alarm styles.
+    if (mTexts[kChange].pane != nullptr && mTexts[kChange].pane->GetTextTraitsID() != mLayoutChangeTraits)
         mTexts[kChange].pane->SetTextTraitsID(mLayoutChangeTraits);
+    if (mTexts[kCurrent].pane != nullptr && mTexts[kCurrent].pane->GetTextTraitsID() != mLayoutCurrentTraits)
+        mTexts[kCurrent].pane->SetTextTraitsID(mLayoutCurrentTraits);
     for (RowText& text : mTexts) {
         if (text.pane != nullptr)
             RestoreTextState(text.pane, &text.layoutFrame);
@@ -118,6 +120,7 @@ void DataWindowView::GetTextPointers()
     }
     mNextColumn = mTexts[kName].layoutFrame.right;
     mLayoutChangeTraits = mTexts[kChange].pane->GetTextTraitsID();
+    mLayoutCurrentTraits = mTexts[kCurrent].pane->GetTextTraitsID();
 }
 
 bool DataWindowView::IsColumnShown(int32_t column) const
@@ -177,6 +180,13 @@ void DataWindowView::UpdateDisplay()
     auto rawThreshold = [&](int32_t value) { return value == kNoThreshold ? kNotAvailable : hex(value); };
 
     SetColumnText(kCurrent, temperature(raw));
+    if (IsColumnShown(1)) {
+        // At or above the high limit (the hardware monitor's max, else its crit) the value is an alarm.
+        bool atLimit = highThreshold != kNoThreshold && raw >= highThreshold;
+        int16_t traits = atLimit ? kAtLimitTraits : mLayoutCurrentTraits;
+        if (mTexts[kCurrent].pane->GetTextTraitsID() != traits)
+            mTexts[kCurrent].pane->SetTextTraitsID(traits);
+    }
     SetColumnText(kLowThreshold, threshold(lowThreshold));
     SetColumnText(kHighThreshold, threshold(highThreshold));
     SetColumnText(kMinimum, temperature(minimum));

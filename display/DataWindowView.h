@@ -20,6 +20,8 @@ public:
     static constexpr int16_t kFallTraits = 136;
     static constexpr int16_t kAtMaximumTraits = 137;
     static constexpr int16_t kRiseTraits = 138;
+    // The alarm style of the current value, at or above the sensor's high limit: red and bold.
+    static constexpr int16_t kAtLimitTraits = 137;
 
     // Row 0 is the header row and has no sensor. Throws nilP when one of the row's panes is missing.
     DataWindowView(DataWindow* owner, int32_t row, TemperatureSensor* sensor, uint32_t columnMask);
@@ -56,4 +58,5 @@ private:
     // The reading before mLastRawReading, when the change column last moved.
     int32_t mChangedFrom = 0;
     int16_t mLayoutChangeTraits = 0;
+    int16_t mLayoutCurrentTraits = 0;
 };

@@ -138,6 +138,23 @@ void DockTile::RestoreApplicationImage()
     Show(ApplicationIcon::Image());
 }
 
+void DockTile::SetToolTip(const std::string& text)
+{
+    if (text == mToolTip)
+        return;
+    mToolTip = text;
+    if (mTray)
+        mTray->SetToolTip(text);
+}
+
+bool DockTile::ShowTrayMessage(const std::string& title, const std::string& text)
+{
+    if (!mTray)
+        return false;
+    mTray->ShowMessage(title, text);
+    return true;
+}
+
 void DockTile::CloseDrawing()
 {
     mContext.reset();

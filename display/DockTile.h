@@ -41,6 +41,12 @@ public:
     // application's ratio; the next drawing starts afresh.
     void SetDevicePixelRatio(qreal ratio);
 
+    // The tray icon's tool tip.
+    void SetToolTip(const std::string& text);
+    const std::string& GetToolTip() const { return mToolTip; }
+    // Shows a message at the tray icon; false when there is no tray icon to show it.
+    bool ShowTrayMessage(const std::string& title, const std::string& text);
+
     // What the tile shows now.
     const QImage& GetShownImage() const { return *mShown; }
     bool IsShowingApplicationImage() const { return mShowingApplicationImage; }
@@ -58,6 +64,7 @@ private:
     std::string mDrawingDescription;
     std::string mShownDescription;
     bool mShowingApplicationImage = false;
+    std::string mToolTip = "Kelvara";
     std::unique_ptr<QPainter> mPainter;
     std::unique_ptr<CGContext> mContext;
     std::unique_ptr<DockTray> mTray;

@@ -18,8 +18,11 @@ DockTray::DockTray()
 {
     AddCommand("New Data Window", cmd_NewDataWindow);
     AddCommand("New Graph Window", cmd_NewGraphWindow);
+    AddCommand("Compare Machines…", cmd_CompareMachines);
     mMenu->addSeparator();
     AddCommand("Preferences…", cmd_Preferences);
+    AddCommand("Check for New Version…", cmd_CheckForNewVersion);
+    AddCommand("About Kelvara", cmd_About);
     mMenu->addSeparator();
     AddCommand("Quit Kelvara", cmd_Quit);
     mIcon->setToolTip(QStringLiteral("Kelvara"));
@@ -60,6 +63,16 @@ void DockTray::SetIcon(const QIcon& icon)
     mIcon->setIcon(icon);
     if (!mIcon->isVisible())
         mIcon->show();
+}
+
+void DockTray::SetToolTip(const std::string& text)
+{
+    mIcon->setToolTip(QString::fromStdString(text));
+}
+
+void DockTray::ShowMessage(const std::string& title, const std::string& text)
+{
+    mIcon->showMessage(QString::fromStdString(title), QString::fromStdString(text), QSystemTrayIcon::Warning);
 }
 
 void DockTray::Clicked()

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 class QIcon;
 class QMenu;
@@ -14,6 +15,8 @@ class DockTray {
 public:
     static constexpr CommandT cmd_NewDataWindow = FourCC("RawD");
     static constexpr CommandT cmd_NewGraphWindow = 2;
+    static constexpr CommandT cmd_CompareMachines = FourCC("Comp");
+    static constexpr CommandT cmd_CheckForNewVersion = FourCC("ChkN");
 
     // The icon stays hidden until it is given its first picture. Needs a QApplication. A left click on the
     // icon asks the application for its windows (cmd_ReopenApplication).
@@ -27,6 +30,11 @@ public:
     // that starts later (as trays do at login).
     void SetIcon(const QIcon& icon);
     QMenu* GetMenu() const { return mMenu.get(); }
+    // The text shown when the pointer rests on the icon.
+    void SetToolTip(const std::string& text);
+    // A message in a balloon at the icon (or through the desktop's notifications, where the tray is one
+    // that Qt reaches over D-Bus).
+    void ShowMessage(const std::string& title, const std::string& text);
     // What a left click on the icon does.
     void Clicked();
 

@@ -147,7 +147,8 @@ void GraphWindow::GetWindowPrefs(GraphWindowPrefs* prefs)
     Rect bounds;
     GetGlobalBounds(bounds);
     prefs->SetWindowRect(bounds);
-    GetSensorMenu(mSensorPopup, prefs->GetSensorNames());
+    CopySensorNames(mRecordedSensors, *prefs->GetSensorNames());
+    GetSensorMenuKeepingAbsent(mSensorPopup, prefs->GetSensorNames());
     prefs->SetDisplayMenuItem(mModePopup->GetCurrentMenuItem());
 }
 
@@ -155,9 +156,12 @@ void GraphWindow::SetWindowPrefs(GraphWindowPrefs* prefs)
 {
     ThrowIfNil_(prefs);
     SetSensorMenu(mSensorPopup, prefs->GetSensorNames());
+    CopySensorNames(*prefs->GetSensorNames(), mRecordedSensors);
     mModePopup->SetCurrentMenuItem(prefs->GetDisplayMenuItem());
     mGraphView->SetGraphMode(prefs->GetDisplayMenuItem());
-    const Rect& bounds = prefs->GetWindowRect();
+    // No larger than the screen: a size recorded by a damaged file or another desktop would otherwise cost
+    // gigabytes of image and be saved back at every quit.
+    const Rect bounds = BoundedToScreen(prefs->GetWindowRect());
     MoveWindowTo(bounds.left, bounds.top);
     DoSetBounds(bounds);
     SetupGraph();
@@ -185,8 +189,8 @@ void GraphWindow::DoSetBounds(const Rect& bounds)
     // A recorded size below the layout's minimum would lay the panes out for a size that the window
     // refuses to take.
     Rect allowed = bounds;
-    allowed.right = static_cast<int16_t>(std::max<int32_t>(bounds.right, bounds.left + mMinimumWidth));
-    allowed.bottom = static_cast<int16_t>(std::max<int32_t>(bounds.bottom, bounds.top + mMinimumHeight));
+    allowed.right = static_cast<int16_t>(std::clamp<int32_t>(bounds.left + mMinimumWidth, bounds.right, INT16_MAX));
+    allowed.bottom = static_cast<int16_t>(std::clamp<int32_t>(bounds.top + mMinimumHeight, bounds.bottom, INT16_MAX));
     LWindow::DoSetBounds(allowed);
     // Qt may report a size before FinishCreateSelf has found the view.
     if (mGraphView != nullptr)

@@ -4,6 +4,7 @@
 #include "framework/LListener.h"
 #include "framework/LWindow.h"
 #include "prefs/RecordedGraphWindow.h"
+#include "prefs/SensorNameList.h"
 
 #include <cstdint>
 
@@ -54,4 +55,6 @@ private:
     GraphWindowView* mGraphView = nullptr;
     int32_t mMinimumWidth = 0;
     int32_t mMinimumHeight = 0;
+    // The sensors of the record the window was restored from: those missing at this launch stay recorded.
+    SensorNameList mRecordedSensors;
 };

@@ -14,6 +14,8 @@ LException::LException(int32_t code, std::string detail)
 
 std::string LException::DescribeCode(int32_t code)
 {
+    if (code == err_UnknownFormat)
+        return "unknown content";
     std::string text = FourCCToText(code);
     if (!text.empty() && code > 0xFFFF)
         return "'" + text + "'";

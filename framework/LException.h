@@ -17,6 +17,9 @@ constexpr int32_t eofErr = -39;
 constexpr int32_t fnfErr = -43;
 constexpr int32_t ioErr = -36;
 
+// A file whose content is in no form the program reads (an unknown version, a negative count): damaged.
+constexpr int32_t err_UnknownFormat = FourCC("frmt");
+
 class LException : public std::exception {
 public:
     explicit LException(int32_t code, std::string detail = {});

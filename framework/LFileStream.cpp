@@ -3,8 +3,12 @@
 #include "framework/LException.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +47,53 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The name of a temporary file of Commit: the file's own name, a dot and the six letters or digits that
+// mkstemp put in place of "XXXXXX".
+constexpr size_t kTemporarySuffixLength = 7;
+
+bool IsTemporaryOf(std::string_view name, std::string_view fileName)
+{
+    if (name.size() != fileName.size() + kTemporarySuffixLength || !name.starts_with(fileName)
+        || name[fileName.size()] != '.')
+        return false;
+    for (char c : name.substr(fileName.size() + 1)) {
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+}
+
+int LFileStream::RemoveLeftoverTemporaries(const std::string& path)
+{
+    std::string folder = FolderOf(path);
+    std::string fileName = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return 0;
+    std::vector<std::string> leftovers;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (IsTemporaryOf(entry->d_name, fileName))
+            leftovers.push_back(folder + "/" + entry->d_name);
+    }
+    ::closedir(dir);
+    int removed = 0;
+    for (const std::string& leftover : leftovers) {
+        // Only a plain file: Commit never makes anything else.
+        struct stat info { };
+        if (::lstat(leftover.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        if (::unlink(leftover.c_str()) == 0) {
+            ++removed;
+            std::fprintf(
+                stderr, "Kelvara: removed \"%s\", left behind by a save that was interrupted\n", leftover.c_str());
+        } else {
+            std::fprintf(stderr, "Kelvara: cannot remove \"%s\", left behind by an interrupted save: %s\n",
+                leftover.c_str(), std::strerror(errno));
+        }
+    }
+    return removed;
 }
 
 bool LFileStream::FileExists(const std::string& path)

@@ -20,4 +20,9 @@ public:
     void Commit(const std::string& path, bool flushToDisk = true) const;
 
     static bool FileExists(const std::string& path);
+
+    // Removes the temporary files that an interrupted Commit to path left behind (path + "." and six
+    // letters or digits, as Commit names them; nothing else), each with a message on standard error.
+    // Returns how many were removed.
+    static int RemoveLeftoverTemporaries(const std::string& path);
 };

@@ -17,8 +17,19 @@ MessageT MessageOf(const LPaneEntry& entry)
 LPushButton::LPushButton(const LPaneEntry& entry)
     : LPushButton(entry.GetPaneInfo(), entry.GetString("title"), MessageOf(entry))
 {
-    static_cast<QPushButton*>(GetWidget())->setDefault(entry.GetBool("default", false));
+    auto* button = static_cast<QPushButton*>(GetWidget());
+    button->setDefault(entry.GetBool("default", false));
     mCancel = entry.GetBool("cancel", false);
+    if (entry.GetBool("link", false)) {
+        // Like a link in a text: at the left of its frame, where the text above begins.
+        button->setFlat(true);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setStyleSheet(
+            QStringLiteral("QPushButton { text-align: left; padding: 0px; border: none; color: palette(link); }"));
+        QFont font = button->font();
+        font.setUnderline(true);
+        button->setFont(font);
+    }
 }
 
 LPushButton::LPushButton(const SPaneInfo& info, std::string_view title, MessageT message)

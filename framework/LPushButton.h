@@ -10,7 +10,8 @@ constexpr MessageT msg_Cancel = 901;
 class LPushButton : public LPane, public LBroadcaster {
 public:
     // From a layout: "title", "message" (a number or a four-character code), "default" (the button that
-    // Return clicks in a dialog), "cancel" (the button that Escape clicks; also any button of message 901).
+    // Return clicks in a dialog), "cancel" (the button that Escape clicks; also any button of message 901),
+    // "link" (drawn as a link: flat, in the desktop's link colour, underlined).
     explicit LPushButton(const LPaneEntry& entry);
     LPushButton(const SPaneInfo& info, std::string_view title, MessageT message);
 

@@ -18,6 +18,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -290,16 +291,32 @@ void LWindow::KeepOnScreen()
     QRect content = mTopLevel->geometry();
     QRect frame = mTopLevel->frameGeometry();
     int titleBar = frame.top() < content.top() ? content.top() - frame.top() : kAssumedTitleBarHeight;
-    Rect outer { static_cast<int16_t>(content.top() - titleBar), static_cast<int16_t>(content.left()),
-        static_cast<int16_t>(content.top() + content.height()),
-        static_cast<int16_t>(content.left() + content.width()) };
+    int top = content.top() - titleBar;
+    int left = content.left();
+    int bottom = content.top() + content.height();
+    int right = content.left() + content.width();
+    // A window that reaches past the 16 bits of a rectangle is looked at from just inside them: what
+    // counts is where it ends up.
+    int dh = std::min(0, INT16_MAX - right) + std::max(0, INT16_MIN - left);
+    int dv = std::min(0, INT16_MAX - bottom) + std::max(0, INT16_MIN - top);
+    Rect outer { static_cast<int16_t>(top + dv), static_cast<int16_t>(left + dh), static_cast<int16_t>(bottom + dv),
+        static_cast<int16_t>(right + dh) };
     Rect placed = UScreenPlacement::PlaceOnScreen(outer, areas);
-    if (placed == outer)
+    if (placed.left == left && placed.top == top)
         return;
     Rect bounds;
     GetGlobalBounds(bounds);
-    MoveWindowTo(static_cast<int16_t>(bounds.left + placed.left - outer.left),
-        static_cast<int16_t>(bounds.top + placed.top - outer.top));
+    MoveWindowTo(
+        static_cast<int16_t>(bounds.left + placed.left - left), static_cast<int16_t>(bounds.top + placed.top - top));
+}
+
+Rect LWindow::BoundedToScreen(const Rect& recorded) const
+{
+    int32_t width = 200;
+    int32_t height = 100;
+    mLayout.GetPair("size", width, height);
+    return UScreenPlacement::BoundSize(
+        recorded, UScreenPlacement::AvailableScreenAreas(), width, height, kAssumedTitleBarHeight + ContentOffset());
 }
 
 void LWindow::Hide()
@@ -326,6 +343,10 @@ void LWindow::ResizeWindowTo(int16_t width, int16_t height)
 {
     Rect bounds;
     GetGlobalBounds(bounds);
+    // A window so far right or down that its new size would pass the 16 bits of a rectangle starts that
+    // much earlier instead; a wrapped edge would give it no size at all.
+    bounds.left = static_cast<int16_t>(std::min<int>(bounds.left, INT16_MAX - width));
+    bounds.top = static_cast<int16_t>(std::min<int>(bounds.top, INT16_MAX - height));
     bounds.right = static_cast<int16_t>(bounds.left + width);
     bounds.bottom = static_cast<int16_t>(bounds.top + height);
     DoSetBounds(bounds);
@@ -354,11 +375,16 @@ void LWindow::DoSetBounds(const Rect& bounds)
 
 void LWindow::GetGlobalBounds(Rect& outBounds) const
 {
+    // Every edge is kept to the 16 bits of a rectangle: a window near the end of that range would otherwise
+    // be recorded with its right edge wrapped round to the far left.
+    auto edge = [](int value) { return static_cast<int16_t>(std::clamp(value, INT16_MIN, INT16_MAX)); };
     QRect geometry = mTopLevel->geometry();
-    outBounds.left = static_cast<int16_t>(geometry.left());
-    outBounds.top = static_cast<int16_t>(geometry.top() + ContentOffset());
-    outBounds.right = static_cast<int16_t>(outBounds.left + mInfo.width);
-    outBounds.bottom = static_cast<int16_t>(outBounds.top + mInfo.height);
+    int left = geometry.left();
+    int top = geometry.top() + ContentOffset();
+    outBounds.left = edge(left);
+    outBounds.top = edge(top);
+    outBounds.right = edge(left + mInfo.width);
+    outBounds.bottom = edge(top + mInfo.height);
 }
 
 void LWindow::ContentResized()
@@ -400,6 +426,14 @@ bool LWindow::IsDocumentWindowShown()
 {
     return std::any_of(WindowList().begin(), WindowList().end(),
         [](LWindow* window) { return window->mKind == Kind::Document && window->mTopLevel->isVisible(); });
+}
+
+bool LWindow::AreShownWindowsExposed()
+{
+    return std::all_of(WindowList().begin(), WindowList().end(), [](LWindow* window) {
+        QWindow* handle = window->mTopLevel->windowHandle();
+        return !window->mTopLevel->isVisible() || (handle != nullptr && handle->isExposed());
+    });
 }
 
 std::string LWindow::GetDescriptor() const

@@ -45,6 +45,9 @@ public:
     void ResizeWindowTo(int16_t width, int16_t height);
     // Moves the window, title bar included, onto the screen it overlaps most, if it sticks out of it.
     void KeepOnScreen();
+    // A recorded content rectangle bounded by what the desktop can show: no larger than the available area
+    // of its screen (title bar and menu bar included), and the layout's size for an inverted or empty one.
+    Rect BoundedToScreen(const Rect& recorded) const;
     // The content's rectangle in global coordinates; the user's resizing comes here too.
     virtual void DoSetBounds(const Rect& bounds);
     void GetGlobalBounds(Rect& outBounds) const;
@@ -70,6 +73,8 @@ public:
     static void DeleteAllWindows();
     // Whether a window other than a dialog is on screen.
     static bool IsDocumentWindowShown();
+    // Whether every window on screen has been exposed by the window system, and so drawn.
+    static bool AreShownWindowsExposed();
     Kind GetKind() const { return mKind; }
 
     // A key (a Qt key code) that no pane took; true when the window used it. The default uses none.

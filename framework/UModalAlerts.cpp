@@ -33,13 +33,21 @@ AlertText UModalAlerts::GetAlertText(ResIDT alertID)
 
 void UModalAlerts::StopAlert(ResIDT alertID)
 {
+    ShowAlert(alertID, GetAlertText(alertID).detail);
+}
+
+void UModalAlerts::ShowAlert(ResIDT alertID, const std::string& detail)
+{
     AlertText text = GetAlertText(alertID);
+    text.detail = detail;
     if (AlertHandler()) {
         AlertHandler()(alertID, text);
         return;
     }
-    QMessageBox box(
-        QMessageBox::Critical, QString::fromStdString(text.title), QString::fromStdString(text.text), QMessageBox::Ok);
+    QMessageBox::Icon icon = text.kind == "note" ? QMessageBox::Information
+        : text.kind == "caution"                 ? QMessageBox::Warning
+                                                 : QMessageBox::Critical;
+    QMessageBox box(icon, QString::fromStdString(text.title), QString::fromStdString(text.text), QMessageBox::Ok);
     box.setInformativeText(QString::fromStdString(text.detail));
     box.exec();
 }

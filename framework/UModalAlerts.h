@@ -18,6 +18,9 @@ class UModalAlerts {
 public:
     // Shows the alert and waits until the user dismisses it.
     static void StopAlert(ResIDT alertID);
+    // The same with the detail said at run time (what was written where, or why not) in place of the
+    // resource's.
+    static void ShowAlert(ResIDT alertID, const std::string& detail);
 
     // The texts of an alert resource; throws nilP for an alert that the program does not have.
     static AlertText GetAlertText(ResIDT alertID);

@@ -41,12 +41,22 @@ void URegistrar::RegisterClass(ClassIDT classID, Creator creator)
 
 void URegistrar::RegisterFrameworkClasses()
 {
-    RegisterClass<LWindow>(FourCC("wind"));
+    RegisterWindowClasses();
+    RegisterStandardControls();
+}
+
+void URegistrar::RegisterWindowClasses()
+{
     RegisterClass<LDialogBox>(FourCC("dlog"));
+    RegisterClass<LWindow>(FourCC("wind"));
     RegisterClass<PlainView>(FourCC("view"));
     RegisterClass<LScroller>(FourCC("scrl"));
-    RegisterClass<LStaticText>(FourCC("stxt"));
     RegisterClass<LTextEditView>(FourCC("txtv"));
+}
+
+void URegistrar::RegisterStandardControls()
+{
+    RegisterClass<LStaticText>(FourCC("stxt"));
     RegisterClass<LBevelButton>(FourCC("bevl"));
     RegisterClass<LPushButton>(FourCC("push"));
     RegisterClass<LRadioGroupView>(FourCC("rgrp"));

@@ -17,9 +17,13 @@ public:
         RegisterClass(classID, [](const LPaneEntry& entry) -> LPane* { return new T(entry); });
     }
 
-    // The framework's classes: windows, dialogs, views, scrollers, static texts, text views, bevel and push
-    // buttons, radio groups and buttons, check boxes, pop-up menus and colour swatches.
+    // The framework's classes: the window classes, then the standard controls.
     static void RegisterFrameworkClasses();
+    // Dialogs, windows, views, scrollers and text views.
+    static void RegisterWindowClasses();
+    // Static texts, bevel and push buttons, radio groups and buttons, check boxes, pop-up menus and colour
+    // swatches.
+    static void RegisterStandardControls();
 
     // A new pane of the entry's class; throws nilP for a class ID that nobody registered.
     static LPane* CreateObject(const LPaneEntry& entry);

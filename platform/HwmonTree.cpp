@@ -28,6 +28,43 @@ std::optional<std::string> ReadName(const std::string& path)
     return name;
 }
 
+// The length of the well-formed UTF-8 character at the start of text, 0 when there is none there.
+size_t Utf8CharacterLength(std::string_view text)
+{
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    auto follows = [&](size_t i, unsigned char low = 0x80, unsigned char high = 0xBF) {
+        return i < text.size() && byte(i) >= low && byte(i) <= high;
+    };
+    unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return follows(1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        // No overlong forms, no surrogates.
+        bool second = lead == 0xE0 ? follows(1, 0xA0) : lead == 0xED ? follows(1, 0x80, 0x9F) : follows(1);
+        return second && follows(2) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        bool second = lead == 0xF0 ? follows(1, 0x90) : lead == 0xF4 ? follows(1, 0x80, 0x8F) : follows(1);
+        return second && follows(2) && follows(3) ? 4 : 0;
+    }
+    return 0;
+}
+
+// Whether a label says anything in UTF-8: a character that decodes, other than a space. A label that is
+// only bytes of no character (firmware garbage) would name the sensor, and its data file, by nothing.
+bool SaysAnything(std::string_view label)
+{
+    while (!label.empty()) {
+        size_t length = Utf8CharacterLength(label);
+        if (length > 0 && label.front() != ' ')
+            return true;
+        label.remove_prefix(std::max<size_t>(length, 1));
+    }
+    return false;
+}
+
 std::vector<HwmonTree::Channel> FindTemperatures(const std::string& folder)
 {
     std::vector<HwmonTree::Channel> channels;
@@ -41,6 +78,8 @@ std::vector<HwmonTree::Channel> FindTemperatures(const std::string& folder)
         channel.number = *number;
         channel.folder = folder;
         channel.label = ReadName(channel.File("label")).value_or(std::string());
+        if (!SaysAnything(channel.label))
+            channel.label.clear();
         channel.hasFault = SysfsFile::ReadText(channel.File("fault"), 16).has_value();
         channels.push_back(std::move(channel));
     }

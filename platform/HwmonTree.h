@@ -17,7 +17,7 @@ public:
     struct Channel {
         int number = 0; // N of tempN_input
         std::string folder; // the folder that holds tempN_input and its sibling files
-        std::string label; // tempN_label, cleaned; empty when there is none
+        std::string label; // tempN_label, cleaned; empty when there is none or it is not UTF-8 at all
         bool hasFault = false;
         Role role = Role::Sensor;
         int64_t packageID = -1; // for IntelPackage: p of "Package id p"

@@ -25,7 +25,7 @@ template <typename T> T Clamp(int64_t value)
 
 std::optional<int64_t> Reading(std::optional<int64_t> millidegrees)
 {
-    if (!millidegrees || *millidegrees <= kNoReading)
+    if (!millidegrees || *millidegrees < kLowestReading || *millidegrees > kHighestReading)
         return std::nullopt;
     return millidegrees;
 }

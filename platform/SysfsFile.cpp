@@ -88,15 +88,35 @@ std::string Join(const std::string& root, const std::string& path)
     return root + path;
 }
 
+namespace {
+
+PreadFunction sPread = ::pread;
+
+}
+
+void SetPreadForTesting(PreadFunction function)
+{
+    sPread = function != nullptr ? function : ::pread;
+}
+
 std::optional<int64_t> ReadIntegerAt(int fd)
 {
+    int ignored = 0;
+    return ReadIntegerAt(fd, ignored);
+}
+
+std::optional<int64_t> ReadIntegerAt(int fd, int& outError)
+{
+    outError = 0;
     if (fd < 0)
         return std::nullopt;
     char buffer[64];
     ssize_t count;
     do
-        count = ::pread(fd, buffer, sizeof buffer, 0);
+        count = sPread(fd, buffer, sizeof buffer, 0);
     while (count < 0 && errno == EINTR);
+    if (count < 0)
+        outError = errno;
     // A value that fills the buffer was cut: no attribute holding a number is that long.
     if (count <= 0 || static_cast<size_t>(count) == sizeof buffer)
         return std::nullopt;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace SysfsFile {
@@ -20,7 +21,13 @@ std::string Trim(const std::string& text);
 std::string Join(const std::string& root, const std::string& path);
 
 // A decimal integer read from offset 0 of a descriptor kept open, so that a polled value costs one pread.
+// outError is the read's errno when it failed, else 0.
+std::optional<int64_t> ReadIntegerAt(int fd, int& outError);
 std::optional<int64_t> ReadIntegerAt(int fd);
+// For tests: the call that reads a descriptor (pread; nullptr restores it), to make a read fail as a
+// driver's does.
+using PreadFunction = ssize_t (*)(int fd, void* buffer, size_t count, off_t offset);
+void SetPreadForTesting(PreadFunction function);
 // The names in a folder, sorted, without "." and ".."; empty when the folder cannot be listed.
 std::vector<std::string> List(const std::string& folder);
 // The path with every symbolic link resolved; nullopt when it does not resolve (a dangling link).

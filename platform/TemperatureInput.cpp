@@ -3,6 +3,7 @@
 #include "platform/Millidegrees.h"
 #include "platform/SysfsFile.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 #include <utility>
@@ -41,7 +42,13 @@ std::optional<int64_t> TemperatureInput::File::Read()
     // A file that could not be opened is tried again later: some drivers create attributes late.
     if (fd < 0 && !path.empty())
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return SysfsFile::ReadIntegerAt(fd);
+    int error = 0;
+    std::optional<int64_t> value = SysfsFile::ReadIntegerAt(fd, error);
+    // A driver that was unloaded and loaded again (or a file system that went away) answers the old
+    // descriptor with ENODEV or ESTALE for ever: the next reading opens the file again by its path.
+    if (error == ENODEV || error == ESTALE)
+        Close();
+    return value;
 }
 
 void TemperatureInput::File::Close()

@@ -1,4 +1,5 @@
-// One hwmon temperature input (tempN_input with its tempN_fault), kept open and read anew at every call.
+// One hwmon temperature input (tempN_input with its tempN_fault), kept open and read anew at every call; a
+// file that stops answering (its driver reloaded) is opened again by its path.
 #pragma once
 
 #include <cstdint>

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 Preferences* Preferences::sInstance = nullptr;
 
@@ -156,6 +157,8 @@ void Preferences::ReadPrefs()
         return;
     }
 
+    // What a save cut short by a crash or a power cut left behind; the file itself is whole.
+    LFileStream::RemoveLeftoverTemporaries(path);
     LFileStream stream;
     try {
         stream.OpenForReading(path);
@@ -172,7 +175,7 @@ void Preferences::ReadPrefs()
     try {
         prefs->StreamIn(stream);
     } catch (const LException& error) {
-        if (error.GetErrorCode() != eofErr)
+        if (error.GetErrorCode() != eofErr && error.GetErrorCode() != err_UnknownFormat)
             throw;
         prefs->RecoverFromDamagedFile(path, std::string("is damaged (") + error.what() + ")");
     }
@@ -208,6 +211,9 @@ void Preferences::SavePrefs()
     if (status != 0)
         Throw_(status, "the folder of the preferences file");
     if (!prefs->mFileWritable) {
+        // Said once: the preferences are also saved every 10 minutes.
+        if (std::exchange(prefs->mToldNotWritten, true))
+            return;
         std::fprintf(stderr,
             "Kelvara: the preferences file \"%s\" is left as it was found; the settings of this run are not "
             "saved.\n",
@@ -249,8 +255,10 @@ void Preferences::StreamOut(LStream& stream)
 void Preferences::StreamIn(LStream& stream)
 {
     stream >> mFileVersion;
+    // Another version (one flipped bit, or a newer Kelvara) holds the user's settings all the same: it is
+    // damaged as far as this program can tell, and kept, never replaced by a first run's settings.
     if (mFileVersion != kFileVersion && mFileVersion != kOldFileVersion)
-        return;
+        Throw_(err_UnknownFormat, "version " + std::to_string(mFileVersion));
 
     stream >> mReserved >> mCreationSeconds >> mTemperatureScale >> mSubmittedTimedData >> mDisplayLegend;
 

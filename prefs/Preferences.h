@@ -39,7 +39,8 @@ public:
     // Preferences.damaged", and the settings of a first run are used instead; when it cannot be set aside,
     // it is not written during this run.
     static void ReadPrefs();
-    // Replaces the file atomically with the instance's settings and the state of the open windows.
+    // Replaces the file atomically with the instance's settings and the state of the open windows; at quit
+    // and every 10 minutes while the program runs (PreferencesCheckpoint).
     static void SavePrefs();
 
     ~Preferences() override;
@@ -50,6 +51,8 @@ public:
     virtual void NotifySubscribers();
 
     virtual void StreamOut(LStream& stream);
+    // Throws eofErr for a file cut short and err_UnknownFormat for a version other than 120 and 90; the
+    // fields read before stay.
     virtual void StreamIn(LStream& stream);
 
     virtual uint32_t GetCreationSeconds() const { return mCreationSeconds; }
@@ -74,7 +77,8 @@ public:
     virtual void SetDockPictSensorIndex(int16_t item) { mDockPictSensorIndex = item; }
     virtual bool GetDisplayLegend() const { return mDisplayLegend != 0; }
     virtual void SetDisplayLegend(bool display) { mDisplayLegend = display ? 1 : 0; }
-    virtual bool GetVersionCheck() const { return mVersionCheck != 0; }
+    // On only when the stored byte is 1: any other value, as a damaged or foreign file may hold, is off.
+    virtual bool GetVersionCheck() const { return mVersionCheck == 1; }
     virtual void SetVersionCheck(bool check) { mVersionCheck = check ? 1 : 0; }
 
     // Records the window when the preferences are saved, until it broadcasts that it closes. The window
@@ -123,6 +127,7 @@ private:
     uint32_t mMadeSeconds;
     // False when the file found at start-up could be neither used nor set aside.
     bool mFileWritable = true;
+    bool mToldNotWritten = false;
 
     static Preferences* sInstance;
 };

@@ -6,6 +6,9 @@
 #include "framework/LException.h"
 #include "framework/LRadioGroupView.h"
 #include "framework/LStaticText.h"
+#include "platform/AutostartEntry.h"
+#include "platform/Platform.h"
+#include "prefs/KelvaraSettings.h"
 #include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
@@ -67,6 +70,8 @@ void PreferencesDialog::FindPanes()
     mLegend = FindPaneOf<LControl>(this, FourCC("SenL"));
     mScale = FindPaneOf<LControl>(this, FourCC("Temp"));
     mVersionCheck = FindPaneOf<LControl>(this, FourCC("Chek"));
+    mStartAtLogin = FindPaneOf<LControl>(this, FourCC("Logn"));
+    mWarnAtLimits = FindPaneOf<LControl>(this, FourCC("Warn"));
     for (int16_t row = 1; row <= kRowCount; ++row) {
         mNames[row - 1] = FindPaneOf<LStaticText>(this, LPaneEntry::RowPaneID("Se", row));
         mSwatches[row - 1] = FindPaneOf<LColorSwatch>(this, LPaneEntry::RowPaneID("Co", row));
@@ -121,6 +126,9 @@ void PreferencesDialog::FinishCreateSelf()
     }
     mScale->SetValue(scale);
     mVersionCheck->SetValue(prefs->GetVersionCheck() ? 1 : 0);
+    // The autostart entry is the setting itself: what the desktop will do at the next login.
+    mStartAtLogin->SetValue(AutostartEntry(Platform::Folders().PreferencesFolder()).IsEnabled() ? 1 : 0);
+    mWarnAtLimits->SetValue(KelvaraSettings::Get()->GetWarnAtLimits() ? 1 : 0);
 
     FillSensorRows();
     LDialogBox::FinishCreateSelf();
@@ -168,8 +176,9 @@ void PreferencesDialog::GetControls()
     if (radio >= kFirstIconRadio && radio <= kLastIconRadio)
         prefs->SetDockIconType(static_cast<uint16_t>((radio & 0xFFFF) - (kFirstIconRadio & 0xFFFF)));
 
-    GetSensorMenu(mGraphSensors, prefs->GetDockGraphDisplayArray());
-    GetSensorMenu(mTextSensors, prefs->GetDockTextDisplayArray());
+    // A sensor missing at this launch keeps its place in the tile's lists.
+    GetSensorMenuKeepingAbsent(mGraphSensors, prefs->GetDockGraphDisplayArray());
+    GetSensorMenuKeepingAbsent(mTextSensors, prefs->GetDockTextDisplayArray());
 
     prefs->SetDockPictSensorIndex(mPictureSensor->GetCurrentMenuItem());
     prefs->SetDockGraphTimescale(mGraphTimescale->GetCurrentMenuItem());
@@ -182,6 +191,19 @@ void PreferencesDialog::GetControls()
 
     for (int16_t row = 1; row <= mShownRows; ++row)
         prefs->SetSensorColor(row - 1, mSwatches[row - 1]->GetSwatchColor());
+
+    // Written only when changed: an entry the user edited, and a file never needed, stay as they are.
+    AutostartEntry autostart(Platform::Folders().PreferencesFolder());
+    bool startAtLogin = mStartAtLogin->GetValue() != 0;
+    if (startAtLogin != autostart.IsEnabled()) {
+        if (startAtLogin)
+            autostart.Enable(AutostartEntry::RunningProgram());
+        else
+            autostart.Disable();
+    }
+    bool warn = mWarnAtLimits->GetValue() != 0;
+    if (warn != KelvaraSettings::Get()->GetWarnAtLimits())
+        KelvaraSettings::Get()->SetWarnAtLimits(warn);
 
     prefs->NotifySubscribers();
 }

@@ -1,5 +1,6 @@
 // The window in which the user edits the settings: how the live tile shows temperatures, the temperature
-// scale, the graph legends, the version check and the sensors' colours. OK copies the controls into the
+// scale, the graph legends, the version check, the start at login, the notifications at the limits and
+// the sensors' colours. OK copies the controls into the
 // preferences and tells every display; Cancel leaves everything as it was. The file is written at quit.
 #pragma once
 
@@ -62,6 +63,9 @@ private:
     LControl* mLegend = nullptr;
     LControl* mScale = nullptr;
     LControl* mVersionCheck = nullptr;
+    // Kept outside the preferences file: the autostart entry, and the notification setting.
+    LControl* mStartAtLogin = nullptr;
+    LControl* mWarnAtLimits = nullptr;
     std::array<LStaticText*, kRowCount> mNames {};
     std::array<LColorSwatch*, kRowCount> mSwatches {};
     // The rows that show a sensor: the sensor count, at most kRowCount.

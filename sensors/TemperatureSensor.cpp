@@ -5,6 +5,7 @@
 #include "framework/LFileStream.h"
 #include "platform/Platform.h"
 #include "sensors/SMCWrapper.h"
+#include "sensors/SensorDataRecord.h"
 #include "sensors/SensorMaster.h"
 #include "util/SharedUtils.h"
 #include "util/TemperatureUnits.h"
@@ -321,6 +322,8 @@ int32_t TemperatureSensor::CreateNewEvent()
     ++mSampleCounter;
     if (mSampleCounter % kSamplesBetweenSaves == 0)
         LException::ReportAndDrop("saving a sensor's data file", [this] { SaveData(); });
+    // The watch over the limits looks at each sample as it comes, without a timer of its own.
+    BroadcastMessage(msg_SampleTaken, this);
     return mSampleCounter;
 }
 
@@ -377,46 +380,14 @@ void TemperatureSensor::StreamOut(LStream& stream)
 
 void TemperatureSensor::StreamIn(LStream& stream)
 {
-    int32_t version = 0;
-    stream >> version;
-    if (version != 2 && version != 3)
-        return;
-    int32_t longTermCount = 0;
-    if (version == 2)
-        stream >> longTermCount;
-    stream >> mRawMinimum >> mRawMaximum;
-    if (version == 3)
-        stream >> longTermCount;
-
-    // A count that the rest of the file cannot hold means the file is damaged; reading on would only
-    // run into its end (or allocate for nothing).
-    auto checkCount = [&](int32_t count) {
-        if (count > 0 && static_cast<size_t>(count) > (stream.GetLength() - stream.GetMarker()) / 4)
-            Throw_(eofErr, "a sample count runs past the end of the file");
-    };
-    checkCount(longTermCount);
-    for (int32_t i = 0; i < longTermCount; ++i) {
-        int32_t raw = 0;
-        stream >> raw;
+    // The whole file is checked before anything is taken from it.
+    SensorDataRecord record = SensorDataRecord::Read(stream);
+    mRawMinimum = record.minimum;
+    mRawMaximum = record.maximum;
+    for (int32_t raw : record.longTerm)
         mLongTerm.AddOldest(raw);
-        // The long-term samples decide the range; the stored minimum and maximum stand only without them.
-        if (i == 0) {
-            mRawMinimum = raw;
-            mRawMaximum = raw;
-        } else {
-            NoteReading(raw);
-        }
-    }
-    if (version == 2)
-        return;
-    int32_t shortTermCount = 0;
-    stream >> shortTermCount;
-    checkCount(shortTermCount);
-    for (int32_t i = 0; i < shortTermCount; ++i) {
-        int32_t raw = 0;
-        stream >> raw;
+    for (int32_t raw : record.shortTerm)
         mShortTerm.AddOldest(raw);
-    }
 }
 
 void TemperatureSensor::SaveData(bool flushToDisk)
@@ -435,6 +406,8 @@ void TemperatureSensor::LoadData()
     LFileStream stream;
     try {
         path = GetDatafilePath();
+        // What a save cut short by a crash or a power cut left behind; the file itself is whole.
+        LFileStream::RemoveLeftoverTemporaries(path);
         stream.OpenForReading(path);
     } catch (const LException& e) {
         if (e.GetErrorCode() == fnfErr)
@@ -452,10 +425,8 @@ void TemperatureSensor::LoadData()
     try {
         StreamIn(stream);
     } catch (const LException& e) {
-        // A damaged file: start empty, and set the file aside so that nothing the user recorded is lost.
-        ClearHistories();
-        mRawMinimum = 0;
-        mRawMaximum = 0;
+        // A damaged file (cut short, another version, a negative count): start empty, and set the file
+        // aside so that nothing the user recorded is lost.
         SetAsideUnusableFile(path, std::string("is damaged (") + e.what() + ")");
     }
 }

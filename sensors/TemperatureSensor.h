@@ -28,6 +28,9 @@ enum : int32_t {
 // The raw threshold value of a sensor that has no such threshold.
 constexpr int32_t kNoThreshold = -12345;
 
+// Broadcast by a sensor, with itself as parameter, after each sample it took.
+constexpr MessageT msg_SampleTaken = FourCC("Samp");
+
 class TemperatureSensor : public LPeriodical, public LBroadcaster {
 public:
     static constexpr int32_t kShortTermCapacity = 500;
@@ -84,7 +87,7 @@ public:
     TempElementArray* GetSTTempArray() { return &mShortTerm; }
     TempElementArray* GetLTTempArray() { return &mLongTerm; }
 
-    // Takes one sample; returns the new sample counter.
+    // Takes one sample, tells the listeners (msg_SampleTaken); returns the new sample counter.
     int32_t CreateNewEvent();
     void SpendTime(const EventRecord& event) override;
 

@@ -24,4 +24,7 @@ launcher=()
 # Rebuilds of several checkouts share compiled objects when ccache is there; it is not required.
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
-cmake --build "$build" -j "$(nproc)"
+# KELVARA_BUILD_TARGETS (space-separated) builds only those targets, as tools/fuzz.sh does.
+targets=()
+[ -n "${KELVARA_BUILD_TARGETS:-}" ] && read -r -a targets <<<"--target $KELVARA_BUILD_TARGETS"
+cmake --build "$build" -j "$(nproc)" "${targets[@]}"

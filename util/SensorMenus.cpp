@@ -13,6 +13,52 @@ bool SameText(const Str255& a, const Str255& b)
     return a[0] == b[0] && std::memcmp(a.data() + 1, b.data() + 1, a[0]) == 0;
 }
 
+// The position of name in names, 0 when it is not there.
+ArrayIndexT PositionOf(const SensorNameList& names, const Str255& name)
+{
+    for (ArrayIndexT i = 1; i <= names.GetCount(); ++i) {
+        if (SameText(names[i], name))
+            return i;
+    }
+    return 0;
+}
+
+bool MenuCarries(LBevelButton* button, const Str255& name)
+{
+    int16_t count = button->CountMenuItems();
+    for (int16_t item = 1; item <= count; ++item) {
+        Str255 text;
+        button->GetMenuItemText(item, text);
+        if (SameText(text, name))
+            return true;
+    }
+    return false;
+}
+
+}
+
+void CopySensorNames(const SensorNameList& from, SensorNameList& names)
+{
+    names.RemoveAllItems();
+    for (ArrayIndexT i = 1; i <= from.GetCount(); ++i)
+        names.AddItem(from[i]);
+}
+
+void GetSensorMenuKeepingAbsent(LBevelButton* button, SensorNameList* names)
+{
+    ThrowIfNil_(button);
+    ThrowIfNil_(names);
+    SensorNameList before;
+    CopySensorNames(*names, before);
+    GetSensorMenu(button, names);
+    ArrayIndexT after = 0;
+    for (ArrayIndexT i = 1; i <= before.GetCount(); ++i) {
+        if (!MenuCarries(button, before[i])) {
+            names->InsertItemAt(++after, before[i]);
+        } else if (ArrayIndexT position = PositionOf(*names, before[i]); position > after) {
+            after = position;
+        }
+    }
 }
 
 void GetSensorMenu(LBevelButton* button, SensorNameList* names)

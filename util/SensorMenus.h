@@ -8,6 +8,14 @@ class LBevelButton;
 // Empties names, then appends the text of every checked item, in menu order. Null arguments throw nilP.
 void GetSensorMenu(LBevelButton* button, SensorNameList* names);
 
+// GetSensorMenu for a list that the menu may not carry whole: a name of names that no item of the menu
+// carries (a sensor missing at this launch: a driver that loads later, a drive unplugged) is kept, after
+// the names that stood before it, so that the choice comes back with the sensor. Null arguments throw nilP.
+void GetSensorMenuKeepingAbsent(LBevelButton* button, SensorNameList* names);
+
+// names becomes a copy of from.
+void CopySensorNames(const SensorNameList& from, SensorNameList& names);
+
 // Unchecks every item, then checks, for each name, the first item whose text is the same bytes. A name
 // that no item carries changes nothing. Null arguments throw nilP.
 void SetSensorMenu(LBevelButton* button, SensorNameList* names);

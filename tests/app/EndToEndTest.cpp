@@ -10,6 +10,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <thread>
 #include <unistd.h>
 
@@ -325,4 +329,117 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
     const WindowRecord& graph2 = run2Preferences.graphWindows[0];
     EXPECT_EQ((std::vector<int> { graph2.top, graph2.left, graph2.bottom, graph2.right }),
         (std::vector<int> { 120, 140, 420, 660 }));
+}
+
+namespace {
+
+// Whether the process at pid is Kelvara with its quit signals caught: from then on a SIGTERM starts the
+// quit, which comes after start-up and writes every file.
+bool CatchesQuitSignals(qint64 pid)
+{
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+    if (error || exe.filename() != std::filesystem::path(KELVARA_BINARY).filename())
+        return false;
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("SigCgt:"))
+            return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGTERM - 1))) != 0;
+    }
+    return false;
+}
+
+std::vector<std::string> TemporaryFiles(const std::vector<std::string>& files)
+{
+    std::vector<std::string> temporary;
+    for (const std::string& name : files) {
+        // A name of the atomic save: the file's own name, a dot and six letters or digits.
+        size_t dot = name.rfind('.');
+        if (dot != std::string::npos && name.size() - dot == 7 && name.find(".damaged") == std::string::npos)
+            temporary.push_back(name);
+    }
+    return temporary;
+}
+
+}
+
+// SIGKILL at random moments while Kelvara writes its files at quit (twelve sensors with full histories,
+// 62 KB a file, and the preferences), over twenty runs: every data file parses afterwards and still holds its history,
+// the preferences parse, nothing is set aside as damaged, and the temporary files that a killed save left behind are
+// gone once the next start is over.
+TEST_F(EndToEnd, AKillDuringASaveLeavesEveryFileWhole)
+{
+    auto chip = sysfs.AddChip(0).Name("nct6775");
+    std::vector<std::string> dataFiles;
+    for (int n = 1; n <= 12; ++n) {
+        chip.Temp(n, 30000 + 1000 * n);
+        char name[32];
+        std::snprintf(name, sizeof name, "%02d nct6775 temp%d", n, n);
+        dataFiles.push_back(name);
+        std::vector<int32_t> file { 3, 0, 0, 15000 };
+        file.insert(file.end(), 15000, Fixed16(29000));
+        file.push_back(500);
+        file.insert(file.end(), 500, Fixed16(29000));
+        TestFiles::WriteBytes(ProgramFile(name), TestFiles::BigEndian32(file));
+    }
+
+    auto startReady = [&](QProcess& process) {
+        StartKelvara(process);
+        for (int wait = 0; wait < 600 && !CatchesQuitSignals(process.processId()); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        EXPECT_TRUE(CatchesQuitSignals(process.processId()));
+    };
+    std::string folder = config / "Varnholt's Utilities";
+    // The saves at quit begin when the first temporary file appears; the kill comes a random moment later
+    // (a fixed seed), anywhere in the 13 files' writing, flushing and renaming, or just after.
+    std::mt19937 random(14);
+    std::uniform_int_distribution<int> moment(0, 40000);
+    std::vector<std::string> leftBehind;
+    int killsThatLeftTemporaryFiles = 0;
+    for (int run = 1; run <= 20; ++run) {
+        SCOPED_TRACE(run);
+        QProcess process;
+        startReady(process);
+        // A SIGTERM that comes before start-up has run ends the program at once, before it reads a file.
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        process.terminate();
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        bool saving = false;
+        while (!saving && std::chrono::steady_clock::now() < deadline && !process.waitForFinished(0))
+            saving = !TemporaryFiles(TestFiles::List(folder)).empty();
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+        EXPECT_TRUE(process.waitForFinished(30000));
+
+        std::vector<std::string> files = TestFiles::List(folder);
+        std::vector<std::string> temporary = TemporaryFiles(files);
+        killsThatLeftTemporaryFiles += temporary.empty() ? 0 : 1;
+        // A run that got as far as saving had started up: its start removed what the killed save before
+        // it left behind.
+        if (saving) {
+            for (const std::string& name : leftBehind)
+                EXPECT_EQ(std::count(files.begin(), files.end(), name), 0) << name;
+            leftBehind.clear();
+        }
+        leftBehind.insert(leftBehind.end(), temporary.begin(), temporary.end());
+        for (const std::string& name : dataFiles) {
+            DataFile file;
+            EXPECT_NO_THROW(file = ReadDataFile(ProgramFile(name))) << name;
+            EXPECT_EQ(file.longTerm.size(), 15000u) << name;
+        }
+        if (TestFiles::Exists(ProgramFile("Kelvara Preferences"))) {
+            EXPECT_EQ(ReadPreferences(ProgramFile("Kelvara Preferences")).version, 120);
+        }
+        for (const std::string& name : files)
+            EXPECT_EQ(name.find(".damaged"), std::string::npos) << name;
+    }
+    std::printf("%d of 20 kills left a temporary file behind\n", killsThatLeftTemporaryFiles);
+
+    // A last run ends normally: not one temporary file is left.
+    QProcess last;
+    startReady(last);
+    last.terminate();
+    EXPECT_TRUE(last.waitForFinished(30000));
+    EXPECT_EQ(last.exitCode(), 0);
+    EXPECT_TRUE(TemporaryFiles(TestFiles::List(folder)).empty());
 }

@@ -1,4 +1,5 @@
 #include "app/Kelvara.h"
+#include "app/AboutBox.h"
 #include "compare/ComparisonMaster.h"
 #include "compare/ComparisonWindow.h"
 #include "display/DataWindow.h"
@@ -6,16 +7,29 @@
 #include "display/DockTile.h"
 #include "display/DockTray.h"
 #include "display/GraphWindow.h"
+#include "framework/LBevelButton.h"
 #include "framework/LDialogBox.h"
 #include "framework/LWindow.h"
+#include "framework/UFolderDialog.h"
+#include "framework/UMenuBar.h"
 #include "framework/UModalAlerts.h"
+#include "framework/UScreenPlacement.h"
+#include "framework/USound.h"
+#include "prefs/DataWindowPrefs.h"
+#include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
+#include "prefs/PreferencesCheckpoint.h"
 #include "prefs/PreferencesDialog.h"
+#include "report/EmailDialog.h"
+#include "report/ReportResources.h"
 #include "sensors/SensorMaster.h"
+#include "tests/report/LocalReplyServer.h"
+#include "tests/report/ProductInformation.h"
 #include "tests/support/FixturePlatform.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +37,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -44,6 +59,7 @@ protected:
         UModalAlerts::SetHandler({});
         DockTray::SetAvailableForTesting(std::nullopt);
         ForgetTheRun();
+        ::unsetenv("KELVARA_VERSION_URL");
     }
 
     // What ending the process does to the program's singletons, so that the next Kelvara starts afresh.
@@ -65,10 +81,75 @@ protected:
         return windows;
     }
 
+    static std::vector<LWindow*> WindowsTitled(const std::string& title)
+    {
+        std::vector<LWindow*> windows;
+        for (LWindow* window : LWindow::GetWindowList()) {
+            if (window->GetDescriptor() == title)
+                windows.push_back(window);
+        }
+        return windows;
+    }
+
+    // The data file of sensor 1, "Board", holding samples long-term samples at the next launch (its first
+    // sample at discovery is one of them).
+    void WriteBoardHistory(int32_t samples)
+    {
+        std::vector<int32_t> file = { 3, FixturePlatform::Fixed16(30), FixturePlatform::Fixed16(60), samples - 1 };
+        for (int32_t i = 1; i < samples; ++i)
+            file.push_back(FixturePlatform::Fixed16(45));
+        file.push_back(0);
+        TestFiles::WriteBytes(platform.ProgramFolder() + "/01 Board", TestFiles::BigEndian32(file));
+    }
+
+    // Starts Kelvara and lets the version check of the launch, if any, run.
+    static void StartUpAndCheck(Kelvara& application)
+    {
+        application.StartUp();
+        while (application.IsVersionCheckWaiting())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+
     FixturePlatform platform;
     std::vector<ResIDT> alerts;
     std::string alertText;
 };
+
+// What the start-up asks and shows, by the age of the preferences, the first sensor's long-term samples,
+// the stored version-check byte and the server's answer.
+struct StartUpCase {
+    std::string name;
+    // No preferences file yet: the very first launch.
+    bool firstLaunch;
+    uint32_t elapsed;
+    int32_t samples;
+    uint8_t versionCheck;
+    // "new": a different version is published; "same": this one; "error": an error page.
+    std::string server;
+    bool welcome;
+    bool recordRequested;
+    bool serverAsked;
+    bool newVersionShown;
+};
+
+class StartUpPrompts : public KelvaraApplication, public ::testing::WithParamInterface<StartUpCase> { };
+
+std::vector<StartUpCase> StartUpCases()
+{
+    return {
+        { "FirstLaunch", true, 0, 1, 1, "new", true, false, false, false },
+        { "NineSecondsAfterTheFirst", false, 9, 1, 1, "new", true, false, false, false },
+        { "TenSecondsAfterTheFirst", false, 10, 1, 1, "new", false, false, true, true },
+        { "ThreeHundredSamples", false, 25201, 300, 1, "new", false, false, true, true },
+        { "SevenHoursLessOneSecond", false, 25200, 301, 1, "new", false, false, true, true },
+        { "RecordWorthSending", false, 25201, 301, 1, "new", false, true, false, false },
+        { "UpToDateShowsNothing", false, 3600, 1, 1, "same", false, false, true, false },
+        { "FailureShowsNothing", false, 3600, 1, 1, "error", false, false, true, false },
+        { "VersionCheckOff", false, 3600, 1, 0, "new", false, false, false, false },
+        { "VersionCheckTwoCountsAsOff", false, 3600, 1, 2, "new", false, false, false, false },
+        { "VersionCheck255CountsAsOff", false, 3600, 1, 255, "new", false, false, false, false },
+    };
+}
 
 }
 
@@ -130,16 +211,131 @@ TEST_F(KelvaraApplication, FirstLaunchOpensOneWindowOfEachKindAndTheTile)
     EXPECT_EQ(Windows<GraphWindow>().size(), 1u);
     ASSERT_NE(application.GetDockIcon(), nullptr);
     EXPECT_FALSE(DockTile::Get()->IsShowingApplicationImage()) << "the live tile is drawn at the end of start-up";
+}
 
-    bool enabled = false;
-    bool usesMark = false;
-    uint16_t mark = 0;
-    Str255 name {};
-    for (CommandT command :
-        { cmd_NewDataWindow, cmd_NewGraphWindow, cmd_Quit, cmd_Close, cmd_Preferences, cmd_WelcomeWindow }) {
-        application.FindCommandStatus(command, enabled, usesMark, mark, name);
-        EXPECT_EQ(enabled, command != cmd_Close) << FourCCToText(command);
+TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
+{
+    const StartUpCase& row = GetParam();
+    platform.AddTempSensor("Board", 45);
+    std::string version = UResources::GetIndString(kKelvaraStrings, kVersionTextItem);
+    std::string reply = row.server == "error"
+        ? "HTTP/1.0 404 Not Found\r\n\r\nNo."
+        : ProductInformation::Reply(ProductInformation::File(row.server == "new" ? "99.0" : version, "Cooler."));
+    LocalReplyServer server(LocalReplyServer::Reply(reply));
+    ::setenv("KELVARA_VERSION_URL", server.URL().c_str(), 1);
+    if (!row.firstLaunch) {
+        {
+            Kelvara first;
+            first.StartUp();
+        }
+        ForgetTheRun();
+        std::string preferences = platform.ProgramFolder() + "/Kelvara Preferences";
+        std::vector<uint8_t> bytes = TestFiles::ReadBytes(preferences);
+        ASSERT_FALSE(bytes.empty());
+        bytes.back() = row.versionCheck; // the file's last byte
+        TestFiles::WriteBytes(preferences, bytes);
+        platform.Clock().Advance(row.elapsed);
     }
+    WriteBoardHistory(row.samples);
+
+    Kelvara application;
+    testing::internal::CaptureStderr();
+    StartUpAndCheck(application);
+    testing::internal::GetCapturedStderr();
+    ASSERT_EQ(application.GetSensorMaster()->GetSamplesOfFirstSensor(), static_cast<uint32_t>(row.samples));
+    EXPECT_EQ(WindowsTitled("Welcome to Kelvara").size(), row.welcome ? 1u : 0u);
+    EXPECT_EQ(Windows<EmailDialog>().size(), row.recordRequested ? 1u : 0u);
+    EXPECT_EQ(Preferences::Get()->GetSubmittedTimedData(), row.recordRequested);
+    EXPECT_EQ(WindowsTitled("New Version of Kelvara").size(), row.newVersionShown ? 1u : 0u);
+    EXPECT_TRUE(WindowsTitled("Version Check Failed").empty()) << "a failure at start-up shows nothing";
+    EXPECT_EQ(server.Request().empty(), !row.serverAsked);
+}
+
+INSTANTIATE_TEST_SUITE_P(Launches, StartUpPrompts, ::testing::ValuesIn(StartUpCases()),
+    [](const ::testing::TestParamInfo<StartUpCase>& info) { return info.param.name; });
+
+// The temperature record is requested once over the life of the preferences, even when the user sent
+// nothing: the next launch asks no more, and checks for a new version instead.
+TEST_F(KelvaraApplication, TheRecordIsRequestedOnce)
+{
+    platform.AddTempSensor("Board", 45);
+    LocalReplyServer server(LocalReplyServer::Reply(ProductInformation::Reply(
+        ProductInformation::File(UResources::GetIndString(kKelvaraStrings, kVersionTextItem)))));
+    ::setenv("KELVARA_VERSION_URL", server.URL().c_str(), 1);
+    {
+        Kelvara first;
+        first.StartUp();
+    }
+    platform.Clock().Advance(Kelvara::kRecordAfterSeconds);
+    for (int launch = 1; launch <= 2; ++launch) {
+        SCOPED_TRACE(launch);
+        ForgetTheRun();
+        WriteBoardHistory(Kelvara::kRecordAfterSamples);
+        Kelvara application;
+        StartUpAndCheck(application);
+        EXPECT_EQ(Windows<EmailDialog>().size(), launch == 1 ? 1u : 0u);
+        EXPECT_TRUE(Preferences::Get()->GetSubmittedTimedData());
+    }
+    EXPECT_FALSE(server.Request().empty()) << "the second launch checked for a new version";
+}
+
+namespace {
+
+// A menu item as the user sees it: menu, text, shortcut, and whether it is dimmed.
+std::string ItemAsShown(const QString& menu, const QAction* item)
+{
+    std::string shown = (menu.isEmpty() ? "" : menu.toStdString() + " > ") + item->text().toStdString();
+    if (!item->shortcut().isEmpty())
+        shown += " (" + item->shortcut().toString().toStdString() + ")";
+    return shown + (item->isEnabled() ? "" : " [dimmed]");
+}
+
+}
+
+// Every window's menus carry every command, enabled by the commander chain; the record command says
+// when it becomes available. The tray menu offers the main commands through the same chain.
+TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsState)
+{
+    platform.AddTempSensor("Board", 40);
+    Kelvara application;
+    application.StartUp();
+    DataWindow* window = Windows<DataWindow>().front();
+    std::vector<std::string> items;
+    for (QAction* menu : window->GetTopLevel()->menuBar()->actions()) {
+        UMenuBar::UpdateStatus(menu->menu(), window);
+        for (QAction* item : menu->menu()->actions()) {
+            if (!item->isSeparator())
+                items.push_back(ItemAsShown(menu->text(), item));
+        }
+    }
+    EXPECT_EQ(items,
+        (std::vector<std::string> {
+            "&File > New Data Window (Ctrl+D)",
+            "&File > New Graph Window (Ctrl+N)",
+            "&File > Compare Machines… (Ctrl+K)",
+            "&File > Export History…",
+            "&File > Close (Ctrl+W)",
+            "&File > Quit Kelvara (Ctrl+Q)",
+            "&Edit > Preferences… (Ctrl+,)",
+            "&Help > Welcome to Kelvara",
+            "&Help > Check for New Version…",
+            "&Help > Send Temperature Record (after 7 hours of use) [dimmed]",
+            "&Help > About Kelvara",
+        }));
+
+    DockTray tray;
+    UMenuBar::UpdateStatus(tray.GetMenu(), window);
+    QAction* compare = nullptr;
+    for (QAction* item : tray.GetMenu()->actions()) {
+        EXPECT_TRUE(item->isSeparator() || item->isEnabled()) << item->text().toStdString();
+        if (item->data().toInt() == cmd_CompareMachines)
+            compare = item;
+    }
+    ASSERT_NE(compare, nullptr);
+    LCommander::SetTarget(window);
+    compare->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Windows<ComparisonWindow>().size(), 1u);
 }
 
 // Asking again for the preferences or the welcome window brings the open one to the front. While the
@@ -273,8 +469,8 @@ TEST_F(KelvaraApplication, AClickOnTheTrayIconRaisesTheWindowsOrOpensOne)
     LCommander::SetTarget(&application);
     tray.Clicked();
     QCoreApplication::processEvents();
-    EXPECT_EQ(LWindow::GetWindowList().size(), 2u);
-    EXPECT_EQ(LCommander::GetTarget(), Windows<GraphWindow>().front()) << "the windows came forward";
+    ASSERT_EQ(LWindow::GetWindowList().size(), 3u) << "the data, graph and welcome windows";
+    EXPECT_EQ(LCommander::GetTarget(), LWindow::GetWindowList().back()) << "the windows came forward";
     LWindow::DeleteAllWindows();
     tray.Clicked();
     QCoreApplication::processEvents();
@@ -297,18 +493,78 @@ TEST_F(KelvaraApplication, EveryShippedLayoutBuilds)
     }
 }
 
-TEST_F(KelvaraApplication, AboutBoxRunsUntilOK)
+namespace {
+
+struct AboutCase {
+    std::string name;
+    // The buttons clicked in turn, or "Escape".
+    std::vector<std::string> clicks;
+    bool launchSucceeds;
+    bool webPageOpened;
+    int beeps;
+};
+
+class AboutBox : public KelvaraApplication, public ::testing::WithParamInterface<AboutCase> { };
+
+std::vector<AboutCase> AboutCases()
 {
+    return {
+        { "OK", { "okay" }, true, false, 0 },
+        { "Escape", { "Escape" }, true, false, 0 },
+        { "WebPageThenOK", { "Webs", "okay" }, true, true, 0 },
+        { "WebPageFails", { "Webs", "okay" }, false, true, 1 },
+    };
+}
+
+}
+
+// The about box shows this build's version and links to the web page; the link leaves the box open.
+TEST_P(AboutBox, ShowsTheVersionAndLinksToTheWebPage)
+{
+    const AboutCase& row = GetParam();
+    platform.Launcher().launchSucceeds = row.launchSucceeds;
+    int beeps = 0;
+    USound::SetBeepHandler([&](int16_t) { ++beeps; });
     Kelvara application;
-    QTimer::singleShot(20, [] {
+    std::string version;
+    std::string link;
+    size_t clicked = 0;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
         for (LWindow* window : LWindow::GetWindowList()) {
-            if (auto* dialog = dynamic_cast<LDialogBox*>(window))
-                static_cast<LPushButton*>(dialog->FindPaneByID(FourCC("okay")))->SimulateHotSpotClick();
+            auto* box = dynamic_cast<LDialogBox*>(window);
+            if (box == nullptr || clicked == row.clicks.size() || !box->GetTopLevel()->isVisible())
+                continue;
+            // The next click waits until the box has acted on the link, as a user's would.
+            if (clicked > 0 && row.clicks[clicked - 1] == "Webs" && platform.Launcher().launched.empty())
+                continue;
+            version = box->FindPaneByID(FourCC("Vers"))->GetDescriptor();
+            link = box->FindPaneByID(msg_AboutWebPage)->GetDescriptor();
+            const std::string& click = row.clicks[clicked++];
+            if (click == "Escape") {
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QCoreApplication::sendEvent(box->GetTopLevel(), &escape);
+            } else {
+                static_cast<LPushButton*>(box->FindPaneByID(FourCCFromText(click)))->SimulateHotSpotClick();
+            }
         }
     });
+    user.start(10);
     EXPECT_TRUE(application.ObeyCommand(cmd_About, nullptr));
-    EXPECT_TRUE(LWindow::GetWindowList().empty()) << "the about box is gone once the user confirmed it";
+    user.stop();
+    USound::SetBeepHandler({});
+    EXPECT_EQ(clicked, row.clicks.size()) << "the box stays open until the user confirms it";
+    EXPECT_TRUE(LWindow::GetWindowList().empty());
+    EXPECT_EQ(version, "Version " + UResources::GetIndString(kKelvaraStrings, kVersionTextItem));
+    std::string webPage = UResources::GetIndString(kKelvaraStrings, kWebSiteItem);
+    EXPECT_EQ(link, webPage);
+    EXPECT_EQ(platform.Launcher().launched,
+        row.webPageOpened ? std::vector<std::string> { webPage } : std::vector<std::string> {});
+    EXPECT_EQ(beeps, row.beeps);
 }
+
+INSTANTIATE_TEST_SUITE_P(Buttons, AboutBox, ::testing::ValuesIn(AboutCases()),
+    [](const ::testing::TestParamInfo<AboutCase>& info) { return info.param.name; });
 
 TEST_F(KelvaraApplication, CompareMachinesOpensWindowsThatAreNotRecorded)
 {
@@ -318,15 +574,13 @@ TEST_F(KelvaraApplication, CompareMachinesOpensWindowsThatAreNotRecorded)
         application.StartUp();
         EXPECT_EQ(application.GetComparisonMaster(), ComparisonMaster::Get()) << "built at start-up";
 
-        // File > Compare Machines..., Ctrl+K, once for each of two windows.
+        // File > Compare Machines..., once for each of two windows.
         QAction* compare = nullptr;
         for (QAction* menu : Windows<DataWindow>().front()->GetTopLevel()->menuBar()->actions())
             for (QAction* item : menu->menu()->actions())
                 if (item->data().toInt() == cmd_CompareMachines)
                     compare = item;
         ASSERT_NE(compare, nullptr);
-        EXPECT_EQ(compare->text(), QString("Compare Machines…"));
-        EXPECT_EQ(compare->shortcut(), QKeySequence("Ctrl+K"));
         compare->trigger();
         QCoreApplication::processEvents();
         EXPECT_TRUE(application.ObeyCommand(cmd_CompareMachines, nullptr));
@@ -339,4 +593,162 @@ TEST_F(KelvaraApplication, CompareMachinesOpensWindowsThatAreNotRecorded)
     application.StartUp();
     EXPECT_TRUE(Windows<ComparisonWindow>().empty());
     EXPECT_EQ(Windows<DataWindow>().size(), 1u) << "the other windows came back";
+}
+
+// File > Export History… saves first, so the CSV holds the samples of this run too; cancelling the folder
+// chooser does nothing.
+TEST_F(KelvaraApplication, ExportHistoryWritesEverySensorFromTheFileMenu)
+{
+    platform.AddTempSensor("amdgpu junction", 45.125);
+    platform.Processors().SetReadings({ 52 });
+    TemporaryFolder destination;
+    std::optional<std::string> chosen;
+    UFolderDialog::SetChooser([&](const std::string&, const std::string&) { return chosen; });
+    Kelvara application;
+    application.StartUp();
+
+    QAction* exportItem = nullptr;
+    for (QAction* menu : Windows<DataWindow>().front()->GetTopLevel()->menuBar()->actions())
+        for (QAction* item : menu->menu()->actions())
+            if (item->data().toInt() == cmd_ExportHistory)
+                exportItem = item;
+    ASSERT_NE(exportItem, nullptr);
+    EXPECT_EQ(exportItem->text(), QString("Export History…"));
+
+    EXPECT_TRUE(application.ObeyCommand(cmd_ExportHistory, nullptr));
+    EXPECT_TRUE(alerts.empty()) << "cancelled";
+    chosen = destination.Path();
+    EXPECT_TRUE(application.ObeyCommand(cmd_ExportHistory, nullptr));
+    UFolderDialog::SetChooser({});
+
+    EXPECT_EQ(alerts, std::vector<ResIDT>({ Kelvara::kHistoryExportedAlert }));
+    ASSERT_EQ(TestFiles::List(destination.Path()),
+        (std::vector<std::string> { "01 amdgpu junction.csv", "02 CPU temperature.csv" }));
+    std::vector<uint8_t> csv = TestFiles::ReadBytes(destination / "01 amdgpu junction.csv");
+    std::string text(csv.begin(), csv.end());
+    EXPECT_EQ(text.rfind("Time,Celsius\n", 0), 0u) << text;
+    EXPECT_EQ(text.substr(text.size() - 8), ",45.125\n") << "the sample taken at start-up, to the eighth of a degree";
+}
+
+// Regression: a recorded window takes no more than the desktop can show. A graph window recorded at 32000 x
+// 32000 pixels took 7.8 GB and was saved back at every quit; an inverted or empty rectangle gets the
+// layout's size; a window near the end of the 16-bit range was saved with its right edge wrapped round
+// (left 32700, right -32396); and a damaged file asking for thousands of windows opens 64 of each kind.
+TEST_F(KelvaraApplication, RestoredWindowsAreBounded)
+{
+    platform.AddTempSensor("Board", 40);
+    std::vector<Rect> areas = UScreenPlacement::AvailableScreenAreas();
+    ASSERT_FALSE(areas.empty());
+    const Rect screen = areas.front();
+    const struct {
+        const char* name;
+        Rect recorded;
+        int width, height; // 0: no larger than the screen
+    } cases[] = {
+        { "huge", { 0, 0, 32000, 32000 }, 0, 0 },
+        { "inverted", { 400, 500, 100, 200 }, 720, 380 },
+        { "empty", { 100, 100, 100, 100 }, 720, 380 },
+        { "near the 16-bit edge, wrapped", { 100, 32700, 500, -32396 }, 720, 380 },
+    };
+    Preferences* prefs = Preferences::Get();
+    for (const auto& row : cases) {
+        auto* record = new GraphWindowPrefs;
+        record->SetWindowRect(row.recorded);
+        record->SetDisplayMenuItem(1);
+        prefs->GetGraphWindowPrefsArray()->AddItem(record);
+    }
+    for (int n = 0; n < 3000; ++n) {
+        prefs->GetDataWindowPrefsArray()->AddItem(new DataWindowPrefs);
+        prefs->GetGraphWindowPrefsArray()->AddItem(new GraphWindowPrefs);
+    }
+    Kelvara application;
+    testing::internal::CaptureStderr();
+    application.StartUp();
+    std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find("3000 data windows; only the first 64"), std::string::npos) << message;
+    EXPECT_EQ(Windows<DataWindow>().size(), 64u);
+    std::vector<GraphWindow*> graphs = Windows<GraphWindow>();
+    ASSERT_EQ(graphs.size(), 64u);
+
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        GraphWindowPrefs saved;
+        graphs[i]->GetWindowPrefs(&saved);
+        const Rect& bounds = saved.GetWindowRect();
+        if (cases[i].width > 0) {
+            EXPECT_EQ(bounds.right - bounds.left, cases[i].width);
+            EXPECT_EQ(bounds.bottom - bounds.top, cases[i].height);
+        }
+        EXPECT_GE(bounds.left, screen.left);
+        EXPECT_GE(bounds.top, screen.top);
+        EXPECT_LE(bounds.right, screen.right);
+        EXPECT_LE(bounds.bottom, screen.bottom);
+    }
+
+    // Dragged to the end of the 16-bit range on a very wide desktop: saved with its edges clamped, never
+    // wrapped.
+    graphs.back()->MoveWindowTo(32700, 100);
+    GraphWindowPrefs saved;
+    graphs.back()->GetWindowPrefs(&saved);
+    EXPECT_EQ(saved.GetWindowRect().left, 32700);
+    EXPECT_EQ(saved.GetWindowRect().right, 32767);
+}
+
+// A sensor named in a window record but not found at this launch (a driver that loads later, a drive that
+// is unplugged) stays in the record, at its place, so that the choice comes back with the sensor.
+// Regression: it was erased at the first quit, and with no sensor at all every window's list was emptied.
+TEST_F(KelvaraApplication, ASensorMissingAtLaunchKeepsItsPlaceInTheWindowRecords)
+{
+    platform.AddTempSensor("Board", 40);
+    platform.AddTempSensor("Drive", 35);
+    auto names = [](SensorNameList* list) {
+        std::vector<std::string> result;
+        for (ArrayIndexT i = 1; i <= list->GetCount(); ++i)
+            result.push_back(Str255ToString((*list)[i]));
+        return result;
+    };
+    auto* data = new DataWindowPrefs;
+    auto* graph = new GraphWindowPrefs;
+    for (const char* name : { "Board", "Unplugged Drive", "Drive" }) {
+        data->GetSensorNames()->AddItem(MakeStr255(name));
+        graph->GetSensorNames()->AddItem(MakeStr255(name));
+    }
+    graph->SetDisplayMenuItem(1);
+    Preferences::Get()->GetDataWindowPrefsArray()->AddItem(data);
+    Preferences::Get()->GetGraphWindowPrefsArray()->AddItem(graph);
+    Kelvara application;
+    application.StartUp();
+    ASSERT_EQ(Windows<DataWindow>().size(), 1u);
+    ASSERT_EQ(Windows<GraphWindow>().size(), 1u);
+
+    DataWindowPrefs dataSaved;
+    Windows<DataWindow>().front()->GetWindowPrefs(&dataSaved);
+    EXPECT_EQ(names(dataSaved.GetSensorNames()), (std::vector<std::string> { "Board", "Unplugged Drive", "Drive" }));
+    // The user unchecks Board: the sensor that is missing keeps its place before Drive.
+    auto* popup = dynamic_cast<LBevelButton*>(Windows<GraphWindow>().front()->FindPaneByID(FourCC("Show")));
+    ASSERT_NE(popup, nullptr);
+    popup->UserChoseItem(1);
+    GraphWindowPrefs graphSaved;
+    Windows<GraphWindow>().front()->GetWindowPrefs(&graphSaved);
+    EXPECT_EQ(names(graphSaved.GetSensorNames()), (std::vector<std::string> { "Unplugged Drive", "Drive" }));
+}
+
+// A first run ended by a crash or a power cut keeps its settings and windows: the preferences are written
+// every 10 minutes too, atomically, as the data files are.
+TEST_F(KelvaraApplication, ThePreferencesAreWrittenAtTheTenMinuteCheckpoint)
+{
+    platform.AddTempSensor("Board", 40);
+    Kelvara application;
+    application.StartUp();
+    std::string path = platform.ProgramFolder() + "/Kelvara Preferences";
+    EXPECT_FALSE(TestFiles::Exists(path));
+    PreferencesCheckpoint checkpoint;
+    EXPECT_TRUE(checkpoint.IsIdling());
+    checkpoint.SpendTime(EventRecord {});
+    Preferences::DeleteInstanceForTesting();
+    Preferences::Get();
+    Preferences::ReadPrefs();
+    EXPECT_EQ(Preferences::Get()->GetDataWindowPrefsArray()->GetCount(), 1);
+    EXPECT_EQ(Preferences::Get()->GetGraphWindowPrefsArray()->GetCount(), 1);
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), std::vector<std::string> { "Kelvara Preferences" });
 }

@@ -354,3 +354,37 @@ TEST_F(DataWindowTest, OnlyAPictureThatChangesIsDrawnAndAHiddenWindowDrawsNothin
         EXPECT_TRUE(graph->RenderImage() == fresh.RenderImage());
     }
 }
+
+// At or above its high limit (max, else crit) a sensor's current value shows in the alarm style, red and
+// bold; below it, and for a sensor without a limit, as the layout has it.
+TEST_F(DataWindowTest, TheCurrentValueShowsTheAlarmStyleAtTheHighLimit)
+{
+    DataWindow* window = NewWindow({ { "amdgpu junction", 90 }, { "nvme Composite", 90 } });
+    mMachine.Registry().SetProperty(mEntries[0], "high-threshold", FixturePlatform::Fixed16(100));
+    LStaticText* current = Text(window, "Tc", kRow);
+    const ResIDT layoutTraits = current->GetTextTraitsID();
+    const struct {
+        const char* name;
+        size_t sensor;
+        double celsius;
+        bool alarm;
+    } cases[] = {
+        { "just below the limit", 0, 99.99, false },
+        { "at the limit", 0, 100, true },
+        { "above it", 0, 110, true },
+        { "back below it", 0, 99, false },
+        { "no limit (as NVMe drives report it) at 110C", 1, 110, false },
+    };
+    for (const auto& each : cases) {
+        {
+            DataWindowView row(window, kRow, Sensor(static_cast<ArrayIndexT>(each.sensor + 1)), 0x7FFEu);
+            SetReading(each.sensor, each.celsius);
+            row.UpdateDisplay();
+            EXPECT_EQ(current->GetTextTraitsID(), each.alarm ? DataWindowView::kAtLimitTraits : layoutTraits)
+                << each.name;
+            const TextTraits& traits = current->GetTextTraits();
+            EXPECT_EQ(traits.bold && traits.color.red > 50000 && traits.color.green == 0, each.alarm) << each.name;
+        }
+        EXPECT_EQ(current->GetTextTraitsID(), layoutTraits) << "the next row on these panes starts plain";
+    }
+}

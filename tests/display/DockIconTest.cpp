@@ -307,7 +307,9 @@ TEST(DockTray, MenuSendsTheMainCommands)
     QCoreApplication::processEvents();
     LCommander::SetTarget(nullptr);
     EXPECT_EQ(titles,
-        (std::vector<std::string> { "New Data Window", "New Graph Window", "Preferences\u2026", "Quit Kelvara" }));
+        (std::vector<std::string> { "New Data Window", "New Graph Window", "Compare Machines\u2026",
+            "Preferences\u2026", "Check for New Version\u2026", "About Kelvara", "Quit Kelvara" }));
     // A disabled command is not carried out.
-    EXPECT_EQ(recorder.received, (std::vector<CommandT> { FourCC("RawD"), 2, cmd_Quit }));
+    EXPECT_EQ(recorder.received,
+        (std::vector<CommandT> { FourCC("RawD"), 2, FourCC("Comp"), FourCC("ChkN"), cmd_About, cmd_Quit }));
 }

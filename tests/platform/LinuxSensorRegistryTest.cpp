@@ -1,9 +1,12 @@
 #include "platform/LinuxSensorRegistry.h"
 
+#include "platform/SysfsFile.h"
 #include "tests/support/SysfsFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <map>
 
 namespace {
@@ -134,14 +137,50 @@ TEST(LinuxSensorRegistry, ValuesAreReadAnewAndAFailedReadKeepsTheLastGoodOne)
     EXPECT_EQ(ValuesOf(registry)[0], Fixed16(45.5));
     chip.Attribute(1, "input", "-12250");
     EXPECT_EQ(ValuesOf(registry)[0], Fixed16(-12.25));
-    // Garbage, an empty file, the no-reading sentinel and below, and the fault flag keep the last good value.
+    // Garbage, an empty file, the no-reading sentinel and below, the fault flag and readings outside -100 to
+    // 300 C keep the last good value (regression: 1e12 m°C became a maximum that spoiled every range).
     for (auto [input, fault] : std::initializer_list<std::pair<const char*, const char*>> { { "3x000\n", "0\n" },
-             { "", "0\n" }, { "-273150\n", "0\n" }, { "-999999\n", "0\n" }, { "99000\n", "1\n" } }) {
+             { "", "0\n" }, { "-273150\n", "0\n" }, { "-999999\n", "0\n" }, { "99000\n", "1\n" },
+             { "1000000000000\n", "0\n" }, { "300001\n", "0\n" }, { "-100001\n", "0\n" } }) {
         chip.Attribute(1, "input", input).Attribute(1, "fault", fault);
         EXPECT_EQ(ValuesOf(registry)[0], Fixed16(-12.25)) << input << fault;
     }
-    chip.Attribute(1, "input", "-273149\n").Attribute(1, "fault", "0\n");
-    EXPECT_EQ(ValuesOf(registry)[0], -17901093) << "the first value above the sentinel";
+    for (auto [input, celsius] : { std::pair { "300000\n", 300 }, std::pair { "-100000\n", -100 } }) {
+        chip.Attribute(1, "input", input).Attribute(1, "fault", "0\n");
+        EXPECT_EQ(ValuesOf(registry)[0], Fixed16(celsius)) << input;
+    }
+}
+
+// Regression: a channel whose driver was unloaded and loaded again answers its old descriptor with ENODEV
+// for ever. The reading that fails keeps the last good value, and the next one opens the file again by its
+// path (the new file is a new inode here, which the old descriptor would never see).
+TEST(LinuxSensorRegistry, AChannelThatStopsAnsweringIsOpenedAgain)
+{
+    SysfsFixture tree;
+    auto chip = tree.AddChip(0).Name("nvme").Temp(1, 45000, "Composite");
+    auto replaceInput = [&](int celsius) {
+        TestFiles::Write(chip.File(1, "input") + ".new", std::to_string(celsius * 1000) + "\n");
+        std::filesystem::rename(chip.File(1, "input") + ".new", chip.File(1, "input"));
+    };
+    LinuxSensorRegistry registry(tree.Root());
+    EXPECT_EQ(ValuesOf(registry), (Values { Fixed16(45) }));
+    replaceInput(50);
+    EXPECT_EQ(ValuesOf(registry), (Values { Fixed16(45) })) << "an open descriptor reads the file it opened";
+    static int sError;
+    int shown = 45;
+    for (int error : { ENODEV, ESTALE }) {
+        SCOPED_TRACE(error);
+        sError = error;
+        SysfsFile::SetPreadForTesting([](int, void*, size_t, off_t) -> ssize_t {
+            errno = sError;
+            return -1;
+        });
+        EXPECT_EQ(ValuesOf(registry), (Values { Fixed16(shown) }));
+        SysfsFile::SetPreadForTesting(nullptr);
+        shown = shown == 45 ? 50 : 45;
+        EXPECT_EQ(ValuesOf(registry), (Values { Fixed16(shown) }));
+        replaceInput(shown == 45 ? 50 : 45);
+    }
 }
 
 TEST(LinuxSensorRegistry, LocationsAreUniqueCleanAndCutOnCharacterBoundaries)
@@ -156,14 +195,18 @@ TEST(LinuxSensorRegistry, LocationsAreUniqueCleanAndCutOnCharacterBoundaries)
         degrees += "\xC2\xB0"; // U+00B0, two bytes each
     auto drv = tree.AddChip(3).Name("drv").Device("pci0000:00/zz");
     drv.Temp(1, 1, degrees).Temp(2, 1, degrees).Temp(3, 1, "Caf\xE9 \xFF");
+    // Regression: a label of bytes that are no UTF-8 at all (firmware garbage, overlong forms, lone
+    // continuation bytes) named the sensor by nothing; the channel's own name stands in.
+    drv.Temp(7, 1, "\xFF\xFE \xC0\xAF\x80\x80\xED\xA0\x80");
 
     // Names are cut to 255 bytes on a character boundary, and the copy keeps its suffix whole: cutting after
-    // appending would give both one name. Bytes that are not UTF-8 are part of the name as they stand.
+    // appending would give both one name. Bytes that are not UTF-8 in a label that says something are part
+    // of the name as they stand.
     LinuxSensorRegistry registry(tree.Root());
     EXPECT_EQ(Locations(registry),
         (std::vector<std::string> { "nvme Composite", "nvme Sensor 1", "nvme temp3", "nvme SYS TIN", "nvme Composite 2",
             "nvme Composite 3", "drv " + degrees.substr(0, 250), "drv " + degrees.substr(0, 248) + " 2",
-            "drv Caf\xE9 \xFF" }));
+            "drv Caf\xE9 \xFF", "drv temp7" }));
 }
 
 TEST(LinuxSensorRegistry, ThresholdsInSixteenSixteen)

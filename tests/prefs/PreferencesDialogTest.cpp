@@ -11,6 +11,8 @@
 #include "framework/LRadioGroupView.h"
 #include "framework/LStaticText.h"
 #include "framework/URegistrar.h"
+#include "platform/AutostartEntry.h"
+#include "prefs/KelvaraSettings.h"
 #include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
@@ -272,11 +274,15 @@ TEST_F(PreferencesDialogTest, CancelChangesAndBroadcastsNothing)
         Find<LControl>(dialog, FourCC("Temp"))->SetValue(kScaleKelvin);
         Click(dialog, FourCC("SenL"));
         Click(dialog, FourCC("Co02"));
+        Click(dialog, FourCC("Logn"));
+        Click(dialog, FourCC("Warn"));
         each.cancel(dialog);
         LetTheEventLoopRun();
         EXPECT_TRUE(LWindow::GetWindowList().empty()) << each.name;
         EXPECT_EQ(SettingsBytes(), before) << each.name;
         EXPECT_EQ(Broadcasts(), 0) << each.name;
+        EXPECT_FALSE(TestFiles::Exists(platform.Home() / "config/autostart/kelvara.desktop")) << each.name;
+        EXPECT_FALSE(TestFiles::Exists(platform.ProgramFolder() + "/Kelvara Settings.ini")) << each.name;
     }
 }
 
@@ -301,18 +307,33 @@ TEST_F(PreferencesDialogTest, OKStoresWhatTheControlsShowAndTellsEveryDisplay)
     EXPECT_EQ(scale->currentText().toStdString(), "Celsius");
     scale->activated(kScaleKelvin - 1);
     Click(dialog, FourCC("Chek"));
+    // Outside the preferences: the autostart entry appears, and the notifications go off in their key file.
+    EXPECT_EQ(Find<LControl>(dialog, FourCC("Logn"))->GetValue(), 0);
+    EXPECT_EQ(Find<LControl>(dialog, FourCC("Warn"))->GetValue(), 1);
+    Click(dialog, FourCC("Logn"));
+    Click(dialog, FourCC("Warn"));
     Press(dialog, Qt::Key_Return);
 
     EXPECT_EQ(prefs->GetDockIconType(), 0u);
-    // The name arrays hold what the menus showed: no mark leaves none, and a sensor that is gone drops out.
+    // The name arrays hold what the menus showed (no mark leaves none), and a sensor missing at this launch
+    // keeps its place after the names before it, to come back with the sensor (regression: it dropped out).
     EXPECT_EQ(Names(prefs->GetDockGraphDisplayArray()), std::vector<std::string>());
-    EXPECT_EQ(Names(prefs->GetDockTextDisplayArray()), std::vector<std::string>({ SensorName(1), SensorName(3) }));
+    EXPECT_EQ(Names(prefs->GetDockTextDisplayArray()),
+        std::vector<std::string>({ SensorName(1), SensorName(3), "Unplugged Drive" }));
     EXPECT_EQ(prefs->GetDockPictSensorIndex(), 3);
     EXPECT_EQ(prefs->GetDockGraphTimescale(), 2);
     EXPECT_EQ(prefs->GetTemperatureScale(), kScaleKelvin);
     EXPECT_FALSE(prefs->GetVersionCheck());
     EXPECT_TRUE(prefs->GetDisplayLegend());
     EXPECT_EQ(Broadcasts(), 1);
+    AutostartEntry autostart(platform.Home() / "config");
+    EXPECT_TRUE(autostart.IsEnabled());
+    std::vector<uint8_t> entry = TestFiles::ReadBytes(autostart.GetPath());
+    EXPECT_EQ(std::string(entry.begin(), entry.end()), AutostartEntry::MakeEntryText(AutostartEntry::RunningProgram()));
+    std::vector<uint8_t> keys = TestFiles::ReadBytes(platform.ProgramFolder() + "/Kelvara Settings.ini");
+    EXPECT_EQ(std::string(keys.begin(), keys.end()), "[Notifications]\nWarnAtLimits=false\n");
+    KelvaraSettings::DeleteInstanceForTesting();
+    EXPECT_FALSE(KelvaraSettings::Get()->GetWarnAtLimits()) << "read back at the next start";
     LetTheEventLoopRun();
     EXPECT_TRUE(LWindow::GetWindowList().empty());
 }

@@ -6,9 +6,11 @@
 #include "prefs/Preferences.h"
 #include "prefs/RecordedDataWindow.h"
 #include "prefs/RecordedGraphWindow.h"
+#include "sensors/TemperatureSensor.h"
 #include "tests/prefs/SettingsFixture.h"
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <tuple>
 
@@ -211,22 +213,75 @@ TEST_F(PreferencesFile, ReadsEveryFieldAndRecordsOnlyOpenWindows)
     EXPECT_EQ(TestFiles::List(platform->ProgramFolder()), std::vector<std::string> { "Kelvara Preferences" });
 }
 
-TEST_F(PreferencesFile, Version90IsSavedAgainAsVersion120AndAnyOtherVersionChangesNothing)
+TEST_F(PreferencesFile, Version90IsSavedAgainAsVersion120)
 {
     Read(SettingsFile(90, kNoRecords));
     FileBytes expected = SettingsFile(90, kNoRecords);
     expected.bytes[1] = 120;
     EXPECT_EQ(Saved(), expected.U8(1).bytes);
+}
 
-    for (uint16_t version : { 0, 89, 91, 119, 121, 997, 0xFFFF }) {
-        SCOPED_TRACE(version);
-        Preferences::DeleteInstanceForTesting();
-        FileBytes file = SettingsFile(120, kNoRecords);
-        file.bytes[0] = static_cast<uint8_t>(version >> 8);
-        file.bytes[1] = static_cast<uint8_t>(version);
-        EXPECT_EQ(Read(file)->GetFileVersion(), version);
-        // Every default, a fresh CreationSeconds, and no InitializePrefs: that is for a missing file only.
-        EXPECT_EQ(Saved(), DefaultsFile(Now(), {}).bytes);
+// Regression: nothing the user recorded is lost to a file that cannot be used - cut short (a crash while an
+// older version wrote it), a count the file cannot hold, another version (one flipped bit turns 3 into 7;
+// an unknown preferences version was replaced by a first run's settings, an unknown data version by an
+// empty history), a negative count (it lost the short-term history), or a file that is there but cannot be
+// read (a folder stands for one, as the tests run as root). Each is kept beside as ".damaged", never
+// replacing a copy kept before, with a message; a fresh file takes its place.
+TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
+{
+    SensorRegistry::EntryID sensor = InstallMachine({ { "CPU Temperature", 40 } }).front();
+    auto data = [](std::vector<int32_t> values) { return FileBytes { TestFiles::BigEndian32(values) }; };
+    FileBytes unknownVersion = SettingsFile(120, kNoRecords);
+    unknownVersion.bytes[1] = 124; // 120 with one bit flipped
+    const struct {
+        const char* name;
+        const char* file;
+        std::optional<FileBytes> bytes; // none: unreadable
+        const char* problem;
+    } cases[] = {
+        { "data file cut short", "01 CPU Temperature", data({ 3, 10, 90, 5, 41, 42 }), "is damaged" },
+        { "data count the file cannot hold", "01 CPU Temperature", data({ 3, 10, 90, 0x7FFFFFFF, 41 }), "is damaged" },
+        { "unknown data version", "01 CPU Temperature", data({ 7, 10, 90, 1, 50, 0 }), "is damaged" },
+        { "negative short-term count", "01 CPU Temperature", data({ 3, 10, 90, 1, 50, -1, 40 }), "is damaged" },
+        { "unreadable data file", "01 CPU Temperature", std::nullopt, "cannot be read" },
+        { "unknown preferences version", "Kelvara Preferences", unknownVersion, "is damaged" },
+        { "preferences cut short", "Kelvara Preferences", FileBytes().U16(120).U8(0), "is damaged" },
+        { "unreadable preferences", "Kelvara Preferences", std::nullopt, "cannot be read" },
+    };
+    std::map<std::string, int> copies;
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        std::string path = platform->ProgramFolder() + "/" + row.file;
+        std::filesystem::remove_all(path);
+        if (row.bytes)
+            TestFiles::WriteBytes(path, row.bytes->bytes);
+        else
+            TestFiles::MakeFolder(path);
+        bool preferences = std::string(row.file) == kPreferencesFileName;
+        testing::internal::CaptureStderr();
+        if (preferences) {
+            Preferences::DeleteInstanceForTesting();
+            Start();
+            Preferences::SavePrefs();
+        } else {
+            TemperatureSensor reader(sensor, kSensorTypeRegistry, 1);
+            EXPECT_EQ(reader.GetLTTempArray()->GetCount(), 1) << "the sensor starts empty";
+            EXPECT_EQ(reader.GetSTTempArray()->GetCount(), 1);
+        }
+        std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find(row.problem), std::string::npos) << message;
+        int copy = ++copies[row.file];
+        std::string keptAs = path + ".damaged" + (copy > 1 ? " " + std::to_string(copy) : "");
+        if (row.bytes)
+            EXPECT_EQ(TestFiles::ReadBytes(keptAs), row.bytes->bytes);
+        else
+            EXPECT_TRUE(std::filesystem::is_directory(keptAs));
+        // The fresh file in its place: a first run's settings, or this run's one sample.
+        std::vector<uint8_t> fresh = preferences
+            ? DefaultsFile(Now(), { "CPU Temperature" }).bytes
+            : TestFiles::BigEndian32({ 3, FixturePlatform::Fixed16(40), FixturePlatform::Fixed16(40) + 1, 1,
+                FixturePlatform::Fixed16(40), 1, FixturePlatform::Fixed16(40) });
+        EXPECT_EQ(TestFiles::ReadBytes(path), fresh);
     }
 }
 
@@ -300,35 +355,25 @@ TEST_F(PreferencesFile, ColoursRoundTripAndPositionsOutsideTheTableThrowAsrt)
     }
 }
 
-// A file that is there but cannot be read (a folder stands for one, as the tests run as root) is no missing
-// file: it is set aside, and a first run follows. When not even that is possible (every name a copy could
-// take is taken), the file is left as it is: this run's settings are not written over it.
-TEST_F(PreferencesFile, AFileThatCannotBeReadIsSetAsideOrLeftUnwritten)
+// A preferences file that cannot be used and cannot be set aside either (every name a copy could take is
+// taken) is left as it is: this run's settings are not written over it, at quit or at a checkpoint, and the
+// message says so once.
+TEST_F(PreferencesFile, AFileThatCannotBeSetAsideIsLeftUnwritten)
 {
-    for (bool copiesTaken : { false, true }) {
-        SCOPED_TRACE(copiesTaken);
-        Preferences::DeleteInstanceForTesting();
-        std::filesystem::remove_all(PrefsPath());
-        TestFiles::MakeFolder(PrefsPath());
-        if (copiesTaken) {
-            TestFiles::Write(PrefsPath() + ".damaged 2", "");
-            for (int copy = 3; copy <= 1000; ++copy)
-                TestFiles::Write(PrefsPath() + ".damaged " + std::to_string(copy), "");
-        }
-        testing::internal::CaptureStderr();
-        Start();
-        Preferences::SavePrefs();
-        std::string message = testing::internal::GetCapturedStderr();
-        EXPECT_NE(message.find("cannot be read"), std::string::npos) << message;
-        EXPECT_EQ(Preferences::Get()->GetDockGraphDisplayArray()->GetCount(), 1) << "a first run's settings";
-        if (copiesTaken) {
-            EXPECT_NE(message.find("not written"), std::string::npos) << message;
-            EXPECT_TRUE(std::filesystem::is_directory(PrefsPath()));
-        } else {
-            EXPECT_TRUE(std::filesystem::is_directory(PrefsPath() + ".damaged"));
-            EXPECT_EQ(TestFiles::ReadBytes(PrefsPath()), DefaultsFile(Now(), { "CPU Temperature" }).bytes);
-        }
-    }
+    TestFiles::MakeFolder(PrefsPath());
+    TestFiles::Write(PrefsPath() + ".damaged", "");
+    for (int copy = 2; copy <= 1000; ++copy)
+        TestFiles::Write(PrefsPath() + ".damaged " + std::to_string(copy), "");
+    testing::internal::CaptureStderr();
+    Start();
+    Preferences::SavePrefs();
+    Preferences::SavePrefs();
+    std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find("cannot be read"), std::string::npos) << message;
+    EXPECT_EQ(Preferences::Get()->GetDockGraphDisplayArray()->GetCount(), 1) << "a first run's settings";
+    EXPECT_NE(message.find("not saved"), std::string::npos) << message;
+    EXPECT_EQ(message.find("not saved"), message.rfind("not saved")) << "said once";
+    EXPECT_TRUE(std::filesystem::is_directory(PrefsPath()));
 }
 
 TEST_F(PreferencesFile, OnlyWindowsStillOpenAreRecordedInTheOrderAddedAndOnlyNotifySubscribersBroadcasts)

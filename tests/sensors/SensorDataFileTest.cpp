@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -67,7 +68,6 @@ TEST_F(SensorDataFile, LoadingFollowsTheFilesVersion)
         { "stored range stands without long-term samples", { 3, 20, 80, 0, 1, 33 }, 1, 2, 20, 80 },
         { "long-term samples replace the stored range", { 3, 20, 80, 2, 44, 46, 0 }, 3, 1, 43, 46 },
         { "version 2 has no short-term part", { 2, 2, 10, 90, 41, 42 }, 3, 1, 41, 43 },
-        { "an unknown version is ignored", { 4, 10, 90, 1, 50 }, 1, 1, 43, 44 },
     };
     platform.Processors().SetReadings({ 43 });
     for (const auto& row : cases) {
@@ -79,49 +79,27 @@ TEST_F(SensorDataFile, LoadingFollowsTheFilesVersion)
         EXPECT_EQ(sensor.GetRawMinimumReading(), row.minimum);
         EXPECT_EQ(sensor.GetRawMaximumReading(), row.maximum);
     }
-    // The last one was overwritten in version 3.
-    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), Concat({ { 3, 43, 44, 1, 43, 1, 43 } }));
+    // The last one was written again in version 3.
+    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), Concat({ { 3, 41, 43, 3, 43, 41, 42, 1, 43 } }));
 }
 
-// Regression: a file that cannot be used - cut short (a crash while an older version wrote it), a count the
-// file cannot hold, or a file that is there but cannot be read (a folder stands for one here, as the tests
-// run as root) - must neither stop the program, nor be overwritten, nor make it allocate for nothing.
-TEST_F(SensorDataFile, UnusableFilesAreSetAsideAndTheSensorStartsEmpty)
+// Regression: a save cut short by a crash or a power cut leaves its temporary file (the file's name, a dot
+// and six letters or digits) beside the whole file; the next start removes it, and nothing else.
+TEST_F(SensorDataFile, TheNextStartRemovesWhatAnInterruptedSaveLeftBehind)
 {
-    const struct {
-        const char* name;
-        std::vector<uint8_t> bytes; // empty: unreadable
-        const char* problem;
-        const char* keptAs;
-    } cases[] = {
-        { "cut short", Concat({ { 3, 10, 90, 5, 41, 42 } }), "is damaged", ".damaged" },
-        { "a count the file cannot hold", Concat({ { 3, 10, 90, 0x7FFFFFFF, 41 } }), "is damaged", ".damaged 2" },
-        { "unreadable", {}, "cannot be read", ".damaged 3" },
-    };
-    platform.Processors().SetReadings({ 43 });
-    for (const auto& row : cases) {
-        SCOPED_TRACE(row.name);
-        std::filesystem::remove(File("01 CPU temperature"));
-        if (row.bytes.empty())
-            TestFiles::MakeFolder(File("01 CPU temperature"));
-        else
-            TestFiles::WriteBytes(File("01 CPU temperature"), row.bytes);
-        testing::internal::CaptureStderr();
-        {
-            TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-            EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 1);
-            EXPECT_EQ(sensor.GetRawMinimumReading(), 43);
-            EXPECT_EQ(sensor.GetRawMaximumReading(), 44);
-        }
-        std::string message = testing::internal::GetCapturedStderr();
-        EXPECT_NE(message.find(row.problem), std::string::npos) << message;
-        EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), Concat({ { 3, 43, 44, 1, 43, 1, 43 } }));
-        // Never replacing a copy set aside before.
-        if (row.bytes.empty())
-            EXPECT_TRUE(std::filesystem::is_directory(File(std::string("01 CPU temperature") + row.keptAs)));
-        else
-            EXPECT_EQ(TestFiles::ReadBytes(File(std::string("01 CPU temperature") + row.keptAs)), row.bytes);
-    }
+    std::vector<std::string> kept = { "01 CPU temperature", "01 CPU temperature.12345", "01 CPU temperature.ab-def",
+        "01 CPU temperature.damaged", "02 CPU temperature.a1B2c3", "Kelvara Preferences.Zz9Yy8" };
+    for (const std::string& name : kept)
+        TestFiles::WriteBytes(File(name), Concat({ { 3, 40, 41, 0, 0 } }));
+    TestFiles::WriteBytes(File("01 CPU temperature.a1B2c3"), { 0, 0, 0, 3, 0 });
+    TestFiles::MakeFolder(File("01 CPU temperature.ABCDEF"));
+    platform.Processors().SetReadings({ 40 });
+    testing::internal::CaptureStderr();
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("01 CPU temperature.a1B2c3"), std::string::npos);
+    kept.push_back("01 CPU temperature.ABCDEF");
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), kept);
 }
 
 // When not even a copy can be made (here: every name a copy could take is taken), the file stays as it was

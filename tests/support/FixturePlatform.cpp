@@ -1,5 +1,6 @@
 #include "tests/support/FixturePlatform.h"
 
+#include "prefs/KelvaraSettings.h"
 #include "prefs/Preferences.h"
 #include "sensors/SMCWrapper.h"
 #include "sensors/SensorMaster.h"
@@ -43,6 +44,7 @@ void FixturePlatform::ResetSingletons()
     SensorMaster::DeleteInstanceForTesting();
     SMCWrapper::DeleteInstanceForTesting();
     Preferences::DeleteInstanceForTesting();
+    KelvaraSettings::DeleteInstanceForTesting();
 }
 
 int32_t FixturePlatform::Fixed16(double celsius)

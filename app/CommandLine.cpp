@@ -1,0 +1,97 @@
+#include "app/CommandLine.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+// The options that Qt's application objects take from the command line themselves; the session manager
+// restarts a program with -session, and people start Qt programs with -platform or -display.
+constexpr const char* kQtOptionsWithValue[] = { "platform", "platformpluginpath", "platformtheme", "plugin",
+    "qmljsdebugger", "qwindowgeometry", "geometry", "qwindowtitle", "title", "qwindowicon", "icon", "session",
+    "display", "name", "style", "stylesheet", "visual", "ncols" };
+constexpr const char* kQtFlags[] = { "reverse", "widgetcount", "nograb", "dograb", "sync", "cmap", "testability" };
+
+void Print(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+}
+
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std::string& version)
+{
+    QCommandLineParser parser;
+    // Qt's own options are words behind one dash (-platform, -session): so are this program's long options.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Kelvara, a desktop temperature monitor: samples every temperature sensor of this\n"
+                       "computer every 5 seconds, keeps 250 hours of history and shows it in data windows,\n"
+                       "graph windows and the tray. Started without options, it opens its windows (or\n"
+                       "brings those of the Kelvara that is running forward)."));
+    const QCommandLineOption help(
+        { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Shows this help and ends."));
+    const QCommandLineOption showVersion(
+        { QStringLiteral("v"), QStringLiteral("version") }, QStringLiteral("Shows the version and ends."));
+    const QCommandLineOption exportTo(QStringLiteral("export"),
+        QStringLiteral("Writes the long-term history of every sensor as CSV files (one per sensor) into <folder> "
+                       "and ends, without a window. Works while Kelvara runs."),
+        QStringLiteral("folder"));
+    parser.addOption(help);
+    parser.addOption(showVersion);
+    parser.addOption(exportTo);
+    for (const char* name : kQtOptionsWithValue) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : kQtFlags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromLocal8Bit(argument.c_str());
+    if (list.isEmpty())
+        list << QStringLiteral("kelvara");
+
+    CommandLine result;
+    auto refuse = [&](const QString& problem) {
+        Print(stderr, QStringLiteral("kelvara: %1\nTry 'kelvara --help' for the options.\n").arg(problem));
+        result.action = CommandLine::Action::Exit;
+        result.exitCode = kBadCommandLineExitCode;
+        return result;
+    };
+    if (!parser.parse(list))
+        return refuse(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+
+    if (parser.isSet(help)) {
+        // Without an application object the parser does not know the program's name.
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("<executable_name>"), QStringLiteral("kelvara"));
+        Print(stdout, text);
+        result.action = CommandLine::Action::Exit;
+        return result;
+    }
+    if (parser.isSet(showVersion)) {
+        Print(stdout, QStringLiteral("Kelvara %1\n").arg(QString::fromStdString(version)));
+        result.action = CommandLine::Action::Exit;
+        return result;
+    }
+    if (parser.isSet(exportTo)) {
+        QString folder = parser.value(exportTo);
+        if (folder.isEmpty())
+            return refuse(QStringLiteral("--export needs the folder to write into."));
+        result.action = CommandLine::Action::Export;
+        result.exportFolder = folder.toLocal8Bit().toStdString();
+    }
+    return result;
+}

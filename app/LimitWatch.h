@@ -1,0 +1,35 @@
+// Watches every sensor's samples against its high limit (the hardware monitor's max, else its crit): the
+// tray icon's tool tip names the sensors at their limit, and a sensor that crosses its limit is announced
+// with one desktop notification, unless the user turned them off. It runs within the sensors' own 5-second
+// sampling, with no timer of its own.
+#pragma once
+
+#include "framework/LListener.h"
+#include "sensors/LimitAlarm.h"
+
+#include <map>
+#include <string>
+
+class Notifier;
+class SensorMaster;
+class TemperatureSensor;
+
+class LimitWatch : public LListener {
+public:
+    // Listens to every sensor of sensors and looks at each one's latest sample at once. notifier must
+    // outlive the watch.
+    LimitWatch(SensorMaster& sensors, Notifier& notifier);
+
+    // msg_SampleTaken: checks that sensor's new sample.
+    void ListenToMessage(MessageT message, void* parameter) override;
+
+    // "Kelvara", then one line for each sensor at its limit.
+    std::string MakeToolTip();
+
+private:
+    void Check(TemperatureSensor* sensor);
+
+    SensorMaster& mSensors;
+    Notifier& mNotifier;
+    std::map<TemperatureSensor*, LimitAlarm> mAlarms;
+};

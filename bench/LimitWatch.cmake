@@ -1,0 +1,2 @@
+add_executable(bench_limit_watch ${CMAKE_CURRENT_LIST_DIR}/LimitWatchBench.cpp)
+target_link_libraries(bench_limit_watch PRIVATE kelvara_app kelvara_test_support kelvara_bench_main)

@@ -1,0 +1,29 @@
+// The settings that the preferences file has no field for, kept in a small key file beside it,
+// "Kelvara Settings.ini", so that the preferences file stays exactly as it always was.
+#pragma once
+
+#include <string>
+
+constexpr const char* kSettingsFileName = "Kelvara Settings.ini";
+
+class KelvaraSettings {
+public:
+    // The instance; the first call reads the file (a missing file gives the defaults).
+    static KelvaraSettings* Get();
+    // For tests: deletes the instance, so that the next Get reads the file again.
+    static void DeleteInstanceForTesting();
+
+    // Whether a sensor that reaches its high limit is announced with a desktop notification.
+    bool GetWarnAtLimits() const { return mWarnAtLimits; }
+    // Stores the value and writes the file at once; a file that cannot be written is reported on
+    // standard error and the value holds for this run.
+    void SetWarnAtLimits(bool warn);
+
+private:
+    KelvaraSettings();
+    // The file's path in the program's folder; empty when there is no such folder.
+    static std::string GetPath(bool createFolder);
+
+    bool mWarnAtLimits = true;
+    static KelvaraSettings* sInstance;
+};

@@ -1,0 +1,37 @@
+// The long-term history written out as CSV, one file per sensor, from the data files alone: it reads them
+// without changing or locking anything, so it works while Kelvara runs elsewhere.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+struct HistoryExportResult {
+    // The CSV files written, by path.
+    std::vector<std::string> written;
+    // One line for each data file (or folder) that could not be exported, and why.
+    std::vector<std::string> problems;
+};
+
+class HistoryExport {
+public:
+    // Writes "<data file name>.csv" into destination (made when missing) for every data file in
+    // dataFolder. Each problem is also reported on standard error; files that were written stay.
+    static HistoryExportResult ExportFolder(const std::string& dataFolder, const std::string& destination);
+    // The same from the program's folder, which it does not create.
+    static HistoryExportResult ExportProgramFolder(const std::string& destination);
+
+    // The long-term samples of a data file's bytes, newest first; throws eofErr for a file that ends
+    // before its counts say, and the version for one whose version is neither 2 nor 3.
+    static std::vector<int32_t> ReadLongTermHistory(const std::vector<uint8_t>& bytes);
+
+    // The CSV of one sensor of type: a header, then one line a minute, oldest first, the newest sample
+    // at lastSave (the moment the data file was written), time stamps in ISO 8601 local time with the
+    // offset from UTC, values in degrees Celsius with all their precision.
+    static std::string MakeCsv(const std::vector<int32_t>& newestFirst, int32_t type, std::time_t lastSave);
+
+    // Whether name (in the program's folder) is a sensor's data file: "NN name", not a copy set aside as
+    // damaged, not a file being written, not a CSV.
+    static bool IsDataFileName(const std::string& name, const std::vector<std::string>& folderNames);
+};

@@ -1,0 +1,137 @@
+// Thirty days of sampling, every 5-second tick, through twelve sensors with their 10-minute checkpoints:
+// the histories end full and no fuller, the files read back as they were, and the heap holds what the
+// histories need and no more, however long the program runs.
+#include "framework/LFileStream.h"
+#include "sensors/SensorDataRecord.h"
+#include "sensors/SensorMaster.h"
+#include "sensors/TempElement.h"
+#include "sensors/TemperatureSensor.h"
+#include "tests/support/FixturePlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <malloc.h>
+#include <optional>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+// Declared here rather than through <sanitizer/allocator_interface.h>, which GCC does not ship.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace {
+
+constexpr int32_t kSensors = 12;
+constexpr int32_t kTicksPerDay = 24 * 60 * 12;
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer every allocation costs several times as much: 12 days fill both histories and
+// then run two more days at full length, which is what the month shows.
+constexpr int32_t kDays = 12;
+#else
+constexpr int32_t kDays = 30;
+#endif
+// The long-term history is full after 15000 minutes, a little over ten days and a third.
+constexpr int32_t kFullAfterDays = 11;
+
+size_t HeapInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#endif
+}
+
+// The program's folder in memory where the machine offers that: 4320 checkpoints write 12 files each.
+class TemporaryFolderInMemory {
+public:
+    TemporaryFolderInMemory()
+    {
+        if (const char* old = std::getenv("TMPDIR"))
+            mOld = old;
+        if (::access("/dev/shm", W_OK) == 0)
+            ::setenv("TMPDIR", "/dev/shm", 1);
+    }
+    ~TemporaryFolderInMemory()
+    {
+        if (mOld)
+            ::setenv("TMPDIR", mOld->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
+    }
+
+private:
+    std::optional<std::string> mOld;
+};
+
+std::vector<int32_t> Readings(TempElementArray* history)
+{
+    std::vector<int32_t> readings;
+    for (ArrayIndexT i = 1; i <= history->GetCount(); ++i)
+        readings.push_back((*history)[i]->GetRawTemperature());
+    return readings;
+}
+
+}
+
+TEST(SimulatedMonth, HistoriesStayFullAndTheHeapHoldsWhatTheyNeed)
+{
+    TemporaryFolderInMemory inMemory;
+    FixturePlatform platform;
+    std::vector<SensorRegistry::EntryID> entries;
+    for (int32_t n = 1; n <= kSensors; ++n)
+        entries.push_back(platform.AddTempSensor("Sensor " + std::to_string(n), 30 + n));
+
+    size_t before = HeapInUse();
+    SensorArray* sensors = SensorMaster::Get()->GetSensorArray();
+    ASSERT_EQ(sensors->GetCount(), kSensors);
+    std::optional<size_t> whenFull;
+    for (int32_t day = 1; day <= kDays; ++day) {
+        for (int32_t tick = 0; tick < kTicksPerDay; ++tick) {
+            // Readings wander by a degree or two over the hour, each sensor on its own level.
+            if (tick % 12 == 0) {
+                for (int32_t n = 0; n < kSensors; ++n)
+                    platform.Registry().SetProperty(entries[static_cast<size_t>(n)], "current-value",
+                        FixturePlatform::Fixed16(30 + n + (tick / 12 + n) % 60 / 30.0));
+            }
+            for (ArrayIndexT i = 1; i <= kSensors; ++i)
+                (*sensors)[i]->SpendTime(EventRecord {});
+            platform.Clock().Advance(5);
+        }
+        if (day == kFullAfterDays)
+            whenFull = HeapInUse();
+    }
+
+    size_t after = HeapInUse();
+    // Full, and no fuller.
+    std::vector<std::vector<int32_t>> longTerm, shortTerm;
+    for (ArrayIndexT i = 1; i <= kSensors; ++i) {
+        EXPECT_EQ((*sensors)[i]->GetLTTempArray()->GetCount(), TemperatureSensor::kLongTermCapacity);
+        EXPECT_EQ((*sensors)[i]->GetSTTempArray()->GetCount(), TemperatureSensor::kShortTermCapacity);
+        longTerm.push_back(Readings((*sensors)[i]->GetLTTempArray()));
+        shortTerm.push_back(Readings((*sensors)[i]->GetSTTempArray()));
+    }
+    // Each sample is a pointer in its history and a small block on the heap; the arrays may hold up to
+    // twice their items in room. Nothing else grows with the running time.
+    constexpr size_t kBytesPerSample = 8 + 48;
+    constexpr size_t kSamples = TemperatureSensor::kLongTermCapacity + TemperatureSensor::kShortTermCapacity;
+    EXPECT_LT(after - before, kSensors * kSamples * (kBytesPerSample + 8) + (1 << 20));
+    ASSERT_TRUE(whenFull);
+    EXPECT_LT(static_cast<int64_t>(after) - static_cast<int64_t>(*whenFull), 64 * 1024)
+        << "the heap grew after the histories were full";
+
+    // The files read back as the histories were at quit.
+    SensorMaster::Get()->TerminateAndSaveData();
+    for (int32_t n = 1; n <= kSensors; ++n) {
+        SCOPED_TRACE(n);
+        char name[32];
+        std::snprintf(name, sizeof name, "%02d Sensor %d", n, n);
+        LFileStream file;
+        file.OpenForReading(platform.ProgramFolder() + "/" + name);
+        SensorDataRecord record = SensorDataRecord::Read(file);
+        EXPECT_EQ(record.longTerm, longTerm[static_cast<size_t>(n - 1)]);
+        EXPECT_EQ(record.shortTerm, shortTerm[static_cast<size_t>(n - 1)]);
+    }
+}
