@@ -71,22 +71,14 @@ protected:
         FixturePlatform::ResetSingletons();
     }
 
-    template <typename T> static std::vector<T*> Windows()
+    // The open windows of a kind, or with a title.
+    template <typename T = LWindow> static std::vector<T*> Windows(const std::string& title = {})
     {
         std::vector<T*> windows;
         for (LWindow* window : LWindow::GetWindowList()) {
-            if (auto* found = dynamic_cast<T*>(window))
+            auto* found = dynamic_cast<T*>(window);
+            if (found != nullptr && (title.empty() || window->GetDescriptor() == title))
                 windows.push_back(found);
-        }
-        return windows;
-    }
-
-    static std::vector<LWindow*> WindowsTitled(const std::string& title)
-    {
-        std::vector<LWindow*> windows;
-        for (LWindow* window : LWindow::GetWindowList()) {
-            if (window->GetDescriptor() == title)
-                windows.push_back(window);
         }
         return windows;
     }
@@ -96,8 +88,7 @@ protected:
     void WriteBoardHistory(int32_t samples)
     {
         std::vector<int32_t> file = { 3, FixturePlatform::Fixed16(30), FixturePlatform::Fixed16(60), samples - 1 };
-        for (int32_t i = 1; i < samples; ++i)
-            file.push_back(FixturePlatform::Fixed16(45));
+        file.insert(file.end(), samples - 1, FixturePlatform::Fixed16(45));
         file.push_back(0);
         TestFiles::WriteBytes(platform.ProgramFolder() + "/01 Board", TestFiles::BigEndian32(file));
     }
@@ -119,17 +110,12 @@ protected:
 // the stored version-check byte and the server's answer.
 struct StartUpCase {
     std::string name;
-    // No preferences file yet: the very first launch.
-    bool firstLaunch;
+    bool firstLaunch; // no preferences file yet
     uint32_t elapsed;
     int32_t samples;
     uint8_t versionCheck;
-    // "new": a different version is published; "same": this one; "error": an error page.
-    std::string server;
-    bool welcome;
-    bool recordRequested;
-    bool serverAsked;
-    bool newVersionShown;
+    std::string server; // "new": a different version is published; "same": this one; "error": an error page
+    bool welcome, recordRequested, serverAsked, newVersionShown;
 };
 
 class StartUpPrompts : public KelvaraApplication, public ::testing::WithParamInterface<StartUpCase> { };
@@ -202,15 +188,28 @@ TEST_F(KelvaraApplication, EveryWayToQuitSavesEverySensor)
     EXPECT_TRUE(alerts.empty());
 }
 
-TEST_F(KelvaraApplication, FirstLaunchOpensOneWindowOfEachKindAndTheTile)
+// A first run opens one window of each kind and draws the live tile. Regression: a damaged preferences
+// file started no true first run when the clock ticked between its readings (4294967295 seconds, no window).
+TEST_F(KelvaraApplication, AFirstRunWithNoOrADamagedPreferencesFileOpensOneWindowOfEachKind)
 {
     platform.AddTempSensor("Board", 40);
-    Kelvara application;
-    application.StartUp();
-    EXPECT_EQ(Windows<DataWindow>().size(), 1u);
-    EXPECT_EQ(Windows<GraphWindow>().size(), 1u);
-    ASSERT_NE(application.GetDockIcon(), nullptr);
-    EXPECT_FALSE(DockTile::Get()->IsShowingApplicationImage()) << "the live tile is drawn at the end of start-up";
+    for (bool damaged : { false, true }) {
+        SCOPED_TRACE(damaged ? "damaged" : "no file");
+        ForgetTheRun();
+        if (damaged) {
+            TestFiles::WriteBytes(platform.ProgramFolder() + "/Kelvara Preferences", { 0, 120, 0 });
+            platform.Clock().SetTickPerReading(1);
+        }
+        testing::internal::CaptureStderr();
+        Kelvara application;
+        application.StartUp();
+        EXPECT_EQ(testing::internal::GetCapturedStderr().find("is damaged") != std::string::npos, damaged);
+        EXPECT_LE(application.SecondsSincePreferencesCreated(), Kelvara::kFirstRunSeconds);
+        EXPECT_EQ(Windows<DataWindow>().size(), 1u);
+        EXPECT_EQ(Windows<GraphWindow>().size(), 1u);
+        ASSERT_NE(application.GetDockIcon(), nullptr);
+        EXPECT_FALSE(DockTile::Get()->IsShowingApplicationImage()) << "the live tile is drawn at the end of start-up";
+    }
 }
 
 TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
@@ -243,11 +242,11 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
     StartUpAndCheck(application);
     testing::internal::GetCapturedStderr();
     ASSERT_EQ(application.GetSensorMaster()->GetSamplesOfFirstSensor(), static_cast<uint32_t>(row.samples));
-    EXPECT_EQ(WindowsTitled("Welcome to Kelvara").size(), row.welcome ? 1u : 0u);
+    EXPECT_EQ(Windows("Welcome to Kelvara").size(), row.welcome ? 1u : 0u);
     EXPECT_EQ(Windows<EmailDialog>().size(), row.recordRequested ? 1u : 0u);
     EXPECT_EQ(Preferences::Get()->GetSubmittedTimedData(), row.recordRequested);
-    EXPECT_EQ(WindowsTitled("New Version of Kelvara").size(), row.newVersionShown ? 1u : 0u);
-    EXPECT_TRUE(WindowsTitled("Version Check Failed").empty()) << "a failure at start-up shows nothing";
+    EXPECT_EQ(Windows("New Version of Kelvara").size(), row.newVersionShown ? 1u : 0u);
+    EXPECT_TRUE(Windows("Version Check Failed").empty()) << "a failure at start-up shows nothing";
     EXPECT_EQ(server.Request().empty(), !row.serverAsked);
 }
 
@@ -292,13 +291,14 @@ std::string ItemAsShown(const QString& menu, const QAction* item)
 
 }
 
-// Every window's menus carry every command, enabled by the commander chain; the record command says
-// when it becomes available. The tray menu offers the main commands through the same chain.
+// Every window's menus carry every command, enabled by the commander chain, as does the tray menu; the
+// record command says when it becomes available; Compare Machines works from either menu.
 TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsState)
 {
     platform.AddTempSensor("Board", 40);
     Kelvara application;
     application.StartUp();
+    EXPECT_EQ(application.GetComparisonMaster(), ComparisonMaster::Get()) << "built at start-up";
     DataWindow* window = Windows<DataWindow>().front();
     std::vector<std::string> items;
     for (QAction* menu : window->GetTopLevel()->menuBar()->actions()) {
@@ -325,17 +325,19 @@ TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsState)
 
     DockTray tray;
     UMenuBar::UpdateStatus(tray.GetMenu(), window);
-    QAction* compare = nullptr;
-    for (QAction* item : tray.GetMenu()->actions()) {
+    for (QAction* item : tray.GetMenu()->actions())
         EXPECT_TRUE(item->isSeparator() || item->isEnabled()) << item->text().toStdString();
-        if (item->data().toInt() == cmd_CompareMachines)
-            compare = item;
+    for (QMenu* menu : { window->GetTopLevel()->menuBar()->actions()[0]->menu(), tray.GetMenu() }) {
+        LCommander::SetTarget(window);
+        QList<QAction*> actions = menu->actions();
+        auto found = std::find_if(
+            actions.begin(), actions.end(), [](QAction* item) { return item->data().toInt() == cmd_CompareMachines; });
+        ASSERT_NE(found, actions.end());
+        (*found)->trigger();
+        QCoreApplication::processEvents();
     }
-    ASSERT_NE(compare, nullptr);
-    LCommander::SetTarget(window);
-    compare->trigger();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(Windows<ComparisonWindow>().size(), 1u);
+    ASSERT_EQ(Windows<ComparisonWindow>().size(), 2u);
+    EXPECT_TRUE(Windows<ComparisonWindow>().front()->GetTopLevel()->isVisible());
 }
 
 // Asking again for the preferences or the welcome window brings the open one to the front. While the
@@ -350,12 +352,7 @@ TEST_F(KelvaraApplication, PreferencesAndWelcomeOpenOnceEach)
         EXPECT_TRUE(application.ObeyCommand(cmd_WelcomeWindow, nullptr));
         EXPECT_TRUE(application.ObeyCommand(cmd_Preferences, nullptr));
     }
-    std::vector<LWindow*> welcome;
-    for (LWindow* window : LWindow::GetWindowList()) {
-        if (window->GetDescriptor() == "Welcome to Kelvara")
-            welcome.push_back(window);
-    }
-    EXPECT_EQ(welcome.size(), 1u);
+    EXPECT_EQ(Windows("Welcome to Kelvara").size(), 1u);
     ASSERT_EQ(Windows<PreferencesDialog>().size(), 1u);
     PreferencesDialog* dialog = Windows<PreferencesDialog>().front();
     EXPECT_EQ(dialog->GetDescriptor(), "Kelvara Preferences");
@@ -367,22 +364,6 @@ TEST_F(KelvaraApplication, PreferencesAndWelcomeOpenOnceEach)
         dialog->FindCommandStatus(command, enabled, usesMark, mark, name);
         EXPECT_FALSE(enabled) << FourCCToText(command);
     }
-}
-
-// Regression: a damaged preferences file starts a true first run however the clock ticks between its
-// readings (a reset that read the clock again lay after the launch: 4294967295 seconds, no window).
-TEST_F(KelvaraApplication, DamagedPreferencesStartAFirstRunWhateverTheClockDoes)
-{
-    platform.AddTempSensor("Board", 40);
-    TestFiles::WriteBytes(platform.ProgramFolder() + "/Kelvara Preferences", { 0, 120, 0 });
-    platform.Clock().SetTickPerReading(1);
-    testing::internal::CaptureStderr();
-    Kelvara application;
-    application.StartUp();
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("is damaged"), std::string::npos);
-    EXPECT_LE(application.SecondsSincePreferencesCreated(), Kelvara::kFirstRunSeconds);
-    EXPECT_EQ(Windows<DataWindow>().size(), 1u);
-    EXPECT_EQ(Windows<GraphWindow>().size(), 1u);
 }
 
 TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
@@ -400,6 +381,7 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
         data[1]->MoveWindowTo(150, 250);
         data[1]->GetGlobalBounds(moved);
         data[2]->AttemptClose(); // closed by the user: not recorded
+        ASSERT_TRUE(application.ObeyCommand(cmd_CompareMachines, nullptr)); // never recorded
         for (GraphWindow* graph : Windows<GraphWindow>())
             graph->AttemptClose();
     }
@@ -419,6 +401,7 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
     data[2]->GetGlobalBounds(bounds);
     EXPECT_EQ(bounds, moved);
     EXPECT_TRUE(Windows<GraphWindow>().empty()) << "no graph window was open at quit, and this is not a first run";
+    EXPECT_TRUE(Windows<ComparisonWindow>().empty());
 }
 
 // Never running invisibly. Without a tray, closing the last window quits through the normal path (every
@@ -566,35 +549,6 @@ TEST_P(AboutBox, ShowsTheVersionAndLinksToTheWebPage)
 INSTANTIATE_TEST_SUITE_P(Buttons, AboutBox, ::testing::ValuesIn(AboutCases()),
     [](const ::testing::TestParamInfo<AboutCase>& info) { return info.param.name; });
 
-TEST_F(KelvaraApplication, CompareMachinesOpensWindowsThatAreNotRecorded)
-{
-    platform.AddTempSensor("Board", 40);
-    {
-        Kelvara application;
-        application.StartUp();
-        EXPECT_EQ(application.GetComparisonMaster(), ComparisonMaster::Get()) << "built at start-up";
-
-        // File > Compare Machines..., once for each of two windows.
-        QAction* compare = nullptr;
-        for (QAction* menu : Windows<DataWindow>().front()->GetTopLevel()->menuBar()->actions())
-            for (QAction* item : menu->menu()->actions())
-                if (item->data().toInt() == cmd_CompareMachines)
-                    compare = item;
-        ASSERT_NE(compare, nullptr);
-        compare->trigger();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(application.ObeyCommand(cmd_CompareMachines, nullptr));
-        ASSERT_EQ(Windows<ComparisonWindow>().size(), 2u);
-        EXPECT_TRUE(Windows<ComparisonWindow>().front()->GetTopLevel()->isVisible());
-    }
-    ForgetTheRun();
-    platform.Clock().Advance(3600);
-    Kelvara application;
-    application.StartUp();
-    EXPECT_TRUE(Windows<ComparisonWindow>().empty());
-    EXPECT_EQ(Windows<DataWindow>().size(), 1u) << "the other windows came back";
-}
-
 // File > Export History… saves first, so the CSV holds the samples of this run too; cancelling the folder
 // chooser does nothing.
 TEST_F(KelvaraApplication, ExportHistoryWritesEverySensorFromTheFileMenu)
@@ -606,14 +560,6 @@ TEST_F(KelvaraApplication, ExportHistoryWritesEverySensorFromTheFileMenu)
     UFolderDialog::SetChooser([&](const std::string&, const std::string&) { return chosen; });
     Kelvara application;
     application.StartUp();
-
-    QAction* exportItem = nullptr;
-    for (QAction* menu : Windows<DataWindow>().front()->GetTopLevel()->menuBar()->actions())
-        for (QAction* item : menu->menu()->actions())
-            if (item->data().toInt() == cmd_ExportHistory)
-                exportItem = item;
-    ASSERT_NE(exportItem, nullptr);
-    EXPECT_EQ(exportItem->text(), QString("Export History…"));
 
     EXPECT_TRUE(application.ObeyCommand(cmd_ExportHistory, nullptr));
     EXPECT_TRUE(alerts.empty()) << "cancelled";

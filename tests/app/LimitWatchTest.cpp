@@ -31,6 +31,7 @@ public:
 
 TEST(LimitWatch, OneNotificationPerCrossingWithHysteresis)
 {
+    const std::string at110 = "Kelvara\namdgpu junction: 110C (limit 100C)";
     const struct {
         const char* name;
         std::optional<double> limit; // the high threshold; none for a drive that reports no limit
@@ -40,18 +41,14 @@ TEST(LimitWatch, OneNotificationPerCrossingWithHysteresis)
         size_t notifications;
         std::string toolTip;
     } cases[] = {
-        { "a crossing warns once, however long it stays up", 100, 95, { 99.99, 110, 104, 110 }, true, 1,
-            "Kelvara\namdgpu junction: 110C (limit 100C)" },
+        { "a crossing warns once, however long it stays up", 100, 95, { 99.99, 110, 104, 110 }, true, 1, at110 },
         { "exactly at the limit is at the limit", 100, 95, { 100 }, true, 1,
             "Kelvara\namdgpu junction: 100C (limit 100C)" },
-        { "hovering less than 5 degrees below warns no more", 100, 95, { 110, 95.01, 110, 99, 110 }, true, 1,
-            "Kelvara\namdgpu junction: 110C (limit 100C)" },
-        { "5 degrees below, the next crossing warns again", 100, 95, { 110, 95, 110, 80, 110 }, true, 3,
-            "Kelvara\namdgpu junction: 110C (limit 100C)" },
+        { "hovering less than 5 degrees below warns no more", 100, 95, { 110, 95.01, 110, 99, 110 }, true, 1, at110 },
+        { "5 degrees below, the next crossing warns again", 100, 95, { 110, 95, 110, 80, 110 }, true, 3, at110 },
         { "back below the limit, the tool tip lets go", 100, 95, { 110, 99 }, true, 1, "Kelvara" },
-        { "found at the limit at start-up", 100, 110, {}, true, 1, "Kelvara\namdgpu junction: 110C (limit 100C)" },
-        { "notifications turned off", 100, 95, { 110, 80, 110 }, false, 0,
-            "Kelvara\namdgpu junction: 110C (limit 100C)" },
+        { "found at the limit at start-up", 100, 110, {}, true, 1, at110 },
+        { "notifications turned off", 100, 95, { 110, 80, 110 }, false, 0, at110 },
         { "no limit, as an NVMe drive reports it", std::nullopt, 95, { 150 }, true, 0, "Kelvara" },
     };
     for (const auto& each : cases) {
