@@ -1,6 +1,7 @@
 #include "platform/LinuxSensorRegistry.h"
 
 #include "platform/SysfsFile.h"
+#include "tests/support/FixturePlatform.h"
 #include "tests/support/SysfsFixture.h"
 
 #include <gtest/gtest.h>
@@ -37,10 +38,7 @@ Values ValuesOf(SensorRegistry& registry, std::string_view key = "current-value"
     return values;
 }
 
-int32_t Fixed16(double celsius)
-{
-    return static_cast<int32_t>(celsius * 65536);
-}
+constexpr auto Fixed16 = &FixturePlatform::Fixed16;
 
 // The same chips in whatever hwmon numbers the drivers got at this boot.
 void AddChips(SysfsFixture& tree, const std::vector<int>& numbers)
