@@ -1,6 +1,5 @@
-// Every committed fuzz input runs through its target's entry point at every test run, without clang, so a
-// crash that the fuzzer once found stays found. An entry point stops the process when a reader breaks one
-// of its rules.
+// Every committed fuzz input runs through its entry point at every test run, so a crash once found stays
+// found; an entry point stops the process when a reader breaks one of its rules.
 #include "fuzz/FuzzEntries.h"
 #include "tests/support/TestFolders.h"
 

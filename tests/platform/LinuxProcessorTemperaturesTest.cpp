@@ -23,8 +23,7 @@ TEST(LinuxProcessorTemperatures, IntelPackagesInPackageOrderRoundedToNearest)
     SysfsFixture tree;
     for (int cpu = 0; cpu < 4; ++cpu)
         tree.AddCpu(cpu, cpu / 2);
-    // The second package's chip comes first in chip order; the label decides which package it is, in the
-    // form of older kernels ("Physical id") as well.
+    // The second package's chip comes first: the label says which package it is, in older kernels' form too.
     auto second = tree.AddChip(0).Name("coretemp").Device("platform/coretemp.1");
     second.Temp(1, 51499, "Physical id 1").Temp(2, 60000, "Core 0");
     auto first = tree.AddChip(1).Name("coretemp").Device("platform/coretemp.0").Temp(1, 45500, "Package id 0");
@@ -69,9 +68,7 @@ TEST(LinuxProcessorTemperatures, WithoutTopologyEachPackageChannelCounts)
 
 TEST(LinuxProcessorTemperatures, AMDChipsStandForPackagesInDeviceOrder)
 {
-    // One package per chip, the hwmon numbers in the opposite order; channel n of chip k reads 100k + 10n
-    // degrees, so a reading tells which channel was used: Tdie before Tctl, Tctl without Tdie, an unlabelled
-    // temp1 (before Zen), and none usable.
+    // Channel n of chip k reads 100k + 10n: Tdie before Tctl, Tctl alone, temp1 before Zen, none usable.
     const std::vector<std::vector<std::pair<int, std::string>>> chips { { { 1, "Tctl" }, { 2, "Tdie" },
                                                                             { 3, "Tccd1" } },
         { { 1, "Tctl" }, { 3, "Tccd1" } }, { { 1, "" } }, { { 3, "Tccd1" } } };

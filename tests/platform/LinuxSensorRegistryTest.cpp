@@ -1,6 +1,7 @@
 #include "platform/LinuxSensorRegistry.h"
 
 #include "platform/SysfsFile.h"
+#include "tests/support/FixturePlatform.h"
 #include "tests/support/SysfsFixture.h"
 
 #include <gtest/gtest.h>
@@ -37,10 +38,7 @@ Values ValuesOf(SensorRegistry& registry, std::string_view key = "current-value"
     return values;
 }
 
-int32_t Fixed16(double celsius)
-{
-    return static_cast<int32_t>(celsius * 65536);
-}
+constexpr auto Fixed16 = &FixturePlatform::Fixed16;
 
 // The same chips in whatever hwmon numbers the drivers got at this boot.
 void AddChips(SysfsFixture& tree, const std::vector<int>& numbers)
@@ -65,9 +63,6 @@ TEST(LinuxSensorRegistry, PlatformEntryComesFirstAndOnlyChannelsHaveSensorProper
     ASSERT_TRUE(registry.IterateEntries(entries));
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(registry.GetName(entries[0]), "MacPro1,1");
-    EXPECT_EQ(registry.GetStringProperty(entries[0], "location"), std::nullopt);
-    EXPECT_EQ(registry.GetSInt32Property(entries[0], "current-value"), std::nullopt);
-
     EXPECT_EQ(registry.GetName(entries[1]), "IOHWSensor");
     EXPECT_EQ(registry.GetStringProperty(entries[1], "IONameMatched"), "temp-sensor");
     EXPECT_EQ(registry.GetStringProperty(entries[1], "location"), "acpitz temp1");
@@ -75,10 +70,11 @@ TEST(LinuxSensorRegistry, PlatformEntryComesFirstAndOnlyChannelsHaveSensorProper
     EXPECT_EQ(registry.GetStringProperty(entries[1], "type"), std::nullopt);
     EXPECT_EQ(registry.GetStringProperty(entries[1], "current-value"), std::nullopt);
     EXPECT_EQ(registry.GetSInt32Property(entries[1], "location"), std::nullopt);
-    for (SensorRegistry::EntryID unknown : { 0u, 3u, 0xFFFFFFFFu }) {
-        EXPECT_EQ(registry.GetName(unknown), std::nullopt);
-        EXPECT_EQ(registry.GetStringProperty(unknown, "location"), std::nullopt);
-        EXPECT_EQ(registry.GetSInt32Property(unknown, "current-value"), std::nullopt);
+    // Neither the platform entry nor an unknown one has sensor properties; an unknown one has no name.
+    for (SensorRegistry::EntryID other : { entries[0], 0u, 3u, 0xFFFFFFFFu }) {
+        EXPECT_EQ(registry.GetStringProperty(other, "location"), std::nullopt) << other;
+        EXPECT_EQ(registry.GetSInt32Property(other, "current-value"), std::nullopt) << other;
+        EXPECT_TRUE(other == entries[0] || !registry.GetName(other)) << other;
     }
 
     SysfsFixture bare; // no hwmon folder
@@ -92,10 +88,8 @@ TEST(LinuxSensorRegistry, OrderFollowsDevicesNotHwmonNumbers)
     AddChips(firstBoot, { 0, 1, 2, 3, 4 });
     SysfsFixture secondBoot;
     AddChips(secondBoot, { 4, 2, 0, 1, 3 });
-    LinuxSensorRegistry first(firstBoot.Root());
-    LinuxSensorRegistry second(secondBoot.Root());
-    // By resolved device path (LNXSYSTM < pci0000 < platform), chips of one device by name, channels by
-    // number with gaps (10 after 3); the package channel is not a sensor here.
+    LinuxSensorRegistry first(firstBoot.Root()), second(secondBoot.Root());
+    // By device path (LNXSYSTM < pci0000 < platform), chip name, channel number (10 after 3); no package.
     std::vector<std::string> expected { "acpitz temp1", "nvme Composite", "alpha temp1", "zeta temp1",
         "coretemp Core 0", "coretemp Core 1", "coretemp Core 8" };
     EXPECT_EQ(Locations(first), expected);
@@ -129,16 +123,15 @@ TEST(LinuxSensorRegistry, ValuesAreReadAnewAndAFailedReadKeepsTheLastGoodOne)
     auto chip = tree.AddChip(0).Name("nct6775").Attribute(1, "input", "not a number\n").Fault(1, false);
     chip.UnreadableInput(2).Temp(3, 30000);
     LinuxSensorRegistry registry(tree.Root());
-    // A channel that cannot be read is listed without a value beside the others; temp1 has no value until
-    // the driver has delivered a reading at all, then every reading in 16.16.
+    // An unreadable channel is listed without a value; temp1 has none until the driver gives a reading.
     EXPECT_EQ(Locations(registry), (std::vector<std::string> { "nct6775 temp1", "nct6775 temp2", "nct6775 temp3" }));
     EXPECT_EQ(ValuesOf(registry), (Values { std::nullopt, std::nullopt, Fixed16(30) }));
     chip.Attribute(1, "input", "45500\n");
     EXPECT_EQ(ValuesOf(registry)[0], Fixed16(45.5));
     chip.Attribute(1, "input", "-12250");
     EXPECT_EQ(ValuesOf(registry)[0], Fixed16(-12.25));
-    // Garbage, an empty file, the no-reading sentinel and below, the fault flag and readings outside -100 to
-    // 300 C keep the last good value (regression: 1e12 m°C became a maximum that spoiled every range).
+    // Regression: readings outside -100..300 C (1e12 m°C spoiled every range), garbage, the no-reading
+    // sentinel and the fault flag keep the last good value.
     for (auto [input, fault] : std::initializer_list<std::pair<const char*, const char*>> { { "3x000\n", "0\n" },
              { "", "0\n" }, { "-273150\n", "0\n" }, { "-999999\n", "0\n" }, { "99000\n", "1\n" },
              { "1000000000000\n", "0\n" }, { "300001\n", "0\n" }, { "-100001\n", "0\n" } }) {
@@ -195,13 +188,10 @@ TEST(LinuxSensorRegistry, LocationsAreUniqueCleanAndCutOnCharacterBoundaries)
         degrees += "\xC2\xB0"; // U+00B0, two bytes each
     auto drv = tree.AddChip(3).Name("drv").Device("pci0000:00/zz");
     drv.Temp(1, 1, degrees).Temp(2, 1, degrees).Temp(3, 1, "Caf\xE9 \xFF");
-    // Regression: a label of bytes that are no UTF-8 at all (firmware garbage, overlong forms, lone
-    // continuation bytes) named the sensor by nothing; the channel's own name stands in.
+    // Regression: a label that is no UTF-8 at all named the sensor by nothing; the channel's name stands in.
     drv.Temp(7, 1, "\xFF\xFE \xC0\xAF\x80\x80\xED\xA0\x80");
 
-    // Names are cut to 255 bytes on a character boundary, and the copy keeps its suffix whole: cutting after
-    // appending would give both one name. Bytes that are not UTF-8 in a label that says something are part
-    // of the name as they stand.
+    // Cut to 255 bytes on a character boundary, a copy's suffix kept whole; stray bytes in a label stand.
     LinuxSensorRegistry registry(tree.Root());
     EXPECT_EQ(Locations(registry),
         (std::vector<std::string> { "nvme Composite", "nvme Sensor 1", "nvme temp3", "nvme SYS TIN", "nvme Composite 2",

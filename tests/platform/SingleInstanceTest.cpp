@@ -14,20 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
-namespace {
-
 using Role = SingleInstance::Role;
-
-// Takes one hand-over on the running instance's socket, as its event loop would when the socket is readable.
-std::optional<bool> TakeHandOver(SingleInstance& running)
-{
-    pollfd wanted { running.GetListeningSocket(), POLLIN, 0 };
-    if (::poll(&wanted, 1, 5000) != 1)
-        return std::nullopt;
-    return running.AcceptHandOver();
-}
-
-}
 
 TEST(SingleInstance, ASecondLaunchHandsOverToTheRunningOne)
 {
@@ -39,17 +26,21 @@ TEST(SingleInstance, ASecondLaunchHandsOverToTheRunningOne)
     ASSERT_EQ(::stat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u) << "the folder is the user's alone";
 
+    // The running one takes the hand-over as its event loop would, when the socket is readable.
     std::optional<bool> taken;
-    std::thread loop([&] { taken = TakeHandOver(running); });
+    std::thread loop([&] {
+        pollfd wanted { running.GetListeningSocket(), POLLIN, 0 };
+        if (::poll(&wanted, 1, 5000) == 1)
+            taken = running.AcceptHandOver();
+    });
     SingleInstance second(folder);
     EXPECT_EQ(second.Claim(5000), Role::HandedOver);
     loop.join();
     EXPECT_EQ(taken, true);
 }
 
-// A crash leaves the lock file and the socket file behind, but the kernel has let go of the lock: the next
-// launch runs. A running one that does not answer keeps the launch out (two samplers would write the
-// same files); one that quits lets a waiting launch start once it is gone.
+// What a crash leaves behind blocks nothing; a running one that does not answer keeps a launch out (two
+// samplers would write the same files), and one that quits lets a waiting launch start.
 TEST(SingleInstance, NothingLeftByACrashBlocksAndOnlyOneRunsAtATime)
 {
     TemporaryFolder home;

@@ -25,8 +25,7 @@ namespace {
 constexpr int32_t kSensors = 12;
 constexpr int32_t kTicksPerDay = 24 * 60 * 12;
 #if defined(__SANITIZE_ADDRESS__)
-// Under AddressSanitizer every allocation costs several times as much: 12 days fill both histories and
-// then run two more days at full length, which is what the month shows.
+// Under AddressSanitizer allocations cost more: 12 days fill both histories and run two more days full.
 constexpr int32_t kDays = 12;
 #else
 constexpr int32_t kDays = 30;
@@ -45,25 +44,14 @@ size_t HeapInUse()
 }
 
 // The program's folder in memory where the machine offers that: 4320 checkpoints write 12 files each.
-class TemporaryFolderInMemory {
-public:
+struct TemporaryFolderInMemory {
     TemporaryFolderInMemory()
     {
-        if (const char* old = std::getenv("TMPDIR"))
-            mOld = old;
         if (::access("/dev/shm", W_OK) == 0)
             ::setenv("TMPDIR", "/dev/shm", 1);
     }
-    ~TemporaryFolderInMemory()
-    {
-        if (mOld)
-            ::setenv("TMPDIR", mOld->c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-    }
-
-private:
-    std::optional<std::string> mOld;
+    ~TemporaryFolderInMemory() { old.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", old.c_str(), 1); }
+    std::string old = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
 };
 
 std::vector<int32_t> Readings(TempElementArray* history)
@@ -105,16 +93,14 @@ TEST(SimulatedMonth, HistoriesStayFullAndTheHeapHoldsWhatTheyNeed)
     }
 
     size_t after = HeapInUse();
-    // Full, and no fuller.
     std::vector<std::vector<int32_t>> longTerm, shortTerm;
-    for (ArrayIndexT i = 1; i <= kSensors; ++i) {
-        EXPECT_EQ((*sensors)[i]->GetLTTempArray()->GetCount(), TemperatureSensor::kLongTermCapacity);
-        EXPECT_EQ((*sensors)[i]->GetSTTempArray()->GetCount(), TemperatureSensor::kShortTermCapacity);
+    for (ArrayIndexT i = 1; i <= kSensors; ++i) { // full, and no fuller
         longTerm.push_back(Readings((*sensors)[i]->GetLTTempArray()));
         shortTerm.push_back(Readings((*sensors)[i]->GetSTTempArray()));
+        EXPECT_EQ(longTerm.back().size(), size_t { TemperatureSensor::kLongTermCapacity });
+        EXPECT_EQ(shortTerm.back().size(), size_t { TemperatureSensor::kShortTermCapacity });
     }
-    // Each sample is a pointer in its history and a small block on the heap; the arrays may hold up to
-    // twice their items in room. Nothing else grows with the running time.
+    // A sample is a pointer and a small heap block, arrays up to twice their items; nothing else grows.
     constexpr size_t kBytesPerSample = 8 + 48;
     constexpr size_t kSamples = TemperatureSensor::kLongTermCapacity + TemperatureSensor::kShortTermCapacity;
     EXPECT_LT(after - before, kSensors * kSamples * (kBytesPerSample + 8) + (1 << 20));

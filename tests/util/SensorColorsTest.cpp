@@ -12,8 +12,7 @@
 
 class SensorColors : public SettingsTest {
 protected:
-    // The colours drawn after choosing the sensor index: by the current port's pen, and by filling and by
-    // stroking in a context.
+    // The colours drawn after choosing the sensor index: the port's pen, a context's fill and stroke.
     std::vector<QRgb> Painted(int32_t sensorIndex)
     {
         QImage image(24, 8, QImage::Format_RGB32);
@@ -41,36 +40,25 @@ protected:
 TEST_F(SensorColors, IndicesOneToTwelveDrawInTheStoredColoursAndLaterOnesInTheExtension)
 {
     Preferences* prefs = Preferences::Get();
-    std::vector<RGBColor> stored;
+    std::vector<RGBColor> seen(12); // the colours a first run stores
     for (int32_t position = 0; position < 12; ++position) {
-        RGBColor colour;
-        prefs->GetSensorColor(position, colour);
-        stored.push_back(colour);
-    }
-    for (int32_t position = 0; position < 12; ++position)
+        prefs->GetSensorColor(position, seen[static_cast<size_t>(position)]);
         prefs->SetSensorColor(position, RGBColor { static_cast<uint16_t>(position * 0x1500), 0x4000, 0xFFFF });
-    for (auto [index, position] : std::initializer_list<std::pair<int32_t, int32_t>> { { 1, 0 }, { 12, 11 } }) {
-        RGBColor colour;
-        prefs->GetSensorColor(position, colour);
-        EXPECT_EQ(Painted(index), std::vector<QRgb>(3, Rgb(colour))) << "index " << index;
     }
+    EXPECT_EQ(Painted(1), std::vector<QRgb>(3, Rgb(RGBColor { 0, 0x4000, 0xFFFF })));
+    EXPECT_EQ(Painted(12), std::vector<QRgb>(3, Rgb(RGBColor { 11 * 0x1500, 0x4000, 0xFFFF })));
     prefs->SetSensorColor(2, RGBColor { 0xFFFF, 0, 0 });
     EXPECT_EQ(Painted(3), std::vector<QRgb>(3, qRgb(255, 0, 0))) << "a changed colour counts at the next call";
 
-    // From 13 on, a fixed extension: every colour its own, none of the twelve a first run stores, whatever
-    // the stored ones are now. Far beyond any machine's count, they still differ.
-    std::vector<RGBColor> extension;
+    // From 13 on a fixed extension, every colour its own and none of the twelve a first run stores.
     for (int32_t index : { 13, 14, 28, 29, 40, 640, INT32_MAX }) {
-        RGBColor colour = GetSensorIndexColor(index);
-        EXPECT_EQ(Painted(index), std::vector<QRgb>(3, Rgb(colour))) << "index " << index;
-        EXPECT_EQ(colour, ExtendedSensorColor(index)) << "index " << index;
+        EXPECT_EQ(GetSensorIndexColor(index), ExtendedSensorColor(index)) << "index " << index;
+        EXPECT_EQ(Painted(index), std::vector<QRgb>(3, Rgb(ExtendedSensorColor(index)))) << "index " << index;
     }
-    for (int32_t index = 13; index <= 640; ++index)
-        extension.push_back(ExtendedSensorColor(index));
-    for (size_t i = 0; i < extension.size(); ++i) {
-        EXPECT_EQ(std::count(stored.begin(), stored.end(), extension[i]), 0) << "index " << i + 13;
-        EXPECT_EQ(std::count(extension.begin() + static_cast<ptrdiff_t>(i) + 1, extension.end(), extension[i]), 0)
-            << "index " << i + 13;
+    for (int32_t index = 13; index <= 640; ++index) {
+        RGBColor colour = ExtendedSensorColor(index);
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), colour), 0) << "index " << index;
+        seen.push_back(colour);
     }
 }
 
