@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
 
 class Counter : public LPeriodical {
@@ -22,51 +20,39 @@ public:
     bool throws = false;
 };
 
-// Runs the event loop until the condition holds or the limit passes.
-bool RunUntil(const std::function<bool()>& condition, int limitMilliseconds = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < limitMilliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
 }
 
-}
-
-TEST(LPeriodical, FiresOnlyAfterOneIntervalAndThenRepeats)
+// Each waits for a fast reference timer to tick, never for a fixed time.
+TEST(LPeriodical, FiresAfterEachIntervalUntilStoppedOrReplacedAndSurvivesExceptions)
 {
-    Counter counter;
-    counter.StartIdling(1.0);
-    EXPECT_TRUE(counter.IsIdling());
+    Counter slow, replaced, stopped, throwing, clock;
+    slow.StartIdling(60.0);
     QCoreApplication::processEvents();
-    EXPECT_EQ(counter.fired, 0); // not at once
-    counter.StartIdling(0.02);
-    EXPECT_TRUE(RunUntil([&] { return counter.fired >= 3; }));
-    counter.StopIdling();
-    EXPECT_FALSE(counter.IsIdling());
-    int fired = counter.fired;
-    RunUntil([] { return false; }, 150);
-    EXPECT_EQ(counter.fired, fired);
-}
-
-TEST(LPeriodical, RestartingReplacesTheTimer)
-{
-    Counter counter;
-    counter.StartIdling(0.02);
-    counter.StartIdling(60.0);
-    RunUntil([] { return false; }, 150);
-    EXPECT_EQ(counter.fired, 0);
-}
-
-TEST(LPeriodical, AnExceptionIsReportedAndTheTimerRunsOn)
-{
-    Counter counter;
-    counter.throws = true;
+    EXPECT_EQ(slow.fired, 0) << "not at once";
+    replaced.StartIdling(0.02);
+    replaced.StartIdling(60.0);
+    stopped.StartIdling(0.02);
+    throwing.throws = true;
+    throwing.StartIdling(0.02);
+    clock.StartIdling(0.02);
+    auto runUntil = [](auto condition) {
+        QElapsedTimer limit;
+        limit.start();
+        while (!condition() && limit.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return condition();
+    };
     testing::internal::CaptureStderr();
-    counter.StartIdling(0.02);
-    EXPECT_TRUE(RunUntil([&] { return counter.fired >= 2; }));
+    ASSERT_TRUE(runUntil([&] { return stopped.fired >= 3 && throwing.fired >= 2; }));
     std::string report = testing::internal::GetCapturedStderr();
     EXPECT_NE(report.find("'asrt'"), std::string::npos) << report;
-    EXPECT_TRUE(counter.IsIdling());
+    EXPECT_TRUE(throwing.IsIdling()) << "an exception leaves the timer running";
+    throwing.StopIdling();
+    stopped.StopIdling();
+    EXPECT_FALSE(stopped.IsIdling());
+    int fired = stopped.fired;
+    int ticks = clock.fired;
+    ASSERT_TRUE(runUntil([&] { return clock.fired >= ticks + 3; }));
+    EXPECT_EQ(stopped.fired, fired);
+    EXPECT_EQ(replaced.fired, 0) << "restarting replaces the timer";
 }
