@@ -11,6 +11,7 @@
 #include "tests/support/FixturePlatform.h"
 #include "util/TemperatureUnits.h"
 
+#include <QColor>
 #include <QCoreApplication>
 #include <QImage>
 #include <QJsonArray>
@@ -249,7 +250,9 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
     Sensor(1)->CreateNewEvent();
     SetReading(0, 40);
     LStaticText* change = Text(window, "Td", kRow);
-    ResIDT layoutTraits = change->GetTextTraitsID();
+    LStaticText* current = Text(window, "Tc", kRow);
+    const ResIDT layoutTraits = change->GetTextTraitsID();
+    const ResIDT currentTraits = current->GetTextTraitsID();
 
     // Fahrenheit; Board reads 40C between 30C and 50C, with thresholds 10C and 90C (16.16 raw).
     const std::vector<std::map<std::string, std::string>> expected {
@@ -273,6 +276,7 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
             for (const auto& [prefix, text] : expected[static_cast<size_t>(index - 1)])
                 EXPECT_EQ(Text(window, prefix, kRow)->GetDescriptor(), text) << prefix;
             EXPECT_EQ(change->GetTextTraitsID(), layoutTraits);
+            EXPECT_EQ(current->GetTextTraitsID(), currentTraits) << "no alarm, also not at 110C without a limit";
             for (auto [celsius, text, traits] : index == 1 ? steps : decltype(steps) {}) {
                 SetReading(0, celsius);
                 row.UpdateDisplay();
@@ -285,6 +289,17 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
                 row.UpdateDisplay();
                 EXPECT_EQ(change->GetDescriptor(), "1C");
                 Preferences::Get()->SetTemperatureScale(kScaleFahrenheit);
+                // At or above the high limit (max, else crit) the current value is red and bold; the next
+                // row on these panes starts plain.
+                for (auto [celsius, alarm] :
+                    { std::pair { 89.99, false }, { 90.0, true }, { 89.0, false }, { 110.0, true } }) {
+                    SetReading(0, celsius);
+                    row.UpdateDisplay();
+                    EXPECT_EQ(current->GetTextTraitsID(), alarm ? DataWindowView::kAtLimitTraits : currentTraits)
+                        << celsius;
+                    const TextTraits& traits = current->GetTextTraits();
+                    EXPECT_EQ(traits.bold && traits.color.red > 50000 && traits.color.green == 0, alarm) << celsius;
+                }
             }
         }
         // A row that goes puts its panes back where the layout had them, hidden.
@@ -355,36 +370,93 @@ TEST_F(DataWindowTest, OnlyAPictureThatChangesIsDrawnAndAHiddenWindowDrawsNothin
     }
 }
 
-// At or above its high limit (max, else crit) a sensor's current value shows in the alarm style, red and
-// bold; below it, and for a sensor without a limit, as the layout has it.
-TEST_F(DataWindowTest, TheCurrentValueShowsTheAlarmStyleAtTheHighLimit)
+namespace {
+
+const QRgb kRed = QColor::fromRgba64(65535, 0, 0).rgb();
+const QRgb kBlue = QColor::fromRgba64(0, 0, 65535).rgb();
+const QRgb kBackground = QColor::fromRgba64(55000, 55000, 55000).rgb();
+const QRgb kBorder = QColor::fromRgba64(43900, 43900, 43900).rgb();
+
+struct GraphCase {
+    const char* name;
+    std::vector<std::vector<double>> readings; // per sensor, oldest first; sensor 1 draws in red, 2 in blue
+    int width;
+    int height;
+    int16_t mode;
+    std::vector<std::tuple<int, int, QRgb>> points; // x, y, colour
+};
+
+class DataWindowGraphTest : public ::testing::TestWithParam<GraphCase> {
+protected:
+    FixturePlatform mMachine;
+};
+
+}
+
+// Everything but the given points: the border all round, background right of the oldest sample; a pane
+// too narrow for a plot stays unpainted.
+TEST_P(DataWindowGraphTest, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
 {
-    DataWindow* window = NewWindow({ { "amdgpu junction", 90 }, { "nvme Composite", 90 } });
-    mMachine.Registry().SetProperty(mEntries[0], "high-threshold", FixturePlatform::Fixed16(100));
-    LStaticText* current = Text(window, "Tc", kRow);
-    const ResIDT layoutTraits = current->GetTextTraitsID();
-    const struct {
-        const char* name;
-        size_t sensor;
-        double celsius;
-        bool alarm;
-    } cases[] = {
-        { "just below the limit", 0, 99.99, false },
-        { "at the limit", 0, 100, true },
-        { "above it", 0, 110, true },
-        { "back below it", 0, 99, false },
-        { "no limit (as NVMe drives report it) at 110C", 1, 110, false },
-    };
-    for (const auto& each : cases) {
-        {
-            DataWindowView row(window, kRow, Sensor(static_cast<ArrayIndexT>(each.sensor + 1)), 0x7FFEu);
-            SetReading(each.sensor, each.celsius);
-            row.UpdateDisplay();
-            EXPECT_EQ(current->GetTextTraitsID(), each.alarm ? DataWindowView::kAtLimitTraits : layoutTraits)
-                << each.name;
-            const TextTraits& traits = current->GetTextTraits();
-            EXPECT_EQ(traits.bold && traits.color.red > 50000 && traits.color.green == 0, each.alarm) << each.name;
+    const GraphCase& c = GetParam();
+    // Away from its superview's origin, so that drawing in the wrong coordinates shows.
+    QJsonObject entry { { "class", "Lgra" }, { "frame", QJsonArray { 30, 7, c.width, c.height } } };
+    DataWindowGraph graph { LPaneEntry(entry) };
+    std::vector<SensorRegistry::EntryID> ids;
+    for (const std::vector<double>& readings : c.readings)
+        ids.push_back(mMachine.AddTempSensor("Sensor " + std::to_string(ids.size() + 1), readings.front()));
+    int longest = 0;
+    for (size_t i = 0; i < c.readings.size(); ++i) {
+        TemperatureSensor* sensor = (*SensorMaster::Get()->GetSensorArray())[static_cast<ArrayIndexT>(i + 1)];
+        for (size_t j = 1; j < c.readings[i].size(); ++j) {
+            mMachine.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(c.readings[i][j]));
+            sensor->CreateNewEvent();
         }
-        EXPECT_EQ(current->GetTextTraitsID(), layoutTraits) << "the next row on these panes starts plain";
+        graph.AddSensor(sensor);
+        longest = std::max(longest, static_cast<int>(c.readings[i].size()));
+    }
+    Preferences::Get()->SetSensorColor(0, RGBColor { 65535, 0, 0 });
+    Preferences::Get()->SetSensorColor(1, RGBColor { 0, 0, 65535 });
+    graph.SetGraphMode(c.mode);
+    QImage image = graph.RenderImage().convertToFormat(QImage::Format_RGB32);
+
+    for (auto [x, y, color] : c.points)
+        EXPECT_EQ(image.pixel(x, y), color) << x << "," << y;
+    // On a screen at 200 % every pixel of the drawing is a sharp 2 x 2 block, not a blur.
+    QImage sharp = graph.RenderImage(2.0).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(sharp.size(), image.size() * 2);
+    sharp.setDevicePixelRatio(1.0);
+    EXPECT_TRUE(sharp == image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    for (int y = 0; y < c.height; ++y) {
+        for (int x = 0; x < c.width; ++x) {
+            bool edge = x == 0 || y == 0 || x == c.width - 1 || y == c.height - 1;
+            QRgb expected = c.width <= 12 ? qRgb(255, 255, 255) : edge ? kBorder : kBackground;
+            if (c.width <= 12 || edge || x > longest) {
+                ASSERT_EQ(image.pixel(x, y), expected) << x << "," << y;
+            }
+        }
     }
 }
+
+// With a pane 43 high the plot is h = 40: 100 % on row 1, just below the top border, 0 % on row 41.
+INSTANTIATE_TEST_SUITE_P(Modes, DataWindowGraphTest,
+    ::testing::Values(GraphCase { "Empty", {}, 13, 20, 1, {} },
+        GraphCase { "TooNarrowForAPlot", { { 30, 50, 40 } }, 12, 20, 1, {} },
+        GraphCase { "Range", { { 30, 50, 40 } }, 60, 43, 1, { { 1, 21, kRed }, { 2, 1, kRed }, { 3, 41, kRed } } },
+        // 31 in 30..33 is 33 %, times h = 60 is 19 rows; multiplying before dividing would give 20.
+        GraphCase { "RangeTruncatesThePercentageFirst", { { 30, 33, 31 } }, 60, 63, 1,
+            { { 1, 42, kRed }, { 2, 1, kRed }, { 3, 61, kRed } } },
+        GraphCase { "RangeWithoutSpreadOnTheBottomRow", { { 40, 40, 40 } }, 60, 43, 1,
+            { { 1, 41, kRed }, { 2, 41, kRed }, { 3, 41, kRed } } },
+        // The common range is 30..80: 50 is 40 %, 60 is 60 %.
+        GraphCase { "RangeIsCommonToAllSensors", { { 30, 50 }, { 60, 80 } }, 60, 43, 1,
+            { { 1, 25, kRed }, { 2, 41, kRed }, { 1, 1, kBlue }, { 2, 17, kBlue } } },
+        GraphCase {
+            "AnyOtherModeIsRange", { { 30, 50 }, { 60, 80 } }, 60, 43, 3, { { 1, 25, kRed }, { 1, 1, kBlue } } },
+        // Each at its own maximum after its own minimum: the later sensor covers the earlier one.
+        GraphCase { "PercentOfEachSensorsOwnRange", { { 30, 50 }, { 60, 80 } }, 60, 43, 2,
+            { { 1, 1, kBlue }, { 2, 41, kBlue } } },
+        // 22 readings in a plot 20 wide.
+        GraphCase { "NoMorePointsThanThePlotIsWide",
+            { { 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50 } }, 22, 43, 1,
+            { { 1, 1, kRed }, { 20, 41, kRed } } }),
+    [](const ::testing::TestParamInfo<GraphCase>& info) { return std::string(info.param.name); });

@@ -152,21 +152,16 @@ TEST_F(DockIconTest, GraphTileDrawsBackgroundAxesLabelsAndAnEmptyRangeOnTheAxis)
 
     QImage windowIcon = QApplication::windowIcon().pixmap(128, 128).toImage().convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(windowIcon, tile) << "the window icon shows the tile";
-}
 
-// For a screen at 200 % the tile has 256 x 256 pixels: the axes are solid lines two pixels wide instead
-// of the grey half-covered pixels a blown-up 128 x 128 tile would show.
-TEST_F(DockIconTest, TheTileHasThePixelsOfTheScreen)
-{
-    mMachine.AddTempSensor("A", 40);
+    // For a screen at 200 % the tile has 256 x 256 pixels: the vertical axis along x = 36 is solid in device
+    // columns 71 and 72, not the grey half-covered pixels of a blown-up 128 x 128 tile.
     DockTile::Get()->SetDevicePixelRatio(2.0);
     Show(DockIcon::kGraphIcon, { "A" });
-    QImage tile = DockTile::Get()->GetShownImage().convertToFormat(QImage::Format_ARGB32);
+    tile = DockTile::Get()->GetShownImage().convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(tile.size(), QSize(256, 256));
     EXPECT_EQ(tile.devicePixelRatio(), 2.0);
     const auto solid = [](QRgb p) { return qAlpha(p) == 255 && qRed(p) < 20 && qGreen(p) < 20 && qBlue(p) < 20; };
     for (int row : { 60, 120, 180 }) {
-        // The vertical axis along x = 36: device columns 71 and 72.
         EXPECT_TRUE(solid(tile.pixel(71, row)) && solid(tile.pixel(72, row))) << row;
         EXPECT_TRUE(IsBackground(tile.pixel(70, row)) && IsBackground(tile.pixel(73, row))) << row;
     }

@@ -1,25 +1,58 @@
 #include "display/GraphWindow.h"
 #include "display/GraphWindowView.h"
 #include "framework/LBevelButton.h"
+#include "framework/LScroller.h"
 #include "framework/LStaticText.h"
+#include "framework/QDPort.h"
 #include "framework/URegistrar.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
+#include "sensors/SensorMaster.h"
+#include "sensors/TempElement.h"
+#include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QJsonArray>
 #include <QMainWindow>
+#include <QPainter>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
+
+// An image W x H has its plot rectangle at top 2, left 30, bottom H - 25, right W - 15, the border being its
+// outermost pixels: samples at 0 % lie on row H - 27, at 100 % on row 3.
 
 namespace {
 
 using Names = std::vector<std::string>;
 const std::string kUntitled = "Temperature History";
+const QRgb kWhite = qRgb(255, 255, 255);
+const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb kBackground = QColor::fromRgba64(55000, 55000, 55000).rgb();
+const QRgb kGrid = QColor::fromRgba64(43900, 43900, 43900).rgb();
+// The colours of sensor indices 1, 2 and 3.
+const QRgb kGreen = QColor::fromRgba64(0, 32767, 0).rgb();
+const QRgb kRed = QColor::fromRgba64(65535, 0, 0).rgb();
+const QRgb kBlue = QColor::fromRgba64(0, 0, 65535).rgb();
+
+int CountColour(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == colour;
+    return count;
+}
 
 class GraphWindowTest : public ::testing::Test {
 protected:
@@ -56,8 +89,68 @@ protected:
         return texts;
     }
 
+    // A sensor reading current degrees, whose long-term history holds, after that reading, the stored ones.
+    SensorRegistry::EntryID AddSensor(const std::string& name, double current, const std::vector<double>& stored = {})
+    {
+        SensorRegistry::EntryID id = platform.AddTempSensor(name, current);
+        std::vector<int32_t> file { TemperatureSensor::kDataFileVersion, 0, 0, static_cast<int32_t>(stored.size()) };
+        for (double celsius : stored)
+            file.push_back(FixturePlatform::Fixed16(celsius));
+        file.push_back(0);
+        char fileName[64];
+        std::snprintf(fileName, sizeof fileName, "/%02d %s", ++sensors, name.c_str());
+        TestFiles::WriteBytes(platform.ProgramFolder() + fileName, TestFiles::BigEndian32(file));
+        return id;
+    }
+
+    // A view of every sensor with a frame of width x height.
+    QImage Render(int width, int height, int16_t mode = GraphWindowView::kRangeMode)
+    {
+        QJsonObject entry { { "class", "GViw" }, { "id", "Gviw" }, { "frame", QJsonArray { 0, 0, width, height } } };
+        view = std::make_unique<GraphWindowView>(LPaneEntry(entry));
+        view->SetGraphMode(mode);
+        SensorArray* all = SensorMaster::Get()->GetSensorArray();
+        for (ArrayIndexT i = 1; i <= all->GetCount(); ++i)
+            view->AddSensor((*all)[i]);
+        view->SetupSelf();
+        return RenderAgain();
+    }
+
+    QImage RenderAgain()
+    {
+        QImage image(view->GetImageWidth(), view->GetImageHeight(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        view->Draw(painter);
+        return image;
+    }
+
+    // The label drawn alone, ending at x 30 (or centred on centre), matches the image over its box.
+    static void ExpectLabel(const QImage& image, const std::string& text, int baseline, int centre = -1)
+    {
+        QImage alone(image.size(), image.format());
+        alone.fill(Qt::white);
+        QPainter painter(&alone);
+        QDPort port(painter);
+        port.TextSize(9);
+        int width = port.StringWidth(text);
+        int left = centre < 0 ? 30 - width : centre - width / 2;
+        port.MoveTo(left, baseline);
+        port.DrawString(text);
+        bool inked = false;
+        for (int y = baseline - 10; y <= baseline + 3; ++y) {
+            for (int x = left; x < left + width; ++x) {
+                ASSERT_EQ(image.pixel(x, y), alone.pixel(x, y)) << text << " at " << x << "," << y;
+                inked |= alone.pixel(x, y) != kWhite;
+            }
+        }
+        EXPECT_TRUE(inked) << text;
+    }
+
     FixturePlatform platform;
     std::vector<SensorRegistry::EntryID> ids;
+    std::unique_ptr<GraphWindowView> view;
+    int sensors = 0;
 };
 
 }
@@ -165,4 +258,232 @@ TEST_F(GraphWindowTest, RecordRestoresSensorsModePlaceAndSizeAndTheImageFollowsT
     EXPECT_EQ(view->GetHeight(), height + 50);
     EXPECT_EQ(view->GetImageWidth(), view->GetWidth() - 45);
     EXPECT_EQ(view->GetImageHeight(), view->GetHeight());
+}
+
+TEST_F(GraphWindowTest, PlotGridAndLabelsFollowTheHeightAndMode)
+{
+    // Height, mode, whether there is a grid, and the top, bottom and middle labels.
+    const std::tuple<int, int16_t, bool, const char*, const char*, const char*> cases[] = {
+        { 150, GraphWindowView::kPercentMode, false, "100%", "0%", nullptr },
+        { 151, GraphWindowView::kPercentMode, true, "100%", "0%", "50%" },
+        // Range mode without readings.
+        { 151, GraphWindowView::kRangeMode, true, "n/a", "n/a", "n/a" },
+    };
+    for (auto [height, mode, grid, top, bottom, middle] : cases) {
+        SCOPED_TRACE(std::to_string(height) + " " + top);
+        QImage image = Render(400, height, mode);
+        int plotBottom = height - 25;
+        int right = 400 - 45 - 15;
+        EXPECT_EQ(image.pixel(30, 2), kBlack);
+        EXPECT_EQ(image.pixel(right - 1, plotBottom - 1), kBlack);
+        int depth = plotBottom - 2;
+        for (int y : { 2 + depth / 4, 2 + depth / 2, 2 + depth * 75 / 100 }) {
+            EXPECT_EQ(image.pixel(31, y), grid ? kGrid : kBackground) << y;
+            EXPECT_EQ(image.pixel(right - 2, y), grid ? kGrid : kBackground) << y;
+        }
+        ExpectLabel(image, top, 11);
+        ExpectLabel(image, bottom, height - 27);
+        if (middle != nullptr)
+            ExpectLabel(image, middle, (height - 27) / 2 + 5);
+        else
+            EXPECT_EQ(CountColour(image.copy(0, 15, 30, plotBottom - 40), kWhite), 30 * (plotBottom - 40));
+    }
+}
+
+TEST_F(GraphWindowTest, ImageGrowsWithTheLongestHistoryAndHourMarksCoverIt)
+{
+    AddSensor("long", 40, std::vector<double>(14999, 40.0)); // green
+    AddSensor("one", 40); // red
+    AddSensor("two", 40, { 40 }); // blue
+    QImage image = Render(600, 200);
+    EXPECT_EQ(image.size(), QSize(15047, 200));
+    // Lowest equals highest: every sample but the oldest, from x 31 on, lies on the row above the bottom
+    // border. One- and two-sample histories, drawn later, draw nothing over it.
+    EXPECT_EQ(CountColour(image, kGreen), 15000);
+    EXPECT_EQ(image.pixel(31 + 14999, 200 - 27), kGreen);
+    EXPECT_EQ(CountColour(image, kRed) + CountColour(image, kBlue), 0);
+    ExpectLabel(image, "now", 175 + 15, 30);
+    ExpectLabel(image, "1h ago", 175 + 15, 90);
+    ExpectLabel(image, "250h ago", 175 + 15, 30 + 60 * 250);
+    EXPECT_EQ(image.pixel(30 + 60 * 250, 175 + 3), kBlack);
+    EXPECT_EQ(image.pixel(30 + 60 * 250, 175 + 4), kWhite);
+
+    // A frame wider than the history sets the width; every hour of it is marked even without data.
+    view->ResizeFrameTo(16000, 200, false);
+    view->SetupSelf();
+    image = RenderAgain();
+    EXPECT_EQ(image.width(), 16000 - 45);
+    EXPECT_EQ(image.pixel(30 + 60 * 265, 175 + 2), kBlack);
+}
+
+// The lines against LineTo from sample to sample, at the rows of the values: the view draws whole columns
+// at once, which must light the same pixels.
+TEST_F(GraphWindowTest, LinesLieOnTheRowsOfTheirValues)
+{
+    // Climbing and falling by steps of every size from 1 to 30 degrees, and runs on one row; "warm" spans 30
+    // to 60 degrees, "cool" 30 to 40.
+    std::vector<double> warm;
+    for (int step = 1; step <= 30; ++step) {
+        for (int t = 30; t <= 60; t += step)
+            warm.push_back(t);
+        for (int t = 60; t >= 30; t -= step)
+            warm.insert(warm.end(), { double(t), double(t) });
+    }
+    AddSensor("warm", 30, warm);
+    std::vector<double> cool(warm.size(), 30.0);
+    cool[7] = 40;
+    AddSensor("cool", 30, cool);
+
+    for (int16_t mode : { GraphWindowView::kRangeMode, GraphWindowView::kPercentMode }) {
+        SCOPED_TRACE(mode);
+        QImage drawn = Render(600, 200, mode);
+        view->ClearSensors();
+        QImage expected = RenderAgain();
+        QPainter painter(&expected);
+        QDPort port(painter);
+        SensorArray* all = SensorMaster::Get()->GetSensorArray();
+        for (ArrayIndexT i = 1; i <= 2; ++i) {
+            TemperatureSensor* sensor = (*all)[i];
+            port.RGBForeColor(i == 1 ? RGBColor { 0, 32767, 0 } : RGBColor { 65535, 0, 0 });
+            // The oldest sample is not drawn.
+            for (ArrayIndexT j = 1; j < sensor->GetLTTempArray()->GetCount(); ++j) {
+                int32_t raw = (*sensor->GetLTTempArray())[j]->GetRawTemperature();
+                int value = mode == GraphWindowView::kPercentMode ? sensor->ConvertRawToPercent(raw)
+                                                                  : (sensor->ConvertRawToCelcius(raw) - 30) * 100 / 30;
+                int y = 175 - value * 170 / 100 - 2;
+                if (j == 1)
+                    port.MoveTo(31, y);
+                else
+                    port.LineTo(31 + j, y);
+            }
+        }
+        painter.end();
+        // Right of the value labels, which differ.
+        QRect plot(30, 0, drawn.width() - 30, drawn.height());
+        EXPECT_TRUE(drawn.copy(plot) == expected.copy(plot));
+    }
+
+    // Range labels in the default scale, Fahrenheit: 86 to 140.
+    QImage image = Render(400, 200);
+    ExpectLabel(image, "140\u00B0F", 11);
+    ExpectLabel(image, "113\u00B0F", 173 / 2 + 5);
+}
+
+TEST_F(GraphWindowTest, AHotSpotAbove100TopsTheScaleAtItsTrueValue)
+{
+    AddSensor("board", 30, { 30, 30 }); // green
+    AddSensor("hot spot", 110, { 110, 110 }); // red
+    QImage image = Render(400, 200);
+    ExpectLabel(image, "230\u00B0F", 11);
+    ExpectLabel(image, "86\u00B0F", 173);
+    EXPECT_EQ(image.pixel(32, 3), kRed) << "just below the top border";
+    EXPECT_EQ(image.pixel(32, 173), kGreen) << "just above the bottom border";
+}
+
+// On a screen at 200 % the view draws twice as many pixels each way: the plot's lines are sharp 2 x 2
+// blocks of the same pixels, and the labels' text is drawn at the full resolution, not blown up.
+TEST_F(GraphWindowTest, AtTwiceThePixelsLinesAreSharpAndTextIsFine)
+{
+    AddSensor("warm", 30, { 40, 50, 60, 50, 40, 30, 45 });
+    Render(300, 200);
+    auto paint = [&](qreal ratio) {
+        QImage image((QSizeF(view->GetWidget()->size()) * ratio).toSize(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        view->Paint(painter, QRect(QPoint(0, 0), view->GetWidget()->size()));
+        painter.end();
+        image.setDevicePixelRatio(1.0);
+        return image;
+    };
+    QImage single = paint(1.0);
+    QImage twice = paint(2.0);
+    ASSERT_EQ(twice.size(), single.size() * 2);
+    QRect plot(30, 0, 300 - 45 - 30, 200 - 25);
+    EXPECT_TRUE(twice.copy(QRect(plot.topLeft() * 2, plot.size() * 2))
+        == single.copy(plot).scaled(plot.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    bool finer = false;
+    for (int y = 0; y < 2 * 200 && !finer; y += 2) {
+        for (int x = 0; x < 2 * 30 && !finer; x += 2) {
+            QRgb p = twice.pixel(x, y);
+            finer = p != twice.pixel(x + 1, y) || p != twice.pixel(x, y + 1) || p != twice.pixel(x + 1, y + 1);
+        }
+    }
+    EXPECT_TRUE(finer) << "the labels have detail finer than a 2 x 2 block";
+}
+
+// On screen the view draws only what a scroll or a new minute exposes, onto what it drew before; what the
+// window shows is always the drawing of the whole image from scratch, at the place scrolled to.
+TEST_F(GraphWindowTest, WhatTheWindowShowsIsTheWholeDrawingAtTheScrolledPlace)
+{
+    // Hours of wandering readings, so that the image is wider than the window.
+    std::vector<SensorRegistry::EntryID> ids;
+    for (int sensor = 0; sensor < 3; ++sensor) {
+        std::vector<double> stored;
+        for (int minute = 0; minute < 1800; ++minute)
+            stored.push_back(40 + 6 * sensor + 8 * std::sin((minute + 300 * sensor) / 70.0) + (minute / 9) % 3);
+        ids.push_back(AddSensor("S" + std::to_string(sensor + 1), 45, stored));
+    }
+    GraphWindow* window = NewWindow();
+    ASSERT_NE(window, nullptr);
+    window->Show();
+    QCoreApplication::processEvents();
+    GraphWindowView* graph = window->GetGraphView();
+    auto* scroller = dynamic_cast<LScroller*>(graph->GetSuperView());
+    ASSERT_NE(scroller, nullptr);
+    QWidget* viewport = scroller->GetContentWidget();
+
+    auto shown = [&] {
+        QCoreApplication::processEvents();
+        QPoint place = viewport->mapTo(viewport->window(), QPoint(0, 0));
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(viewport->window()->winId(), place.x(), place.y(), viewport->width(), viewport->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    auto fromScratch = [&] {
+        QImage whole(graph->GetWidget()->size(), QImage::Format_RGB32);
+        whole.fill(graph->GetWidget()->palette().color(QPalette::Window));
+        QPainter painter(&whole);
+        graph->Draw(painter);
+        painter.end();
+        return whole.copy(scroller->GetScrollPosition(), 0, viewport->width(), viewport->height());
+    };
+    // Twelve samples a minute; a reading above every maximum so far rescales the whole plot.
+    auto minutePasses = [&](double reading) {
+        for (int sample = 0; sample < TemperatureSensor::kSamplesPerLongTermSample; ++sample) {
+            for (size_t i = 0; i < ids.size(); ++i) {
+                platform.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(reading + i));
+                (*SensorMaster::Get()->GetSensorArray())[static_cast<ArrayIndexT>(i + 1)]->CreateNewEvent();
+            }
+        }
+        graph->SpendTime(EventRecord {});
+    };
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        { "opened", [] {} },
+        { "a minute", [&] { minutePasses(47); } },
+        { "scrolled far", [&] { scroller->ScrollTo(700); } },
+        { "a minute while scrolled", [&] { minutePasses(44); } },
+        { "small scrolls either way",
+            [&] {
+                for (int32_t to : { 703, 709, 690, 689 }) {
+                    scroller->ScrollTo(to);
+                    QCoreApplication::processEvents();
+                }
+            } },
+        { "a minute above the maximum", [&] { minutePasses(80); } },
+        { "at the oldest samples", [&] { scroller->ScrollTo(scroller->GetScrollRange()); } },
+        { "two minutes there",
+            [&] {
+                minutePasses(41);
+                minutePasses(52);
+            } },
+        { "back to now", [&] { scroller->ScrollTo(0); } },
+        { "a minute", [&] { minutePasses(46); } },
+    };
+    for (const auto& [name, step] : steps) {
+        SCOPED_TRACE(name);
+        step();
+        EXPECT_TRUE(shown() == fromScratch());
+    }
 }

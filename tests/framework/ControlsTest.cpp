@@ -29,22 +29,32 @@ const char* kControlsLayout = R"({
     ]
 })";
 
+std::string Text(const RGBColor& c)
+{
+    return std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue);
+}
+
 // Every message of the window's controls, as "pane=value".
 class ControlLog : public LListener {
 public:
     void ListenToMessage(MessageT message, void* parameter) override
     {
-        std::string text = FourCCToText(message) + "=";
-        if (message == FourCC("Swat")) {
-            const auto* color = static_cast<const RGBColor*>(parameter);
-            text += std::to_string(color->red) + "," + std::to_string(color->green) + "," + std::to_string(color->blue);
-        } else {
-            text += std::to_string(*static_cast<const int32_t*>(parameter));
-        }
-        log += (log.empty() ? "" : " ") + text;
+        log += (log.empty() ? "" : " ") + FourCCToText(message) + "="
+            + (message == FourCC("Swat") ? Text(*static_cast<const RGBColor*>(parameter))
+                                         : std::to_string(*static_cast<const int32_t*>(parameter)));
     }
     std::string log;
 };
+
+template <typename T = QAbstractButton> T* Widget(LWindow* window, const char* id)
+{
+    return static_cast<T*>(window->FindPaneByID(FourCCFromText(id))->GetWidget());
+}
+
+template <typename T> T* Pane(LWindow* window, const char* id)
+{
+    return dynamic_cast<T*>(window->FindPaneByID(FourCCFromText(id)));
+}
 
 }
 
@@ -59,42 +69,28 @@ TEST(Controls, UserActionsChangeTheValueAndBroadcastEachChange)
         // Whether the user picks a colour in the chooser or cancels it.
         bool picks = true;
     } cases[] = {
-        { "a click turns a radio button on and the one that was on off",
-            [](LWindow* w) { static_cast<QAbstractButton*>(w->FindPaneByID(FourCC("Rad2"))->GetWidget())->click(); },
+        { "a click turns a radio button on and the one that was on off", [](LWindow* w) { Widget(w, "Rad2")->click(); },
             "Rad1=0 Rad2=1", "-x- 0 2 0,0,0" },
-        { "a click on the radio button that is on changes nothing",
-            [](LWindow* w) { static_cast<QAbstractButton*>(w->FindPaneByID(FourCC("Rad1"))->GetWidget())->click(); },
-            "", "x-- 0 2 0,0,0" },
+        { "a click on the radio button that is on changes nothing", [](LWindow* w) { Widget(w, "Rad1")->click(); }, "",
+            "x-- 0 2 0,0,0" },
         { "the group turns a button on by its ID",
-            [](LWindow* w) {
-                static_cast<LRadioGroupView*>(w->FindPaneByID(FourCC("Grup")))->SetCurrentRadioID(FourCC("Rad3"));
-            },
-            "Rad1=0 Rad3=1", "--x 0 2 0,0,0" },
+            [](LWindow* w) { Pane<LRadioGroupView>(w, "Grup")->SetCurrentRadioID(FourCC("Rad3")); }, "Rad1=0 Rad3=1",
+            "--x 0 2 0,0,0" },
         { "an ID outside the group changes nothing",
-            [](LWindow* w) {
-                static_cast<LRadioGroupView*>(w->FindPaneByID(FourCC("Grup")))->SetCurrentRadioID(FourCC("Chek"));
-            },
-            "", "x-- 0 2 0,0,0" },
-        { "a click toggles the check box",
-            [](LWindow* w) { static_cast<QAbstractButton*>(w->FindPaneByID(FourCC("Chek"))->GetWidget())->click(); },
-            "Chek=1", "x-- 1 2 0,0,0" },
-        { "a pop-up's value is the item picked",
-            [](LWindow* w) { static_cast<QComboBox*>(w->FindPaneByID(FourCC("Popp"))->GetWidget())->activated(2); },
+            [](LWindow* w) { Pane<LRadioGroupView>(w, "Grup")->SetCurrentRadioID(FourCC("Chek")); }, "",
+            "x-- 0 2 0,0,0" },
+        { "a click toggles the check box", [](LWindow* w) { Widget(w, "Chek")->click(); }, "Chek=1", "x-- 1 2 0,0,0" },
+        { "a pop-up's value is the item picked", [](LWindow* w) { Widget<QComboBox>(w, "Popp")->activated(2); },
             "Popp=3", "x-- 0 3 0,0,0" },
-        { "a value beyond the items stops at the last",
-            [](LWindow* w) { static_cast<LControl*>(w->FindPaneByID(FourCC("Popp")))->SetValue(9); }, "Popp=3",
-            "x-- 0 3 0,0,0" },
-        { "a colour chosen for the swatch",
-            [](LWindow* w) { static_cast<QAbstractButton*>(w->FindPaneByID(FourCC("Swat"))->GetWidget())->click(); },
-            "Swat=65535,0,257", "x-- 0 2 65535,0,257" },
-        { "a colour chooser cancelled",
-            [](LWindow* w) { static_cast<QAbstractButton*>(w->FindPaneByID(FourCC("Swat"))->GetWidget())->click(); },
-            "", "x-- 0 2 0,0,0", false },
+        { "a value beyond the items stops at the last", [](LWindow* w) { Pane<LControl>(w, "Popp")->SetValue(9); },
+            "Popp=3", "x-- 0 3 0,0,0" },
+        { "a colour chosen for the swatch", [](LWindow* w) { Widget(w, "Swat")->click(); }, "Swat=65535,0,257",
+            "x-- 0 2 65535,0,257" },
+        { "a colour chooser cancelled", [](LWindow* w) { Widget(w, "Swat")->click(); }, "", "x-- 0 2 0,0,0", false },
         { "a swatch that is disabled opens no chooser",
             [](LWindow* w) {
-                LPane* swatch = w->FindPaneByID(FourCC("Swat"));
-                swatch->Disable();
-                static_cast<LColorSwatch*>(swatch)->UserClicked();
+                Pane<LColorSwatch>(w, "Swat")->Disable();
+                Pane<LColorSwatch>(w, "Swat")->UserClicked();
             },
             "", "x-- 0 2 0,0,0" },
     };
@@ -107,25 +103,19 @@ TEST(Controls, UserActionsChangeTheValueAndBroadcastEachChange)
     });
     for (const auto& each : cases) {
         picks = each.picks;
-        QJsonDocument layout = QJsonDocument::fromJson(kControlsLayout);
-        LWindow* window = LWindow::CreateWindow(LPaneEntry(layout.object()), nullptr);
+        LWindow* window = LWindow::CreateWindow(LPaneEntry(QJsonDocument::fromJson(kControlsLayout).object()), nullptr);
         ControlLog log;
         for (const char* id : { "Rad1", "Rad2", "Rad3", "Chek", "Popp", "Swat" })
-            dynamic_cast<LBroadcaster*>(window->FindPaneByID(FourCCFromText(id)))->AddListener(&log);
+            Pane<LBroadcaster>(window, id)->AddListener(&log);
 
         each.act(window);
 
         std::string state;
         for (const char* id : { "Rad1", "Rad2", "Rad3" })
-            state += static_cast<QAbstractButton*>(window->FindPaneByID(FourCCFromText(id))->GetWidget())->isChecked()
-                ? 'x'
-                : '-';
-        state += " " + std::to_string(static_cast<LControl*>(window->FindPaneByID(FourCC("Chek")))->GetValue());
-        state += " "
-            + std::to_string(
-                static_cast<QComboBox*>(window->FindPaneByID(FourCC("Popp"))->GetWidget())->currentIndex() + 1);
-        RGBColor color = static_cast<LColorSwatch*>(window->FindPaneByID(FourCC("Swat")))->GetSwatchColor();
-        state += " " + std::to_string(color.red) + "," + std::to_string(color.green) + "," + std::to_string(color.blue);
+            state += Widget(window, id)->isChecked() ? 'x' : '-';
+        state += " " + std::to_string(Pane<LControl>(window, "Chek")->GetValue()) + " "
+            + std::to_string(Widget<QComboBox>(window, "Popp")->currentIndex() + 1) + " "
+            + Text(Pane<LColorSwatch>(window, "Swat")->GetSwatchColor());
         EXPECT_EQ(log.log, each.messages) << each.name;
         EXPECT_EQ(state, each.state) << each.name;
         delete window;

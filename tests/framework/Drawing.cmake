@@ -1,6 +1,5 @@
 kelvara_test(test_drawing
     SOURCES
-        CGContextTest.cpp
+        DrawingTest.cpp
         LBevelButtonTest.cpp
-        QDPortTest.cpp
     LIBRARIES kelvara_framework)

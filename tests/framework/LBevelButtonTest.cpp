@@ -98,28 +98,8 @@ TEST(LBevelButtonWidget, ItsMenuShowsTheButtonAndPicksReachTheButton)
     EXPECT_TRUE(widget.menu()->actions().isEmpty());
 }
 
-TEST(LBevelButtonWidget, ASingleChoiceButtonShowsItsCurrentItem)
-{
-    LBevelButton owner(FourCC("GraB"), LBevelButton::MenuBehavior::SingleChoice);
-    LBevelButtonWidget& widget = *owner.GetButtonWidget();
-    for (const char* text : { "Range", "Percent" })
-        widget.GetBevelButton()->AppendMenuItem(text);
-    EXPECT_EQ(widget.text(), QString("Range"));
-    widget.menu()->actions()[1]->trigger();
-    EXPECT_EQ(widget.text(), QString("Percent"));
-    EXPECT_EQ(Marks(*widget.GetBevelButton()), "-x current 2");
-    EXPECT_FALSE(widget.menu()->actions()[0]->isChecked());
-
-    // The menu opens on the current item, and scrolls rather than spreading into columns when it is
-    // taller than the screen.
-    widget.menu()->popup(QPoint(0, 0));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(widget.menu()->activeAction(), widget.menu()->actions()[1]);
-    widget.menu()->hide();
-    EXPECT_EQ(widget.menu()->style()->styleHint(QStyle::SH_Menu_Scrollable, nullptr, widget.menu()), 1);
-}
-
-TEST(LBevelButtonWidget, AHyphenInMarkupMakesASeparatorThatCannotBeChosen)
+// A single-choice button shows its current item; a hyphen in markup makes a separator that cannot be chosen.
+TEST(LBevelButtonWidget, ASingleChoiceButtonShowsItsCurrentItemAndSkipsSeparators)
 {
     LBevelButton button(FourCC("Syst"), LBevelButton::MenuBehavior::SingleChoice);
     button.AppendMenuItemWithMarkup("-----");
@@ -130,7 +110,9 @@ TEST(LBevelButtonWidget, AHyphenInMarkupMakesASeparatorThatCannotBeChosen)
     PickLog log;
     button.AddListener(&log);
 
-    QList<QAction*> actions = button.GetButtonWidget()->menu()->actions();
+    LBevelButtonWidget& widget = *button.GetButtonWidget();
+    EXPECT_EQ(widget.text(), QString("iBook G3 (300MHz)"));
+    QList<QAction*> actions = widget.menu()->actions();
     ASSERT_EQ(actions.size(), 3);
     EXPECT_TRUE(actions[0]->isSeparator());
     EXPECT_FALSE(actions[1]->isSeparator());
@@ -143,6 +125,16 @@ TEST(LBevelButtonWidget, AHyphenInMarkupMakesASeparatorThatCannotBeChosen)
     button.SetCurrentMenuItem(1);
     EXPECT_EQ(Marks(button), "-x- current 2");
     EXPECT_TRUE(log.picks.empty());
-    button.UserChoseItem(3);
+    actions[2]->trigger();
     EXPECT_EQ(Marks(button), "--x current 3");
+    EXPECT_EQ(widget.text(), QString("-----"));
+    EXPECT_FALSE(actions[1]->isChecked());
+
+    // The menu opens on the current item, and scrolls rather than spreading into columns when it is
+    // taller than the screen.
+    widget.menu()->popup(QPoint(0, 0));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(widget.menu()->activeAction(), actions[2]);
+    widget.menu()->hide();
+    EXPECT_EQ(widget.menu()->style()->styleHint(QStyle::SH_Menu_Scrollable, nullptr, widget.menu()), 1);
 }

@@ -60,42 +60,35 @@ TEST_F(Windows, PanesAreMadeByClassAndFoundByID)
     LWindow* window = LWindow::CreateWindow(Entry(kTableLayout), nullptr);
     EXPECT_FALSE(window->GetTopLevel()->isVisible()); // the layout keeps it hidden
     EXPECT_EQ(window->GetDescriptor(), "Table");
-
     auto* header = dynamic_cast<LStaticText*>(window->FindPaneByID(FourCC("Na00")));
     ASSERT_NE(header, nullptr);
     EXPECT_EQ(header->GetDescriptor(), "Sensor");
     EXPECT_TRUE(header->GetTextTraits().bold);
-
-    // Repeated rows get "%s%02d" IDs and move down by the step.
-    auto* row3 = dynamic_cast<LStaticText*>(window->FindPaneByID(FourCC("Na03")));
-    ASSERT_NE(row3, nullptr);
-    EXPECT_FALSE(row3->IsVisible());
-    Rect frame;
-    row3->CalcPortFrameRect(frame);
-    EXPECT_EQ(frame, (Rect { 78, 4, 93, 104 }));
-    EXPECT_EQ(window->FindPaneByID(FourCC("Na04")), nullptr);
-
-    // Rows beyond the layout's are made when asked for, each with its own ID: past 99 the tens take a letter.
-    for (auto [row, id] : std::initializer_list<std::pair<int32_t, const char*>> {
-             { 4, "Na04" }, { 99, "Na99" }, { 100, "NaA0" }, { 359, "NaZ9" }, { 360, "Naa0" }, { 619, "Naz9" } }) {
-        EXPECT_EQ(LPaneEntry::RowPaneID("Na", row), FourCCFromText(id));
-        window->MakeRowPanes(row);
-        auto* made = dynamic_cast<LStaticText*>(window->FindPaneByID(FourCCFromText(id)));
-        ASSERT_NE(made, nullptr) << id;
-        made->CalcPortFrameRect(frame);
-        EXPECT_EQ(frame.top, 48 + 15 * (row - 1)) << id;
-        EXPECT_FALSE(made->IsVisible()) << id;
-    }
-
     auto* mode = dynamic_cast<LBevelButton*>(window->FindPaneByID(FourCC("GraB")));
     ASSERT_NE(mode, nullptr);
     EXPECT_EQ(mode->GetCurrentMenuItem(), 1);
     EXPECT_EQ(mode->CountMenuItems(), 2);
+    EXPECT_EQ(window->FindPaneByID(FourCC("Na04")), nullptr);
+
+    // Repeated rows get "%s%02d" IDs and move down by the step; rows beyond the layout's are made when asked
+    // for, each with its own ID: past 99 the tens take a letter.
+    for (auto [row, id] : std::initializer_list<std::pair<int32_t, const char*>> { { 3, "Na03" }, { 4, "Na04" },
+             { 99, "Na99" }, { 100, "NaA0" }, { 359, "NaZ9" }, { 360, "Naa0" }, { 619, "Naz9" } }) {
+        EXPECT_EQ(LPaneEntry::RowPaneID("Na", row), FourCCFromText(id));
+        window->MakeRowPanes(row);
+        auto* made = dynamic_cast<LStaticText*>(window->FindPaneByID(FourCCFromText(id)));
+        ASSERT_NE(made, nullptr) << id;
+        Rect frame;
+        made->CalcPortFrameRect(frame);
+        EXPECT_EQ(frame,
+            (Rect { static_cast<int16_t>(48 + 15 * (row - 1)), 4, static_cast<int16_t>(63 + 15 * (row - 1)), 104 }))
+            << id;
+        EXPECT_FALSE(made->IsVisible()) << id;
+    }
 
     // A pane inside a scroller: its port frame counts the scroller's place.
-    LPane* image = window->FindPaneByID(FourCC("Imag"));
-    ASSERT_NE(image, nullptr);
-    image->CalcPortFrameRect(frame);
+    Rect frame;
+    window->FindPaneByID(FourCC("Imag"))->CalcPortFrameRect(frame);
     EXPECT_EQ(frame.top, 60);
 }
 
@@ -115,40 +108,7 @@ TEST_F(Windows, UnknownClassesAndLayoutsFailLoudly)
     EXPECT_TRUE(LWindow::GetWindowList().empty()) << "a window that failed to build is not left behind";
 }
 
-TEST_F(Windows, ContentRectangleRoundTripsAndBoundPanesFollow)
-{
-    LWindow* window = LWindow::CreateWindow(Entry(kTableLayout), nullptr);
-    window->Show();
-    Rect bounds;
-    window->GetGlobalBounds(bounds);
-    EXPECT_EQ(bounds, (Rect { 150, 200, 270, 500 }));
-
-    window->MoveWindowTo(40, 60);
-    window->GetGlobalBounds(bounds);
-    EXPECT_EQ(bounds, (Rect { 60, 40, 180, 340 }));
-
-    window->ResizeWindowTo(400, 200);
-    QCoreApplication::processEvents();
-    window->GetGlobalBounds(bounds);
-    EXPECT_EQ(bounds, (Rect { 60, 40, 260, 440 }));
-    EXPECT_EQ(window->GetWidget()->width(), 400);
-    EXPECT_EQ(window->GetWidget()->height(), 200);
-
-    // "ltr" stretches across; "ltrb" stretches both ways; unbound panes stay.
-    EXPECT_EQ(window->FindPaneByID(FourCC("Strp"))->GetWidth(), 286);
-    auto* scroller = dynamic_cast<LScroller*>(window->FindPaneByID(FourCC("Scrl")));
-    ASSERT_NE(scroller, nullptr);
-    EXPECT_EQ(scroller->GetWidth(), 400);
-    EXPECT_EQ(scroller->GetHeight(), 140);
-    EXPECT_EQ(scroller->GetScrolledView()->GetWidth(), 400);
-    EXPECT_EQ(window->FindPaneByID(FourCC("Na00"))->GetWidth(), 100);
-
-    // A scrolled image larger than its frame makes the widget as large as the image.
-    scroller->GetScrolledView()->ResizeImageTo(1500, scroller->GetScrolledView()->GetHeight(), false);
-    EXPECT_EQ(scroller->GetScrolledView()->GetWidget()->width(), 1500);
-}
-
-TEST_F(Windows, TheUserResizingAWindowReachesDoSetBounds)
+TEST_F(Windows, BoundsRoundTripAndBoundPanesFollowTheProgramAndTheUser)
 {
     struct Recording : LWindow {
         using LWindow::LWindow;
@@ -160,22 +120,49 @@ TEST_F(Windows, TheUserResizingAWindowReachesDoSetBounds)
         int calls = 0;
     };
     URegistrar::RegisterClass<Recording>(FourCC("Rcrd"));
-    auto* window = dynamic_cast<Recording*>(LWindow::CreateWindow(
-        Entry(R"({"class": "Rcrd", "size": [300, 200], "resizable": true, "panes": []})"), nullptr));
+    std::string layout = kTableLayout;
+    layout.replace(layout.find("wind"), 4, "Rcrd");
+    auto* window = dynamic_cast<Recording*>(LWindow::CreateWindow(Entry(layout.c_str()), nullptr));
     ASSERT_NE(window, nullptr);
     window->Show();
+    auto* scroller = dynamic_cast<LScroller*>(window->FindPaneByID(FourCC("Scrl")));
+    ASSERT_NE(scroller, nullptr);
+    Rect bounds;
+    window->GetGlobalBounds(bounds);
+    EXPECT_EQ(bounds, (Rect { 150, 200, 270, 500 }));
+    window->MoveWindowTo(40, 60);
+    window->ResizeWindowTo(400, 200);
     QCoreApplication::processEvents();
-    int before = window->calls;
+    window->GetGlobalBounds(bounds);
+    EXPECT_EQ(bounds, (Rect { 60, 40, 260, 440 }));
+    EXPECT_EQ(window->GetWidget()->size(), QSize(400, 200));
+    // The user's resizing reaches DoSetBounds too.
+    int calls = window->calls;
     window->GetTopLevel()->resize(window->GetTopLevel()->width() + 50, window->GetTopLevel()->height());
     QCoreApplication::processEvents();
-    EXPECT_GT(window->calls, before);
-    EXPECT_EQ(window->GetWidth(), 350);
+    EXPECT_GT(window->calls, calls);
+    // "ltr" stretches across; "ltrb" stretches both ways; unbound panes stay.
+    EXPECT_EQ(window->GetWidth(), 450);
+    EXPECT_EQ(window->FindPaneByID(FourCC("Strp"))->GetWidth(), 336);
+    EXPECT_EQ(scroller->GetWidth(), 450);
+    EXPECT_EQ(scroller->GetHeight(), 140);
+    EXPECT_EQ(scroller->GetScrolledView()->GetWidth(), 450);
+    EXPECT_EQ(window->FindPaneByID(FourCC("Na00"))->GetWidth(), 100);
+
+    // A scrolled image larger than its frame makes the widget as large as the image.
+    scroller->GetScrolledView()->ResizeImageTo(1500, scroller->GetScrolledView()->GetHeight(), false);
+    EXPECT_EQ(scroller->GetScrolledView()->GetWidget()->width(), 1500);
 }
 
-TEST_F(Windows, CommandsTravelFromTheWindowAndCloseDeletesIt)
+TEST_F(Windows, CommandsClimbFromTheWindowExceptionsStopAtTheBoundaryAndCloseDeletesIt)
 {
     struct Application : LCommander {
-        bool ObeyCommand(CommandT command, void*) override { return command == FourCC("RawD") && ++obeyed; }
+        bool ObeyCommand(CommandT command, void*) override
+        {
+            if (command == FourCC("boom"))
+                Throw_(err_NilPointer);
+            return command == FourCC("RawD") && ++obeyed;
+        }
         void FindCommandStatus(CommandT command, bool& enabled, bool&, uint16_t&, Str255&) override
         {
             enabled = command == FourCC("RawD");
@@ -203,6 +190,13 @@ TEST_F(Windows, CommandsTravelFromTheWindowAndCloseDeletesIt)
     newData->trigger();
     QCoreApplication::processEvents();
     EXPECT_EQ(application.obeyed, 1);
+    // A command nobody obeys, and one that throws: the exception stops at the boundary and is reported.
+    LCommander::SetTarget(window);
+    EXPECT_FALSE(LCommander::ProcessCommand(FourCC("Nope")));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(LCommander::ProcessCommand(FourCC("boom")));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("'nilP'"), std::string::npos);
+    LCommander::SetTarget(nullptr);
 
     close->trigger();
     QCoreApplication::processEvents();
