@@ -118,7 +118,8 @@ TEST(URLLauncher, HandOffEncodesWhatAURLMust)
         SCOPED_TRACE(row.name);
         std::string url = URLLauncher::EncodeForHandOff(row.text);
         EXPECT_EQ(url, row.url);
-        if (row.decodesToText)
+        if (row.decodesToText) {
             EXPECT_EQ(QByteArray::fromPercentEncoding(QByteArray::fromStdString(url)).toStdString(), row.text);
+        }
     }
 }
