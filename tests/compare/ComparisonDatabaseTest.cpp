@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,22 +21,13 @@ ComparisonSystem* Entry(int16_t n)
     return (*ComparisonMaster::Get()->GetSystemArray())[n];
 }
 
-std::string Name(const ComparisonSystem* system)
+// An entry's name, identifier and credits.
+std::tuple<std::string, std::string, std::string> Texts(const ComparisonSystem* system)
 {
     char name[ComparisonSystem::kNameSize];
-    return system->GetSystemName(name);
-}
-
-std::string ID(const ComparisonSystem* system)
-{
     char id[ComparisonSystem::kIDSize];
-    return system->GetSystemID(id);
-}
-
-std::string Credits(const ComparisonSystem* system)
-{
     std::vector<char> credits(ComparisonSystem::kCreditsSize);
-    return system->GetSystemCredits(credits.data());
+    return { system->GetSystemName(name), system->GetSystemID(id), system->GetSystemCredits(credits.data()) };
 }
 
 std::string Name(const ComparisonSensor* sensor)
@@ -56,17 +48,11 @@ Points DataPoints(const ComparisonSensor* sensor)
     return points;
 }
 
-std::pair<int32_t, int32_t> Extremes(const ComparisonSystem* system)
+// The extremes of an entry (from GetSystemMinMaxC) or of a sensor (GetSensorMinMaxC).
+template <typename Item, typename Get> std::pair<int32_t, int32_t> Extremes(const Item* item, Get get)
 {
     std::pair<int32_t, int32_t> extremes;
-    system->GetSystemMinMaxC(extremes.first, extremes.second);
-    return extremes;
-}
-
-std::pair<int32_t, int32_t> Extremes(const ComparisonSensor* sensor)
-{
-    std::pair<int32_t, int32_t> extremes;
-    sensor->GetSensorMinMaxC(extremes.first, extremes.second);
+    (item->*get)(extremes.first, extremes.second);
     return extremes;
 }
 
@@ -204,16 +190,16 @@ TEST(ComparisonDatabase, EveryEntryHasTheModelsNamesAndMeasurementCounts)
         ComparisonSystem* system = Entry(n);
         SCOPED_TRACE("entry " + std::to_string(n));
         ASSERT_NE(system, nullptr);
-        EXPECT_EQ(Name(system), row.name != nullptr ? row.name : "SYSTEM_DIVIDER");
-        EXPECT_EQ(system->IsDivider(), row.name == nullptr);
-        EXPECT_EQ(ID(system), row.id);
-        EXPECT_EQ(system->GetSystemSpeed(), row.speed);
-        if (system->IsDivider()) {
-            EXPECT_EQ(Extremes(system), std::make_pair(100, 0));
-        }
         // Every model but the two without credits carries the one credit of the reference data.
         bool credited = row.name != nullptr && n != 48 && n != 66;
-        EXPECT_EQ(Credits(system), credited ? "Kelvara reference data." : "");
+        EXPECT_EQ(Texts(system),
+            std::make_tuple(
+                row.name != nullptr ? row.name : "SYSTEM_DIVIDER", row.id, credited ? "Kelvara reference data." : ""));
+        EXPECT_EQ(system->IsDivider(), row.name == nullptr);
+        EXPECT_EQ(system->GetSystemSpeed(), row.speed);
+        if (system->IsDivider()) {
+            EXPECT_EQ(Extremes(system, &ComparisonSystem::GetSystemMinMaxC), std::make_pair(100, 0));
+        }
         ComparisonSensorArray* array = system->GetSensorArray();
         ASSERT_EQ(array->GetCount(), static_cast<int32_t>(row.sensors.size()));
         for (ArrayIndexT i = 1; i <= array->GetCount(); ++i) {
@@ -239,38 +225,25 @@ TEST(ComparisonDatabase, EveryEntryHasTheModelsNamesAndMeasurementCounts)
     EXPECT_LE(inverted, 60);
 }
 
+// The two entries without credits, whose tokens read differently from the others'.
 TEST(ComparisonDatabase, TheTwoTellingEntriesReadAsTheirTokensSay)
 {
     const struct {
         int16_t entry;
-        const char* name;
-        int32_t speed;
-        std::vector<std::pair<const char*, Points>> sensors;
+        std::vector<Points> sensors;
         std::pair<int32_t, int32_t> extremes;
     } cases[] = {
-        // "71.0"/"127.0" and "62.0"/"86.0".
-        { 48, "Power Mac G5, 1.8GHz (OCT 2004)", 1800,
-            { { "CPU T-Diode", { { 21, 52 } } }, { "DRIVE BAY", { { 16, 30 } } } }, { 16, 52 } },
-        // Bare integers: "80"/"118.0" and "84"/"127.0".
-        { 66, "Mac Pro Quad 3.0GHz", 3000,
-            { { "Thermal Sensor 1", { { 26, 47 } } }, { "Thermal Sensor 2", { { 28, 52 } } } }, { 26, 52 } },
+        { 48, { { { 21, 52 } }, { { 16, 30 } } }, { 16, 52 } }, // "71.0"/"127.0" and "62.0"/"86.0".
+        { 66, { { { 26, 47 } }, { { 28, 52 } } }, { 26, 52 } }, // Bare integers: "80"/"118.0" and "84"/"127.0".
     };
     for (const auto& each : cases) {
-        SCOPED_TRACE(each.name);
+        SCOPED_TRACE(each.entry);
         ComparisonSystem* system = Entry(each.entry);
-        EXPECT_EQ(Name(system), each.name);
-        EXPECT_EQ(system->GetSystemSpeed(), each.speed);
-        EXPECT_EQ(Credits(system), "");
-        ASSERT_EQ(system->GetSensorArray()->GetCount(), 2);
-        for (ArrayIndexT i = 1; i <= 2; ++i) {
-            const ComparisonSensor* sensor = (*system->GetSensorArray())[i];
-            EXPECT_EQ(Name(sensor), each.sensors[i - 1].first);
-            EXPECT_EQ(DataPoints(sensor), each.sensors[i - 1].second);
-        }
-        EXPECT_EQ(Extremes(system), each.extremes);
+        for (ArrayIndexT i = 1; i <= 2; ++i)
+            EXPECT_EQ(DataPoints((*system->GetSensorArray())[i]), each.sensors[i - 1]);
+        EXPECT_EQ(Extremes(system, &ComparisonSystem::GetSystemMinMaxC), each.extremes);
     }
-    const ComparisonSensor* diode = (*Entry(48)->GetSensorArray())[1];
-    EXPECT_EQ(Extremes(diode), std::make_pair(21, 52));
+    EXPECT_EQ(Extremes((*Entry(48)->GetSensorArray())[1], &ComparisonSensor::GetSensorMinMaxC), std::make_pair(21, 52));
 }
 
 TEST(ComparisonDatabase, ModelIdentifiersBecomeTheFirstModelOfThatIdentifier)
@@ -340,7 +313,7 @@ TEST(ComparisonDatabase, SensorExtremesStartFrom100And0)
     };
     for (const auto& each : cases) {
         ComparisonSensor sensor(each.tokens.data());
-        EXPECT_EQ(Extremes(&sensor), each.extremes) << each.name;
+        EXPECT_EQ(Extremes(&sensor, &ComparisonSensor::GetSensorMinMaxC), each.extremes) << each.name;
         EXPECT_EQ(sensor.GetElementsAdded(), static_cast<int32_t>(each.tokens.size())) << each.name;
     }
 }
@@ -363,7 +336,7 @@ TEST(ComparisonDatabase, CreditTokensJoinIntoOneSentence)
         tokens.insert(tokens.end(), each.credits.begin(), each.credits.end());
         tokens.push_back("END");
         ComparisonSystem system(tokens.data());
-        EXPECT_EQ(Credits(&system), each.text) << each.name;
+        EXPECT_EQ(std::get<2>(Texts(&system)), each.text) << each.name;
         EXPECT_EQ(system.GetSensorArray()->GetCount(), 1) << each.name;
     }
 }

@@ -77,6 +77,33 @@ public:
     std::vector<MessageT> messages;
 };
 
+template <typename Pane> Pane* Find(LWindow* window, PaneIDT paneID)
+{
+    auto* pane = dynamic_cast<Pane*>(window->FindPaneByID(paneID));
+    EXPECT_NE(pane, nullptr) << FourCCToText(paneID);
+    return pane;
+}
+
+void Click(LWindow* window, PaneIDT paneID)
+{
+    static_cast<QAbstractButton*>(Find<LPane>(window, paneID)->GetWidget())->click();
+}
+
+// A key press as the focused control passes it on.
+void Press(LWindow* window, int key)
+{
+    QWidget* focus = window->GetTopLevel()->focusWidget();
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(focus != nullptr ? focus : window->GetTopLevel(), &event);
+}
+
+// Until the windows closed by the user are gone: a close is carried out after the event that asked.
+void LetTheEventLoopRun()
+{
+    for (int round = 0; round < 3; ++round)
+        QCoreApplication::processEvents();
+}
+
 class PreferencesDialogTest : public ::testing::Test {
 protected:
     PreferencesDialogTest()
@@ -101,63 +128,11 @@ protected:
             platform.AddTempSensor(SensorName(number), 30 + number);
     }
 
-    PreferencesDialog* Open()
+    static PreferencesDialog* Open()
     {
         auto* dialog = dynamic_cast<PreferencesDialog*>(LWindow::CreateWindow(PreferencesDialog::kLayoutID, nullptr));
         EXPECT_NE(dialog, nullptr);
         return dialog;
-    }
-
-    template <typename Pane> static Pane* Find(LWindow* window, PaneIDT paneID)
-    {
-        auto* pane = dynamic_cast<Pane*>(window->FindPaneByID(paneID));
-        EXPECT_NE(pane, nullptr) << FourCCToText(paneID);
-        return pane;
-    }
-
-    static void Click(LWindow* window, PaneIDT paneID)
-    {
-        static_cast<QAbstractButton*>(Find<LPane>(window, paneID)->GetWidget())->click();
-    }
-
-    // A key press as the focused control passes it on.
-    static void Press(LWindow* window, int key)
-    {
-        QWidget* focus = window->GetTopLevel()->focusWidget();
-        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-        QCoreApplication::sendEvent(focus != nullptr ? focus : window->GetTopLevel(), &event);
-    }
-
-    // Until the windows closed by the user are gone: a close is carried out after the event that asked.
-    static void LetTheEventLoopRun()
-    {
-        for (int round = 0; round < 3; ++round)
-            QCoreApplication::processEvents();
-    }
-
-    // The radio button that is on, and the tile controls that are enabled.
-    static std::string TileState(LWindow* dialog)
-    {
-        std::string state = FourCCToText(Find<LRadioGroupView>(dialog, FourCC("ICNV"))->GetCurrentRadioID()) + ":";
-        for (const char* id : kTileControls) {
-            if (Find<LPane>(dialog, FourCCFromText(id))->GetWidget()->isEnabled())
-                state += std::string(" ") + id;
-        }
-        return state;
-    }
-
-    // Pane IDs of the rows whose name and swatch show, each with the name it shows.
-    static std::vector<std::string> ShownRows(LWindow* dialog)
-    {
-        std::vector<std::string> rows;
-        for (int row = 1; row <= PreferencesDialog::kRowCount; ++row) {
-            auto* name = Find<LStaticText>(dialog, LPaneEntry::RowPaneID("Se", row));
-            auto* swatch = Find<LColorSwatch>(dialog, LPaneEntry::RowPaneID("Co", row));
-            EXPECT_EQ(name->IsVisible(), swatch->IsVisible()) << row;
-            if (name->IsVisible())
-                rows.push_back(name->GetDescriptor());
-        }
-        return rows;
     }
 
     int Broadcasts() const
@@ -168,6 +143,30 @@ protected:
     FixturePlatform platform;
     MessageLog broadcasts;
 };
+
+// The radio button that is on, and the tile controls that are enabled.
+std::string TileState(LWindow* dialog)
+{
+    std::string state = FourCCToText(Find<LRadioGroupView>(dialog, FourCC("ICNV"))->GetCurrentRadioID()) + ":";
+    for (const char* id : kTileControls) {
+        if (Find<LPane>(dialog, FourCCFromText(id))->GetWidget()->isEnabled())
+            state += std::string(" ") + id;
+    }
+    return state;
+}
+
+// The names shown by the rows whose name and swatch show.
+std::vector<std::string> ShownRows(LWindow* dialog)
+{
+    std::vector<std::string> rows;
+    for (int row = 1; row <= PreferencesDialog::kRowCount; ++row) {
+        auto* name = Find<LStaticText>(dialog, LPaneEntry::RowPaneID("Se", row));
+        EXPECT_EQ(name->IsVisible(), Find<LColorSwatch>(dialog, LPaneEntry::RowPaneID("Co", row))->IsVisible()) << row;
+        if (name->IsVisible())
+            rows.push_back(name->GetDescriptor());
+    }
+    return rows;
+}
 
 }
 
@@ -248,99 +247,17 @@ TEST_F(PreferencesDialogTest, RowsShowTheFirstTwelveSensorsWithTheirColours)
     }
 }
 
-// Whatever the user did, Cancel, Escape and closing the window leave every setting as it was and tell
-// no display.
-TEST_F(PreferencesDialogTest, CancelChangesAndBroadcastsNothing)
-{
-    const struct {
-        const char* name;
-        void (*cancel)(LWindow* dialog);
-    } cases[] = {
-        { "Cancel button", [](LWindow* dialog) { Click(dialog, FourCC("Cncl")); } },
-        { "Escape key", [](LWindow* dialog) { Press(dialog, Qt::Key_Escape); } },
-        { "window closed", [](LWindow* dialog) { dialog->GetTopLevel()->close(); } },
-    };
-    InstallSensors(3);
-    LColorSwatch::SetChooser([](RGBColor& color, const std::string&, QWidget*) {
-        color = RGBColor { 1, 2, 3 };
-        return true;
-    });
-    std::vector<uint8_t> before = SettingsBytes();
-    for (const auto& each : cases) {
-        PreferencesDialog* dialog = Open();
-        ASSERT_NE(dialog, nullptr) << each.name;
-        Click(dialog, kICN3);
-        Find<LBevelButton>(dialog, FourCC("Sen2"))->UserChoseItem(3);
-        Find<LControl>(dialog, FourCC("Temp"))->SetValue(kScaleKelvin);
-        Click(dialog, FourCC("SenL"));
-        Click(dialog, FourCC("Co02"));
-        Click(dialog, FourCC("Logn"));
-        Click(dialog, FourCC("Warn"));
-        each.cancel(dialog);
-        LetTheEventLoopRun();
-        EXPECT_TRUE(LWindow::GetWindowList().empty()) << each.name;
-        EXPECT_EQ(SettingsBytes(), before) << each.name;
-        EXPECT_EQ(Broadcasts(), 0) << each.name;
-        EXPECT_FALSE(TestFiles::Exists(platform.Home() / "config/autostart/kelvara.desktop")) << each.name;
-        EXPECT_FALSE(TestFiles::Exists(platform.ProgramFolder() + "/Kelvara Settings.ini")) << each.name;
-    }
-}
+// Every way to close the dialog after the same changes: OK and Return store what the controls show and
+// reach the data windows and the tile at once; Cancel, Escape and closing the window change and tell nothing.
+struct CloseCase {
+    const char* name;
+    bool confirms;
+    void (*close)(LWindow* dialog);
+};
 
-TEST_F(PreferencesDialogTest, OKStoresWhatTheControlsShowAndTellsEveryDisplay)
-{
-    InstallSensors(3);
-    Preferences* prefs = Preferences::Get();
-    prefs->SetDockIconType(1);
-    prefs->SetTemperatureScale(9); // unknown: the displays show Celsius
-    SetNames(prefs->GetDockGraphDisplayArray(), { SensorName(2) });
-    SetNames(prefs->GetDockTextDisplayArray(), { SensorName(3), "Unplugged Drive" });
-    PreferencesDialog* dialog = Open();
-    ASSERT_NE(dialog, nullptr);
+class ClosingTheDialog : public PreferencesDialogTest, public ::testing::WithParamInterface<CloseCase> { };
 
-    Find<LBevelButton>(dialog, FourCC("Sen1"))->UserChoseItem(2);
-    Click(dialog, kICN3);
-    Find<LBevelButton>(dialog, FourCC("Sen2"))->UserChoseItem(1);
-    Click(dialog, kICN1);
-    Find<LBevelButton>(dialog, FourCC("Sens"))->SetCurrentMenuItem(3);
-    Find<LBevelButton>(dialog, FourCC("Scal"))->SetCurrentMenuItem(2);
-    auto* scale = static_cast<QComboBox*>(Find<LPane>(dialog, FourCC("Temp"))->GetWidget());
-    EXPECT_EQ(scale->currentText().toStdString(), "Celsius");
-    scale->activated(kScaleKelvin - 1);
-    Click(dialog, FourCC("Chek"));
-    // Outside the preferences: the autostart entry appears, and the notifications go off in their key file.
-    EXPECT_EQ(Find<LControl>(dialog, FourCC("Logn"))->GetValue(), 0);
-    EXPECT_EQ(Find<LControl>(dialog, FourCC("Warn"))->GetValue(), 1);
-    Click(dialog, FourCC("Logn"));
-    Click(dialog, FourCC("Warn"));
-    Press(dialog, Qt::Key_Return);
-
-    EXPECT_EQ(prefs->GetDockIconType(), 0u);
-    // The name arrays hold what the menus showed (no mark leaves none), and a sensor missing at this launch
-    // keeps its place after the names before it, to come back with the sensor (regression: it dropped out).
-    EXPECT_EQ(Names(prefs->GetDockGraphDisplayArray()), std::vector<std::string>());
-    EXPECT_EQ(Names(prefs->GetDockTextDisplayArray()),
-        std::vector<std::string>({ SensorName(1), SensorName(3), "Unplugged Drive" }));
-    EXPECT_EQ(prefs->GetDockPictSensorIndex(), 3);
-    EXPECT_EQ(prefs->GetDockGraphTimescale(), 2);
-    EXPECT_EQ(prefs->GetTemperatureScale(), kScaleKelvin);
-    EXPECT_FALSE(prefs->GetVersionCheck());
-    EXPECT_TRUE(prefs->GetDisplayLegend());
-    EXPECT_EQ(Broadcasts(), 1);
-    AutostartEntry autostart(platform.Home() / "config");
-    EXPECT_TRUE(autostart.IsEnabled());
-    std::vector<uint8_t> entry = TestFiles::ReadBytes(autostart.GetPath());
-    EXPECT_EQ(std::string(entry.begin(), entry.end()), AutostartEntry::MakeEntryText(AutostartEntry::RunningProgram()));
-    std::vector<uint8_t> keys = TestFiles::ReadBytes(platform.ProgramFolder() + "/Kelvara Settings.ini");
-    EXPECT_EQ(std::string(keys.begin(), keys.end()), "[Notifications]\nWarnAtLimits=false\n");
-    KelvaraSettings::DeleteInstanceForTesting();
-    EXPECT_FALSE(KelvaraSettings::Get()->GetWarnAtLimits()) << "read back at the next start";
-    LetTheEventLoopRun();
-    EXPECT_TRUE(LWindow::GetWindowList().empty());
-}
-
-// The data windows and the tile listen to the preferences: they follow the dialog as soon as it is
-// confirmed.
-TEST_F(PreferencesDialogTest, AColourAScaleAndATileTypeChosenReachTheDisplaysAtOnce)
+TEST_P(ClosingTheDialog, StoresAndTellsOnlyWhenConfirmed)
 {
     InstallSensors(3);
     for (ArrayIndexT i = 1; i <= 3; ++i) {
@@ -348,24 +265,28 @@ TEST_F(PreferencesDialogTest, AColourAScaleAndATileTypeChosenReachTheDisplaysAtO
         sensor->CreateNewEvent();
         sensor->CreateNewEvent();
     }
-    SetNames(Preferences::Get()->GetDockTextDisplayArray(), { SensorName(1) });
+    Preferences* prefs = Preferences::Get();
+    prefs->SetDockIconType(1);
+    prefs->SetTemperatureScale(9); // unknown: the scale menu shows Celsius
+    SetNames(prefs->GetDockGraphDisplayArray(), { SensorName(2) });
+    SetNames(prefs->GetDockTextDisplayArray(), { SensorName(3), "Unplugged Drive" });
     auto* window = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
     ASSERT_NE(window, nullptr);
     DockIcon* tile = DockIcon::Get();
     const RGBColor chosen { 0xABAB, 0x1212, 0xCDCD };
-    const QRgb chosenPixel = qRgb(0xAB, 0x12, 0xCD);
-    auto graphShows = [&] {
+    auto graphShowsChosen = [&] {
         QImage image = window->FindPaneByID(FourCC("GraV"))->RenderImage().convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
-                if (image.pixel(x, y) == chosenPixel)
+                if (image.pixel(x, y) == qRgb(0xAB, 0x12, 0xCD))
                     return true;
             }
         }
         return false;
     };
-    ASSERT_FALSE(graphShows());
-    ASSERT_EQ(Find<LStaticText>(window, FourCC("Tc01"))->GetDescriptor(), "87\u00B0F");
+    ASSERT_FALSE(graphShowsChosen());
+    const std::vector<uint8_t> before = SettingsBytes();
+    const std::string rowBefore = Find<LStaticText>(window, FourCC("Tc01"))->GetDescriptor();
 
     PreferencesDialog* dialog = Open();
     ASSERT_NE(dialog, nullptr);
@@ -375,19 +296,73 @@ TEST_F(PreferencesDialogTest, AColourAScaleAndATileTypeChosenReachTheDisplaysAtO
         color = chosen;
         return true;
     });
-    Click(dialog, FourCC("Co03"));
-    Find<LControl>(dialog, FourCC("Temp"))->SetValue(kScaleCelsius);
+    Find<LBevelButton>(dialog, FourCC("Sen1"))->UserChoseItem(2);
+    Click(dialog, kICN1);
     Click(dialog, kICN3);
-    Find<LBevelButton>(dialog, FourCC("Sen2"))->UserChoseItem(2);
-    EXPECT_FALSE(graphShows()) << "nothing changes before OK";
-    Click(dialog, FourCC("OKay"));
-
+    Find<LBevelButton>(dialog, FourCC("Sen2"))->UserChoseItem(1);
+    Find<LBevelButton>(dialog, FourCC("Sens"))->SetCurrentMenuItem(3);
+    Find<LBevelButton>(dialog, FourCC("Scal"))->SetCurrentMenuItem(2);
+    auto* scale = static_cast<QComboBox*>(Find<LPane>(dialog, FourCC("Temp"))->GetWidget());
+    EXPECT_EQ(scale->currentText().toStdString(), "Celsius");
+    scale->activated(kScaleKelvin - 1);
+    Click(dialog, FourCC("Co03"));
+    Click(dialog, FourCC("SenL"));
+    Click(dialog, FourCC("Chek"));
+    // Outside the preferences: the autostart entry appears, and the notifications go off in their key file.
+    EXPECT_EQ(Find<LControl>(dialog, FourCC("Logn"))->GetValue(), 0);
+    EXPECT_EQ(Find<LControl>(dialog, FourCC("Warn"))->GetValue(), 1);
+    Click(dialog, FourCC("Logn"));
+    Click(dialog, FourCC("Warn"));
+    EXPECT_FALSE(graphShowsChosen()) << "nothing changes before the dialog closes";
+    GetParam().close(dialog);
+    LetTheEventLoopRun();
+    EXPECT_EQ(LWindow::GetWindowList().size(), 1u) << "the dialog is gone";
     EXPECT_EQ(chooserTitle, "Colour of " + SensorName(3));
+    const std::string autostartPath = platform.Home() / "config/autostart/kelvara.desktop";
+    const std::string keyFile = platform.ProgramFolder() + "/Kelvara Settings.ini";
+    if (!GetParam().confirms) {
+        EXPECT_EQ(SettingsBytes(), before);
+        EXPECT_EQ(Broadcasts(), 0);
+        EXPECT_FALSE(TestFiles::Exists(autostartPath));
+        EXPECT_FALSE(TestFiles::Exists(keyFile));
+        EXPECT_EQ(Find<LStaticText>(window, FourCC("Tc01"))->GetDescriptor(), rowBefore);
+        EXPECT_FALSE(graphShowsChosen());
+        return;
+    }
+    EXPECT_EQ(prefs->GetDockIconType(), 2u) << "the last radio button chosen";
+    // The name arrays hold what the menus showed (no mark leaves none), and a sensor missing at this launch
+    // keeps its place after the names before it, to come back with the sensor (regression: it dropped out).
+    EXPECT_EQ(Names(prefs->GetDockGraphDisplayArray()), std::vector<std::string>());
+    EXPECT_EQ(Names(prefs->GetDockTextDisplayArray()),
+        std::vector<std::string>({ SensorName(1), SensorName(3), "Unplugged Drive" }));
+    EXPECT_EQ(prefs->GetDockPictSensorIndex(), 3);
+    EXPECT_EQ(prefs->GetDockGraphTimescale(), 2);
+    EXPECT_EQ(prefs->GetTemperatureScale(), kScaleKelvin);
+    EXPECT_FALSE(prefs->GetVersionCheck());
+    EXPECT_FALSE(prefs->GetDisplayLegend());
     RGBColor stored;
-    Preferences::Get()->GetSensorColor(2, stored);
+    prefs->GetSensorColor(2, stored);
     EXPECT_EQ(stored, chosen);
-    EXPECT_TRUE(graphShows());
-    EXPECT_EQ(Find<LStaticText>(window, FourCC("Tc01"))->GetDescriptor(), "31C") << "rows show the new scale at once";
-    ASSERT_EQ(tile->GetSensors().GetCount(), 2) << "the text tile shows the first sensor and the one just checked";
-    EXPECT_EQ(tile->GetSensors()[2]->GetSensorName(), SensorName(2));
+    EXPECT_EQ(Broadcasts(), 1);
+    EXPECT_TRUE(graphShowsChosen());
+    EXPECT_EQ(Find<LStaticText>(window, FourCC("Tc01"))->GetDescriptor(), "304K") << "rows show the new scale at once";
+    ASSERT_EQ(tile->GetSensors().GetCount(), 2) << "the text tile shows the checked sensors that are present";
+    EXPECT_EQ(tile->GetSensors()[1]->GetSensorName(), SensorName(1));
+    EXPECT_EQ(tile->GetSensors()[2]->GetSensorName(), SensorName(3));
+    AutostartEntry autostart(platform.Home() / "config");
+    EXPECT_TRUE(autostart.IsEnabled());
+    std::vector<uint8_t> entry = TestFiles::ReadBytes(autostart.GetPath());
+    EXPECT_EQ(std::string(entry.begin(), entry.end()), AutostartEntry::MakeEntryText(AutostartEntry::RunningProgram()));
+    std::vector<uint8_t> keys = TestFiles::ReadBytes(keyFile);
+    EXPECT_EQ(std::string(keys.begin(), keys.end()), "[Notifications]\nWarnAtLimits=false\n");
+    KelvaraSettings::DeleteInstanceForTesting();
+    EXPECT_FALSE(KelvaraSettings::Get()->GetWarnAtLimits()) << "read back at the next start";
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, ClosingTheDialog,
+    ::testing::Values(CloseCase { "OK", true, [](LWindow* dialog) { Click(dialog, FourCC("OKay")); } },
+        CloseCase { "Return", true, [](LWindow* dialog) { Press(dialog, Qt::Key_Return); } },
+        CloseCase { "Cancel", false, [](LWindow* dialog) { Click(dialog, FourCC("Cncl")); } },
+        CloseCase { "Escape", false, [](LWindow* dialog) { Press(dialog, Qt::Key_Escape); } },
+        CloseCase { "WindowClosed", false, [](LWindow* dialog) { dialog->GetTopLevel()->close(); } }),
+    [](const ::testing::TestParamInfo<CloseCase>& info) { return info.param.name; });

@@ -80,8 +80,6 @@ public:
         prefs->GetSensorNames()->AddItem(MakeStr255("ab"));
     }
     void SetWindowPrefs(DataWindowPrefs*) override { }
-
-private:
     int16_t mTop;
 };
 
@@ -94,8 +92,6 @@ public:
         prefs->SetDisplayMenuItem(mItem);
     }
     void SetWindowPrefs(GraphWindowPrefs*) override { }
-
-private:
     int16_t mItem;
 };
 
@@ -124,21 +120,6 @@ protected:
     {
         Preferences::SavePrefs();
         return TestFiles::ReadBytes(PrefsPath());
-    }
-    // Reads file, which must be found damaged, kept as the preferences file's name + copy, and replaced by a
-    // first run's settings.
-    void ExpectDamaged(const FileBytes& file, const std::string& context, const std::string& copy = ".damaged")
-    {
-        SCOPED_TRACE(context);
-        Preferences::DeleteInstanceForTesting();
-        std::filesystem::remove(PrefsPath() + copy);
-        testing::internal::CaptureStderr();
-        Read(file);
-        EXPECT_NE(testing::internal::GetCapturedStderr().find("is damaged"), std::string::npos);
-        EXPECT_EQ(TestFiles::ReadBytes(PrefsPath() + copy), file.bytes);
-        EXPECT_FALSE(TestFiles::Exists(PrefsPath()));
-        EXPECT_EQ(Preferences::Get()->GetDataWindowPrefsArray()->GetCount(), 0);
-        EXPECT_EQ(Saved(), DefaultsFile(Now(), { "CPU Temperature" }).bytes);
     }
 };
 
@@ -192,9 +173,12 @@ TEST_F(PreferencesFile, ReadsEveryFieldAndRecordsOnlyOpenWindows)
         std::make_tuple(3, 4, 5, 6));
     EXPECT_EQ(Str255ToString((*prefs->GetDockGraphDisplayArray())[2]), "Sensor B");
     EXPECT_EQ(prefs->GetDockTextDisplayArray()->GetCount(), 0);
-    RGBColor last;
-    prefs->GetSensorColor(11, last);
-    EXPECT_EQ(last, (RGBColor { 33001, 34001, 35001 }));
+    for (int32_t position = 0; position < 12; ++position) {
+        RGBColor colour;
+        prefs->GetSensorColor(position, colour);
+        const int32_t red = 3000 * position + 1;
+        EXPECT_EQ(colour, (RGBColor { uint16_t(red), uint16_t(red + 1000), uint16_t(red + 2000) })) << position;
+    }
 
     ASSERT_EQ(prefs->GetDataWindowPrefsArray()->GetCount(), 1);
     DataWindowPrefs* data = (*prefs->GetDataWindowPrefsArray())[1];
@@ -222,34 +206,55 @@ TEST_F(PreferencesFile, Version90IsSavedAgainAsVersion120)
 }
 
 // Regression: nothing the user recorded is lost to a file that cannot be used - cut short (a crash while an
-// older version wrote it), a count the file cannot hold, another version (one flipped bit turns 3 into 7;
-// an unknown preferences version was replaced by a first run's settings, an unknown data version by an
-// empty history), a negative count (it lost the short-term history), or a file that is there but cannot be
-// read (a folder stands for one, as the tests run as root). Each is kept beside as ".damaged", never
-// replacing a copy kept before, with a message; a fresh file takes its place.
+// older version wrote it), a count the file cannot hold (the program must not loop or allocate), another
+// version (one flipped bit turns 3 into 7; an unknown preferences version was replaced by a first run's
+// settings, an unknown data version by an empty history), a negative count (it lost the short-term history),
+// or a file that is there but cannot be read (a folder stands for one, as the tests run as root). Each is kept
+// beside as ".damaged", never replacing a copy kept before, with a message; a fresh file takes its place.
 TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
 {
     SensorRegistry::EntryID sensor = InstallMachine({ { "CPU Temperature", 40 } }).front();
     auto data = [](std::vector<int32_t> values) { return FileBytes { TestFiles::BigEndian32(values) }; };
     FileBytes unknownVersion = SettingsFile(120, kNoRecords);
     unknownVersion.bytes[1] = 124; // 120 with one bit flipped
-    const struct {
-        const char* name;
+    const char* const dataFile = "01 CPU Temperature";
+    struct Row {
+        std::string name;
         const char* file;
         std::optional<FileBytes> bytes; // none: unreadable
         const char* problem;
-    } cases[] = {
-        { "data file cut short", "01 CPU Temperature", data({ 3, 10, 90, 5, 41, 42 }), "is damaged" },
-        { "data count the file cannot hold", "01 CPU Temperature", data({ 3, 10, 90, 0x7FFFFFFF, 41 }), "is damaged" },
-        { "unknown data version", "01 CPU Temperature", data({ 7, 10, 90, 1, 50, 0 }), "is damaged" },
-        { "negative short-term count", "01 CPU Temperature", data({ 3, 10, 90, 1, 50, -1, 40 }), "is damaged" },
-        { "unreadable data file", "01 CPU Temperature", std::nullopt, "cannot be read" },
-        { "unknown preferences version", "Kelvara Preferences", unknownVersion, "is damaged" },
-        { "preferences cut short", "Kelvara Preferences", FileBytes().U16(120).U8(0), "is damaged" },
-        { "unreadable preferences", "Kelvara Preferences", std::nullopt, "cannot be read" },
     };
+    std::vector<Row> rows = {
+        { "data file cut short", dataFile, data({ 3, 10, 90, 5, 41, 42 }), "is damaged" },
+        { "data count the file cannot hold", dataFile, data({ 3, 10, 90, 0x7FFFFFFF, 41 }), "is damaged" },
+        { "unknown data version", dataFile, data({ 7, 10, 90, 1, 50, 0 }), "is damaged" },
+        { "negative short-term count", dataFile, data({ 3, 10, 90, 1, 50, -1, 40 }), "is damaged" },
+        { "unreadable data file", dataFile, std::nullopt, "cannot be read" },
+        { "unknown preferences version", kPreferencesFileName, unknownVersion, "is damaged" },
+        { "unreadable preferences", kPreferencesFileName, std::nullopt, "cannot be read" },
+        { "huge data-window count", kPreferencesFileName, SettingsFile(120, FileBytes().U32(0x7FFFFFFF).U32(0)),
+            "is damaged" },
+        { "huge graph-window count", kPreferencesFileName, SettingsFile(120, FileBytes().U32(0).U32(0x7FFFFFFF)),
+            "is damaged" },
+        { "huge name count in a record", kPreferencesFileName,
+            SettingsFile(120, FileBytes().U32(1).U32(997).U32(0).U32(0).U32(0).U8(1).U32(0x7FFFFFFF).U32(0)),
+            "is damaged" },
+        { "huge Dock name count", kPreferencesFileName, SettingsFile(120, kNoRecords, FileBytes().U32(0x7FFFFFFF)),
+            "is damaged" },
+    };
+    // Cut anywhere, down to a version 120 file without its last byte, VersionCheck: nothing read before the cut
+    // may stay.
+    FileBytes records;
+    records.U32(1).U32(997).U16(10).U16(20).U16(300).U16(400).U32(6).U8(3).Names({ "Sensor A" });
+    records.U32(1).U32(997).U16(50).U16(60).U16(500).U16(600).U16(2).Names({ "Sensor B" });
+    const std::vector<uint8_t> whole = SettingsFile(120, records).bytes;
+    for (size_t length = 0; length < whole.size(); ++length) {
+        rows.push_back({ "cut after " + std::to_string(length) + " bytes", kPreferencesFileName,
+            FileBytes { std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(length)) },
+            "is damaged" });
+    }
     std::map<std::string, int> copies;
-    for (const auto& row : cases) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::string path = platform->ProgramFolder() + "/" + row.file;
         std::filesystem::remove_all(path);
@@ -261,7 +266,7 @@ TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
         testing::internal::CaptureStderr();
         if (preferences) {
             Preferences::DeleteInstanceForTesting();
-            Start();
+            EXPECT_EQ(Start()->GetDataWindowPrefsArray()->GetCount(), 0);
             Preferences::SavePrefs();
         } else {
             TemperatureSensor reader(sensor, kSensorTypeRegistry, 1);
@@ -304,55 +309,18 @@ TEST_F(PreferencesFile, RecordsOfAnotherVersionAndCountsBelowOne)
     EXPECT_EQ(prefs->GetDockPictSensorIndex(), 6);
 }
 
-TEST_F(PreferencesFile, DamagedFilesAreSetAsideAndAFirstRunFollows)
+// A colour position outside the table is refused, and reads or writes nothing beyond it.
+TEST_F(PreferencesFile, ColourPositionsOutsideTheTableThrowAsrtAndChangeNothing)
 {
-    // A count larger than the rest of the file can hold must not have the program loop or allocate.
-    ExpectDamaged(SettingsFile(120, FileBytes().U32(0x7FFFFFFF).U32(0)), "huge data-window count");
-    ExpectDamaged(SettingsFile(120, FileBytes().U32(0).U32(0x7FFFFFFF)), "huge graph-window count");
-    ExpectDamaged(SettingsFile(120, FileBytes().U32(1).U32(997).U32(0).U32(0).U32(0).U8(1).U32(0x7FFFFFFF).U32(0)),
-        "huge name count in a record");
-    ExpectDamaged(SettingsFile(120, kNoRecords, FileBytes().U32(0x7FFFFFFF)), "huge Dock name count");
-
-    // Cut anywhere, down to a version 120 file without its last byte, VersionCheck: nothing read before the
-    // cut may stay.
-    FileBytes records;
-    records.U32(1).U32(997).U16(10).U16(20).U16(300).U16(400).U32(6).U8(3).Names({ "Sensor A" });
-    records.U32(1).U32(997).U16(50).U16(60).U16(500).U16(600).U16(2).Names({ "Sensor B" });
-    const std::vector<uint8_t> whole = SettingsFile(120, records).bytes;
-    for (size_t length = 0; length < whole.size(); ++length) {
-        FileBytes cut;
-        cut.bytes.assign(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(length));
-        ExpectDamaged(cut, "cut after " + std::to_string(length) + " bytes");
-    }
-
-    // A copy set aside before is never replaced.
-    ExpectDamaged(FileBytes().U16(120), "with a damaged copy already there", ".damaged 2");
-    EXPECT_EQ(TestFiles::ReadBytes(PrefsPath() + ".damaged"), std::vector<uint8_t>(whole.begin(), whole.end() - 1));
-}
-
-TEST_F(PreferencesFile, ColoursRoundTripAndPositionsOutsideTheTableThrowAsrt)
-{
-    auto colourAt = [](int32_t p) {
-        return RGBColor { static_cast<uint16_t>(p * 5000 + 1), static_cast<uint16_t>(0xFFFF - p),
-            static_cast<uint16_t>(0x8000 | p) };
-    };
-    Preferences* prefs = Preferences::Get();
-    for (int32_t position = 0; position < 12; ++position)
-        prefs->SetSensorColor(position, colourAt(position));
+    Preferences* prefs = Start();
+    const std::vector<uint8_t> before = Saved();
     for (int32_t position : { -1, 12, INT32_MIN, INT32_MAX }) {
         RGBColor color { 1, 2, 3 };
         EXPECT_EQ(ErrorOf([&] { prefs->GetSensorColor(position, color); }), err_AssertionFailed) << position;
         EXPECT_EQ(color, (RGBColor { 1, 2, 3 })) << position;
         EXPECT_EQ(ErrorOf([&] { prefs->SetSensorColor(position, color); }), err_AssertionFailed) << position;
     }
-    std::vector<uint8_t> saved = Saved();
-    Preferences::DeleteInstanceForTesting();
-    prefs = Read(FileBytes { saved });
-    for (int32_t position = 0; position < 12; ++position) {
-        RGBColor color;
-        prefs->GetSensorColor(position, color);
-        EXPECT_EQ(color, colourAt(position)) << position;
-    }
+    EXPECT_EQ(Saved(), before);
 }
 
 // A preferences file that cannot be used and cannot be set aside either (every name a copy could take is

@@ -1,0 +1,354 @@
+// The reporting dialogs: the temperature record e-mail and the command that opens it once there is enough
+// data, the version check's dialogs, and the commands that run the check and show its outcome.
+#include "app/Kelvara.h"
+#include "framework/LPushButton.h"
+#include "framework/LWindow.h"
+#include "framework/UModalAlerts.h"
+#include "framework/USound.h"
+#include "prefs/Preferences.h"
+#include "report/EmailDialog.h"
+#include "report/NewVersionFailDialog.h"
+#include "report/ReportResources.h"
+#include "report/TemperatureRecord.h"
+#include "sensors/SensorMaster.h"
+#include "tests/report/LocalReplyServer.h"
+#include "tests/report/ProductInformation.h"
+#include "tests/support/FixturePlatform.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// The program's classes, beeps and alerts heard instead of sounded or shown, and the panes of the one
+// window open.
+class ReportDialogTest : public ::testing::Test {
+protected:
+    ReportDialogTest()
+    {
+        Kelvara::RegisterClasses();
+        USound::SetBeepHandler([this](int16_t) { ++beeps; });
+        UModalAlerts::SetHandler([](ResIDT, const AlertText&) {});
+    }
+    ~ReportDialogTest() override
+    {
+        UModalAlerts::SetHandler({});
+        USound::SetBeepHandler({});
+        LWindow::DeleteAllWindows();
+        ::unsetenv("KELVARA_VERSION_URL");
+    }
+
+    static LWindow* OnlyWindow()
+    {
+        EXPECT_EQ(LWindow::GetWindowList().size(), 1u);
+        return LWindow::GetWindowList().empty() ? nullptr : LWindow::GetWindowList().front();
+    }
+    template <typename T = LPane> static T* Pane(LWindow* window, const char* paneID)
+    {
+        auto* pane = dynamic_cast<T*>(window->FindPaneByID(FourCCFromText(paneID)));
+        EXPECT_NE(pane, nullptr) << paneID;
+        return pane;
+    }
+    static std::string Text(LWindow* window, const char* paneID) { return Pane(window, paneID)->GetDescriptor(); }
+    static void Click(LWindow* window, const char* paneID)
+    {
+        Pane<LPushButton>(window, paneID)->SimulateHotSpotClick();
+    }
+    // Closes the window by a button, by "Escape", or by the window's close box ("").
+    static void Close(LWindow* window, const std::string& how)
+    {
+        if (how.empty()) {
+            window->AttemptClose();
+        } else if (how == "Escape") {
+            QKeyEvent event(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(window->GetTopLevel(), &event);
+        } else {
+            Click(window, how.c_str());
+        }
+        EXPECT_FALSE(window->GetTopLevel()->isVisible()) << "the dialog goes at once";
+        // A dialog that closes itself goes once the click has been handled.
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(LWindow::GetWindowList().empty());
+    }
+
+    // A sensor whose data file holds samples long-term samples (the first sample at discovery adds one
+    // more) between 35 and 70 degrees Celsius.
+    static void AddRecordedSensor(FixturePlatform& platform, const std::string& name, int32_t samples)
+    {
+        std::vector<int32_t> file = { 3, FixturePlatform::Fixed16(35), FixturePlatform::Fixed16(70), samples };
+        for (int32_t i = 0; i < samples; ++i)
+            file.push_back(FixturePlatform::Fixed16(i == 0 ? 35 : i == 1 ? 70 : 50));
+        file.push_back(0);
+        TestFiles::WriteBytes(platform.ProgramFolder() + "/01 " + name, TestFiles::BigEndian32(file));
+        platform.AddTempSensor(name, 50);
+    }
+
+    int beeps = 0;
+};
+
+const std::string kRecordStart
+    = "?Subject=Kelvara Temperature Record&Body=Kelvara\nMy name is: <FILL IN FOR CREDITS>\n";
+
+// The record's lines from its key to the sensors.
+std::string RecordHead(const std::string& label, const std::string& processors, const std::string& speed)
+{
+    return "Key:" + label + "_" + processors + "_" + std::to_string(std::stoi(speed))
+        + "\nVersion:1.0.0\nMachine:" + label + "\nProcessors:" + processors + "\nSpeed:" + speed + "\n";
+}
+
+}
+
+TEST(TemperatureRecordText, IsTheRecordLineByLine)
+{
+    std::vector<RecordedSensor> forty;
+    std::string fortyBlocks;
+    for (int i = 1; i <= 40; ++i) {
+        forty.push_back({ "nct6798 SYSTIN " + std::to_string(i), 1, 70 + i, 120 + i, 15000 });
+        fortyBlocks += "Sensor:nct6798 SYSTIN " + std::to_string(i) + "\n  Type:1\n  Min:" + std::to_string(70 + i)
+            + "\n  Max:" + std::to_string(120 + i) + "\n  Samples:15000\n";
+    }
+    const struct {
+        const char* name;
+        std::string label;
+        uint32_t processors;
+        int16_t speed;
+        std::vector<RecordedSensor> sensors;
+        std::string text;
+    } cases[] = {
+        { "speed below a thousand", "PowerMac3,6", 1, 867, { { "CPU T-Diode", 1, 95, 160, 300 } },
+            RecordHead("PowerMac3,6", "1", "0867")
+                + "Sensor:CPU T-Diode\n  Type:1\n  Min:95\n  Max:160\n  Samples:300\n" },
+        { "no sensor", "PowerMac8,1", 1, 2000, {}, RecordHead("PowerMac8,1", "1", "2000") },
+        // Far beyond the 1024 bytes a fixed message buffer would hold.
+        { "forty sensors", "Workstation", 32, 5200, forty, RecordHead("Workstation", "32", "5200") + fortyBlocks },
+    };
+    for (const auto& row : cases) {
+        TemperatureRecord record { "records@kelvara.example", "1.0.0", row.label, row.processors, row.speed,
+            row.sensors };
+        EXPECT_EQ(
+            ComposeTemperatureRecord(record), "mailto:records@kelvara.example" + kRecordStart + row.text + "ENDDATA")
+            << row.name;
+    }
+}
+
+TEST_F(ReportDialogTest, TheRecordOfThisMachineNamesTheModelAsTheDatabaseDoes)
+{
+    const struct {
+        const char* model;
+        const char* label;
+    } cases[] = {
+        { "PowerMac8,1", "iMac G5, 1.6GHz" },
+        { "PowerMac7,3", "Power Mac G5, Dual 1.8GHz (June 2004)" }, // the first of several entries
+        { "ThinkStation8,2", "ThinkStation8,2" }, // not in the database
+    };
+    for (const auto& row : cases) {
+        FixturePlatform platform(row.model);
+        AddRecordedSensor(platform, "CPU T-Diode", 300);
+        std::string label = row.label;
+        EXPECT_EQ(EmailDialog::ComposeMessage(),
+            "mailto:" KELVARA_TEST_RECORD_ADDRESS + kRecordStart + "Key:" + label
+                + "_2_2400\nVersion:" KELVARA_TEST_VERSION "\nMachine:" + label
+                + "\nProcessors:2\nSpeed:2400\nSensor:CPU T-Diode\n  Type:1\n  Min:95\n  Max:158\n  "
+                  "Samples:301\nENDDATA");
+    }
+}
+
+// The e-mail dialog prepares the record's message or declines; the new version dialog stops the check,
+// visits the web site or just closes.
+TEST_F(ReportDialogTest, TheDialogsButtonsDoWhatTheySayAndClose)
+{
+    const struct {
+        const char* name;
+        CommandT command;
+        bool mailProgram;
+        bool launchSucceeds;
+        std::string button; // "" closes the window
+        std::vector<std::string> launched; // "record": the record's message
+        int beeps;
+        bool versionCheckAfter;
+    } cases[] = {
+        { "prepare message", cmd_SubmitRecord, true, true, "RmPr", { "record" }, 0, true },
+        { "hand-off of the message fails", cmd_SubmitRecord, true, false, "RmPr", { "record" }, 1, true },
+        { "not now", cmd_SubmitRecord, true, true, "RmNo", {}, 0, true },
+        { "closing the e-mail dialog", cmd_SubmitRecord, true, true, "", {}, 0, true },
+        { "escape", cmd_SubmitRecord, true, true, "Escape", {}, 0, true },
+        { "no mail program", cmd_SubmitRecord, false, true, "RmNo", {}, 0, true },
+        { "don't tell me again", cmd_NewVersion, true, true, "NewI", {}, 0, false },
+        { "OK", cmd_NewVersion, true, true, "OK  ", {}, 0, true },
+        { "closing the new version dialog", cmd_NewVersion, true, true, "", {}, 0, true },
+        { "visit web site", cmd_NewVersion, true, true, "NewD", { KELVARA_TEST_WEBSITE }, 0, true },
+        { "visit web site fails", cmd_NewVersion, true, false, "NewD", { KELVARA_TEST_WEBSITE }, 1, true },
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        beeps = 0;
+        FixturePlatform platform;
+        AddRecordedSensor(platform, "Board", 10);
+        platform.Launcher().hasHandler = row.mailProgram;
+        platform.Launcher().launchSucceeds = row.launchSucceeds;
+        Kelvara application;
+        ASSERT_TRUE(application.ObeyCommand(row.command, nullptr));
+        LWindow* dialog = OnlyWindow();
+        ASSERT_NE(dialog, nullptr);
+        if (row.command == cmd_SubmitRecord) {
+            EXPECT_EQ(dialog->GetDescriptor(), "Send Temperature Record");
+            EXPECT_EQ(platform.Launcher().asked, std::vector<std::string> { "mailto" });
+            EXPECT_EQ(Text(dialog, "RmPr"), "Prepare Message…");
+            EXPECT_EQ(Text(dialog, "RmNo"), "Not Now");
+            EXPECT_EQ(Pane(dialog, "RmPr")->IsEnabled(), row.mailProgram);
+            EXPECT_EQ(Pane(dialog, "NoMl")->IsVisible(), !row.mailProgram) << "says why it cannot prepare one";
+        } else {
+            EXPECT_EQ(dialog->GetDescriptor(), "New Version of Kelvara");
+            EXPECT_EQ(Text(dialog, "NewI"), "Don't Tell Me Again");
+            EXPECT_EQ(Text(dialog, "NewD"), "Visit Web Site");
+            bool enabled = true;
+            bool usesMark = false;
+            uint16_t mark = 0;
+            Str255 name {};
+            dialog->FindCommandStatus(cmd_NewDataWindow, enabled, usesMark, mark, name);
+            EXPECT_FALSE(enabled) << "the menus are inactive while the dialog is in front";
+        }
+        Close(dialog, row.button);
+        std::vector<std::string> launched = row.launched;
+        std::replace(launched.begin(), launched.end(), std::string("record"), EmailDialog::ComposeMessage());
+        EXPECT_EQ(platform.Launcher().launched, launched);
+        EXPECT_EQ(beeps, row.beeps);
+        EXPECT_EQ(Preferences::Get()->GetVersionCheck(), row.versionCheckAfter);
+    }
+}
+
+TEST_F(ReportDialogTest, TheRecordCommandIsOfferedOnceThereIsEnoughData)
+{
+    const struct {
+        const char* name;
+        int32_t samples;
+        uint32_t elapsed;
+        bool enabled;
+    } cases[] = {
+        { "too few samples", 300, 25201, false },
+        { "too early", 301, 25200, false },
+        { "enough of both", 301, 25201, true },
+        { "no sensor", 0, 99999, false },
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        FixturePlatform platform;
+        if (row.samples > 0)
+            AddRecordedSensor(platform, "Board", row.samples - 1);
+        Kelvara application;
+        application.StartUp();
+        ASSERT_EQ(SensorMaster::Get()->GetSamplesOfFirstSensor(), static_cast<uint32_t>(row.samples));
+        platform.Clock().Advance(row.elapsed);
+        bool enabled = !row.enabled;
+        bool usesMark = true;
+        uint16_t mark = 0;
+        Str255 name {};
+        application.FindCommandStatus(cmd_SubmitRecord, enabled, usesMark, mark, name);
+        EXPECT_EQ(enabled, row.enabled);
+        EXPECT_EQ(Str255ToString(name),
+            row.enabled ? "Send Temperature Record…" : "Send Temperature Record (after 7 hours of use)");
+    }
+}
+
+// The version, the web site and the record address show in the dialogs below; the check's address only here.
+TEST(ReportStrings, CarryTheBuildsProductInformationAddress)
+{
+    EXPECT_EQ(UResources::GetIndString(kKelvaraStrings, kProductInformationItem), KELVARA_TEST_VERSION_URL);
+}
+
+TEST_F(ReportDialogTest, TheFailureDialogShowsTheCodeAndWhatWentWrong)
+{
+    const struct {
+        int32_t code;
+        const char* says;
+    } cases[] = {
+        { 1, "no usable address" },
+        { 2, "could not be reached, or did not answer in time" },
+        { 3, "was not the product information" },
+        { 4, "does not name the version published" },
+        { 6, "out of memory" },
+        { 42, "a reason Kelvara does not know" },
+    };
+    FixturePlatform platform;
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.code);
+        auto* dialog
+            = dynamic_cast<NewVersionFailDialog*>(LWindow::CreateWindow(NewVersionFailDialog::kLayout, nullptr));
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_FALSE(dialog->GetTopLevel()->isVisible()) << "shown once it has its code";
+        dialog->SetFailureCode(row.code);
+        EXPECT_EQ(Text(dialog, "Code"), std::to_string(row.code));
+        EXPECT_NE(Text(dialog, "Why ").find(row.says), std::string::npos) << Text(dialog, "Why ");
+        Close(dialog, "OK  ");
+    }
+}
+
+// What the user sees after Check for New Version, as the server answers.
+TEST_F(ReportDialogTest, CheckForNewVersionShowsTheOutcome)
+{
+    using ProductInformation::File;
+    using ProductInformation::Reply;
+    const struct {
+        const char* name;
+        LocalReplyServer::Answer answer; // none: no server runs, the connection is refused
+        std::string title;
+        std::vector<std::pair<const char*, std::string>> panes; // what the dialog's panes say
+    } cases[] = {
+        { "new version published", LocalReplyServer::Reply(Reply(File("99.0", "Faster &amp; cooler."))),
+            "New Version of Kelvara",
+            { { "Pubd", "Version 99.0 is published; you have version " KELVARA_TEST_VERSION "." },
+                { "Note", "Faster & cooler." } } },
+        { "same version published", LocalReplyServer::Reply(Reply(File(KELVARA_TEST_VERSION))), "Kelvara Is Up to Date",
+            { { "Vers", "Version " KELVARA_TEST_VERSION " is the one published on Kelvara's web site." } } },
+        { "error page", LocalReplyServer::Reply("HTTP/1.0 404 Not Found\r\n\r\nNo."), "Version Check Failed",
+            { { "Code", "3" } } },
+        { "server not running", {}, "Version Check Failed", { { "Code", "2" } } },
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        FixturePlatform platform;
+        std::optional<LocalReplyServer> server;
+        std::string url = "http://127.0.0.1:" + std::to_string(LocalReplyServer::ClosedPort()) + "/p/info.plist";
+        if (row.answer)
+            url = server.emplace(row.answer).URL();
+        ::setenv("KELVARA_VERSION_URL", url.c_str(), 1);
+
+        Kelvara application;
+        // The up-to-date dialog is modal: the user confirms it while the command waits.
+        std::string confirmed;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            for (LWindow* window : LWindow::GetWindowList()) {
+                if (window->GetDescriptor() == "Kelvara Is Up to Date" && confirmed.empty()) {
+                    confirmed = Text(window, row.panes.front().first);
+                    Click(window, "okay");
+                }
+            }
+        });
+        user.start(10);
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(application.ObeyCommand(cmd_CheckForNewVersion, nullptr));
+        testing::internal::GetCapturedStderr();
+        user.stop();
+
+        if (row.title == "Kelvara Is Up to Date") {
+            EXPECT_EQ(confirmed, row.panes.front().second);
+            EXPECT_TRUE(LWindow::GetWindowList().empty()) << "closed once confirmed";
+            continue;
+        }
+        LWindow* dialog = OnlyWindow();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->GetDescriptor(), row.title);
+        EXPECT_TRUE(dialog->GetTopLevel()->isVisible());
+        for (const auto& [pane, text] : row.panes)
+            EXPECT_EQ(Text(dialog, pane), text);
+        LWindow::DeleteAllWindows();
+    }
+}
