@@ -18,6 +18,7 @@
 #include "framework/UFolderDialog.h"
 #include "framework/UModalAlerts.h"
 #include "framework/URegistrar.h"
+#include "platform/FreedMemory.h"
 #include "platform/Platform.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
@@ -122,6 +123,8 @@ void Kelvara::StartUp()
         DoReopenApp();
     if (checkForNewVersion)
         CheckForNewVersionOnceShown();
+    // By then the data files are read and the windows drawn: what that needed goes back to the system.
+    QTimer::singleShot(kReturnFreedMemoryMilliseconds, [] { ReturnFreedMemory(); });
 }
 
 bool Kelvara::IsRecordWorthSending(uint32_t elapsed) const

@@ -51,6 +51,8 @@ public:
     // window system to draw the windows.
     static constexpr int kStartUpCheckPollMilliseconds = 50;
     static constexpr int kStartUpCheckPolls = 60;
+    // Start-up's freed memory goes back to the system once the first windows are drawn.
+    static constexpr int kReturnFreedMemoryMilliseconds = 5000;
 
     Kelvara();
     // Saves the preferences (recording the open windows), then every sensor's data file.

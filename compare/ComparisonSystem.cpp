@@ -33,13 +33,13 @@ ComparisonSystem::ComparisonSystem(const char* const* tokens)
         at += sensor->GetElementsAdded();
     }
 
-    // "A, B, C." from the credit tokens; nothing from none.
-    size_t length = 0;
+    // "A, B, C." from the credit tokens; nothing from none. The text is cut where a caller's field of
+    // kCreditsSize bytes would end.
     for (++at; !Is(tokens[at], kEnd); ++at) {
         const char* separator = Is(tokens[at + 1], kEnd) ? "." : ", ";
         for (const char* piece : { tokens[at], separator }) {
-            CopyField(mCredits + length, sizeof mCredits - length, piece);
-            length += std::strlen(mCredits + length);
+            size_t room = static_cast<size_t>(kCreditsSize) - 1 - mCredits.size();
+            mCredits.append(piece, std::min(std::strlen(piece), room));
         }
     }
 }
@@ -65,7 +65,7 @@ char* ComparisonSystem::GetSystemID(char* out) const
 
 char* ComparisonSystem::GetSystemCredits(char* out) const
 {
-    std::strcpy(out, mCredits);
+    std::memcpy(out, mCredits.c_str(), mCredits.size() + 1);
     return out;
 }
 

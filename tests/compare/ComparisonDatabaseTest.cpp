@@ -339,6 +339,16 @@ TEST(ComparisonDatabase, CreditTokensJoinIntoOneSentence)
         EXPECT_EQ(std::get<2>(Texts(&system)), each.text) << each.name;
         EXPECT_EQ(system.GetSensorArray()->GetCount(), 1) << each.name;
     }
+
+    // Credits longer than a caller's field are cut where the field ends.
+    const std::string credit(98, 'x');
+    Tokens tokens { "Machine", "Model1,1", "1000.0", "CPU", "100.0", "DATAEND", "120.0", "DATAEND", "SENSOREND" };
+    tokens.insert(tokens.end(), 400, credit.c_str());
+    tokens.push_back("END");
+    ComparisonSystem system(tokens.data());
+    std::string text = std::get<2>(Texts(&system));
+    EXPECT_EQ(text.size(), static_cast<size_t>(ComparisonSystem::kCreditsSize - 1));
+    EXPECT_EQ(text.substr(0, 2 * credit.size() + 4), credit + ", " + credit + ", ");
 }
 
 TEST(ComparisonDatabase, ABrokenEntryFailsWithItsCode)
