@@ -159,15 +159,12 @@ TEST_F(TemperatureUnitsInPreferences, FollowTheScaleChosenNow)
 
 class SensorColors : public SettingsTest {
 protected:
+    SensorColors() { painter.fillRect(image.rect(), Qt::white); }
+    ~SensorColors() override { QDPort::SetPort(previous); }
+
     // The port's pen, a context's fill and its stroke as drawn after choosing the sensor index.
     std::vector<QRgb> Painted(int32_t sensorIndex)
     {
-        QImage image(24, 8, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        QDPort port(painter);
-        QDPort* previous = QDPort::SetPort(&port);
-        CGContext context(painter, 8);
         SwitchColor(sensorIndex);
         port.PaintRect(Rect { 0, 0, 8, 8 });
         SwitchContextFillColor(&context, sensorIndex);
@@ -177,14 +174,18 @@ protected:
         context.MoveToPoint(16, 4);
         context.AddLineToPoint(24, 4);
         context.StrokePath();
-        QDPort::SetPort(previous);
-        painter.end();
         return { image.pixel(4, 4), image.pixel(12, 4), image.pixel(20, 4) };
     }
     static std::vector<QRgb> Thrice(const RGBColor& c)
     {
         return std::vector<QRgb>(3, QColor::fromRgba64(c.red, c.green, c.blue).rgb());
     }
+
+    QImage image { 24, 8, QImage::Format_RGB32 };
+    QPainter painter { &image };
+    QDPort port { painter };
+    CGContext context { painter, 8 };
+    QDPort* previous = QDPort::SetPort(&port);
 };
 
 TEST_F(SensorColors, IndicesOneToTwelveDrawInTheStoredColoursAndLaterOnesInTheExtension)
@@ -211,12 +212,7 @@ TEST_F(SensorColors, IndicesOneToTwelveDrawInTheStoredColoursAndLaterOnesInTheEx
 
 TEST_F(SensorColors, IndicesBelowOneThrowAsrtAndChangeNoColour)
 {
-    QImage image(2, 2, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QDPort port(painter);
-    QDPort* previous = QDPort::SetPort(&port);
     port.RGBForeColor(RGBColor { 1, 2, 3 });
-    CGContext context(painter, 2);
     for (int32_t index : { 0, -1, INT32_MIN }) {
         EXPECT_EQ(ErrorOf([&] { SwitchColor(index); }), err_AssertionFailed) << index;
         EXPECT_EQ(ErrorOf([&] { SwitchContextStrokeColor(&context, index); }), err_AssertionFailed) << index;
@@ -225,7 +221,6 @@ TEST_F(SensorColors, IndicesBelowOneThrowAsrtAndChangeNoColour)
     EXPECT_EQ(port.GetForeColor(), (RGBColor { 1, 2, 3 }));
     QDPort::SetPort(nullptr);
     EXPECT_EQ(ErrorOf([] { SwitchColor(1); }), err_NilPointer) << "no current port";
-    QDPort::SetPort(previous);
 }
 
 TEST(UtilitiesFolder, CreatedOnceWithPrivateModeThenFound)
