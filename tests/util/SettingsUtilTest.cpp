@@ -1,16 +1,26 @@
-// What the settings windows build on: the sensor menus, the range over chosen sensors, temperature scales.
+// What the settings windows build on: the sensor menus, the range over chosen sensors, temperature scales,
+// the sensors' colours and the program's own folder.
+#include "framework/CGContext.h"
 #include "framework/LBevelButton.h"
 #include "framework/LException.h"
+#include "framework/QDPort.h"
 #include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/prefs/SettingsFixture.h"
+#include "util/SensorColors.h"
 #include "util/SensorMenus.h"
 #include "util/SensorRange.h"
 #include "util/TemperatureUnits.h"
+#include "util/UtilitiesFolder.h"
 
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
 #include <climits>
 #include <string>
+#include <sys/stat.h>
 #include <tuple>
 #include <vector>
 
@@ -38,7 +48,6 @@ protected:
             names.push_back(Str255ToString(list[i]));
         return names;
     }
-
     // The items that SetSensorMenu leaves checked ('x') for names when every item was checked before.
     std::string Set(const std::vector<std::string>& names)
     {
@@ -57,15 +66,12 @@ protected:
     LBevelButton mButton;
 };
 
-TEST_F(SensorMenus, GetSensorMenuListsTheCheckedItemsInMenuOrder)
+// Get lists the checked items in menu order; Set checks the first item of each name.
+TEST_F(SensorMenus, CarryTheCheckedNamesBothWays)
 {
     EXPECT_EQ(Get("-x-x*"), (std::vector<std::string> { "CPU 2", "Drive" })) << "only mark 18 counts";
     EXPECT_EQ(Get("----*"), std::vector<std::string> {});
     EXPECT_EQ(Get("xxxxx"), (std::vector<std::string> { "CPU", "CPU 2", "GPU", "Drive", "GPU" }));
-}
-
-TEST_F(SensorMenus, SetSensorMenuChecksTheFirstItemOfEachName)
-{
     EXPECT_EQ(Set({}), "-----") << "an empty list unchecks all";
     EXPECT_EQ(Set({ "CPU 2" }), "-x---") << "whole names only";
     EXPECT_EQ(Set({ "GPU" }), "--x--") << "the first of two equal items";
@@ -141,7 +147,6 @@ TEST(TemperatureUnits, ConvertsCelsiusIntoEachScaleAndFormatsTheResult)
 }
 
 using TemperatureUnitsInPreferences = SettingsTest;
-
 TEST_F(TemperatureUnitsInPreferences, FollowTheScaleChosenNow)
 {
     EXPECT_EQ(ConvertCToScale(100), 212) << "Fahrenheit by default";
@@ -150,4 +155,100 @@ TEST_F(TemperatureUnitsInPreferences, FollowTheScaleChosenNow)
     char text[kScaledTemperatureTextSize];
     FormatScaledTemperatureAsString(316, text);
     EXPECT_STREQ(text, "316K");
+}
+
+class SensorColors : public SettingsTest {
+protected:
+    SensorColors() { painter.fillRect(image.rect(), Qt::white); }
+    ~SensorColors() override { QDPort::SetPort(previous); }
+
+    // The port's pen, a context's fill and its stroke as drawn after choosing the sensor index.
+    std::vector<QRgb> Painted(int32_t sensorIndex)
+    {
+        SwitchColor(sensorIndex);
+        port.PaintRect(Rect { 0, 0, 8, 8 });
+        SwitchContextFillColor(&context, sensorIndex);
+        context.FillRect(CGRectMake(8, 0, 8, 8));
+        SwitchContextStrokeColor(&context, sensorIndex);
+        context.SetLineWidth(4);
+        context.MoveToPoint(16, 4);
+        context.AddLineToPoint(24, 4);
+        context.StrokePath();
+        return { image.pixel(4, 4), image.pixel(12, 4), image.pixel(20, 4) };
+    }
+    static std::vector<QRgb> Thrice(const RGBColor& c)
+    {
+        return std::vector<QRgb>(3, QColor::fromRgba64(c.red, c.green, c.blue).rgb());
+    }
+
+    QImage image { 24, 8, QImage::Format_RGB32 };
+    QPainter painter { &image };
+    QDPort port { painter };
+    CGContext context { painter, 8 };
+    QDPort* previous = QDPort::SetPort(&port);
+};
+
+TEST_F(SensorColors, IndicesOneToTwelveDrawInTheStoredColoursAndLaterOnesInTheExtension)
+{
+    Preferences* prefs = Preferences::Get();
+    std::vector<RGBColor> seen(12); // the colours a first run stores
+    for (int32_t position = 0; position < 12; ++position) {
+        prefs->GetSensorColor(position, seen[static_cast<size_t>(position)]);
+        prefs->SetSensorColor(position, RGBColor { static_cast<uint16_t>(position * 0x1500), 0x4000, 0xFFFF });
+    }
+    EXPECT_EQ(Painted(1), Thrice({ 0, 0x4000, 0xFFFF }));
+    EXPECT_EQ(Painted(12), Thrice({ 11 * 0x1500, 0x4000, 0xFFFF }));
+    prefs->SetSensorColor(2, RGBColor { 0xFFFF, 0, 0 });
+    EXPECT_EQ(Painted(3), Thrice({ 0xFFFF, 0, 0 })) << "a changed colour counts at the next call";
+    // From 13 on a fixed extension, every colour its own and none of the twelve a first run stores.
+    for (int32_t index : { 13, 14, 28, 29, 40, 640, INT32_MAX })
+        EXPECT_EQ(Painted(index), Thrice(ExtendedSensorColor(index))) << "index " << index;
+    for (int32_t index = 13; index <= 640; ++index) {
+        RGBColor colour = ExtendedSensorColor(index);
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), colour), 0) << "index " << index;
+        seen.push_back(colour);
+    }
+}
+
+TEST_F(SensorColors, IndicesBelowOneThrowAsrtAndChangeNoColour)
+{
+    port.RGBForeColor(RGBColor { 1, 2, 3 });
+    for (int32_t index : { 0, -1, INT32_MIN }) {
+        EXPECT_EQ(ErrorOf([&] { SwitchColor(index); }), err_AssertionFailed) << index;
+        EXPECT_EQ(ErrorOf([&] { SwitchContextStrokeColor(&context, index); }), err_AssertionFailed) << index;
+        EXPECT_EQ(ErrorOf([&] { SwitchContextFillColor(&context, index); }), err_AssertionFailed) << index;
+    }
+    EXPECT_EQ(port.GetForeColor(), (RGBColor { 1, 2, 3 }));
+    QDPort::SetPort(nullptr);
+    EXPECT_EQ(ErrorOf([] { SwitchColor(1); }), err_NilPointer) << "no current port";
+}
+
+TEST(UtilitiesFolder, CreatedOnceWithPrivateModeThenFound)
+{
+    FixturePlatform platform;
+    std::string folder;
+    EXPECT_EQ(FindUtilitiesFolder(false, folder), fnfErr) << "missing and not to be made";
+    EXPECT_TRUE(folder.empty());
+    ASSERT_EQ(FindUtilitiesFolder(true, folder), 0);
+    struct stat info { };
+    ASSERT_EQ(::stat(platform.ProgramFolder().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    folder.clear();
+    EXPECT_EQ(FindUtilitiesFolder(false, folder), 0);
+    EXPECT_EQ(folder, platform.ProgramFolder());
+}
+
+TEST(UtilitiesFolder, GetFolderInfoLeavesTheFolderAloneOnFailure)
+{
+    TemporaryFolder home;
+    std::string folder = home.Path();
+    EXPECT_EQ(GetFolderInfo(folder, "missing", false), fnfErr);
+    EXPECT_EQ(folder, home.Path());
+    TestFiles::Write(home / "plain", "not a folder");
+    EXPECT_NE(GetFolderInfo(folder, "plain", true), 0);
+    EXPECT_NE(GetFolderInfo(folder, "..", true), 0);
+    EXPECT_NE(GetFolderInfo(folder, "a/b", true), 0);
+    EXPECT_EQ(folder, home.Path());
+    EXPECT_EQ(GetFolderInfo(folder, "made", true), 0);
+    EXPECT_EQ(folder, home / "made");
 }
