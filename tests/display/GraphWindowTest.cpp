@@ -347,19 +347,16 @@ TEST_F(GraphWindowTest, LinesLieOnTheRowsOfTheirValues)
         QRect plot(30, 0, drawn.width() - 30, drawn.height());
         EXPECT_TRUE(drawn.copy(plot) == expected.copy(plot));
     }
-
-    // Range labels in the default scale, Fahrenheit: 86 to 140.
-    QImage image = Render(400, 200);
-    ExpectLabel(image, "140\u00B0F", 11);
-    ExpectLabel(image, "113\u00B0F", 173 / 2 + 5);
 }
 
 TEST_F(GraphWindowTest, AHotSpotAbove100TopsTheScaleAtItsTrueValue)
 {
     AddSensor("board", 30, { 30, 30 }); // green
     AddSensor("hot spot", 110, { 110, 110 }); // red
+    // In the default scale, Fahrenheit: 86 to 230, 158 halfway.
     QImage image = Render(400, 200);
     ExpectLabel(image, "230\u00B0F", 11);
+    ExpectLabel(image, "158\u00B0F", 173 / 2 + 5);
     ExpectLabel(image, "86\u00B0F", 173);
     EXPECT_EQ(image.pixel(32, 3), kRed) << "just below the top border";
     EXPECT_EQ(image.pixel(32, 173), kGreen) << "just above the bottom border";
