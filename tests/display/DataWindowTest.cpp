@@ -16,7 +16,6 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QMainWindow>
 
 #include <gtest/gtest.h>
 
@@ -33,7 +32,9 @@ const std::vector<std::pair<int, std::string>> kColumns { { 0, "Na" }, { 1, "Tc"
     { 4, "Th" }, { 5, "Ti" }, { 6, "Ta" }, { 7, "PE" }, { 9, "Cu" }, { 10, "LT" }, { 11, "HT" }, { 12, "MI" },
     { 13, "MA" }, { 14, "Tp" } };
 const std::vector<int> kDefaultColumns { 1, 2, 5, 6, 7 };
-using Sensors = std::vector<std::pair<std::string, double>>;
+using Names = std::vector<std::string>;
+const QRgb kRed = QColor::fromRgba64(65535, 0, 0).rgb();
+const QRgb kBlue = QColor::fromRgba64(0, 0, 65535).rgb();
 
 // Pane frames as layout 129 places them.
 std::map<PaneIDT, SPaneInfo> LayoutPanes()
@@ -53,23 +54,21 @@ protected:
         URegistrar::RegisterFrameworkClasses();
         URegistrar::RegisterClass<DataWindow>(FourCC("Data"));
         URegistrar::RegisterClass<DataWindowGraph>(FourCC("Lgra"));
+        const RGBColor colors[] = { { 65535, 0, 0 }, { 0, 65535, 0 }, { 0, 0, 65535 } };
+        for (int i = 0; i < 3; ++i)
+            Preferences::Get()->SetSensorColor(i, colors[i]);
     }
     ~DataWindowTest() override { LWindow::DeleteAllWindows(); }
 
     // A new window over the sensors, in discovery order, each with a second sample so that the graph draws
-    // a line for it; sensor n draws in the colour of position n - 1: red, green, blue.
-    DataWindow* NewWindow(const Sensors& sensors)
+    // a line for it; sensor n draws in red, green, blue.
+    DataWindow* NewWindow(const std::vector<std::pair<std::string, double>>& sensors)
     {
         for (const auto& [name, celsius] : sensors)
             mEntries.push_back(mMachine.AddTempSensor(name, celsius));
         for (ArrayIndexT i = 1; i <= SensorMaster::Get()->GetSensorArray()->GetCount(); ++i)
             Sensor(i)->CreateNewEvent();
-        const RGBColor colors[] = { { 65535, 0, 0 }, { 0, 65535, 0 }, { 0, 0, 65535 } };
-        for (int i = 0; i < 3; ++i)
-            Preferences::Get()->SetSensorColor(i, colors[i]);
-        auto* window = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
-        EXPECT_NE(window, nullptr);
-        return window;
+        return dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
     }
 
     static TemperatureSensor* Sensor(ArrayIndexT index) { return (*SensorMaster::Get()->GetSensorArray())[index]; }
@@ -95,13 +94,13 @@ protected:
         const QRgb colors[] = { qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255) };
         QImage image = window->FindPaneByID(FourCC("GraV"))->RenderImage().convertToFormat(QImage::Format_RGB32);
         const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
-        return std::find(pixels, pixels + image.width() * image.height(), colors[position])
-            != pixels + image.width() * image.height();
+        const auto* end = pixels + image.width() * image.height();
+        return std::find(pixels, end, colors[position]) != end;
     }
 
     // Every row, header first, lies on its own 15-pixel line below the controls and shows its name and the
     // given columns side by side from the name pane's right edge; the window is exactly as large as the rows.
-    static void ExpectRows(DataWindow* window, const std::vector<std::string>& names, const std::vector<int>& columns)
+    static void ExpectRows(DataWindow* window, const Names& names, const std::vector<int>& columns)
     {
         std::map<PaneIDT, SPaneInfo> layout = LayoutPanes();
         int right = 0;
@@ -109,15 +108,12 @@ protected:
             // Rows past those the layout makes at first are made like its first row, further down.
             int layoutRow = std::min(row, 1);
             SPaneInfo name = layout[LPaneEntry::RowPaneID("Na", layoutRow)];
-            Rect nameFrame;
-            Text(window, "Na", row)->CalcPortFrameRect(nameFrame);
-            EXPECT_EQ(nameFrame.left, name.left) << row;
-            if (row > 0) {
-                EXPECT_EQ(nameFrame.top, 48 + 15 * (row - 1)) << row;
-                name.top = nameFrame.top;
-            }
-            EXPECT_LE(name.top + name.height, 48 + 15 * row) << row;
-            right = name.left + name.width;
+            Rect line, frame;
+            Text(window, "Na", row)->CalcPortFrameRect(line);
+            EXPECT_EQ(line.left, name.left) << row;
+            EXPECT_EQ(line.top, row == 0 ? name.top : 48 + 15 * (row - 1)) << row;
+            EXPECT_EQ(Text(window, "Na", row)->GetDescriptor(), row == 0 ? "Sensor" : names[size_t(row - 1)]);
+            right = line.right;
             for (const auto& [column, prefix] : kColumns) {
                 LStaticText* pane = Text(window, prefix, row);
                 ASSERT_NE(pane, nullptr) << prefix << row;
@@ -125,16 +121,12 @@ protected:
                 ASSERT_EQ(pane->IsVisible(), shown) << prefix << row;
                 if (!shown || column == 0)
                     continue;
-                Rect frame;
                 pane->CalcPortFrameRect(frame);
                 EXPECT_EQ(frame.left, right) << prefix << row;
-                EXPECT_EQ(frame.top, name.top) << prefix << row;
-                EXPECT_EQ(frame.right - frame.left, layout[LPaneEntry::RowPaneID(prefix, layoutRow)].width)
-                    << prefix << row;
+                EXPECT_EQ(frame.top, line.top) << prefix << row;
+                EXPECT_EQ(frame.right - frame.left, layout[LPaneEntry::RowPaneID(prefix, layoutRow)].width) << prefix;
                 right = frame.right;
             }
-            EXPECT_EQ(
-                Text(window, "Na", row)->GetDescriptor(), row == 0 ? "Sensor" : names[static_cast<size_t>(row - 1)]);
         }
         LStaticText* next = Text(window, "Na", static_cast<int>(names.size()) + 1);
         EXPECT_TRUE(next == nullptr || !next->IsVisible());
@@ -152,12 +144,12 @@ protected:
 TEST_F(DataWindowTest, ColumnsFollowTheColumnPopup)
 {
     // Twelve sensors from the registry, forty processors after them.
-    Sensors sensors;
+    std::vector<std::pair<std::string, double>> sensors;
     for (int i = 1; i <= 12; ++i)
         sensors.emplace_back("S" + std::to_string(i), 40);
     mMachine.Processors().SetReadings(std::vector<int32_t>(40, 50));
     DataWindow* window = NewWindow(sensors);
-    std::vector<std::string> names;
+    Names names;
     for (ArrayIndexT i = 1; i <= 52; ++i)
         names.push_back(Sensor(i)->GetSensorName());
 
@@ -174,13 +166,12 @@ TEST_F(DataWindowTest, ColumnsFollowTheColumnPopup)
     }
 }
 
-TEST_F(DataWindowTest, NewWindowShowsEverySensorAndTheRowsFollowTheCheckedNamesInMenuOrder)
+TEST_F(DataWindowTest, RowsAndGraphFollowTheCheckedNamesInMenuOrder)
 {
     DataWindow* window = NewWindow({ { "Same", 40 }, { "Other", 50 }, { "Same", 60 } });
     ExpectRows(window, { "Same", "Other", "Same" }, kDefaultColumns);
     EXPECT_TRUE(GraphShows(window, 0) && GraphShows(window, 1));
     EXPECT_FALSE(GraphShows(window, 2)) << "both rows named Same are the first sensor";
-
     for (int16_t item : { 2, 1, 3 })
         Popup(window, "Show")->UserChoseItem(item);
     ExpectRows(window, {}, kDefaultColumns);
@@ -194,23 +185,11 @@ TEST_F(DataWindowTest, NewWindowShowsEverySensorAndTheRowsFollowTheCheckedNamesI
     mMachine.Registry().SetProperty(mEntries[1], "location", std::string("Other, renamed"));
     Popup(window, "Disp")->UserChoseItem(1);
     ExpectRows(window, { "Same" }, { 2, 5, 6, 7 });
-
-    // With no column shown the window is as wide as the name pane: the controls fit above the rows, left of
-    // the graph, which follows the window's width.
-    std::map<PaneIDT, SPaneInfo> panes = LayoutPanes();
-    const SPaneInfo& graph = panes[FourCC("GraV")];
-    for (const char* id : { "Show", "Disp", "GraB" }) {
-        const SPaneInfo& popup = panes[FourCCFromText(id)];
-        EXPECT_LE(popup.left + popup.width, graph.left) << id;
-        EXPECT_LE(popup.top + popup.height, panes[FourCC("Na00")].top) << id;
-    }
-    EXPECT_TRUE(graph.bindings.left && graph.bindings.right && !graph.bindings.bottom);
 }
 
-TEST_F(DataWindowTest, RecordsRoundTripThroughThePreferencesFile)
+TEST_F(DataWindowTest, RecordRestoresRowsColumnsModeAndPlace)
 {
     DataWindow* window = NewWindow({ { "CPU Die", 45 }, { "GPU", 50 }, { "Disk", 35 } });
-    Preferences::Get()->AddDataWindow(window);
     Popup(window, "Show")->UserChoseItem(2);
     for (int16_t item : { 1, 3, 12 })
         Popup(window, "Disp")->UserChoseItem(item);
@@ -218,26 +197,18 @@ TEST_F(DataWindowTest, RecordsRoundTripThroughThePreferencesFile)
     window->MoveWindowTo(150, 120);
     DataWindowPrefs before;
     window->GetWindowPrefs(&before);
-    EXPECT_EQ(before.GetWindowRect(),
-        (Rect { 120, 150, static_cast<int16_t>(120 + 48 + 30), static_cast<int16_t>(150 + window->GetWidth()) }));
-
-    Preferences::SavePrefs();
-    LWindow::DeleteAllWindows();
-    Preferences::DeleteInstanceForTesting();
-    Preferences::Get();
-    Preferences::ReadPrefs();
-    ASSERT_EQ(Preferences::Get()->GetDataWindowPrefsArray()->GetCount(), 1);
+    EXPECT_EQ(before.GetWindowRect(), (Rect { 120, 150, 120 + 48 + 30, int16_t(150 + window->GetWidth()) }));
+    window->AttemptClose();
+    EXPECT_TRUE(LWindow::GetWindowList().empty()) << "closing deletes the window";
 
     auto* restored = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
-    restored->SetWindowPrefs((*Preferences::Get()->GetDataWindowPrefsArray())[1]);
+    restored->SetWindowPrefs(&before);
     ExpectRows(restored, { "CPU Die", "Disk" }, { 2, 3, 5, 6, 7, 12 });
     EXPECT_EQ(dynamic_cast<DataWindowGraph*>(restored->FindPaneByID(FourCC("GraV")))->GetGraphMode(), 2);
     DataWindowPrefs after;
     restored->GetWindowPrefs(&after);
     EXPECT_EQ(after.GetWindowRect(), before.GetWindowRect());
     EXPECT_EQ(after.GetGraphMenuItem(), 2);
-    restored->AttemptClose();
-    EXPECT_TRUE(LWindow::GetWindowList().empty()) << "closing deletes the window";
 }
 
 // The 3-second update of one row, driven directly.
@@ -265,38 +236,33 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
     };
     // Readings and the change column's text and style (0: as the layout has it). In Fahrenheit, truncated: 40C is 104,
     // 41C 105, 39C 102, 50C 122, 52C 125, 51C 123; 51.8C rounds to 52C.
-    const std::vector<std::tuple<double, const char*, ResIDT>> steps { { 40.4, "0°F", 0 }, { 41, "1°F", 138 },
-        { 39, "-3°F", 136 }, { 50, "20°F", 137 }, { 50.3, "20°F", 137 }, { 52, "3°F", 137 }, { 51, "-2°F", 136 },
-        { 51.8, "2°F", 138 } };
+    const std::tuple<double, const char*, ResIDT> steps[] { { 40.4, "0°F", 0 }, { 41, "1°F", 138 }, { 39, "-3°F", 136 },
+        { 50, "20°F", 137 }, { 50.3, "20°F", 137 }, { 52, "3°F", 137 }, { 51, "-2°F", 136 }, { 51.8, "2°F", 138 } };
+    // At or above the high limit (max, else crit) the current value is red and bold.
+    const std::pair<double, bool> alarms[] = { { 89.99, false }, { 90.0, true }, { 89.0, false }, { 110.0, true } };
     for (ArrayIndexT index : { 1, 2, 3 }) {
         {
-            // A new row fills its texts at once, and the next row on these panes does not inherit the
-            // style of the last change.
+            // A new row fills its texts at once, and a row after Board's changes and alarms starts plain.
             DataWindowView row(window, kRow, Sensor(index), 0x7FFEu);
             for (const auto& [prefix, text] : expected[static_cast<size_t>(index - 1)])
                 EXPECT_EQ(Text(window, prefix, kRow)->GetDescriptor(), text) << prefix;
             EXPECT_EQ(change->GetTextTraitsID(), layoutTraits);
             EXPECT_EQ(current->GetTextTraitsID(), currentTraits) << "no alarm, also not at 110C without a limit";
-            for (auto [celsius, text, traits] : index == 1 ? steps : decltype(steps) {}) {
-                SetReading(0, celsius);
-                row.UpdateDisplay();
-                EXPECT_EQ(change->GetDescriptor(), text) << celsius;
-                EXPECT_EQ(change->GetTextTraitsID(), traits == 0 ? layoutTraits : traits) << celsius;
-            }
             if (index == 1) {
+                for (auto [celsius, text, traits] : steps) {
+                    SetReading(0, celsius);
+                    row.UpdateDisplay();
+                    EXPECT_EQ(change->GetDescriptor(), text) << celsius;
+                    EXPECT_EQ(change->GetTextTraitsID(), traits == 0 ? layoutTraits : traits) << celsius;
+                }
                 // The change held from 51C to 52C, shown in the scale chosen since.
                 Preferences::Get()->SetTemperatureScale(kScaleCelsius);
                 row.UpdateDisplay();
                 EXPECT_EQ(change->GetDescriptor(), "1C");
                 Preferences::Get()->SetTemperatureScale(kScaleFahrenheit);
-                // At or above the high limit (max, else crit) the current value is red and bold; the next
-                // row on these panes starts plain.
-                for (auto [celsius, alarm] :
-                    { std::pair { 89.99, false }, { 90.0, true }, { 89.0, false }, { 110.0, true } }) {
+                for (auto [celsius, alarm] : alarms) {
                     SetReading(0, celsius);
                     row.UpdateDisplay();
-                    EXPECT_EQ(current->GetTextTraitsID(), alarm ? DataWindowView::kAtLimitTraits : currentTraits)
-                        << celsius;
                     const TextTraits& traits = current->GetTextTraits();
                     EXPECT_EQ(traits.bold && traits.color.red > 50000 && traits.color.green == 0, alarm) << celsius;
                 }
@@ -313,53 +279,34 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
 // The strip graph is drawn again only when a line would move, and a hidden window draws nothing at all.
 TEST_F(DataWindowTest, OnlyAPictureThatChangesIsDrawnAndAHiddenWindowDrawsNothing)
 {
-    // Paint events anywhere in one window.
     struct PaintCounter : QObject {
-        explicit PaintCounter(QWidget* window)
-            : window(window)
+        bool eventFilter(QObject*, QEvent* event) override
         {
-            QCoreApplication::instance()->installEventFilter(this);
-        }
-        ~PaintCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
-        bool eventFilter(QObject* object, QEvent* event) override
-        {
-            auto* widget = qobject_cast<QWidget*>(object);
-            paints += event->type() == QEvent::Paint && widget != nullptr && widget->window() == window;
+            paints += event->type() == QEvent::Paint;
             return false;
         }
-        QWidget* window;
         int paints = 0;
-    };
-
+    } counter;
     DataWindow* window = NewWindow({ { "A", 40 }, { "B", 50 } });
     auto* graph = dynamic_cast<DataWindowGraph*>(window->FindPaneByID(FourCC("GraV")));
-    ASSERT_NE(graph, nullptr);
+    graph->GetWidget()->installEventFilter(&counter);
     // Histories longer than the plot is wide, so that a sample only moves the lines along.
     for (int sample = 0; sample <= graph->GetWidth(); ++sample) {
         Sensor(1)->CreateNewEvent();
         Sensor(2)->CreateNewEvent();
     }
-    PaintCounter counter(window->GetTopLevel());
-    const struct {
-        const char* name;
-        bool shown;
-        double reading;
-        bool drawn;
-    } steps[] = {
-        { "the same reading", true, 40, false },
-        { "a degree warmer", true, 41, true },
-        { "hidden, warmer still", false, 45, false },
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.name);
-        step.shown ? window->Show() : window->Hide();
+    const std::tuple<const char*, bool, double, bool> steps[] = { { "the same reading", true, 40, false },
+        { "a degree warmer", true, 41, true }, { "hidden, warmer still", false, 45, false } };
+    for (const auto& [name, shown, reading, drawn] : steps) {
+        SCOPED_TRACE(name);
+        shown ? window->Show() : window->Hide();
         QCoreApplication::processEvents();
         counter.paints = 0;
-        SetReading(0, step.reading);
+        SetReading(0, reading);
         Sensor(1)->CreateNewEvent();
         graph->SpendTime(EventRecord {});
         QCoreApplication::processEvents();
-        EXPECT_EQ(counter.paints > 0, step.drawn);
+        EXPECT_EQ(counter.paints > 0, drawn);
         // What it would draw is what a graph that never drew before draws.
         QJsonObject entry { { "class", "Lgra" },
             { "frame", QJsonArray { 0, 0, graph->GetWidth(), graph->GetHeight() } } };
@@ -372,16 +319,10 @@ TEST_F(DataWindowTest, OnlyAPictureThatChangesIsDrawnAndAHiddenWindowDrawsNothin
 
 namespace {
 
-const QRgb kRed = QColor::fromRgba64(65535, 0, 0).rgb();
-const QRgb kBlue = QColor::fromRgba64(0, 0, 65535).rgb();
-const QRgb kBackground = QColor::fromRgba64(55000, 55000, 55000).rgb();
-const QRgb kBorder = QColor::fromRgba64(43900, 43900, 43900).rgb();
-
 struct GraphCase {
     const char* name;
     std::vector<std::vector<double>> readings; // per sensor, oldest first; sensor 1 draws in red, 2 in blue
-    int width;
-    int height;
+    int width, height;
     int16_t mode;
     std::vector<std::tuple<int, int, QRgb>> points; // x, y, colour
 };
@@ -426,10 +367,12 @@ TEST_P(DataWindowGraphTest, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
     EXPECT_EQ(sharp.size(), image.size() * 2);
     sharp.setDevicePixelRatio(1.0);
     EXPECT_TRUE(sharp == image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    const QRgb border = QColor::fromRgba64(43900, 43900, 43900).rgb();
+    const QRgb background = QColor::fromRgba64(55000, 55000, 55000).rgb();
     for (int y = 0; y < c.height; ++y) {
         for (int x = 0; x < c.width; ++x) {
             bool edge = x == 0 || y == 0 || x == c.width - 1 || y == c.height - 1;
-            QRgb expected = c.width <= 12 ? qRgb(255, 255, 255) : edge ? kBorder : kBackground;
+            QRgb expected = c.width <= 12 ? qRgb(255, 255, 255) : edge ? border : background;
             if (c.width <= 12 || edge || x > longest) {
                 ASSERT_EQ(image.pixel(x, y), expected) << x << "," << y;
             }

@@ -132,7 +132,6 @@ TEST_F(DockIconTest, GraphTileDrawsBackgroundAxesLabelsAndAnEmptyRangeOnTheAxis)
     Show(DockIcon::kGraphIcon, { "A" });
     ExpectRedLineAt(20);
     QImage tile = Tile();
-
     EXPECT_TRUE(IsDark(tile.pixel(0, 60))) << "outline";
     for (int row : { 30, 60, 90, 110 }) {
         EXPECT_TRUE(IsDark(tile.pixel(35, row)) && IsDark(tile.pixel(36, row))) << "vertical axis, row " << row;
@@ -140,8 +139,7 @@ TEST_F(DockIconTest, GraphTileDrawsBackgroundAxesLabelsAndAnEmptyRangeOnTheAxis)
     }
     for (int x : { 60, 80, 126 })
         EXPECT_TRUE(IsDark(tile.pixel(x, 107)) && IsDark(tile.pixel(x, 108))) << "horizontal axis at " << x;
-    EXPECT_TRUE(IsBackground(tile.pixel(80, 105)));
-    EXPECT_TRUE(IsBackground(tile.pixel(80, 110)));
+    EXPECT_TRUE(IsBackground(tile.pixel(80, 105)) && IsBackground(tile.pixel(80, 110)));
 
     // Labels right-aligned to x = 35 at baselines 26 and 114, the time scale to x = 124 at baseline 6.
     EXPECT_GT(Count(tile, QRect(30, 88, 5, 15), IsNavy), 0) << "bottom label";
@@ -255,7 +253,6 @@ TEST(DockTileText, NamesWiderThanTheTileAreShortenedWithAnEllipsis)
     QPainter painter(&image);
     CGContext context(painter, 128);
     context.SelectFont("Helvetica", 14);
-
     std::string name = "CPU";
     EXPECT_FALSE(TruncText(128, name, context));
     EXPECT_EQ(name, "CPU");
@@ -263,10 +260,10 @@ TEST(DockTileText, NamesWiderThanTheTileAreShortenedWithAnEllipsis)
     const std::string longName = "Processor heat sink, rear left, below the drive bay";
     name = longName;
     EXPECT_TRUE(TruncText(128, name, context));
-    std::string kept = name.substr(0, name.size() - 3);
-    EXPECT_EQ(longName.substr(0, kept.size()) + "…", name);
+    size_t kept = name.size() - 3;
+    EXPECT_EQ(longName.substr(0, kept) + "…", name);
     EXPECT_LE(context.GetTextWidth(name), 128);
-    EXPECT_GT(context.GetTextWidth(longName.substr(0, kept.size() + 1) + "…"), 128) << "keeps all that fits";
+    EXPECT_GT(context.GetTextWidth(longName.substr(0, kept + 1) + "…"), 128) << "keeps all that fits";
 
     // Cut between characters: whole degree signs, then the ellipsis.
     std::string degrees = QString(60, QChar(0xB0)).toStdString();
