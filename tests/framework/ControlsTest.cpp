@@ -35,8 +35,7 @@ std::string Text(const RGBColor& c)
 }
 
 // Every message of the window's controls, as "pane=value".
-class ControlLog : public LListener {
-public:
+struct ControlLog : LListener {
     void ListenToMessage(MessageT message, void* parameter) override
     {
         log += (log.empty() ? "" : " ") + FourCCToText(message) + "="
@@ -63,11 +62,9 @@ TEST(Controls, UserActionsChangeTheValueAndBroadcastEachChange)
     const struct {
         const char* name;
         std::function<void(LWindow*)> act;
-        std::string messages;
         // The radio buttons' widgets, the check box's, the pop-up's value and the swatch's colour.
-        std::string state;
-        // Whether the user picks a colour in the chooser or cancels it.
-        bool picks = true;
+        std::string messages, state;
+        bool picks = true; // whether the user picks a colour in the chooser or cancels it
     } cases[] = {
         { "a click turns a radio button on and the one that was on off", [](LWindow* w) { Widget(w, "Rad2")->click(); },
             "Rad1=0 Rad2=1", "-x- 0 2 0,0,0" },
@@ -102,6 +99,7 @@ TEST(Controls, UserActionsChangeTheValueAndBroadcastEachChange)
         return picks;
     });
     for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
         picks = each.picks;
         LWindow* window = LWindow::CreateWindow(LPaneEntry(QJsonDocument::fromJson(kControlsLayout).object()), nullptr);
         ControlLog log;
@@ -116,8 +114,8 @@ TEST(Controls, UserActionsChangeTheValueAndBroadcastEachChange)
         state += " " + std::to_string(Pane<LControl>(window, "Chek")->GetValue()) + " "
             + std::to_string(Widget<QComboBox>(window, "Popp")->currentIndex() + 1) + " "
             + Text(Pane<LColorSwatch>(window, "Swat")->GetSwatchColor());
-        EXPECT_EQ(log.log, each.messages) << each.name;
-        EXPECT_EQ(state, each.state) << each.name;
+        EXPECT_EQ(log.log, each.messages);
+        EXPECT_EQ(state, each.state);
         delete window;
     }
     LColorSwatch::SetChooser({});
