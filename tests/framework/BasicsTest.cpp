@@ -128,26 +128,6 @@ TEST(LArray, IterationToleratesChangesToTheArray)
     }
 }
 
-TEST(LStream, IntegersAreBigEndianAndReadBack)
-{
-    LMemoryStream stream;
-    stream << int16_t(-2) << uint16_t(0x1234) << int32_t(120) << uint32_t(0xA1B2C3D4) << true << uint8_t(7)
-           << MakeStr255("ab");
-    EXPECT_EQ(stream.GetBytesHeld(),
-        std::vector<uint8_t>({ 0xFF, 0xFE, 0x12, 0x34, 0, 0, 0, 120, 0xA1, 0xB2, 0xC3, 0xD4, 1, 7, 2, 'a', 'b' }));
-    stream.SetMarker(0);
-    int16_t a;
-    uint16_t b;
-    int32_t c;
-    uint32_t d;
-    bool e;
-    uint8_t f;
-    Str255 g;
-    stream >> a >> b >> c >> d >> e >> f >> g;
-    EXPECT_EQ(std::tuple(a, b, c, d, e, f, Str255ToString(g)),
-        std::tuple(int16_t(-2), uint16_t(0x1234), 120, 0xA1B2C3D4u, true, uint8_t(7), std::string("ab")));
-}
-
 TEST(LFileStream, CommitReplacesTheFileWhole)
 {
     TemporaryFolder folder;

@@ -7,7 +7,6 @@
 #include "framework/URegistrar.h"
 #include "framework/UScreenPlacement.h"
 
-#include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -111,7 +110,7 @@ TEST_F(Windows, UnknownClassesAndLayoutsFailLoudly)
     EXPECT_TRUE(LWindow::GetWindowList().empty()) << "a window that failed to build is not left behind";
 }
 
-TEST_F(Windows, BoundsRoundTripAndBoundPanesFollowTheUser)
+TEST_F(Windows, BoundsComeFromTheLayoutAndBoundPanesFollowTheUser)
 {
     LWindow* window = Table();
     window->Show();
@@ -119,11 +118,8 @@ TEST_F(Windows, BoundsRoundTripAndBoundPanesFollowTheUser)
     Rect bounds;
     window->GetGlobalBounds(bounds);
     EXPECT_EQ(bounds, (Rect { 150, 200, 270, 500 }));
-    window->MoveWindowTo(40, 60);
     window->ResizeWindowTo(400, 200);
     QCoreApplication::processEvents();
-    window->GetGlobalBounds(bounds);
-    EXPECT_EQ(bounds, (Rect { 60, 40, 260, 440 }));
     // The user widens it: "ltr" stretches across, "ltrb" both ways, unbound panes stay.
     window->GetTopLevel()->resize(window->GetTopLevel()->width() + 50, window->GetTopLevel()->height());
     QCoreApplication::processEvents();
@@ -153,7 +149,8 @@ TEST_F(Windows, CommandsClimbFromTheWindowAndExceptionsStopAtTheBoundary)
     LCommander::SetTarget(nullptr);
 }
 
-TEST_F(Windows, DialogReportsTheButtonHitByClickOrKey)
+// Clicks, Return, Escape and closing are seen on the preferences dialog; here the keys that dialog lacks.
+TEST_F(Windows, DialogKeysFollowTheButtonsAndTheLayout)
 {
     const char* buttons = R"({
         "class": "dlog", "size": [200, 80],
@@ -163,38 +160,27 @@ TEST_F(Windows, DialogReportsTheButtonHitByClickOrKey)
                    { "class": "chbx", "id": "Chek", "frame": [20, 10, 80, 24], "title": "Check" } ]
     })";
     const char* none = R"({ "class": "dlog", "size": [200, 80] })";
-    // From the focused control, which passes the key on, or to the window itself.
-    auto press = [](int key) {
-        return [key](LDialogBox* dialog) {
-            LPane* focused = dialog->FindPaneByID(FourCC("Chek"));
-            QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-            QCoreApplication::sendEvent(focused != nullptr ? focused->GetWidget() : dialog->GetTopLevel(), &event);
-        };
-    };
     const struct {
         const char* name;
         const char* layout;
-        std::function<void(LDialogBox*)> act;
+        int key;
         MessageT expected;
     } cases[] = {
-        { "OK clicked", buttons,
-            [](LDialogBox* d) { static_cast<QAbstractButton*>(d->FindPaneByID(FourCC("okay"))->GetWidget())->click(); },
-            msg_OK },
-        { "Return clicks the default button", buttons, press(Qt::Key_Return), msg_OK },
-        { "Enter clicks the default button", buttons, press(Qt::Key_Enter), msg_OK },
-        { "Escape clicks the cancel button", buttons, press(Qt::Key_Escape), msg_Cancel },
-        { "another key does nothing", buttons, press(Qt::Key_A), 0 },
-        { "closing the window is Cancel", buttons, [](LDialogBox* d) { d->GetTopLevel()->close(); }, msg_Cancel },
-        { "Escape without a cancel button is Cancel", none, press(Qt::Key_Escape), msg_Cancel },
-        { "Escape is what the layout says", R"({ "class": "dlog", "escapeMessage": "Stop" })", press(Qt::Key_Escape),
+        { "Enter clicks the default button", buttons, Qt::Key_Enter, msg_OK },
+        { "another key does nothing", buttons, Qt::Key_A, 0 },
+        { "Escape without a cancel button is Cancel", none, Qt::Key_Escape, msg_Cancel },
+        { "Escape is what the layout says", R"({ "class": "dlog", "escapeMessage": "Stop" })", Qt::Key_Escape,
             FourCC("Stop") },
-        { "Escape can mean nothing", R"({ "class": "dlog", "escapeMessage": 0 })", press(Qt::Key_Escape), 0 },
+        { "Escape can mean nothing", R"({ "class": "dlog", "escapeMessage": 0 })", Qt::Key_Escape, 0 },
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.name);
         auto* dialog = dynamic_cast<LDialogBox*>(LWindow::CreateWindow(Entry(each.layout), nullptr));
         ASSERT_NE(dialog, nullptr);
-        each.act(dialog);
+        // From the focused control, which passes the key on, or to the window itself.
+        LPane* focused = dialog->FindPaneByID(FourCC("Chek"));
+        QKeyEvent event(QEvent::KeyPress, each.key, Qt::NoModifier);
+        QCoreApplication::sendEvent(focused != nullptr ? focused->GetWidget() : dialog->GetTopLevel(), &event);
         QCoreApplication::processEvents();
         EXPECT_EQ(dialog->DoDialog(), each.expected);
         delete dialog;
