@@ -35,8 +35,7 @@ std::string Text(const RGBColor& c)
 }
 
 // Every message of the window's controls, as "pane=value".
-class ControlLog : public LListener {
-public:
+struct ControlLog : LListener {
     void ListenToMessage(MessageT message, void* parameter) override
     {
         log += (log.empty() ? "" : " ") + FourCCToText(message) + "="
@@ -58,30 +57,24 @@ template <typename T> T* Pane(LWindow* window, const char* id)
 
 }
 
+// The plain clicks on radio buttons, check boxes, pop-ups and swatches are seen on the preferences dialog.
 TEST(Controls, UserActionsChangeTheValueAndBroadcastEachChange)
 {
     const struct {
         const char* name;
         std::function<void(LWindow*)> act;
-        std::string messages;
         // The radio buttons' widgets, the check box's, the pop-up's value and the swatch's colour.
-        std::string state;
-        // Whether the user picks a colour in the chooser or cancels it.
-        bool picks = true;
+        std::string messages, state;
+        bool picks = true; // whether the user picks a colour in the chooser or cancels it
     } cases[] = {
         { "a click turns a radio button on and the one that was on off", [](LWindow* w) { Widget(w, "Rad2")->click(); },
             "Rad1=0 Rad2=1", "-x- 0 2 0,0,0" },
-        { "a click on the radio button that is on changes nothing", [](LWindow* w) { Widget(w, "Rad1")->click(); }, "",
-            "x-- 0 2 0,0,0" },
         { "the group turns a button on by its ID",
             [](LWindow* w) { Pane<LRadioGroupView>(w, "Grup")->SetCurrentRadioID(FourCC("Rad3")); }, "Rad1=0 Rad3=1",
             "--x 0 2 0,0,0" },
         { "an ID outside the group changes nothing",
             [](LWindow* w) { Pane<LRadioGroupView>(w, "Grup")->SetCurrentRadioID(FourCC("Chek")); }, "",
             "x-- 0 2 0,0,0" },
-        { "a click toggles the check box", [](LWindow* w) { Widget(w, "Chek")->click(); }, "Chek=1", "x-- 1 2 0,0,0" },
-        { "a pop-up's value is the item picked", [](LWindow* w) { Widget<QComboBox>(w, "Popp")->activated(2); },
-            "Popp=3", "x-- 0 3 0,0,0" },
         { "a value beyond the items stops at the last", [](LWindow* w) { Pane<LControl>(w, "Popp")->SetValue(9); },
             "Popp=3", "x-- 0 3 0,0,0" },
         { "a colour chosen for the swatch", [](LWindow* w) { Widget(w, "Swat")->click(); }, "Swat=65535,0,257",
@@ -102,6 +95,7 @@ TEST(Controls, UserActionsChangeTheValueAndBroadcastEachChange)
         return picks;
     });
     for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
         picks = each.picks;
         LWindow* window = LWindow::CreateWindow(LPaneEntry(QJsonDocument::fromJson(kControlsLayout).object()), nullptr);
         ControlLog log;
@@ -116,8 +110,8 @@ TEST(Controls, UserActionsChangeTheValueAndBroadcastEachChange)
         state += " " + std::to_string(Pane<LControl>(window, "Chek")->GetValue()) + " "
             + std::to_string(Widget<QComboBox>(window, "Popp")->currentIndex() + 1) + " "
             + Text(Pane<LColorSwatch>(window, "Swat")->GetSwatchColor());
-        EXPECT_EQ(log.log, each.messages) << each.name;
-        EXPECT_EQ(state, each.state) << each.name;
+        EXPECT_EQ(log.log, each.messages);
+        EXPECT_EQ(state, each.state);
         delete window;
     }
     LColorSwatch::SetChooser({});

@@ -8,9 +8,8 @@ namespace {
 
 using Readings = std::vector<int32_t>;
 
-Readings Read(const SysfsFixture& tree)
+Readings Read(LinuxProcessorTemperatures& processors)
 {
-    LinuxProcessorTemperatures processors(tree.Root());
     Readings readings { 12345 };
     EXPECT_TRUE(processors.Read(readings));
     return readings;
@@ -27,29 +26,22 @@ TEST(LinuxProcessorTemperatures, IntelPackagesInPackageOrderRoundedToNearest)
     auto second = tree.AddChip(0).Name("coretemp").Device("platform/coretemp.1");
     second.Temp(1, 51499, "Physical id 1").Temp(2, 60000, "Core 0");
     auto first = tree.AddChip(1).Name("coretemp").Device("platform/coretemp.0").Temp(1, 45500, "Package id 0");
-
     LinuxProcessorTemperatures processors(tree.Root());
-    Readings readings;
-    ASSERT_TRUE(processors.Read(readings));
-    EXPECT_EQ(readings, (Readings { 46, 51 })); // halves round away from zero
-
-    // Every Read reads the channels anew.
+    EXPECT_EQ(Read(processors), (Readings { 46, 51 })); // halves round away from zero
     first.Attribute(1, "input", "-45500\n");
-    ASSERT_TRUE(processors.Read(readings));
-    EXPECT_EQ(readings, (Readings { -46, 51 }));
+    EXPECT_EQ(Read(processors), (Readings { -46, 51 })) << "every Read reads the channels anew";
 }
 
+// Package 1 has no channel at all, package 2 one that cannot be read: sensors without a reading.
 TEST(LinuxProcessorTemperatures, PackageWithoutAReadingGivesMinusOne)
 {
     SysfsFixture tree;
     for (int cpu = 0; cpu < 3; ++cpu)
         tree.AddCpu(cpu, cpu);
     tree.AddChip(0).Name("coretemp").Device("platform/coretemp.0").Temp(1, 40000, "Package id 0");
-    auto unreadable = tree.AddChip(1).Name("coretemp").Device("platform/coretemp.2").Temp(1, 0, "Package id 2");
-    unreadable.UnreadableInput(1);
-    // Package 1 has no channel at all, package 2 one that cannot be read: a sensor without a reading.
-    EXPECT_EQ(Read(tree), (Readings { 40, -1, -1 }));
+    tree.AddChip(1).Name("coretemp").Device("platform/coretemp.2").Temp(1, 0, "Package id 2").UnreadableInput(1);
     LinuxProcessorTemperatures processors(tree.Root());
+    EXPECT_EQ(Read(processors), (Readings { 40, -1, -1 }));
     std::vector<bool> sensors;
     for (int32_t package = -1; package <= 3; ++package)
         sensors.push_back(processors.HasTemperatureSensor(package));
@@ -63,7 +55,8 @@ TEST(LinuxProcessorTemperatures, WithoutTopologyEachPackageChannelCounts)
     tree.AddChip(0).Name("coretemp").Device("platform/coretemp.1").Temp(1, 52000, "Package id 1");
     tree.AddChip(1).Name("coretemp").Device("platform/coretemp.0").Temp(1, 41000, "Package id 0");
     tree.AddChip(2).Name("acpitz").Temp(1, 30000);
-    EXPECT_EQ(Read(tree), (Readings { 41, 52 }));
+    LinuxProcessorTemperatures processors(tree.Root());
+    EXPECT_EQ(Read(processors), (Readings { 41, 52 }));
 }
 
 TEST(LinuxProcessorTemperatures, AMDChipsStandForPackagesInDeviceOrder)
@@ -80,5 +73,6 @@ TEST(LinuxProcessorTemperatures, AMDChipsStandForPackagesInDeviceOrder)
         for (const auto& [number, label] : chips[static_cast<size_t>(k)])
             chip.Temp(number, 100000 * k + 10000 * number, label);
     }
-    EXPECT_EQ(Read(tree), (Readings { 20, 110, 210, -1 }));
+    LinuxProcessorTemperatures processors(tree.Root());
+    EXPECT_EQ(Read(processors), (Readings { 20, 110, 210, -1 }));
 }

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -26,18 +25,15 @@ struct Connection {
         : client(tree.Root())
     {
         bool found = false;
-        EXPECT_EQ(client.FindService(found), 0);
-        EXPECT_TRUE(found);
+        EXPECT_TRUE(client.FindService(found) == 0 && found);
         EXPECT_EQ(client.OpenConnection(handle), 0);
-        EXPECT_NE(handle, 0u);
     }
     ~Connection() { client.CloseConnection(handle); }
 
     // The answer to a request on this connection, or on another one.
     Answer Call(const char* key, uint8_t command, uint32_t selector = kSMCUserClientMethod, uint32_t connection = 0)
     {
-        SMCKeyData_t request;
-        std::memset(&request, 0, sizeof request);
+        SMCKeyData_t request {};
         request.key = Pack(key);
         request.command = command;
         Answer answer;

@@ -59,14 +59,11 @@ TEST(LinuxMachineInfo, ModelAndMakerFromDMIOrTheDeviceTree)
     for (const auto& row : cases) {
         SCOPED_TRACE(row.what);
         SysfsFixture tree;
-        if (!row.productName.empty())
-            tree.SetProductName(row.productName);
-        if (!row.deviceTreeModel.empty())
-            tree.SetDeviceTreeModel(row.deviceTreeModel);
-        if (!row.vendor.empty())
-            tree.Write("sys/class/dmi/id/sys_vendor", row.vendor);
-        if (!row.compatible.empty())
-            tree.Write("proc/device-tree/compatible", row.compatible);
+        for (auto [path, text] : { std::pair { "sys/class/dmi/id/product_name", &row.productName },
+                 { "proc/device-tree/model", &row.deviceTreeModel }, { "sys/class/dmi/id/sys_vendor", &row.vendor },
+                 { "proc/device-tree/compatible", &row.compatible } })
+            if (!text->empty())
+                tree.Write(path, *text);
         EXPECT_EQ(LinuxMachineInfo(tree.Root()).ModelIdentifier(), row.model);
         EXPECT_EQ(LinuxMachineInfo(tree.Root()).IsAppleHardware(), row.apple);
     }
