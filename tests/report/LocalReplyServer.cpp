@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <chrono>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
@@ -25,36 +24,39 @@ int ListenOnLoopback(uint16_t& port)
     return listener;
 }
 
+// Waits (at most 20 seconds) until the client closes the connection.
+void WaitForClose(int socket)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    char buffer[4096];
+    while (std::chrono::steady_clock::now() < end) {
+        pollfd readable { socket, POLLIN, 0 };
+        if (::poll(&readable, 1, 100) > 0 && ::recv(socket, buffer, sizeof buffer, 0) <= 0)
+            return;
+    }
+}
+
 }
 
 LocalReplyServer::LocalReplyServer(Answer answer)
+    : mListener(ListenOnLoopback(mPort))
+    , mThread([this, answer = std::move(answer)] { Serve(answer); })
 {
-    mListener = ListenOnLoopback(mPort);
-    if (::pipe2(mStopPipe, O_CLOEXEC) != 0)
-        throw std::runtime_error("cannot make a pipe");
-    mThread = std::thread([this, answer = std::move(answer)] { Serve(answer); });
 }
 
 LocalReplyServer::~LocalReplyServer()
 {
     Finish();
     ::close(mListener);
-    ::close(mStopPipe[0]);
-    ::close(mStopPipe[1]);
 }
 
+// Shutting the listener down wakes a server still waiting for a connection.
 void LocalReplyServer::Finish()
 {
     if (!mThread.joinable())
         return;
-    char stop = 's';
-    (void)::write(mStopPipe[1], &stop, 1);
+    ::shutdown(mListener, SHUT_RDWR);
     mThread.join();
-}
-
-std::string LocalReplyServer::URL(const std::string& path) const
-{
-    return "http://127.0.0.1:" + std::to_string(mPort) + path;
 }
 
 std::string LocalReplyServer::Request()
@@ -71,8 +73,8 @@ size_t LocalReplyServer::BytesSent()
 
 void LocalReplyServer::Serve(const Answer& answer)
 {
-    pollfd waiting[2] = { { mListener, POLLIN, 0 }, { mStopPipe[0], POLLIN, 0 } };
-    if (::poll(waiting, 2, 20'000) <= 0 || (waiting[0].revents & POLLIN) == 0)
+    pollfd waiting { mListener, POLLIN, 0 };
+    if (::poll(&waiting, 1, 20'000) <= 0)
         return;
     int socket = ::accept4(mListener, nullptr, nullptr, SOCK_CLOEXEC);
     if (socket < 0)
@@ -81,9 +83,7 @@ void LocalReplyServer::Serve(const Answer& answer)
     char buffer[4096];
     while (mRequest.find("\r\n\r\n") == std::string::npos) {
         pollfd readable { socket, POLLIN, 0 };
-        if (::poll(&readable, 1, 5'000) <= 0)
-            break;
-        ssize_t count = ::recv(socket, buffer, sizeof buffer, 0);
+        ssize_t count = ::poll(&readable, 1, 5'000) > 0 ? ::recv(socket, buffer, sizeof buffer, 0) : 0;
         if (count <= 0)
             break;
         mRequest.append(buffer, static_cast<size_t>(count));
@@ -94,8 +94,7 @@ void LocalReplyServer::Serve(const Answer& answer)
 
 bool LocalReplyServer::Send(int socket, const std::string& bytes)
 {
-    size_t done = 0;
-    while (done < bytes.size()) {
+    for (size_t done = 0; done < bytes.size();) {
         ssize_t sent = ::send(socket, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
         if (sent <= 0)
             return false;
@@ -103,17 +102,6 @@ bool LocalReplyServer::Send(int socket, const std::string& bytes)
         mSent += static_cast<size_t>(sent);
     }
     return true;
-}
-
-void LocalReplyServer::WaitForClose(int socket)
-{
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    char buffer[4096];
-    while (std::chrono::steady_clock::now() < end) {
-        pollfd readable { socket, POLLIN, 0 };
-        if (::poll(&readable, 1, 100) > 0 && ::recv(socket, buffer, sizeof buffer, 0) <= 0)
-            return;
-    }
 }
 
 LocalReplyServer::Answer LocalReplyServer::Reply(std::string bytes)
@@ -129,11 +117,9 @@ LocalReplyServer::Answer LocalReplyServer::Silent()
 LocalReplyServer::Answer LocalReplyServer::EndlessHeader()
 {
     return [](LocalReplyServer& server, int socket) {
-        if (!server.Send(socket, "HTTP/1.0 200 OK\r\nX-Endless: "))
-            return;
-        std::string more(1024, 'a');
         auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < end && server.Send(socket, more))
+        server.Send(socket, "HTTP/1.0 200 OK\r\nX-Endless: ");
+        while (std::chrono::steady_clock::now() < end && server.Send(socket, std::string(1024, 'a')))
             ::usleep(1000);
     };
 }
@@ -141,13 +127,11 @@ LocalReplyServer::Answer LocalReplyServer::EndlessHeader()
 LocalReplyServer::Answer LocalReplyServer::Flood(std::string head, size_t total)
 {
     return [head = std::move(head), total](LocalReplyServer& server, int socket) {
+        std::string filler(64 * 1024, 'x');
         if (!server.Send(socket, head))
             return;
-        std::string filler(64 * 1024, 'x');
-        for (size_t sent = head.size(); sent < total; sent += filler.size()) {
-            if (!server.Send(socket, filler))
-                return;
-        }
+        for (size_t sent = head.size(); sent < total && server.Send(socket, filler);)
+            sent += filler.size();
     };
 }
 

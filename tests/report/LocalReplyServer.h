@@ -19,8 +19,7 @@ public:
     ~LocalReplyServer();
 
     uint16_t Port() const { return mPort; }
-    // "http://127.0.0.1:<port><path>".
-    std::string URL(const std::string& path = "/p/info.plist") const;
+    std::string URL() const { return "http://127.0.0.1:" + std::to_string(mPort) + "/p/info.plist"; }
     // The bytes received before answering (none when nobody connected); waits for the connection to end.
     std::string Request();
     // The bytes that the answer could send before the client went away.
@@ -28,7 +27,7 @@ public:
 
     // Sends bytes, then closes.
     static Answer Reply(std::string bytes);
-    // Sends nothing and keeps the connection open until the client closes it.
+    // Sends nothing and keeps the connection open until the client closes it (at most 20 seconds).
     static Answer Silent();
     // Sends a header line that never ends, until the client closes the connection.
     static Answer EndlessHeader();
@@ -37,9 +36,6 @@ public:
 
     // Sends bytes unless the client has gone; false then.
     bool Send(int socket, const std::string& bytes);
-    // Waits (at most 20 seconds) until the client closes the connection.
-    static void WaitForClose(int socket);
-
     // A port on 127.0.0.1 where nobody listens.
     static uint16_t ClosedPort();
 
@@ -47,10 +43,9 @@ private:
     void Serve(const Answer& answer);
     void Finish();
 
-    int mListener = -1;
-    int mStopPipe[2] = { -1, -1 };
     uint16_t mPort = 0;
+    int mListener;
     std::string mRequest;
     std::atomic<size_t> mSent { 0 };
-    std::thread mThread;
+    std::thread mThread; // last: it starts once everything else is there
 };
