@@ -1,10 +1,16 @@
-#include "sensors/TempElement.h"
+// One sensor: its conversions, names and range, its two histories, and the data file that keeps them.
 #include "sensors/TemperatureSensor.h"
+#include "prefs/Preferences.h"
+#include "sensors/SensorMaster.h"
+#include "sensors/TempElement.h"
 #include "tests/support/FixturePlatform.h"
+#include "util/SharedUtils.h"
+#include "util/TemperatureUnits.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <tuple>
 
@@ -26,26 +32,123 @@ std::vector<int32_t> Countdown(std::vector<int32_t> first, int32_t from, int32_t
     return first;
 }
 
-class SensorDataFile : public ::testing::Test {
+class TemperatureSensorTest : public ::testing::Test {
 protected:
     std::string File(const std::string& name) { return platform.ProgramFolder() + "/" + name; }
     FixturePlatform platform;
 };
-class SensorHistory : public SensorDataFile { };
 
 }
 
-TEST_F(SensorHistory, FirstSampleEntersBothEveryTwelfthTheLongTermAndTheShortTermKeepsTheNewest500)
+// Conversions do not read the source: a sensor of any type over an entry without a reading will do.
+TEST_F(TemperatureSensorTest, CelsiusAndFahrenheitByType)
+{
+    const std::tuple<const char*, int32_t, int32_t, int32_t, int32_t> cases[] = {
+        { "16.16 fraction dropped by rounding", kSensorTypeRegistry, FixturePlatform::Fixed16(42.25), 42, 107 },
+        // Today's hardware monitors report true temperatures: a GPU hot spot at 110 C is 110 C and 230 F.
+        { "16.16 hot spot", kSensorTypeRegistry, FixturePlatform::Fixed16(110), 110, 230 },
+        { "whole degrees core capped", kSensorTypeCPUCore, 150, 100, 212 },
+        { "8.8 fraction truncated", kSensorTypeCPUFan, 12160, 47, 116 },
+        { "8.8 capped", kSensorTypeCPUFan, 120 << 8, 100, 212 },
+        { "8.8 negative", kSensorTypeCPUFan, -256, -1, 30 },
+        { "processor 110 is true", kSensorTypeProcessor, 110, 110, 230 },
+        { "diode low end", kSensorTypeDiode, 508, 44, 111 },
+        { "diode rounds", kSensorTypeDiode, 550, 51, 123 },
+        // Far above the diode's range the mapping passes 99, so the raw value is read as 16.16 instead.
+        { "diode as 16.16", kSensorTypeDiode, 50 << 16, 50, 122 },
+        { "diode capped", kSensorTypeDiode, 110 << 16, 100, 212 },
+        { "Maxim upper half", kSensorTypeMaxim, 0x00638000, 99, 210 },
+        { "Maxim upper half signed", kSensorTypeMaxim, static_cast<int32_t>(0xFFFF8000), -1, 30 },
+        { "Maxim capped", kSensorTypeMaxim, 120 << 16, 100, 212 },
+        { "SMC has no upper limit", kSensorTypeSMC, 130, 130, 266 },
+        { "unknown type unchanged", 9, 1234, 1234, 212 },
+    };
+    for (auto [name, type, raw, celsius, fahrenheit] : cases) {
+        SCOPED_TRACE(name);
+        TemperatureSensor sensor(1000, type, 1);
+        EXPECT_EQ(sensor.ConvertRawToCelcius(raw), celsius);
+        EXPECT_EQ(sensor.ConvertRawToFahrenheit(raw), fahrenheit);
+    }
+    // The mapping rounds halves away from zero, extrapolates outside its range and survives an empty one.
+    EXPECT_EQ(SharedUtils_MapFromTo(3, 0, 10, 0, 5), 2);
+    EXPECT_EQ(SharedUtils_MapFromTo(-3, 0, 10, 0, 5), -2);
+    EXPECT_EQ(SharedUtils_MapFromTo(20, 0, 10, 0, 5), 10);
+    EXPECT_EQ(SharedUtils_MapFromTo(42, 5, 5, 7, 100), 7);
+}
+
+TEST_F(TemperatureSensorTest, ScaledTemperatureUsesUncappedBase)
+{
+    Preferences::Get()->SetTemperatureScale(kScaleCelsius);
+    TemperatureSensor registry(1000, kSensorTypeRegistry, 1), processor(1000, kSensorTypeProcessor, 1);
+    EXPECT_EQ(registry.ConvertRawToScaledTemp(101 << 16), 101);
+    EXPECT_EQ(processor.ConvertRawToScaledTemp(120), 120);
+    EXPECT_EQ(TemperatureSensor(1000, kSensorTypeCPUFan, 1).ConvertRawToScaledTemp(120 << 8), 100);
+    EXPECT_EQ(TemperatureSensor(1000, 0, 1).ConvertRawToScaledTemp(77), 77);
+
+    Preferences::Get()->SetTemperatureScale(kScaleFahrenheit);
+    EXPECT_EQ(processor.ConvertRawToScaledTemp(37), 98);
+    char text[kScaledTemperatureTextSize];
+    processor.ConvertRawTemperatureToString(37, text);
+    EXPECT_STREQ(text, "98\u00B0F");
+    registry.ConvertRawTemperatureToString(FixturePlatform::Fixed16(110), text);
+    EXPECT_STREQ(text, "230\u00B0F");
+}
+
+TEST_F(TemperatureSensorTest, RangeFollowsEveryReadingAndGivesThePercent)
 {
     platform.Processors().SetReadings({ 40 });
     TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-    EXPECT_EQ(Readings(sensor.GetSTTempArray()), std::vector<int32_t>({ 40 }));
-    EXPECT_EQ(Readings(sensor.GetLTTempArray()), std::vector<int32_t>({ 40 }));
+    // The constructor's first sample sets the range to the reading and one above it.
+    EXPECT_EQ(sensor.GetRawMinimumReading(), 40);
+    EXPECT_EQ(sensor.GetRawMaximumReading(), 41);
+    platform.Processors().SetReadings({ 35 });
+    char text[kScaledTemperatureTextSize];
+    sensor.GetSensorTemperatureAsString(text); // displays take fresh readings too
+    EXPECT_EQ(sensor.GetRawMinimumReading(), 35);
+    platform.Processors().SetReadings({ 55 });
+    sensor.GetSensorTemperatureAsPercent(text);
+    EXPECT_STREQ(text, "100%");
+    // Percent of the recorded range 35..55.
+    EXPECT_EQ(sensor.ConvertRawToPercent(45), 50);
+    EXPECT_EQ(sensor.ConvertRawToPercent(30), -25);
+}
+
+// The names by type show in discovery; here, the caller's buffer.
+TEST_F(TemperatureSensorTest, NamesFillTheCallersBufferOnlyWithALocation)
+{
+    TemperatureSensor registry(platform.AddTempSensor("CPU A/B side", 40), kSensorTypeRegistry, 1);
+    char name[256];
+    EXPECT_TRUE(registry.GetSensorName(name, 4)); // a short buffer gets a cut, terminated name
+    EXPECT_STREQ(name, "CPU");
+    EXPECT_FALSE(TemperatureSensor(999, kSensorTypeRegistry, 2).GetSensorName(name, sizeof name));
+    EXPECT_STREQ(name, "CPU") << "without a location the buffer stays as it was";
+}
+
+TEST_F(TemperatureSensorTest, RegistryPropertiesOfTheWrongKindAreAbsent)
+{
+    auto entry = platform.AddTempSensor("Board", 40);
+    platform.Registry().SetProperty(entry, "high-threshold", FixturePlatform::Fixed16(90));
+    platform.Registry().SetProperty(entry, "low-threshold", FixtureSensorRegistry::Int64 { 5 });
+    TemperatureSensor sensor(entry, kSensorTypeRegistry, 1);
+    EXPECT_EQ(sensor.GetRawHighThreshold(), 90 << 16);
+    EXPECT_EQ(sensor.GetRawLowThreshold(), kNoThreshold); // not a 32-bit number
+    EXPECT_EQ(TemperatureSensor(entry, kSensorTypeMaxim, 2).GetRawHighThreshold(), kNoThreshold);
+
+    // A reading of the wrong kind counts as 0, and takes part in the range like any reading.
+    platform.Registry().SetProperty(entry, "current-value", std::string("hot"));
+    TemperatureSensor wrong(entry, kSensorTypeRegistry, 3);
+    EXPECT_EQ(wrong.GetRawSensorTemperature(), 0);
+    EXPECT_EQ(wrong.GetRawMaximumReading(), 1);
+}
+
+TEST_F(TemperatureSensorTest, FirstSampleEntersBothEveryTwelfthTheLongTermAndTheShortTermKeepsTheNewest500)
+{
+    platform.Processors().SetReadings({ 40 });
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
     EXPECT_TRUE(sensor.IsIdling());
     // The framework calls SpendTime at every timer firing: one call is one sample.
     platform.Processors().SetReadings({ 41 });
     sensor.SpendTime(EventRecord {});
-    EXPECT_EQ(sensor.GetSampleCounter(), 2);
     for (int32_t n = 2; n <= 500; ++n) {
         platform.Processors().SetReadings({ 40 + n });
         ASSERT_EQ(sensor.CreateNewEvent(), n + 1);
@@ -58,7 +161,7 @@ TEST_F(SensorHistory, FirstSampleEntersBothEveryTwelfthTheLongTermAndTheShortTer
 }
 
 // A file may hold more samples than a history keeps: the surplus goes at the first sample.
-TEST_F(SensorHistory, LongTermKeepsTheNewest15000AndALongerFileIsCutAtTheFirstSample)
+TEST_F(TemperatureSensorTest, LongTermKeepsTheNewest15000AndALongerFileIsCutAtTheFirstSample)
 {
     std::vector<int32_t> file = Countdown(Countdown({ 3, 0, 0, 15000 }, 20000, 15000), 600, 1);
     TestFiles::WriteBytes(File("01 CPU temperature"), TestFiles::BigEndian32(Countdown(file, 900, 600)));
@@ -70,7 +173,7 @@ TEST_F(SensorHistory, LongTermKeepsTheNewest15000AndALongerFileIsCutAtTheFirstSa
 
 // A package read that fails (-1 from the kernel) is not a temperature of -1 C: the last good value stands,
 // and the minimum is not spoiled. A package that cannot be read at all yet records nothing until it can.
-TEST_F(SensorHistory, AFailedPackageReadKeepsTheLastGoodValue)
+TEST_F(TemperatureSensorTest, AFailedPackageReadKeepsTheLastGoodValue)
 {
     const int32_t unreadable = FixtureProcessorTemperatures::kUnreadable;
     platform.Processors().SetReadings({ 50, unreadable });
@@ -93,53 +196,36 @@ TEST_F(SensorHistory, AFailedPackageReadKeepsTheLastGoodValue)
     }
     EXPECT_EQ(reading.GetRawMinimumReading(), 48);
     EXPECT_EQ(late.GetRawMinimumReading(), 60);
-    EXPECT_EQ(late.GetRawMaximumReading(), 61);
     EXPECT_EQ(late.GetSampleCounter(), 4) << "the long-term history's clock ran on";
 }
 
-TEST_F(SensorDataFile, WritesVersion3NewestFirst)
-{
-    platform.Processors().SetReadings({ 40 });
-    {
-        TemperatureSensor sensor(0, kSensorTypeProcessor, 4);
-        platform.Processors().SetReadings({ 38 });
-        sensor.CreateNewEvent();
-    }
-    // Version, minimum, maximum, the long-term count and samples, the short-term count and samples.
-    EXPECT_EQ(
-        TestFiles::ReadBytes(File("04 CPU temperature")), TestFiles::BigEndian32({ 3, 38, 41, 1, 40, 2, 38, 40 }));
-}
-
 // The histories and range a sensor reading 43 makes of the file it finds, and the file it leaves.
-TEST_F(SensorDataFile, LoadingFollowsTheFilesVersion)
+TEST_F(TemperatureSensorTest, LoadingFollowsTheFilesVersion)
 {
-    const struct {
-        const char* name;
-        std::vector<int32_t> file;
-        int32_t longTerm, shortTerm, minimum, maximum;
-    } cases[] = {
+    const std::tuple<const char*, std::vector<int32_t>, int32_t, int32_t, int32_t, int32_t> cases[] = {
         { "stored range stands without long-term samples", { 3, 20, 80, 0, 1, 33 }, 1, 2, 20, 80 },
         { "long-term samples replace the stored range", { 3, 20, 80, 2, 44, 46, 0 }, 3, 1, 43, 46 },
         { "version 2 has no short-term part", { 2, 2, 10, 90, 41, 42 }, 3, 1, 41, 43 },
     };
     platform.Processors().SetReadings({ 43 });
-    for (const auto& row : cases) {
-        SCOPED_TRACE(row.name);
-        TestFiles::WriteBytes(File("01 CPU temperature"), TestFiles::BigEndian32(row.file));
+    for (const auto& [name, file, longTerm, shortTerm, minimum, maximum] : cases) {
+        SCOPED_TRACE(name);
+        TestFiles::WriteBytes(File("01 CPU temperature"), TestFiles::BigEndian32(file));
         TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-        EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), row.longTerm);
-        EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), row.shortTerm);
-        EXPECT_EQ(sensor.GetRawMinimumReading(), row.minimum);
-        EXPECT_EQ(sensor.GetRawMaximumReading(), row.maximum);
+        EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), longTerm);
+        EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), shortTerm);
+        EXPECT_EQ(sensor.GetRawMinimumReading(), minimum);
+        EXPECT_EQ(sensor.GetRawMaximumReading(), maximum);
     }
-    // The last one was written again in version 3.
+    // The last one was written again in version 3: version, range, then each history's count and samples,
+    // newest first.
     EXPECT_EQ(
         TestFiles::ReadBytes(File("01 CPU temperature")), TestFiles::BigEndian32({ 3, 41, 43, 3, 43, 41, 42, 1, 43 }));
 }
 
 // Regression: a save cut short by a crash or a power cut leaves its temporary file (the file's name, a dot
 // and six letters or digits) beside the whole file; the next start removes it, and nothing else.
-TEST_F(SensorDataFile, TheNextStartRemovesWhatAnInterruptedSaveLeftBehind)
+TEST_F(TemperatureSensorTest, TheNextStartRemovesWhatAnInterruptedSaveLeftBehind)
 {
     std::vector<std::string> kept = { "01 CPU temperature", "01 CPU temperature.12345", "01 CPU temperature.ab-def",
         "01 CPU temperature.damaged", "02 CPU temperature.a1B2c3", "Kelvara Preferences.Zz9Yy8" };
@@ -157,7 +243,7 @@ TEST_F(SensorDataFile, TheNextStartRemovesWhatAnInterruptedSaveLeftBehind)
 }
 
 // With every name a copy could take taken, the file is left as found, and the message says so.
-TEST_F(SensorDataFile, AnUnusableFileThatCannotBeSetAsideIsNotWritten)
+TEST_F(TemperatureSensorTest, AnUnusableFileThatCannotBeSetAsideIsNotWritten)
 {
     TestFiles::Write(File("01 CPU temperature.damaged"), "");
     for (int copy = 2; copy <= 1000; ++copy)
@@ -187,13 +273,9 @@ TEST_F(SensorDataFile, AnUnusableFileThatCannotBeSetAsideIsNotWritten)
     }
 }
 
-TEST_F(SensorDataFile, FileNamesStayInTheProgramFolder)
+TEST_F(TemperatureSensorTest, FileNamesStayInTheProgramFolder)
 {
-    const struct {
-        const char* location;
-        int16_t index;
-        const char* fileName;
-    } cases[] = {
+    const std::tuple<const char*, int16_t, const char*> cases[] = {
         { "Board", 3, "03 Board" },
         { "../../etc/passwd", 4, "04 ..:..:etc:passwd" },
         { "A very long sensor name that goes on and on", 5, "05 A very long sensor name that" },
@@ -202,23 +284,14 @@ TEST_F(SensorDataFile, FileNamesStayInTheProgramFolder)
         { "", 12, "12 " },
         { "x", 123, "123 x" },
     };
-    for (const auto& row : cases) {
-        SCOPED_TRACE(row.location);
-        TemperatureSensor sensor(platform.AddTempSensor(row.location, 40), kSensorTypeRegistry, row.index);
-        EXPECT_EQ(sensor.GetDatafilePath(), File(row.fileName));
+    for (auto [location, index, fileName] : cases) {
+        SCOPED_TRACE(location);
+        TemperatureSensor sensor(platform.AddTempSensor(location, 40), kSensorTypeRegistry, index);
+        EXPECT_EQ(sensor.GetDatafilePath(), File(fileName));
     }
 }
 
-TEST_F(SensorDataFile, ANewIndexLeavesTheOldFileAlone)
-{
-    auto entry = platform.AddTempSensor("Board", 40);
-    TemperatureSensor(entry, kSensorTypeRegistry, 2);
-    std::vector<uint8_t> before = TestFiles::ReadBytes(File("02 Board"));
-    EXPECT_EQ(TemperatureSensor(entry, kSensorTypeRegistry, 1).GetLTTempArray()->GetCount(), 1);
-    EXPECT_EQ(TestFiles::ReadBytes(File("02 Board")), before);
-}
-
-TEST_F(SensorDataFile, SavedEveryTenMinutesWhileRunning)
+TEST_F(TemperatureSensorTest, SavedEveryTenMinutesWhileRunningAndOnReset)
 {
     platform.Processors().SetReadings({ 40 });
     TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
@@ -229,12 +302,8 @@ TEST_F(SensorDataFile, SavedEveryTenMinutesWhileRunning)
     // 120 samples: counters 0 to 108 gave 10 long-term samples. No temporary file is left behind.
     EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")).size(), 20u + 4 * (10 + 120));
     EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), std::vector<std::string>({ "01 CPU temperature" }));
-}
 
-TEST_F(SensorDataFile, ResetEmptiesTheHistoriesButKeepsTheRange)
-{
-    platform.Processors().SetReadings({ 40 });
-    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    // A reset empties the histories, keeps the range, and is saved at once.
     sensor.ResetData();
     EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 0);
     EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), 0);
