@@ -1,0 +1,499 @@
+// Discovery of the machine's sensors, and each sensor's conversions, histories and data file.
+#include "prefs/Preferences.h"
+#include "sensors/SMCWrapper.h"
+#include "sensors/SensorMaster.h"
+#include "sensors/TempElement.h"
+#include "sensors/TemperatureSensor.h"
+#include "tests/support/FixturePlatform.h"
+#include "util/SharedUtils.h"
+#include "util/TemperatureUnits.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <tuple>
+
+namespace {
+
+std::vector<int32_t> Readings(TempElementArray* history)
+{
+    std::vector<int32_t> readings;
+    for (ArrayIndexT i = 1; i <= history->GetCount(); ++i)
+        readings.push_back((*history)[i]->GetRawTemperature());
+    return readings;
+}
+
+// first, then count values counting down from from.
+std::vector<int32_t> Countdown(std::vector<int32_t> first, int32_t from, int32_t count)
+{
+    for (int32_t n = 0; n < count; ++n)
+        first.push_back(from - n);
+    return first;
+}
+
+// Each sensor's type, index and name.
+using Found = std::tuple<int32_t, int16_t, std::string>;
+
+std::vector<Found> Discover()
+{
+    std::vector<Found> found;
+    SensorArray* sensors = SensorMaster::Get()->GetSensorArray();
+    for (ArrayIndexT i = 1; i <= sensors->GetCount(); ++i) {
+        TemperatureSensor* sensor = (*sensors)[i];
+        found.push_back({ sensor->GetSensorType(), sensor->GetSensorIndex(), sensor->GetSensorName() });
+    }
+    return found;
+}
+
+FixtureSensorRegistry::Property Text(const char* text)
+{
+    return std::string(text);
+}
+
+class SensorTest : public ::testing::Test {
+protected:
+    std::string File(const std::string& name) { return platform.ProgramFolder() + "/" + name; }
+    FixturePlatform platform;
+};
+
+}
+
+// Conversions do not read the source: a sensor of any type over an entry without a reading will do.
+TEST_F(SensorTest, CelsiusAndFahrenheitByType)
+{
+    const std::tuple<const char*, int32_t, int32_t, int32_t, int32_t> cases[] = {
+        { "16.16 fraction dropped by rounding", kSensorTypeRegistry, FixturePlatform::Fixed16(42.25), 42, 107 },
+        // Today's hardware monitors report true temperatures: a GPU hot spot at 110 C is 110 C and 230 F.
+        { "16.16 hot spot", kSensorTypeRegistry, FixturePlatform::Fixed16(110), 110, 230 },
+        { "whole degrees core capped", kSensorTypeCPUCore, 150, 100, 212 },
+        { "8.8 fraction truncated", kSensorTypeCPUFan, 12160, 47, 116 },
+        { "8.8 capped", kSensorTypeCPUFan, 120 << 8, 100, 212 },
+        { "8.8 negative", kSensorTypeCPUFan, -256, -1, 30 },
+        { "processor 110 is true", kSensorTypeProcessor, 110, 110, 230 },
+        { "diode low end", kSensorTypeDiode, 508, 44, 111 },
+        { "diode rounds", kSensorTypeDiode, 550, 51, 123 },
+        // Far above the diode's range the mapping passes 99, so the raw value is read as 16.16 instead.
+        { "diode as 16.16", kSensorTypeDiode, 50 << 16, 50, 122 },
+        { "diode capped", kSensorTypeDiode, 110 << 16, 100, 212 },
+        { "Maxim upper half", kSensorTypeMaxim, 0x00638000, 99, 210 },
+        { "Maxim upper half signed", kSensorTypeMaxim, static_cast<int32_t>(0xFFFF8000), -1, 30 },
+        { "Maxim capped", kSensorTypeMaxim, 120 << 16, 100, 212 },
+        { "SMC has no upper limit", kSensorTypeSMC, 130, 130, 266 },
+        { "unknown type unchanged", 9, 1234, 1234, 212 },
+    };
+    for (auto [name, type, raw, celsius, fahrenheit] : cases) {
+        SCOPED_TRACE(name);
+        TemperatureSensor sensor(1000, type, 1);
+        EXPECT_EQ(sensor.ConvertRawToCelcius(raw), celsius);
+        EXPECT_EQ(sensor.ConvertRawToFahrenheit(raw), fahrenheit);
+    }
+    // The mapping rounds halves away from zero, extrapolates outside its range and survives an empty one.
+    EXPECT_EQ(SharedUtils_MapFromTo(3, 0, 10, 0, 5), 2);
+    EXPECT_EQ(SharedUtils_MapFromTo(-3, 0, 10, 0, 5), -2);
+    EXPECT_EQ(SharedUtils_MapFromTo(20, 0, 10, 0, 5), 10);
+    EXPECT_EQ(SharedUtils_MapFromTo(42, 5, 5, 7, 100), 7);
+}
+
+TEST_F(SensorTest, ScaledTemperatureUsesUncappedBase)
+{
+    Preferences::Get()->SetTemperatureScale(kScaleCelsius);
+    TemperatureSensor registry(1000, kSensorTypeRegistry, 1), processor(1000, kSensorTypeProcessor, 1);
+    EXPECT_EQ(registry.ConvertRawToScaledTemp(101 << 16), 101);
+    EXPECT_EQ(processor.ConvertRawToScaledTemp(120), 120);
+    EXPECT_EQ(TemperatureSensor(1000, kSensorTypeCPUFan, 1).ConvertRawToScaledTemp(120 << 8), 100);
+    EXPECT_EQ(TemperatureSensor(1000, 0, 1).ConvertRawToScaledTemp(77), 77);
+
+    Preferences::Get()->SetTemperatureScale(kScaleFahrenheit);
+    EXPECT_EQ(processor.ConvertRawToScaledTemp(37), 98);
+    char text[kScaledTemperatureTextSize];
+    processor.ConvertRawTemperatureToString(37, text);
+    EXPECT_STREQ(text, "98\u00B0F");
+    registry.ConvertRawTemperatureToString(FixturePlatform::Fixed16(110), text);
+    EXPECT_STREQ(text, "230\u00B0F");
+}
+
+TEST_F(SensorTest, RangeFollowsEveryReadingAndGivesThePercent)
+{
+    platform.Processors().SetReadings({ 40 });
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    // The constructor's first sample sets the range to the reading and one above it.
+    EXPECT_EQ(sensor.GetRawMinimumReading(), 40);
+    EXPECT_EQ(sensor.GetRawMaximumReading(), 41);
+    platform.Processors().SetReadings({ 35 });
+    char text[kScaledTemperatureTextSize];
+    sensor.GetSensorTemperatureAsString(text); // displays take fresh readings too
+    EXPECT_EQ(sensor.GetRawMinimumReading(), 35);
+    platform.Processors().SetReadings({ 55 });
+    sensor.GetSensorTemperatureAsPercent(text);
+    EXPECT_STREQ(text, "100%");
+    // Percent of the recorded range 35..55.
+    EXPECT_EQ(sensor.ConvertRawToPercent(45), 50);
+    EXPECT_EQ(sensor.ConvertRawToPercent(30), -25);
+}
+
+// The names by type show in discovery; here, the caller's buffer.
+TEST_F(SensorTest, NamesFillTheCallersBufferOnlyWithALocation)
+{
+    TemperatureSensor registry(platform.AddTempSensor("CPU A/B side", 40), kSensorTypeRegistry, 1);
+    char name[256];
+    EXPECT_TRUE(registry.GetSensorName(name, 4)); // a short buffer gets a cut, terminated name
+    EXPECT_STREQ(name, "CPU");
+    EXPECT_FALSE(TemperatureSensor(999, kSensorTypeRegistry, 2).GetSensorName(name, sizeof name));
+    EXPECT_STREQ(name, "CPU") << "without a location the buffer stays as it was";
+}
+
+TEST_F(SensorTest, RegistryPropertiesOfTheWrongKindAreAbsent)
+{
+    auto entry = platform.AddTempSensor("Board", 40);
+    platform.Registry().SetProperty(entry, "high-threshold", FixturePlatform::Fixed16(90));
+    platform.Registry().SetProperty(entry, "low-threshold", FixtureSensorRegistry::Int64 { 5 });
+    TemperatureSensor sensor(entry, kSensorTypeRegistry, 1);
+    EXPECT_EQ(sensor.GetRawHighThreshold(), 90 << 16);
+    EXPECT_EQ(sensor.GetRawLowThreshold(), kNoThreshold); // not a 32-bit number
+    EXPECT_EQ(TemperatureSensor(entry, kSensorTypeMaxim, 2).GetRawHighThreshold(), kNoThreshold);
+
+    // A reading of the wrong kind counts as 0, and takes part in the range like any reading.
+    platform.Registry().SetProperty(entry, "current-value", std::string("hot"));
+    TemperatureSensor wrong(entry, kSensorTypeRegistry, 3);
+    EXPECT_EQ(wrong.GetRawSensorTemperature(), 0);
+    EXPECT_EQ(wrong.GetRawMaximumReading(), 1);
+}
+
+TEST_F(SensorTest, FirstSampleEntersBothEveryTwelfthTheLongTermAndTheShortTermKeepsTheNewest500)
+{
+    platform.Processors().SetReadings({ 40 });
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    EXPECT_TRUE(sensor.IsIdling());
+    // The framework calls SpendTime at every timer firing: one call is one sample.
+    platform.Processors().SetReadings({ 41 });
+    sensor.SpendTime(EventRecord {});
+    for (int32_t n = 2; n <= 500; ++n) {
+        platform.Processors().SetReadings({ 40 + n });
+        ASSERT_EQ(sensor.CreateNewEvent(), n + 1);
+        if (n == 12) { // counters 0 and 12 went into the long-term history, newest first
+            EXPECT_EQ(Readings(sensor.GetLTTempArray()), std::vector<int32_t>({ 52, 40 }));
+            EXPECT_EQ(Readings(sensor.GetSTTempArray()), Countdown({}, 52, 13));
+        }
+    }
+    EXPECT_EQ(Readings(sensor.GetSTTempArray()), Countdown({}, 540, 500)) << "the oldest sample is gone";
+}
+
+// A file may hold more samples than a history keeps: the surplus goes at the first sample.
+TEST_F(SensorTest, LongTermKeepsTheNewest15000AndALongerFileIsCutAtTheFirstSample)
+{
+    std::vector<int32_t> file = Countdown(Countdown({ 3, 0, 0, 15000 }, 20000, 15000), 600, 1);
+    TestFiles::WriteBytes(File("01 CPU temperature"), TestFiles::BigEndian32(Countdown(file, 900, 600)));
+    platform.Processors().SetReadings({ 7 });
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    EXPECT_EQ(Readings(sensor.GetLTTempArray()), Countdown({ 7 }, 20000, 14999));
+    EXPECT_EQ(Readings(sensor.GetSTTempArray()), Countdown({ 7 }, 900, 499));
+}
+
+// A package read that fails (-1 from the kernel) is not a temperature of -1 C: the last good value stands,
+// and the minimum is not spoiled. A package that cannot be read at all yet records nothing until it can.
+TEST_F(SensorTest, AFailedPackageReadKeepsTheLastGoodValue)
+{
+    const int32_t unreadable = FixtureProcessorTemperatures::kUnreadable;
+    platform.Processors().SetReadings({ 50, unreadable });
+    TemperatureSensor reading(0, kSensorTypeProcessor, 1);
+    TemperatureSensor late(1, kSensorTypeProcessor, 2);
+    EXPECT_EQ(late.GetSTTempArray()->GetCount(), 0) << "no sample before the first reading";
+
+    // The readings of both packages, and the two histories after the sample.
+    const std::tuple<std::vector<int32_t>, std::vector<int32_t>, std::vector<int32_t>> steps[] = {
+        { { unreadable, unreadable }, { 50, 50 }, {} },
+        { { 48, 60 }, { 48, 50, 50 }, { 60 } },
+        { { unreadable, unreadable }, { 48, 48, 50, 50 }, { 60, 60 } },
+    };
+    for (const auto& [readings, first, second] : steps) {
+        platform.Processors().SetReadings(readings);
+        reading.CreateNewEvent();
+        late.CreateNewEvent();
+        EXPECT_EQ(Readings(reading.GetSTTempArray()), first);
+        EXPECT_EQ(Readings(late.GetSTTempArray()), second);
+    }
+    EXPECT_EQ(reading.GetRawMinimumReading(), 48);
+    EXPECT_EQ(late.GetRawMinimumReading(), 60);
+    EXPECT_EQ(late.GetSampleCounter(), 4) << "the long-term history's clock ran on";
+}
+
+// The histories and range a sensor reading 43 makes of the file it finds, and the file it leaves.
+TEST_F(SensorTest, LoadingFollowsTheFilesVersion)
+{
+    const std::tuple<const char*, std::vector<int32_t>, int32_t, int32_t, int32_t, int32_t> cases[] = {
+        { "stored range stands without long-term samples", { 3, 20, 80, 0, 1, 33 }, 1, 2, 20, 80 },
+        { "long-term samples replace the stored range", { 3, 20, 80, 2, 44, 46, 0 }, 3, 1, 43, 46 },
+        { "version 2 has no short-term part", { 2, 2, 10, 90, 41, 42 }, 3, 1, 41, 43 },
+    };
+    platform.Processors().SetReadings({ 43 });
+    for (const auto& [name, file, longTerm, shortTerm, minimum, maximum] : cases) {
+        SCOPED_TRACE(name);
+        TestFiles::WriteBytes(File("01 CPU temperature"), TestFiles::BigEndian32(file));
+        TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+        EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), longTerm);
+        EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), shortTerm);
+        EXPECT_EQ(sensor.GetRawMinimumReading(), minimum);
+        EXPECT_EQ(sensor.GetRawMaximumReading(), maximum);
+    }
+    // The last one was written again in version 3: version, range, then each history's count and samples,
+    // newest first.
+    EXPECT_EQ(
+        TestFiles::ReadBytes(File("01 CPU temperature")), TestFiles::BigEndian32({ 3, 41, 43, 3, 43, 41, 42, 1, 43 }));
+}
+
+// Regression: a save cut short by a crash or a power cut leaves its temporary file (the file's name, a dot
+// and six letters or digits) beside the whole file; the next start removes it, and nothing else.
+TEST_F(SensorTest, TheNextStartRemovesWhatAnInterruptedSaveLeftBehind)
+{
+    std::vector<std::string> kept = { "01 CPU temperature", "01 CPU temperature.12345", "01 CPU temperature.ab-def",
+        "01 CPU temperature.damaged", "02 CPU temperature.a1B2c3", "Kelvara Preferences.Zz9Yy8" };
+    for (const std::string& name : kept)
+        TestFiles::WriteBytes(File(name), TestFiles::BigEndian32({ 3, 40, 41, 0, 0 }));
+    TestFiles::WriteBytes(File("01 CPU temperature.a1B2c3"), { 0, 0, 0, 3, 0 });
+    TestFiles::MakeFolder(File("01 CPU temperature.ABCDEF"));
+    platform.Processors().SetReadings({ 40 });
+    testing::internal::CaptureStderr();
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("01 CPU temperature.a1B2c3"), std::string::npos);
+    kept.push_back("01 CPU temperature.ABCDEF");
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), kept);
+}
+
+// With every name a copy could take taken, the file is left as found, and the message says so.
+TEST_F(SensorTest, AnUnusableFileThatCannotBeSetAsideIsNotWritten)
+{
+    TestFiles::Write(File("01 CPU temperature.damaged"), "");
+    for (int copy = 2; copy <= 1000; ++copy)
+        TestFiles::Write(File("01 CPU temperature.damaged " + std::to_string(copy)), "");
+    std::vector<uint8_t> cut = TestFiles::BigEndian32({ 3, 10, 90, 5, 41 });
+    platform.Processors().SetReadings({ 43 });
+    for (bool unreadable : { false, true }) {
+        SCOPED_TRACE(unreadable);
+        std::filesystem::remove_all(File("01 CPU temperature"));
+        if (unreadable)
+            TestFiles::MakeFolder(File("01 CPU temperature"));
+        else
+            TestFiles::WriteBytes(File("01 CPU temperature"), cut);
+        testing::internal::CaptureStderr();
+        {
+            TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+            EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 1);
+            for (int n = 0; n < TemperatureSensor::kSamplesBetweenSaves; ++n)
+                sensor.CreateNewEvent();
+        }
+        std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find("not written"), std::string::npos) << message;
+        if (unreadable)
+            EXPECT_TRUE(std::filesystem::is_directory(File("01 CPU temperature")));
+        else
+            EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), cut);
+    }
+}
+
+TEST_F(SensorTest, FileNamesStayInTheProgramFolder)
+{
+    const std::tuple<const char*, int16_t, const char*> cases[] = {
+        { "Board", 3, "03 Board" },
+        { "../../etc/passwd", 4, "04 ..:..:etc:passwd" },
+        { "A very long sensor name that goes on and on", 5, "05 A very long sensor name that" },
+        // The 31-byte cut never splits a character: "é" is two bytes and would straddle byte 31.
+        { "abcdefghijklmnopqrstuvwxyz0\u00E9t\u00E9", 6, "06 abcdefghijklmnopqrstuvwxyz0" },
+        { "", 12, "12 " },
+        { "x", 123, "123 x" },
+    };
+    for (auto [location, index, fileName] : cases) {
+        SCOPED_TRACE(location);
+        TemperatureSensor sensor(platform.AddTempSensor(location, 40), kSensorTypeRegistry, index);
+        EXPECT_EQ(sensor.GetDatafilePath(), File(fileName));
+    }
+}
+
+TEST_F(SensorTest, SavedEveryTenMinutesWhileRunningAndOnReset)
+{
+    platform.Processors().SetReadings({ 40 });
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    for (int n = 1; n < TemperatureSensor::kSamplesBetweenSaves - 1; ++n)
+        sensor.CreateNewEvent();
+    EXPECT_FALSE(TestFiles::Exists(File("01 CPU temperature")));
+    sensor.CreateNewEvent();
+    // 120 samples: counters 0 to 108 gave 10 long-term samples. No temporary file is left behind.
+    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")).size(), 20u + 4 * (10 + 120));
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), std::vector<std::string>({ "01 CPU temperature" }));
+
+    // A reset empties the histories, keeps the range, and is saved at once.
+    sensor.ResetData();
+    EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 0);
+    EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), 0);
+    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), TestFiles::BigEndian32({ 3, 40, 41, 0, 0 }));
+}
+
+TEST_F(SensorTest, RegistryRulesGiveTypes)
+{
+    FixturePlatform machine("PowerMac7,2");
+    auto& registry = machine.Registry();
+    registry.AddEntry("IOHWSensor", { { "IONameMatched", Text("temp-sensor") }, { "location", Text("A") } });
+    registry.AddEntry("IOHWSensor", { { "IONameMatched", Text("fan-sensor") }, { "location", Text("no") } });
+    registry.AddEntry("IOHWSensor", { { "type", Text("temperature") }, { "location", Text("B") } });
+    registry.AddEntry("IOHWSensor", { { "type", Text("temp") }, { "location", Text("C") } });
+    registry.AddEntry("IOHWSensor", { { "type", Text("voltage") }, { "location", Text("no") } });
+    registry.AddEntry("IOHWSensor", { { "location", Text("no") } });
+    registry.AddEntry("SomethingElse", { { "IONameMatched", Text("temp-sensor") } });
+    // A property of the wrong kind is the same as an absent one.
+    registry.AddEntry("IOHWSensor", { { "IONameMatched", int32_t(1) }, { "type", Text("temperature") } });
+    EXPECT_EQ(Discover(), (std::vector<Found> { { 1, 1, "A" }, { 1, 2, "B" }, { 5, 3, "C" }, { 1, 4, "" } }));
+
+    FixturePlatform powerMac11("PowerMac11,2"); // its diodes are type 6
+    powerMac11.Registry().AddEntry("IOHWSensor", { { "type", Text("temp") }, { "location", Text("CPU A") } });
+    EXPECT_EQ(Discover(), (std::vector<Found> { { 6, 1, "CPU A" } }));
+}
+
+// A desktop of today has far more than twelve sensors: every entry is one, then the processors follow.
+TEST_F(SensorTest, EveryRegistryEntryIsASensorThenTheProcessors)
+{
+    for (int i = 1; i <= 20; ++i) {
+        if (i == 12)
+            platform.Registry().AddEntry("AppleCPUThermo");
+        else if (i != 13)
+            platform.AddTempSensor("S" + std::to_string(i), 30);
+    }
+    // Processor 2 has no sensor; processor 4's cannot be read at this moment, and is a sensor all the same.
+    platform.Processors().SetReadings({ 45, -1, 47, FixtureProcessorTemperatures::kUnreadable });
+    std::vector<Found> found = Discover();
+    ASSERT_EQ(found.size(), 23u);
+    EXPECT_EQ(std::vector<Found>(found.begin() + 10, found.end()),
+        (std::vector<Found> { { 1, 11, "S11" }, { 2, 12, "Core temperature" }, { 3, 13, "Fan sensor temperature" },
+            { 1, 14, "S14" }, { 1, 15, "S15" }, { 1, 16, "S16" }, { 1, 17, "S17" }, { 1, 18, "S18" }, { 1, 19, "S19" },
+            { 1, 20, "S20" }, { 4, 21, "CPU 1 temperature" }, { 4, 22, "CPU 3 temperature" },
+            { 4, 23, "CPU 4 temperature" } }));
+}
+
+TEST_F(SensorTest, AnUnexaminableEntryEndsRegistryDiscoveryAndNoRegistryStillFindsProcessors)
+{
+    platform.AddTempSensor("A", 30);
+    platform.Registry().SetExaminable(platform.AddTempSensor("B", 30), false);
+    platform.AddTempSensor("C", 30);
+    platform.Processors().SetReadings({ 40 });
+    EXPECT_EQ(Discover(), (std::vector<Found> { { 1, 1, "A" }, { 4, 2, "CPU temperature" } }));
+
+    FixturePlatform noRegistry;
+    noRegistry.Registry().SetIterable(false);
+    noRegistry.Processors().SetReadings({ 40 });
+    EXPECT_EQ(Discover(), (std::vector<Found> { { 4, 1, "CPU temperature" } }));
+    Str255 model;
+    EXPECT_EQ(SharedUtils_GetMacName(&model), 0);
+    EXPECT_EQ(model[0], 0);
+}
+
+TEST_F(SensorTest, SMCOnlyWhenNothingElse)
+{
+    FixturePlatform machine("MacPro1,1");
+    machine.SMC().SetPresent(true);
+    // Both bytes are signed: 47.5 (0x2F, 0x80) reads as 46.
+    machine.SMC().SetKey("TCAH", { "sp78", { 0x2F, 0x80 } });
+    machine.SMC().SetKey("TCBH", { "sp78", { 0x30, 0x00 } });
+    EXPECT_EQ(Discover(), (std::vector<Found> { { 7, 1, "Thermal Sensor 1" }, { 7, 2, "Thermal Sensor 2" } }));
+    SensorArray* sensors = SensorMaster::Get()->GetSensorArray();
+    EXPECT_EQ((*sensors)[1]->GetRawSensorTemperature(), 46);
+    EXPECT_EQ((*sensors)[2]->GetRawSensorTemperature(), 48);
+    EXPECT_EQ(SMCWrapper::Get()->GetTemperature(5), 48) << "odd sensors read the second key";
+
+    FixturePlatform withProcessor("MacPro2,1");
+    withProcessor.SMC().SetPresent(true);
+    withProcessor.Processors().SetReadings({ 40 });
+    EXPECT_EQ(Discover(), (std::vector<Found> { { 4, 1, "CPU temperature" } }));
+    EXPECT_FALSE(SMCWrapper::Get()->AmIAMacPro()) << "only the first Mac Pro has two keys";
+}
+
+// The missing SMC is worth a message on a Mac only; with nothing found, quitting writes nothing.
+TEST_F(SensorTest, NothingFound)
+{
+    for (bool apple : { true, false }) {
+        FixturePlatform machine;
+        static_cast<FixtureMachineInfo&>(Platform::Machine()).SetAppleHardware(apple);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(SensorMaster::Get()->GetSensorCount(), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), apple ? "Error: no SMC found\n" : "") << apple;
+        EXPECT_EQ(SensorMaster::Get()->GetSamplesOfFirstSensor(), 0u);
+        SensorMaster::Get()->TerminateAndSaveData();
+        EXPECT_FALSE(TestFiles::Exists(machine.ProgramFolder()));
+    }
+}
+
+TEST_F(SensorTest, ProcessorCallsReportFailureAsZero)
+{
+    platform.Processors().SetReadings({ 40, -1 });
+    EXPECT_EQ(GetProcessorTempCount(), 2);
+    EXPECT_EQ(GetProcessorTemp(1), 0xFFFFFFFFu);
+    EXPECT_EQ(GetProcessorTemp(2), 0u);
+    EXPECT_EQ(GetProcessorTemp(-1), 0u);
+    platform.Processors().SetFails(true);
+    EXPECT_EQ(GetProcessorTempCount(), 0);
+    EXPECT_EQ(GetProcessorTemp(0), 0u);
+}
+
+TEST_F(SensorTest, SMCReadKeySendsTheRecordByteForByte)
+{
+    platform.SMC().SetPresent(true);
+    platform.SMC().SetKey("TC0D", { "sp78", { 0x2F, 0x40 } });
+    uint32_t connection = 0;
+    ASSERT_EQ(SMCOpen(&connection), 0);
+    SMCVal_t value;
+    ASSERT_EQ(SMCReadKey2("TC0D", &value, connection), 0);
+    EXPECT_EQ(std::string(value.key) + value.dataType, "TC0Dsp78");
+    EXPECT_EQ(value.dataSize, 2u);
+
+    const auto& requests = platform.SMC().Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    const auto* info = reinterpret_cast<const uint8_t*>(&requests[0]);
+    const auto* read = reinterpret_cast<const uint8_t*>(&requests[1]);
+    // The key packed with its first character in the most significant byte, in host (little-endian) order.
+    EXPECT_EQ(info[0], 'D');
+    EXPECT_EQ(info[3], 'T');
+    EXPECT_EQ(info[42], 9);
+    EXPECT_EQ(read[42], 5);
+    EXPECT_EQ(read[28], 2); // data size from the key information
+    for (int offset : { 4, 27, 32, 35, 36, 41, 43, 47, 48, 79 })
+        EXPECT_EQ(info[offset], 0) << "offset " << offset;
+
+    // A key the SMC does not have: the request's error, and a value of zeros.
+    std::memset(&value, 0x55, sizeof value);
+    EXPECT_EQ(SMCReadKey2("TC9X", &value, connection), kSMCKeyNotFound);
+    EXPECT_EQ(value.dataSize, 0u);
+    EXPECT_EQ(value.bytes[0], 0);
+}
+
+TEST_F(SensorTest, SMCGeneralKeySequence)
+{
+    FixturePlatform machine("MacBookPro5,1");
+    machine.SMC().SetPresent(true);
+    machine.SMC().SetKey("TC0D", { "sp78", { 0xFF, 0x00 } });
+    machine.SMC().SetKey("TC0H", { "sp78", { 0xFE, 0x00 } });
+    machine.SMC().SetKey("TCAH", { "sp78", { 0xFD, 0x00 } });
+    SMCWrapper* smc = SMCWrapper::Get();
+    ASSERT_EQ(smc->Init(), 0);
+    EXPECT_EQ(smc->GetSensorCount(), 1);
+    EXPECT_EQ(smc->GetTemperature(0), -3) << "all negative: the last key's reading stands";
+    machine.SMC().SetKey("TC0H", { "sp78", { 0x30, 0x00 } });
+    EXPECT_EQ(smc->GetTemperature(3), 48);
+    machine.SMC().SetKey("TC0D", { "sp78", { 0x00, 0x00 } });
+    EXPECT_EQ(smc->GetTemperature(0), 0) << "zero is a valid reading and ends the sequence";
+}
+
+TEST_F(SensorTest, SMCOpenFailuresAreReportedOnStandardOutput)
+{
+    platform.SMC().SetPresent(true);
+    uint32_t connection = 0;
+    for (bool find : { false, true }) {
+        if (find)
+            platform.SMC().SetFindError(5);
+        else
+            platform.SMC().SetOpenError(static_cast<int32_t>(0xE00002C7));
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(SMCOpen(&connection), 1);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            find ? "Error: IOServiceGetMatchingServices() = 00000005\n" : "Error: IOServiceOpen() = e00002c7\n");
+    }
+}
