@@ -327,10 +327,7 @@ struct GraphCase {
     std::vector<std::tuple<int, int, QRgb>> points; // x, y, colour
 };
 
-class DataWindowGraphTest : public ::testing::TestWithParam<GraphCase> {
-protected:
-    FixturePlatform mMachine;
-};
+class DataWindowGraphTest : public ::testing::TestWithParam<GraphCase> { };
 
 }
 
@@ -339,17 +336,18 @@ protected:
 TEST_P(DataWindowGraphTest, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
 {
     const GraphCase& c = GetParam();
+    FixturePlatform machine;
     // Away from its superview's origin, so that drawing in the wrong coordinates shows.
     QJsonObject entry { { "class", "Lgra" }, { "frame", QJsonArray { 30, 7, c.width, c.height } } };
     DataWindowGraph graph { LPaneEntry(entry) };
     std::vector<SensorRegistry::EntryID> ids;
     for (const std::vector<double>& readings : c.readings)
-        ids.push_back(mMachine.AddTempSensor("Sensor " + std::to_string(ids.size() + 1), readings.front()));
+        ids.push_back(machine.AddTempSensor("Sensor " + std::to_string(ids.size() + 1), readings.front()));
     int longest = 0;
     for (size_t i = 0; i < c.readings.size(); ++i) {
         TemperatureSensor* sensor = (*SensorMaster::Get()->GetSensorArray())[static_cast<ArrayIndexT>(i + 1)];
         for (size_t j = 1; j < c.readings[i].size(); ++j) {
-            mMachine.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(c.readings[i][j]));
+            machine.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(c.readings[i][j]));
             sensor->CreateNewEvent();
         }
         graph.AddSensor(sensor);
@@ -362,11 +360,6 @@ TEST_P(DataWindowGraphTest, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
 
     for (auto [x, y, color] : c.points)
         EXPECT_EQ(image.pixel(x, y), color) << x << "," << y;
-    // On a screen at 200 % every pixel of the drawing is a sharp 2 x 2 block, not a blur.
-    QImage sharp = graph.RenderImage(2.0).convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(sharp.size(), image.size() * 2);
-    sharp.setDevicePixelRatio(1.0);
-    EXPECT_TRUE(sharp == image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation));
     const QRgb border = QColor::fromRgba64(43900, 43900, 43900).rgb();
     const QRgb background = QColor::fromRgba64(55000, 55000, 55000).rgb();
     for (int y = 0; y < c.height; ++y) {
@@ -384,7 +377,6 @@ TEST_P(DataWindowGraphTest, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
 INSTANTIATE_TEST_SUITE_P(Modes, DataWindowGraphTest,
     ::testing::Values(GraphCase { "Empty", {}, 13, 20, 1, {} },
         GraphCase { "TooNarrowForAPlot", { { 30, 50, 40 } }, 12, 20, 1, {} },
-        GraphCase { "Range", { { 30, 50, 40 } }, 60, 43, 1, { { 1, 21, kRed }, { 2, 1, kRed }, { 3, 41, kRed } } },
         // 31 in 30..33 is 33 %, times h = 60 is 19 rows; multiplying before dividing would give 20.
         GraphCase { "RangeTruncatesThePercentageFirst", { { 30, 33, 31 } }, 60, 63, 1,
             { { 1, 42, kRed }, { 2, 1, kRed }, { 3, 61, kRed } } },
