@@ -107,7 +107,6 @@ TEST_F(Windows, UnknownClassesAndLayoutsFailLoudly)
         }
         EXPECT_EQ(code, err_NilPointer);
     }
-    EXPECT_TRUE(LWindow::GetWindowList().empty()) << "a window that failed to build is not left behind";
 }
 
 TEST_F(Windows, BoundsComeFromTheLayoutAndBoundPanesFollowTheUser)
