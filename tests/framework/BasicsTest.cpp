@@ -3,9 +3,7 @@
 #include "framework/LException.h"
 #include "framework/LFileStream.h"
 #include "framework/LListener.h"
-#include "framework/LMemoryStream.h"
 #include "framework/LPeriodical.h"
-#include "framework/PString.h"
 #include "tests/support/TestFolders.h"
 
 #include <QCoreApplication>
@@ -141,7 +139,7 @@ TEST(LFileStream, CommitReplacesTheFileWhole)
     EXPECT_EQ(TestFiles::List(folder.Path()), std::vector<std::string>({ "file" }));
 }
 
-TEST(LStream, FailuresRaiseTheirErrorCodes)
+TEST(LFileStream, FailuresRaiseTheirErrorCodes)
 {
     auto code = [](auto&& act) {
         try {
@@ -152,15 +150,9 @@ TEST(LStream, FailuresRaiseTheirErrorCodes)
         return int32_t(0);
     };
     TemporaryFolder folder;
-    LMemoryStream shortNumber({ 0, 0, 1 });
-    LMemoryStream shortText({ 5, 'a', 'b' });
-    int32_t value = 0;
-    Str255 name;
     LFileStream in;
     LFileStream out;
     out << int32_t(1);
-    EXPECT_EQ(code([&] { shortNumber >> value; }), eofErr);
-    EXPECT_EQ(code([&] { shortText >> name; }), eofErr);
     EXPECT_EQ(code([&] { in.OpenForReading(folder / "missing"); }), fnfErr);
     EXPECT_NE(code([&] { out.Commit(folder / "no such folder/file"); }), 0);
 }

@@ -1,5 +1,6 @@
 #include "platform/LinuxSMCUserClient.h"
 
+#include "framework/FourCharCode.h"
 #include "tests/support/SysfsFixture.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +11,7 @@ namespace {
 
 uint32_t Pack(const char* text)
 {
-    return static_cast<uint32_t>(static_cast<uint8_t>(text[0])) << 24 | static_cast<uint8_t>(text[1]) << 16
-        | static_cast<uint8_t>(text[2]) << 8 | static_cast<uint8_t>(text[3]);
+    return static_cast<uint32_t>(FourCCFromText(text));
 }
 
 struct Answer {

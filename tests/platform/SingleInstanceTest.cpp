@@ -64,9 +64,10 @@ TEST(SingleInstance, NothingLeftByACrashBlocksAndOnlyOneRunsAtATime)
     EXPECT_EQ(SingleInstance(folder).Claim(300), Role::Busy) << "it never takes the hand-over";
     EXPECT_NE(testing::internal::GetCapturedStderr().find("does not answer"), std::string::npos);
 
-    running->StopListening();
+    // It quits once the waiting launch knocks, without answering.
     std::thread quitting([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        pollfd knock { running->GetListeningSocket(), POLLIN, 0 };
+        EXPECT_EQ(::poll(&knock, 1, 5000), 1);
         running.reset();
     });
     EXPECT_EQ(SingleInstance(folder).Claim(5000), Role::Primary);
