@@ -106,6 +106,7 @@ std::vector<StartUpCase> StartUpCases()
         { "NineSecondsAfterTheFirst", false, 9, 1, 1, false, "new", true, false, false, false },
         { "TenSecondsAfterTheFirst", false, 10, 1, 1, false, "new", false, false, true, true },
         { "RecordWorthSending", false, 25201, 301, 1, false, "new", false, true, false, false },
+        { "ThreeHundredSamples", false, 25201, 300, 1, false, "new", false, false, true, true },
         // Asked once over the life of the preferences, whatever the user did then.
         { "RecordAskedForBefore", false, 25201, 301, 1, true, "new", false, false, true, true },
         { "UpToDateShowsNothing", false, 3600, 1, 1, false, "same", false, false, true, false },

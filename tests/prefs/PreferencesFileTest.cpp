@@ -307,6 +307,9 @@ TEST_F(PreferencesFile, OnlyWindowsStillOpenAreRecordedInTheOrderAdded)
     Preferences* prefs = Preferences::Get();
     StandInDataWindow first(10), second(20), third(30);
     StandInGraphWindow graph(1), otherGraph(-2);
+    // Declared here so that it cannot take the place of the window destroyed below, whose record its
+    // closing message would then remove by accident.
+    StandInDataWindow stranger(99);
     for (StandInDataWindow* window : { &first, &second, &third })
         prefs->AddDataWindow(window);
     prefs->AddGraphWindow(&graph);
@@ -317,12 +320,12 @@ TEST_F(PreferencesFile, OnlyWindowsStillOpenAreRecordedInTheOrderAdded)
     }
     second.BroadcastWindowClosing();
     graph.BroadcastWindowClosing();
-    // A closing message touches only its own list, and only a window that was added.
-    StandInDataWindow stranger(99);
+    // A closing message touches only its own list, and only a window that was added; other messages none.
     stranger.AddListener(prefs);
     stranger.BroadcastWindowClosing();
     prefs->ListenToMessage(msg_GraphWindowClosing, static_cast<RecordedDataWindow*>(&first));
     prefs->ListenToMessage(msg_DataWindowClosing, static_cast<RecordedGraphWindow*>(&otherGraph));
+    prefs->ListenToMessage(msg_PrefsChanged, static_cast<RecordedGraphWindow*>(&otherGraph));
 
     // The records of the windows still open, in the order added, every field in file order.
     FileBytes records;
