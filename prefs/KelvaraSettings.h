@@ -2,7 +2,9 @@
 // "Kelvara Settings.ini", so that the preferences file stays exactly as it always was.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr const char* kSettingsFileName = "Kelvara Settings.ini";
 
@@ -19,11 +21,20 @@ public:
     // standard error and the value holds for this run.
     void SetWarnAtLimits(bool warn);
 
+    // The time scale of each graph window recorded in the preferences, in the order of their records:
+    // pixels per minute, or 0 where the window chooses its own. A window past the end of the list has none.
+    const std::vector<int32_t>& GetGraphWindowTimeScales() const { return mGraphWindowTimeScales; }
+    // Writes the file when the list differs from the one it holds; a file that cannot be written is reported
+    // on standard error.
+    void SetGraphWindowTimeScales(const std::vector<int32_t>& scales);
+
 private:
     KelvaraSettings();
+    void ReadGraphWindowTimeScales(class QSettings& file, const std::string& path);
     // The file's path in the program's folder; empty when there is no such folder.
     static std::string GetPath(bool createFolder);
 
     bool mWarnAtLimits = true;
+    std::vector<int32_t> mGraphWindowTimeScales;
     static KelvaraSettings* sInstance;
 };

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
+#include "prefs/KelvaraSettings.h"
 #include "prefs/PrefsStreaming.h"
 #include "prefs/RecordedDataWindow.h"
 #include "prefs/RecordedGraphWindow.h"
@@ -178,7 +179,12 @@ void Preferences::ReadPrefs()
         if (error.GetErrorCode() != eofErr && error.GetErrorCode() != err_UnknownFormat)
             throw;
         prefs->RecoverFromDamagedFile(path, std::string("is damaged (") + error.what() + ")");
+        return;
     }
+    // What the file has no place for: each graph window's time scale, by the place of its record.
+    const std::vector<int32_t>& scales = KelvaraSettings::Get()->GetGraphWindowTimeScales();
+    for (ArrayIndexT i = 1; i <= prefs->mGraphWindowPrefs.GetCount() && static_cast<size_t>(i) <= scales.size(); ++i)
+        prefs->mGraphWindowPrefs[i]->SetPixelsPerMinute(scales[static_cast<size_t>(i - 1)]);
 }
 
 void Preferences::RecoverFromDamagedFile(const std::string& path, const std::string& problem)
@@ -223,6 +229,7 @@ void Preferences::SavePrefs()
     LFileStream stream;
     prefs->StreamOut(stream);
     stream.Commit(path);
+    KelvaraSettings::Get()->SetGraphWindowTimeScales(prefs->mRecordedTimeScales);
 }
 
 void Preferences::StreamOut(LStream& stream)
@@ -237,10 +244,12 @@ void Preferences::StreamOut(LStream& stream)
         record.StreamOut(stream);
     }
     WriteEntryCount(stream, mOpenGraphWindows.GetCount());
+    mRecordedTimeScales.clear();
     for (ArrayIndexT i = 1; i <= mOpenGraphWindows.GetCount(); ++i) {
         GraphWindowPrefs record;
         mOpenGraphWindows[i]->GetWindowPrefs(&record);
         record.StreamOut(stream);
+        mRecordedTimeScales.push_back(record.GetPixelsPerMinute());
     }
 
     for (const RGBColor& color : mSensorColors)

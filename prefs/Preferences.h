@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class DataWindowPrefs;
 class GraphWindowPrefs;
@@ -128,6 +129,8 @@ private:
     // False when the file found at start-up could be neither used nor set aside.
     bool mFileWritable = true;
     bool mToldNotWritten = false;
+    // The time scales of the graph windows last recorded, in record order, for "Kelvara Settings.ini".
+    std::vector<int32_t> mRecordedTimeScales;
 
     static Preferences* sInstance;
 };
