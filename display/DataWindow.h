@@ -12,6 +12,7 @@
 class DataWindowGraph;
 class DataWindowView;
 class LBevelButton;
+class LScroller;
 
 class DataWindow : public LWindow, public RecordedDataWindow, public LListener {
 public:
@@ -19,6 +20,10 @@ public:
     // The controls and the header row above the first sensor row, and the height of each sensor row.
     static constexpr int16_t kHeaderHeight = 48;
     static constexpr int16_t kRowHeight = 15;
+    // The strip graph beside the controls, at the window's smallest; in a taller window it takes at least a
+    // third of the height, and whatever the rows do not need.
+    static constexpr int16_t kGraphTop = 3;
+    static constexpr int16_t kGraphHeight = 24;
 
     explicit DataWindow(const LPaneEntry& entry);
     ~DataWindow() override;
@@ -33,19 +38,43 @@ public:
     uint32_t GetCurrentSensorDisplayMask() const;
 
     void GetWindowPrefs(DataWindowPrefs* prefs) override;
+    // Also restores the window's size, no smaller than its rows need (nor larger than the screen).
     void SetWindowPrefs(DataWindowPrefs* prefs) override;
+
+    // The user's resizing too: the strip graph and the rows share the height, and a scroll bar beside the rows
+    // gets room of its own when they do not fit.
+    void DoSetBounds(const Rect& bounds) override;
+
+    // The smallest the window may be: as large as its rows and columns, unless that is larger than the screen.
+    int32_t GetMinimumWidth() const { return mMinimumWidth; }
+    int32_t GetMinimumHeight() const { return mMinimumHeight; }
+    // How high the strip graph is in a window of this height.
+    int32_t GraphHeightFor(int32_t windowHeight) const;
 
 protected:
     void FinishCreateSelf() override;
 
 private:
     LBevelButton* FindPopup(const char (&paneID)[5]);
+    // The rows' height in full, and whether a window of this height shows less than that.
+    int32_t RowsHeight() const;
+    bool RowsScrollAt(int32_t windowHeight) const;
+    void LayOutPanes();
 
     LBevelButton* mSensorPopup = nullptr;
     LBevelButton* mColumnPopup = nullptr;
     LBevelButton* mGraphModePopup = nullptr;
     TArray<DataWindowView*> mRowViews;
     DataWindowGraph* mGraph = nullptr;
+    // The header row's view, and the rows' view in its scroller.
+    LView* mHeader = nullptr;
+    LScroller* mRowScroller = nullptr;
+    LView* mRows = nullptr;
+    int32_t mRowCount = 0;
+    int32_t mColumnsWidth = 0;
+    // 0 until the rows are first built.
+    int32_t mMinimumWidth = 0;
+    int32_t mMinimumHeight = 0;
     // The sensors of the record the window was restored from: those missing at this launch stay recorded.
     SensorNameList mRecordedSensors;
 };

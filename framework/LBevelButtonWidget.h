@@ -3,11 +3,13 @@
 
 #include "framework/LBevelButton.h"
 
+#include <QList>
 #include <QToolButton>
 
 #include <memory>
 #include <string_view>
 
+class QAction;
 class QMenu;
 
 class LBevelButtonWidget : public QToolButton {
@@ -21,8 +23,12 @@ public:
 
 private:
     void FollowButton();
+    void FollowAllAndNone();
     void ShowCurrentItem();
 
     LBevelButton* mButton = nullptr;
     std::unique_ptr<QMenu> mMenu;
+    // One action per item, in item order; and "All", "None" and a separator above them where offered.
+    QList<QAction*> mItemActions;
+    QList<QAction*> mAllAndNone;
 };

@@ -43,6 +43,24 @@ constexpr std::array<RGBColor, Preferences::kSensorColorCount> kDefaultSensorCol
     { 0, 0, 65535 },
 } };
 
+// A first run's colours, kept in the file from then on: twelve that differ from each other and from the extension
+// palette of sensors 13 and later (SensorColors), each standing out at least 3:1 from a white plot and from a
+// dark grey one (#2a2a2a). A file that holds the older defaults, three of them the same blue, keeps them.
+constexpr std::array<std::array<uint8_t, 3>, Preferences::kSensorColorCount> kFirstRunSensorColors { {
+    { 0, 171, 0 }, // green
+    { 255, 0, 0 }, // red
+    { 64, 140, 255 }, // blue
+    { 217, 119, 0 }, // orange
+    { 194, 13, 255 }, // violet
+    { 0, 163, 163 }, // teal
+    { 217, 98, 205 }, // orchid
+    { 120, 156, 54 }, // olive
+    { 255, 13, 182 }, // pink
+    { 7, 140, 47 }, // forest green
+    { 209, 94, 106 }, // rose
+    { 255, 0, 64 }, // crimson
+} };
+
 // The smallest a window record can be in the file: its record version alone, when it is not ours.
 constexpr uint32_t kLeastWindowRecordBytes = 4;
 
@@ -125,6 +143,11 @@ void Preferences::InitializePrefs()
 {
     // A first run speaks the user's units; a stored scale, read from the file, always wins.
     mTemperatureScale = ULocale::MeasuresInUSUnits() ? kScaleFahrenheit : kScaleCelsius;
+    for (size_t i = 0; i < mSensorColors.size(); ++i) {
+        const auto& rgb = kFirstRunSensorColors[i];
+        mSensorColors[i] = RGBColor { static_cast<uint16_t>(rgb[0] * 257), static_cast<uint16_t>(rgb[1] * 257),
+            static_cast<uint16_t>(rgb[2] * 257) };
+    }
     SensorMaster* master = SensorMaster::Get();
     if (master->GetSensorCount() < 1)
         return;

@@ -91,7 +91,8 @@ public:
     virtual TArray<GraphWindowPrefs*>* GetGraphWindowPrefsArray() { return &mGraphWindowPrefs; }
 
     // A first run's settings: the scale of the user's locale (Fahrenheit where it measures in US units,
-    // else Celsius) and the first sensor's name in both Dock name lists.
+    // else Celsius), twelve sensor colours legible on light and dark plots, and the first sensor's name in
+    // both Dock name lists.
     void InitializePrefs();
 
     // The version of the file last read.
