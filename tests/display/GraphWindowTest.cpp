@@ -35,8 +35,9 @@ namespace {
 using Names = std::vector<std::string>;
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kBlack = qRgb(0, 0, 0);
-const QRgb kBackground = QColor::fromRgba64(55000, 55000, 55000).rgb();
-const QRgb kGrid = QColor::fromRgba64(43900, 43900, 43900).rgb();
+// The plot on the palette's base colour, white, with grid lines a fifth of the way to its black text.
+const QRgb kBackground = qRgb(255, 255, 255);
+const QRgb kGrid = qRgb(204, 204, 204);
 // The colours of sensor indices 1, 2 and 3.
 const QRgb kGreen = QColor::fromRgba64(0, 32767, 0).rgb();
 const QRgb kRed = QColor::fromRgba64(65535, 0, 0).rgb();
