@@ -3,6 +3,7 @@
 #include "display/DataWindowGraph.h"
 #include "display/DataWindowView.h"
 #include "framework/LBevelButton.h"
+#include "framework/LBevelButtonWidget.h"
 #include "framework/LException.h"
 #include "framework/LScroller.h"
 #include "prefs/DataWindowPrefs.h"
@@ -24,6 +25,10 @@ constexpr MessageT msg_GraphModePopup = FourCC("GraB");
 
 // A new window shows current temperature, change, minimum, maximum and percent of range.
 constexpr int16_t kDefaultColumns[] = { 1, 2, 5, 6, 7 };
+
+// Between the pop-ups, and around the strip graph.
+constexpr int32_t kControlGap = 4;
+constexpr int32_t kGraphGap = 6;
 
 // The mask has room for items 1 to 31.
 constexpr int16_t kLastMaskItem = 31;
@@ -65,6 +70,7 @@ void DataWindow::FinishCreateSelf()
     mHeader = ThrowIfNil_(dynamic_cast<LView*>(FindPaneByID(FourCC("Head"))));
     mRowScroller = ThrowIfNil_(dynamic_cast<LScroller*>(FindPaneByID(FourCC("RScr"))));
     mRows = ThrowIfNil_(dynamic_cast<LView*>(FindPaneByID(FourCC("Rows"))));
+    mPopupLayoutWidths = { mSensorPopup->GetWidth(), mColumnPopup->GetWidth(), mGraphModePopup->GetWidth() };
     mSensorPopup->AddListener(this);
     mColumnPopup->AddListener(this);
     mGraphModePopup->SetCurrentMenuItem(1);
@@ -163,7 +169,8 @@ void DataWindow::DoSetBounds(const Rect& bounds)
 {
     // A scroll bar beside the rows gets its own room, so that it covers no column.
     if (mRowScroller != nullptr && mMinimumWidth > 0) {
-        int32_t bar = RowsScrollAt(bounds.bottom - bounds.top) ? mRowScroller->GetBarWidth() : 0;
+        int32_t height = std::max<int32_t>(bounds.bottom - bounds.top, mMinimumHeight);
+        int32_t bar = RowsScrollAt(height) ? mRowScroller->GetBarWidth() : 0;
         GetWidget()->setMinimumSize(mMinimumWidth + bar, mMinimumHeight);
     }
     LWindow::DoSetBounds(bounds);
@@ -173,8 +180,23 @@ void DataWindow::DoSetBounds(const Rect& bounds)
 
 void DataWindow::LayOutPanes()
 {
+    // The pop-ups side by side, each at least wide enough for its face in the desktop's font, then the graph
+    // across the rest of the width.
+    Rect frame;
+    mSensorPopup->CalcLocalFrameRect(frame);
+    int32_t right = frame.left - kControlGap;
+    LBevelButton* popups[] = { mSensorPopup, mColumnPopup, mGraphModePopup };
+    for (size_t i = 0; i < std::size(popups); ++i) {
+        auto width = static_cast<int16_t>(
+            std::max(mPopupLayoutWidths[i], popups[i]->GetButtonWidget()->FittingWidth()));
+        popups[i]->PlaceInSuperImageAt(right + kControlGap, frame.top, true);
+        popups[i]->ResizeFrameTo(width, static_cast<int16_t>(frame.bottom - frame.top), true);
+        right += kControlGap + width;
+    }
     int32_t graphHeight = GraphHeightFor(GetHeight());
-    mGraph->ResizeFrameTo(mGraph->GetWidth(), static_cast<int16_t>(graphHeight), true);
+    mGraph->PlaceInSuperImageAt(right + kGraphGap, kGraphTop, true);
+    mGraph->ResizeFrameTo(static_cast<int16_t>(std::max(0, GetWidth() - kGraphGap - (right + kGraphGap))),
+        static_cast<int16_t>(graphHeight), true);
     // Below the graph, the header row and then the rows, as far apart as at the window's smallest.
     int32_t rowsTop = graphHeight + (kHeaderHeight - kGraphHeight);
     mHeader->PlaceInSuperImageAt(0, rowsTop - mHeader->GetHeight(), true);

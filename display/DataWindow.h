@@ -7,6 +7,7 @@
 #include "prefs/RecordedDataWindow.h"
 #include "prefs/SensorNameList.h"
 
+#include <array>
 #include <cstdint>
 
 class DataWindowGraph;
@@ -70,6 +71,9 @@ private:
     LView* mHeader = nullptr;
     LScroller* mRowScroller = nullptr;
     LView* mRows = nullptr;
+    // The pop-ups' widths in the layout, at least what they take; wider faces in the desktop's font push the
+    // strip graph to the right.
+    std::array<int, 3> mPopupLayoutWidths {};
     int32_t mRowCount = 0;
     int32_t mColumnsWidth = 0;
     // 0 until the rows are first built.

@@ -3,11 +3,14 @@
 #include "framework/LException.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProxyStyle>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -85,6 +88,18 @@ LBevelButtonWidget::~LBevelButtonWidget()
 {
     Attach(nullptr);
     setMenu(nullptr);
+}
+
+int LBevelButtonWidget::FittingWidth() const
+{
+    QFontMetrics metrics(font());
+    int face = metrics.horizontalAdvance(text());
+    int widest = face;
+    if (mButton != nullptr && mButton->GetMenuBehavior() == LBevelButton::MenuBehavior::SingleChoice) {
+        for (QAction* action : mItemActions)
+            widest = std::max(widest, metrics.horizontalAdvance(action->text().replace(QLatin1String("&&"), "&")));
+    }
+    return sizeHint().width() - face + widest;
 }
 
 void LBevelButtonWidget::ShowCurrentItem()

@@ -20,6 +20,8 @@ public:
     // The button whose menu this widget shows and drives; null detaches it.
     void Attach(LBevelButton* button);
     LBevelButton* GetBevelButton() const { return mButton; }
+    // The width that shows the button's face whole in its font, whichever item a single-choice menu shows.
+    int FittingWidth() const;
 
 private:
     void FollowButton();

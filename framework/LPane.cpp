@@ -105,8 +105,9 @@ void LPane::CalcPortFrameRect(Rect& outRect) const
     int32_t v = 0;
     for (const LView* view = mSuperView; view != nullptr && view->GetSuperView() != nullptr;
          view = view->GetSuperView()) {
-        h += view->mInfo.left - view->GetImageOriginH();
-        v += view->mInfo.top - view->GetImageOriginV();
+        // A scrolled image starts left of (above) its scroller's frame by as much as it is scrolled.
+        h += view->mInfo.left + view->GetImageOriginH();
+        v += view->mInfo.top + view->GetImageOriginV();
     }
     outRect.left = static_cast<int16_t>(outRect.left + h);
     outRect.right = static_cast<int16_t>(outRect.right + h);

@@ -2,6 +2,7 @@
 #include "display/DataWindowGraph.h"
 #include "display/DataWindowView.h"
 #include "framework/LBevelButton.h"
+#include "framework/LScroller.h"
 #include "framework/LStaticText.h"
 #include "framework/URegistrar.h"
 #include "prefs/DataWindowPrefs.h"
@@ -17,6 +18,7 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QMainWindow>
 #include <QScreen>
 
 #include <gtest/gtest.h>
@@ -182,6 +184,11 @@ TEST_F(DataWindowTest, RowsAndGraphFollowTheCheckedNamesInMenuOrder)
     ExpectRows(window, { "Same", "Other", "Same" }, kDefaultColumns);
     EXPECT_TRUE(GraphShows(window, 0) && GraphShows(window, 1));
     EXPECT_FALSE(GraphShows(window, 2)) << "both rows named Same are the first sensor";
+    // None, then All, from the top of the menu.
+    Popup(window, "Show")->UserChoseAll(false);
+    ExpectRows(window, {}, kDefaultColumns);
+    Popup(window, "Show")->UserChoseAll(true);
+    ExpectRows(window, { "Same", "Other", "Same" }, kDefaultColumns);
     for (int16_t item : { 2, 1, 3 })
         Popup(window, "Show")->UserChoseItem(item);
     ExpectRows(window, {}, kDefaultColumns);
@@ -219,6 +226,86 @@ TEST_F(DataWindowTest, RecordRestoresRowsColumnsModeAndPlace)
     restored->GetWindowPrefs(&after);
     EXPECT_EQ(after.GetWindowRect(), before.GetWindowRect());
     EXPECT_EQ(after.GetGraphMenuItem(), 2);
+}
+
+// Made larger by the user, the strip graph grows to at least a third of the height and takes what the rows do not
+// need; the rows scroll where they do not fit, with the scroll bar beside the columns, never over them.
+TEST_F(DataWindowTest, AResizedWindowSharesItsHeightBetweenTheGraphAndTheScrollingRows)
+{
+    std::vector<std::pair<std::string, double>> sensors;
+    for (int i = 1; i <= 20; ++i)
+        sensors.emplace_back("S" + std::to_string(i), 30 + i);
+    DataWindow* window = NewWindow(sensors);
+    window->Show();
+    QCoreApplication::processEvents();
+    auto* scroller = dynamic_cast<LScroller*>(window->FindPaneByID(FourCC("RScr")));
+    auto* graph = window->FindPaneByID(FourCC("GraV"));
+    const int bar = scroller->GetBarWidth();
+    const int menu = window->GetTopLevel()->height() - window->GetHeight();
+    // Asked for, then given; the graph's height and how far the rows scroll. Today's size is 564 x 348.
+    const struct {
+        const char* name;
+        int width, height, givenWidth, givenHeight, graphHeight, scroll;
+    } steps[] = {
+        { "today's size", 564, 348, 564, 348, 24, 0 },
+        { "smaller than the rows", 300, 100, 564, 348, 24, 0 },
+        { "taller: the graph takes what the rows leave", 700, 600, 700, 600, 276, 0 },
+        { "taller: the graph takes a third", 700, 400, 700, 400, 133, 57 },
+        { "scrolling rows at the least width", 100, 400, 564 + bar, 400, 133, 57 },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        window->GetTopLevel()->resize(step.width, step.height + menu);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(window->GetWidth(), step.givenWidth);
+        ASSERT_EQ(window->GetHeight(), step.givenHeight);
+        // Beside the pop-ups, across the rest of the width.
+        Rect frame;
+        Popup(window, "GraB")->CalcPortFrameRect(frame);
+        const int16_t graphLeft = frame.right + 6;
+        graph->CalcPortFrameRect(frame);
+        EXPECT_EQ(frame, (Rect { 3, graphLeft, int16_t(3 + step.graphHeight), int16_t(step.givenWidth - 6) }));
+        QImage strip = graph->RenderImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(strip.height(), step.graphHeight);
+        EXPECT_EQ(strip.pixel(strip.width() / 2, strip.height() - 1), qRgb(204, 204, 204)) << "the border";
+        EXPECT_TRUE(GraphShows(window, 0));
+        Text(window, "Na", 0)->CalcPortFrameRect(frame);
+        EXPECT_EQ(frame.top, step.graphHeight + 7);
+        EXPECT_EQ(scroller->GetScrollRange(), step.scroll);
+        // Scrolled to the end, the last row ends at the window's bottom edge.
+        scroller->ScrollTo(step.scroll);
+        Text(window, "Na", 20)->CalcPortFrameRect(frame);
+        EXPECT_EQ(frame.bottom, step.scroll > 0 ? step.givenHeight : step.graphHeight + 24 + 300);
+        scroller->ScrollTo(0);
+    }
+
+    // The size is recorded and comes back, no smaller than the rows need.
+    window->GetTopLevel()->resize(700, 400 + menu);
+    QCoreApplication::processEvents();
+    DataWindowPrefs record;
+    window->GetWindowPrefs(&record);
+    window->AttemptClose();
+    for (auto [recorded, restored] : { std::pair { QSize(700, 400), QSize(700, 400) }, { QSize(500, 90), QSize(564, 348) } }) {
+        record.SetWindowRect(Rect { 100, 100, int16_t(100 + recorded.height()), int16_t(100 + recorded.width()) });
+        auto* again = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
+        again->SetWindowPrefs(&record);
+        EXPECT_EQ(QSize(again->GetWidth(), again->GetHeight()), restored);
+        again->AttemptClose();
+    }
+
+    // A new window with more rows than the screen has room for is cut to the screen, its rows scrolling.
+    for (int i = 21; i <= 50; ++i)
+        mEntries.push_back(mMachine.AddTempSensor("S" + std::to_string(i), 30));
+    SensorMaster::DeleteInstanceForTesting();
+    auto* tall = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
+    tall->Show();
+    QCoreApplication::processEvents();
+    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(tall->GetTopLevel()->frameGeometry().height(), screen.height());
+    EXPECT_GT(tall->GetHeight(), screen.height() - 100);
+    EXPECT_EQ(tall->GetWidth(), 564 + bar);
+    EXPECT_EQ(dynamic_cast<LScroller*>(tall->FindPaneByID(FourCC("RScr")))->GetScrollRange(),
+        48 + 15 * 50 - tall->GetHeight());
 }
 
 // The 3-second update of one row, driven directly.
