@@ -26,11 +26,6 @@ constexpr ResIDT kStringsID = 201;
 constexpr int16_t kUntitledStringIndex = 4;
 constexpr int kSensorNameSize = 256;
 
-QKeySequence Keypad(Qt::Key key)
-{
-    return QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, key));
-}
-
 std::string SensorName(TemperatureSensor* sensor)
 {
     char name[kSensorNameSize] = "";
@@ -165,9 +160,10 @@ void GraphWindow::AddTimeScaleShortcuts()
         QList<QKeySequence> keys;
         int direction;
     } steps[] = {
-        { { QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal), Keypad(Qt::Key_Plus) }, 1 },
-        { { QKeySequence(Qt::CTRL | Qt::Key_Minus), Keypad(Qt::Key_Minus) }, -1 },
-        { { QKeySequence(Qt::CTRL | Qt::Key_0), Keypad(Qt::Key_0) }, 0 },
+        // The keypad's keys match these too.
+        { { QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal) }, 1 },
+        { { QKeySequence(Qt::CTRL | Qt::Key_Minus) }, -1 },
+        { { QKeySequence(Qt::CTRL | Qt::Key_0) }, 0 },
     };
     for (const auto& step : steps) {
         auto* action = new QAction(GetTopLevel());

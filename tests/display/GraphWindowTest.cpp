@@ -1,5 +1,5 @@
-#include "display/DataWindowGraph.h"
 #include "display/GraphWindow.h"
+#include "display/DataWindowGraph.h"
 #include "display/GraphWindowView.h"
 #include "framework/LBevelButton.h"
 #include "framework/LScroller.h"
@@ -219,17 +219,19 @@ TEST_F(GraphWindowTest, EveryPlottedSensorHasALegendEntryInItsOwnColour)
     EXPECT_EQ(LegendPane(window, 20)->GetDescriptor(), "S20") << "entries made for a long legend are reused";
 }
 
-TEST_F(GraphWindowTest, RecordRestoresSensorsModePlaceAndSizeAndTheImageFollowsTheSize)
+TEST_F(GraphWindowTest, RecordRestoresSensorsModeTimeScalePlaceAndSizeAndTheImageFollowsTheSize)
 {
     NewWindow({ "A", "B", "C" });
     GraphWindow* window = nullptr;
-    // Saved and restored frames, the first below the layout's minimum size, 440 x 270.
-    const Rect sizes[][2]
-        = { { { 100, 100, 150, 200 }, { 100, 100, 370, 540 } }, { { 130, 160, 430, 760 }, { 130, 160, 430, 760 } } };
-    for (const auto& [saved, restored] : sizes) {
+    // Saved and restored frames, the first below the layout's minimum size, 440 x 270; a time scale chosen, or none
+    // (the window chooses its own).
+    const std::tuple<Rect, Rect, int32_t> sizes[] = { { { 100, 100, 150, 200 }, { 100, 100, 370, 540 }, 10 },
+        { { 130, 160, 430, 760 }, { 130, 160, 430, 760 }, 0 } };
+    for (const auto& [saved, restored, scale] : sizes) {
         window = NewWindow();
         GraphWindowPrefs prefs;
         prefs.SetWindowRect(saved);
+        prefs.SetPixelsPerMinute(scale);
         for (const char* name : { "C", "A" })
             prefs.GetSensorNames()->AddItem(MakeStr255(name));
         prefs.SetDisplayMenuItem(2);
@@ -244,6 +246,8 @@ TEST_F(GraphWindowTest, RecordRestoresSensorsModePlaceAndSizeAndTheImageFollowsT
         window->GetWindowPrefs(&recorded);
         EXPECT_EQ(recorded.GetWindowRect(), restored);
         EXPECT_EQ(recorded.GetDisplayMenuItem(), 2);
+        EXPECT_EQ(recorded.GetPixelsPerMinute(), scale);
+        EXPECT_EQ(window->GetTimeScalePopup()->GetCurrentMenuItem(), scale == 10 ? 4 : 1);
     }
 
     // The user's resizing: the view follows, and its image with it.
@@ -520,6 +524,13 @@ TEST_F(GraphWindowTest, TheTimeScaleStepsByKeysAndPopupAndTheMarksFollowIt)
             EXPECT_EQ(part.pixel(32 + 30 * 14998 - left, bottom - 2), kGreen) << "the oldest sample drawn";
         }
     }
+    // Zooming keeps the time in the middle of what the window shows where it is.
+    auto* scroller = dynamic_cast<LScroller*>(graph->GetSuperView());
+    scroller->ScrollTo(3000);
+    const int middle = scroller->GetWidth() / 2;
+    const int64_t shown = graph->SecondsAgoAtColumn(3000 + middle);
+    window->ChangeTimeScale(2);
+    EXPECT_NEAR(graph->SecondsAgoAtColumn(scroller->GetScrollPosition() + middle), shown, 60);
 }
 
 // Hovering over the plot names the column's time, before now and on the clock, and each plotted sensor's value
