@@ -2,7 +2,8 @@
 """Screenshots of Kelvara as a new user of a current PC sees it: 36 sensors with three hours of history, on
 X11 (Xvfb, openbox, a tint2 tray) or on Wayland (headless sway), in a light or dark palette, at 100 % or 150 %.
 Root (the fixture becomes /sys/class/hwmon in a private mount namespace); needs Xvfb, openbox, tint2, xdotool
-and imagemagick, or sway and grim, and qt6ct for the palettes.
+and imagemagick, or sway and grim (sway runs as the user "kelvshot", which must exist), and qt6ct for the
+palettes. On sway only the first-run windows are taken: there is no xdotool there.
 
 Usage, from the checkout: tools/screenshots.py OUT_DIR [x11|sway] [light|dark] [SCALE]
 Writes OUT_DIR/<session>-<palette>-<scale>-<step>.png: the first-run windows, the preferences, a zoomed graph
@@ -91,7 +92,7 @@ def main():
     fixture = os.path.join(work, "sys")
     fixture_tree(fixture)
     home = os.path.join(work, "home")
-    os.makedirs(home)
+    os.makedirs(home, mode=0o700)
     env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home, XDG_RUNTIME_DIR=home, QT_QPA_PLATFORMTHEME="qt6ct",
                QT_SCALE_FACTOR=scale, LC_ALL="C.UTF-8")
     first = run_kelvara(fixture, dict(env, QT_QPA_PLATFORM="offscreen"))
@@ -126,7 +127,11 @@ def main():
         time.sleep(2)
         socket = [f for f in os.listdir(runtime) if f.startswith("wayland-") and not f.endswith(".lock")][0]
         env.update(WAYLAND_DISPLAY=os.path.join(runtime, socket), QT_QPA_PLATFORM="wayland")
-        shot = lambda path: subprocess.run(["runuser", "-u", "kelvshot", "--", "grim", path], env=sway_env, check=True)
+        def shot(path):
+            picture = subprocess.run(["runuser", "-u", "kelvshot", "--", "grim", "-"], env=dict(
+                sway_env, WAYLAND_DISPLAY=socket), check=True, stdout=subprocess.PIPE).stdout
+            with open(path, "wb") as f:
+                f.write(picture)
         def key(keys):
             pass
         def pointer(x, y):
