@@ -10,7 +10,6 @@
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/SensorColors.h"
-#include "util/SensorMenus.h"
 
 #include <algorithm>
 #include <string>
@@ -146,17 +145,14 @@ void GraphWindow::GetWindowPrefs(GraphWindowPrefs* prefs)
     ThrowIfNil_(prefs);
     Rect bounds;
     GetGlobalBounds(bounds);
-    prefs->SetWindowRect(bounds);
-    CopySensorNames(mRecordedSensors, *prefs->GetSensorNames());
-    GetSensorMenuKeepingAbsent(mSensorPopup, prefs->GetSensorNames());
+    RecordPlaceAndSensors(bounds, mSensorPopup, *prefs);
     prefs->SetDisplayMenuItem(mModePopup->GetCurrentMenuItem());
 }
 
 void GraphWindow::SetWindowPrefs(GraphWindowPrefs* prefs)
 {
     ThrowIfNil_(prefs);
-    SetSensorMenu(mSensorPopup, prefs->GetSensorNames());
-    CopySensorNames(*prefs->GetSensorNames(), mRecordedSensors);
+    RestoreSensors(mSensorPopup, *prefs);
     mModePopup->SetCurrentMenuItem(prefs->GetDisplayMenuItem());
     mGraphView->SetGraphMode(prefs->GetDisplayMenuItem());
     // No larger than the screen: a size recorded by a damaged file or another desktop would otherwise cost

@@ -6,6 +6,7 @@
 #include "framework/LBroadcaster.h"
 #include "framework/LListener.h"
 #include "framework/QuickDrawTypes.h"
+#include "prefs/RecordedWindow.h"
 #include "prefs/SensorNameList.h"
 
 #include <array>
@@ -15,8 +16,6 @@
 class DataWindowPrefs;
 class GraphWindowPrefs;
 class LStream;
-class RecordedDataWindow;
-class RecordedGraphWindow;
 
 // Broadcast to the subscribers when the user has confirmed new settings.
 constexpr MessageT msg_PrefsChanged = FourCC("PCha");
