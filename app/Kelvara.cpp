@@ -173,7 +173,8 @@ void Kelvara::CheckForNewVersionOnceShown()
 
 bool Kelvara::IsVersionCheckWaiting() const
 {
-    return (mStartUpCheck != nullptr && mStartUpCheck->isActive()) || (mVersionCheck != nullptr && mVersionCheck->IsUnderWay());
+    return (mStartUpCheck != nullptr && mStartUpCheck->isActive())
+        || (mVersionCheck != nullptr && mVersionCheck->IsUnderWay());
 }
 
 void Kelvara::StartUpVersionCheck()

@@ -58,8 +58,8 @@ bool VersionCheckWorker::Start(std::string currentVersion, std::string url, std:
                 std::lock_guard guard(mailbox->lock);
                 if (mailbox->receiver != nullptr) {
                     QMetaObject::invokeMethod(
-                        mailbox->receiver,
-                        [worker = mailbox->worker, outcome] { worker->Deliver(outcome); }, Qt::QueuedConnection);
+                        mailbox->receiver, [worker = mailbox->worker, outcome] { worker->Deliver(outcome); },
+                        Qt::QueuedConnection);
                 }
             } catch (const std::exception& failure) {
                 std::fprintf(stderr, "Kelvara: the version check could not report its outcome: %s\n", failure.what());
@@ -73,7 +73,8 @@ bool VersionCheckWorker::Start(std::string currentVersion, std::string url, std:
         std::fprintf(stderr, "Kelvara: the version check cannot start: %s\n", failure.what());
         Outcome outcome;
         outcome.code = kMacPADOutOfMemory;
-        QMetaObject::invokeMethod(mReceiver.get(), [this, outcome] { Deliver(outcome); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            mReceiver.get(), [this, outcome] { Deliver(outcome); }, Qt::QueuedConnection);
     }
     mUnderWay = true;
     return true;
