@@ -44,17 +44,17 @@ int VersionCheckWorker::ChecksRunning()
     return gChecksRunning;
 }
 
-bool VersionCheckWorker::Start(std::string currentVersion, std::string url, std::chrono::milliseconds timeLimit)
+bool VersionCheckWorker::Start(std::string currentVersion, std::string url)
 {
     if (mUnderWay)
         return false;
     ++gChecksRunning;
     try {
-        std::thread([mailbox = mMailbox, currentVersion = std::move(currentVersion), url = std::move(url), timeLimit] {
+        std::thread([mailbox = mMailbox, currentVersion = std::move(currentVersion), url = std::move(url)] {
             Outcome outcome;
             try {
-                outcome.code = MacPADCheck(
-                    currentVersion.c_str(), url.c_str(), outcome.releaseNotes, outcome.publishedVersion, timeLimit);
+                outcome.code
+                    = MacPADCheck(currentVersion.c_str(), url.c_str(), outcome.releaseNotes, outcome.publishedVersion);
                 std::lock_guard guard(mailbox->lock);
                 if (mailbox->receiver != nullptr) {
                     QMetaObject::invokeMethod(

@@ -4,7 +4,6 @@
 
 #include "report/MacPADCheck.h"
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -28,9 +27,9 @@ public:
     VersionCheckWorker(const VersionCheckWorker&) = delete;
     VersionCheckWorker& operator=(const VersionCheckWorker&) = delete;
 
-    // Starts checking currentVersion against the product information at url, unless a check is under
-    // way already (false then: its outcome stands for both).
-    bool Start(std::string currentVersion, std::string url, std::chrono::milliseconds timeLimit = kMacPADTimeLimit);
+    // Starts checking currentVersion against the product information at url, within the check's time
+    // limit, unless a check is under way already (false then: its outcome stands for both).
+    bool Start(std::string currentVersion, std::string url);
     // From Start until the outcome has been reported.
     bool IsUnderWay() const { return mUnderWay; }
 
