@@ -182,6 +182,14 @@ void PreferencesDialog::AddSettings()
     mEdits.AddValue(mWarnAtLimits, [](int32_t value) { KelvaraSettings::Get()->SetWarnAtLimits(value != 0); });
 }
 
+void PreferencesDialog::OfferVersionCheck(bool offered)
+{
+    if (offered)
+        mVersionCheck->Enable();
+    else
+        mVersionCheck->Disable();
+}
+
 void PreferencesDialog::FillSensorRows()
 {
     SensorArray* sensors = SensorMaster::Get()->GetSensorArray();
