@@ -23,14 +23,24 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // Becomes the running instance, or hands this launch over to the one that runs. A running one that is
-    // starting up or quitting is waited for, up to patienceMilliseconds. Reasons for Busy and Alone go to
-    // standard error.
-    Role Claim(int patienceMilliseconds = 10000);
+    // starting up or quitting is waited for, up to patienceMilliseconds. The reasons for Alone go to
+    // standard error; Busy is the caller's to tell.
+    Role Claim(int patienceMilliseconds);
+
+    // What a hand-over connection has asked so far.
+    enum class Request {
+        Incomplete, // nothing yet, or part of the request: more may come
+        Reopen, // the running one's windows were asked for, and the answer is sent
+        Refused, // it sent something else, or hung up
+    };
 
     // The primary's listening socket, for the event loop to watch; -1 when not listening.
     int GetListeningSocket() const { return mListener; }
-    // Takes one waiting hand-over and answers it; true when it asked for the running one's windows.
-    bool AcceptHandOver();
+    // Takes one waiting hand-over connection, without waiting: its descriptor (non-blocking; the caller
+    // closes it), or -1 when none is waiting.
+    int AcceptConnection();
+    // Reads what the connection has sent into received (which holds what came before), without waiting.
+    static Request ReadRequest(int connection, std::string& received);
     // Refuses further hand-overs (a quitting program cannot take them); the lock is kept until the end.
     void StopListening();
 
