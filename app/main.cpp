@@ -22,7 +22,7 @@ namespace {
 
 // How long a launch waits for a running Kelvara that is starting or quitting before it gives up. With the
 // message that follows, which closes by itself after 10 seconds, a launch that cannot start ends within 15.
-constexpr int kPatienceMilliseconds = 3000;
+constexpr int kPatienceMilliseconds = 2500;
 constexpr int kRefusalSeconds = 10;
 
 // Qt ends the process when it cannot reach the display it would use: from a text console or over ssh, the
