@@ -184,7 +184,7 @@ TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
     FileBytes unknownVersion = SettingsFile(120, kNoRecords);
     unknownVersion.bytes[1] = 124; // 120 with one bit flipped
     const char* const dataFile = "01 CPU Temperature";
-    // What stands at the file's path: its bytes, a folder, a named pipe, a link to /dev/zero, or its bytes
+    // What stands at the file's path: its bytes, a folder, a named pipe, a link to a device, or its bytes
     // followed by a sparse padding one byte past what its reader takes.
     enum class Kind { Bytes, Folder, Pipe, DeviceLink, Padded };
     struct Row {
@@ -237,6 +237,7 @@ TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
         const uintmax_t padded
             = (file == dataFile ? TemperatureSensor::kMostDataFileBytes : Preferences::kMostFileBytes) + 1;
         std::filesystem::remove_all(path);
+        std::string device;
         switch (row.kind) {
         case Kind::Bytes:
         case Kind::Padded:
@@ -251,7 +252,7 @@ TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
             ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
             break;
         case Kind::DeviceLink:
-            TestFiles::Symlink("/dev/zero", path);
+            device = TestFiles::ZeroDeviceLink(path);
             break;
         }
         testing::internal::CaptureStderr();
@@ -293,7 +294,7 @@ TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
             EXPECT_TRUE(std::filesystem::is_fifo(kept));
             break;
         case Kind::DeviceLink:
-            EXPECT_TRUE(std::filesystem::is_symlink(kept) && std::filesystem::read_symlink(keptAs) == "/dev/zero");
+            EXPECT_TRUE(std::filesystem::is_symlink(kept) && std::filesystem::read_symlink(keptAs) == device);
             break;
         }
         EXPECT_EQ(TestFiles::ReadBytes(path), fresh);
@@ -333,25 +334,36 @@ TEST_F(PreferencesFile, ColourPositionsOutsideTheTableThrowAsrtAndChangeNothing)
     EXPECT_EQ(Saved(), before);
 }
 
-// A preferences file that cannot be used (here a link to /dev/zero) and cannot be set aside either (every name a copy could take is
-// taken) is left as it is: this run's settings are not written over it, at quit or at a checkpoint, and the
-// message says so once.
+// A preferences or settings file that cannot be used (here a link to a device) and cannot be set aside either
+// (every name a copy could take is taken) is left as it is: this run's settings are not written over it, at
+// quit or at a checkpoint, and the message says so once.
 TEST_F(PreferencesFile, AFileThatCannotBeSetAsideIsLeftUnwritten)
 {
-    TestFiles::Symlink("/dev/zero", PrefsPath());
-    TestFiles::Write(PrefsPath() + ".damaged", "");
-    for (int copy = 2; copy <= 1000; ++copy)
-        TestFiles::Write(PrefsPath() + ".damaged " + std::to_string(copy), "");
-    testing::internal::CaptureStderr();
-    Start();
-    Preferences::SavePrefs();
-    Preferences::SavePrefs();
-    std::string message = testing::internal::GetCapturedStderr();
-    EXPECT_NE(message.find("is a device, not a file"), std::string::npos) << message;
-    EXPECT_EQ(Preferences::Get()->GetDockGraphDisplayArray()->GetCount(), 1) << "a first run's settings";
-    EXPECT_NE(message.find("not saved"), std::string::npos) << message;
-    EXPECT_EQ(message.find("not saved"), message.rfind("not saved")) << "said once";
-    EXPECT_EQ(std::filesystem::read_symlink(PrefsPath()), "/dev/zero");
+    for (const std::string file : { kPreferencesFileName, kSettingsFileName }) {
+        SCOPED_TRACE(file);
+        const std::string path = platform->ProgramFolder() + "/" + file;
+        const std::string device = TestFiles::ZeroDeviceLink(path);
+        TestFiles::Write(path + ".damaged", "");
+        for (int copy = 2; copy <= 1000; ++copy)
+            TestFiles::Write(path + ".damaged " + std::to_string(copy), "");
+        testing::internal::CaptureStderr();
+        if (file == kPreferencesFileName) {
+            Start();
+            Preferences::SavePrefs();
+            Preferences::SavePrefs();
+            EXPECT_EQ(Preferences::Get()->GetDockGraphDisplayArray()->GetCount(), 1) << "a first run's settings";
+        } else {
+            KelvaraSettings::Get()->SetWarnAtLimits(false);
+            EXPECT_FALSE(KelvaraSettings::Get()->GetWarnAtLimits()) << "for this run";
+        }
+        std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find("is a device, not a file"), std::string::npos) << message;
+        const char* notWritten = file == kPreferencesFileName ? "not saved" : "left as it was found";
+        EXPECT_NE(message.find(notWritten), std::string::npos) << message;
+        EXPECT_EQ(message.find(notWritten), message.rfind(notWritten)) << "said once";
+        EXPECT_EQ(std::filesystem::read_symlink(path), device);
+        EXPECT_TRUE(std::filesystem::is_character_file(device));
+    }
 }
 
 TEST_F(PreferencesFile, OnlyWindowsStillOpenAreRecordedInTheOrderAdded)

@@ -214,7 +214,7 @@ TEST_F(SensorTest, TheNextStartRemovesWhatAnInterruptedSaveLeftBehind)
     for (const std::string& name : kept)
         TestFiles::WriteBytes(File(name), TestFiles::BigEndian32({ 3, 40, 41, 0, 0 }));
     TestFiles::WriteBytes(File(".01 CPU temperature.kelvara-tmp-a1B2c3"), { 0, 0, 0, 3, 0 });
-    TestFiles::MakeFolder(File(".01 CPU temperature.kelvara-tmp-ABCDEF"));
+    ASSERT_EQ(::mkfifo(File(".01 CPU temperature.kelvara-tmp-ABCDEF").c_str(), 0600), 0); // no save makes one
     platform.Processors().SetReadings({ 40 });
     testing::internal::CaptureStderr();
     TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
