@@ -99,7 +99,7 @@ std::optional<pid_t> DataFolderLock::ReadHolder() const
     for (; at < length && text[at] >= '0' && text[at] <= '9' && pid <= 0x7FFFFFFF; ++at)
         pid = pid * 10 + (text[at] - '0');
     // Only a whole line: the holder may be writing it at this moment.
-    if (at == 0 || pid <= 0 || pid > 0x7FFFFFFF || at >= length || text[at] != '\n')
+    if (at == 0 || pid <= 0 || pid > 0x7FFFFFFF || text[at] != '\n')
         return std::nullopt;
     return static_cast<pid_t>(pid);
 }
