@@ -13,6 +13,7 @@
 #include <QApplication>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -39,16 +40,17 @@ bool HasDisplay()
 }
 
 // Ends a launch that must not write: another Kelvara writes the files and did not take this launch over.
-int RefuseToStart(int argc, char** argv, const std::string& reason)
+// reason says who, as a sentence that starts in lower case.
+int RefuseToStart(int argc, char** argv, std::string reason)
 {
-    std::string detail
-        = reason + " This one ends without writing anything, so that nothing the other one records is lost.";
-    std::fprintf(stderr, "Kelvara: %s\n", detail.c_str());
+    reason += " This launch ends without writing anything, so that nothing the running one records is lost.";
+    std::fprintf(stderr, "Kelvara: another Kelvara is already running: %s\n", reason.c_str());
     if (HasDisplay()) {
         QApplication qtApplication(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Kelvara"));
         QApplication::setDesktopFileName(QStringLiteral("kelvara"));
-        UModalAlerts::ShowAlert(Kelvara::kAnotherKelvaraAlert, detail, kRefusalSeconds);
+        reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
+        UModalAlerts::ShowAlert(Kelvara::kAnotherKelvaraAlert, reason, kRefusalSeconds);
     }
     return 1;
 }
@@ -87,7 +89,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Kelvara is already running; its windows come forward.\n");
         return 0;
     case SingleInstance::Role::Busy:
-        return RefuseToStart(argc, argv, "Another Kelvara of this user is running but does not answer.");
+        return RefuseToStart(argc, argv, "it does not answer.");
     case SingleInstance::Role::Primary:
     case SingleInstance::Role::Alone:
         break;
@@ -103,8 +105,8 @@ int main(int argc, char** argv)
         if (folderLock->Take(MillisecondsLeft(deadline)) == DataFolderLock::Outcome::HeldByAnother) {
             std::optional<pid_t> holder = folderLock->GetHolder();
             return RefuseToStart(argc, argv,
-                "Another Kelvara" + (holder ? " (process " + std::to_string(*holder) + ")" : std::string())
-                    + " writes the files in \"" + folder + "\".");
+                (holder ? "process " + std::to_string(*holder) : std::string("it")) + " writes the files in \"" + folder
+                    + "\".");
         }
     }
 

@@ -40,8 +40,12 @@ DataFolderLock::Outcome DataFolderLock::Take(int patienceMilliseconds)
     const int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
     mFile = ::open(mPath.c_str(), O_RDWR | O_CREAT | flags, 0600);
     // A folder that cannot be written is locked all the same through a lock file that is there.
-    if (mFile < 0 && (errno == EROFS || errno == EACCES))
+    if (mFile < 0 && (errno == EROFS || errno == EACCES)) {
+        int cannotCreate = errno;
         mFile = ::open(mPath.c_str(), O_RDONLY | flags);
+        if (mFile < 0 && errno == ENOENT)
+            errno = cannotCreate;
+    }
     struct stat info { };
     if (mFile >= 0 && (::fstat(mFile, &info) != 0 || !S_ISREG(info.st_mode))) {
         Close();

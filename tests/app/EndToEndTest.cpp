@@ -265,7 +265,7 @@ TEST_F(EndToEnd, ALaunchWithAnotherRuntimeFolderWritesNothing)
     EXPECT_GE(clock.elapsed(), 10000) << "the message stayed for its 10 seconds";
     EXPECT_TRUE(second.exitStatus() == QProcess::NormalExit && second.exitCode() == 1);
     std::string message = second.readAllStandardError().toStdString();
-    EXPECT_NE(message.find("(process " + std::to_string(first.processId()) + ") writes the files in \"" + folder),
+    EXPECT_NE(message.find("process " + std::to_string(first.processId()) + " writes the files in \"" + folder),
         std::string::npos)
         << message;
     EXPECT_EQ(snapshot(), before);
