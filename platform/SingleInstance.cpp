@@ -103,7 +103,7 @@ std::string SingleInstance::DefaultFolder()
 bool SingleInstance::PrepareFolder()
 {
     if (::mkdir(mFolder.c_str(), 0700) != 0 && errno != EEXIST) {
-        std::fprintf(stderr, "Kelvara: cannot make \"%s\" (%s); this Kelvara runs without checking for another.\n",
+        std::fprintf(stderr, "Kelvara: cannot make \"%s\" (%s); this Kelvara takes no hand-over from a later launch.\n",
             mFolder.c_str(), std::strerror(errno));
         return false;
     }
@@ -112,8 +112,8 @@ bool SingleInstance::PrepareFolder()
     if (::lstat(mFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()
         || (info.st_mode & 0077) != 0) {
         std::fprintf(stderr,
-            "Kelvara: \"%s\" is not a private folder of this user; this Kelvara runs without checking for "
-            "another.\n",
+            "Kelvara: \"%s\" is not a private folder of this user; this Kelvara takes no hand-over from a later "
+            "launch.\n",
             mFolder.c_str());
         return false;
     }
@@ -127,7 +127,7 @@ SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds)
     std::string lockPath = mFolder + "/" + kLockName;
     mLock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (mLock < 0) {
-        std::fprintf(stderr, "Kelvara: cannot open \"%s\" (%s); this Kelvara runs without checking for another.\n",
+        std::fprintf(stderr, "Kelvara: cannot open \"%s\" (%s); this Kelvara takes no hand-over from a later launch.\n",
             lockPath.c_str(), std::strerror(errno));
         return Role::Alone;
     }
@@ -143,7 +143,8 @@ SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds)
             return Role::Primary;
         }
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            std::fprintf(stderr, "Kelvara: cannot lock \"%s\" (%s); this Kelvara runs without checking for another.\n",
+            std::fprintf(stderr,
+                "Kelvara: cannot lock \"%s\" (%s); this Kelvara takes no hand-over from a later launch.\n",
                 lockPath.c_str(), std::strerror(errno));
             return Role::Alone;
         }

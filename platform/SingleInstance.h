@@ -11,7 +11,8 @@ public:
         Primary, // this process holds the lock and takes hand-overs
         HandedOver, // a running Kelvara took this launch over; this process ends
         Busy, // a running Kelvara holds the lock but did not answer in time; this process must not sample
-        Alone, // the lock cannot be had here (the folder is unusable): this process runs on its own
+        Alone, // the folder is unusable: this process takes no hand-over (the data folder's lock still keeps
+               // a second writer out)
     };
 
     // folder holds the lock file and the socket; it is made (mode 0700) when missing and must belong to the

@@ -114,6 +114,6 @@ TEST(SingleInstance, AFolderThatIsNotTheUsersAloneIsNotUsed)
     for (const char* name : { "a file", "open to all", "a link", "missing/below" }) {
         testing::internal::CaptureStderr();
         EXPECT_EQ(SingleInstance(home / name).Claim(0), Role::Alone) << name;
-        EXPECT_NE(testing::internal::GetCapturedStderr().find("without checking"), std::string::npos) << name;
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("takes no hand-over"), std::string::npos) << name;
     }
 }
