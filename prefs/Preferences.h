@@ -26,6 +26,8 @@ class Preferences : public LListener, public LBroadcaster {
 public:
     static constexpr uint16_t kFileVersion = 120;
     static constexpr uint16_t kOldFileVersion = 90;
+    // Far more than any set of settings and window records takes: a larger file is set aside unread.
+    static constexpr size_t kMostFileBytes = 16 << 20;
     static constexpr int32_t kSensorColorCount = 12;
 
     // The instance, made with every default on the first call.
