@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/LimitWatch.h"
 #include "app/ReachabilityWatch.h"
+#include "app/SaveFailureDialog.h"
 #include "compare/ComparisonMaster.h"
 #include "compare/ComparisonWindow.h"
 #include "compare/ComparisonWindowView.h"
@@ -29,11 +30,14 @@
 #include "report/MacPADCheck.h"
 #include "report/NewVersionDialog.h"
 #include "report/NewVersionFailDialog.h"
+#include "report/PlaceholderAddress.h"
+#include "report/ProductAddresses.h"
 #include "report/ReportResources.h"
 #include "report/UpToDateDialog.h"
 #include "sensors/HistoryExport.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
+#include "util/UtilitiesFolder.h"
 
 #include <QTimer>
 
@@ -41,14 +45,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 Kelvara::Kelvara()
+    : mVersionCheck(std::make_unique<VersionCheckWorker>([this](const VersionCheckWorker::Outcome& outcome) {
+        LException::ReportAndDrop("the version check", [&] { VersionCheckEnded(outcome); });
+    }))
 {
     RegisterClasses();
 }
 
 Kelvara::~Kelvara()
 {
+    // Quitting never waits for a check under way; its outcome, should it come now, is dropped.
+    mVersionCheck.reset();
     mStartUpCheck.reset();
     mReachability.reset();
     mLimitWatch.reset();
@@ -77,6 +87,7 @@ void Kelvara::RegisterClasses()
     URegistrar::RegisterClass<ComparisonWindowView>(FourCC("CViw"));
     URegistrar::RegisterClass<NewVersionDialog>(NewVersionDialog::class_ID);
     URegistrar::RegisterClass<NewVersionFailDialog>(NewVersionFailDialog::class_ID);
+    URegistrar::RegisterClass<SaveFailureDialog>(SaveFailureDialog::class_ID);
     URegistrar::RegisterWindowClasses();
     URegistrar::RegisterStandardControls();
 }
@@ -95,7 +106,11 @@ void Kelvara::StartUp()
 
     Preferences::ReadPrefs();
     mStartedUp = true;
-    mCheckpoint = std::make_unique<PreferencesCheckpoint>();
+    // A disk that fills up while Kelvara runs shows at the first checkpoint after.
+    mCheckpoint = std::make_unique<PreferencesCheckpoint>([this](const LException& error) {
+        TellNothingIsSaved(
+            WhyUtilitiesFolderCannotBeWritten().value_or(LException::DescribeCode(error.GetErrorCode())));
+    });
     bool firstRun = SecondsSincePreferencesCreated() <= kFirstRunSeconds;
 
     // A window that cannot be re-opened must not keep the others, or the tile, from appearing.
@@ -108,7 +123,8 @@ void Kelvara::StartUp()
 
     // A launch that asked the user for something does not also tell of a new version.
     bool prompted = IssueStartUpPrompts(SecondsSincePreferencesCreated());
-    bool checkForNewVersion = !prompted && Preferences::Get()->GetVersionCheck();
+    bool checkForNewVersion
+        = !prompted && Preferences::Get()->GetVersionCheck() && !IsPlaceholderAddress(VersionCheckAddress());
 
     mDockIcon = DockIcon::Get();
     mDockIcon->UpdateIcon();
@@ -119,12 +135,29 @@ void Kelvara::StartUp()
 
     mReachability = std::make_unique<ReachabilityWatch>();
     mWindowsOpened = true;
+    // In front of the windows, so that a user who would lose what Kelvara records can quit at once.
+    if (std::optional<std::string> reason = WhyUtilitiesFolderCannotBeWritten())
+        TellNothingIsSaved(*reason);
     if (mReopenWaiting)
         DoReopenApp();
     if (checkForNewVersion)
         CheckForNewVersionOnceShown();
     // By then the data files are read and the windows drawn: what that needed goes back to the system.
     QTimer::singleShot(kReturnFreedMemoryMilliseconds, [] { ReturnFreedMemory(); });
+}
+
+void Kelvara::TellNothingIsSaved(const std::string& reason)
+{
+    if (std::exchange(mToldNothingIsSaved, true))
+        return;
+    std::string folder = UtilitiesFolderPath();
+    std::fprintf(stderr, "Kelvara: nothing can be saved in \"%s\": %s; Kelvara goes on without saving.\n",
+        folder.c_str(), reason.c_str());
+    LException::ReportAndDrop("telling that nothing can be saved", [&] {
+        std::unique_ptr<LWindow> window(LWindow::CreateWindow(SaveFailureDialog::kLayout, this));
+        ThrowIfNil_(dynamic_cast<SaveFailureDialog*>(window.get()))->SetProblem(folder, reason);
+        window.release()->Select(); // the window list has it
+    });
 }
 
 bool Kelvara::IsRecordWorthSending(uint32_t elapsed) const
@@ -137,7 +170,8 @@ bool Kelvara::IssueStartUpPrompts(uint32_t elapsed)
 {
     bool issued = false;
     Preferences* prefs = Preferences::Get();
-    if (IsRecordWorthSending(elapsed) && !prefs->GetSubmittedTimedData()) {
+    // With no address to send it to, the user is not asked: a build that has one asks then.
+    if (IsRecordWorthSending(elapsed) && !prefs->GetSubmittedTimedData() && !IsPlaceholderAddress(RecordAddress())) {
         // Noted before the dialog opens: the user is asked once, whatever becomes of the dialog.
         prefs->SetSubmittedTimedData(true);
         LException::ReportAndDrop(
@@ -163,7 +197,8 @@ void Kelvara::CheckForNewVersionOnceShown()
 
 bool Kelvara::IsVersionCheckWaiting() const
 {
-    return mStartUpCheck != nullptr && mStartUpCheck->isActive();
+    return (mStartUpCheck != nullptr && mStartUpCheck->isActive())
+        || (mVersionCheck != nullptr && mVersionCheck->IsUnderWay());
 }
 
 void Kelvara::StartUpVersionCheck()
@@ -173,11 +208,8 @@ void Kelvara::StartUpVersionCheck()
     if (!LWindow::AreShownWindowsExposed() && ++mStartUpCheckTries < kStartUpCheckPolls)
         return;
     mStartUpCheck->stop();
-    if (IsQuitting())
-        return;
-    // A failure shows nothing at start-up: the user did not ask for the check.
-    if (TestForNewVersion() == kMacPADNewVersion)
-        ObeyCommand(cmd_NewVersion, nullptr);
+    if (!IsQuitting())
+        StartVersionCheck();
 }
 
 void Kelvara::DoReopenApp()
@@ -316,15 +348,26 @@ void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark,
     case cmd_WelcomeWindow:
     case cmd_CompareMachines:
     case cmd_NewVersion:
-    case cmd_CheckForNewVersion:
     case cmd_ExportHistory:
         enabled = true;
         usesMark = false;
         break;
+    // A build whose address reaches nobody offers nothing that would use it, and says why.
+    case cmd_CheckForNewVersion:
+        enabled = !IsPlaceholderAddress(VersionCheckAddress());
+        usesMark = false;
+        UResources::GetIndString(
+            name, kKelvaraStrings, enabled ? kCheckForNewVersionItem : kCheckForNewVersionNoAddressItem);
+        break;
     case cmd_SubmitRecord: {
+        usesMark = false;
+        if (IsPlaceholderAddress(RecordAddress())) {
+            enabled = false;
+            UResources::GetIndString(name, kKelvaraStrings, kSubmitRecordNoAddressItem);
+            break;
+        }
         uint32_t elapsed = Platform::GetClock().GetDateTime() - Preferences::Get()->GetCreationSeconds();
         enabled = IsRecordWorthSending(elapsed);
-        usesMark = false;
         UResources::GetIndString(name, kKelvaraStrings, enabled ? kSubmitRecordItem : kSubmitRecordLaterItem);
         break;
     }
@@ -352,9 +395,11 @@ template <typename Window = LWindow> Window* FindOpenWindow(PaneIDT paneID = 0)
 void Kelvara::DoPreferences()
 {
     auto* dialog = FindOpenWindow<PreferencesDialog>();
-    if (dialog == nullptr)
+    if (dialog == nullptr) {
         dialog
             = ThrowIfNil_(dynamic_cast<PreferencesDialog*>(LWindow::CreateWindow(PreferencesDialog::kLayoutID, this)));
+        dialog->OfferVersionCheck(!IsPlaceholderAddress(VersionCheckAddress()));
+    }
     dialog->Select();
 }
 
@@ -368,17 +413,12 @@ void Kelvara::ShowWelcomeWindow()
 
 void Kelvara::ShowAboutBox()
 {
-    RunAboutBox(this);
+    RunAboutBox(this, WebPageAddress());
 }
 
-int Kelvara::TestForNewVersion()
+void Kelvara::StartVersionCheck()
 {
-    std::string version = UResources::GetIndString(kKelvaraStrings, kVersionTextItem);
-    std::string url = UResources::GetIndString(kKelvaraStrings, kProductInformationItem);
-    // People who run their own update server point the check at it without building the program again.
-    if (const char* replacement = std::getenv("KELVARA_VERSION_URL"))
-        url = replacement;
-    return MacPADCheck(version.c_str(), url.c_str(), mReleaseNotes, mPublishedVersion);
+    mVersionCheck->Start(UResources::GetIndString(kKelvaraStrings, kVersionTextItem), VersionCheckAddress());
 }
 
 void Kelvara::NewVersion()
@@ -392,21 +432,33 @@ void Kelvara::NewVersion()
 
 void Kelvara::CheckForNewVersion()
 {
-    // The user's own check stands for the one of the launch that may still wait for the windows.
+    // The user's own check stands for the one of the launch, whether that still waits for the windows or
+    // already waits for the server.
     if (mStartUpCheck != nullptr)
         mStartUpCheck->stop();
-    int result = TestForNewVersion();
-    if (result == kMacPADNewVersion) {
-        NewVersion();
-    } else if (result == kMacPADUpToDate) {
-        RunUpToDateDialog(this);
-    } else {
-        std::unique_ptr<LWindow> window(LWindow::CreateWindow(NewVersionFailDialog::kLayout, this));
-        auto* dialog = ThrowIfNil_(dynamic_cast<NewVersionFailDialog*>(window.get()));
-        dialog->SetFailureCode(result);
-        dialog->Show();
-        window.release(); // the window list has it
-    }
+    mVersionCheckAsked = true;
+    StartVersionCheck();
+}
+
+void Kelvara::VersionCheckEnded(const VersionCheckWorker::Outcome& outcome)
+{
+    bool asked = std::exchange(mVersionCheckAsked, false);
+    mPublishedVersion = outcome.publishedVersion;
+    mReleaseNotes = outcome.releaseNotes;
+    if (IsQuitting())
+        return;
+    if (outcome.code == kMacPADNewVersion)
+        return NewVersion();
+    // The launch's check shows nothing else: a failure was told on standard error.
+    if (!asked)
+        return;
+    if (outcome.code == kMacPADUpToDate)
+        return RunUpToDateDialog(this);
+    std::unique_ptr<LWindow> window(LWindow::CreateWindow(NewVersionFailDialog::kLayout, this));
+    auto* dialog = ThrowIfNil_(dynamic_cast<NewVersionFailDialog*>(window.get()));
+    dialog->SetFailureCode(outcome.code);
+    dialog->Show();
+    window.release(); // the window list has it
 }
 
 void Kelvara::ExportHistory()

@@ -10,7 +10,6 @@
 #include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
-#include "util/SensorMenus.h"
 
 #include <QWidget>
 
@@ -187,8 +186,8 @@ void DataWindow::LayOutPanes()
     int32_t right = frame.left - kControlGap;
     LBevelButton* popups[] = { mSensorPopup, mColumnPopup, mGraphModePopup };
     for (size_t i = 0; i < std::size(popups); ++i) {
-        auto width = static_cast<int16_t>(
-            std::max(mPopupLayoutWidths[i], popups[i]->GetButtonWidget()->FittingWidth()));
+        auto width
+            = static_cast<int16_t>(std::max(mPopupLayoutWidths[i], popups[i]->GetButtonWidget()->FittingWidth()));
         popups[i]->PlaceInSuperImageAt(right + kControlGap, frame.top, true);
         popups[i]->ResizeFrameTo(width, static_cast<int16_t>(frame.bottom - frame.top), true);
         right += kControlGap + width;
@@ -257,9 +256,7 @@ void DataWindow::GetWindowPrefs(DataWindowPrefs* prefs)
     ThrowIfNil_(prefs);
     Rect bounds;
     GetGlobalBounds(bounds);
-    prefs->SetWindowRect(bounds);
-    CopySensorNames(mRecordedSensors, *prefs->GetSensorNames());
-    GetSensorMenuKeepingAbsent(mSensorPopup, prefs->GetSensorNames());
+    RecordPlaceAndSensors(bounds, mSensorPopup, *prefs);
     prefs->SetSensorDisplayMask(GetCurrentSensorDisplayMask());
     prefs->SetGraphMenuItem(static_cast<uint8_t>(mGraphModePopup->GetCurrentMenuItem()));
 }
@@ -267,8 +264,7 @@ void DataWindow::GetWindowPrefs(DataWindowPrefs* prefs)
 void DataWindow::SetWindowPrefs(DataWindowPrefs* prefs)
 {
     ThrowIfNil_(prefs);
-    SetSensorMenu(mSensorPopup, prefs->GetSensorNames());
-    CopySensorNames(*prefs->GetSensorNames(), mRecordedSensors);
+    RestoreSensors(mSensorPopup, *prefs);
     uint32_t mask = prefs->GetSensorDisplayMask();
     for (int16_t item = 1; item <= mColumnPopup->CountMenuItems(); ++item) {
         bool checked = item <= kLastMaskItem && (mask & (1u << item)) != 0;

@@ -4,7 +4,7 @@
 #include "framework/LArray.h"
 #include "framework/LListener.h"
 #include "framework/LWindow.h"
-#include "prefs/RecordedDataWindow.h"
+#include "prefs/RecordedWindow.h"
 #include "prefs/SensorNameList.h"
 
 #include <array>
@@ -79,6 +79,4 @@ private:
     // 0 until the rows are first built.
     int32_t mMinimumWidth = 0;
     int32_t mMinimumHeight = 0;
-    // The sensors of the record the window was restored from: those missing at this launch stay recorded.
-    SensorNameList mRecordedSensors;
 };

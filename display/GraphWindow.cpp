@@ -11,7 +11,6 @@
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/SensorColors.h"
-#include "util/SensorMenus.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -206,9 +205,7 @@ void GraphWindow::GetWindowPrefs(GraphWindowPrefs* prefs)
     ThrowIfNil_(prefs);
     Rect bounds;
     GetGlobalBounds(bounds);
-    prefs->SetWindowRect(bounds);
-    CopySensorNames(mRecordedSensors, *prefs->GetSensorNames());
-    GetSensorMenuKeepingAbsent(mSensorPopup, prefs->GetSensorNames());
+    RecordPlaceAndSensors(bounds, mSensorPopup, *prefs);
     prefs->SetDisplayMenuItem(mModePopup->GetCurrentMenuItem());
     prefs->SetPixelsPerMinute(mGraphView->IsTimeScaleAutomatic() ? 0 : mGraphView->GetTimeScale());
 }
@@ -216,8 +213,7 @@ void GraphWindow::GetWindowPrefs(GraphWindowPrefs* prefs)
 void GraphWindow::SetWindowPrefs(GraphWindowPrefs* prefs)
 {
     ThrowIfNil_(prefs);
-    SetSensorMenu(mSensorPopup, prefs->GetSensorNames());
-    CopySensorNames(*prefs->GetSensorNames(), mRecordedSensors);
+    RestoreSensors(mSensorPopup, *prefs);
     mModePopup->SetCurrentMenuItem(prefs->GetDisplayMenuItem());
     mGraphView->SetGraphMode(prefs->GetDisplayMenuItem());
     if (prefs->GetPixelsPerMinute() > 0) {

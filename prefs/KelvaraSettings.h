@@ -12,6 +12,8 @@ class KelvaraSettings {
 public:
     // The instance; the first call reads the file (a missing file gives the defaults).
     static KelvaraSettings* Get();
+    // The file holds one line or two; a larger one is no file of Kelvara's and is set aside unread.
+    static constexpr size_t kMostFileBytes = 1 << 20;
     // For tests: deletes the instance, so that the next Get reads the file again.
     static void DeleteInstanceForTesting();
 
@@ -33,8 +35,13 @@ private:
     void ReadGraphWindowTimeScales(class QSettings& file, const std::string& path);
     // The file's path in the program's folder; empty when there is no such folder.
     static std::string GetPath(bool createFolder);
+    // Whether the file at path may be handed to the settings reader: a regular file of at most
+    // kMostFileBytes. One that is not is set aside as damaged, or, when it cannot be moved, left alone and
+    // not written.
+    bool IsReadable(const std::string& path);
 
     bool mWarnAtLimits = true;
     std::vector<int32_t> mGraphWindowTimeScales;
+    bool mFileWritable = true;
     static KelvaraSettings* sInstance;
 };

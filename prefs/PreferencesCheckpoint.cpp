@@ -3,12 +3,21 @@
 #include "framework/LException.h"
 #include "prefs/Preferences.h"
 
-PreferencesCheckpoint::PreferencesCheckpoint()
+#include <cstdio>
+
+PreferencesCheckpoint::PreferencesCheckpoint(FailureHandler onFailure)
+    : mOnFailure(std::move(onFailure))
 {
     StartIdling(kIntervalSeconds);
 }
 
 void PreferencesCheckpoint::SpendTime(const EventRecord&)
 {
-    LException::ReportAndDrop("saving the preferences", [] { Preferences::SavePrefs(); });
+    try {
+        Preferences::SavePrefs();
+    } catch (const LException& error) {
+        std::fprintf(stderr, "Kelvara: saving the preferences: %s\n", error.what());
+        if (mOnFailure)
+            mOnFailure(error);
+    }
 }

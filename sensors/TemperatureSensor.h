@@ -41,6 +41,9 @@ public:
     // so that a crash or power cut costs at most that much of the record.
     static constexpr int32_t kSamplesBetweenSaves = 120;
     static constexpr int32_t kDataFileVersion = 3;
+    // A full data file holds 62,020 bytes; one far larger is no record of a sensor (a valid record padded
+    // to a gigabyte would otherwise be read whole), and is set aside without being read.
+    static constexpr size_t kMostDataFileBytes = 1 << 20;
 
     // Loads the data file, takes the first sample and starts sampling every 5 seconds.
     TemperatureSensor(uint32_t source, int32_t type, int16_t index);
