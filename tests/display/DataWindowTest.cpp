@@ -285,7 +285,8 @@ TEST_F(DataWindowTest, AResizedWindowSharesItsHeightBetweenTheGraphAndTheScrolli
     DataWindowPrefs record;
     window->GetWindowPrefs(&record);
     window->AttemptClose();
-    for (auto [recorded, restored] : { std::pair { QSize(700, 400), QSize(700, 400) }, { QSize(500, 90), QSize(564, 348) } }) {
+    for (auto [recorded, restored] :
+        { std::pair { QSize(700, 400), QSize(700, 400) }, { QSize(500, 90), QSize(564, 348) } }) {
         record.SetWindowRect(Rect { 100, 100, int16_t(100 + recorded.height()), int16_t(100 + recorded.width()) });
         auto* again = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
         again->SetWindowPrefs(&record);

@@ -105,8 +105,8 @@ TEST(LBevelButtonWidget, ASensorMenuOffersAllAndNoneAndStaysOpen)
     menu->popup(QPoint(0, 0));
     QCoreApplication::processEvents();
     // Clicks on the menu's entries, and the marks after each.
-    const std::pair<int, const char*> clicks[] = { { 0, "xxx current 1" }, { 1, "--- current 1" },
-        { 4, "-x- current 2" }, { 5, "-xx current 3" } };
+    const std::pair<int, const char*> clicks[]
+        = { { 0, "xxx current 1" }, { 1, "--- current 1" }, { 4, "-x- current 2" }, { 5, "-xx current 3" } };
     for (auto [entry, marks] : clicks) {
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(actions[entry]).center());
         EXPECT_EQ(Marks(sensors), marks) << entry;

@@ -374,8 +374,8 @@ TEST(StaticText, TakesThePalettesTextColourAndKeepsFixedColoursLegible)
         for (LStaticText* fixed : { &change, &legend }) {
             auto [colour, contrast] = ink(*fixed);
             EXPECT_GE(contrast, 3.0) << fixed->GetDescriptor();
-            EXPECT_EQ(UColorContrast::ToQColor(colour).rgb() == UColorContrast::ToQColor(fixed->GetForeColor()).rgb(),
-                !dark)
+            EXPECT_EQ(
+                UColorContrast::ToQColor(colour).rgb() == UColorContrast::ToQColor(fixed->GetForeColor()).rgb(), !dark)
                 << fixed->GetDescriptor();
         }
     }
