@@ -32,7 +32,7 @@ public:
     void AttemptClose() override;
     void ListenToMessage(MessageT message, void* parameter) override;
 
-    // Rebuilds every row from the pop-ups' check marks and sizes the window to fit them.
+X
     void CreateSensorDisplay();
     void DeleteSensorDisplay();
     // Bit i set when item i of the column pop-up is checked.

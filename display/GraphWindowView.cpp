@@ -1,6 +1,7 @@
 #include "display/GraphWindowView.h"
 
 #include "display/GraphTimeTexts.h"
+#include "display/GraphToolTip.h"
 #include "display/MinuteSampleTimes.h"
 #include "framework/LException.h"
 #include "framework/LPaneEntry.h"
@@ -15,7 +16,6 @@
 #include "util/TemperatureUnits.h"
 
 #include <QPalette>
-#include <QString>
 #include <QToolTip>
 
 #include <algorithm>
@@ -44,8 +44,6 @@ constexpr int32_t kMinutesPerHour = 60;
 // Marks on the time axis no further apart than this, unless every hour is already marked.
 constexpr int32_t kWidestMarkSpacing = 200;
 constexpr int32_t kShorterMarkMinutes[] = { 15, 10 };
-// A time within this of a sample is that sample's time.
-constexpr int64_t kSampleReachSeconds = 60;
 constexpr int kLabelTextSize = 9;
 constexpr int32_t kLabelRight = 30;
 constexpr int16_t kFirstSampleH = 31;
@@ -96,16 +94,6 @@ Reach ReachOf(const QDPort& port)
     Reach reach;
     port.GetClipEdges(reach.left, reach.top, reach.right, reach.bottom);
     return reach;
-}
-
-std::string HtmlEscaped(const std::string& text)
-{
-    return QString::fromStdString(text).toHtmlEscaped().toStdString();
-}
-
-std::string HtmlColor(const RGBColor& color)
-{
-    return UColorContrast::ToQColor(color).name().toStdString();
 }
 
 // Of a line one column across from row `from` to row `to`, the pen lights the first (n + 1) / 2 of the n + 1
@@ -497,64 +485,12 @@ void GraphWindowView::DrawData()
     port->RGBForeColor(colors.text);
 }
 
-int32_t GraphWindowView::PositionNear(const TemperatureSensor& sensor, int64_t secondsAgo) const
-{
-    const int32_t count = const_cast<TemperatureSensor&>(sensor).GetLTTempArray()->GetCount();
-    int32_t low = 0;
-    int32_t high = count;
-    while (low < high) {
-        int32_t middle = low + (high - low) / 2;
-        if (mTimes->SecondsAgo(sensor, middle) < secondsAgo)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    int32_t best = -1;
-    int64_t distance = kSampleReachSeconds + 1;
-    for (int32_t position : { low - 1, low }) {
-        if (position < 0 || position >= count)
-            continue;
-        int64_t away = std::abs(mTimes->SecondsAgo(sensor, position) - secondsAgo);
-        if (away < distance) {
-            distance = away;
-            best = position;
-        }
-    }
-    return best;
-}
-
 std::string GraphWindowView::GetToolTipAt(int32_t h, int32_t v)
 {
     PlotEdges plot = PlotRect(mImageWidth, mImageHeight);
     if (h < plot.left || h >= plot.right || v < plot.top || v >= plot.bottom)
         return {};
-    const int64_t secondsAgo = SecondsAgoAtColumn(h);
-    const uint32_t now = Platform::GetClock().GetDateTime();
-    std::string text = "<p style='white-space:pre'>" + GraphTimeTexts::TimeAgo(secondsAgo) + " ("
-        + GraphTimeTexts::ClockTime(static_cast<uint32_t>(now - secondsAgo), now) + ")";
-
-    struct Reading {
-        int32_t celsius;
-        std::string line;
-    };
-    std::vector<Reading> readings;
     const RGBColor background = UColorContrast::FromQColor(QToolTip::palette().color(QPalette::ToolTipBase));
-    for (ArrayIndexT i = 1; i <= mSensors->GetCount(); ++i) {
-        TemperatureSensor* sensor = ThrowIfNil_((*mSensors)[i]);
-        int32_t position = PositionNear(*sensor, secondsAgo);
-        if (position < 0)
-            continue;
-        int32_t raw = ThrowIfNil_((*sensor->GetLTTempArray())[position + 1])->GetRawTemperature();
-        char value[kScaledTemperatureTextSize];
-        sensor->ConvertRawTemperatureToString(raw, value);
-        RGBColor color = UColorContrast::LegibleOn(GetSensorIndexColor(sensor->GetSensorIndex()), background);
-        readings.push_back({ sensor->ConvertRawToCelcius(raw),
-            "<br><span style='color:" + HtmlColor(color) + "'>" + HtmlEscaped(sensor->GetSensorName()) + ": "
-                + HtmlEscaped(value) + "</span>" });
-    }
-    std::stable_sort(
-        readings.begin(), readings.end(), [](const Reading& a, const Reading& b) { return a.celsius > b.celsius; });
-    for (const Reading& reading : readings)
-        text += reading.line;
-    return text + "</p>";
+    return GraphToolTip::Text(
+        *mSensors, *mTimes, SecondsAgoAtColumn(h), Platform::GetClock().GetDateTime(), background);
 }

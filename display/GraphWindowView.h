@@ -77,9 +77,6 @@ protected:
     void DrawSelf() override;
 
 private:
-    // The position in the sensor's long-term history of the sample nearest to secondsAgo, or -1 when the
-    // history has none within a minute of it.
-    int32_t PositionNear(const TemperatureSensor& sensor, int64_t secondsAgo) const;
     int32_t AutomaticTimeScale(int64_t historySeconds) const;
 
     std::unique_ptr<TArray<TemperatureSensor*>> mSensors;
