@@ -32,7 +32,8 @@ public:
     void AttemptClose() override;
     void ListenToMessage(MessageT message, void* parameter) override;
 
-X
+    // Rebuilds every row from the pop-ups' check marks; a window at its smallest takes the size of the new rows
+    // (as far as the screen allows), a larger one keeps its size, at least that.
     void CreateSensorDisplay();
     void DeleteSensorDisplay();
     // Bit i set when item i of the column pop-up is checked.
