@@ -23,7 +23,6 @@
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
-#include "prefs/PreferencesCheckpoint.h"
 #include "prefs/PreferencesDialog.h"
 #include "report/EmailDialog.h"
 #include "report/MacPADCheck.h"
@@ -52,7 +51,6 @@ Kelvara::~Kelvara()
     mStartUpCheck.reset();
     mReachability.reset();
     mLimitWatch.reset();
-    mCheckpoint.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
     // every sensor's data file. A failure of one must not cost the other.
     if (mStartedUp)
@@ -95,7 +93,15 @@ void Kelvara::StartUp()
 
     Preferences::ReadPrefs();
     mStartedUp = true;
-    mCheckpoint = std::make_unique<PreferencesCheckpoint>();
+    // The preferences go with the data files at the 10-minute save, on the writer's thread: a crash or a
+    // power cut keeps the settings and the open windows of the run, a first run's too.
+    mSensorMaster->SetSaveExtras([] {
+        std::vector<UBackgroundWriter::File> files(1);
+        files[0].what = "the preferences file";
+        if (!Preferences::GatherPrefs(files[0].path, files[0].bytes))
+            files.clear();
+        return files;
+    });
     bool firstRun = SecondsSincePreferencesCreated() <= kFirstRunSeconds;
 
     // A window that cannot be re-opened must not keep the others, or the tile, from appearing.

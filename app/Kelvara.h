@@ -12,7 +12,6 @@ class ComparisonMaster;
 class DockIcon;
 class LimitWatch;
 class Notifier;
-class PreferencesCheckpoint;
 class QTimer;
 class ReachabilityWatch;
 class SensorMaster;
@@ -123,7 +122,6 @@ private:
     std::unique_ptr<ReachabilityWatch> mReachability;
     std::unique_ptr<Notifier> mNotifier;
     std::unique_ptr<LimitWatch> mLimitWatch;
-    std::unique_ptr<PreferencesCheckpoint> mCheckpoint;
     std::unique_ptr<QTimer> mStartUpCheck;
     int mStartUpCheckTries = 0;
 };

@@ -70,4 +70,5 @@ private:
     TArray<TemperatureSensor*> mSensors;
 
     static DockIcon* sInstance;
+    bool mShownReadings = false;
 };

@@ -57,6 +57,7 @@ void GraphWindow::FinishCreateSelf()
     mGraphView->SetGraphMode(mModePopup->GetCurrentMenuItem());
     SetupGraph();
     Preferences::Get()->AddListener(this);
+    SensorMaster::Get()->AddListener(this);
     LWindow::FinishCreateSelf();
 }
 
@@ -179,6 +180,16 @@ void GraphWindow::ListenToMessage(MessageT message, void*)
         SetupGraph();
         Refresh();
         break;
+    case msg_SensorsAdded: {
+        // New hardware joins the menu; a sensor this window was recorded with comes back into it.
+        SensorNameList wanted;
+        CopySensorNames(mRecordedSensors, wanted);
+        GetSensorMenuKeepingAbsent(mSensorPopup, &wanted);
+        RenewSensorMenu(mSensorPopup, SensorMaster::Get()->GetSensorNames(), &wanted);
+        SetupGraph();
+        Refresh();
+        break;
+    }
     default:
         break;
     }

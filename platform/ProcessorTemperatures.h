@@ -2,9 +2,13 @@
 // -1 for a processor without a reading.
 #pragma once
 
+#include "platform/SensorSource.h"
+
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 class ProcessorTemperatures {
@@ -22,6 +26,28 @@ public:
         return Read(readings) && processor >= 0 && static_cast<size_t>(processor) < readings.size()
             && readings[static_cast<size_t>(processor)] != -1;
     }
+
+    // The number of processors, 0 when the call fails; a source that can count without reading overrides it.
+    virtual int32_t Count()
+    {
+        std::vector<int32_t> readings;
+        return Read(readings) ? static_cast<int32_t>(readings.size()) : 0;
+    }
+
+    // Processor p's reading now, in whole degrees, on a worker thread; one call per processor at a time.
+    virtual SourceReading ReadProcessor(int32_t processor)
+    {
+        std::vector<int32_t> readings;
+        if (!Read(readings) || processor < 0 || static_cast<size_t>(processor) >= readings.size()
+            || readings[static_cast<size_t>(processor)] == -1)
+            return SourceReading::Failure();
+        return SourceReading::Of(readings[static_cast<size_t>(processor)]);
+    }
+
+    // Processor p's own high limit in whole degrees, where its hardware reports one; read at discovery.
+    virtual std::optional<int32_t> HighLimit(int32_t) { return std::nullopt; }
+    // The id that names processor p's package at every boot.
+    virtual int64_t PackageID(int32_t processor) { return processor; }
 };
 
 class FixtureProcessorTemperatures : public ProcessorTemperatures {
@@ -35,11 +61,25 @@ public:
     {
     }
 
-    void SetReadings(std::vector<int32_t> readings) { mReadings = std::move(readings); }
-    void SetFails(bool fails) { mFails = fails; }
+    void SetReadings(std::vector<int32_t> readings)
+    {
+        std::lock_guard lock(mMutex);
+        mReadings = std::move(readings);
+    }
+    void SetFails(bool fails)
+    {
+        std::lock_guard lock(mMutex);
+        mFails = fails;
+    }
+    void SetHighLimits(std::vector<std::optional<int32_t>> limits)
+    {
+        std::lock_guard lock(mMutex);
+        mLimits = std::move(limits);
+    }
 
     bool Read(std::vector<int32_t>& outReadings) override
     {
+        std::lock_guard lock(mMutex);
         if (mFails)
             return false;
         outReadings = mReadings;
@@ -52,11 +92,22 @@ public:
 
     bool HasTemperatureSensor(int32_t processor) override
     {
+        std::lock_guard lock(mMutex);
         return !mFails && processor >= 0 && static_cast<size_t>(processor) < mReadings.size()
             && mReadings[static_cast<size_t>(processor)] != -1;
     }
 
+    std::optional<int32_t> HighLimit(int32_t processor) override
+    {
+        std::lock_guard lock(mMutex);
+        if (processor < 0 || static_cast<size_t>(processor) >= mLimits.size())
+            return std::nullopt;
+        return mLimits[static_cast<size_t>(processor)];
+    }
+
 private:
+    std::mutex mMutex;
     std::vector<int32_t> mReadings;
+    std::vector<std::optional<int32_t>> mLimits;
     bool mFails;
 };

@@ -16,7 +16,6 @@
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
-#include "prefs/PreferencesCheckpoint.h"
 #include "prefs/PreferencesDialog.h"
 #include "report/EmailDialog.h"
 #include "report/ReportResources.h"
@@ -527,13 +526,13 @@ TEST_F(KelvaraApplication, ThePreferencesAreWrittenAtTheTenMinuteCheckpoint)
     application.StartUp();
     std::string path = platform.ProgramFolder() + "/Kelvara Preferences";
     EXPECT_FALSE(TestFiles::Exists(path));
-    PreferencesCheckpoint checkpoint;
-    EXPECT_TRUE(checkpoint.IsIdling());
-    checkpoint.SpendTime(EventRecord {});
+    application.GetSensorMaster()->SaveInBackground();
+    application.GetSensorMaster()->WaitForSaves();
     Preferences::DeleteInstanceForTesting();
     Preferences::Get();
     Preferences::ReadPrefs();
     EXPECT_EQ(Preferences::Get()->GetDataWindowPrefsArray()->GetCount(), 1);
     EXPECT_EQ(Preferences::Get()->GetGraphWindowPrefsArray()->GetCount(), 1);
-    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), std::vector<std::string> { "Kelvara Preferences" });
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
+        (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini" }));
 }
