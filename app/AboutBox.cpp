@@ -2,13 +2,15 @@
 
 #include "framework/LDialogBox.h"
 #include "framework/LException.h"
-#include "report/NewVersionDialog.h"
+#include "framework/USound.h"
+#include "platform/Platform.h"
 #include "report/ParamText.h"
+#include "report/PlaceholderAddress.h"
 #include "report/ReportResources.h"
 
 #include <memory>
 
-void RunAboutBox(LCommander* superCommander)
+void RunAboutBox(LCommander* superCommander, const std::string& webPage)
 {
     std::unique_ptr<LWindow> window(LWindow::CreateWindow(kAboutBoxLayout, superCommander));
     auto* dialog = ThrowIfNil_(dynamic_cast<LDialogBox*>(window.get()));
@@ -16,15 +18,14 @@ void RunAboutBox(LCommander* superCommander)
         version->SetDescriptor(
             ParamText(version->GetDescriptor(), { UResources::GetIndString(kKelvaraStrings, kVersionTextItem) }));
     if (LPane* link = dialog->FindPaneByID(msg_AboutWebPage)) {
-        std::string webPage = UResources::GetIndString(kKelvaraStrings, kWebSiteItem);
         link->SetDescriptor(webPage);
-        if (webPage.empty())
+        if (IsPlaceholderAddress(webPage))
             link->Hide();
     }
     MessageT hit = 0;
     while (hit != msg_OK && hit != msg_Cancel) {
         hit = dialog->DoDialog();
-        if (hit == msg_AboutWebPage)
-            NewVersionDialog::VisitWebsite();
+        if (hit == msg_AboutWebPage && !Platform::Launcher().LaunchURL(webPage))
+            SysBeep(10);
     }
 }

@@ -28,6 +28,8 @@
 #include "report/MacPADCheck.h"
 #include "report/NewVersionDialog.h"
 #include "report/NewVersionFailDialog.h"
+#include "report/PlaceholderAddress.h"
+#include "report/ProductAddresses.h"
 #include "report/ReportResources.h"
 #include "report/UpToDateDialog.h"
 #include "sensors/HistoryExport.h"
@@ -40,14 +42,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 Kelvara::Kelvara()
+    : mVersionCheck(std::make_unique<VersionCheckWorker>([this](const VersionCheckWorker::Outcome& outcome) {
+        LException::ReportAndDrop("the version check", [&] { VersionCheckEnded(outcome); });
+    }))
 {
     RegisterClasses();
 }
 
 Kelvara::~Kelvara()
 {
+    // Quitting never waits for a check under way; its outcome, should it come now, is dropped.
+    mVersionCheck.reset();
     mStartUpCheck.reset();
     mReachability.reset();
     mLimitWatch.reset();
@@ -114,7 +122,8 @@ void Kelvara::StartUp()
 
     // A launch that asked the user for something does not also tell of a new version.
     bool prompted = IssueStartUpPrompts(SecondsSincePreferencesCreated());
-    bool checkForNewVersion = !prompted && Preferences::Get()->GetVersionCheck();
+    bool checkForNewVersion
+        = !prompted && Preferences::Get()->GetVersionCheck() && !IsPlaceholderAddress(VersionCheckAddress());
 
     mDockIcon = DockIcon::Get();
     mDockIcon->UpdateIcon();
@@ -143,7 +152,8 @@ bool Kelvara::IssueStartUpPrompts(uint32_t elapsed)
 {
     bool issued = false;
     Preferences* prefs = Preferences::Get();
-    if (IsRecordWorthSending(elapsed) && !prefs->GetSubmittedTimedData()) {
+    // With no address to send it to, the user is not asked: a build that has one asks then.
+    if (IsRecordWorthSending(elapsed) && !prefs->GetSubmittedTimedData() && !IsPlaceholderAddress(RecordAddress())) {
         // Noted before the dialog opens: the user is asked once, whatever becomes of the dialog.
         prefs->SetSubmittedTimedData(true);
         LException::ReportAndDrop(
@@ -169,7 +179,8 @@ void Kelvara::CheckForNewVersionOnceShown()
 
 bool Kelvara::IsVersionCheckWaiting() const
 {
-    return mStartUpCheck != nullptr && mStartUpCheck->isActive();
+    return (mStartUpCheck != nullptr && mStartUpCheck->isActive())
+        || (mVersionCheck != nullptr && mVersionCheck->IsUnderWay());
 }
 
 void Kelvara::StartUpVersionCheck()
@@ -179,11 +190,8 @@ void Kelvara::StartUpVersionCheck()
     if (!LWindow::AreShownWindowsExposed() && ++mStartUpCheckTries < kStartUpCheckPolls)
         return;
     mStartUpCheck->stop();
-    if (IsQuitting())
-        return;
-    // A failure shows nothing at start-up: the user did not ask for the check.
-    if (TestForNewVersion() == kMacPADNewVersion)
-        ObeyCommand(cmd_NewVersion, nullptr);
+    if (!IsQuitting())
+        StartVersionCheck();
 }
 
 void Kelvara::DoReopenApp()
@@ -322,15 +330,26 @@ void Kelvara::FindCommandStatus(CommandT command, bool& enabled, bool& usesMark,
     case cmd_WelcomeWindow:
     case cmd_CompareMachines:
     case cmd_NewVersion:
-    case cmd_CheckForNewVersion:
     case cmd_ExportHistory:
         enabled = true;
         usesMark = false;
         break;
+    // A build whose address reaches nobody offers nothing that would use it, and says why.
+    case cmd_CheckForNewVersion:
+        enabled = !IsPlaceholderAddress(VersionCheckAddress());
+        usesMark = false;
+        UResources::GetIndString(
+            name, kKelvaraStrings, enabled ? kCheckForNewVersionItem : kCheckForNewVersionNoAddressItem);
+        break;
     case cmd_SubmitRecord: {
+        usesMark = false;
+        if (IsPlaceholderAddress(RecordAddress())) {
+            enabled = false;
+            UResources::GetIndString(name, kKelvaraStrings, kSubmitRecordNoAddressItem);
+            break;
+        }
         uint32_t elapsed = Platform::GetClock().GetDateTime() - Preferences::Get()->GetCreationSeconds();
         enabled = IsRecordWorthSending(elapsed);
-        usesMark = false;
         UResources::GetIndString(name, kKelvaraStrings, enabled ? kSubmitRecordItem : kSubmitRecordLaterItem);
         break;
     }
@@ -358,9 +377,11 @@ template <typename Window = LWindow> Window* FindOpenWindow(PaneIDT paneID = 0)
 void Kelvara::DoPreferences()
 {
     auto* dialog = FindOpenWindow<PreferencesDialog>();
-    if (dialog == nullptr)
+    if (dialog == nullptr) {
         dialog
             = ThrowIfNil_(dynamic_cast<PreferencesDialog*>(LWindow::CreateWindow(PreferencesDialog::kLayoutID, this)));
+        dialog->OfferVersionCheck(!IsPlaceholderAddress(VersionCheckAddress()));
+    }
     dialog->Select();
 }
 
@@ -374,17 +395,12 @@ void Kelvara::ShowWelcomeWindow()
 
 void Kelvara::ShowAboutBox()
 {
-    RunAboutBox(this);
+    RunAboutBox(this, WebPageAddress());
 }
 
-int Kelvara::TestForNewVersion()
+void Kelvara::StartVersionCheck()
 {
-    std::string version = UResources::GetIndString(kKelvaraStrings, kVersionTextItem);
-    std::string url = UResources::GetIndString(kKelvaraStrings, kProductInformationItem);
-    // People who run their own update server point the check at it without building the program again.
-    if (const char* replacement = std::getenv("KELVARA_VERSION_URL"))
-        url = replacement;
-    return MacPADCheck(version.c_str(), url.c_str(), mReleaseNotes, mPublishedVersion);
+    mVersionCheck->Start(UResources::GetIndString(kKelvaraStrings, kVersionTextItem), VersionCheckAddress());
 }
 
 void Kelvara::NewVersion()
@@ -398,21 +414,33 @@ void Kelvara::NewVersion()
 
 void Kelvara::CheckForNewVersion()
 {
-    // The user's own check stands for the one of the launch that may still wait for the windows.
+    // The user's own check stands for the one of the launch, whether that still waits for the windows or
+    // already waits for the server.
     if (mStartUpCheck != nullptr)
         mStartUpCheck->stop();
-    int result = TestForNewVersion();
-    if (result == kMacPADNewVersion) {
-        NewVersion();
-    } else if (result == kMacPADUpToDate) {
-        RunUpToDateDialog(this);
-    } else {
-        std::unique_ptr<LWindow> window(LWindow::CreateWindow(NewVersionFailDialog::kLayout, this));
-        auto* dialog = ThrowIfNil_(dynamic_cast<NewVersionFailDialog*>(window.get()));
-        dialog->SetFailureCode(result);
-        dialog->Show();
-        window.release(); // the window list has it
-    }
+    mVersionCheckAsked = true;
+    StartVersionCheck();
+}
+
+void Kelvara::VersionCheckEnded(const VersionCheckWorker::Outcome& outcome)
+{
+    bool asked = std::exchange(mVersionCheckAsked, false);
+    mPublishedVersion = outcome.publishedVersion;
+    mReleaseNotes = outcome.releaseNotes;
+    if (IsQuitting())
+        return;
+    if (outcome.code == kMacPADNewVersion)
+        return NewVersion();
+    // The launch's check shows nothing else: a failure was told on standard error.
+    if (!asked)
+        return;
+    if (outcome.code == kMacPADUpToDate)
+        return RunUpToDateDialog(this);
+    std::unique_ptr<LWindow> window(LWindow::CreateWindow(NewVersionFailDialog::kLayout, this));
+    auto* dialog = ThrowIfNil_(dynamic_cast<NewVersionFailDialog*>(window.get()));
+    dialog->SetFailureCode(outcome.code);
+    dialog->Show();
+    window.release(); // the window list has it
 }
 
 void Kelvara::ExportHistory()

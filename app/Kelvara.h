@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/LApplication.h"
+#include "report/VersionCheckWorker.h"
 
 #include <memory>
 #include <optional>
@@ -66,10 +67,7 @@ public:
     DockIcon* GetDockIcon() const { return mDockIcon; }
     // Time from the preferences' creation to this launch.
     uint32_t SecondsSincePreferencesCreated() const;
-    // The version check: 0 when the version published is this one, 5 when another is, and any other code
-    // when the check failed (the code says how). The new-version dialog shows what it found.
-    int TestForNewVersion();
-    // The version check of this launch waits for the windows to be drawn.
+    // The version check of this launch waits for the windows to be drawn, or a check waits for the server.
     bool IsVersionCheckWaiting() const;
 
     static void RegisterClasses();
@@ -92,7 +90,13 @@ private:
     // Opens the first-run window, or brings the open one to the front.
     void ShowWelcomeWindow();
     void NewVersion();
+    // The user's check: its outcome shows whatever it is.
     void CheckForNewVersion();
+    // Starts the version check on a thread of its own, unless one is under way: that one's outcome will do.
+    void StartVersionCheck();
+    // The outcome comes back on the event loop: a new version shows; the rest shows only when the user
+    // asked for the check.
+    void VersionCheckEnded(const VersionCheckWorker::Outcome& outcome);
     // Asks for a folder, saves every sensor's data file and writes the history there as CSV.
     void ExportHistory();
     // The record is worth sending once the preferences are old enough and the first sensor holds enough
@@ -101,8 +105,8 @@ private:
     // The request for the temperature record (once over the life of the preferences) and the welcome
     // window of a first run; true when either was issued.
     bool IssueStartUpPrompts(uint32_t elapsed);
-    // The check may hold the event loop up to its time limit: it runs once the windows and the tile are
-    // on screen, and only a new version published shows.
+    // The check of the launch starts once the windows and the tile are on screen, and only a new version
+    // published shows.
     void CheckForNewVersionOnceShown();
     void StartUpVersionCheck();
 
@@ -124,4 +128,7 @@ private:
     std::unique_ptr<LimitWatch> mLimitWatch;
     std::unique_ptr<QTimer> mStartUpCheck;
     int mStartUpCheckTries = 0;
+    std::unique_ptr<VersionCheckWorker> mVersionCheck;
+    // The user asked for the check under way (perhaps while the one of the launch ran).
+    bool mVersionCheckAsked = false;
 };

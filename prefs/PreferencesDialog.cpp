@@ -134,6 +134,14 @@ void PreferencesDialog::FinishCreateSelf()
     LDialogBox::FinishCreateSelf();
 }
 
+void PreferencesDialog::OfferVersionCheck(bool offered)
+{
+    if (offered)
+        mVersionCheck->Enable();
+    else
+        mVersionCheck->Disable();
+}
+
 void PreferencesDialog::FillSensorRows()
 {
     SensorArray* sensors = SensorMaster::Get()->GetSensorArray();

@@ -43,6 +43,9 @@ public:
     // Enables the tile controls of the type whose radio button is radioID and disables the others; any
     // other ID changes nothing.
     void UpdateDockMenus(PaneIDT radioID);
+    // A build whose update address reaches nobody offers no version check: its check box stays as the
+    // preferences have it, disabled.
+    void OfferVersionCheck(bool offered);
 
 protected:
     // Finds the panes and fills them from the preferences; a pane missing from the layout throws nilP.

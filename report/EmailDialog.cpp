@@ -4,6 +4,7 @@
 #include "framework/LPushButton.h"
 #include "framework/USound.h"
 #include "platform/Platform.h"
+#include "report/ProductAddresses.h"
 #include "report/ReportResources.h"
 #include "report/TemperatureRecord.h"
 #include "sensors/SensorMaster.h"
@@ -58,7 +59,7 @@ void EmailDialog::ListenToMessage(MessageT message, void* parameter)
 std::string EmailDialog::ComposeMessage()
 {
     TemperatureRecord record;
-    record.address = UResources::GetIndString(kKelvaraStrings, kRecordAddressItem);
+    record.address = RecordAddress();
     record.version = UResources::GetIndString(kKelvaraStrings, kVersionTextItem);
 
     // The model identifier becomes the name that the comparison database knows it by, when it does.

@@ -15,3 +15,8 @@ constexpr int16_t kProductInformationItem = 6;
 constexpr int16_t kWebSiteItem = 7;
 // Where temperature records are sent.
 constexpr int16_t kRecordAddressItem = 8;
+// The menu text of the version check when it can run, and when the build's address reaches nobody.
+constexpr int16_t kCheckForNewVersionItem = 9;
+constexpr int16_t kCheckForNewVersionNoAddressItem = 10;
+// The menu text of the record command when the record address reaches nobody.
+constexpr int16_t kSubmitRecordNoAddressItem = 11;

@@ -7,6 +7,7 @@
 #include "display/DockTray.h"
 #include "display/GraphWindow.h"
 #include "framework/LBevelButton.h"
+#include "framework/LControl.h"
 #include "framework/LDialogBox.h"
 #include "framework/LWindow.h"
 #include "framework/UFolderDialog.h"
@@ -18,7 +19,9 @@
 #include "prefs/Preferences.h"
 #include "prefs/PreferencesDialog.h"
 #include "report/EmailDialog.h"
+#include "report/PlaceholderAddress.h"
 #include "report/ReportResources.h"
+#include "report/VersionCheckWorker.h"
 #include "sensors/SensorMaster.h"
 #include "tests/report/LocalReplyServer.h"
 #include "tests/report/ProductInformation.h"
@@ -31,10 +34,13 @@
 #include <QMenuBar>
 #include <QTimer>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <poll.h>
+#include <sys/socket.h>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +61,7 @@ protected:
         DockTray::SetAvailableForTesting(std::nullopt);
         ForgetTheRun();
         ::unsetenv("KELVARA_VERSION_URL");
+        ::unsetenv("KELVARA_RECORD_ADDRESS");
     }
 
     // What ending the process does to the program's singletons, so that the next Kelvara starts afresh.
@@ -84,7 +91,8 @@ protected:
 };
 
 // What the start-up asks and shows, by the age of the preferences, the first sensor's long-term samples,
-// the stored version-check byte, whether the record was asked for before, and the server's answer.
+// the stored version-check byte, whether the record was asked for before, the server's answer, and whether
+// the addresses reach anybody.
 struct StartUpCase {
     std::string name;
     bool firstLaunch; // no preferences file yet
@@ -94,6 +102,8 @@ struct StartUpCase {
     bool askedBefore;
     std::string server; // "new": a different version is published; "same": this one; "error": an error page
     bool welcome, recordRequested, serverAsked, newVersionShown;
+    std::string versionAddress = {}; // the server's when empty
+    std::string recordAddress = "records@kelvara.org";
 };
 
 class StartUpPrompts : public KelvaraApplication, public ::testing::WithParamInterface<StartUpCase> { };
@@ -112,6 +122,10 @@ std::vector<StartUpCase> StartUpCases()
         { "FailureShowsNothing", false, 3600, 1, 1, false, "error", false, false, true, false },
         { "VersionCheckOff", false, 3600, 1, 0, false, "new", false, false, false, false },
         { "VersionCheck255CountsAsOff", false, 3600, 1, 255, false, "new", false, false, false, false },
+        { "NoUpdateAddress", false, 3600, 1, 1, false, "new", false, false, false, false, "http://kelvara.example/p" },
+        // Not asked for, the record is asked for at a launch of a build that has an address.
+        { "NoRecordAddress", false, 25201, 301, 1, false, "new", false, false, true, true, {},
+            "records@kelvara.example" },
     };
 }
 
@@ -163,6 +177,48 @@ TEST_F(KelvaraApplication, EveryWayToQuitSavesEverySensor)
     EXPECT_TRUE(alerts.empty());
 }
 
+// Quitting while the version check waits for a server that says nothing ends at once, with every file
+// written; the check, left to end alone, shows nothing once Kelvara has gone.
+TEST_F(KelvaraApplication, QuittingDuringAVersionCheckDoesNotWaitForIt)
+{
+    platform.AddTempSensor("Board", 40);
+    std::atomic<bool> requested = false;
+    std::atomic<bool> released = false;
+    std::atomic<bool> checkEnded = false; // the check closed the connection before the server let go
+    LocalReplyServer server([&](LocalReplyServer&, int socket) {
+        requested = true;
+        pollfd client { socket, POLLIN, 0 };
+        char byte = 0;
+        while (!released) {
+            if (::poll(&client, 1, 20) > 0 && ::recv(socket, &byte, 1, 0) <= 0)
+                return void(checkEnded = true);
+        }
+    });
+    ::setenv("KELVARA_VERSION_URL", server.URL().c_str(), 1);
+    {
+        Kelvara application;
+        QTimer::singleShot(0, [&] { application.ObeyCommand(cmd_CheckForNewVersion, nullptr); });
+        QTimer quit;
+        QObject::connect(&quit, &QTimer::timeout, [&] {
+            if (requested)
+                LCommander::ProcessCommand(cmd_Quit);
+        });
+        quit.start(10);
+        testing::internal::CaptureStderr();
+        application.Run();
+    }
+    EXPECT_FALSE(checkEnded) << "quitting waited for the check";
+    EXPECT_EQ(
+        TestFiles::List(platform.ProgramFolder()), (std::vector<std::string> { "01 Board", "Kelvara Preferences" }));
+    released = true;
+    server.Request();
+    while (VersionCheckWorker::ChecksRunning() > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    QCoreApplication::processEvents();
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(LWindow::GetWindowList().empty()) << "the check's outcome came after Kelvara had gone";
+}
+
 // A first run opens one window of each kind and draws the live tile. Regression: a damaged preferences
 // file started no true first run when the clock ticked between its readings (4294967295 seconds, no window).
 TEST_F(KelvaraApplication, AFirstRunWithNoOrADamagedPreferencesFileOpensOneWindowOfEachKind)
@@ -196,7 +252,8 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
         ? "HTTP/1.0 404 Not Found\r\n\r\nNo."
         : ProductInformation::Reply(ProductInformation::File(row.server == "new" ? "99.0" : version, "Cooler."));
     LocalReplyServer server(LocalReplyServer::Reply(reply));
-    ::setenv("KELVARA_VERSION_URL", server.URL().c_str(), 1);
+    ::setenv("KELVARA_VERSION_URL", row.versionAddress.empty() ? server.URL().c_str() : row.versionAddress.c_str(), 1);
+    ::setenv("KELVARA_RECORD_ADDRESS", row.recordAddress.c_str(), 1);
     if (!row.firstLaunch) {
         {
             Kelvara first;
@@ -220,7 +277,8 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
     Kelvara application;
     testing::internal::CaptureStderr();
     application.StartUp();
-    while (application.IsVersionCheckWaiting()) // the version check of the launch, if any
+    EXPECT_EQ(application.IsVersionCheckWaiting(), row.serverAsked) << "the version check of the launch is on its way";
+    while (application.IsVersionCheckWaiting())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     testing::internal::GetCapturedStderr();
     ASSERT_EQ(application.GetSensorMaster()->GetSamplesOfFirstSensor(), static_cast<uint32_t>(row.samples));
@@ -235,10 +293,13 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
 INSTANTIATE_TEST_SUITE_P(Launches, StartUpPrompts, ::testing::ValuesIn(StartUpCases()),
     [](const ::testing::TestParamInfo<StartUpCase>& info) { return info.param.name; });
 
-// Every window's menus carry every command, each enabled or dimmed by the commander chain.
+// Every window's menus carry every command, each enabled or dimmed by the commander chain; with placeholder
+// addresses, so is every command that would use them, and the preferences offer no check at start-up.
 TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsStateAndDialogsOpenOnce)
 {
     platform.AddTempSensor("Board", 40);
+    ::setenv("KELVARA_VERSION_URL", "http://kelvara.example/kelvara/product-information.plist", 1);
+    ::setenv("KELVARA_RECORD_ADDRESS", "records@kelvara.example", 1);
     Kelvara application;
     application.StartUp();
     DataWindow* window = Windows<DataWindow>().front();
@@ -262,8 +323,8 @@ TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsStateAndDialogsOpenOnce)
             "&File > Quit Kelvara (Ctrl+Q)",
             "&Edit > Preferences… (Ctrl+,)",
             "&Help > Welcome to Kelvara",
-            "&Help > Check for New Version…",
-            "&Help > Send Temperature Record (after 7 hours of use) [dimmed]",
+            "&Help > Check for New Version… (no update address) [dimmed]",
+            "&Help > Send Temperature Record… (no record address) [dimmed]",
             "&Help > About Kelvara",
         }));
 
@@ -281,6 +342,22 @@ TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsStateAndDialogsOpenOnce)
     for (CommandT command : { cmd_NewDataWindow, cmd_Quit, cmd_Preferences, cmd_About }) {
         Windows<PreferencesDialog>().front()->FindCommandStatus(command, enabled, usesMark, mark, name);
         EXPECT_FALSE(enabled) << FourCCToText(command);
+    }
+
+    Windows<PreferencesDialog>().front()->AttemptClose();
+    QCoreApplication::processEvents(); // the dialog goes once its closing has been handled
+    for (const char* address : { "http://kelvara.example/p", "http://updates.kelvara.org/kelvara.plist" }) {
+        SCOPED_TRACE(address);
+        ::setenv("KELVARA_VERSION_URL", address, 1);
+        ASSERT_TRUE(application.ObeyCommand(cmd_Preferences, nullptr));
+        ASSERT_EQ(Windows<PreferencesDialog>().size(), 1u);
+        PreferencesDialog* preferences = Windows<PreferencesDialog>().front();
+        auto* checkBox = dynamic_cast<LControl*>(preferences->FindPaneByID(FourCC("Chek")));
+        ASSERT_NE(checkBox, nullptr);
+        EXPECT_EQ(checkBox->IsEnabled(), !IsPlaceholderAddress(address));
+        EXPECT_EQ(checkBox->GetValue(), 1) << "as the preferences have it";
+        preferences->AttemptClose();
+        QCoreApplication::processEvents();
     }
 }
 
@@ -365,34 +442,43 @@ TEST_F(KelvaraApplication, AClickOnTheTrayIconRaisesTheWindowsOrOpensOne)
 }
 
 // The about box shows this build's version; its link opens the web page and leaves the box open until OK.
+// A placeholder web page gets no link.
 TEST_F(KelvaraApplication, AboutBoxShowsTheVersionAndLinksToTheWebPage)
 {
-    const std::string webPage = UResources::GetIndString(kKelvaraStrings, kWebSiteItem);
-    Kelvara application;
-    std::string version;
-    std::string link;
-    int clicks = 0;
-    QTimer user;
-    QObject::connect(&user, &QTimer::timeout, [&] {
-        for (LWindow* window : LWindow::GetWindowList()) {
-            auto* box = dynamic_cast<LDialogBox*>(window);
-            // OK waits until the box has acted on the link, as a user's would.
-            if (box == nullptr || !box->GetTopLevel()->isVisible() || clicks == 2
-                || (clicks == 1 && platform.Launcher().launched.empty()))
-                continue;
-            version = box->FindPaneByID(FourCC("Vers"))->GetDescriptor();
-            link = box->FindPaneByID(msg_AboutWebPage)->GetDescriptor();
-            static_cast<LPushButton*>(box->FindPaneByID(FourCCFromText(clicks++ == 0 ? "Webs" : "okay")))
-                ->SimulateHotSpotClick();
-        }
-    });
-    user.start(10);
-    EXPECT_TRUE(application.ObeyCommand(cmd_About, nullptr));
-    EXPECT_EQ(clicks, 2) << "the box stays open until the user confirms it";
-    EXPECT_TRUE(LWindow::GetWindowList().empty());
-    EXPECT_EQ(version, "Version " + UResources::GetIndString(kKelvaraStrings, kVersionTextItem));
-    EXPECT_EQ(link, webPage);
-    EXPECT_EQ(platform.Launcher().launched, std::vector<std::string> { webPage });
+    for (const std::string webPage : { "https://kelvara.example/kelvara/", "https://kelvara.org/" }) {
+        SCOPED_TRACE(webPage);
+        const bool linked = webPage != "https://kelvara.example/kelvara/";
+        platform.Launcher().launched.clear();
+        Kelvara application;
+        std::string version;
+        bool linkShown = false;
+        int clicks = 0;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            for (LWindow* window : LWindow::GetWindowList()) {
+                auto* box = dynamic_cast<LDialogBox*>(window);
+                // OK waits until the box has acted on the link, as a user's would.
+                if (box == nullptr || !box->GetTopLevel()->isVisible() || clicks == 2
+                    || (clicks == 1 && platform.Launcher().launched.empty()))
+                    continue;
+                version = box->FindPaneByID(FourCC("Vers"))->GetDescriptor();
+                LPane* link = box->FindPaneByID(msg_AboutWebPage);
+                linkShown = link->IsVisible() && link->GetDescriptor() == webPage;
+                bool follow = clicks == 0 && linkShown;
+                clicks = follow ? 1 : 2;
+                static_cast<LPushButton*>(box->FindPaneByID(FourCCFromText(follow ? "Webs" : "okay")))
+                    ->SimulateHotSpotClick();
+            }
+        });
+        user.start(10);
+        RunAboutBox(&application, webPage);
+        EXPECT_EQ(clicks, 2) << "the box stays open until the user confirms it";
+        EXPECT_TRUE(LWindow::GetWindowList().empty());
+        EXPECT_EQ(version, "Version " + UResources::GetIndString(kKelvaraStrings, kVersionTextItem));
+        EXPECT_EQ(linkShown, linked);
+        EXPECT_EQ(
+            platform.Launcher().launched, linked ? std::vector<std::string> { webPage } : std::vector<std::string> {});
+    }
 }
 
 // File > Export History… saves first, so the CSV holds this run's samples too; cancelling does nothing.

@@ -10,6 +10,7 @@
 #include "report/NewVersionFailDialog.h"
 #include "report/ReportResources.h"
 #include "report/TemperatureRecord.h"
+#include "report/VersionCheckWorker.h"
 #include "sensors/SensorMaster.h"
 #include "tests/report/LocalReplyServer.h"
 #include "tests/report/ProductInformation.h"
@@ -23,7 +24,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -43,6 +46,7 @@ protected:
         USound::SetBeepHandler({});
         LWindow::DeleteAllWindows();
         ::unsetenv("KELVARA_VERSION_URL");
+        ::unsetenv("KELVARA_RECORD_ADDRESS");
     }
 
     static LWindow* OnlyWindow()
@@ -138,17 +142,22 @@ TEST(TemperatureRecordText, IsTheRecordLineByLine)
     }
 }
 
-// The model identifier goes through the comparison database: PowerMac7,3 is known by a longer name.
+// The model identifier goes through the comparison database: PowerMac7,3 is known by a longer name. The
+// record goes where the build says, unless KELVARA_RECORD_ADDRESS says otherwise.
 TEST_F(ReportDialogTest, TheRecordOfThisMachineNamesTheModelAsTheDatabaseDoes)
 {
     FixturePlatform platform("PowerMac7,3");
     AddRecordedSensor(platform, "CPU T-Diode", 300);
     const std::string label = "Power Mac G5, Dual 1.8GHz (June 2004)";
-    EXPECT_EQ(EmailDialog::ComposeMessage(),
-        "mailto:" KELVARA_TEST_RECORD_ADDRESS + kRecordStart + "Key:" + label
-            + "_2_2400\nVersion:" KELVARA_TEST_VERSION "\nMachine:" + label
-            + "\nProcessors:2\nSpeed:2400\nSensor:CPU T-Diode\n  Type:1\n  Min:95\n  Max:158\n  "
-              "Samples:301\nENDDATA");
+    for (const std::string address : { KELVARA_TEST_RECORD_ADDRESS, "records@kelvara.org" }) {
+        if (address != KELVARA_TEST_RECORD_ADDRESS)
+            ::setenv("KELVARA_RECORD_ADDRESS", address.c_str(), 1);
+        EXPECT_EQ(EmailDialog::ComposeMessage(),
+            "mailto:" + address + kRecordStart + "Key:" + label + "_2_2400\nVersion:" KELVARA_TEST_VERSION
+                + "\nMachine:" + label
+                + "\nProcessors:2\nSpeed:2400\nSensor:CPU T-Diode\n  Type:1\n  Min:95\n  Max:158\n  "
+                  "Samples:301\nENDDATA");
+    }
 }
 
 // The e-mail dialog prepares the record's message or declines; the new version dialog stops the check,
@@ -210,23 +219,46 @@ TEST_F(ReportDialogTest, TheDialogsButtonsDoWhatTheySayAndClose)
     }
 }
 
-// The command's name says whether the record can be sent yet (the start-up prompt's tests hold the thresholds).
-TEST_F(ReportDialogTest, TheRecordCommandIsNamedForWhetherThereIsEnoughData)
+// The commands that need an address are named for whether they can run: the record once there is enough
+// data (the start-up prompt's tests hold the thresholds), and neither where the address reaches nobody.
+TEST_F(ReportDialogTest, TheAddressedCommandsAreNamedForWhetherTheyCanRun)
 {
+    // In the order of the time since the first run.
+    const struct {
+        const char* name;
+        CommandT command;
+        const char* address; // the run-time variable's value
+        uint32_t elapsed;
+        bool enabled;
+        std::string text;
+    } cases[] = {
+        { "check with an address", cmd_CheckForNewVersion, "http://127.0.0.1:8000/p", 0, true,
+            "Check for New Version…" },
+        { "check with a placeholder", cmd_CheckForNewVersion, "http://kelvara.example/p", 0, false,
+            "Check for New Version… (no update address)" },
+        { "check with no address", cmd_CheckForNewVersion, "", 0, false, "Check for New Version… (no update address)" },
+        { "record too early", cmd_SubmitRecord, "records@kelvara.org", 1, false,
+            "Send Temperature Record (after 7 hours of use)" },
+        { "record worth sending", cmd_SubmitRecord, "records@kelvara.org", 25201, true, "Send Temperature Record…" },
+        { "record to a placeholder", cmd_SubmitRecord, "records@kelvara.example", 25201, false,
+            "Send Temperature Record… (no record address)" },
+    };
     FixturePlatform platform;
     AddRecordedSensor(platform, "Board", 300);
     Kelvara application;
     application.StartUp();
-    for (bool enough : { false, true }) {
-        platform.Clock().Advance(enough ? 1 : 25200);
-        bool enabled = !enough;
+    uint32_t elapsed = 0;
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        platform.Clock().Advance(row.elapsed - std::exchange(elapsed, row.elapsed));
+        ::setenv(row.command == cmd_SubmitRecord ? "KELVARA_RECORD_ADDRESS" : "KELVARA_VERSION_URL", row.address, 1);
+        bool enabled = !row.enabled;
         bool usesMark = true;
         uint16_t mark = 0;
         Str255 name {};
-        application.FindCommandStatus(cmd_SubmitRecord, enabled, usesMark, mark, name);
-        EXPECT_EQ(enabled, enough);
-        EXPECT_EQ(Str255ToString(name),
-            enough ? "Send Temperature Record…" : "Send Temperature Record (after 7 hours of use)");
+        application.FindCommandStatus(row.command, enabled, usesMark, mark, name);
+        EXPECT_EQ(enabled, row.enabled);
+        EXPECT_EQ(Str255ToString(name), row.text);
     }
 }
 
@@ -257,26 +289,34 @@ TEST_F(ReportDialogTest, TheFailureDialogShowsTheCodeAndWhatWentWrong)
     }
 }
 
-// What the user sees after Check for New Version, as the server answers.
+// What the user sees after Check for New Version, as the server answers. The check runs beside the event
+// loop, which keeps its timers on time while the server takes its time, and asking again while it runs
+// starts no second check.
 TEST_F(ReportDialogTest, CheckForNewVersionShowsTheOutcome)
 {
     // Without KELVARA_VERSION_URL the check asks the address the build names.
     EXPECT_EQ(UResources::GetIndString(kKelvaraStrings, kProductInformationItem), KELVARA_TEST_VERSION_URL);
     using ProductInformation::File;
     using ProductInformation::Reply;
+    using Clock = std::chrono::steady_clock;
     const struct {
         const char* name;
         LocalReplyServer::Answer answer; // none: no server runs, the connection is refused
         std::vector<const char*> panes;
         std::string shown; // the dialog's title and what those panes say
+        std::string message; // on standard error
     } cases[] = {
         { "new version published", LocalReplyServer::Reply(Reply(File("99.0", "Faster &amp; cooler."))),
             { "Pubd", "Note" },
             "New Version of Kelvara: Version 99.0 is published; you have version " KELVARA_TEST_VERSION
-            ". | Faster & cooler." },
+            ". | Faster & cooler.",
+            "" },
         { "same version published", LocalReplyServer::Reply(Reply(File(KELVARA_TEST_VERSION))), { "Vers" },
-            "Kelvara Is Up to Date: Version " KELVARA_TEST_VERSION " is the one published on Kelvara's web site." },
-        { "server not running", {}, { "Code" }, "Version Check Failed: 2" },
+            "Kelvara Is Up to Date: Version " KELVARA_TEST_VERSION " is the one published on Kelvara's web site.", "" },
+        { "server not running", {}, { "Code" }, "Version Check Failed: 2", "Connection refused" },
+        // The check takes its whole time limit.
+        { "server never answers", LocalReplyServer::Silent(), { "Code" }, "Version Check Failed: 2",
+            "did not finish its answer in time" },
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
@@ -291,31 +331,50 @@ TEST_F(ReportDialogTest, CheckForNewVersionShowsTheOutcome)
             return text;
         };
         Kelvara application;
-        // The up-to-date dialog is modal: the user confirms it while the command waits.
-        std::string confirmed;
+        // The up-to-date dialog is modal: the user confirms it, and the loop it runs keeps the timers going.
+        std::vector<std::string> confirmed;
+        Clock::duration mostLate {};
+        Clock::time_point due = Clock::now();
         QTimer user;
+        user.setTimerType(Qt::PreciseTimer);
         QObject::connect(&user, &QTimer::timeout, [&] {
+            mostLate = std::max(mostLate, Clock::now() - due);
+            due = Clock::now() + std::chrono::milliseconds(user.interval());
             for (LWindow* window : LWindow::GetWindowList()) {
-                if (window->GetDescriptor() == "Kelvara Is Up to Date" && confirmed.empty()) {
-                    confirmed = shown(window);
+                if (window->GetDescriptor() == "Kelvara Is Up to Date" && window->GetTopLevel()->isVisible()) {
+                    confirmed.push_back(shown(window));
                     Click(window, "okay");
                 }
             }
         });
         user.start(10);
+        due = Clock::now() + std::chrono::milliseconds(user.interval());
         testing::internal::CaptureStderr();
         EXPECT_TRUE(application.ObeyCommand(cmd_CheckForNewVersion, nullptr));
-        testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(application.ObeyCommand(cmd_CheckForNewVersion, nullptr));
+        // Until every check's thread has ended: a second check would show a second outcome.
+        while (application.IsVersionCheckWaiting() || VersionCheckWorker::ChecksRunning() > 0)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents();
+        std::string messages = testing::internal::GetCapturedStderr();
         user.stop();
+        // One check, whose failure, if any, MacPADCheck told once.
+        size_t told = 0;
+        for (size_t at = messages.find("MacPADCheck:"); at != std::string::npos;
+             at = messages.find("MacPADCheck:", at + 1))
+            ++told;
+        EXPECT_EQ(told, row.message.empty() ? 0u : 1u) << messages;
+        EXPECT_NE(messages.find(row.message), std::string::npos) << messages;
+        EXPECT_LT(mostLate, std::chrono::milliseconds(500)) << "the event loop was held";
         if (confirmed.empty()) {
             LWindow* dialog = OnlyWindow();
             ASSERT_NE(dialog, nullptr);
             EXPECT_TRUE(dialog->GetTopLevel()->isVisible());
-            confirmed = shown(dialog);
+            confirmed.push_back(shown(dialog));
         } else {
             EXPECT_TRUE(LWindow::GetWindowList().empty()) << "closed once confirmed";
         }
-        EXPECT_EQ(confirmed, row.shown);
+        EXPECT_EQ(confirmed, std::vector<std::string> { row.shown });
         LWindow::DeleteAllWindows();
     }
 }

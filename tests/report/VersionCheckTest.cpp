@@ -2,6 +2,7 @@
 // real server on this machine.
 #include "report/MacPADCheck.h"
 #include "report/MacPADReply.h"
+#include "report/PlaceholderAddress.h"
 #include "report/ProductURL.h"
 #include "tests/report/LocalReplyServer.h"
 #include "tests/report/ProductInformation.h"
@@ -85,6 +86,31 @@ TEST(ProductURL, SplitsIntoHostPortAndRequestLine)
         EXPECT_NE(testing::internal::GetCapturedStderr().find("MacPADCheck: bad product information address"),
             std::string::npos);
     }
+}
+
+// A build's default addresses, and any other under the reserved name "example", reach nobody.
+TEST(PlaceholderAddress, IsEmptyOrAHostUnderExample)
+{
+    const struct {
+        const char* address;
+        bool placeholder;
+    } cases[] = {
+        { "http://kelvara.example/kelvara/product-information.plist", true },
+        { "records@kelvara.example", true },
+        { "mailto:records@kelvara.example?subject=x", true },
+        { "http://Updates.Kelvara.EXAMPLE.:8080/p", true },
+        { "http://user@example", true },
+        { "", true },
+        { "  ", true },
+        { "http://kelvara.org/p", false },
+        { "http://example.org/p", false }, // a registered name
+        { "http://kelvara.example.org/p", false },
+        { "http://kelvara.org/kelvara.example", false },
+        { "http://x.example@kelvara.org/p", false },
+        { "records@kelvaraexample", false },
+    };
+    for (const auto& row : cases)
+        EXPECT_EQ(IsPlaceholderAddress(row.address), row.placeholder) << row.address;
 }
 
 // The same verdict whether the reply comes whole or a byte at a time.
