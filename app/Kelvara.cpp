@@ -57,6 +57,8 @@ Kelvara::~Kelvara()
     // Quitting never waits for a check under way; its outcome, should it come now, is dropped.
     mVersionCheck.reset();
     mStartUpCheck.reset();
+    if (mSensorMaster != nullptr)
+        mSensorMaster->SetFirstRoundCall({});
     mReachability.reset();
     mLimitWatch.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
@@ -120,11 +122,6 @@ void Kelvara::StartUp()
     if (!LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
         LException::ReportAndDrop("opening a data window", [this] { NewDataWindow(); });
 
-    // A launch that asked the user for something does not also tell of a new version.
-    bool prompted = IssueStartUpPrompts(SecondsSincePreferencesCreated());
-    bool checkForNewVersion
-        = !prompted && Preferences::Get()->GetVersionCheck() && !IsPlaceholderAddress(VersionCheckAddress());
-
     mDockIcon = DockIcon::Get();
     mDockIcon->UpdateIcon();
 
@@ -136,10 +133,24 @@ void Kelvara::StartUp()
     mWindowsOpened = true;
     if (mReopenWaiting)
         DoReopenApp();
-    if (checkForNewVersion)
-        CheckForNewVersionOnceShown();
+    // The first sample is taken on the reading threads; it counts toward the record like any other, so the
+    // prompts of the launch wait for it.
+    mPromptsWaiting = true;
+    mSensorMaster->SetFirstRoundCall(
+        [this] { LException::ReportAndDrop("the start-up prompts", [this] { IssuePromptsOfTheLaunch(); }); });
     // By then the data files are read and the windows drawn: what that needed goes back to the system.
     QTimer::singleShot(kReturnFreedMemoryMilliseconds, [] { ReturnFreedMemory(); });
+}
+
+void Kelvara::IssuePromptsOfTheLaunch()
+{
+    mPromptsWaiting = false;
+    if (IsQuitting())
+        return;
+    // A launch that asked the user for something does not also tell of a new version.
+    bool prompted = IssueStartUpPrompts(SecondsSincePreferencesCreated());
+    if (!prompted && Preferences::Get()->GetVersionCheck() && !IsPlaceholderAddress(VersionCheckAddress()))
+        CheckForNewVersionOnceShown();
 }
 
 bool Kelvara::IsRecordWorthSending(uint32_t elapsed) const
@@ -179,7 +190,7 @@ void Kelvara::CheckForNewVersionOnceShown()
 
 bool Kelvara::IsVersionCheckWaiting() const
 {
-    return (mStartUpCheck != nullptr && mStartUpCheck->isActive())
+    return mPromptsWaiting || (mStartUpCheck != nullptr && mStartUpCheck->isActive())
         || (mVersionCheck != nullptr && mVersionCheck->IsUnderWay());
 }
 

@@ -68,7 +68,9 @@ public:
     // Time from the preferences' creation to this launch.
     uint32_t SecondsSincePreferencesCreated() const;
     // The version check of this launch waits for the windows to be drawn, or a check waits for the server.
+    // Also while the launch's prompts wait for the first sample, which may end in a check.
     bool IsVersionCheckWaiting() const;
+    bool ArePromptsWaiting() const { return mPromptsWaiting; }
 
     static void RegisterClasses();
 
@@ -108,6 +110,8 @@ private:
     // The check of the launch starts once the windows and the tile are on screen, and only a new version
     // published shows.
     void CheckForNewVersionOnceShown();
+    // The welcome window, the request for the record or the version check: once the first sample is in.
+    void IssuePromptsOfTheLaunch();
     void StartUpVersionCheck();
 
     SensorMaster* mSensorMaster = nullptr;
@@ -123,6 +127,7 @@ private:
     // Start-up has opened its windows; a reopen asked for before waits until then.
     bool mWindowsOpened = false;
     bool mReopenWaiting = false;
+    bool mPromptsWaiting = false;
     std::unique_ptr<ReachabilityWatch> mReachability;
     std::unique_ptr<Notifier> mNotifier;
     std::unique_ptr<LimitWatch> mLimitWatch;

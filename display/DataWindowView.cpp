@@ -208,7 +208,8 @@ void DataWindowView::UpdateDisplay()
         } else {
             if (!mLastRawReading)
                 mLastRawReading = mChangedFrom = reading;
-            int32_t change = mSensor->ConvertRawToScaledTemp(*reading) - mSensor->ConvertRawToScaledTemp(*mLastRawReading);
+            int32_t change
+                = mSensor->ConvertRawToScaledTemp(*reading) - mSensor->ConvertRawToScaledTemp(*mLastRawReading);
             if (change != 0) {
                 if (*reading >= maximum)
                     pane->SetTextTraitsID(kAtMaximumTraits);
@@ -220,7 +221,8 @@ void DataWindowView::UpdateDisplay()
                 mLastRawReading = reading;
             }
             FormatScaledTemperatureAsString(
-                mSensor->ConvertRawToScaledTemp(*mLastRawReading) - mSensor->ConvertRawToScaledTemp(*mChangedFrom), text);
+                mSensor->ConvertRawToScaledTemp(*mLastRawReading) - mSensor->ConvertRawToScaledTemp(*mChangedFrom),
+                text);
             pane->SetDescriptor(text);
         }
     }

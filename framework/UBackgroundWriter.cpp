@@ -54,8 +54,8 @@ void UBackgroundWriter::Run()
             stream.Commit(file.path, true);
         } catch (const LException& e) {
             std::string reason = LException::DescribeCode(e.GetErrorCode());
-            std::fprintf(
-                stderr, "Kelvara: %s \"%s\" cannot be written (%s)\n", file.what.c_str(), file.path.c_str(), reason.c_str());
+            std::fprintf(stderr, "Kelvara: %s \"%s\" cannot be written (%s)\n", file.what.c_str(), file.path.c_str(),
+                reason.c_str());
             if (mOnFailure)
                 mOnFailure(file, reason);
         }

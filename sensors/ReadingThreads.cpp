@@ -93,8 +93,8 @@ ReadingThreads::~ReadingThreads()
     mState->work.notify_all();
     mState->watch.notify_all();
     // The idle threads and the supervisor end at once; a thread in a read is not waited for.
-    mState->ended.wait_for(lock, std::chrono::seconds(1),
-        [&] { return !mState->supervising && mState->threads == mState->busy; });
+    mState->ended.wait_for(
+        lock, std::chrono::seconds(1), [&] { return !mState->supervising && mState->threads == mState->busy; });
 }
 
 void ReadingThreads::Submit(std::vector<Job> jobs)

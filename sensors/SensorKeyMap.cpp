@@ -60,8 +60,9 @@ void SensorKeyMap::Load(const std::string& path)
         int index = file.value("index").toInt(&isNumber);
         if (known.key.empty() || !isNumber || index < 1 || index > INT16_MAX || keys.contains(known.key)
             || indices.contains(static_cast<int16_t>(index))) {
-            std::fprintf(stderr, "Kelvara: \"%s\" holds a sensor entry that makes no sense (number %d); it is left out\n",
-                path.c_str(), i + 1);
+            std::fprintf(stderr,
+                "Kelvara: \"%s\" holds a sensor entry that makes no sense (number %d); it is left out\n", path.c_str(),
+                i + 1);
             continue;
         }
         known.index = static_cast<int16_t>(index);

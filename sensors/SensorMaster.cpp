@@ -13,6 +13,8 @@
 #include "sensors/TemperatureSensor.h"
 #include "util/UtilitiesFolder.h"
 
+#include <QTimer>
+
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -73,6 +75,7 @@ SensorMaster::SensorMaster()
     , mThreads(std::make_unique<ReadingThreads>())
     , mKeys(std::make_unique<SensorKeyMap>())
     , mWriter(std::make_unique<UBackgroundWriter>())
+    , mContext(std::make_unique<QObject>())
 {
     if (std::string path = KeyMapPath(false); !path.empty())
         mKeys->Load(path);
@@ -163,7 +166,8 @@ void SensorMaster::TakeDiscovered(std::vector<SensorDescription> found)
         if (FindSensorByKey(identities[i].key))
             continue;
         fresh[i].name = identities[i].name;
-        LException::ReportAndDrop("taking on a sensor", [&] { Insert(new TemperatureSensor(fresh[i], identities[i].index)); });
+        LException::ReportAndDrop(
+            "taking on a sensor", [&] { Insert(new TemperatureSensor(fresh[i], identities[i].index)); });
     }
     if (mRunning) {
         std::fprintf(stderr, "Kelvara: %zu new sensors found\n", fresh.size());
@@ -188,9 +192,27 @@ std::vector<std::string> SensorMaster::GetSensorNames() const
     return names;
 }
 
+void SensorMaster::SetFirstRoundCall(std::function<void()> call)
+{
+    mFirstRoundCall = std::move(call);
+    if (mRounds > 0)
+        CallAfterFirstRound();
+}
+
+void SensorMaster::CallAfterFirstRound()
+{
+    // From the event loop itself, not from inside the sampler: the call may open a dialog. A call taken
+    // back meanwhile is not made.
+    QTimer::singleShot(0, mContext.get(), [this] {
+        if (mFirstRoundCall)
+            std::exchange(mFirstRoundCall, {})();
+    });
+}
+
 void SensorMaster::RoundRecorded()
 {
-    ++mRounds;
+    if (++mRounds == 1 && mFirstRoundCall)
+        CallAfterFirstRound();
     BroadcastMessage(msg_SamplesRecorded, nullptr);
     if (mRounds % kRoundsBetweenSaves == 0)
         LException::ReportAndDrop("saving the data files", [this] { SaveInBackground(); });

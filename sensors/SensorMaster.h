@@ -3,9 +3,9 @@
 // of their hardware; chips that appear later join the list, which stays in index order.
 #pragma once
 
+#include "framework/FourCharCode.h"
 #include "framework/LArray.h"
 #include "framework/LBroadcaster.h"
-#include "framework/FourCharCode.h"
 #include "framework/UBackgroundWriter.h"
 
 #include <chrono>
@@ -16,6 +16,7 @@
 #include <vector>
 
 class HardwareWatch;
+class QObject;
 class ReadingThreads;
 class SensorKeyMap;
 class SensorSampler;
@@ -52,6 +53,9 @@ public:
     std::vector<std::string> GetSensorNames() const;
     SensorSampler& GetSampler() { return *mSampler; }
 
+    // call runs on the event loop once the first round of samples is recorded: now, when it is already.
+    void SetFirstRoundCall(std::function<void()> call);
+
     // Sensors found while running: known keys take their new readers, new ones join the list.
     void TakeDiscovered(std::vector<SensorDescription> found);
 
@@ -60,7 +64,10 @@ public:
     void SaveInBackground();
     // Returns once the 10-minute saves handed over so far are written.
     void WaitForSaves() { mWriter->WaitUntilDone(); }
-    void SetSaveExtras(std::function<std::vector<UBackgroundWriter::File>()> extras) { mSaveExtras = std::move(extras); }
+    void SetSaveExtras(std::function<std::vector<UBackgroundWriter::File>()> extras)
+    {
+        mSaveExtras = std::move(extras);
+    }
 
     // Stops sampling, waits for the saves in progress, deletes every sensor, each of which saves its data
     // file; the list stays, empty.
@@ -74,6 +81,7 @@ private:
     SensorMaster();
     void Insert(TemperatureSensor* sensor);
     void RoundRecorded();
+    void CallAfterFirstRound();
     std::string KeyMapPath(bool createFolder) const;
 
     SensorArray mSensors;
@@ -83,6 +91,9 @@ private:
     std::unique_ptr<HardwareWatch> mWatch;
     std::unique_ptr<UBackgroundWriter> mWriter;
     std::function<std::vector<UBackgroundWriter::File>()> mSaveExtras;
+    std::function<void()> mFirstRoundCall;
+    // Bounds the calls posted to the event loop to the master's life.
+    std::unique_ptr<QObject> mContext;
     int32_t mRounds = 0;
     // Discovery at start-up is over: sensors found from now on are news for the windows.
     bool mRunning = false;

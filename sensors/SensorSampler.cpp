@@ -30,8 +30,8 @@ SensorSampler::SensorSampler(SensorArray& sensors, std::function<void()> recorde
     QObject::connect(&mTick, &QTimer::timeout, [this] { StartRound(); });
     mBound.setSingleShot(true);
     mBound.setInterval(mTimes.readBound);
-    QObject::connect(&mBound, &QTimer::timeout,
-        [this] { LException::ReportAndDrop("taking a sample", [this] { CloseRound(); }); });
+    QObject::connect(
+        &mBound, &QTimer::timeout, [this] { LException::ReportAndDrop("taking a sample", [this] { CloseRound(); }); });
 }
 
 SensorSampler::~SensorSampler()

@@ -37,7 +37,6 @@ int32_t Fix2Long(int32_t raw)
     return static_cast<int32_t>(raw < 0 ? -magnitude : magnitude);
 }
 
-
 }
 
 TemperatureSensor::TemperatureSensor(const SensorDescription& description, int16_t index)

@@ -151,8 +151,8 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
 
     RunKelvara(11);
     ASSERT_EQ(TestFiles::List(config / "Varnholt's Utilities"),
-        (std::vector<std::string> {
-            "01 acpitz temp1", "02 nvme Composite", "03 nvme CPU:GPU", "Kelvara Preferences" }));
+        (std::vector<std::string> { "01 acpitz temp1", "02 nvme Composite", "03 nvme CPU:GPU", "Kelvara Preferences",
+            "Kelvara Settings.ini" }));
     // The scale (bytes 7 and 8) a first run takes from a locale that measures in US units: Fahrenheit.
     std::vector<uint8_t> preferences = TestFiles::ReadBytes(ProgramFile("Kelvara Preferences"));
     ASSERT_GE(preferences.size(), 9u);

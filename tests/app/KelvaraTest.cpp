@@ -73,6 +73,14 @@ protected:
         FixturePlatform::ResetSingletons();
     }
 
+    // The launch, up to the prompts that follow its first sample.
+    static void StartUp(Kelvara& application)
+    {
+        application.StartUp();
+        while (application.ArePromptsWaiting())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+
     // The open windows of a kind, or with a title.
     template <typename T = LWindow> static std::vector<T*> Windows(const std::string& title = {})
     {
@@ -136,7 +144,7 @@ TEST_F(KelvaraApplication, NoSensorAlertsOnceAndRunsOn)
     testing::internal::CaptureStdout();
     {
         Kelvara application;
-        application.StartUp();
+        StartUp(application);
         EXPECT_EQ(application.GetSensorMaster()->GetSensorCount(), 0);
     }
     testing::internal::GetCapturedStdout();
@@ -152,7 +160,8 @@ TEST_F(KelvaraApplication, EveryWayToQuitSavesEverySensor)
 {
     platform.AddTempSensor("Board", 40);
     platform.Processors().SetReadings({ 50 });
-    const std::vector<std::string> files = { "01 Board", "02 CPU temperature", "Kelvara Preferences" };
+    const std::vector<std::string> files
+        = { "01 Board", "02 CPU temperature", "Kelvara Preferences", "Kelvara Settings.ini" };
     for (int way : { 0, SIGTERM, SIGHUP, SIGINT }) {
         SCOPED_TRACE(way);
         ForgetTheRun();
@@ -208,8 +217,8 @@ TEST_F(KelvaraApplication, QuittingDuringAVersionCheckDoesNotWaitForIt)
         application.Run();
     }
     EXPECT_FALSE(checkEnded) << "quitting waited for the check";
-    EXPECT_EQ(
-        TestFiles::List(platform.ProgramFolder()), (std::vector<std::string> { "01 Board", "Kelvara Preferences" }));
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
+        (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini" }));
     released = true;
     server.Request();
     while (VersionCheckWorker::ChecksRunning() > 0)
@@ -233,7 +242,7 @@ TEST_F(KelvaraApplication, AFirstRunWithNoOrADamagedPreferencesFileOpensOneWindo
         }
         testing::internal::CaptureStderr();
         Kelvara application;
-        application.StartUp();
+        StartUp(application);
         EXPECT_EQ(testing::internal::GetCapturedStderr().find("is damaged") != std::string::npos, damaged);
         EXPECT_LE(application.SecondsSincePreferencesCreated(), Kelvara::kFirstRunSeconds);
         EXPECT_EQ(Windows<DataWindow>().size(), 1u);
@@ -257,7 +266,7 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
     if (!row.firstLaunch) {
         {
             Kelvara first;
-            first.StartUp();
+            StartUp(first);
             Preferences::Get()->SetSubmittedTimedData(row.askedBefore);
         }
         ForgetTheRun();
@@ -268,7 +277,7 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
         TestFiles::WriteBytes(preferences, bytes);
         platform.Clock().Advance(row.elapsed);
     }
-    // Board's data file, with the sample taken at discovery making row.samples long-term samples.
+    // Board's data file, with the first sample of the launch making row.samples long-term samples.
     std::vector<int32_t> file = { 3, FixturePlatform::Fixed16(30), FixturePlatform::Fixed16(60), row.samples - 1 };
     file.insert(file.end(), row.samples - 1, FixturePlatform::Fixed16(45));
     file.push_back(0);
@@ -276,7 +285,7 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
 
     Kelvara application;
     testing::internal::CaptureStderr();
-    application.StartUp();
+    StartUp(application);
     EXPECT_EQ(application.IsVersionCheckWaiting(), row.serverAsked) << "the version check of the launch is on its way";
     while (application.IsVersionCheckWaiting())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
@@ -301,7 +310,7 @@ TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsStateAndDialogsOpenOnce)
     ::setenv("KELVARA_VERSION_URL", "http://kelvara.example/kelvara/product-information.plist", 1);
     ::setenv("KELVARA_RECORD_ADDRESS", "records@kelvara.example", 1);
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
     DataWindow* window = Windows<DataWindow>().front();
     std::vector<std::string> items; // menu, text, shortcut, and whether it is dimmed
     for (QAction* menu : window->GetTopLevel()->menuBar()->actions()) {
@@ -367,7 +376,7 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
     platform.AddTempSensor("Board", 40);
     {
         Kelvara application;
-        application.StartUp();
+        StartUp(application);
         ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
         ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
         Windows<DataWindow>().back()->AttemptClose();
@@ -380,7 +389,7 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
     ForgetTheRun();
     platform.Clock().Advance(3600);
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
     EXPECT_EQ(Windows<DataWindow>().size(), 2u);
     EXPECT_TRUE(Windows<GraphWindow>().empty()) << "no graph window was open at quit, and this is not a first run";
     EXPECT_TRUE(Windows<ComparisonWindow>().empty());
@@ -411,12 +420,12 @@ TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndAStartWithoutWindows
             application.Run();
         }
         EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
-            (std::vector<std::string> { "01 Board", "Kelvara Preferences" }));
+            (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini" }));
 
         ForgetTheRun();
         platform.Clock().Advance(10);
         Kelvara application;
-        application.StartUp();
+        StartUp(application);
         EXPECT_EQ(Windows<DataWindow>().size(), tray ? 0u : 1u);
         EXPECT_TRUE(Windows<GraphWindow>().empty());
     }
@@ -428,7 +437,7 @@ TEST_F(KelvaraApplication, AClickOnTheTrayIconRaisesTheWindowsOrOpensOne)
     platform.AddTempSensor("Board", 40);
     DockTray::SetAvailableForTesting(true);
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
     DockTray tray;
     LCommander::SetTarget(&application);
     tray.Clicked();
@@ -490,7 +499,7 @@ TEST_F(KelvaraApplication, ExportHistoryWritesEverySensorFromTheFileMenu)
     std::optional<std::string> chosen;
     UFolderDialog::SetChooser([&](const std::string&, const std::string&) { return chosen; });
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
 
     EXPECT_TRUE(application.ObeyCommand(cmd_ExportHistory, nullptr));
     EXPECT_TRUE(alerts.empty()) << "cancelled";
@@ -588,7 +597,7 @@ TEST_F(KelvaraApplication, ASensorMissingAtLaunchKeepsItsPlaceInTheWindowRecords
     Preferences::Get()->GetDataWindowPrefsArray()->AddItem(data);
     Preferences::Get()->GetGraphWindowPrefsArray()->AddItem(graph);
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
     ASSERT_EQ(Windows<DataWindow>().size(), 1u);
     ASSERT_EQ(Windows<GraphWindow>().size(), 1u);
 
@@ -609,7 +618,7 @@ TEST_F(KelvaraApplication, ThePreferencesAreWrittenAtTheTenMinuteCheckpoint)
 {
     platform.AddTempSensor("Board", 40);
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
     std::string path = platform.ProgramFolder() + "/Kelvara Preferences";
     EXPECT_FALSE(TestFiles::Exists(path));
     application.GetSensorMaster()->SaveInBackground();

@@ -7,6 +7,7 @@
 #include "prefs/RecordedGraphWindow.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/prefs/SettingsFixture.h"
+#include "tests/support/Sampling.h"
 #include "util/TemperatureUnits.h"
 
 #include <filesystem>
@@ -228,6 +229,7 @@ TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
             Preferences::SavePrefs();
         } else {
             TemperatureSensor reader(sensor, kSensorTypeRegistry, 1);
+            Sampling::SampleNow(reader);
             EXPECT_EQ(reader.GetLTTempArray()->GetCount(), 1) << "the sensor starts empty";
             EXPECT_EQ(reader.GetSTTempArray()->GetCount(), 1);
         }

@@ -310,7 +310,7 @@ TEST_F(SensorTest, SavedEveryTenMinutesWhileRunningAndOnReset)
     sensor.ResetData();
     EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 0);
     EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), 0);
-    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), TestFiles::BigEndian32({ 3, 40, 41, 0, 0 }));
+    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), TestFiles::BigEndian32({ 3, 40, 40, 0, 0 }));
 }
 
 TEST_F(SensorTest, RegistryRulesGiveTypes)

@@ -40,6 +40,14 @@ int32_t SampleNow(TemperatureSensor& sensor)
     return sensor.CreateNewEvent();
 }
 
+SensorMaster& StartSensors()
+{
+    SensorMaster& master = *SensorMaster::Get();
+    if (master.GetSampler().IsRoundOpen())
+        AwaitRound(master);
+    return master;
+}
+
 bool AwaitRound(SensorMaster& master, int timeoutMilliseconds)
 {
     QEventLoop loop;

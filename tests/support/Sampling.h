@@ -9,6 +9,8 @@ class TemperatureSensor;
 
 namespace Sampling {
 
+// The sensors, discovered, with their first round of readings recorded.
+SensorMaster& StartSensors();
 // Reads the sensor's source on this thread and takes a sample of it, as one round of sampling does.
 int32_t SampleNow(TemperatureSensor& sensor);
 // Starts a round at once and runs the event loop until it is recorded; false after a few seconds without.
