@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/LimitWatch.h"
 #include "app/ReachabilityWatch.h"
+#include "app/SaveFailureDialog.h"
 #include "compare/ComparisonMaster.h"
 #include "compare/ComparisonWindow.h"
 #include "compare/ComparisonWindowView.h"
@@ -35,6 +36,7 @@
 #include "sensors/HistoryExport.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
+#include "util/UtilitiesFolder.h"
 
 #include <QTimer>
 
@@ -85,6 +87,7 @@ void Kelvara::RegisterClasses()
     URegistrar::RegisterClass<ComparisonWindowView>(FourCC("CViw"));
     URegistrar::RegisterClass<NewVersionDialog>(NewVersionDialog::class_ID);
     URegistrar::RegisterClass<NewVersionFailDialog>(NewVersionFailDialog::class_ID);
+    URegistrar::RegisterClass<SaveFailureDialog>(SaveFailureDialog::class_ID);
     URegistrar::RegisterWindowClasses();
     URegistrar::RegisterStandardControls();
 }
@@ -112,6 +115,10 @@ void Kelvara::StartUp()
             files.clear();
         return files;
     });
+    // A disk that fills up while Kelvara runs shows at the first 10-minute save after.
+    mSensorMaster->SetSaveFailureCall([this](const std::string& reason) {
+        TellNothingIsSaved(WhyUtilitiesFolderCannotBeWritten().value_or(reason));
+    });
     bool firstRun = SecondsSincePreferencesCreated() <= kFirstRunSeconds;
 
     // A window that cannot be re-opened must not keep the others, or the tile, from appearing.
@@ -131,6 +138,9 @@ void Kelvara::StartUp()
 
     mReachability = std::make_unique<ReachabilityWatch>();
     mWindowsOpened = true;
+    // In front of the windows, so that a user who would lose what Kelvara records can quit at once.
+    if (std::optional<std::string> reason = WhyUtilitiesFolderCannotBeWritten())
+        TellNothingIsSaved(*reason);
     if (mReopenWaiting)
         DoReopenApp();
     // The first sample is taken on the reading threads; it counts toward the record like any other, so the
@@ -151,6 +161,20 @@ void Kelvara::IssuePromptsOfTheLaunch()
     bool prompted = IssueStartUpPrompts(SecondsSincePreferencesCreated());
     if (!prompted && Preferences::Get()->GetVersionCheck() && !IsPlaceholderAddress(VersionCheckAddress()))
         CheckForNewVersionOnceShown();
+}
+
+void Kelvara::TellNothingIsSaved(const std::string& reason)
+{
+    if (std::exchange(mToldNothingIsSaved, true))
+        return;
+    std::string folder = UtilitiesFolderPath();
+    std::fprintf(stderr, "Kelvara: nothing can be saved in \"%s\": %s; Kelvara goes on without saving.\n",
+        folder.c_str(), reason.c_str());
+    LException::ReportAndDrop("telling that nothing can be saved", [&] {
+        std::unique_ptr<LWindow> window(LWindow::CreateWindow(SaveFailureDialog::kLayout, this));
+        ThrowIfNil_(dynamic_cast<SaveFailureDialog*>(window.get()))->SetProblem(folder, reason);
+        window.release()->Select(); // the window list has it
+    });
 }
 
 bool Kelvara::IsRecordWorthSending(uint32_t elapsed) const

@@ -33,6 +33,8 @@ public:
     static constexpr int16_t kNoSensorsAlert = 130;
     static constexpr int16_t kHistoryExportedAlert = 131;
     static constexpr int16_t kHistoryNotExportedAlert = 132;
+    // A launch that ends because another Kelvara writes the files.
+    static constexpr int16_t kAnotherKelvaraAlert = 133;
     static constexpr int16_t kGraphWindowLayout = 128;
     static constexpr int16_t kDataWindowLayout = 129;
     static constexpr int16_t kWelcomeWindowLayout = 130;
@@ -65,6 +67,7 @@ public:
     SensorMaster* GetSensorMaster() const { return mSensorMaster; }
     ComparisonMaster* GetComparisonMaster() const { return mComparisonMaster; }
     DockIcon* GetDockIcon() const { return mDockIcon; }
+    // The save of the preferences every 10 minutes; none before start-up.
     // Time from the preferences' creation to this launch.
     uint32_t SecondsSincePreferencesCreated() const;
     // The version check of this launch waits for the windows to be drawn, or a check waits for the server.
@@ -113,6 +116,9 @@ private:
     // The welcome window, the request for the record or the version check: once the first sample is in.
     void IssuePromptsOfTheLaunch();
     void StartUpVersionCheck();
+    // Tells the user, once a run, that nothing can be saved in the program's folder and why, in a dialog
+    // that holds nothing up.
+    void TellNothingIsSaved(const std::string& reason);
 
     SensorMaster* mSensorMaster = nullptr;
     ComparisonMaster* mComparisonMaster = nullptr;
@@ -136,4 +142,5 @@ private:
     std::unique_ptr<VersionCheckWorker> mVersionCheck;
     // The user asked for the check under way (perhaps while the one of the launch ran).
     bool mVersionCheckAsked = false;
+    bool mToldNothingIsSaved = false;
 };

@@ -8,7 +8,6 @@
 #include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
-#include "util/SensorMenus.h"
 
 #include <cstring>
 
@@ -162,15 +161,11 @@ void DataWindow::ListenToMessage(MessageT message, void*)
         UpdateRows();
         Refresh();
         break;
-    case msg_SensorsAdded: {
+    case msg_SensorsAdded:
         // New hardware joins the menu; a sensor this window was recorded with comes back into it.
-        SensorNameList wanted;
-        CopySensorNames(mRecordedSensors, wanted);
-        GetSensorMenuKeepingAbsent(mSensorPopup, &wanted);
-        RenewSensorMenu(mSensorPopup, SensorMaster::Get()->GetSensorNames(), &wanted);
+        RenewSensorPopup(mSensorPopup, SensorMaster::Get()->GetSensorNames());
         CreateSensorDisplay();
         break;
-    }
     default:
         break;
     }
@@ -193,9 +188,7 @@ void DataWindow::GetWindowPrefs(DataWindowPrefs* prefs)
     ThrowIfNil_(prefs);
     Rect bounds;
     GetGlobalBounds(bounds);
-    prefs->SetWindowRect(bounds);
-    CopySensorNames(mRecordedSensors, *prefs->GetSensorNames());
-    GetSensorMenuKeepingAbsent(mSensorPopup, prefs->GetSensorNames());
+    RecordPlaceAndSensors(bounds, mSensorPopup, *prefs);
     prefs->SetSensorDisplayMask(GetCurrentSensorDisplayMask());
     prefs->SetGraphMenuItem(static_cast<uint8_t>(mGraphModePopup->GetCurrentMenuItem()));
 }
@@ -205,8 +198,7 @@ void DataWindow::SetWindowPrefs(DataWindowPrefs* prefs)
     ThrowIfNil_(prefs);
     // Only the place: the rows decide the size.
     MoveWindowTo(prefs->GetWindowRect().left, prefs->GetWindowRect().top);
-    SetSensorMenu(mSensorPopup, prefs->GetSensorNames());
-    CopySensorNames(*prefs->GetSensorNames(), mRecordedSensors);
+    RestoreSensors(mSensorPopup, *prefs);
     uint32_t mask = prefs->GetSensorDisplayMask();
     for (int16_t item = 1; item <= mColumnPopup->CountMenuItems(); ++item) {
         bool checked = item <= kLastMaskItem && (mask & (1u << item)) != 0;

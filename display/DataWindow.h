@@ -4,7 +4,7 @@
 #include "framework/LArray.h"
 #include "framework/LListener.h"
 #include "framework/LWindow.h"
-#include "prefs/RecordedDataWindow.h"
+#include "prefs/RecordedWindow.h"
 #include "prefs/SensorNameList.h"
 
 #include <cstdint>
@@ -47,6 +47,4 @@ private:
     LBevelButton* mGraphModePopup = nullptr;
     TArray<DataWindowView*> mRowViews;
     DataWindowGraph* mGraph = nullptr;
-    // The sensors of the record the window was restored from: those missing at this launch stay recorded.
-    SensorNameList mRecordedSensors;
 };

@@ -150,13 +150,20 @@ void DockIcon::UpdateIcon()
         StartIdling(kUpdateIntervalSeconds);
 }
 
-void DockIcon::DrawTileBackground(CGContext* context)
+CGContext* DockIcon::BeginTileDrawing(const std::string& description)
 {
+    if (DockTile::Get()->Shows(description))
+        return nullptr;
+    CGContext* context = BeginCGContextForApplicationDockTile();
+    if (context == nullptr)
+        return nullptr;
+    DockTile::Get()->DescribeDrawing(description);
     CGRect tile = CGRectMake(0, 0, kTileSize, kTileSize);
     context->ClearRect(tile);
     context->SetRGBFillColor(0.7, 0.7, 0.7, 0.9);
     context->FillRect(tile);
     context->StrokeRect(tile);
+    return context;
 }
 
 void DockIcon::DrawText()
@@ -207,14 +214,9 @@ void DockIcon::DrawText()
         Describe(description, text.name);
         Describe(description, text.value);
     }
-    if (DockTile::Get()->Shows(description))
-        return;
-
-    CGContext* context = BeginCGContextForApplicationDockTile();
+    CGContext* context = BeginTileDrawing(description);
     if (context == nullptr)
         return;
-    DockTile::Get()->DescribeDrawing(description);
-    DrawTileBackground(context);
     for (const Text& text : texts)
         DrawTextPrimitive(context, text.baseline, text.sensorIndex, text.name.c_str(), text.value.c_str());
     EndCGContextForApplicationDockTile(context);
@@ -288,14 +290,9 @@ void DockIcon::DrawGraph(bool shortTerm)
             Describe(description, line.back());
         }
     }
-    if (DockTile::Get()->Shows(description))
-        return;
-
-    CGContext* context = BeginCGContextForApplicationDockTile();
+    CGContext* context = BeginTileDrawing(description);
     if (context == nullptr)
         return;
-    DockTile::Get()->DescribeDrawing(description);
-    DrawTileBackground(context);
     context->SetLineWidth(1.0);
 
     context->BeginPath();

@@ -64,7 +64,9 @@ public:
 
 private:
     DockIcon();
-    static void DrawTileBackground(CGContext* context);
+    // The tile's context with the background drawn, for a drawing that description tells apart from the
+    // tile's current one; null when the tile already shows it or cannot be drawn on.
+    static CGContext* BeginTileDrawing(const std::string& description);
 
     int16_t mRotationIndex = 1;
     TArray<TemperatureSensor*> mSensors;

@@ -10,7 +10,6 @@
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/SensorColors.h"
-#include "util/SensorMenus.h"
 
 #include <algorithm>
 #include <string>
@@ -147,17 +146,14 @@ void GraphWindow::GetWindowPrefs(GraphWindowPrefs* prefs)
     ThrowIfNil_(prefs);
     Rect bounds;
     GetGlobalBounds(bounds);
-    prefs->SetWindowRect(bounds);
-    CopySensorNames(mRecordedSensors, *prefs->GetSensorNames());
-    GetSensorMenuKeepingAbsent(mSensorPopup, prefs->GetSensorNames());
+    RecordPlaceAndSensors(bounds, mSensorPopup, *prefs);
     prefs->SetDisplayMenuItem(mModePopup->GetCurrentMenuItem());
 }
 
 void GraphWindow::SetWindowPrefs(GraphWindowPrefs* prefs)
 {
     ThrowIfNil_(prefs);
-    SetSensorMenu(mSensorPopup, prefs->GetSensorNames());
-    CopySensorNames(*prefs->GetSensorNames(), mRecordedSensors);
+    RestoreSensors(mSensorPopup, *prefs);
     mModePopup->SetCurrentMenuItem(prefs->GetDisplayMenuItem());
     mGraphView->SetGraphMode(prefs->GetDisplayMenuItem());
     // No larger than the screen: a size recorded by a damaged file or another desktop would otherwise cost
@@ -180,16 +176,12 @@ void GraphWindow::ListenToMessage(MessageT message, void*)
         SetupGraph();
         Refresh();
         break;
-    case msg_SensorsAdded: {
+    case msg_SensorsAdded:
         // New hardware joins the menu; a sensor this window was recorded with comes back into it.
-        SensorNameList wanted;
-        CopySensorNames(mRecordedSensors, wanted);
-        GetSensorMenuKeepingAbsent(mSensorPopup, &wanted);
-        RenewSensorMenu(mSensorPopup, SensorMaster::Get()->GetSensorNames(), &wanted);
+        RenewSensorPopup(mSensorPopup, SensorMaster::Get()->GetSensorNames());
         SetupGraph();
         Refresh();
         break;
-    }
     default:
         break;
     }

@@ -3,7 +3,7 @@
 
 #include "framework/LListener.h"
 #include "framework/LWindow.h"
-#include "prefs/RecordedGraphWindow.h"
+#include "prefs/RecordedWindow.h"
 #include "prefs/SensorNameList.h"
 
 #include <cstdint>
@@ -55,6 +55,4 @@ private:
     GraphWindowView* mGraphView = nullptr;
     int32_t mMinimumWidth = 0;
     int32_t mMinimumHeight = 0;
-    // The sensors of the record the window was restored from: those missing at this launch stay recorded.
-    SensorNameList mRecordedSensors;
 };

@@ -47,28 +47,51 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The name of a temporary file of Commit: the file's own name, a dot and the six letters or digits that
-// mkstemp put in place of "XXXXXX".
-constexpr size_t kTemporarySuffixLength = 7;
+constexpr const char* kTemporaryMark = ".kelvara-tmp-";
+constexpr size_t kUniqueLength = 6;
 
-bool IsTemporaryOf(std::string_view name, std::string_view fileName)
+std::string FileNameOf(const std::string& path)
 {
-    if (name.size() != fileName.size() + kTemporarySuffixLength || !name.starts_with(fileName)
-        || name[fileName.size()] != '.')
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsTemporaryOf(std::string_view name, const std::string& fileName)
+{
+    std::string prefix = "." + fileName + kTemporaryMark;
+    if (name.size() != prefix.size() + kUniqueLength || !name.starts_with(prefix))
         return false;
-    for (char c : name.substr(fileName.size() + 1)) {
+    for (char c : name.substr(prefix.size())) {
         if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
             return false;
     }
     return true;
 }
 
+const char* KindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a named pipe";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "something other than a file";
+}
+
+}
+
+std::string LFileStream::TemporaryNameOf(const std::string& fileName)
+{
+    return "." + fileName + kTemporaryMark + std::string(kUniqueLength, 'X');
 }
 
 int LFileStream::RemoveLeftoverTemporaries(const std::string& path)
 {
     std::string folder = FolderOf(path);
-    std::string fileName = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+    std::string fileName = FileNameOf(path);
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr)
         return 0;
@@ -102,12 +125,26 @@ bool LFileStream::FileExists(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-void LFileStream::OpenForReading(const std::string& path)
+void LFileStream::OpenForReading(const std::string& path, size_t mostBytes)
 {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking: opening a named pipe for reading would wait for a writer that never comes.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0)
         Throw_(errno == ENOENT ? fnfErr : errno, path);
+    struct stat info { };
+    if (::fstat(file.Get(), &info) != 0)
+        Throw_(errno, path);
+    // A device has no end (a link to /dev/zero), and a pipe gives what a writer sends, whenever it does.
+    if (!S_ISREG(info.st_mode))
+        Throw_(err_NotAFile, std::string("is ") + KindOf(info.st_mode) + ", not a file");
+    auto tooLarge = [&](uintmax_t size) {
+        Throw_(err_FileTooLarge,
+            "is too large to be read (" + std::to_string(size) + " bytes; at most " + std::to_string(mostBytes) + ")");
+    };
+    if (static_cast<uintmax_t>(info.st_size) > mostBytes)
+        tooLarge(static_cast<uintmax_t>(info.st_size));
     mBytes.clear();
+    mBytes.reserve(static_cast<size_t>(info.st_size));
     mMarker = 0;
     uint8_t buffer[65536];
     for (;;) {
@@ -120,12 +157,23 @@ void LFileStream::OpenForReading(const std::string& path)
         if (count == 0)
             break;
         mBytes.insert(mBytes.end(), buffer, buffer + count);
+        // A file that grows while it is read is held to the same bound.
+        if (mBytes.size() > mostBytes)
+            tooLarge(mBytes.size());
     }
+}
+
+std::string LFileStream::DescribeReadFailure(const LException& error)
+{
+    if (error.GetErrorCode() == err_NotAFile || error.GetErrorCode() == err_FileTooLarge)
+        return error.GetDetail();
+    return "cannot be read (" + LException::DescribeCode(error.GetErrorCode()) + ")";
 }
 
 void LFileStream::Commit(const std::string& path, bool flushToDisk) const
 {
-    std::string temporary = path + ".XXXXXX";
+    std::string folder = FolderOf(path);
+    std::string temporary = folder + "/" + TemporaryNameOf(FileNameOf(path));
     FileDescriptor file(::mkstemp(temporary.data()));
     if (file.Get() < 0)
         Throw_(errno, path);
@@ -151,8 +199,8 @@ void LFileStream::Commit(const std::string& path, bool flushToDisk) const
     if (::rename(temporary.c_str(), path.c_str()) != 0)
         fail(errno);
     if (flushToDisk) {
-        FileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder.Get() >= 0)
-            ::fsync(folder.Get());
+        FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (directory.Get() >= 0)
+            ::fsync(directory.Get());
     }
 }

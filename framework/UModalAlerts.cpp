@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace {
 
@@ -38,6 +39,11 @@ void UModalAlerts::StopAlert(ResIDT alertID)
 
 void UModalAlerts::ShowAlert(ResIDT alertID, const std::string& detail)
 {
+    ShowAlert(alertID, detail, 0);
+}
+
+void UModalAlerts::ShowAlert(ResIDT alertID, const std::string& detail, int closeAfterSeconds)
+{
     AlertText text = GetAlertText(alertID);
     text.detail = detail;
     if (AlertHandler()) {
@@ -49,6 +55,8 @@ void UModalAlerts::ShowAlert(ResIDT alertID, const std::string& detail)
                                                  : QMessageBox::Critical;
     QMessageBox box(icon, QString::fromStdString(text.title), QString::fromStdString(text.text), QMessageBox::Ok);
     box.setInformativeText(QString::fromStdString(text.detail));
+    if (closeAfterSeconds > 0)
+        QTimer::singleShot(closeAfterSeconds * 1000, &box, &QMessageBox::reject);
     box.exec();
 }
 

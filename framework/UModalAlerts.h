@@ -21,6 +21,8 @@ public:
     // The same with the detail said at run time (what was written where, or why not) in place of the
     // resource's.
     static void ShowAlert(ResIDT alertID, const std::string& detail);
+    // The same, for a message that nobody needs to answer: it closes by itself once the seconds have passed.
+    static void ShowAlert(ResIDT alertID, const std::string& detail, int closeAfterSeconds);
 
     // The texts of an alert resource; throws nilP for an alert that the program does not have.
     static AlertText GetAlertText(ResIDT alertID);

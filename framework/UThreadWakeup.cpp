@@ -2,6 +2,8 @@
 
 #include "framework/LException.h"
 
+#include <QSocketNotifier>
+
 #include <cerrno>
 #include <cstdint>
 #include <sys/eventfd.h>
@@ -36,8 +38,11 @@ UThreadWakeup::UThreadWakeup(std::function<void()> onWake)
     : mSignal(std::make_shared<Signal>())
     , mOnWake(std::move(onWake))
 {
-    mWatch = std::make_unique<UDescriptorWatch>(mSignal->GetDescriptor(), [this] {
+    mNotifier = std::make_unique<QSocketNotifier>(mSignal->GetDescriptor(), QSocketNotifier::Read);
+    QObject::connect(mNotifier.get(), &QSocketNotifier::activated, [this] {
         mSignal->Clear();
-        mOnWake();
+        LException::ReportAndDrop("work handed back by another thread", [this] { mOnWake(); });
     });
 }
+
+UThreadWakeup::~UThreadWakeup() = default;

@@ -3,10 +3,10 @@
 // signal outlives the wakeup that made it, so a worker that finishes late raises into the void.
 #pragma once
 
-#include "framework/UDescriptorWatch.h"
-
 #include <functional>
 #include <memory>
+
+class QSocketNotifier;
 
 class UThreadWakeup {
 public:
@@ -26,7 +26,9 @@ public:
         int mDescriptor;
     };
 
+    // An exception thrown by onWake is reported and dropped.
     explicit UThreadWakeup(std::function<void()> onWake);
+    ~UThreadWakeup();
 
     // For the workers to keep.
     std::shared_ptr<Signal> GetSignal() const { return mSignal; }
@@ -34,5 +36,5 @@ public:
 private:
     std::shared_ptr<Signal> mSignal;
     std::function<void()> mOnWake;
-    std::unique_ptr<UDescriptorWatch> mWatch;
+    std::unique_ptr<QSocketNotifier> mNotifier;
 };

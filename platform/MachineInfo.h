@@ -17,24 +17,3 @@ public:
     // Whether the machine is a Mac, where a System Management Controller is to be expected.
     virtual bool IsAppleHardware() = 0;
 };
-
-class FixtureMachineInfo : public MachineInfo {
-public:
-    explicit FixtureMachineInfo(std::string model = {}, uint32_t processors = 1, int32_t speed = 0)
-        : mModel(std::move(model))
-        , mProcessors(processors)
-        , mSpeed(speed)
-    {
-    }
-    std::string ModelIdentifier() override { return mModel; }
-    uint32_t ProcessorCount() override { return mProcessors; }
-    int32_t MaximumProcessorSpeedMHz() override { return mSpeed; }
-    bool IsAppleHardware() override { return mApple; }
-    void SetAppleHardware(bool apple) { mApple = apple; }
-
-private:
-    bool mApple = false;
-    std::string mModel;
-    uint32_t mProcessors;
-    int32_t mSpeed;
-};

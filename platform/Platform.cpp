@@ -42,7 +42,7 @@ void Platform::Install(PlatformServices services)
     Services() = std::move(services);
 }
 
-// The Linux services are made on first use, so that a sysfs tree is read only when a Part asks for it.
+// The Linux services are made on first use, so that a sysfs tree is read only when the program asks for it.
 SensorRegistry& Platform::Registry()
 {
     if (!Services().registry)

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -22,7 +23,7 @@ constexpr const char* kSocketName = "kelvara.socket";
 // What a second launch asks, and what the running one answers.
 constexpr const char kRequest[] = "reopen\n";
 constexpr const char kAnswer[] = "ok\n";
-// How long either side waits for the other's line: the running one answers from its event loop.
+// How long a new launch waits for the running one's answer, which comes from its event loop.
 constexpr int kAnswerMilliseconds = 2000;
 constexpr int kRetryMilliseconds = 100;
 
@@ -102,7 +103,7 @@ std::string SingleInstance::DefaultFolder()
 bool SingleInstance::PrepareFolder()
 {
     if (::mkdir(mFolder.c_str(), 0700) != 0 && errno != EEXIST) {
-        std::fprintf(stderr, "Kelvara: cannot make \"%s\" (%s); this Kelvara runs without checking for another.\n",
+        std::fprintf(stderr, "Kelvara: cannot make \"%s\" (%s); this Kelvara takes no hand-over from a later launch.\n",
             mFolder.c_str(), std::strerror(errno));
         return false;
     }
@@ -111,8 +112,8 @@ bool SingleInstance::PrepareFolder()
     if (::lstat(mFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()
         || (info.st_mode & 0077) != 0) {
         std::fprintf(stderr,
-            "Kelvara: \"%s\" is not a private folder of this user; this Kelvara runs without checking for "
-            "another.\n",
+            "Kelvara: \"%s\" is not a private folder of this user; this Kelvara takes no hand-over from a later "
+            "launch.\n",
             mFolder.c_str());
         return false;
     }
@@ -126,7 +127,7 @@ SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds)
     std::string lockPath = mFolder + "/" + kLockName;
     mLock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (mLock < 0) {
-        std::fprintf(stderr, "Kelvara: cannot open \"%s\" (%s); this Kelvara runs without checking for another.\n",
+        std::fprintf(stderr, "Kelvara: cannot open \"%s\" (%s); this Kelvara takes no hand-over from a later launch.\n",
             lockPath.c_str(), std::strerror(errno));
         return Role::Alone;
     }
@@ -142,7 +143,8 @@ SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds)
             return Role::Primary;
         }
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            std::fprintf(stderr, "Kelvara: cannot lock \"%s\" (%s); this Kelvara runs without checking for another.\n",
+            std::fprintf(stderr,
+                "Kelvara: cannot lock \"%s\" (%s); this Kelvara takes no hand-over from a later launch.\n",
                 lockPath.c_str(), std::strerror(errno));
             return Role::Alone;
         }
@@ -150,12 +152,8 @@ SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds)
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (TryHandOver(static_cast<int>(std::clamp<int64_t>(left, kRetryMilliseconds, kAnswerMilliseconds))))
             return Role::HandedOver;
-        if (Clock::now() >= deadline) {
-            std::fprintf(stderr,
-                "Kelvara: another Kelvara of this user is running but does not answer; this one does not start, "
-                "so that only one writes the files.\n");
+        if (Clock::now() >= deadline)
             return Role::Busy;
-        }
         std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMilliseconds));
     }
 }
@@ -196,19 +194,33 @@ bool SingleInstance::TryHandOver(int answerMilliseconds)
     return handedOver;
 }
 
-bool SingleInstance::AcceptHandOver()
+int SingleInstance::AcceptConnection()
 {
     if (mListener < 0)
-        return false;
-    int fd = ::accept4(mListener, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // Only processes of this user reach the socket (the folder is private), and only this request counts.
-    bool asked = ReadLine(fd, kAnswerMilliseconds) + "\n" == kRequest;
-    if (asked)
-        asked = WriteAll(fd, kAnswer);
-    ::close(fd);
-    return asked;
+        return -1;
+    return ::accept4(mListener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+}
+
+SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string& received)
+{
+    const std::string_view request = kRequest;
+    for (;;) {
+        char buffer[16];
+        ssize_t count = ::recv(connection, buffer, sizeof buffer, 0);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return Request::Incomplete;
+        if (count <= 0)
+            return Request::Refused;
+        received.append(buffer, static_cast<size_t>(count));
+        // Only processes of this user reach the socket (the folder is private), and only this request counts.
+        size_t compared = std::min(received.size(), request.size());
+        if (std::string_view(received).substr(0, compared) != request.substr(0, compared))
+            return Request::Refused;
+        if (received.size() >= request.size())
+            return WriteAll(connection, kAnswer) ? Request::Reopen : Request::Refused;
+    }
 }
 
 void SingleInstance::StopListening()

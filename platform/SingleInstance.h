@@ -11,7 +11,8 @@ public:
         Primary, // this process holds the lock and takes hand-overs
         HandedOver, // a running Kelvara took this launch over; this process ends
         Busy, // a running Kelvara holds the lock but did not answer in time; this process must not sample
-        Alone, // the lock cannot be had here (the folder is unusable): this process runs on its own
+        Alone, // the folder is unusable: this process takes no hand-over (the data folder's lock still keeps
+               // a second writer out)
     };
 
     // folder holds the lock file and the socket; it is made (mode 0700) when missing and must belong to the
@@ -23,14 +24,24 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // Becomes the running instance, or hands this launch over to the one that runs. A running one that is
-    // starting up or quitting is waited for, up to patienceMilliseconds. Reasons for Busy and Alone go to
-    // standard error.
-    Role Claim(int patienceMilliseconds = 10000);
+    // starting up or quitting is waited for, up to patienceMilliseconds. The reasons for Alone go to
+    // standard error; Busy is the caller's to tell.
+    Role Claim(int patienceMilliseconds);
+
+    // What a hand-over connection has asked so far.
+    enum class Request {
+        Incomplete, // nothing yet, or part of the request: more may come
+        Reopen, // the running one's windows were asked for, and the answer is sent
+        Refused, // it sent something else, or hung up
+    };
 
     // The primary's listening socket, for the event loop to watch; -1 when not listening.
     int GetListeningSocket() const { return mListener; }
-    // Takes one waiting hand-over and answers it; true when it asked for the running one's windows.
-    bool AcceptHandOver();
+    // Takes one waiting hand-over connection, without waiting: its descriptor (non-blocking; the caller
+    // closes it), or -1 when none is waiting.
+    int AcceptConnection();
+    // Reads what the connection has sent into received (which holds what came before), without waiting.
+    static Request ReadRequest(int connection, std::string& received);
     // Refuses further hand-overs (a quitting program cannot take them); the lock is kept until the end.
     void StopListening();
 

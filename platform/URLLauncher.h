@@ -26,23 +26,3 @@ public:
     bool HasHandlerFor(const std::string& scheme) override;
     bool LaunchURL(const std::string& text) override;
 };
-
-// Tests see what would have been launched.
-class FixtureURLLauncher : public URLLauncher {
-public:
-    bool HasHandlerFor(const std::string& scheme) override
-    {
-        asked.push_back(scheme);
-        return hasHandler;
-    }
-    bool LaunchURL(const std::string& text) override
-    {
-        launched.push_back(text);
-        return launchSucceeds;
-    }
-
-    bool hasHandler = true;
-    bool launchSucceeds = true;
-    std::vector<std::string> asked;
-    std::vector<std::string> launched;
-};

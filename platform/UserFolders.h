@@ -21,15 +21,3 @@ public:
 private:
     Environment mEnvironment;
 };
-
-class FixtureUserFolders : public UserFolders {
-public:
-    explicit FixtureUserFolders(std::string folder)
-        : mFolder(std::move(folder))
-    {
-    }
-    std::string PreferencesFolder() override { return mFolder; }
-
-private:
-    std::string mFolder;
-};

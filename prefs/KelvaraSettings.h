@@ -10,6 +10,8 @@ class KelvaraSettings {
 public:
     // The instance; the first call reads the file (a missing file gives the defaults).
     static KelvaraSettings* Get();
+    // The file holds one line or two; a larger one is no file of Kelvara's and is set aside unread.
+    static constexpr size_t kMostFileBytes = 1 << 20;
     // For tests: deletes the instance, so that the next Get reads the file again.
     static void DeleteInstanceForTesting();
 
@@ -19,11 +21,20 @@ public:
     // standard error and the value holds for this run.
     void SetWarnAtLimits(bool warn);
 
+    // The file's path, for others that keep their settings in it (the sensors' indices): empty when there is
+    // no folder, or when the file found at start-up could be neither used nor set aside.
+    std::string GetUsablePath(bool createFolder) const;
+
 private:
     KelvaraSettings();
     // The file's path in the program's folder; empty when there is no such folder.
     static std::string GetPath(bool createFolder);
+    // Whether the file at path may be handed to the settings reader: a regular file of at most
+    // kMostFileBytes. One that is not is set aside as damaged, or, when it cannot be moved, left alone and
+    // not written.
+    bool IsReadable(const std::string& path);
 
     bool mWarnAtLimits = true;
+    bool mFileWritable = true;
     static KelvaraSettings* sInstance;
 };

@@ -9,8 +9,7 @@
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/PrefsStreaming.h"
-#include "prefs/RecordedDataWindow.h"
-#include "prefs/RecordedGraphWindow.h"
+#include "prefs/RecordedWindow.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/TemperatureUnits.h"
@@ -161,15 +160,15 @@ void Preferences::ReadPrefs()
     LFileStream::RemoveLeftoverTemporaries(path);
     LFileStream stream;
     try {
-        stream.OpenForReading(path);
+        stream.OpenForReading(path, kMostFileBytes);
     } catch (const LException& error) {
         if (error.GetErrorCode() == fnfErr) {
             prefs->InitializePrefs();
             return;
         }
-        // A file that is there but cannot be read (permissions, an I/O error) is no missing file: saving
-        // at quit would replace the user's settings.
-        prefs->RecoverFromDamagedFile(path, "cannot be read (" + LException::DescribeCode(error.GetErrorCode()) + ")");
+        // A file that is there but cannot be read (permissions, an I/O error, a named pipe, a file far too
+        // large) is no missing file: saving at quit would replace the user's settings.
+        prefs->RecoverFromDamagedFile(path, LFileStream::DescribeReadFailure(error));
         return;
     }
     try {

@@ -6,6 +6,7 @@
 #include "framework/LBroadcaster.h"
 #include "framework/LListener.h"
 #include "framework/QuickDrawTypes.h"
+#include "prefs/RecordedWindow.h"
 #include "prefs/SensorNameList.h"
 
 #include <array>
@@ -16,8 +17,6 @@
 class DataWindowPrefs;
 class GraphWindowPrefs;
 class LStream;
-class RecordedDataWindow;
-class RecordedGraphWindow;
 
 // Broadcast to the subscribers when the user has confirmed new settings.
 constexpr MessageT msg_PrefsChanged = FourCC("PCha");
@@ -28,6 +27,8 @@ class Preferences : public LListener, public LBroadcaster {
 public:
     static constexpr uint16_t kFileVersion = 120;
     static constexpr uint16_t kOldFileVersion = 90;
+    // Far more than any set of settings and window records takes: a larger file is set aside unread.
+    static constexpr size_t kMostFileBytes = 16 << 20;
     static constexpr int32_t kSensorColorCount = 12;
 
     // The instance, made with every default on the first call.

@@ -88,7 +88,7 @@ void PreferencesDialog::FinishCreateSelf()
         // The tile shows the application's icon for a type it does not know; so does the dialog.
         std::fprintf(stderr,
             "Kelvara: the preferences hold the unknown tile type %u; the preferences dialog shows the "
-            "application icon.\n",
+            "application icon, and keeps the type unless another is chosen.\n",
             static_cast<unsigned>(type));
         type = 0;
     }
@@ -120,7 +120,7 @@ void PreferencesDialog::FinishCreateSelf()
         // Every display shows such a scale's values in degrees Celsius.
         std::fprintf(stderr,
             "Kelvara: the preferences hold the unknown temperature scale %d; the preferences dialog shows "
-            "Celsius.\n",
+            "Celsius, and keeps the scale unless another is chosen.\n",
             scale);
         scale = kScaleCelsius;
     }
@@ -131,7 +131,55 @@ void PreferencesDialog::FinishCreateSelf()
     mWarnAtLimits->SetValue(KelvaraSettings::Get()->GetWarnAtLimits() ? 1 : 0);
 
     FillSensorRows();
+    AddSettings();
+    mEdits.RememberShown();
     LDialogBox::FinishCreateSelf();
+}
+
+void PreferencesDialog::AddSettings()
+{
+    Preferences* prefs = Preferences::Get();
+    mEdits.Add(
+        [this] { return EditedSettings::ControlState { static_cast<int32_t>(mIconGroup->GetCurrentRadioID()) }; },
+        [this, prefs] {
+            PaneIDT radio = mIconGroup->GetCurrentRadioID();
+            if (radio >= kFirstIconRadio && radio <= kLastIconRadio)
+                prefs->SetDockIconType(static_cast<uint16_t>((radio & 0xFFFF) - (kFirstIconRadio & 0xFFFF)));
+        });
+
+    // A sensor missing at this launch keeps its place in the tile's lists.
+    mEdits.AddCheckMarks(
+        mGraphSensors, [this, prefs] { GetSensorMenuKeepingAbsent(mGraphSensors, prefs->GetDockGraphDisplayArray()); });
+    mEdits.AddCheckMarks(
+        mTextSensors, [this, prefs] { GetSensorMenuKeepingAbsent(mTextSensors, prefs->GetDockTextDisplayArray()); });
+
+    mEdits.AddCurrentItem(mPictureSensor, [prefs](int16_t item) { prefs->SetDockPictSensorIndex(item); });
+    mEdits.AddCurrentItem(mGraphTimescale, [prefs](int16_t item) { prefs->SetDockGraphTimescale(item); });
+    mEdits.AddCurrentItem(mGraphFormat, [prefs](int16_t item) { prefs->SetDockGraphDisplayFormat(item); });
+    mEdits.AddCurrentItem(mTextFormat, [prefs](int16_t item) { prefs->SetDockTextDisplayFormat(item); });
+
+    mEdits.AddValue(mLegend, [prefs](int32_t value) { prefs->SetDisplayLegend((value & 0xFF) != 0); });
+    mEdits.AddValue(mScale, [prefs](int32_t value) { prefs->SetTemperatureScale(static_cast<int16_t>(value)); });
+    mEdits.AddValue(mVersionCheck, [prefs](int32_t value) { prefs->SetVersionCheck((value & 0xFF) != 0); });
+
+    for (int16_t row = 1; row <= mShownRows; ++row) {
+        LColorSwatch* swatch = mSwatches[row - 1];
+        mEdits.Add(
+            [swatch] {
+                const RGBColor& color = swatch->GetSwatchColor();
+                return EditedSettings::ControlState { color.red, color.green, color.blue };
+            },
+            [swatch, prefs, row] { prefs->SetSensorColor(row - 1, swatch->GetSwatchColor()); });
+    }
+
+    mEdits.AddValue(mStartAtLogin, [](int32_t value) {
+        AutostartEntry autostart(Platform::Folders().PreferencesFolder());
+        if (value != 0)
+            autostart.Enable(AutostartEntry::RunningProgram());
+        else
+            autostart.Disable();
+    });
+    mEdits.AddValue(mWarnAtLimits, [](int32_t value) { KelvaraSettings::Get()->SetWarnAtLimits(value != 0); });
 }
 
 void PreferencesDialog::OfferVersionCheck(bool offered)
@@ -179,41 +227,8 @@ void PreferencesDialog::UpdateDockMenus(PaneIDT radioID)
 
 void PreferencesDialog::GetControls()
 {
-    Preferences* prefs = Preferences::Get();
-    PaneIDT radio = mIconGroup->GetCurrentRadioID();
-    if (radio >= kFirstIconRadio && radio <= kLastIconRadio)
-        prefs->SetDockIconType(static_cast<uint16_t>((radio & 0xFFFF) - (kFirstIconRadio & 0xFFFF)));
-
-    // A sensor missing at this launch keeps its place in the tile's lists.
-    GetSensorMenuKeepingAbsent(mGraphSensors, prefs->GetDockGraphDisplayArray());
-    GetSensorMenuKeepingAbsent(mTextSensors, prefs->GetDockTextDisplayArray());
-
-    prefs->SetDockPictSensorIndex(mPictureSensor->GetCurrentMenuItem());
-    prefs->SetDockGraphTimescale(mGraphTimescale->GetCurrentMenuItem());
-    prefs->SetDockGraphDisplayFormat(mGraphFormat->GetCurrentMenuItem());
-    prefs->SetDockTextDisplayFormat(mTextFormat->GetCurrentMenuItem());
-
-    prefs->SetDisplayLegend((mLegend->GetValue() & 0xFF) != 0);
-    prefs->SetTemperatureScale(static_cast<int16_t>(mScale->GetValue()));
-    prefs->SetVersionCheck((mVersionCheck->GetValue() & 0xFF) != 0);
-
-    for (int16_t row = 1; row <= mShownRows; ++row)
-        prefs->SetSensorColor(row - 1, mSwatches[row - 1]->GetSwatchColor());
-
-    // Written only when changed: an entry the user edited, and a file never needed, stay as they are.
-    AutostartEntry autostart(Platform::Folders().PreferencesFolder());
-    bool startAtLogin = mStartAtLogin->GetValue() != 0;
-    if (startAtLogin != autostart.IsEnabled()) {
-        if (startAtLogin)
-            autostart.Enable(AutostartEntry::RunningProgram());
-        else
-            autostart.Disable();
-    }
-    bool warn = mWarnAtLimits->GetValue() != 0;
-    if (warn != KelvaraSettings::Get()->GetWarnAtLimits())
-        KelvaraSettings::Get()->SetWarnAtLimits(warn);
-
-    prefs->NotifySubscribers();
+    mEdits.StoreChanged();
+    Preferences::Get()->NotifySubscribers();
 }
 
 void PreferencesDialog::ListenToMessage(MessageT message, void* parameter)

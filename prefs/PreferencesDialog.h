@@ -1,10 +1,11 @@
 // The window in which the user edits the settings: how the live tile shows temperatures, the temperature
 // scale, the graph legends, the version check, the start at login, the notifications at the limits and
-// the sensors' colours. OK copies the controls into the
-// preferences and tells every display; Cancel leaves everything as it was. The file is written at quit.
+// the sensors' colours. OK stores what the user changed and tells every display; Cancel leaves everything
+// as it was. The file is written at quit.
 #pragma once
 
 #include "framework/LDialogBox.h"
+#include "prefs/EditedSettings.h"
 
 #include <array>
 #include <cstdint>
@@ -38,7 +39,9 @@ public:
     // Closing the window is Cancel.
     void AttemptClose() override;
 
-    // Copies every control into the preferences, then tells the displays.
+    // Stores the settings whose controls the user changed, then tells the displays. A setting the user
+    // left alone keeps its stored value, also one that its control could not show (an unknown tile type,
+    // a menu item out of the menu's range): the control's stand-in for it is never written back.
     void GetControls();
     // Enables the tile controls of the type whose radio button is radioID and disables the others; any
     // other ID changes nothing.
@@ -53,6 +56,8 @@ protected:
 
 private:
     void FindPanes();
+    // Every setting the dialog edits, with its control; a new control is added here.
+    void AddSettings();
     void FillSensorRows();
 
     LRadioGroupView* mIconGroup = nullptr;
@@ -73,5 +78,6 @@ private:
     std::array<LColorSwatch*, kRowCount> mSwatches {};
     // The rows that show a sensor: the sensor count, at most kRowCount.
     int16_t mShownRows = 0;
+    EditedSettings mEdits;
     bool mClosing = false;
 };

@@ -3,6 +3,7 @@
 #include "framework/LException.h"
 #include "framework/LFileStream.h"
 #include "sensors/ExactTemperature.h"
+#include "sensors/TemperatureSensor.h"
 #include "util/UtilitiesFolder.h"
 
 #include <algorithm>
@@ -79,16 +80,19 @@ std::string HistoryExport::MakeCsv(const std::vector<int32_t>& newestFirst, int3
 
 bool HistoryExport::IsDataFileName(const std::string& name, const std::vector<std::string>& folderNames)
 {
+    // Hidden files (the folder's lock, the temporary file of a save in progress) start with a dot, never
+    // with an index.
     static const std::regex sensorFile("[0-9]{2,} .*");
     static const std::regex setAside(".*\\.damaged( [0-9]+)?");
-    static const std::regex beingWritten("(.*)\\.[A-Za-z0-9]{6}");
+    static const std::regex copyBeside("(.*)\\.[A-Za-z0-9]{6}");
     if (!std::regex_match(name, sensorFile) || std::regex_match(name, setAside))
         return false;
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".csv") == 0)
         return false;
-    // The temporary file of a save in progress is the data file's name and six random characters.
+    // A copy beside a data file, with six letters or digits after a dot (the user's "name.backup", or the
+    // temporary file of a save by an older Kelvara), is no sensor of its own.
     std::smatch parts;
-    if (std::regex_match(name, parts, beingWritten)
+    if (std::regex_match(name, parts, copyBeside)
         && std::find(folderNames.begin(), folderNames.end(), parts[1].str()) != folderNames.end())
         return false;
     return true;
@@ -133,7 +137,7 @@ HistoryExportResult HistoryExport::ExportFolder(const std::string& dataFolder, c
         struct stat info { };
         try {
             LFileStream file;
-            file.OpenForReading(path);
+            file.OpenForReading(path, TemperatureSensor::kMostDataFileBytes);
             if (::stat(path.c_str(), &info) != 0)
                 Throw_(errno);
             samples = ReadLongTermHistory(file.GetBytesHeld());

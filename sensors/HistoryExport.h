@@ -32,6 +32,6 @@ public:
     static std::string MakeCsv(const std::vector<int32_t>& newestFirst, int32_t type, std::time_t lastSave);
 
     // Whether name (in the program's folder) is a sensor's data file: "NN name", not a copy set aside as
-    // damaged, not a file being written, not a CSV.
+    // damaged, not a copy beside a data file, not a hidden file (the lock, a file being written), not a CSV.
     static bool IsDataFileName(const std::string& name, const std::vector<std::string>& folderNames);
 };

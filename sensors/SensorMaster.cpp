@@ -1,6 +1,7 @@
 #include "sensors/SensorMaster.h"
 
 #include "framework/LException.h"
+#include "framework/UThreadWakeup.h"
 #include "platform/Platform.h"
 #include "prefs/KelvaraSettings.h"
 #include "sensors/HardwareWatch.h"
@@ -52,6 +53,12 @@ std::vector<std::string> DataFileNames()
 
 }
 
+// The reasons the writer's thread found for files it could not write, for the event loop to take.
+struct SensorMaster::SaveFailures {
+    std::mutex mutex;
+    std::vector<std::string> reasons;
+};
+
 SensorMaster* SensorMaster::sInstance = nullptr;
 
 SensorMaster* SensorMaster::Get()
@@ -74,9 +81,26 @@ SensorMaster::SensorMaster()
     : mSensors(12)
     , mThreads(std::make_unique<ReadingThreads>())
     , mKeys(std::make_unique<SensorKeyMap>())
-    , mWriter(std::make_unique<UBackgroundWriter>())
+    , mSaveFailures(std::make_shared<SaveFailures>())
     , mContext(std::make_unique<QObject>())
 {
+    mSaveFailureWakeup = std::make_unique<UThreadWakeup>([this] {
+        std::vector<std::string> reasons;
+        {
+            std::lock_guard lock(mSaveFailures->mutex);
+            reasons.swap(mSaveFailures->reasons);
+        }
+        for (const std::string& reason : reasons) {
+            if (mSaveFailureCall)
+                mSaveFailureCall(reason);
+        }
+    });
+    mWriter = std::make_unique<UBackgroundWriter>([failures = mSaveFailures, signal = mSaveFailureWakeup->GetSignal()](
+                                                      const UBackgroundWriter::File&, const std::string& reason) {
+        std::lock_guard lock(failures->mutex);
+        failures->reasons.push_back(reason);
+        signal->Raise();
+    });
     if (std::string path = KeyMapPath(false); !path.empty())
         mKeys->Load(path);
 
@@ -123,10 +147,8 @@ SensorMaster::~SensorMaster()
 
 std::string SensorMaster::KeyMapPath(bool createFolder) const
 {
-    std::string folder;
-    if (FindUtilitiesFolder(createFolder, folder) != 0)
-        return {};
-    return folder + "/" + kSettingsFileName;
+    // Only a settings file that is safe to read (a regular file of a sane size) is read or written.
+    return KelvaraSettings::Get()->GetUsablePath(createFolder);
 }
 
 void SensorMaster::Insert(TemperatureSensor* sensor)
@@ -222,21 +244,34 @@ void SensorMaster::RoundRecorded()
 void SensorMaster::SaveInBackground()
 {
     std::vector<UBackgroundWriter::File> files;
+    std::optional<std::string> failure;
+    // What cannot even be gathered (the folder gave way) is a save that failed, as a full disk is.
+    auto gather = [&](const char* what, const std::function<void()>& work) {
+        try {
+            work();
+        } catch (const LException& e) {
+            std::fprintf(stderr, "Kelvara: saving %s: %s\n", what, e.what());
+            if (!failure)
+                failure = LException::DescribeCode(e.GetErrorCode());
+        }
+    };
     for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
-        UBackgroundWriter::File file;
-        file.what = "the data file";
-        LException::ReportAndDrop("saving a sensor's data file", [&] {
+        gather("a sensor's data file", [&] {
+            UBackgroundWriter::File file;
+            file.what = "the data file";
             if (mSensors[i]->GatherData(file.path, file.bytes))
                 files.push_back(std::move(file));
         });
     }
     if (mSaveExtras) {
-        LException::ReportAndDrop("saving the preferences", [&] {
+        gather("the preferences", [&] {
             for (UBackgroundWriter::File& extra : mSaveExtras())
                 files.push_back(std::move(extra));
         });
     }
     mWriter->Write(std::move(files));
+    if (failure && mSaveFailureCall)
+        mSaveFailureCall(*failure);
 }
 
 size_t SensorMaster::CountReadsOut() const

@@ -16,6 +16,7 @@
 #include <vector>
 
 class HardwareWatch;
+class UThreadWakeup;
 class QObject;
 class ReadingThreads;
 class SensorKeyMap;
@@ -68,6 +69,8 @@ public:
     {
         mSaveExtras = std::move(extras);
     }
+    // call hears, on the event loop, why a file of the 10-minute save could not be written (a full disk).
+    void SetSaveFailureCall(std::function<void(const std::string& reason)> call) { mSaveFailureCall = std::move(call); }
 
     // Stops sampling, waits for the saves in progress, deletes every sensor, each of which saves its data
     // file; the list stays, empty.
@@ -92,6 +95,10 @@ private:
     std::unique_ptr<UBackgroundWriter> mWriter;
     std::function<std::vector<UBackgroundWriter::File>()> mSaveExtras;
     std::function<void()> mFirstRoundCall;
+    std::function<void(const std::string&)> mSaveFailureCall;
+    struct SaveFailures;
+    std::shared_ptr<SaveFailures> mSaveFailures;
+    std::unique_ptr<UThreadWakeup> mSaveFailureWakeup;
     // Bounds the calls posted to the event loop to the master's life.
     std::unique_ptr<QObject> mContext;
     int32_t mRounds = 0;

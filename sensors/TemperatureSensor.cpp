@@ -337,7 +337,7 @@ void TemperatureSensor::LoadData()
         path = GetDatafilePath();
         // What a save cut short by a crash or a power cut left behind; the file itself is whole.
         LFileStream::RemoveLeftoverTemporaries(path);
-        stream.OpenForReading(path);
+        stream.OpenForReading(path, kMostDataFileBytes);
     } catch (const LException& e) {
         if (e.GetErrorCode() == fnfErr)
             return;
@@ -346,9 +346,9 @@ void TemperatureSensor::LoadData()
                 stderr, "Kelvara: cannot read the data file of sensor %d: %s\n", static_cast<int>(mIndex), e.what());
             return;
         }
-        // A file that is there but cannot be read (permissions, an I/O error) is no missing file: the next
-        // save would replace it.
-        SetAsideUnusableFile(path, "cannot be read (" + LException::DescribeCode(e.GetErrorCode()) + ")");
+        // A file that is there but cannot be read (permissions, an I/O error, a named pipe, a file far too
+        // large) is no missing file: the next save would replace it.
+        SetAsideUnusableFile(path, LFileStream::DescribeReadFailure(e));
         return;
     }
     try {

@@ -42,6 +42,9 @@ public:
     static constexpr int32_t kSamplesPerLongTermSample = 12;
     static constexpr double kSampleIntervalSeconds = 5.0;
     static constexpr int32_t kDataFileVersion = 3;
+    // A full data file holds 62,020 bytes; one far larger is no record of a sensor (a valid record padded
+    // to a gigabyte would otherwise be read whole), and is set aside without being read.
+    static constexpr size_t kMostDataFileBytes = 1 << 20;
 
     using Moment = std::chrono::steady_clock::time_point;
 

@@ -4,7 +4,10 @@
 #include "platform/Platform.h"
 
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -63,4 +66,40 @@ int16_t FindUtilitiesFolder(bool create, std::string& outFolder)
     if (status == 0)
         outFolder = folder;
     return status;
+}
+
+std::string UtilitiesFolderPath()
+{
+    std::string preferences = Platform::Folders().PreferencesFolder();
+    if (preferences.empty() || preferences[0] != '/')
+        return {};
+    return preferences + "/" + kUtilitiesFolderName;
+}
+
+std::optional<std::string> WhyUtilitiesFolderCannotBeWritten()
+{
+    std::string path = UtilitiesFolderPath();
+    if (path.empty())
+        return "there is no configuration folder (neither XDG_CONFIG_HOME nor HOME names one)";
+    std::string folder;
+    int16_t status = FindUtilitiesFolder(true, folder);
+    if (status == ENOTDIR) {
+        // Most often XDG_CONFIG_HOME names a file: say which part of the path is one.
+        size_t end = 0;
+        do {
+            end = path.find('/', end + 1);
+            std::string part = path.substr(0, end);
+            struct stat info { };
+            if (::stat(part.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
+                return "\"" + part + "\" is a file, not a folder";
+        } while (end != std::string::npos);
+    }
+    if (status > 0)
+        return std::strerror(status);
+    if (status != 0)
+        return LException::DescribeCode(status);
+    // Only writing tells for sure; this says it for a read-only disk and a folder closed to the user.
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return std::strerror(errno);
+    return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 constexpr const char* kUtilitiesFolderName = "Varnholt's Utilities";
@@ -16,3 +17,10 @@ int16_t FindUtilitiesFolder(bool create, std::string& outFolder);
 // A missing item gives fnfErr unless create is set, in which case it is created. folder is unchanged on
 // failure.
 int16_t GetFolderInfo(std::string& folder, const std::string& name, bool create);
+
+// The program's folder's path, whether or not it exists; empty when the user has no preferences folder.
+std::string UtilitiesFolderPath();
+
+// Why nothing can be saved in the program's folder, in words for the user ("\"/home/ann/cfg\" is a file, not a
+// folder", "Read-only file system"); none when it can. Makes the folder when it is missing.
+std::optional<std::string> WhyUtilitiesFolderCannotBeWritten();

@@ -106,10 +106,13 @@ TEST_F(CommandLineTest, ExportWritesEachSensorsHistoryAsCsvFromTheDataFilesAlone
     SetModificationTime(folder + "/04 CPU temperature", saved - 30);
     // Five long-term samples said, two there.
     TestFiles::WriteBytes(folder + "/05 nvme Composite", TestFiles::BigEndian32({ 3, 0, 1, 5, 2949120, 2949120 }));
-    // Neither a data file set aside as damaged, nor the temporary file of a save in progress, nor the
-    // preferences are a sensor's history.
+    // Neither a data file set aside as damaged, nor a copy beside a data file, nor the temporary file of a
+    // save in progress, nor the folder's lock, nor the preferences are a sensor's history.
     TestFiles::WriteBytes(folder + "/06 acpitz temp1.damaged", TestFiles::BigEndian32({ 3, 0, 1, 1, 5 }));
-    TestFiles::WriteBytes(folder + "/03 amdgpu junction.Ab12Cd", TestFiles::BigEndian32({ 3, 0, 1, 1, 5 }));
+    TestFiles::WriteBytes(folder + "/03 amdgpu junction.backup", TestFiles::BigEndian32({ 3, 0, 1, 1, 5 }));
+    TestFiles::WriteBytes(
+        folder + "/.03 amdgpu junction.kelvara-tmp-Ab12Cd", TestFiles::BigEndian32({ 3, 0, 1, 1, 5 }));
+    TestFiles::Write(folder + "/.kelvara-lock", "1234\n");
     TestFiles::Write(folder + "/Kelvara Preferences", "not read");
     std::map<std::string, std::vector<uint8_t>> before;
     for (const std::string& name : TestFiles::List(folder))

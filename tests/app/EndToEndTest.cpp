@@ -4,6 +4,7 @@
 #include "tests/support/SysfsFixture.h"
 #include "tests/support/TestFolders.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <thread>
 #include <unistd.h>
@@ -67,13 +69,13 @@ bool CatchesQuitSignals(qint64 pid)
     return false;
 }
 
-// The names of an atomic save's temporary files: the file's own name, a dot and six letters or digits.
+// The names of an atomic save's temporary files: a dot, the file's own name, ".kelvara-tmp-" and six letters
+// or digits.
 std::vector<std::string> TemporaryFiles(const std::vector<std::string>& files)
 {
     std::vector<std::string> temporary;
     for (const std::string& name : files) {
-        size_t dot = name.rfind('.');
-        if (dot != std::string::npos && name.size() - dot == 7 && name.find(".damaged") == std::string::npos)
+        if (name.starts_with(".") && name.find(".kelvara-tmp-") == name.size() - 19)
             temporary.push_back(name);
     }
     return temporary;
@@ -89,16 +91,17 @@ protected:
             GTEST_SKIP() << "unshare -m is not permitted here; the end-to-end test needs a mount namespace";
     }
 
-    // Starts Kelvara over the fixture tree, with this test's folders; when asked, waits until its quit
-    // signals are caught, that is until it has taken the single-instance lock and is about to start up.
-    void StartKelvara(QProcess& process, bool waitUntilReady = false)
+    // Starts Kelvara over the fixture tree, with this test's folders (or another runtime folder); when asked,
+    // waits until its quit signals are caught, that is until it has taken its locks and is about to start up.
+    void StartKelvara(QProcess& process, bool waitUntilReady = false, const std::string& runtimeFolder = {})
     {
         // The paths go in as the shell's $0 and $1, unquoted.
         const char* script = "mount -t tmpfs kelvara-test /sys/class && mkdir /sys/class/hwmon && "
                              "mount --bind \"$0\" /sys/class/hwmon && exec \"$1\"";
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config.Path()));
-        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path()));
+        environment.insert(
+            "XDG_RUNTIME_DIR", QString::fromStdString(runtimeFolder.empty() ? runtime.Path() : runtimeFolder));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         // A locale that measures in US units: the first run takes Fahrenheit.
         environment.insert("LC_ALL", "en_US.UTF-8");
@@ -151,8 +154,8 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
 
     RunKelvara(11);
     ASSERT_EQ(TestFiles::List(config / "Varnholt's Utilities"),
-        (std::vector<std::string> { "01 acpitz temp1", "02 nvme Composite", "03 nvme CPU:GPU", "Kelvara Preferences",
-            "Kelvara Settings.ini" }));
+        (std::vector<std::string> { ".kelvara-lock", "01 acpitz temp1", "02 nvme Composite", "03 nvme CPU:GPU",
+            "Kelvara Preferences", "Kelvara Settings.ini" }));
     // The scale (bytes 7 and 8) a first run takes from a locale that measures in US units: Fahrenheit.
     std::vector<uint8_t> preferences = TestFiles::ReadBytes(ProgramFile("Kelvara Preferences"));
     ASSERT_GE(preferences.size(), 9u);
@@ -231,4 +234,47 @@ TEST_F(EndToEnd, AKillDuringASaveLeavesEveryFileWhole)
     EXPECT_EQ(last.exitCode(), 0);
     for (const std::string& name : TestFiles::List(folder))
         EXPECT_TRUE(TemporaryFiles({ name }).empty() && name.find(".damaged") == std::string::npos) << name;
+}
+
+// Regression: a launch with another runtime folder (from a terminal while the autostarted one runs, or with
+// XDG_RUNTIME_DIR missing) found no running Kelvara and wrote over its files. The lock on the data folder
+// stops it: it names the writer, shows a message that closes by itself after 10 seconds, and ends with
+// status 1 within 15, having written nothing.
+TEST_F(EndToEnd, ALaunchWithAnotherRuntimeFolderWritesNothing)
+{
+    sysfs.AddChip(0).Name("acpitz").Temp(1, 45000);
+    QProcess first;
+    StartKelvara(first, true);
+    std::string folder = config / "Varnholt's Utilities";
+    // Start-up is over once the sensors' indices are kept.
+    for (int wait = 0; wait < 400 && !TestFiles::Exists(folder + "/Kelvara Settings.ini"); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    std::vector<uint8_t> lock = TestFiles::ReadBytes(folder + "/.kelvara-lock");
+    EXPECT_EQ(std::string(lock.begin(), lock.end()), std::to_string(first.processId()) + "\n");
+    auto snapshot = [&] {
+        std::map<std::string, std::vector<uint8_t>> files;
+        for (const std::string& name : TestFiles::List(folder))
+            files[name] = TestFiles::ReadBytes(folder + "/" + name);
+        return files;
+    };
+    auto before = snapshot();
+
+    TemporaryFolder otherRuntime;
+    QProcess second;
+    QElapsedTimer clock;
+    clock.start();
+    StartKelvara(second, false, otherRuntime.Path());
+    EXPECT_TRUE(second.waitForFinished(15000));
+    EXPECT_GE(clock.elapsed(), 10000) << "the message stayed for its 10 seconds";
+    EXPECT_TRUE(second.exitStatus() == QProcess::NormalExit && second.exitCode() == 1);
+    std::string message = second.readAllStandardError().toStdString();
+    EXPECT_NE(message.find("process " + std::to_string(first.processId()) + " writes the files in \"" + folder),
+        std::string::npos)
+        << message;
+    EXPECT_EQ(snapshot(), before);
+
+    first.terminate();
+    EXPECT_TRUE(first.waitForFinished(30000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_TRUE(TestFiles::Exists(folder + "/01 acpitz temp1"));
 }

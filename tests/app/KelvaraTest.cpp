@@ -1,5 +1,6 @@
 #include "app/Kelvara.h"
 #include "app/AboutBox.h"
+#include "app/SaveFailureDialog.h"
 #include "compare/ComparisonWindow.h"
 #include "display/DataWindow.h"
 #include "display/DockIcon.h"
@@ -9,6 +10,7 @@
 #include "framework/LBevelButton.h"
 #include "framework/LControl.h"
 #include "framework/LDialogBox.h"
+#include "framework/LPushButton.h"
 #include "framework/LWindow.h"
 #include "framework/UFolderDialog.h"
 #include "framework/UMenuBar.h"
@@ -630,4 +632,55 @@ TEST_F(KelvaraApplication, ThePreferencesAreWrittenAtTheTenMinuteCheckpoint)
     EXPECT_EQ(Preferences::Get()->GetGraphWindowPrefsArray()->GetCount(), 1);
     EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
         (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini" }));
+}
+
+// When nothing can be saved, the user is told once a run, in a dialog that holds nothing up, with the folder
+// and the reason: at start (the configuration folder is a file, as when XDG_CONFIG_HOME names one), or at the
+// first 10-minute save that fails (the disk filled up; here the program's folder gave way to a file). Quit quits.
+TEST_F(KelvaraApplication, WhenNothingCanBeSavedTheUserIsToldAndMayQuit)
+{
+    platform.AddTempSensor("Board", 40);
+    const std::string config = platform.Home() / "config";
+    const std::string folder = platform.ProgramFolder();
+    const struct {
+        const char* name;
+        std::string fileInTheWay, reason;
+    } cases[] = {
+        { "at start", config, "\"" + config + "\" is a file, not a folder" },
+        { "at the first checkpoint", folder, "\"" + folder + "\" is a file, not a folder" },
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        ForgetTheRun();
+        std::filesystem::remove_all(config);
+        if (row.fileInTheWay == config)
+            TestFiles::Write(config, "");
+        testing::internal::CaptureStderr();
+        Kelvara application;
+        application.StartUp();
+        EXPECT_EQ(Windows<SaveFailureDialog>().size(), row.fileInTheWay == config ? 1u : 0u);
+        if (row.fileInTheWay == folder) {
+            std::filesystem::remove_all(folder);
+            TestFiles::Write(folder, "");
+            for (int save = 0; save < 2; ++save) {
+                application.GetSensorMaster()->SaveInBackground();
+                application.GetSensorMaster()->WaitForSaves();
+                QCoreApplication::processEvents();
+            }
+        }
+        std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find("nothing can be saved in \"" + folder + "\": " + row.reason), std::string::npos)
+            << message;
+        std::vector<SaveFailureDialog*> told = Windows<SaveFailureDialog>();
+        ASSERT_EQ(told.size(), 1u) << "told once";
+        EXPECT_NE(told[0]
+                      ->FindPaneByID(FourCC("Why "))
+                      ->GetDescriptor()
+                      .find("the folder \"" + folder + "\": " + row.reason + "."),
+            std::string::npos);
+        EXPECT_EQ(Windows<DataWindow>().size(), 1u) << "Kelvara runs on";
+        EXPECT_FALSE(LApplication::IsQuitting());
+        dynamic_cast<LPushButton*>(told[0]->FindPaneByID(SaveFailureDialog::msg_QuitKelvara))->SimulateHotSpotClick();
+        EXPECT_TRUE(LApplication::IsQuitting());
+    }
 }

@@ -153,7 +153,7 @@ TEST(LFileStream, FailuresRaiseTheirErrorCodes)
     LFileStream in;
     LFileStream out;
     out << int32_t(1);
-    EXPECT_EQ(code([&] { in.OpenForReading(folder / "missing"); }), fnfErr);
+    EXPECT_EQ(code([&] { in.OpenForReading(folder / "missing", 64); }), fnfErr);
     EXPECT_NE(code([&] { out.Commit(folder / "no such folder/file"); }), 0);
 }
 

@@ -169,6 +169,40 @@ TEST_F(PreferencesDialogTest, RowsShowTheFirstTwelveSensorsWithTheirColours)
     }
 }
 
+// OK stores only what the user changed: a stored value that its control cannot show, and so shows as
+// something else, is kept as it was (regression: OK wrote back what the control showed in its place).
+TEST_F(PreferencesDialogTest, OKKeepsAStoredValueItsControlCannotShow)
+{
+    const struct {
+        const char* name;
+        void (*store)(Preferences& prefs);
+    } cases[] = {
+        { "an unknown tile type, shown as the application icon", [](Preferences& p) { p.SetDockIconType(7); } },
+        { "graph time scale 0, shown as the first", [](Preferences& p) { p.SetDockGraphTimescale(0); } },
+        { "graph time scale 3, past the menu", [](Preferences& p) { p.SetDockGraphTimescale(3); } },
+        { "graph format past the menu", [](Preferences& p) { p.SetDockGraphDisplayFormat(9); } },
+        { "text format 0", [](Preferences& p) { p.SetDockTextDisplayFormat(0); } },
+        { "picture sensor past the sensors", [](Preferences& p) { p.SetDockPictSensorIndex(5); } },
+        { "an unknown temperature scale, shown as Celsius", [](Preferences& p) { p.SetTemperatureScale(9); } },
+    };
+    platform.AddTempSensor(SensorName(1), 31);
+    platform.AddTempSensor(SensorName(2), 32);
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
+        Preferences::DeleteInstanceForTesting();
+        each.store(*Preferences::Get());
+        LMemoryStream before;
+        Preferences::Get()->StreamOut(before);
+        PreferencesDialog* dialog = Open();
+        ASSERT_NE(dialog, nullptr);
+        dialog->ListenToMessage(msg_PrefsOK, nullptr);
+        LMemoryStream after;
+        Preferences::Get()->StreamOut(after);
+        EXPECT_EQ(after.GetBytesHeld(), before.GetBytesHeld());
+        delete dialog;
+    }
+}
+
 // Every way to close the dialog after the same changes: OK and Return store what the controls show and
 // reach the data windows and the tile at once; Cancel, Escape and closing the window change and tell nothing.
 struct CloseCase {

@@ -2,9 +2,9 @@
 #include "framework/ULocale.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
+#include "prefs/KelvaraSettings.h"
 #include "prefs/Preferences.h"
-#include "prefs/RecordedDataWindow.h"
-#include "prefs/RecordedGraphWindow.h"
+#include "prefs/RecordedWindow.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/prefs/SettingsFixture.h"
 #include "tests/support/Sampling.h"
@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <sys/stat.h>
 #include <tuple>
 
 namespace {
@@ -173,8 +174,9 @@ TEST_F(PreferencesFile, Version90IsSavedAgainAsVersion120)
     EXPECT_EQ(Saved(), expected.U8(1).bytes);
 }
 
-// Regression: a file that cannot be used (cut short, a count it cannot hold, another version, unreadable) lost
-// what the user recorded. It is kept as ".damaged", never over an earlier copy, and a fresh file takes its place.
+// Regression: a file that cannot be used (cut short, a count it cannot hold, another version, no regular file,
+// far too large) lost what the user recorded, and a named pipe held the start for good. It is kept as
+// ".damaged", never over an earlier copy, and a fresh file takes its place.
 TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
 {
     SensorRegistry::EntryID sensor = InstallMachine({ { "CPU Temperature", 40 } }).front();
@@ -182,25 +184,40 @@ TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
     FileBytes unknownVersion = SettingsFile(120, kNoRecords);
     unknownVersion.bytes[1] = 124; // 120 with one bit flipped
     const char* const dataFile = "01 CPU Temperature";
+    // What stands at the file's path: its bytes, a folder, a named pipe, a link to a device, or its bytes
+    // followed by a sparse padding one byte past what its reader takes.
+    enum class Kind { Bytes, Folder, Pipe, DeviceLink, Padded };
     struct Row {
         std::string name;
         const char* file;
-        std::optional<FileBytes> bytes; // none: unreadable (a folder stands for it, as the tests run as root)
+        Kind kind;
+        FileBytes bytes = {};
         const char* problem = "is damaged";
     };
+    const FileBytes wholeData = data({ 3, 10, 90, 1, 50, 0 });
     std::vector<Row> rows = {
-        { "data file cut short", dataFile, data({ 3, 10, 90, 5, 41, 42 }) },
-        { "data count the file cannot hold", dataFile, data({ 3, 10, 90, 0x7FFFFFFF, 41 }) },
-        { "unknown data version", dataFile, data({ 7, 10, 90, 1, 50, 0 }) },
-        { "negative short-term count", dataFile, data({ 3, 10, 90, 1, 50, -1, 40 }) },
-        { "unreadable data file", dataFile, std::nullopt, "cannot be read" },
-        { "unknown preferences version", kPreferencesFileName, unknownVersion },
-        { "unreadable preferences", kPreferencesFileName, std::nullopt, "cannot be read" },
-        { "huge data-window count", kPreferencesFileName, SettingsFile(120, FileBytes().U32(0x7FFFFFFF).U32(0)) },
-        { "huge graph-window count", kPreferencesFileName, SettingsFile(120, FileBytes().U32(0).U32(0x7FFFFFFF)) },
-        { "huge name count in a record", kPreferencesFileName,
+        { "data file cut short", dataFile, Kind::Bytes, data({ 3, 10, 90, 5, 41, 42 }) },
+        { "data count the file cannot hold", dataFile, Kind::Bytes, data({ 3, 10, 90, 0x7FFFFFFF, 41 }) },
+        { "unknown data version", dataFile, Kind::Bytes, data({ 7, 10, 90, 1, 50, 0 }) },
+        { "negative short-term count", dataFile, Kind::Bytes, data({ 3, 10, 90, 1, 50, -1, 40 }) },
+        { "folder as data file", dataFile, Kind::Folder, {}, "is a folder, not a file" },
+        { "named pipe as data file", dataFile, Kind::Pipe, {}, "is a named pipe, not a file" },
+        { "/dev/zero as data file", dataFile, Kind::DeviceLink, {}, "is a device, not a file" },
+        { "padded data file", dataFile, Kind::Padded, wholeData, "is too large" },
+        { "unknown preferences version", kPreferencesFileName, Kind::Bytes, unknownVersion },
+        { "folder as preferences", kPreferencesFileName, Kind::Folder, {}, "is a folder, not a file" },
+        { "named pipe as preferences", kPreferencesFileName, Kind::Pipe, {}, "is a named pipe, not a file" },
+        { "/dev/zero as preferences", kPreferencesFileName, Kind::DeviceLink, {}, "is a device, not a file" },
+        { "padded preferences", kPreferencesFileName, Kind::Padded, SettingsFile(120, kNoRecords), "is too large" },
+        { "named pipe as settings", kSettingsFileName, Kind::Pipe, {}, "is a named pipe, not a file" },
+        { "huge data-window count", kPreferencesFileName, Kind::Bytes,
+            SettingsFile(120, FileBytes().U32(0x7FFFFFFF).U32(0)) },
+        { "huge graph-window count", kPreferencesFileName, Kind::Bytes,
+            SettingsFile(120, FileBytes().U32(0).U32(0x7FFFFFFF)) },
+        { "huge name count in a record", kPreferencesFileName, Kind::Bytes,
             SettingsFile(120, FileBytes().U32(1).U32(997).U32(0).U32(0).U32(0).U8(1).U32(0x7FFFFFFF).U32(0)) },
-        { "huge Dock name count", kPreferencesFileName, SettingsFile(120, kNoRecords, FileBytes().U32(0x7FFFFFFF)) },
+        { "huge Dock name count", kPreferencesFileName, Kind::Bytes,
+            SettingsFile(120, kNoRecords, FileBytes().U32(0x7FFFFFFF)) },
     };
     // Cut anywhere, down to a version 120 file without its last byte, VersionCheck: nothing read before the cut
     // may stay.
@@ -209,43 +226,78 @@ TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
     records.U32(1).U32(997).U16(50).U16(60).U16(500).U16(600).U16(2).Names({ "Sensor B" });
     const std::vector<uint8_t> whole = SettingsFile(120, records).bytes;
     for (size_t length = 0; length < whole.size(); ++length) {
-        rows.push_back({ "cut after " + std::to_string(length) + " bytes", kPreferencesFileName,
+        rows.push_back({ "cut after " + std::to_string(length) + " bytes", kPreferencesFileName, Kind::Bytes,
             FileBytes { std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(length)) } });
     }
     std::map<std::string, int> copies;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        std::string path = platform->ProgramFolder() + "/" + row.file;
+        const std::string file = row.file;
+        std::string path = platform->ProgramFolder() + "/" + file;
+        const uintmax_t padded
+            = (file == dataFile ? TemperatureSensor::kMostDataFileBytes : Preferences::kMostFileBytes) + 1;
         std::filesystem::remove_all(path);
-        if (row.bytes)
-            TestFiles::WriteBytes(path, row.bytes->bytes);
-        else
+        std::string device;
+        switch (row.kind) {
+        case Kind::Bytes:
+        case Kind::Padded:
+            TestFiles::WriteBytes(path, row.bytes.bytes);
+            if (row.kind == Kind::Padded)
+                std::filesystem::resize_file(path, padded);
+            break;
+        case Kind::Folder:
             TestFiles::MakeFolder(path);
-        bool preferences = std::string(row.file) == kPreferencesFileName;
+            break;
+        case Kind::Pipe:
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+            break;
+        case Kind::DeviceLink:
+            device = TestFiles::ZeroDeviceLink(path);
+            break;
+        }
         testing::internal::CaptureStderr();
-        if (preferences) {
+        std::vector<uint8_t> fresh;
+        if (file == kPreferencesFileName) {
             Preferences::DeleteInstanceForTesting();
             EXPECT_EQ(Start()->GetDataWindowPrefsArray()->GetCount(), 0);
             Preferences::SavePrefs();
+            fresh = DefaultsFile(Now(), { "CPU Temperature" }).bytes; // a first run's settings
+        } else if (file == kSettingsFileName) {
+            KelvaraSettings::DeleteInstanceForTesting();
+            EXPECT_TRUE(KelvaraSettings::Get()->GetWarnAtLimits());
+            KelvaraSettings::Get()->SetWarnAtLimits(false);
+            const std::string text = "[Notifications]\nWarnAtLimits=false\n";
+            fresh.assign(text.begin(), text.end());
         } else {
             TemperatureSensor reader(sensor, kSensorTypeRegistry, 1);
             Sampling::SampleNow(reader);
             EXPECT_EQ(reader.GetLTTempArray()->GetCount(), 1) << "the sensor starts empty";
             EXPECT_EQ(reader.GetSTTempArray()->GetCount(), 1);
+            const int32_t sample = FixturePlatform::Fixed16(40); // this run's one sample
+            fresh = TestFiles::BigEndian32({ 3, sample, sample + 1, 1, sample, 1, sample });
         }
         std::string message = testing::internal::GetCapturedStderr();
         EXPECT_NE(message.find(row.problem), std::string::npos) << message;
-        int copy = ++copies[row.file];
+        int copy = ++copies[file];
         std::string keptAs = path + ".damaged" + (copy > 1 ? " " + std::to_string(copy) : "");
-        if (row.bytes)
-            EXPECT_EQ(TestFiles::ReadBytes(keptAs), row.bytes->bytes);
-        else
-            EXPECT_TRUE(std::filesystem::is_directory(keptAs));
-        // The fresh file in its place: a first run's settings, or this run's one sample.
-        std::vector<uint8_t> fresh = preferences
-            ? DefaultsFile(Now(), { "CPU Temperature" }).bytes
-            : TestFiles::BigEndian32({ 3, FixturePlatform::Fixed16(40), FixturePlatform::Fixed16(40) + 1, 1,
-                FixturePlatform::Fixed16(40), 1, FixturePlatform::Fixed16(40) });
+        auto kept = std::filesystem::symlink_status(keptAs);
+        switch (row.kind) {
+        case Kind::Bytes:
+            EXPECT_EQ(TestFiles::ReadBytes(keptAs), row.bytes.bytes);
+            break;
+        case Kind::Padded:
+            EXPECT_EQ(std::filesystem::file_size(keptAs), padded);
+            break;
+        case Kind::Folder:
+            EXPECT_TRUE(std::filesystem::is_directory(kept));
+            break;
+        case Kind::Pipe:
+            EXPECT_TRUE(std::filesystem::is_fifo(kept));
+            break;
+        case Kind::DeviceLink:
+            EXPECT_TRUE(std::filesystem::is_symlink(kept) && std::filesystem::read_symlink(keptAs) == device);
+            break;
+        }
         EXPECT_EQ(TestFiles::ReadBytes(path), fresh);
     }
 }
@@ -283,25 +335,39 @@ TEST_F(PreferencesFile, ColourPositionsOutsideTheTableThrowAsrtAndChangeNothing)
     EXPECT_EQ(Saved(), before);
 }
 
-// A preferences file that cannot be used and cannot be set aside either (every name a copy could take is
-// taken) is left as it is: this run's settings are not written over it, at quit or at a checkpoint, and the
-// message says so once.
+// A preferences or settings file that cannot be used (here a link to a device) and cannot be set aside either
+// (every name a copy could take is taken) is left as it is: this run's settings are not written over it, at
+// quit or at a checkpoint, and the message says so once.
 TEST_F(PreferencesFile, AFileThatCannotBeSetAsideIsLeftUnwritten)
 {
-    TestFiles::MakeFolder(PrefsPath());
-    TestFiles::Write(PrefsPath() + ".damaged", "");
-    for (int copy = 2; copy <= 1000; ++copy)
-        TestFiles::Write(PrefsPath() + ".damaged " + std::to_string(copy), "");
-    testing::internal::CaptureStderr();
-    Start();
-    Preferences::SavePrefs();
-    Preferences::SavePrefs();
-    std::string message = testing::internal::GetCapturedStderr();
-    EXPECT_NE(message.find("cannot be read"), std::string::npos) << message;
-    EXPECT_EQ(Preferences::Get()->GetDockGraphDisplayArray()->GetCount(), 1) << "a first run's settings";
-    EXPECT_NE(message.find("not saved"), std::string::npos) << message;
-    EXPECT_EQ(message.find("not saved"), message.rfind("not saved")) << "said once";
-    EXPECT_TRUE(std::filesystem::is_directory(PrefsPath()));
+    for (const std::string file : { kPreferencesFileName, kSettingsFileName }) {
+        SCOPED_TRACE(file);
+        const std::string path = platform->ProgramFolder() + "/" + file;
+        // The sensors' indices were kept there by the last start: the settings are read afresh.
+        std::filesystem::remove(path);
+        KelvaraSettings::DeleteInstanceForTesting();
+        const std::string device = TestFiles::ZeroDeviceLink(path);
+        TestFiles::Write(path + ".damaged", "");
+        for (int copy = 2; copy <= 1000; ++copy)
+            TestFiles::Write(path + ".damaged " + std::to_string(copy), "");
+        testing::internal::CaptureStderr();
+        if (file == kPreferencesFileName) {
+            Start();
+            Preferences::SavePrefs();
+            Preferences::SavePrefs();
+            EXPECT_EQ(Preferences::Get()->GetDockGraphDisplayArray()->GetCount(), 1) << "a first run's settings";
+        } else {
+            KelvaraSettings::Get()->SetWarnAtLimits(false);
+            EXPECT_FALSE(KelvaraSettings::Get()->GetWarnAtLimits()) << "for this run";
+        }
+        std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find("is a device, not a file"), std::string::npos) << message;
+        const char* notWritten = file == kPreferencesFileName ? "not saved" : "left as it was found";
+        EXPECT_NE(message.find(notWritten), std::string::npos) << message;
+        EXPECT_EQ(message.find(notWritten), message.rfind(notWritten)) << "said once";
+        EXPECT_EQ(std::filesystem::read_symlink(path), device);
+        EXPECT_TRUE(std::filesystem::is_character_file(device));
+    }
 }
 
 TEST_F(PreferencesFile, OnlyWindowsStillOpenAreRecordedInTheOrderAdded)

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 #include <tuple>
 
 using Sampling::SampleNow;
@@ -212,26 +213,29 @@ TEST_F(SensorTest, LoadingFollowsTheFilesVersion)
         TestFiles::ReadBytes(File("01 CPU temperature")), TestFiles::BigEndian32({ 3, 41, 43, 3, 43, 41, 42, 1, 43 }));
 }
 
-// Regression: a save cut short by a crash or a power cut leaves its temporary file (the file's name, a dot
-// and six letters or digits) beside the whole file; the next start removes it, and nothing else.
+// A save cut short by a crash or a power cut leaves its temporary file (a dot, the file's name,
+// ".kelvara-tmp-" and six letters or digits) beside the whole file; the next start removes it, and nothing
+// else. Regression: a user's "name.backup" (a dot and six letters) was taken for such a leftover and deleted.
 TEST_F(SensorTest, TheNextStartRemovesWhatAnInterruptedSaveLeftBehind)
 {
-    std::vector<std::string> kept = { "01 CPU temperature", "01 CPU temperature.12345", "01 CPU temperature.ab-def",
-        "01 CPU temperature.damaged", "02 CPU temperature.a1B2c3", "Kelvara Preferences.Zz9Yy8" };
+    std::vector<std::string> kept = { "01 CPU temperature", "01 CPU temperature.backup", "01 CPU temperature.a1B2c3",
+        ".01 CPU temperature.kelvara-tmp-12345", ".01 CPU temperature.kelvara-tmp-ab-def",
+        ".02 CPU temperature.kelvara-tmp-a1B2c3", "Kelvara Preferences.backup" };
     for (const std::string& name : kept)
         TestFiles::WriteBytes(File(name), TestFiles::BigEndian32({ 3, 40, 41, 0, 0 }));
-    TestFiles::WriteBytes(File("01 CPU temperature.a1B2c3"), { 0, 0, 0, 3, 0 });
-    TestFiles::MakeFolder(File("01 CPU temperature.ABCDEF"));
+    TestFiles::WriteBytes(File(".01 CPU temperature.kelvara-tmp-a1B2c3"), { 0, 0, 0, 3, 0 });
+    ASSERT_EQ(::mkfifo(File(".01 CPU temperature.kelvara-tmp-ABCDEF").c_str(), 0600), 0); // no save makes one
     platform.Processors().SetReadings({ 40 });
     testing::internal::CaptureStderr();
     TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("01 CPU temperature.a1B2c3"), std::string::npos);
-    kept.push_back("01 CPU temperature.ABCDEF");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(".01 CPU temperature.kelvara-tmp-a1B2c3"), std::string::npos);
+    kept.push_back(".01 CPU temperature.kelvara-tmp-ABCDEF");
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), kept);
 }
 
-// With every name a copy could take taken, the file is left as found, and the message says so.
+// With every name a copy could take taken, the file (cut short, or a named pipe) is left as found, and the
+// message says so.
 TEST_F(SensorTest, AnUnusableFileThatCannotBeSetAsideIsNotWritten)
 {
     TestFiles::Write(File("01 CPU temperature.damaged"), "");
@@ -239,11 +243,11 @@ TEST_F(SensorTest, AnUnusableFileThatCannotBeSetAsideIsNotWritten)
         TestFiles::Write(File("01 CPU temperature.damaged " + std::to_string(copy)), "");
     std::vector<uint8_t> cut = TestFiles::BigEndian32({ 3, 10, 90, 5, 41 });
     platform.Processors().SetReadings({ 43 });
-    for (bool unreadable : { false, true }) {
-        SCOPED_TRACE(unreadable);
+    for (bool pipe : { false, true }) {
+        SCOPED_TRACE(pipe);
         std::filesystem::remove_all(File("01 CPU temperature"));
-        if (unreadable)
-            TestFiles::MakeFolder(File("01 CPU temperature"));
+        if (pipe)
+            ASSERT_EQ(::mkfifo(File("01 CPU temperature").c_str(), 0600), 0);
         else
             TestFiles::WriteBytes(File("01 CPU temperature"), cut);
         testing::internal::CaptureStderr();
@@ -257,8 +261,8 @@ TEST_F(SensorTest, AnUnusableFileThatCannotBeSetAsideIsNotWritten)
         }
         std::string message = testing::internal::GetCapturedStderr();
         EXPECT_NE(message.find("not written"), std::string::npos) << message;
-        if (unreadable)
-            EXPECT_TRUE(std::filesystem::is_directory(File("01 CPU temperature")));
+        if (pipe)
+            EXPECT_TRUE(std::filesystem::is_fifo(File("01 CPU temperature")));
         else
             EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), cut);
     }

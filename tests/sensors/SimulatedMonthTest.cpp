@@ -121,7 +121,7 @@ TEST(SimulatedMonth, HistoriesStayFullAndTheHeapHoldsWhatTheyNeed)
         char name[32];
         std::snprintf(name, sizeof name, "%02d Sensor %d", n, n);
         LFileStream file;
-        file.OpenForReading(platform.ProgramFolder() + "/" + name);
+        file.OpenForReading(platform.ProgramFolder() + "/" + name, TemperatureSensor::kMostDataFileBytes);
         SensorDataRecord record = SensorDataRecord::Read(file);
         EXPECT_EQ(record.longTerm, longTerm[static_cast<size_t>(n - 1)]);
         EXPECT_EQ(record.shortTerm, shortTerm[static_cast<size_t>(n - 1)]);

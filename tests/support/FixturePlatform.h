@@ -1,9 +1,14 @@
 // Installs in-memory platform services for a test and resets the program's singletons around it.
 #pragma once
 
-#include "platform/FixtureSMCUserClient.h"
-#include "platform/FixtureSensorRegistry.h"
 #include "platform/Platform.h"
+#include "tests/support/FixtureClock.h"
+#include "tests/support/FixtureMachineInfo.h"
+#include "tests/support/FixtureProcessorTemperatures.h"
+#include "tests/support/FixtureSMCUserClient.h"
+#include "tests/support/FixtureSensorRegistry.h"
+#include "tests/support/FixtureURLLauncher.h"
+#include "tests/support/FixtureUserFolders.h"
 #include "tests/support/TestFolders.h"
 
 #include <string>

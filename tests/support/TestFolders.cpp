@@ -5,6 +5,9 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -59,6 +62,20 @@ void Symlink(const std::string& target, const std::string& path)
 {
     fs::create_directories(fs::path(path).parent_path());
     fs::create_symlink(target, path);
+}
+
+std::string ZeroDeviceLink(const std::string& path)
+{
+    fs::path file(path);
+    fs::create_directories(file.parent_path());
+    std::string device = "/dev/zero";
+    if (::geteuid() == 0) {
+        device = (file.parent_path().parent_path() / ("zero device for " + file.filename().string())).string();
+        if (!fs::exists(fs::symlink_status(device)) && ::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 5)) != 0)
+            throw std::runtime_error("cannot make a device node at " + device);
+    }
+    Symlink(device, path);
+    return device;
 }
 
 std::vector<std::string> List(const std::string& folder)

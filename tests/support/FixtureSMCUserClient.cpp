@@ -1,4 +1,4 @@
-#include "platform/FixtureSMCUserClient.h"
+#include "tests/support/FixtureSMCUserClient.h"
 
 #include <cstring>
 

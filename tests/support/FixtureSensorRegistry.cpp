@@ -1,4 +1,4 @@
-#include "platform/FixtureSensorRegistry.h"
+#include "tests/support/FixtureSensorRegistry.h"
 
 SensorRegistry::EntryID FixtureSensorRegistry::AddEntry(
     std::string name, std::map<std::string, Property, std::less<>> properties)

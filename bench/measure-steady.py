@@ -1,0 +1,128 @@
+#!/usr/bin/env python3
+"""What a temperature monitor costs while it just watches: its CPU share of one core and its resident
+memory, measured over SECONDS after a 10 s warm-up, on a machine of 12 hardware monitor channels whose
+data files already hold full histories (15000 + 500 samples), with the windows of a first run open under
+Xvfb. The fixture tree is mounted over /sys/class in a private mount namespace, so it runs as root.
+Run it on build/kelvara and on another monitor in one session to compare them.
+Usage, from the checkout: bench/measure-steady.py [SECONDS] [COMMAND...]   (needs xvfb)"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+FOLDER = "Varnholt's Utilities"
+SENSORS = 12
+WARM_UP_SECONDS = 10
+
+
+def write(path, text):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as f:
+        f.write(text)
+
+
+def fixed(millidegrees):
+    """A hardware monitor reading as the 16.16 fixed point of the data files."""
+    return int(round(millidegrees * 65536 / 1000))
+
+
+def write_full_history(path, base):
+    """A version 3 data file whose two histories are full, so that nothing grows while we measure."""
+    long_term = [fixed(base + (i % 600) * 10) for i in range(15000)]
+    short_term = [fixed(base + (i % 50) * 10) for i in range(500)]
+    with open(path, "wb") as f:
+        f.write(struct.pack(">iii", 3, min(long_term), max(long_term)))
+        for history in (long_term, short_term):
+            f.write(struct.pack(">i%di" % len(history), len(history), *history))
+
+
+def make_sysfs(root):
+    """One sensor chip with twelve channels below <root>/class, as the kernel lays out /sys/class."""
+    chip = os.path.join(root, "class", "hwmon", "hwmon0")
+    write(os.path.join(chip, "name"), "it8728\n")
+    for n in range(1, SENSORS + 1):
+        write(os.path.join(chip, "temp%d_input" % n), "%d\n" % (30000 + 1000 * n))
+
+
+def start_xvfb():
+    """An X server on a free display; -displayfd tells its number once it accepts clients."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x900x24",
+                               "-nolisten", "tcp"], pass_fds=(write_end,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        sys.exit("Xvfb did not start")
+    return server, ":" + number
+
+
+def cpu_times(pid):
+    """Nanoseconds on a CPU so far, per thread of the process: the scheduler counts them exactly, where
+    the clock ticks of /proc/PID/stat (10 ms) are too coarse for a process that mostly sleeps."""
+    times = {}
+    for thread in os.listdir("/proc/%d/task" % pid):
+        try:
+            with open("/proc/%d/task/%s/schedstat" % (pid, thread)) as f:
+                times[thread] = int(f.read().split()[0])
+        except FileNotFoundError:  # the thread ended meanwhile
+            pass
+    return times
+
+
+def cpu_seconds_between(before, after):
+    """The CPU time the threads alive at the end used since before (a thread started since counts whole)."""
+    return sum(ns - before.get(thread, 0) for thread, ns in after.items()) / 1e9
+
+
+def resident_kilobytes(pid):
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def main():
+    seconds = int(sys.argv[1]) if len(sys.argv) > 1 else 60
+    command = sys.argv[2:] or [os.path.join(os.getcwd(), "build", "kelvara")]
+    if os.geteuid() != 0:
+        sys.exit("run as root: the fixture is mounted over /sys/class in a private mount namespace")
+    sysfs, home = tempfile.mkdtemp(), tempfile.mkdtemp()
+    server = monitor = None
+    try:
+        make_sysfs(sysfs)
+        folder = os.path.join(home, FOLDER)
+        os.makedirs(folder, mode=0o700)
+        for n in range(1, SENSORS + 1):
+            write_full_history(os.path.join(folder, "%02d it8728 temp%d" % (n, n)), 30000 + 1000 * n)
+        server, display = start_xvfb()
+        env = dict(os.environ, DISPLAY=display, HOME=home, XDG_CONFIG_HOME=home, XDG_RUNTIME_DIR=home,
+                   QT_QPA_PLATFORM="xcb")
+        mount = 'mount -t tmpfs none /sys/class && cp -a "$0"/class/. /sys/class/ && exec "$@"'
+        monitor = subprocess.Popen(["unshare", "-m", "bash", "-c", mount, sysfs] + command, env=env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(WARM_UP_SECONDS)
+        if monitor.poll() is not None:
+            sys.exit("%s ended during the warm-up (exit code %d)" % (command[0], monitor.returncode))
+        start = cpu_times(monitor.pid)
+        time.sleep(seconds)
+        used = cpu_seconds_between(start, cpu_times(monitor.pid))
+        resident = resident_kilobytes(monitor.pid)
+    finally:
+        for process in (monitor, server):
+            if process is not None and process.poll() is None:
+                process.terminate()
+                process.wait(timeout=30)
+        shutil.rmtree(sysfs)
+        shutil.rmtree(home)
+    print("%s: CPU %.3f %% of one core over %d s, resident memory %d MB (%d sensors, full histories)"
+          % (os.path.basename(command[0]), 100.0 * used / seconds, seconds, resident // 1024, SENSORS))
+
+
+if __name__ == "__main__":
+    main()

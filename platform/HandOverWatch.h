@@ -1,0 +1,40 @@
+// Serves later launches' hand-overs from the event loop: one connection at a time, read without waiting
+// and dropped after a short time limit of its own, so that a client that connects and says nothing never
+// holds the windows.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QSocketNotifier;
+class QTimer;
+class SingleInstance;
+
+class HandOverWatch {
+public:
+    // How long one connection may take to ask; a new launch asks at once.
+    static constexpr int kConnectionMilliseconds = 1000;
+
+    // Watches instance's listening socket (none: nothing to watch) and calls onReopen on the event loop for
+    // every launch handed over; an exception thrown by it is reported and dropped.
+    HandOverWatch(SingleInstance& instance, std::function<void()> onReopen);
+    ~HandOverWatch();
+
+    HandOverWatch(const HandOverWatch&) = delete;
+    HandOverWatch& operator=(const HandOverWatch&) = delete;
+
+private:
+    void Accept();
+    void Read();
+    // Ends the connection being served, and takes the next one.
+    void Drop();
+
+    SingleInstance& mInstance;
+    std::function<void()> mOnReopen;
+    std::unique_ptr<QSocketNotifier> mListening;
+    std::unique_ptr<QSocketNotifier> mReading;
+    std::unique_ptr<QTimer> mTimeLimit;
+    int mConnection = -1;
+    std::string mReceived;
+};
