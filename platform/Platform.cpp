@@ -35,9 +35,9 @@ void Platform::InstallLinux(const std::string& root)
     Services() = PlatformServices {};
 }
 
-void Platform::Install(PlatformServices services)
+void Platform::Install(PlatformServices services, const std::string& root)
 {
-    Root().assign(1, '/');
+    Root() = root;
     ScansLinux() = !services.registry && !services.processors;
     Services() = std::move(services);
 }

@@ -27,8 +27,8 @@ class Platform {
 public:
     // The Linux services reading sysfs below root ("/" for the real machine).
     static void InstallLinux(const std::string& root = "/");
-    // Replaces the services; any left empty get their Linux implementation on "/".
-    static void Install(PlatformServices services);
+    // Replaces the services; any left empty get their Linux implementation on root.
+    static void Install(PlatformServices services, const std::string& root = "/");
 
     static SensorRegistry& Registry();
     static ProcessorTemperatures& Processors();

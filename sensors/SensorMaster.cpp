@@ -61,6 +61,21 @@ struct SensorMaster::SaveFailures {
 
 SensorMaster* SensorMaster::sInstance = nullptr;
 
+namespace {
+
+std::optional<SamplingTimes>& TimesForTesting()
+{
+    static std::optional<SamplingTimes> times;
+    return times;
+}
+
+}
+
+void SensorMaster::SetSamplingTimesForTesting(std::optional<SamplingTimes> times)
+{
+    TimesForTesting() = times;
+}
+
 SensorMaster* SensorMaster::Get()
 {
     if (sInstance == nullptr)
@@ -130,7 +145,8 @@ SensorMaster::SensorMaster()
         }
     }
 
-    mSampler = std::make_unique<SensorSampler>(mSensors, [this] { RoundRecorded(); });
+    mSampler = std::make_unique<SensorSampler>(
+        mSensors, [this] { RoundRecorded(); }, TimesForTesting().value_or(SamplingTimes {}));
     TakeDiscovered(std::move(found));
     // A discovery that did not finish in time leaves an empty listing, so the first look discovers again.
     mWatch = std::make_unique<HardwareWatch>(

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ class QObject;
 class ReadingThreads;
 class SensorKeyMap;
 class SensorSampler;
+struct SamplingTimes;
 class TemperatureSensor;
 struct SensorDescription;
 
@@ -43,6 +45,8 @@ public:
     static SensorMaster* Get();
     // For tests: deletes the singleton (its sensors save their files) so that the next Get discovers anew.
     static void DeleteInstanceForTesting();
+    // For tests: the sampling times of the masters made from now on (nullopt: the program's own).
+    static void SetSamplingTimesForTesting(std::optional<SamplingTimes> times);
 
     ~SensorMaster() override;
 
