@@ -83,8 +83,7 @@ void EventLoopLateness(benchmark::State& state)
     }
     std::sort(lateness.begin(), lateness.end());
     state.counters["max_late_ms"] = static_cast<double>(latest);
-    state.counters["p99_late_ms"]
-        = lateness.empty() ? 0 : static_cast<double>(lateness[lateness.size() * 99 / 100]);
+    state.counters["p99_late_ms"] = lateness.empty() ? 0 : static_cast<double>(lateness[lateness.size() * 99 / 100]);
     board.ReleaseInput(9);
     SysfsFile::SetPreadForTesting(nullptr);
 }

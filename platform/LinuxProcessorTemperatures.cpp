@@ -36,6 +36,7 @@ std::optional<int32_t> ReadLimit(const std::string& path)
 }
 
 struct FoundChannel {
+    const HwmonTree::Chip* chip;
     const HwmonTree::Channel* channel;
     bool intel;
 };
@@ -47,16 +48,16 @@ struct FoundChannel {
 LinuxProcessorTemperatures::LinuxProcessorTemperatures(std::string root)
 {
     HwmonTree tree(root);
-    std::map<int64_t, const HwmonTree::Channel*> intel; // by package id; the first in chip order wins
-    std::vector<const HwmonTree::Channel*> amd; // one per AMD chip in chip order, null when it has none
+    std::map<int64_t, FoundChannel> intel; // by package id; the first in chip order wins
+    std::vector<std::optional<FoundChannel>> amd; // one per AMD chip in chip order, empty when it has none
     for (const auto& chip : tree.Chips()) {
         if (chip.isAMDPackageChip)
-            amd.push_back(nullptr);
+            amd.emplace_back();
         for (const auto& channel : chip.temperatures) {
             if (channel.role == HwmonTree::Role::IntelPackage)
-                intel.emplace(channel.packageID, &channel);
+                intel.emplace(channel.packageID, FoundChannel { &chip, &channel, true });
             else if (channel.role == HwmonTree::Role::AMDPackage)
-                amd.back() = &channel;
+                amd.back() = FoundChannel { &chip, &channel, false };
         }
     }
 
@@ -66,6 +67,7 @@ LinuxProcessorTemperatures::LinuxProcessorTemperatures(std::string root)
         if (found) {
             const HwmonTree::Channel& channel = *found->channel;
             package.input.emplace(channel.File("input"), channel.hasFault ? channel.File("fault") : std::string());
+            package.channel = { found->chip->devicePath, "temp" + std::to_string(channel.number) };
             if (found->intel) {
                 package.highLimit = ReadLimit(channel.File("max"));
                 if (!package.highLimit)
@@ -79,11 +81,11 @@ LinuxProcessorTemperatures::LinuxProcessorTemperatures(std::string root)
     if (ids.empty()) {
         // Without the CPU topology every package channel found stands for one package.
         for (const auto& [id, channel] : intel)
-            add(id, FoundChannel { channel, true });
+            add(id, channel);
         int64_t next = intel.empty() ? 0 : intel.rbegin()->first + 1;
-        for (const auto* channel : amd) {
+        for (const auto& channel : amd) {
             if (channel)
-                add(next++, FoundChannel { channel, false });
+                add(next++, channel);
         }
         return;
     }
@@ -91,9 +93,9 @@ LinuxProcessorTemperatures::LinuxProcessorTemperatures(std::string root)
     for (int64_t id : ids) {
         std::optional<FoundChannel> found;
         if (auto intelChannel = intel.find(id); intelChannel != intel.end())
-            found = FoundChannel { intelChannel->second, true };
-        else if (position < amd.size() && amd[position])
-            found = FoundChannel { amd[position], false };
+            found = intelChannel->second;
+        else if (position < amd.size())
+            found = amd[position];
         add(id, found);
         ++position;
     }
@@ -128,6 +130,13 @@ std::optional<int32_t> LinuxProcessorTemperatures::HighLimit(int32_t processor)
     if (processor < 0 || static_cast<size_t>(processor) >= mPackages.size())
         return std::nullopt;
     return mPackages[static_cast<size_t>(processor)].highLimit;
+}
+
+ProcessorTemperatures::Channel LinuxProcessorTemperatures::ChannelOf(int32_t processor)
+{
+    if (processor < 0 || static_cast<size_t>(processor) >= mPackages.size())
+        return {};
+    return mPackages[static_cast<size_t>(processor)].channel;
 }
 
 int64_t LinuxProcessorTemperatures::PackageID(int32_t processor)

@@ -20,6 +20,7 @@ public:
     // processor, so an AMD package has none.
     std::optional<int32_t> HighLimit(int32_t processor) override;
     int64_t PackageID(int32_t processor) override;
+    Channel ChannelOf(int32_t processor) override;
 
 private:
     struct Package {
@@ -27,6 +28,7 @@ private:
         // Empty for a package that has no channel.
         std::optional<TemperatureInput> input;
         std::optional<int32_t> highLimit;
+        Channel channel;
     };
     // One per package in ascending package id order.
     std::vector<Package> mPackages;

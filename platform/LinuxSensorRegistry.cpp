@@ -66,6 +66,8 @@ struct LinuxSensorRegistry::Impl {
     struct Channel {
         std::string location;
         std::string key;
+        std::string devicePath;
+        std::string channel;
         TemperatureInput input;
         std::optional<int32_t> lowThreshold;
         std::optional<int32_t> maxThreshold;
@@ -104,6 +106,8 @@ LinuxSensorRegistry::LinuxSensorRegistry(std::string root)
             mImpl->channels.push_back({
                 UniqueName(chip.name + " " + label, used),
                 UniqueKey(ChannelKey(chip, channel), keys),
+                chip.devicePath,
+                "temp" + std::to_string(channel.number),
                 TemperatureInput(channel.File("input"), channel.hasFault ? channel.File("fault") : std::string()),
                 ReadThreshold(channel.File("min")),
                 ReadThreshold(channel.File("max")),
@@ -145,6 +149,10 @@ std::optional<std::string> LinuxSensorRegistry::GetStringProperty(EntryID entry,
         return channel->location;
     if (key == kStableKeyProperty)
         return channel->key;
+    if (key == kDevicePathProperty)
+        return channel->devicePath;
+    if (key == kChannelProperty)
+        return channel->channel;
     return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 class ProcessorTemperatures {
@@ -48,4 +49,11 @@ public:
     virtual std::optional<int32_t> HighLimit(int32_t) { return std::nullopt; }
     // The id that names processor p's package at every boot.
     virtual int64_t PackageID(int32_t processor) { return processor; }
+    // Where processor p's reading comes from, as a hardware monitor names it: the chip's resolved device path
+    // below /sys and the channel's file name; empty where no channel stands for it.
+    struct Channel {
+        std::string devicePath;
+        std::string channel;
+    };
+    virtual Channel ChannelOf(int32_t) { return {}; }
 };

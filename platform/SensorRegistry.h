@@ -41,6 +41,10 @@ public:
 
 // The string property that names an entry's hardware the same way at every boot: its stable key.
 constexpr const char* kStableKeyProperty = "stable-key";
+// The string properties of where a channel's hardware sits: its chip's resolved device path below /sys, and the
+// channel's file name ("temp2").
+constexpr const char* kDevicePathProperty = "device-path";
+constexpr const char* kChannelProperty = "channel";
 // The number properties of a channel's own limits, where it has them: tempN_max and tempN_crit.
 constexpr const char* kMaxThresholdProperty = "max-threshold";
 constexpr const char* kCritThresholdProperty = "crit-threshold";

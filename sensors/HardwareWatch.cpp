@@ -31,11 +31,15 @@ HardwareWatch::~HardwareWatch() = default;
 std::string HardwareWatch::ListHardware()
 {
     // A chip that goes and comes back gets a new hwmonN, and each hwmonN leads to its device: the names with
-    // where they lead tell every change apart.
+    // where they lead tell every change apart. The number of files in each tells a chip seen while its
+    // driver was still making them from the same chip whole.
     std::string folder = SysfsFile::Join(Platform::SysfsRoot(), "/sys/class/hwmon");
     std::string listing;
-    for (const std::string& name : SysfsFile::List(folder))
-        listing += name + ">" + SysfsFile::Resolve(folder + "/" + name).value_or("") + "\n";
+    for (const std::string& name : SysfsFile::List(folder)) {
+        std::string chip = folder + "/" + name;
+        listing += name + ">" + SysfsFile::Resolve(chip).value_or("") + " "
+            + std::to_string(SysfsFile::List(chip).size()) + "\n";
+    }
     return listing;
 }
 

@@ -23,6 +23,11 @@ struct SensorDescription {
     // What the type reads: the registry entry, the processor number or the SMC sensor number.
     uint32_t source = 0;
     std::shared_ptr<SensorSource> reader;
+    // Where the hardware sits, as a hardware monitor names it: the resolved device path below /sys
+    // ("/sys/devices/platform/coretemp.0"; empty for hardware without one) and the channel's file name
+    // ("temp2"). Another program that reads the same hardware (node_exporter) names it from these.
+    std::string devicePath;
+    std::string channel;
     // Raw, in the type's unit. high is what warns: the channel's max, else its crit.
     int32_t lowThreshold = kNoThreshold;
     int32_t highThreshold = kNoThreshold;

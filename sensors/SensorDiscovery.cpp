@@ -53,6 +53,8 @@ SensorDescription SensorDiscovery::DescribeRegistryEntry(
         found.name = *location;
         found.nameIsLocation = true;
     }
+    found.devicePath = registry->GetStringProperty(entry, kDevicePathProperty).value_or("");
+    found.channel = registry->GetStringProperty(entry, kChannelProperty).value_or("");
     found.key = registry->GetStringProperty(entry, kStableKeyProperty)
                     .value_or("registry:" + std::to_string(entry) + ":" + found.name);
     if (type == kSensorTypeCPUCore)
@@ -80,6 +82,9 @@ SensorDescription SensorDiscovery::DescribeProcessor(
     package.reader = std::make_shared<ProcessorSource>(processors, processor);
     if (auto limit = processors->HighLimit(processor))
         package.highThreshold = *limit;
+    ProcessorTemperatures::Channel channel = processors->ChannelOf(processor);
+    package.devicePath = channel.devicePath;
+    package.channel = channel.channel;
     return package;
 }
 

@@ -47,6 +47,8 @@ TemperatureSensor::TemperatureSensor(const SensorDescription& description, int16
     , mIndex(index)
     , mKey(description.key)
     , mName(description.name)
+    , mDevicePath(description.devicePath)
+    , mChannel(description.channel)
     , mNameIsLocation(description.nameIsLocation)
     , mReader(description.reader)
     , mLowThreshold(description.lowThreshold)

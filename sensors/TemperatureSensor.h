@@ -58,6 +58,9 @@ public:
 
     // Identity.
     const std::string& GetStableKey() const { return mKey; }
+    // Where the hardware sits: its device path below /sys and its channel's file name (SensorDescription).
+    const std::string& GetDevicePath() const { return mDevicePath; }
+    const std::string& GetChannel() const { return mChannel; }
     int32_t GetSensorType() const { return mType; }
     uint32_t GetSource() const { return mSource; }
     virtual int16_t GetSensorIndex() const { return static_cast<int16_t>(mIndex); }
@@ -155,6 +158,8 @@ private:
     int32_t mSampleCounter = 0;
     std::string mKey;
     std::string mName;
+    std::string mDevicePath;
+    std::string mChannel;
     bool mNameIsLocation = false;
     std::shared_ptr<SensorSource> mReader;
     int32_t mLowThreshold = kNoThreshold;

@@ -1,5 +1,6 @@
 // Sampling on a sysfs tree read as the program reads the machine: channels that block or dawdle hold no other,
 // a silent source shows "n/a", and sensors keep their identity as hardware comes and goes.
+#include "tests/support/Sampling.h"
 #include "platform/SysfsFile.h"
 #include "prefs/Preferences.h"
 #include "report/EmailDialog.h"
@@ -8,7 +9,6 @@
 #include "sensors/SensorSampler.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
-#include "tests/support/Sampling.h"
 #include "tests/support/SysfsFixture.h"
 #include "util/TemperatureUnits.h"
 

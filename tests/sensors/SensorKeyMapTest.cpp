@@ -51,9 +51,8 @@ TEST(SensorKeyMap, KnownKeysKeepTheirIndexAndNewOnesTakeTheirFileOrTheLowestFree
             { { "drive1", 4, "nvme Composite" } }, { "04 nvme Composite" },
             { Found("drive2", "nvme Composite"), Found("drive1", "nvme Composite 2") },
             { { "drive2", 1, "nvme Composite 2" }, { "drive1", 4, "nvme Composite" } } },
-        { "an absent sensor keeps its index, its file's index and its name",
-            { { "gone", 1, "Drive" } }, { "01 Drive", "02 Board" }, { Found("new", "Drive") },
-            { { "new", 3, "Drive 2" } } },
+        { "an absent sensor keeps its index, its file's index and its name", { { "gone", 1, "Drive" } },
+            { "01 Drive", "02 Board" }, { Found("new", "Drive") }, { { "new", 3, "Drive 2" } } },
         { "two files of the name: neither is taken", {}, { "01 Board", "05 Board" }, { Found("b", "Board") },
             { { "b", 2, "Board" } } },
         { "a file whose index is known belongs to that sensor", { { "x", 1, "Other" } }, { "01 Board" },
@@ -91,8 +90,8 @@ TEST(SensorKeyMap, OddBytesComeBackAndNonsenseIsLeftOut)
     std::string path = folder / "Kelvara Settings.ini";
     TestFiles::Write(path, "[Notifications]\nWarnAtLimits=false\n");
     SensorKeyMap map;
-    map.Assign({ Found("hwmon:/sys/devices/x:drv:temp1", "drv Caf\xE9 \xFF"), Found("k=2;\"", " spaced, quoted\" ") },
-        {});
+    map.Assign(
+        { Found("hwmon:/sys/devices/x:drv:temp1", "drv Caf\xE9 \xFF"), Found("k=2;\"", " spaced, quoted\" ") }, {});
     ASSERT_TRUE(map.Save(path));
     SensorKeyMap again;
     again.Load(path);
