@@ -40,6 +40,7 @@ protected:
 
 private:
     LBevelButton* FindPopup(const char (&paneID)[5]);
+    void UpdateRows();
 
     LBevelButton* mSensorPopup = nullptr;
     LBevelButton* mColumnPopup = nullptr;

@@ -56,6 +56,7 @@ void GraphWindow::FinishCreateSelf()
     mGraphView->SetGraphMode(mModePopup->GetCurrentMenuItem());
     SetupGraph();
     Preferences::Get()->AddListener(this);
+    SensorMaster::Get()->AddListener(this);
     LWindow::FinishCreateSelf();
 }
 
@@ -172,6 +173,12 @@ void GraphWindow::ListenToMessage(MessageT message, void*)
         [[fallthrough]];
     case kSensorPopupID:
     case msg_PrefsChanged:
+        SetupGraph();
+        Refresh();
+        break;
+    case msg_SensorsAdded:
+        // New hardware joins the menu; a sensor this window was recorded with comes back into it.
+        RenewSensorPopup(mSensorPopup, SensorMaster::Get()->GetSensorNames());
         SetupGraph();
         Refresh();
         break;

@@ -21,6 +21,10 @@ public:
     // standard error and the value holds for this run.
     void SetWarnAtLimits(bool warn);
 
+    // The file's path, for others that keep their settings in it (the sensors' indices): empty when there is
+    // no folder, or when the file found at start-up could be neither used nor set aside.
+    std::string GetUsablePath(bool createFolder) const;
+
 private:
     KelvaraSettings();
     // The file's path in the program's folder; empty when there is no such folder.
