@@ -24,7 +24,6 @@
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
-#include "prefs/PreferencesCheckpoint.h"
 #include "prefs/PreferencesDialog.h"
 #include "report/EmailDialog.h"
 #include "report/MacPADCheck.h"
@@ -60,9 +59,10 @@ Kelvara::~Kelvara()
     // Quitting never waits for a check under way; its outcome, should it come now, is dropped.
     mVersionCheck.reset();
     mStartUpCheck.reset();
+    if (mSensorMaster != nullptr)
+        mSensorMaster->SetFirstRoundCall({});
     mReachability.reset();
     mLimitWatch.reset();
-    mCheckpoint.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
     // every sensor's data file. A failure of one must not cost the other.
     if (mStartedUp)
@@ -106,10 +106,18 @@ void Kelvara::StartUp()
 
     Preferences::ReadPrefs();
     mStartedUp = true;
-    // A disk that fills up while Kelvara runs shows at the first checkpoint after.
-    mCheckpoint = std::make_unique<PreferencesCheckpoint>([this](const LException& error) {
-        TellNothingIsSaved(
-            WhyUtilitiesFolderCannotBeWritten().value_or(LException::DescribeCode(error.GetErrorCode())));
+    // The preferences go with the data files at the 10-minute save, on the writer's thread: a crash or a
+    // power cut keeps the settings and the open windows of the run, a first run's too.
+    mSensorMaster->SetSaveExtras([] {
+        std::vector<UBackgroundWriter::File> files(1);
+        files[0].what = "the preferences file";
+        if (!Preferences::GatherPrefs(files[0].path, files[0].bytes))
+            files.clear();
+        return files;
+    });
+    // A disk that fills up while Kelvara runs shows at the first 10-minute save after.
+    mSensorMaster->SetSaveFailureCall([this](const std::string& reason) {
+        TellNothingIsSaved(WhyUtilitiesFolderCannotBeWritten().value_or(reason));
     });
     bool firstRun = SecondsSincePreferencesCreated() <= kFirstRunSeconds;
 
@@ -120,11 +128,6 @@ void Kelvara::StartUp()
     // Without a tray, a program with no window could not be reached at all.
     if (!LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
         LException::ReportAndDrop("opening a data window", [this] { NewDataWindow(); });
-
-    // A launch that asked the user for something does not also tell of a new version.
-    bool prompted = IssueStartUpPrompts(SecondsSincePreferencesCreated());
-    bool checkForNewVersion
-        = !prompted && Preferences::Get()->GetVersionCheck() && !IsPlaceholderAddress(VersionCheckAddress());
 
     mDockIcon = DockIcon::Get();
     mDockIcon->UpdateIcon();
@@ -140,10 +143,24 @@ void Kelvara::StartUp()
         TellNothingIsSaved(*reason);
     if (mReopenWaiting)
         DoReopenApp();
-    if (checkForNewVersion)
-        CheckForNewVersionOnceShown();
+    // The first sample is taken on the reading threads; it counts toward the record like any other, so the
+    // prompts of the launch wait for it.
+    mPromptsWaiting = true;
+    mSensorMaster->SetFirstRoundCall(
+        [this] { LException::ReportAndDrop("the start-up prompts", [this] { IssuePromptsOfTheLaunch(); }); });
     // By then the data files are read and the windows drawn: what that needed goes back to the system.
     QTimer::singleShot(kReturnFreedMemoryMilliseconds, [] { ReturnFreedMemory(); });
+}
+
+void Kelvara::IssuePromptsOfTheLaunch()
+{
+    mPromptsWaiting = false;
+    if (IsQuitting())
+        return;
+    // A launch that asked the user for something does not also tell of a new version.
+    bool prompted = IssueStartUpPrompts(SecondsSincePreferencesCreated());
+    if (!prompted && Preferences::Get()->GetVersionCheck() && !IsPlaceholderAddress(VersionCheckAddress()))
+        CheckForNewVersionOnceShown();
 }
 
 void Kelvara::TellNothingIsSaved(const std::string& reason)
@@ -197,7 +214,7 @@ void Kelvara::CheckForNewVersionOnceShown()
 
 bool Kelvara::IsVersionCheckWaiting() const
 {
-    return (mStartUpCheck != nullptr && mStartUpCheck->isActive())
+    return mPromptsWaiting || (mStartUpCheck != nullptr && mStartUpCheck->isActive())
         || (mVersionCheck != nullptr && mVersionCheck->IsUnderWay());
 }
 

@@ -13,7 +13,6 @@ class ComparisonMaster;
 class DockIcon;
 class LimitWatch;
 class Notifier;
-class PreferencesCheckpoint;
 class QTimer;
 class ReachabilityWatch;
 class SensorMaster;
@@ -69,11 +68,12 @@ public:
     ComparisonMaster* GetComparisonMaster() const { return mComparisonMaster; }
     DockIcon* GetDockIcon() const { return mDockIcon; }
     // The save of the preferences every 10 minutes; none before start-up.
-    PreferencesCheckpoint* GetCheckpoint() const { return mCheckpoint.get(); }
     // Time from the preferences' creation to this launch.
     uint32_t SecondsSincePreferencesCreated() const;
     // The version check of this launch waits for the windows to be drawn, or a check waits for the server.
+    // Also while the launch's prompts wait for the first sample, which may end in a check.
     bool IsVersionCheckWaiting() const;
+    bool ArePromptsWaiting() const { return mPromptsWaiting; }
 
     static void RegisterClasses();
 
@@ -113,6 +113,8 @@ private:
     // The check of the launch starts once the windows and the tile are on screen, and only a new version
     // published shows.
     void CheckForNewVersionOnceShown();
+    // The welcome window, the request for the record or the version check: once the first sample is in.
+    void IssuePromptsOfTheLaunch();
     void StartUpVersionCheck();
     // Tells the user, once a run, that nothing can be saved in the program's folder and why, in a dialog
     // that holds nothing up.
@@ -131,10 +133,10 @@ private:
     // Start-up has opened its windows; a reopen asked for before waits until then.
     bool mWindowsOpened = false;
     bool mReopenWaiting = false;
+    bool mPromptsWaiting = false;
     std::unique_ptr<ReachabilityWatch> mReachability;
     std::unique_ptr<Notifier> mNotifier;
     std::unique_ptr<LimitWatch> mLimitWatch;
-    std::unique_ptr<PreferencesCheckpoint> mCheckpoint;
     std::unique_ptr<QTimer> mStartUpCheck;
     int mStartUpCheckTries = 0;
     std::unique_ptr<VersionCheckWorker> mVersionCheck;

@@ -6,18 +6,10 @@
 #include "prefs/KelvaraSettings.h"
 #include "sensors/ExactTemperature.h"
 #include "sensors/SensorMaster.h"
-#include "sensors/TempElement.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/TemperatureUnits.h"
 
 namespace {
-
-// The newest sample, or nullptr while the sensor has none.
-const TempElement* NewestSample(TemperatureSensor* sensor)
-{
-    TempElementArray* history = sensor->GetSTTempArray();
-    return history->GetCount() > 0 ? (*history)[1] : nullptr;
-}
 
 std::string Temperature(TemperatureSensor* sensor, int32_t raw)
 {
@@ -32,31 +24,38 @@ LimitWatch::LimitWatch(SensorMaster& sensors, Notifier& notifier)
     : mSensors(sensors)
     , mNotifier(notifier)
 {
-    SensorArray* list = mSensors.GetSensorArray();
-    for (ArrayIndexT i = 1; i <= list->GetCount(); ++i) {
-        TemperatureSensor* sensor = ThrowIfNil_((*list)[i]);
-        sensor->AddListener(this);
-        Check(sensor);
-    }
+    mSensors.AddListener(this);
+    CheckAll();
 }
 
-void LimitWatch::ListenToMessage(MessageT message, void* parameter)
+void LimitWatch::ListenToMessage(MessageT message, void*)
 {
-    if (message != msg_SampleTaken || parameter == nullptr)
-        return;
-    // A sample is taken whatever the watch makes of it.
-    LException::ReportAndDrop("checking a sensor's limit", [&] { Check(static_cast<TemperatureSensor*>(parameter)); });
+    if (message == msg_SamplesRecorded)
+        CheckAll();
+}
+
+void LimitWatch::CheckAll()
+{
+    SensorArray* list = mSensors.GetSensorArray();
+    for (ArrayIndexT i = 1; i <= list->GetCount(); ++i) {
+        // A sample is taken whatever the watch makes of it.
+        LException::ReportAndDrop("checking a sensor's limit", [&] { Check(ThrowIfNil_((*list)[i])); });
+    }
 }
 
 void LimitWatch::Check(TemperatureSensor* sensor)
 {
     int32_t limit = sensor->GetRawHighThreshold();
-    const TempElement* sample = NewestSample(sensor);
-    if (limit == kNoThreshold || sample == nullptr) {
+    std::optional<int32_t> reading = sensor->GetCurrentReading();
+    // Without a reading (none yet, silent, asleep) there is nothing at a limit.
+    if (limit == kNoThreshold || !reading) {
+        bool wasAtLimit = mAlarms.contains(sensor) && mAlarms[sensor].IsAtLimit();
         mAlarms.erase(sensor);
+        if (wasAtLimit)
+            DockTile::Get()->SetToolTip(MakeToolTip());
         return;
     }
-    int32_t raw = sample->GetRawTemperature();
+    int32_t raw = *reading;
     int32_t type = sensor->GetSensorType();
     LimitAlarm& alarm = mAlarms[sensor];
     bool wasAtLimit = alarm.IsAtLimit();
@@ -78,8 +77,9 @@ std::string LimitWatch::MakeToolTip()
         auto found = mAlarms.find(sensor);
         if (found == mAlarms.end() || !found->second.IsAtLimit())
             continue;
-        const TempElement* sample = NewestSample(sensor);
-        text += "\n" + sensor->GetSensorName() + ": " + Temperature(sensor, sample->GetRawTemperature()) + " (limit "
+        char value[kScaledTemperatureTextSize];
+        sensor->GetSensorTemperatureAsString(value);
+        text += "\n" + sensor->GetSensorName() + ": " + value + " (limit "
             + Temperature(sensor, sensor->GetRawHighThreshold()) + ")";
     }
     return text;

@@ -1,7 +1,7 @@
 // Watches every sensor's samples against its high limit (the hardware monitor's max, else its crit): the
 // tray icon's tool tip names the sensors at their limit, and a sensor that crosses its limit is announced
-// with one desktop notification, unless the user turned them off. It runs within the sensors' own 5-second
-// sampling, with no timer of its own.
+// with one desktop notification, unless the user turned them off. It looks at every sensor's newest reading
+// after each sample, with no timer of its own, and so also at sensors that join later.
 #pragma once
 
 #include "framework/LListener.h"
@@ -16,12 +16,12 @@ class TemperatureSensor;
 
 class LimitWatch : public LListener {
 public:
-    // Listens to every sensor of sensors and looks at each one's latest sample at once. notifier must
-    // outlive the watch.
+    // Listens to sensors and looks at every sensor's newest reading at once. notifier must outlive the watch.
     LimitWatch(SensorMaster& sensors, Notifier& notifier);
 
-    // msg_SampleTaken: checks that sensor's new sample.
+    // msg_SamplesRecorded: checks every sensor's newest reading.
     void ListenToMessage(MessageT message, void* parameter) override;
+    void CheckAll();
 
     // "Kelvara", then one line for each sensor at its limit.
     std::string MakeToolTip();

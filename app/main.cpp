@@ -8,6 +8,7 @@
 #include "platform/SingleInstance.h"
 #include "report/ReportResources.h"
 #include "sensors/HistoryExport.h"
+#include "sensors/SensorMaster.h"
 #include "util/UtilitiesFolder.h"
 
 #include <QApplication>
@@ -126,6 +127,12 @@ int main(int argc, char** argv)
         }
         // While the files are written, a new launch waits, and then starts afresh with them.
         instance.StopListening();
+    }
+    // Everything is written. A read stuck in the kernel (a hung chip) must not keep the process: leave at
+    // once, without the static destructors that would wait for nothing or touch what the read still uses.
+    if (SensorMaster::CountStuckReads() > 0) {
+        std::fflush(nullptr);
+        std::_Exit(0);
     }
     return 0;
 }

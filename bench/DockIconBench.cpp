@@ -7,6 +7,7 @@
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
+#include "tests/support/Sampling.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -47,7 +48,7 @@ void GraphTileRedraw(benchmark::State& state)
         for (int i = 0; i < kSensors; ++i) {
             double celsius = 40 + 3 * i + 10 * std::sin((sample + 7 * i) / 9.0);
             machine.Registry().SetProperty(entries[i], "current-value", FixturePlatform::Fixed16(celsius));
-            (*sensors)[i + 1]->CreateNewEvent();
+            Sampling::SampleNow(*(*sensors)[i + 1]);
         }
     }
     DockIcon* icon = DockIcon::Get();
@@ -120,7 +121,7 @@ void TileRedrawsHeapGrowth(benchmark::State& state)
             for (size_t i = 0; i < entries.size(); ++i) {
                 double celsius = 40 + 5 * static_cast<double>(i) + 10 * std::sin((sample + 11 * i) / 7.3);
                 machine.Registry().SetProperty(entries[i], "current-value", FixturePlatform::Fixed16(celsius));
-                (*sensors)[static_cast<ArrayIndexT>(i + 1)]->CreateNewEvent();
+                Sampling::SampleNow(*(*sensors)[static_cast<ArrayIndexT>(i + 1)]);
             }
             icon->UpdateIcon();
             QCoreApplication::processEvents();

@@ -87,6 +87,7 @@ void DataWindow::FinishCreateSelf()
 
     mRowViews.RemoveAllItems();
     Preferences::Get()->AddListener(this);
+    SensorMaster::Get()->AddListener(this);
 
     LWindow::FinishCreateSelf();
     // A sensor that cannot be shown must not keep the window from opening with the rows built so far.
@@ -234,15 +235,29 @@ void DataWindow::ListenToMessage(MessageT message, void*)
         mGraph->SetGraphMode(mGraphModePopup->GetCurrentMenuItem());
         Refresh();
         break;
+    case msg_SamplesRecorded:
+        // The readings change only with a sample: the rows follow each one.
+        UpdateRows();
+        break;
     case msg_PrefsChanged:
-        // The rows show the new scale at once, not at their next 3-second update.
-        for (ArrayIndexT i = 1; i <= mRowViews.GetCount(); ++i)
-            ThrowIfNil_(mRowViews[i])->UpdateDisplay();
+        // The rows show the new scale at once, not at the next sample.
+        UpdateRows();
         Refresh();
+        break;
+    case msg_SensorsAdded:
+        // New hardware joins the menu; a sensor this window was recorded with comes back into it.
+        RenewSensorPopup(mSensorPopup, SensorMaster::Get()->GetSensorNames());
+        CreateSensorDisplay();
         break;
     default:
         break;
     }
+}
+
+void DataWindow::UpdateRows()
+{
+    for (ArrayIndexT i = 1; i <= mRowViews.GetCount(); ++i)
+        ThrowIfNil_(mRowViews[i])->UpdateDisplay();
 }
 
 void DataWindow::AttemptClose()

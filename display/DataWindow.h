@@ -62,6 +62,7 @@ private:
     int32_t RowsHeight() const;
     bool RowsScrollAt(int32_t windowHeight) const;
     void LayOutPanes();
+    void UpdateRows();
 
     LBevelButton* mSensorPopup = nullptr;
     LBevelButton* mColumnPopup = nullptr;

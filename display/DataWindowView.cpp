@@ -64,7 +64,7 @@ DataWindowView::DataWindowView(DataWindow* owner, int32_t row, TemperatureSensor
 {
     ThrowIfNil_(mOwner);
     if (mSensor != nullptr)
-        mLastRawReading = mSensor->GetRawSensorTemperature();
+        mLastRawReading = mSensor->GetCurrentReading();
     mChangedFrom = mLastRawReading;
 
     GetTextPointers();
@@ -87,13 +87,11 @@ DataWindowView::DataWindowView(DataWindow* owner, int32_t row, TemperatureSensor
         // The panes may still hold another sensor's texts from before the rows were rebuilt. A failed reading
         // is dropped here as it would be at any later update.
         LException::ReportAndDrop("updating a data window row", [this] { UpdateDisplay(); });
-        StartIdling(kUpdateSeconds);
     }
 }
 
 DataWindowView::~DataWindowView()
 {
-    StopIdling();
     // The next row on these panes starts without this one's change and alarm styles.
     if (mTexts[kChange].pane != nullptr && mTexts[kChange].pane->GetTextTraitsID() != mLayoutChangeTraits)
         mTexts[kChange].pane->SetTextTraitsID(mLayoutChangeTraits);
@@ -144,11 +142,6 @@ void DataWindowView::RestoreTextState(LStaticText* pane, Rect* layoutFrame)
     pane->PlaceInSuperImageAt(layoutFrame->left, layoutFrame->top, false);
 }
 
-void DataWindowView::SpendTime(const EventRecord&)
-{
-    UpdateDisplay();
-}
-
 void DataWindowView::SetColumnText(int slot, const char* text)
 {
     if (IsColumnShown(kRowColumns[slot].column))
@@ -160,7 +153,7 @@ void DataWindowView::UpdateDisplay()
     if (mSensor == nullptr)
         return;
 
-    int32_t raw = mSensor->GetRawSensorTemperature();
+    std::optional<int32_t> reading = mSensor->GetCurrentReading();
     int32_t lowThreshold = mSensor->GetRawLowThreshold();
     int32_t highThreshold = mSensor->GetRawHighThreshold();
     int32_t minimum = mSensor->GetRawMinimumReading();
@@ -178,47 +171,59 @@ void DataWindowView::UpdateDisplay()
         return text;
     };
     auto rawThreshold = [&](int32_t value) { return value == kNoThreshold ? kNotAvailable : hex(value); };
+    // A sensor that never read has no range to show.
+    bool hasRange = mSensor->HasRecordedRange();
+    auto extreme = [&](int32_t value) { return hasRange ? temperature(value) : kNotAvailable; };
+    auto rawExtreme = [&](int32_t value) { return hasRange ? hex(value) : kNotAvailable; };
 
-    SetColumnText(kCurrent, temperature(raw));
+    // Without a reading ("n/a", or "asleep" while a graphics card sleeps) nothing is made up.
+    mSensor->GetSensorTemperatureAsString(text);
+    SetColumnText(kCurrent, text);
     if (IsColumnShown(1)) {
         // At or above the high limit (the hardware monitor's max, else its crit) the value is an alarm.
-        bool atLimit = highThreshold != kNoThreshold && raw >= highThreshold;
+        bool atLimit = highThreshold != kNoThreshold && reading && *reading >= highThreshold;
         int16_t traits = atLimit ? kAtLimitTraits : mLayoutCurrentTraits;
         if (mTexts[kCurrent].pane->GetTextTraitsID() != traits)
             mTexts[kCurrent].pane->SetTextTraitsID(traits);
     }
     SetColumnText(kLowThreshold, threshold(lowThreshold));
     SetColumnText(kHighThreshold, threshold(highThreshold));
-    SetColumnText(kMinimum, temperature(minimum));
-    SetColumnText(kMaximum, temperature(maximum));
-    char* end = std::to_chars(text, text + sizeof text - 2, mSensor->ConvertRawToPercent(raw)).ptr;
-    end[0] = '%';
-    end[1] = '\0';
+    SetColumnText(kMinimum, extreme(minimum));
+    SetColumnText(kMaximum, extreme(maximum));
+    mSensor->GetSensorTemperatureAsPercent(text);
     SetColumnText(kPercent, text);
-    SetColumnText(kRawCurrent, hex(raw));
+    SetColumnText(kRawCurrent, reading ? hex(*reading) : kNotAvailable);
     SetColumnText(kRawLowThreshold, rawThreshold(lowThreshold));
     SetColumnText(kRawHighThreshold, rawThreshold(highThreshold));
-    SetColumnText(kRawMinimum, hex(minimum));
-    SetColumnText(kRawMaximum, hex(maximum));
+    SetColumnText(kRawMinimum, rawExtreme(minimum));
+    SetColumnText(kRawMaximum, rawExtreme(maximum));
     SetColumnText(kType, hex(type));
 
     // The change column holds the last visible change until the scaled reading moves again. It keeps the two
     // readings, not the text, so that a change of scale shows the same change in the new scale.
     if (IsColumnShown(2)) {
         LStaticText* pane = mTexts[kChange].pane;
-        int32_t change = mSensor->ConvertRawToScaledTemp(raw) - mSensor->ConvertRawToScaledTemp(mLastRawReading);
-        if (change != 0) {
-            if (raw >= maximum)
-                pane->SetTextTraitsID(kAtMaximumTraits);
-            else if (change > 0)
-                pane->SetTextTraitsID(kRiseTraits);
-            else
-                pane->SetTextTraitsID(kFallTraits);
-            mChangedFrom = mLastRawReading;
-            mLastRawReading = raw;
+        if (!reading) {
+            pane->SetDescriptor(kNotAvailable);
+        } else {
+            if (!mLastRawReading)
+                mLastRawReading = mChangedFrom = reading;
+            int32_t change
+                = mSensor->ConvertRawToScaledTemp(*reading) - mSensor->ConvertRawToScaledTemp(*mLastRawReading);
+            if (change != 0) {
+                if (*reading >= maximum)
+                    pane->SetTextTraitsID(kAtMaximumTraits);
+                else if (change > 0)
+                    pane->SetTextTraitsID(kRiseTraits);
+                else
+                    pane->SetTextTraitsID(kFallTraits);
+                mChangedFrom = mLastRawReading;
+                mLastRawReading = reading;
+            }
+            FormatScaledTemperatureAsString(
+                mSensor->ConvertRawToScaledTemp(*mLastRawReading) - mSensor->ConvertRawToScaledTemp(*mChangedFrom),
+                text);
+            pane->SetDescriptor(text);
         }
-        FormatScaledTemperatureAsString(
-            mSensor->ConvertRawToScaledTemp(mLastRawReading) - mSensor->ConvertRawToScaledTemp(mChangedFrom), text);
-        pane->SetDescriptor(text);
     }
 }

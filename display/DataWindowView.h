@@ -1,19 +1,19 @@
-// One row of a data window: places the row's text panes for the shown columns and refreshes their texts.
+// One row of a data window: places the row's text panes for the shown columns and refreshes their texts,
+// which its window asks for after each sample.
 #pragma once
 
-#include "framework/LPeriodical.h"
 #include "framework/QuickDrawTypes.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class DataWindow;
 class LStaticText;
 class TemperatureSensor;
 
-class DataWindowView : public LPeriodical {
+class DataWindowView {
 public:
-    static constexpr double kUpdateSeconds = 3.0;
     // The name pane and the 13 column panes of a row.
     static constexpr int kPaneCount = 14;
     // Text traits of the change column.
@@ -25,13 +25,14 @@ public:
 
     // Row 0 is the header row and has no sensor. Throws nilP when one of the row's panes is missing.
     DataWindowView(DataWindow* owner, int32_t row, TemperatureSensor* sensor, uint32_t columnMask);
-    ~DataWindowView() override;
+    ~DataWindowView();
+    DataWindowView(const DataWindowView&) = delete;
+    DataWindowView& operator=(const DataWindowView&) = delete;
 
     // The right edge of the row's last shown pane.
     int16_t GetWidth() const { return mNextColumn; }
 
     void UpdateDisplay();
-    void SpendTime(const EventRecord& event) override;
 
     // The owner's text pane named by prefix and row ("%s%02d"), or null.
     LStaticText* FindPaneByIndex(const char* prefix, int32_t row) const;
@@ -55,9 +56,9 @@ private:
     uint32_t mColumnMask;
     int16_t mNextColumn = 0;
     std::array<RowText, kPaneCount> mTexts {};
-    int32_t mLastRawReading = 0;
+    std::optional<int32_t> mLastRawReading;
     // The reading before mLastRawReading, when the change column last moved.
-    int32_t mChangedFrom = 0;
+    std::optional<int32_t> mChangedFrom;
     int16_t mLayoutChangeTraits = 0;
     int16_t mLayoutCurrentTraits = 0;
 };

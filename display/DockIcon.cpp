@@ -89,6 +89,7 @@ DockIcon::DockIcon()
     : mSensors(12)
 {
     Preferences::Get()->AddListener(this);
+    SensorMaster::Get()->AddListener(this);
     UpdateIconSettings();
 }
 
@@ -331,7 +332,14 @@ void DockIcon::SpendTime(const EventRecord&)
 
 void DockIcon::ListenToMessage(MessageT message, void*)
 {
-    if (message != msg_PrefsChanged)
+    // The first readings come on worker threads just after start-up: the tile shows them at once rather than
+    // at its next turn.
+    if (message == msg_SamplesRecorded && !mShownReadings) {
+        mShownReadings = true;
+        UpdateIcon();
+    }
+    // A sensor the tile was set to show may join only now, with its hardware.
+    if (message != msg_PrefsChanged && message != msg_SensorsAdded)
         return;
     UpdateIconSettings();
     UpdateIcon();

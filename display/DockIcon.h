@@ -72,4 +72,5 @@ private:
     TArray<TemperatureSensor*> mSensors;
 
     static DockIcon* sInstance;
+    bool mShownReadings = false;
 };

@@ -69,6 +69,7 @@ void GraphWindow::FinishCreateSelf()
     SetupGraph();
     ShowTimeScale();
     Preferences::Get()->AddListener(this);
+    SensorMaster::Get()->AddListener(this);
     LWindow::FinishCreateSelf();
 }
 
@@ -246,6 +247,12 @@ void GraphWindow::ListenToMessage(MessageT message, void*)
         break;
     case msg_TimeScaleChanged:
         ShowTimeScale();
+        break;
+    case msg_SensorsAdded:
+        // New hardware joins the menu; a sensor this window was recorded with comes back into it.
+        RenewSensorPopup(mSensorPopup, SensorMaster::Get()->GetSensorNames());
+        SetupGraph();
+        Refresh();
         break;
     default:
         break;

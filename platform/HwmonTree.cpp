@@ -3,6 +3,7 @@
 #include "platform/SysfsFile.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -130,6 +131,31 @@ void AssignRoles(HwmonTree::Chip& chip)
         package->role = HwmonTree::Role::AMDPackage;
 }
 
+// A PCI device's class as sysfs writes it ("0x030000"): 0x03 in the top byte is a display controller.
+bool IsDisplayClass(const std::optional<std::string>& text)
+{
+    if (!text || !text->starts_with("0x") || text->size() != 8)
+        return false;
+    unsigned value = 0;
+    auto [end, error] = std::from_chars(text->data() + 2, text->data() + text->size(), value, 16);
+    return error == std::errc() && end == text->data() + text->size() && (value >> 16) == 0x03;
+}
+
+// The path as the machine names it, without the root folder a fixture tree lives in.
+std::string BelowRoot(const std::string& path, const std::string& root)
+{
+    std::string resolvedRoot = SysfsFile::Resolve(root).value_or(root);
+    if (resolvedRoot != "/" && path.starts_with(resolvedRoot + "/"))
+        return path.substr(resolvedRoot.size());
+    return path;
+}
+
+}
+
+bool HwmonTree::IsAsleep(const std::string& status)
+{
+    std::string trimmed = SysfsFile::Trim(status);
+    return trimmed == "suspended" || trimmed == "suspending";
 }
 
 std::string HwmonTree::Channel::File(const char* suffix) const
@@ -159,6 +185,11 @@ HwmonTree::HwmonTree(const std::string& root)
         // ordered by its own folder.
         auto device = SysfsFile::Resolve(deviceLink);
         chip.orderKey = device ? *device : SysfsFile::Resolve(chip.folder).value_or(chip.folder);
+        if (device)
+            chip.devicePath = BelowRoot(*device, root);
+        // PCI class 0x03xxxx: a display controller. The class is kept by the kernel; reading it never
+        // touches the card.
+        chip.onDisplayDevice = IsDisplayClass(SysfsFile::ReadTrimmed(deviceLink + "/class"));
 
         auto name = ReadName(chip.folder + "/name");
         if (!name && device)

@@ -30,6 +30,11 @@ public:
         std::string name;
         std::string folder; // hwmonN
         std::string orderKey; // resolved device path, else resolved hwmonN
+        // The resolved device path below the root ("/sys/devices/platform/coretemp.0"); empty without a device.
+        // It names the hardware the same way at every boot, whatever hwmonN the chip got.
+        std::string devicePath;
+        // A graphics card's chip: reading it wakes the card when the card sleeps.
+        bool onDisplayDevice = false;
         std::vector<Channel> temperatures; // by N
         bool isAppleSMC = false;
         bool isAMDPackageChip = false;
@@ -39,6 +44,11 @@ public:
 
     // Every chip, in the stable order: by resolved device path, then by name.
     const std::vector<Chip>& Chips() const { return mChips; }
+
+    // hwmonN/device/power/runtime_status: what a chip of a display device checks before each reading.
+    static std::string SleepStatusFile(const Chip& chip) { return chip.folder + "/device/power/runtime_status"; }
+    // Whether a runtime power status says the device sleeps ("suspended", or on its way: "suspending").
+    static bool IsAsleep(const std::string& status);
 
     // The name of a chip that has neither a name file nor a device.
     static constexpr const char* kUnnamedChip = "hwmon";

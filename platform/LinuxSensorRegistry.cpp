@@ -43,15 +43,37 @@ std::string UniqueName(const std::string& wanted, std::set<std::string>& used)
     return name;
 }
 
+// A channel by the hardware it belongs to: the device path, the chip's name (a device may carry more than
+// one chip) and the channel's number. A chip without a device has only its name to go by.
+std::string ChannelKey(const HwmonTree::Chip& chip, const HwmonTree::Channel& channel)
+{
+    std::string device = chip.devicePath.empty() ? "virtual" : chip.devicePath;
+    return "hwmon:" + device + ":" + chip.name + ":temp" + std::to_string(channel.number);
+}
+
+std::string UniqueKey(const std::string& wanted, std::set<std::string>& used)
+{
+    std::string key = wanted;
+    for (int copy = 2; used.contains(key); ++copy)
+        key = wanted + "#" + std::to_string(copy);
+    used.insert(key);
+    return key;
+}
+
 }
 
 struct LinuxSensorRegistry::Impl {
     struct Channel {
         std::string location;
+        std::string key;
+        std::string devicePath;
+        std::string channel;
         TemperatureInput input;
         std::optional<int32_t> lowThreshold;
-        std::optional<int32_t> highThreshold;
-        std::optional<int32_t> lastValue; // as a registry property, the last value published stays
+        std::optional<int32_t> maxThreshold;
+        std::optional<int32_t> critThreshold;
+        // A graphics card's runtime power status, checked before each reading; empty for other chips.
+        std::string sleepStatus;
     };
 
     std::string model;
@@ -70,6 +92,7 @@ LinuxSensorRegistry::LinuxSensorRegistry(std::string root)
 {
     mImpl->model = LinuxMachineInfo(root).ModelIdentifier();
     std::set<std::string> used;
+    std::set<std::string> keys;
     HwmonTree tree(root);
     for (const HwmonTree::Chip& chip : tree.Chips()) {
         // The applesmc chip is read through the SMC user client; listing it here too would show every
@@ -80,13 +103,16 @@ LinuxSensorRegistry::LinuxSensorRegistry(std::string root)
             if (channel.role != HwmonTree::Role::Sensor)
                 continue;
             std::string label = channel.label.empty() ? "temp" + std::to_string(channel.number) : channel.label;
-            auto max = ReadThreshold(channel.File("max"));
             mImpl->channels.push_back({
                 UniqueName(chip.name + " " + label, used),
+                UniqueKey(ChannelKey(chip, channel), keys),
+                chip.devicePath,
+                "temp" + std::to_string(channel.number),
                 TemperatureInput(channel.File("input"), channel.hasFault ? channel.File("fault") : std::string()),
                 ReadThreshold(channel.File("min")),
-                max ? max : ReadThreshold(channel.File("crit")),
-                std::nullopt,
+                ReadThreshold(channel.File("max")),
+                ReadThreshold(channel.File("crit")),
+                chip.onDisplayDevice ? HwmonTree::SleepStatusFile(chip) : std::string(),
             });
         }
     }
@@ -121,6 +147,12 @@ std::optional<std::string> LinuxSensorRegistry::GetStringProperty(EntryID entry,
         return "temp-sensor";
     if (key == "location")
         return channel->location;
+    if (key == kStableKeyProperty)
+        return channel->key;
+    if (key == kDevicePathProperty)
+        return channel->devicePath;
+    if (key == kChannelProperty)
+        return channel->channel;
     return std::nullopt;
 }
 
@@ -130,13 +162,30 @@ std::optional<int32_t> LinuxSensorRegistry::GetSInt32Property(EntryID entry, std
     if (!channel)
         return std::nullopt;
     if (key == "current-value") {
-        if (auto millidegrees = channel->input.ReadMillidegrees())
-            channel->lastValue = Millidegrees::ToFixed16(*millidegrees);
-        return channel->lastValue;
+        SourceReading reading = ReadValue(entry, key);
+        return reading.IsValid() ? std::optional<int32_t>(reading.raw) : std::nullopt;
     }
     if (key == "low-threshold")
         return channel->lowThreshold;
     if (key == "high-threshold")
-        return channel->highThreshold;
+        return channel->maxThreshold ? channel->maxThreshold : channel->critThreshold;
+    if (key == kMaxThresholdProperty)
+        return channel->maxThreshold;
+    if (key == kCritThresholdProperty)
+        return channel->critThreshold;
     return std::nullopt;
+}
+
+SourceReading LinuxSensorRegistry::ReadValue(EntryID entry, std::string_view key)
+{
+    Impl::Channel* channel = mImpl->Find(entry);
+    if (!channel || key != "current-value")
+        return SourceReading::Failure();
+    // A sleeping graphics card would wake for the reading and stay awake at 20 W and more: it is not read.
+    if (!channel->sleepStatus.empty()) {
+        if (auto status = SysfsFile::ReadText(channel->sleepStatus, 32); status && HwmonTree::IsAsleep(*status))
+            return SourceReading::Sleeping();
+    }
+    std::optional<int64_t> millidegrees = channel->input.ReadMillidegrees();
+    return millidegrees ? SourceReading::Of(Millidegrees::ToFixed16(*millidegrees)) : SourceReading::Failure();
 }

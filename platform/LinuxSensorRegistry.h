@@ -16,7 +16,9 @@ public:
     bool IterateEntries(std::vector<EntryID>& outEntries) override;
     std::optional<std::string> GetName(EntryID entry) override;
     std::optional<std::string> GetStringProperty(EntryID entry, std::string_view key) override;
+    // Read anew at every call; a failed read is no value (the sensor keeps its last good one).
     std::optional<int32_t> GetSInt32Property(EntryID entry, std::string_view key) override;
+    SourceReading ReadValue(EntryID entry, std::string_view key) override;
 
 private:
     struct Impl;

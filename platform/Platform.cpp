@@ -13,6 +13,13 @@ std::string& Root()
     return root;
 }
 
+// Whether the services are the Linux ones, which a scan makes anew.
+bool& ScansLinux()
+{
+    static bool linux = true;
+    return linux;
+}
+
 }
 
 PlatformServices& Platform::Services()
@@ -24,12 +31,14 @@ PlatformServices& Platform::Services()
 void Platform::InstallLinux(const std::string& root)
 {
     Root() = root;
+    ScansLinux() = true;
     Services() = PlatformServices {};
 }
 
-void Platform::Install(PlatformServices services)
+void Platform::Install(PlatformServices services, const std::string& root)
 {
-    Root().assign(1, '/');
+    Root() = root;
+    ScansLinux() = !services.registry && !services.processors;
     Services() = std::move(services);
 }
 
@@ -39,6 +48,32 @@ SensorRegistry& Platform::Registry()
     if (!Services().registry)
         Services().registry = std::make_unique<LinuxSensorRegistry>(Root());
     return *Services().registry;
+}
+
+const std::string& Platform::SysfsRoot()
+{
+    return Root();
+}
+
+bool Platform::ScansMachine()
+{
+    return ScansLinux();
+}
+
+std::shared_ptr<SensorRegistry> Platform::ScanRegistry()
+{
+    if (ScansLinux())
+        return std::make_shared<LinuxSensorRegistry>(Root());
+    Registry();
+    return Services().registry;
+}
+
+std::shared_ptr<ProcessorTemperatures> Platform::ScanProcessors()
+{
+    if (ScansLinux())
+        return std::make_shared<LinuxProcessorTemperatures>(Root());
+    Processors();
+    return Services().processors;
 }
 
 ProcessorTemperatures& Platform::Processors()

@@ -14,8 +14,8 @@
 #include <string>
 
 struct PlatformServices {
-    std::unique_ptr<SensorRegistry> registry;
-    std::unique_ptr<ProcessorTemperatures> processors;
+    std::shared_ptr<SensorRegistry> registry;
+    std::shared_ptr<ProcessorTemperatures> processors;
     std::unique_ptr<SMCUserClient> smc;
     std::unique_ptr<MachineInfo> machine;
     std::unique_ptr<UserFolders> folders;
@@ -27,11 +27,20 @@ class Platform {
 public:
     // The Linux services reading sysfs below root ("/" for the real machine).
     static void InstallLinux(const std::string& root = "/");
-    // Replaces the services; any left empty get their Linux implementation on "/".
-    static void Install(PlatformServices services);
+    // Replaces the services; any left empty get their Linux implementation on root.
+    static void Install(PlatformServices services, const std::string& root = "/");
 
     static SensorRegistry& Registry();
     static ProcessorTemperatures& Processors();
+    // The registry and the processors as the hardware is now, for discovery on a worker thread: on Linux a
+    // new scan of sysfs each time (chips come and go while the program runs), else the installed services.
+    // What a scan returns is read on worker threads while the program runs, so it is shared.
+    static std::shared_ptr<SensorRegistry> ScanRegistry();
+    static std::shared_ptr<ProcessorTemperatures> ScanProcessors();
+    // The folder the sysfs readers take as "/", and whether the services read the machine (and so may see
+    // hardware come and go) rather than being installed in its place.
+    static const std::string& SysfsRoot();
+    static bool ScansMachine();
     static SMCUserClient& SMC();
     static MachineInfo& Machine();
     static UserFolders& Folders();

@@ -99,6 +99,11 @@ bool KelvaraSettings::IsReadable(const std::string& path)
     }
 }
 
+std::string KelvaraSettings::GetUsablePath(bool createFolder) const
+{
+    return mFileWritable ? GetPath(createFolder) : std::string();
+}
+
 void KelvaraSettings::SetWarnAtLimits(bool warn)
 {
     mWarnAtLimits = warn;

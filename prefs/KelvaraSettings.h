@@ -29,6 +29,9 @@ public:
     // Writes the file when the list differs from the one it holds; a file that cannot be written is reported
     // on standard error.
     void SetGraphWindowTimeScales(const std::vector<int32_t>& scales);
+    // The file's path, for others that keep their settings in it (the sensors' indices): empty when there is
+    // no folder, or when the file found at start-up could be neither used nor set aside.
+    std::string GetUsablePath(bool createFolder) const;
 
 private:
     KelvaraSettings();

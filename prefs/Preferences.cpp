@@ -233,25 +233,35 @@ void Preferences::RecoverFromDamagedFile(const std::string& path, const std::str
 
 void Preferences::SavePrefs()
 {
+    LFileStream stream;
+    std::string path;
+    if (GatherPrefs(path, stream.GetBytesHeld()))
+        stream.Commit(path);
+}
+
+bool Preferences::GatherPrefs(std::string& outPath, std::vector<uint8_t>& outBytes)
+{
     Preferences* prefs = ThrowIfNil_(sInstance);
     int16_t status = 0;
-    std::string path = PreferencesFilePath(status);
+    outPath = PreferencesFilePath(status);
     if (status != 0)
         Throw_(status, "the folder of the preferences file");
     if (!prefs->mFileWritable) {
         // Said once: the preferences are also saved every 10 minutes.
         if (std::exchange(prefs->mToldNotWritten, true))
-            return;
+            return false;
         std::fprintf(stderr,
             "Kelvara: the preferences file \"%s\" is left as it was found; the settings of this run are not "
             "saved.\n",
-            path.c_str());
-        return;
+            outPath.c_str());
+        return false;
     }
-    LFileStream stream;
+    LMemoryStream stream;
     prefs->StreamOut(stream);
-    stream.Commit(path);
+    // What the file has no place for goes beside it, as the windows are recorded.
     KelvaraSettings::Get()->SetGraphWindowTimeScales(prefs->mRecordedTimeScales);
+    outBytes = std::move(stream.GetBytesHeld());
+    return true;
 }
 
 void Preferences::StreamOut(LStream& stream)

@@ -41,9 +41,11 @@ public:
     // Preferences.damaged", and the settings of a first run are used instead; when it cannot be set aside,
     // it is not written during this run.
     static void ReadPrefs();
-    // Replaces the file atomically with the instance's settings and the state of the open windows; at quit
-    // and every 10 minutes while the program runs (PreferencesCheckpoint).
+    // Replaces the file atomically with the instance's settings and the state of the open windows, at quit.
     static void SavePrefs();
+    // What SavePrefs writes, and where, for the 10-minute save on the writer's thread; false when the file
+    // is not to be written (it could be neither used nor set aside at start-up).
+    static bool GatherPrefs(std::string& outPath, std::vector<uint8_t>& outBytes);
 
     ~Preferences() override;
 

@@ -51,6 +51,15 @@ protected:
         SetSensorMenu(sensorPopup, prefs.GetSensorNames());
         CopySensorNames(*prefs.GetSensorNames(), mRecordedSensors);
     }
+    // The sensor pop-up offers names, the sensors of now: those that joined while the program runs come in,
+    // and one the window was recorded with is checked again.
+    void RenewSensorPopup(LBevelButton* sensorPopup, const std::vector<std::string>& names)
+    {
+        SensorNameList wanted;
+        CopySensorNames(mRecordedSensors, wanted);
+        GetSensorMenuKeepingAbsent(sensorPopup, &wanted);
+        RenewSensorMenu(sensorPopup, names, &wanted);
+    }
 
 private:
     SensorNameList mRecordedSensors;

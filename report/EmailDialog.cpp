@@ -77,6 +77,9 @@ std::string EmailDialog::ComposeMessage()
     SensorArray* sensors = ThrowIfNil_(SensorMaster::Get()->GetSensorArray());
     for (ArrayIndexT i = 1; i <= sensors->GetCount(); ++i) {
         TemperatureSensor* sensor = ThrowIfNil_((*sensors)[i]);
+        // A sensor that never gave a reading has no range to tell of.
+        if (!sensor->HasRecordedRange())
+            continue;
         char name[256] {};
         sensor->GetSensorName(name, sizeof name);
         record.sensors.push_back(RecordedSensor { name, sensor->GetSensorType(),

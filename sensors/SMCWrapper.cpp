@@ -118,6 +118,28 @@ int32_t SMCWrapper::ReadTemperatureKey(const char* key)
     return SMCDecodeTemperature(value);
 }
 
+std::optional<int32_t> SMCWrapper::TryTemperatureKey(const char* key)
+{
+    SMCVal_t value;
+    if (SMCReadKey2(key, &value, mConnection) != 0)
+        return std::nullopt;
+    return SMCDecodeTemperature(value);
+}
+
+std::optional<int32_t> SMCWrapper::TryGetTemperature(int32_t sensor)
+{
+    if (mIsMacPro)
+        return TryTemperatureKey(sensor == 0 ? "TCAH" : "TCBH");
+    // As GetGeneralTemp: the first key that reads a temperature of 0 or more.
+    std::optional<int32_t> temperature;
+    for (const char* key : { "TC0D", "TC0H", "TCAH" }) {
+        temperature = TryTemperatureKey(key);
+        if (temperature && *temperature >= 0)
+            return temperature;
+    }
+    return temperature;
+}
+
 int32_t SMCWrapper::GetMacProTemp(int32_t sensor)
 {
     return ReadTemperatureKey(sensor == 0 ? "TCAH" : "TCBH");

@@ -4,6 +4,7 @@
 #include "platform/SMCKeyData.h"
 
 #include <cstdint>
+#include <optional>
 
 struct SMCVal_t {
     char key[5];
@@ -30,6 +31,8 @@ public:
     int Init();
     int32_t GetSensorCount() const { return mIsMacPro ? 2 : 1; }
     int32_t GetTemperature(int32_t sensor);
+    // The same, but nullopt when no key could be read, rather than the 0 of a failed request.
+    std::optional<int32_t> TryGetTemperature(int32_t sensor);
     int32_t GetMacProTemp(int32_t sensor);
     int32_t GetGeneralTemp();
     bool AmIAMacPro();
@@ -37,6 +40,7 @@ public:
 private:
     SMCWrapper();
     int32_t ReadTemperatureKey(const char* key);
+    std::optional<int32_t> TryTemperatureKey(const char* key);
 
     uint32_t mConnection = 0;
     bool mIsMacPro = false;

@@ -1,14 +1,80 @@
 #include "sensors/SensorMaster.h"
 
 #include "framework/LException.h"
+#include "framework/UThreadWakeup.h"
 #include "platform/Platform.h"
-#include "sensors/SMCWrapper.h"
+#include "prefs/KelvaraSettings.h"
+#include "sensors/HardwareWatch.h"
+#include "sensors/HistoryExport.h"
+#include "sensors/ReadingThreads.h"
+#include "sensors/SensorDescription.h"
+#include "sensors/SensorDiscovery.h"
+#include "sensors/SensorKeyMap.h"
+#include "sensors/SensorSampler.h"
 #include "sensors/TemperatureSensor.h"
-#include "util/SharedUtils.h"
+#include "util/UtilitiesFolder.h"
 
-#include <cstring>
+#include <QTimer>
+
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+
+namespace {
+
+// Discovery's result, shared with the worker that runs it: start-up waits for it a while, and a result
+// that comes later is taken on the event loop.
+struct Discovery {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::optional<std::vector<SensorDescription>> found;
+    std::string listing;
+};
+
+// The names in the program's folder that are sensors' data files.
+std::vector<std::string> DataFileNames()
+{
+    std::string folder;
+    if (FindUtilitiesFolder(false, folder) != 0)
+        return {};
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
+    std::vector<std::string> dataFiles;
+    for (const std::string& name : names) {
+        if (HistoryExport::IsDataFileName(name, names))
+            dataFiles.push_back(name);
+    }
+    return dataFiles;
+}
+
+}
+
+// The reasons the writer's thread found for files it could not write, for the event loop to take.
+struct SensorMaster::SaveFailures {
+    std::mutex mutex;
+    std::vector<std::string> reasons;
+};
 
 SensorMaster* SensorMaster::sInstance = nullptr;
+
+namespace {
+
+std::optional<SamplingTimes>& TimesForTesting()
+{
+    static std::optional<SamplingTimes> times;
+    return times;
+}
+
+}
+
+void SensorMaster::SetSamplingTimesForTesting(std::optional<SamplingTimes> times)
+{
+    TimesForTesting() = times;
+}
 
 SensorMaster* SensorMaster::Get()
 {
@@ -28,82 +94,210 @@ void SensorMaster::DeleteInstanceForTesting()
 
 SensorMaster::SensorMaster()
     : mSensors(12)
+    , mThreads(std::make_unique<ReadingThreads>())
+    , mKeys(std::make_unique<SensorKeyMap>())
+    , mSaveFailures(std::make_shared<SaveFailures>())
+    , mContext(std::make_unique<QObject>())
 {
-    int16_t nextIndex = 1;
-    DiscoverRegistrySensors(nextIndex);
-    DiscoverProcessorSensors(nextIndex);
-    if (mSensors.IsEmpty())
-        DiscoverSMCSensors(nextIndex);
-}
-
-SensorMaster::~SensorMaster() = default;
-
-void SensorMaster::Append(TemperatureSensor* sensor)
-{
-    mSensors.AddItem(sensor);
-}
-
-void SensorMaster::DiscoverRegistrySensors(int16_t& nextIndex)
-{
-    SensorRegistry& registry = Platform::Registry();
-    std::vector<SensorRegistry::EntryID> entries;
-    if (!registry.IterateEntries(entries))
-        return;
-    for (SensorRegistry::EntryID entry : entries) {
-        std::optional<std::string> name = registry.GetName(entry);
-        if (!name)
-            break;
-        if (*name == "IOHWSensor") {
-            int32_t type = 0;
-            if (auto matched = registry.GetStringProperty(entry, "IONameMatched")) {
-                if (*matched == "temp-sensor")
-                    type = kSensorTypeRegistry;
-            } else if (auto kind = registry.GetStringProperty(entry, "type")) {
-                if (*kind == "temperature") {
-                    type = kSensorTypeRegistry;
-                } else if (*kind == "temp") {
-                    Str255 model;
-                    SharedUtils_GetMacName(&model);
-                    // The PowerMac G5 "11" models report their diodes already in 16.16 fixed point.
-                    bool isPowerMac11 = model[0] >= 10 && std::memcmp(model.data() + 1, "PowerMac11", 10) == 0;
-                    type = isPowerMac11 ? kSensorTypeMaxim : kSensorTypeDiode;
-                }
-            }
-            if (type != 0) {
-                Append(new TemperatureSensor(entry, type, nextIndex));
-                ++nextIndex;
-            }
-        } else if (*name == "AppleCPUThermo") {
-            Append(new TemperatureSensor(entry, kSensorTypeCPUCore, nextIndex));
-            Append(new TemperatureSensor(entry, kSensorTypeCPUFan, static_cast<int16_t>(nextIndex + 1)));
-            nextIndex = static_cast<int16_t>(nextIndex + 2);
+    mSaveFailureWakeup = std::make_unique<UThreadWakeup>([this] {
+        std::vector<std::string> reasons;
+        {
+            std::lock_guard lock(mSaveFailures->mutex);
+            reasons.swap(mSaveFailures->reasons);
         }
-        // Every entry counts: a desktop of today has more than twelve sensors (a 16-core processor alone
-        // has 17 channels), and a sensor left out would be silently missing from every display.
+        for (const std::string& reason : reasons) {
+            if (mSaveFailureCall)
+                mSaveFailureCall(reason);
+        }
+    });
+    mWriter = std::make_unique<UBackgroundWriter>([failures = mSaveFailures, signal = mSaveFailureWakeup->GetSignal()](
+                                                      const UBackgroundWriter::File&, const std::string& reason) {
+        std::lock_guard lock(failures->mutex);
+        failures->reasons.push_back(reason);
+        signal->Raise();
+    });
+    if (std::string path = KeyMapPath(false); !path.empty())
+        mKeys->Load(path);
+
+    // Discovery reads names, labels and limits, which a hung chip can hold: it runs on a worker, and
+    // start-up goes on without it after a while.
+    auto discovery = std::make_shared<Discovery>();
+    mThreads->Submit({ [discovery] {
+        std::string listing = HardwareWatch::ListHardware();
+        std::vector<SensorDescription> found = SensorDiscovery::Discover(true);
+        std::lock_guard lock(discovery->mutex);
+        discovery->listing = std::move(listing);
+        discovery->found = std::move(found);
+        discovery->done.notify_all();
+    } });
+    std::vector<SensorDescription> found;
+    std::string listing;
+    {
+        std::unique_lock lock(discovery->mutex);
+        if (discovery->done.wait_for(lock, kDiscoveryWait, [&] { return discovery->found.has_value(); })) {
+            found = std::move(*discovery->found);
+            listing = std::move(discovery->listing);
+        } else {
+            std::fprintf(stderr,
+                "Kelvara: finding the sensors takes longer than %lld seconds (a chip that does not answer?); the "
+                "sensors join as they are found\n",
+                static_cast<long long>(kDiscoveryWait.count() / 1000));
+        }
     }
+
+    mSampler = std::make_unique<SensorSampler>(
+        mSensors, [this] { RoundRecorded(); }, TimesForTesting().value_or(SamplingTimes {}));
+    TakeDiscovered(std::move(found));
+    // A discovery that did not finish in time leaves an empty listing, so the first look discovers again.
+    mWatch = std::make_unique<HardwareWatch>(
+        *mThreads, listing, [this](std::vector<SensorDescription> more) { TakeDiscovered(std::move(more)); });
+    mSampler->Start();
+    mRunning = true;
 }
 
-void SensorMaster::DiscoverProcessorSensors(int16_t& nextIndex)
+SensorMaster::~SensorMaster()
 {
-    int32_t count = GetProcessorTempCount();
-    for (int32_t processor = 0; processor < count; ++processor) {
-        // A package whose driver cannot be read at this moment is a sensor all the same; its readings
-        // come when the driver gives them.
-        if (!ProcessorHasTemperatureSensor(processor))
-            continue;
-        Append(new TemperatureSensor(static_cast<uint32_t>(processor), kSensorTypeProcessor, nextIndex));
-        ++nextIndex;
-    }
+    mWatch.reset();
+    mSampler.reset();
 }
 
-void SensorMaster::DiscoverSMCSensors(int16_t& nextIndex)
+std::string SensorMaster::KeyMapPath(bool createFolder) const
 {
-    SMCWrapper* smc = SMCWrapper::Get();
-    if (smc->Init() != 0)
+    // Only a settings file that is safe to read (a regular file of a sane size) is read or written.
+    return KelvaraSettings::Get()->GetUsablePath(createFolder);
+}
+
+void SensorMaster::Insert(TemperatureSensor* sensor)
+{
+    // In index order, so that menus, preference rows and first-run windows keep names and colours together.
+    ArrayIndexT at = mSensors.GetCount() + 1;
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
+        if (mSensors[i]->GetSensorIndex() > sensor->GetSensorIndex()) {
+            at = i;
+            break;
+        }
+    }
+    mSensors.InsertItemAt(at, sensor);
+}
+
+void SensorMaster::TakeDiscovered(std::vector<SensorDescription> found)
+{
+    std::vector<SensorDescription> fresh;
+    for (SensorDescription& description : found) {
+        if (TemperatureSensor* known = FindSensorByKey(description.key)) {
+            // A chip that went and came back: the same sensor, reading its new files.
+            if (description.reader)
+                known->SetReader(description.reader);
+        } else {
+            fresh.push_back(std::move(description));
+        }
+    }
+    if (fresh.empty())
         return;
-    int32_t count = smc->GetSensorCount();
-    for (int32_t i = 0; i < count; ++i)
-        Append(new TemperatureSensor(static_cast<uint32_t>(i), kSensorTypeSMC, static_cast<int16_t>(nextIndex + i)));
+    size_t knownBefore = mKeys->Known().size();
+    std::vector<SensorIdentity> identities = mKeys->Assign(fresh, DataFileNames());
+    if (mKeys->Known().size() != knownBefore) {
+        if (std::string path = KeyMapPath(true); !path.empty())
+            mKeys->Save(path);
+    }
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        if (FindSensorByKey(identities[i].key))
+            continue;
+        fresh[i].name = identities[i].name;
+        LException::ReportAndDrop(
+            "taking on a sensor", [&] { Insert(new TemperatureSensor(fresh[i], identities[i].index)); });
+    }
+    if (mRunning) {
+        std::fprintf(stderr, "Kelvara: %zu new sensors found\n", fresh.size());
+        BroadcastMessage(msg_SensorsAdded, nullptr);
+    }
+}
+
+TemperatureSensor* SensorMaster::FindSensorByKey(const std::string& key) const
+{
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
+        if (mSensors[i]->GetStableKey() == key)
+            return mSensors[i];
+    }
+    return nullptr;
+}
+
+std::vector<std::string> SensorMaster::GetSensorNames() const
+{
+    std::vector<std::string> names;
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i)
+        names.push_back(mSensors[i]->GetSensorName());
+    return names;
+}
+
+void SensorMaster::SetFirstRoundCall(std::function<void()> call)
+{
+    mFirstRoundCall = std::move(call);
+    if (mRounds > 0)
+        CallAfterFirstRound();
+}
+
+void SensorMaster::CallAfterFirstRound()
+{
+    // From the event loop itself, not from inside the sampler: the call may open a dialog. A call taken
+    // back meanwhile is not made.
+    QTimer::singleShot(0, mContext.get(), [this] {
+        if (mFirstRoundCall)
+            std::exchange(mFirstRoundCall, {})();
+    });
+}
+
+void SensorMaster::RoundRecorded()
+{
+    if (++mRounds == 1 && mFirstRoundCall)
+        CallAfterFirstRound();
+    BroadcastMessage(msg_SamplesRecorded, nullptr);
+    if (mRounds % kRoundsBetweenSaves == 0)
+        LException::ReportAndDrop("saving the data files", [this] { SaveInBackground(); });
+    mWatch->Look();
+}
+
+void SensorMaster::SaveInBackground()
+{
+    std::vector<UBackgroundWriter::File> files;
+    std::optional<std::string> failure;
+    // What cannot even be gathered (the folder gave way) is a save that failed, as a full disk is.
+    auto gather = [&](const char* what, const std::function<void()>& work) {
+        try {
+            work();
+        } catch (const LException& e) {
+            std::fprintf(stderr, "Kelvara: saving %s: %s\n", what, e.what());
+            if (!failure)
+                failure = LException::DescribeCode(e.GetErrorCode());
+        }
+    };
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
+        gather("a sensor's data file", [&] {
+            UBackgroundWriter::File file;
+            file.what = "the data file";
+            if (mSensors[i]->GatherData(file.path, file.bytes))
+                files.push_back(std::move(file));
+        });
+    }
+    if (mSaveExtras) {
+        gather("the preferences", [&] {
+            for (UBackgroundWriter::File& extra : mSaveExtras())
+                files.push_back(std::move(extra));
+        });
+    }
+    mWriter->Write(std::move(files));
+    if (failure && mSaveFailureCall)
+        mSaveFailureCall(*failure);
+}
+
+size_t SensorMaster::CountReadsOut() const
+{
+    return mSampler ? mSampler->CountReadsOut() : 0;
+}
+
+size_t SensorMaster::CountStuckReads()
+{
+    return sInstance != nullptr ? sInstance->CountReadsOut() : 0;
 }
 
 uint32_t SensorMaster::GetSamplesOfFirstSensor() const
@@ -116,6 +310,10 @@ uint32_t SensorMaster::GetSamplesOfFirstSensor() const
 
 void SensorMaster::TerminateAndSaveData()
 {
+    if (mSampler)
+        mSampler->Stop();
+    // A save on the writer's thread must not land after the last one.
+    mWriter->WaitUntilDone();
     while (!mSensors.IsEmpty()) {
         TemperatureSensor* sensor = nullptr;
         mSensors.FetchItemAt(1, sensor);
@@ -126,10 +324,7 @@ void SensorMaster::TerminateAndSaveData()
 
 int32_t GetProcessorTempCount()
 {
-    std::vector<int32_t> readings;
-    if (!Platform::Processors().Read(readings))
-        return 0;
-    return static_cast<int32_t>(readings.size());
+    return Platform::Processors().Count();
 }
 
 uint32_t GetProcessorTemp(int32_t processor)

@@ -1,38 +1,113 @@
-// Finds every temperature sensor of the machine when first used, gives each its index, and owns them.
+// Finds every temperature sensor of the machine when first used, gives each its index, owns them, and
+// samples them all every 5 seconds. Sensors keep their index (and so their data file and colour) by the key
+// of their hardware; chips that appear later join the list, which stays in index order.
 #pragma once
 
+#include "framework/FourCharCode.h"
 #include "framework/LArray.h"
+#include "framework/LBroadcaster.h"
+#include "framework/UBackgroundWriter.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+class HardwareWatch;
+class UThreadWakeup;
+class QObject;
+class ReadingThreads;
+class SensorKeyMap;
+class SensorSampler;
+struct SamplingTimes;
 class TemperatureSensor;
+struct SensorDescription;
 
 using SensorArray = TArray<TemperatureSensor*>;
 
-class SensorMaster {
+// Broadcast, without parameter, after each sample of every sensor.
+constexpr MessageT msg_SamplesRecorded = FourCC("Smpl");
+// Broadcast, without parameter, when sensors joined the list (new hardware, or discovery that came late).
+constexpr MessageT msg_SensorsAdded = FourCC("SAdd");
+
+class SensorMaster : public LBroadcaster {
 public:
-    // The singleton; the first call runs discovery.
+    // At start-up, discovery may take this long (on a worker: a hung chip's label or limit can block it)
+    // before the program goes on without; what it finds later joins as new hardware does.
+    static constexpr std::chrono::milliseconds kDiscoveryWait { 2000 };
+    // Every sensor's data file and the preferences are written every 10 minutes while the program runs.
+    static constexpr int32_t kRoundsBetweenSaves = 120;
+
+    // The singleton; the first call discovers the sensors, which load their data files, and starts sampling.
     static SensorMaster* Get();
     // For tests: deletes the singleton (its sensors save their files) so that the next Get discovers anew.
     static void DeleteInstanceForTesting();
+    // For tests: the sampling times of the masters made from now on (nullopt: the program's own).
+    static void SetSamplingTimesForTesting(std::optional<SamplingTimes> times);
 
-    virtual ~SensorMaster();
+    ~SensorMaster() override;
 
     SensorArray* GetSensorArray() { return &mSensors; }
     int16_t GetSensorCount() const { return static_cast<int16_t>(mSensors.GetCount()); }
     uint32_t GetSamplesOfFirstSensor() const;
+    TemperatureSensor* FindSensorByKey(const std::string& key) const;
+    // Every sensor's name, in the list's order: what the Sensors menus offer.
+    std::vector<std::string> GetSensorNames() const;
+    SensorSampler& GetSampler() { return *mSampler; }
 
-    // Deletes every sensor, each of which saves its data file; the list stays, empty.
+    // call runs on the event loop once the first round of samples is recorded: now, when it is already.
+    void SetFirstRoundCall(std::function<void()> call);
+
+    // Sensors found while running: known keys take their new readers, new ones join the list.
+    void TakeDiscovered(std::vector<SensorDescription> found);
+
+    // The 10-minute save: every sensor's data file, gathered now on the event loop and written on the
+    // writer's thread, with what the program adds to it (the preferences).
+    void SaveInBackground();
+    // Returns once the 10-minute saves handed over so far are written.
+    void WaitForSaves() { mWriter->WaitUntilDone(); }
+    void SetSaveExtras(std::function<std::vector<UBackgroundWriter::File>()> extras)
+    {
+        mSaveExtras = std::move(extras);
+    }
+    // call hears, on the event loop, why a file of the 10-minute save could not be written (a full disk).
+    void SetSaveFailureCall(std::function<void(const std::string& reason)> call) { mSaveFailureCall = std::move(call); }
+
+    // Stops sampling, waits for the saves in progress, deletes every sensor, each of which saves its data
+    // file; the list stays, empty.
     void TerminateAndSaveData();
+    // Reads that never returned (a channel stuck in the kernel): the process must not wait for them at exit.
+    size_t CountReadsOut() const;
+    // The same for the singleton, 0 when there is none.
+    static size_t CountStuckReads();
 
 private:
     SensorMaster();
-    void DiscoverRegistrySensors(int16_t& nextIndex);
-    void DiscoverProcessorSensors(int16_t& nextIndex);
-    void DiscoverSMCSensors(int16_t& nextIndex);
-    void Append(TemperatureSensor* sensor);
+    void Insert(TemperatureSensor* sensor);
+    void RoundRecorded();
+    void CallAfterFirstRound();
+    std::string KeyMapPath(bool createFolder) const;
 
     SensorArray mSensors;
+    std::unique_ptr<ReadingThreads> mThreads;
+    std::unique_ptr<SensorKeyMap> mKeys;
+    std::unique_ptr<SensorSampler> mSampler;
+    std::unique_ptr<HardwareWatch> mWatch;
+    std::unique_ptr<UBackgroundWriter> mWriter;
+    std::function<std::vector<UBackgroundWriter::File>()> mSaveExtras;
+    std::function<void()> mFirstRoundCall;
+    std::function<void(const std::string&)> mSaveFailureCall;
+    struct SaveFailures;
+    std::shared_ptr<SaveFailures> mSaveFailures;
+    std::unique_ptr<UThreadWakeup> mSaveFailureWakeup;
+    // Bounds the calls posted to the event loop to the master's life.
+    std::unique_ptr<QObject> mContext;
+    int32_t mRounds = 0;
+    // Discovery at start-up is over: sensors found from now on are news for the windows.
+    bool mRunning = false;
     static SensorMaster* sInstance;
 };
 

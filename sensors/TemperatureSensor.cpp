@@ -3,10 +3,9 @@
 #include "framework/DamagedFile.h"
 #include "framework/LException.h"
 #include "framework/LFileStream.h"
-#include "platform/Platform.h"
-#include "sensors/SMCWrapper.h"
+#include "sensors/DataFileName.h"
 #include "sensors/SensorDataRecord.h"
-#include "sensors/SensorMaster.h"
+#include "sensors/SensorDiscovery.h"
 #include "util/SharedUtils.h"
 #include "util/TemperatureUnits.h"
 #include "util/UtilitiesFolder.h"
@@ -38,83 +37,67 @@ int32_t Fix2Long(int32_t raw)
     return static_cast<int32_t>(raw < 0 ? -magnitude : magnitude);
 }
 
-const char* RegistryValueKey(int32_t type)
-{
-    switch (type) {
-    case kSensorTypeRegistry:
-    case kSensorTypeDiode:
-    case kSensorTypeMaxim:
-        return "current-value";
-    case kSensorTypeCPUCore:
-        return "core-temp";
-    case kSensorTypeCPUFan:
-        return "temperature";
-    default:
-        return nullptr;
-    }
 }
 
-}
-
-TemperatureSensor::TemperatureSensor(uint32_t source, int32_t type, int16_t index)
-    : mType(type)
-    , mSource(source)
+TemperatureSensor::TemperatureSensor(const SensorDescription& description, int16_t index)
+    : mType(description.type)
+    , mSource(description.source)
     , mLongTerm(kLongTermCapacity)
     , mShortTerm(kShortTermCapacity)
     , mIndex(index)
+    , mKey(description.key)
+    , mName(description.name)
+    , mDevicePath(description.devicePath)
+    , mChannel(description.channel)
+    , mNameIsLocation(description.nameIsLocation)
+    , mReader(description.reader)
+    , mLowThreshold(description.lowThreshold)
+    , mHighThreshold(description.highThreshold)
+    , mMaxThreshold(description.maxThreshold)
+    , mCritThreshold(description.critThreshold)
 {
     LoadData();
-    CreateNewEvent();
-    StartIdling(kSampleIntervalSeconds);
+}
+
+TemperatureSensor::TemperatureSensor(uint32_t source, int32_t type, int16_t index)
+    : TemperatureSensor(SensorDiscovery::Describe(source, type), index)
+{
 }
 
 TemperatureSensor::~TemperatureSensor()
 {
     LException::ReportAndDrop("saving a sensor's data file", [this] { SaveData(); });
-    StopIdling();
     ClearHistories();
 }
 
-std::optional<int32_t> TemperatureSensor::ReadSource()
+void TemperatureSensor::NoteSourceReading(const SourceReading& reading, Moment when)
 {
-    int32_t reading = 0;
-    if (const char* key = RegistryValueKey(mType)) {
-        if (auto value = Platform::Registry().GetSInt32Property(mSource, key))
-            reading = *value;
-    } else if (mType == kSensorTypeProcessor) {
-        uint32_t degrees = GetProcessorTemp(static_cast<int32_t>(mSource));
-        // -1 is a package that cannot be read at this moment, not a temperature.
-        if (degrees == 0xFFFFFFFFu)
-            return std::nullopt;
-        reading = static_cast<int32_t>(degrees);
-    } else if (mType == kSensorTypeSMC) {
-        reading = SMCWrapper::Get()->GetTemperature(static_cast<int32_t>(mSource));
-    }
-    return reading;
-}
-
-std::optional<int32_t> TemperatureSensor::TakeReading()
-{
-    // A source that cannot be read keeps its last value, as a hardware monitor channel does; before its
-    // first reading there is nothing to record, and the range stays as it was.
-    std::optional<int32_t> reading = ReadSource();
-    if (!reading)
-        reading = mLastReading;
-    if (!reading)
-        return std::nullopt;
-    mLastReading = reading;
+    mAsleep = reading.status == SourceReading::Status::Asleep;
+    if (!reading.IsValid())
+        return;
+    mLastReading = reading.raw;
+    mLastReadingTime = when;
+    mSilent = false;
+    // The first reading ever opens the range a degree wide; the later ones widen it.
     if (mRawMaximum == 0) {
-        mRawMinimum = *reading;
-        mRawMaximum = *reading + 1;
+        mRawMinimum = reading.raw;
+        mRawMaximum = reading.raw + 1;
     } else {
-        NoteReading(*reading);
+        NoteReading(reading.raw);
     }
-    return reading;
 }
 
-int32_t TemperatureSensor::GetRawSensorTemperature()
+void TemperatureSensor::CheckSilence(Moment now, std::chrono::milliseconds silence)
 {
-    return TakeReading().value_or(0);
+    if (mLastReading && now - mLastReadingTime > silence)
+        mSilent = true;
+}
+
+std::optional<int32_t> TemperatureSensor::GetCurrentReading() const
+{
+    if (mSilent || mAsleep)
+        return std::nullopt;
+    return mLastReading;
 }
 
 void TemperatureSensor::NoteReading(int32_t raw)
@@ -123,20 +106,6 @@ void TemperatureSensor::NoteReading(int32_t raw)
         mRawMinimum = raw;
     if (raw > mRawMaximum)
         mRawMaximum = raw;
-}
-
-int32_t TemperatureSensor::GetRawLowThreshold()
-{
-    if (mType != kSensorTypeRegistry)
-        return kNoThreshold;
-    return Platform::Registry().GetSInt32Property(mSource, "low-threshold").value_or(kNoThreshold);
-}
-
-int32_t TemperatureSensor::GetRawHighThreshold()
-{
-    if (mType != kSensorTypeRegistry)
-        return kNoThreshold;
-    return Platform::Registry().GetSInt32Property(mSource, "high-threshold").value_or(kNoThreshold);
 }
 
 int32_t TemperatureSensor::ScaleMaxim1631ToC(int32_t raw)
@@ -248,88 +217,48 @@ void TemperatureSensor::ConvertRawTemperatureToString(int32_t raw, char* out)
 
 void TemperatureSensor::GetSensorTemperatureAsString(char* out)
 {
-    ConvertRawTemperatureToString(GetRawSensorTemperature(), out);
+    if (std::optional<int32_t> raw = GetCurrentReading())
+        ConvertRawTemperatureToString(*raw, out);
+    else
+        std::snprintf(out, kScaledTemperatureTextSize, "%s", mAsleep ? kAsleepText : kNoReadingText);
 }
 
 void TemperatureSensor::GetSensorTemperatureAsPercent(char* out)
 {
-    std::snprintf(out, kScaledTemperatureTextSize, "%d%%", ConvertRawToPercent(GetRawSensorTemperature()));
+    if (std::optional<int32_t> raw = GetCurrentReading())
+        std::snprintf(out, kScaledTemperatureTextSize, "%d%%", ConvertRawToPercent(*raw));
+    else
+        std::snprintf(out, kScaledTemperatureTextSize, "%s", mAsleep ? kAsleepText : kNoReadingText);
 }
 
 bool TemperatureSensor::GetSensorName(char* out, long length)
 {
     if (out == nullptr || length <= 0)
         return false;
-    auto copy = [&](std::string_view text) {
-        std::string_view cut = TruncateUtf8(text, static_cast<size_t>(length - 1));
-        std::memcpy(out, cut.data(), cut.size());
-        out[cut.size()] = '\0';
-    };
-    char formatted[64];
-    switch (mType) {
-    case kSensorTypeRegistry:
-    case kSensorTypeDiode:
-    case kSensorTypeMaxim:
-        if (auto location = Platform::Registry().GetStringProperty(mSource, "location")) {
-            copy(*location);
-            return true;
-        }
+    // A registry entry without a location, or a type without a name, leaves the caller's buffer as it was.
+    if (mName.empty())
         return false;
-    case kSensorTypeCPUCore:
-        copy("Core temperature");
-        return false;
-    case kSensorTypeCPUFan:
-        copy("Fan sensor temperature");
-        return false;
-    case kSensorTypeProcessor:
-        if (GetProcessorTempCount() == 1)
-            copy("CPU temperature");
-        else {
-            std::snprintf(formatted, sizeof formatted, "CPU %d temperature", static_cast<int>(mSource) + 1);
-            copy(formatted);
-        }
-        return false;
-    case kSensorTypeSMC:
-        std::snprintf(formatted, sizeof formatted, "Thermal Sensor %d", static_cast<int>(mSource) + 1);
-        copy(formatted);
-        return false;
-    default:
-        return false;
-    }
-}
-
-std::string TemperatureSensor::GetSensorName()
-{
-    char name[256] = "";
-    GetSensorName(name, sizeof name);
-    return name;
+    std::string_view cut = TruncateUtf8(mName, static_cast<size_t>(length - 1));
+    std::memcpy(out, cut.data(), cut.size());
+    out[cut.size()] = '\0';
+    return mNameIsLocation;
 }
 
 int32_t TemperatureSensor::CreateNewEvent()
 {
-    std::optional<int32_t> taken = TakeReading();
-    if (!taken) {
-        // Nothing read yet: no sample, but the clock of the long-term history and of the saves runs on.
-        ++mSampleCounter;
-        return mSampleCounter;
+    std::optional<int32_t> reading = GetCurrentReading();
+    if (reading) {
+        // A full history lets its oldest sample go.
+        mShortTerm.AddNewest(*reading);
+        if (mSampleCounter % kSamplesPerLongTermSample == 0)
+            mLongTerm.AddNewest(*reading);
+        NoteReading(*reading);
     }
-    int32_t reading = *taken;
-    // A full history lets its oldest sample go.
-    mShortTerm.AddNewest(reading);
-    if (mSampleCounter % kSamplesPerLongTermSample == 0)
-        mLongTerm.AddNewest(reading);
-    NoteReading(reading);
+    // Without a reading there is no sample, but the clock of the long-term history runs on.
     ++mSampleCounter;
-    if (mSampleCounter % kSamplesBetweenSaves == 0)
-        LException::ReportAndDrop("saving a sensor's data file", [this] { SaveData(); });
     // The watch over the limits looks at each sample as it comes, without a timer of its own.
     BroadcastMessage(msg_SampleTaken, this);
     return mSampleCounter;
-}
-
-void TemperatureSensor::SpendTime(const EventRecord&)
-{
-    CreateNewEvent();
 }
 
 void TemperatureSensor::ClearHistories()
@@ -346,16 +275,7 @@ void TemperatureSensor::ResetData()
 
 void TemperatureSensor::GetDatafileName(Str255& out)
 {
-    char name[256] = "";
-    GetSensorName(name, 255);
-    // '/' cannot stand in a file name; ':' takes its place, as it did on the Mac.
-    for (char* c = name; *c != '\0'; ++c) {
-        if (*c == '/')
-            *c = ':';
-    }
-    char fileName[300];
-    std::snprintf(fileName, sizeof fileName, "%02d %s", static_cast<int>(mIndex), name);
-    SetStr255(out, TruncateUtf8(fileName, 31));
+    SetStr255(out, MakeDataFileName(mIndex, mName));
 }
 
 std::string TemperatureSensor::GetDatafilePath()
@@ -398,6 +318,17 @@ void TemperatureSensor::SaveData(bool flushToDisk)
     LFileStream stream;
     StreamOut(stream);
     stream.Commit(GetDatafilePath(), flushToDisk);
+}
+
+bool TemperatureSensor::GatherData(std::string& outPath, std::vector<uint8_t>& outBytes)
+{
+    if (!mFileWritable)
+        return false;
+    outPath = GetDatafilePath();
+    LMemoryStream stream;
+    StreamOut(stream);
+    outBytes = std::move(stream.GetBytesHeld());
+    return true;
 }
 
 void TemperatureSensor::LoadData()

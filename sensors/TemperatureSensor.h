@@ -1,14 +1,17 @@
-// One temperature sensor of the machine: reads its source, converts raw readings, keeps its minimum,
-// maximum and sample histories, samples every 5 seconds and keeps its data file.
+// One temperature sensor of the machine: keeps the newest reading of its source, converts raw readings,
+// keeps its minimum, maximum and sample histories and its data file. Its source is read on worker threads
+// (SensorSampler), which hand the readings over on the event loop; displays see the newest reading.
 #pragma once
 
 #include "framework/LArray.h"
 #include "framework/LBroadcaster.h"
-#include "framework/LPeriodical.h"
 #include "framework/PString.h"
+#include "sensors/SensorDescription.h"
 #include "sensors/TempElementArray.h"
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -25,41 +28,68 @@ enum : int32_t {
     kSensorTypeSMC = 7, // System Management Controller, whole degrees
 };
 
-// The raw threshold value of a sensor that has no such threshold.
-constexpr int32_t kNoThreshold = -12345;
-
 // Broadcast by a sensor, with itself as parameter, after each sample it took.
 constexpr MessageT msg_SampleTaken = FourCC("Samp");
 
-class TemperatureSensor : public LPeriodical, public LBroadcaster {
+// What a display shows in place of a value when the sensor has no reading, and while its device sleeps.
+constexpr const char* kNoReadingText = "n/a";
+constexpr const char* kAsleepText = "asleep";
+
+class TemperatureSensor : public LBroadcaster {
 public:
     static constexpr int32_t kShortTermCapacity = 500;
     static constexpr int32_t kLongTermCapacity = 15000;
     static constexpr int32_t kSamplesPerLongTermSample = 12;
     static constexpr double kSampleIntervalSeconds = 5.0;
-    // Besides the save at quit, every sensor saves its data file after this many samples (10 minutes),
-    // so that a crash or power cut costs at most that much of the record.
-    static constexpr int32_t kSamplesBetweenSaves = 120;
     static constexpr int32_t kDataFileVersion = 3;
     // A full data file holds 62,020 bytes; one far larger is no record of a sensor (a valid record padded
     // to a gigabyte would otherwise be read whole), and is set aside without being read.
     static constexpr size_t kMostDataFileBytes = 1 << 20;
 
-    // Loads the data file, takes the first sample and starts sampling every 5 seconds.
+    using Moment = std::chrono::steady_clock::time_point;
+
+    // A sensor of what discovery found, with its index; loads the data file. It takes no reading itself.
+    TemperatureSensor(const SensorDescription& description, int16_t index);
+    // A sensor of the given type over a source of the platform's services (a registry entry, a processor,
+    // an SMC sensor), described as discovery would; loads the data file.
     TemperatureSensor(uint32_t source, int32_t type, int16_t index);
-    // Saves the data file and stops sampling.
+    // Saves the data file.
     ~TemperatureSensor() override;
 
-    // Reading.
-    int32_t GetRawSensorTemperature();
+    // Identity.
+    const std::string& GetStableKey() const { return mKey; }
+    // Where the hardware sits: its device path below /sys and its channel's file name (SensorDescription).
+    const std::string& GetDevicePath() const { return mDevicePath; }
+    const std::string& GetChannel() const { return mChannel; }
     int32_t GetSensorType() const { return mType; }
     uint32_t GetSource() const { return mSource; }
     virtual int16_t GetSensorIndex() const { return static_cast<int16_t>(mIndex); }
     virtual void SetSensorIndex(int16_t index) { mIndex = index; }
+    // Where readings come from, to be read on a worker thread; a chip that came back takes a new one.
+    const std::shared_ptr<SensorSource>& GetReader() const { return mReader; }
+    void SetReader(std::shared_ptr<SensorSource> reader) { mReader = std::move(reader); }
+
+    // Readings, as the sampler hands them over on the event loop: a valid one becomes the newest reading and
+    // enters the minimum and maximum; a failed one leaves the last good value standing.
+    void NoteSourceReading(const SourceReading& reading, Moment when);
+    // A source without a valid reading for longer than silence has gone silent: it shows "n/a" and records
+    // nothing until it reads again.
+    void CheckSilence(Moment now, std::chrono::milliseconds silence);
+    // The newest reading, when the sensor has one that counts: nullopt before its first valid reading, once it
+    // has been silent too long, and while its device sleeps.
+    std::optional<int32_t> GetCurrentReading() const;
+    bool IsAsleep() const { return mAsleep; }
+    // The newest reading, 0 without one; displays ask GetCurrentReading, which tells "no reading" apart.
+    int32_t GetRawSensorTemperature() const { return GetCurrentReading().value_or(0); }
+    // Whether a range was ever recorded (the maximum of a sensor that saw nothing is 0).
+    bool HasRecordedRange() const { return mRawMaximum != 0; }
     int32_t GetRawMinimumReading() const { return mRawMinimum; }
     int32_t GetRawMaximumReading() const { return mRawMaximum; }
-    int32_t GetRawLowThreshold();
-    int32_t GetRawHighThreshold();
+    int32_t GetRawLowThreshold() const { return mLowThreshold; }
+    // The limit that warns: the hardware monitor's max, else its crit; a CPU package's own limit.
+    int32_t GetRawHighThreshold() const { return mHighThreshold; }
+    int32_t GetRawMaxThreshold() const { return mMaxThreshold; }
+    int32_t GetRawCritThreshold() const { return mCritThreshold; }
     int32_t GetSampleCounter() const { return mSampleCounter; }
 
     // Conversions, each to a signed 32-bit whole number.
@@ -77,28 +107,32 @@ public:
     static int32_t ScaleDallasDS1775ToC(int32_t raw);
     static int32_t ScaleiMacG5TDiodeToC(int32_t raw);
 
-    // Texts; out must have room for kScaledTemperatureTextSize bytes.
+    // Texts; out must have room for kScaledTemperatureTextSize bytes. The current value's texts are "n/a"
+    // without a reading and "asleep" while the device sleeps.
     void ConvertRawTemperatureToString(int32_t raw, char* out);
     void GetSensorTemperatureAsString(char* out);
     void GetSensorTemperatureAsPercent(char* out);
     // Writes the name as a C string of at most length bytes (terminator included); true only when it
     // copied a registry "location". For types without a name, out is left as it was.
     bool GetSensorName(char* out, long length);
-    std::string GetSensorName();
+    std::string GetSensorName() const { return mName; }
 
     // Histories: position 1 is the newest sample.
     TempElementArray* GetSTTempArray() { return &mShortTerm; }
     TempElementArray* GetLTTempArray() { return &mLongTerm; }
 
-    // Takes one sample, tells the listeners (msg_SampleTaken); returns the new sample counter.
+    // Takes one sample of the current reading (none without one), tells the listeners (msg_SampleTaken);
+    // returns the new sample counter, which counts on either way.
     int32_t CreateNewEvent();
-    void SpendTime(const EventRecord& event) override;
 
     // Empties both histories and saves the data file.
     virtual void ResetData();
     // flushToDisk waits until the file is on the disk; the periodic and quit saves always do. A file found
     // at start-up that could be neither read nor set aside is not written.
     void SaveData(bool flushToDisk = true);
+    // What SaveData would write, and where, for a save on another thread; false when the file is not to be
+    // written (it could be neither read nor set aside) or the folder cannot be found.
+    bool GatherData(std::string& outPath, std::vector<uint8_t>& outBytes);
     void LoadData();
     void StreamOut(LStream& stream);
     void StreamIn(LStream& stream);
@@ -108,10 +142,6 @@ public:
     std::string GetDatafilePath();
 
 private:
-    // The source's reading now; nullopt when it has none at this moment.
-    std::optional<int32_t> ReadSource();
-    // The source's reading, or the last one when it has none now, entered in the range.
-    std::optional<int32_t> TakeReading();
     void NoteReading(int32_t raw);
     void ClearHistories();
     // Keeps a file that cannot be used out of the way, as "<name>.damaged"; when even that fails, the file
@@ -126,6 +156,20 @@ private:
     int32_t mRawMinimum = 0;
     int32_t mRawMaximum = 0;
     int32_t mSampleCounter = 0;
+    std::string mKey;
+    std::string mName;
+    std::string mDevicePath;
+    std::string mChannel;
+    bool mNameIsLocation = false;
+    std::shared_ptr<SensorSource> mReader;
+    int32_t mLowThreshold = kNoThreshold;
+    int32_t mHighThreshold = kNoThreshold;
+    int32_t mMaxThreshold = kNoThreshold;
+    int32_t mCritThreshold = kNoThreshold;
+    // The last valid reading and when it came; it stands until the source has been silent too long.
     std::optional<int32_t> mLastReading;
+    Moment mLastReadingTime {};
+    bool mSilent = false;
+    bool mAsleep = false;
     bool mFileWritable = true;
 };

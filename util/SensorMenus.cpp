@@ -96,3 +96,13 @@ void SetSensorMenu(LBevelButton* button, SensorNameList* names)
         }
     }
 }
+
+void RenewSensorMenu(LBevelButton* button, const std::vector<std::string>& names, SensorNameList* checked)
+{
+    ThrowIfNil_(button);
+    ThrowIfNil_(checked);
+    button->RemoveAllMenuItems();
+    for (const std::string& name : names)
+        button->AppendMenuItem(name);
+    SetSensorMenu(button, checked);
+}

@@ -3,6 +3,9 @@
 
 #include "prefs/SensorNameList.h"
 
+#include <string>
+#include <vector>
+
 class LBevelButton;
 
 // Empties names, then appends the text of every checked item, in menu order. Null arguments throw nilP.
@@ -19,3 +22,7 @@ void CopySensorNames(const SensorNameList& from, SensorNameList& names);
 // Unchecks every item, then checks, for each name, the first item whose text is the same bytes. A name
 // that no item carries changes nothing. Null arguments throw nilP.
 void SetSensorMenu(LBevelButton* button, SensorNameList* names);
+
+// The menu's items become names, in that order (sensors that joined while the program runs come in at their
+// place), and the items named by checked are checked. Null arguments throw nilP.
+void RenewSensorMenu(LBevelButton* button, const std::vector<std::string>& names, SensorNameList* checked);

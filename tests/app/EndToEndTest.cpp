@@ -154,8 +154,8 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
 
     RunKelvara(11);
     ASSERT_EQ(TestFiles::List(config / "Varnholt's Utilities"),
-        (std::vector<std::string> {
-            ".kelvara-lock", "01 acpitz temp1", "02 nvme Composite", "03 nvme CPU:GPU", "Kelvara Preferences" }));
+        (std::vector<std::string> { ".kelvara-lock", "01 acpitz temp1", "02 nvme Composite", "03 nvme CPU:GPU",
+            "Kelvara Preferences", "Kelvara Settings.ini" }));
     // The scale (bytes 7 and 8) a first run takes from a locale that measures in US units: Fahrenheit.
     std::vector<uint8_t> preferences = TestFiles::ReadBytes(ProgramFile("Kelvara Preferences"));
     ASSERT_GE(preferences.size(), 9u);
@@ -178,6 +178,29 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
     ASSERT_GT(file.shortTerm.size(), run1.shortTerm.size());
     EXPECT_EQ(file.shortTerm.front(), Fixed16(50.5));
     EXPECT_EQ(file.shortTerm.back(), Fixed16(45));
+}
+
+// A channel stuck in the kernel for good (its open blocks, as a hung chip's read does) holds neither the start,
+// nor the other channels' samples, nor the quit: SIGTERM ends the program within 5 seconds, every file written.
+TEST_F(EndToEnd, AChannelStuckInTheKernelHoldsNothing)
+{
+    sysfs.AddChip(0).Name("acpitz").Temp(1, 45000);
+    auto board = sysfs.AddChip(1).Name("nct6798").Temp(1, 40000, "SYSTIN").Temp(2, 0, "hung").BlockingInput(2);
+    QProcess process;
+    StartKelvara(process, true);
+    std::this_thread::sleep_for(std::chrono::seconds(6));
+    QElapsedTimer quit;
+    quit.start();
+    process.terminate();
+    EXPECT_TRUE(process.waitForFinished(30000));
+    EXPECT_LT(quit.elapsed(), 5000) << "the quit waited for the stuck read";
+    EXPECT_TRUE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
+    for (const char* name : { "01 acpitz temp1", "02 nct6798 SYSTIN" })
+        EXPECT_GE(ReadDataFile(ProgramFile(name)).shortTerm.size(), 2u) << name << ": a sample at start and at 5 s";
+    DataFile hung = ReadDataFile(ProgramFile("03 nct6798 hung"));
+    EXPECT_TRUE(hung.longTerm.empty() && hung.shortTerm.empty()) << "nothing recorded without a reading";
+    EXPECT_TRUE(TestFiles::Exists(ProgramFile("Kelvara Preferences")));
+    board.ReleaseInput(2);
 }
 
 // SIGKILL at random moments of the saves at quit (twelve 62 KB data files and the preferences), twenty
@@ -246,6 +269,9 @@ TEST_F(EndToEnd, ALaunchWithAnotherRuntimeFolderWritesNothing)
     QProcess first;
     StartKelvara(first, true);
     std::string folder = config / "Varnholt's Utilities";
+    // Start-up is over once the sensors' indices are kept.
+    for (int wait = 0; wait < 400 && !TestFiles::Exists(folder + "/Kelvara Settings.ini"); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
     std::vector<uint8_t> lock = TestFiles::ReadBytes(folder + "/.kelvara-lock");
     EXPECT_EQ(std::string(lock.begin(), lock.end()), std::to_string(first.processId()) + "\n");
     auto snapshot = [&] {

@@ -19,7 +19,6 @@
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
-#include "prefs/PreferencesCheckpoint.h"
 #include "prefs/PreferencesDialog.h"
 #include "report/EmailDialog.h"
 #include "report/PlaceholderAddress.h"
@@ -75,6 +74,14 @@ protected:
         DockIcon::DeleteInstanceForTesting();
         DockTile::DeleteInstanceForTesting();
         FixturePlatform::ResetSingletons();
+    }
+
+    // The launch, up to the prompts that follow its first sample.
+    static void StartUp(Kelvara& application)
+    {
+        application.StartUp();
+        while (application.ArePromptsWaiting())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
 
     // The open windows of a kind, or with a title.
@@ -140,7 +147,7 @@ TEST_F(KelvaraApplication, NoSensorAlertsOnceAndRunsOn)
     testing::internal::CaptureStdout();
     {
         Kelvara application;
-        application.StartUp();
+        StartUp(application);
         EXPECT_EQ(application.GetSensorMaster()->GetSensorCount(), 0);
     }
     testing::internal::GetCapturedStdout();
@@ -156,7 +163,8 @@ TEST_F(KelvaraApplication, EveryWayToQuitSavesEverySensor)
 {
     platform.AddTempSensor("Board", 40);
     platform.Processors().SetReadings({ 50 });
-    const std::vector<std::string> files = { "01 Board", "02 CPU temperature", "Kelvara Preferences" };
+    const std::vector<std::string> files
+        = { "01 Board", "02 CPU temperature", "Kelvara Preferences", "Kelvara Settings.ini" };
     for (int way : { 0, SIGTERM, SIGHUP, SIGINT }) {
         SCOPED_TRACE(way);
         ForgetTheRun();
@@ -212,8 +220,8 @@ TEST_F(KelvaraApplication, QuittingDuringAVersionCheckDoesNotWaitForIt)
         application.Run();
     }
     EXPECT_FALSE(checkEnded) << "quitting waited for the check";
-    EXPECT_EQ(
-        TestFiles::List(platform.ProgramFolder()), (std::vector<std::string> { "01 Board", "Kelvara Preferences" }));
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
+        (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini" }));
     released = true;
     server.Request();
     while (VersionCheckWorker::ChecksRunning() > 0)
@@ -237,7 +245,7 @@ TEST_F(KelvaraApplication, AFirstRunWithNoOrADamagedPreferencesFileOpensOneWindo
         }
         testing::internal::CaptureStderr();
         Kelvara application;
-        application.StartUp();
+        StartUp(application);
         EXPECT_EQ(testing::internal::GetCapturedStderr().find("is damaged") != std::string::npos, damaged);
         EXPECT_LE(application.SecondsSincePreferencesCreated(), Kelvara::kFirstRunSeconds);
         EXPECT_EQ(Windows<DataWindow>().size(), 1u);
@@ -261,7 +269,7 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
     if (!row.firstLaunch) {
         {
             Kelvara first;
-            first.StartUp();
+            StartUp(first);
             Preferences::Get()->SetSubmittedTimedData(row.askedBefore);
         }
         ForgetTheRun();
@@ -272,7 +280,7 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
         TestFiles::WriteBytes(preferences, bytes);
         platform.Clock().Advance(row.elapsed);
     }
-    // Board's data file, with the sample taken at discovery making row.samples long-term samples.
+    // Board's data file, with the first sample of the launch making row.samples long-term samples.
     std::vector<int32_t> file = { 3, FixturePlatform::Fixed16(30), FixturePlatform::Fixed16(60), row.samples - 1 };
     file.insert(file.end(), row.samples - 1, FixturePlatform::Fixed16(45));
     file.push_back(0);
@@ -280,7 +288,7 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
 
     Kelvara application;
     testing::internal::CaptureStderr();
-    application.StartUp();
+    StartUp(application);
     EXPECT_EQ(application.IsVersionCheckWaiting(), row.serverAsked) << "the version check of the launch is on its way";
     while (application.IsVersionCheckWaiting())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
@@ -305,7 +313,7 @@ TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsStateAndDialogsOpenOnce)
     ::setenv("KELVARA_VERSION_URL", "http://kelvara.example/kelvara/product-information.plist", 1);
     ::setenv("KELVARA_RECORD_ADDRESS", "records@kelvara.example", 1);
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
     DataWindow* window = Windows<DataWindow>().front();
     std::vector<std::string> items; // menu, text, shortcut, and whether it is dimmed
     for (QAction* menu : window->GetTopLevel()->menuBar()->actions()) {
@@ -371,7 +379,7 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
     platform.AddTempSensor("Board", 40);
     {
         Kelvara application;
-        application.StartUp();
+        StartUp(application);
         ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
         ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
         Windows<DataWindow>().back()->AttemptClose();
@@ -384,7 +392,7 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
     ForgetTheRun();
     platform.Clock().Advance(3600);
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
     EXPECT_EQ(Windows<DataWindow>().size(), 2u);
     EXPECT_TRUE(Windows<GraphWindow>().empty()) << "no graph window was open at quit, and this is not a first run";
     EXPECT_TRUE(Windows<ComparisonWindow>().empty());
@@ -415,12 +423,12 @@ TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndAStartWithoutWindows
             application.Run();
         }
         EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
-            (std::vector<std::string> { "01 Board", "Kelvara Preferences" }));
+            (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini" }));
 
         ForgetTheRun();
         platform.Clock().Advance(10);
         Kelvara application;
-        application.StartUp();
+        StartUp(application);
         EXPECT_EQ(Windows<DataWindow>().size(), tray ? 0u : 1u);
         EXPECT_TRUE(Windows<GraphWindow>().empty());
     }
@@ -432,7 +440,7 @@ TEST_F(KelvaraApplication, AClickOnTheTrayIconRaisesTheWindowsOrOpensOne)
     platform.AddTempSensor("Board", 40);
     DockTray::SetAvailableForTesting(true);
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
     DockTray tray;
     LCommander::SetTarget(&application);
     tray.Clicked();
@@ -494,7 +502,7 @@ TEST_F(KelvaraApplication, ExportHistoryWritesEverySensorFromTheFileMenu)
     std::optional<std::string> chosen;
     UFolderDialog::SetChooser([&](const std::string&, const std::string&) { return chosen; });
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
 
     EXPECT_TRUE(application.ObeyCommand(cmd_ExportHistory, nullptr));
     EXPECT_TRUE(alerts.empty()) << "cancelled";
@@ -592,7 +600,7 @@ TEST_F(KelvaraApplication, ASensorMissingAtLaunchKeepsItsPlaceInTheWindowRecords
     Preferences::Get()->GetDataWindowPrefsArray()->AddItem(data);
     Preferences::Get()->GetGraphWindowPrefsArray()->AddItem(graph);
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
     ASSERT_EQ(Windows<DataWindow>().size(), 1u);
     ASSERT_EQ(Windows<GraphWindow>().size(), 1u);
 
@@ -613,23 +621,23 @@ TEST_F(KelvaraApplication, ThePreferencesAreWrittenAtTheTenMinuteCheckpoint)
 {
     platform.AddTempSensor("Board", 40);
     Kelvara application;
-    application.StartUp();
+    StartUp(application);
     std::string path = platform.ProgramFolder() + "/Kelvara Preferences";
     EXPECT_FALSE(TestFiles::Exists(path));
-    PreferencesCheckpoint checkpoint;
-    EXPECT_TRUE(checkpoint.IsIdling());
-    checkpoint.SpendTime(EventRecord {});
+    application.GetSensorMaster()->SaveInBackground();
+    application.GetSensorMaster()->WaitForSaves();
     Preferences::DeleteInstanceForTesting();
     Preferences::Get();
     Preferences::ReadPrefs();
     EXPECT_EQ(Preferences::Get()->GetDataWindowPrefsArray()->GetCount(), 1);
     EXPECT_EQ(Preferences::Get()->GetGraphWindowPrefsArray()->GetCount(), 1);
-    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), std::vector<std::string> { "Kelvara Preferences" });
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
+        (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini" }));
 }
 
 // When nothing can be saved, the user is told once a run, in a dialog that holds nothing up, with the folder
 // and the reason: at start (the configuration folder is a file, as when XDG_CONFIG_HOME names one), or at the
-// first checkpoint that fails (the disk filled up; here the program's folder gave way to a file). Quit quits.
+// first 10-minute save that fails (the disk filled up; here the program's folder gave way to a file). Quit quits.
 TEST_F(KelvaraApplication, WhenNothingCanBeSavedTheUserIsToldAndMayQuit)
 {
     platform.AddTempSensor("Board", 40);
@@ -655,8 +663,11 @@ TEST_F(KelvaraApplication, WhenNothingCanBeSavedTheUserIsToldAndMayQuit)
         if (row.fileInTheWay == folder) {
             std::filesystem::remove_all(folder);
             TestFiles::Write(folder, "");
-            application.GetCheckpoint()->SpendTime(EventRecord {});
-            application.GetCheckpoint()->SpendTime(EventRecord {});
+            for (int save = 0; save < 2; ++save) {
+                application.GetSensorMaster()->SaveInBackground();
+                application.GetSensorMaster()->WaitForSaves();
+                QCoreApplication::processEvents();
+            }
         }
         std::string message = testing::internal::GetCapturedStderr();
         EXPECT_NE(message.find("nothing can be saved in \"" + folder + "\": " + row.reason), std::string::npos)

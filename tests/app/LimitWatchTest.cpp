@@ -8,6 +8,7 @@
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
+#include "tests/support/Sampling.h"
 #include "util/TemperatureUnits.h"
 
 #include <gtest/gtest.h>
@@ -61,13 +62,13 @@ TEST(LimitWatch, OneNotificationPerCrossingWithHysteresis)
         Preferences::Get()->SetTemperatureScale(kScaleCelsius);
         KelvaraSettings::Get()->SetWarnAtLimits(each.warn);
         DockTile::DeleteInstanceForTesting();
-        TemperatureSensor* sensor = (*SensorMaster::Get()->GetSensorArray())[2];
+        Sampling::StartSensors();
         NotificationLog log;
         {
             LimitWatch watch(*SensorMaster::Get(), log);
             for (double celsius : each.readings) {
                 machine.Registry().SetProperty(junction, "current-value", FixturePlatform::Fixed16(celsius));
-                sensor->CreateNewEvent();
+                ASSERT_TRUE(Sampling::RecordRound(*SensorMaster::Get()));
             }
         }
         EXPECT_EQ(log.messages.size(), each.notifications) << each.name;

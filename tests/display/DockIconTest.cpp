@@ -11,6 +11,7 @@
 #include "sensors/TempElement.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
+#include "tests/support/Sampling.h"
 #include "util/TemperatureUnits.h"
 
 #include <QApplication>
@@ -80,7 +81,7 @@ protected:
         prefs->NotifySubscribers();
     }
 
-    static TemperatureSensor* Sensor(int index) { return (*SensorMaster::Get()->GetSensorArray())[index]; }
+    static TemperatureSensor* Sensor(int index) { return (*Sampling::StartSensors().GetSensorArray())[index]; }
 
     static void Prepend(TempElementArray* history, int count, double celsius)
     {
@@ -182,9 +183,9 @@ TEST_F(DockIconTest, GraphTilePutsTheLinesAtThePredictedHeights)
     // run from x = 37 to x = 46.
     auto a = mMachine.AddTempSensor("A", 10);
     mMachine.AddTempSensor("B", 90);
-    SensorMaster::Get();
+    Sampling::StartSensors();
     mMachine.Registry().SetProperty(a, "current-value", FixturePlatform::Fixed16(50));
-    Sensor(1)->CreateNewEvent();
+    Sampling::SampleNow(*Sensor(1));
     Prepend(Sensor(1)->GetSTTempArray(), 10, 30);
     Prepend(Sensor(1)->GetLTTempArray(), 10, 70);
 

@@ -13,6 +13,7 @@
 #include "sensors/TempElement.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
+#include "tests/support/Sampling.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -81,6 +82,7 @@ protected:
     {
         for (const std::string& name : sensorNames)
             ids.push_back(platform.AddTempSensor(name, 40));
+        Sampling::StartSensors();
         return dynamic_cast<GraphWindow*>(LWindow::CreateWindow(128, nullptr));
     }
 
@@ -120,7 +122,7 @@ protected:
         QJsonObject entry { { "class", "GViw" }, { "id", "Gviw" }, { "frame", QJsonArray { 0, 0, width, height } } };
         view = std::make_unique<GraphWindowView>(LPaneEntry(entry));
         view->SetGraphMode(mode);
-        SensorArray* all = SensorMaster::Get()->GetSensorArray();
+        SensorArray* all = Sampling::StartSensors().GetSensorArray();
         for (ArrayIndexT i = 1; i <= all->GetCount(); ++i)
             view->AddSensor((*all)[i]);
         view->SetupSelf();
@@ -166,9 +168,8 @@ TEST_F(GraphWindowTest, LegendAndTitleFollowTheSensorsPlotted)
 {
     GraphWindow* window = NewWindow({ "A", "B", "C" });
     EXPECT_EQ(Legend(window), (Names { "A", "B", "C" }));
-    // A checked name that no sensor has any more leaves the legend, whose entries close up in their colours.
-    platform.Registry().SetProperty(ids[1], "location", std::string("B renamed"));
-    Preferences::Get()->NotifySubscribers();
+    // A sensor taken off leaves the legend, whose entries close up in their colours.
+    window->GetSensorPopup()->UserChoseItem(2);
     EXPECT_EQ(Legend(window), (Names { "A", "C" }));
     EXPECT_EQ(LegendPane(window, 2)->GetForeColor(), (RGBColor { 0, 0, 65535 }));
 
@@ -343,7 +344,7 @@ TEST_F(GraphWindowTest, LinesLieOnTheRowsOfTheirValues)
         QImage expected = RenderAgain();
         QPainter painter(&expected);
         QDPort port(painter);
-        SensorArray* all = SensorMaster::Get()->GetSensorArray();
+        SensorArray* all = Sampling::StartSensors().GetSensorArray();
         for (ArrayIndexT i = 1; i <= 2; ++i) {
             TemperatureSensor* sensor = (*all)[i];
             port.RGBForeColor(i == 1 ? RGBColor { 0, 32767, 0 } : RGBColor { 65535, 0, 0 });
@@ -446,7 +447,7 @@ TEST_F(GraphWindowTest, WhatTheWindowShowsIsTheWholeDrawingAtTheScrolledPlace)
             for (int sample = 0; sample < TemperatureSensor::kSamplesPerLongTermSample; ++sample) {
                 for (size_t i = 0; i < ids.size(); ++i) {
                     platform.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(reading + i));
-                    (*SensorMaster::Get()->GetSensorArray())[static_cast<ArrayIndexT>(i + 1)]->CreateNewEvent();
+                    Sampling::SampleNow(*(*SensorMaster::Get()->GetSensorArray())[static_cast<ArrayIndexT>(i + 1)]);
                 }
             }
             graph->SpendTime(EventRecord {});

@@ -76,3 +76,31 @@ TEST(LinuxProcessorTemperatures, AMDChipsStandForPackagesInDeviceOrder)
     LinuxProcessorTemperatures processors(tree.Root());
     EXPECT_EQ(Read(processors), (Readings { 20, 110, 210, -1 }));
 }
+
+// A package carries coretemp's own limit (max, else crit, as every channel); k10temp's temp1_max is a fixed
+// 70 C that says nothing of the processor, so an AMD package has none.
+TEST(LinuxProcessorTemperatures, IntelPackagesCarryTheirLimitAndAMDPackagesNone)
+{
+    SysfsFixture tree;
+    for (int cpu = 0; cpu < 4; ++cpu)
+        tree.AddCpu(cpu, cpu);
+    tree.AddChip(0)
+        .Name("coretemp")
+        .Device("platform/coretemp.0")
+        .Temp(1, 40000, "Package id 0")
+        .Max(1, 100000)
+        .Crit(1, 105000);
+    tree.AddChip(1).Name("coretemp").Device("platform/coretemp.1").Temp(1, 40000, "Package id 1").Crit(1, 95500);
+    tree.AddChip(2)
+        .Name("coretemp")
+        .Device("platform/coretemp.2")
+        .Temp(1, 40000, "Package id 2")
+        .Max(1, 65261850)
+        .Crit(1, 98000);
+    tree.AddChip(3).Name("k10temp").Device("pci0000:00/0000:00:18.3").Temp(1, 50000, "Tctl").Max(1, 70000);
+    LinuxProcessorTemperatures processors(tree.Root());
+    std::vector<std::optional<int32_t>> limits;
+    for (int32_t package = 0; package < 4; ++package)
+        limits.push_back(processors.HighLimit(package));
+    EXPECT_EQ(limits, (std::vector<std::optional<int32_t>> { 100, 96, 98, std::nullopt }));
+}

@@ -114,7 +114,7 @@ TEST(LinuxSensorRegistry, ChipsGetNamesWhereverTheDriverKeepsThem)
             { "lm85 temp1", Fixed16(38) } }));
 }
 
-TEST(LinuxSensorRegistry, ValuesAreReadAnewAndAFailedReadKeepsTheLastGoodOne)
+TEST(LinuxSensorRegistry, ValuesAreReadAnewAndAFailedReadIsNoValue)
 {
     SysfsFixture tree;
     auto chip = tree.AddChip(0).Name("nct6775").Attribute(1, "input", "not a number\n").Fault(1, false);
@@ -124,21 +124,22 @@ TEST(LinuxSensorRegistry, ValuesAreReadAnewAndAFailedReadKeepsTheLastGoodOne)
     EXPECT_EQ(Locations(registry), (std::vector<std::string> { "nct6775 temp1", "nct6775 temp2", "nct6775 temp3" }));
     EXPECT_EQ(ValuesOf(registry), (Values { std::nullopt, std::nullopt, Fixed16(30) }));
     // Regression: readings outside -100..300 C (1e12 m°C spoiled every range), garbage, the no-reading
-    // sentinel and the fault flag keep the last good value; the limits themselves are readings.
-    const std::tuple<const char*, const char*, double> cases[]
-        = { { "45500\n", "0\n", 45.5 }, { "-12250", "0\n", -12.25 }, { "3x000\n", "0\n", -12.25 },
-              { "", "0\n", -12.25 }, { "-273150\n", "0\n", -12.25 }, { "-999999\n", "0\n", -12.25 },
-              { "99000\n", "1\n", -12.25 }, { "1000000000000\n", "0\n", -12.25 }, { "300001\n", "0\n", -12.25 },
-              { "-100001\n", "0\n", -12.25 }, { "300000\n", "0\n", 300 }, { "-100000\n", "0\n", -100 } };
+    // sentinel and the fault flag are no value (the sensor keeps its last good one); the limits are readings.
+    const std::tuple<const char*, const char*, std::optional<double>> cases[]
+        = { { "45500\n", "0\n", 45.5 }, { "-12250", "0\n", -12.25 }, { "3x000\n", "0\n", {} }, { "", "0\n", {} },
+              { "-273150\n", "0\n", {} }, { "-999999\n", "0\n", {} }, { "99000\n", "1\n", {} },
+              { "1000000000000\n", "0\n", {} }, { "300001\n", "0\n", {} }, { "-100001\n", "0\n", {} },
+              { "300000\n", "0\n", 300 }, { "-100000\n", "0\n", -100 } };
     for (auto [input, fault, celsius] : cases) {
         chip.Attribute(1, "input", input).Attribute(1, "fault", fault);
-        EXPECT_EQ(ValuesOf(registry)[0], Fixed16(celsius)) << input << fault;
+        EXPECT_EQ(ValuesOf(registry)[0], celsius ? std::optional<int32_t>(Fixed16(*celsius)) : std::nullopt)
+            << input << fault;
     }
 }
 
 // Regression: a channel whose driver was unloaded and loaded again answers its old descriptor with ENODEV
-// for ever. The reading that fails keeps the last good value, and the next one opens the file again by its
-// path (the new file is a new inode here, which the old descriptor would never see).
+// for ever. The reading that fails gives no value, and the next one opens the file again by its path (the
+// new file is a new inode here, which the old descriptor would never see).
 TEST(LinuxSensorRegistry, AChannelThatStopsAnsweringIsOpenedAgain)
 {
     SysfsFixture tree;
@@ -160,7 +161,7 @@ TEST(LinuxSensorRegistry, AChannelThatStopsAnsweringIsOpenedAgain)
             errno = sError;
             return -1;
         });
-        EXPECT_EQ(ValuesOf(registry), (Values { Fixed16(shown) }));
+        EXPECT_EQ(ValuesOf(registry), (Values { std::nullopt }));
         SysfsFile::SetPreadForTesting(nullptr);
         shown = shown == 45 ? 50 : 45;
         EXPECT_EQ(ValuesOf(registry), (Values { Fixed16(shown) }));

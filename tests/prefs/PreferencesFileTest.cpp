@@ -7,6 +7,7 @@
 #include "prefs/RecordedWindow.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/prefs/SettingsFixture.h"
+#include "tests/support/Sampling.h"
 #include "util/TemperatureUnits.h"
 
 #include <filesystem>
@@ -281,6 +282,7 @@ TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
             fresh.assign(text.begin(), text.end());
         } else {
             TemperatureSensor reader(sensor, kSensorTypeRegistry, 1);
+            Sampling::SampleNow(reader);
             EXPECT_EQ(reader.GetLTTempArray()->GetCount(), 1) << "the sensor starts empty";
             EXPECT_EQ(reader.GetSTTempArray()->GetCount(), 1);
             const int32_t sample = FixturePlatform::Fixed16(40); // this run's one sample
@@ -353,6 +355,9 @@ TEST_F(PreferencesFile, AFileThatCannotBeSetAsideIsLeftUnwritten)
     for (const std::string file : { kPreferencesFileName, kSettingsFileName }) {
         SCOPED_TRACE(file);
         const std::string path = platform->ProgramFolder() + "/" + file;
+        // The sensors' indices were kept there by the last start: the settings are read afresh.
+        std::filesystem::remove(path);
+        KelvaraSettings::DeleteInstanceForTesting();
         const std::string device = TestFiles::ZeroDeviceLink(path);
         TestFiles::Write(path + ".damaged", "");
         for (int copy = 2; copy <= 1000; ++copy)

@@ -15,6 +15,7 @@
 #include "tests/report/LocalReplyServer.h"
 #include "tests/report/ProductInformation.h"
 #include "tests/support/FixturePlatform.h"
+#include "tests/support/Sampling.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -82,7 +83,7 @@ protected:
         EXPECT_TRUE(LWindow::GetWindowList().empty());
     }
 
-    // A sensor whose data file holds samples long-term samples (the first sample at discovery adds one
+    // A sensor whose data file holds samples long-term samples (the first sample of the launch adds one
     // more) between 35 and 70 degrees Celsius.
     static void AddRecordedSensor(FixturePlatform& platform, const std::string& name, int32_t samples)
     {
@@ -148,6 +149,7 @@ TEST_F(ReportDialogTest, TheRecordOfThisMachineNamesTheModelAsTheDatabaseDoes)
 {
     FixturePlatform platform("PowerMac7,3");
     AddRecordedSensor(platform, "CPU T-Diode", 300);
+    Sampling::StartSensors();
     const std::string label = "Power Mac G5, Dual 1.8GHz (June 2004)";
     for (const std::string address : { KELVARA_TEST_RECORD_ADDRESS, "records@kelvara.org" }) {
         if (address != KELVARA_TEST_RECORD_ADDRESS)
@@ -190,6 +192,7 @@ TEST_F(ReportDialogTest, TheDialogsButtonsDoWhatTheySayAndClose)
         beeps = 0;
         FixturePlatform platform;
         AddRecordedSensor(platform, "Board", 10);
+        Sampling::StartSensors();
         platform.Launcher().hasHandler = row.mailProgram;
         platform.Launcher().launchSucceeds = row.launchSucceeds;
         Kelvara application;
@@ -247,6 +250,8 @@ TEST_F(ReportDialogTest, TheAddressedCommandsAreNamedForWhetherTheyCanRun)
     AddRecordedSensor(platform, "Board", 300);
     Kelvara application;
     application.StartUp();
+    while (application.ArePromptsWaiting())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     uint32_t elapsed = 0;
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);

@@ -5,6 +5,7 @@
 #include "sensors/TempElement.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
+#include "tests/support/Sampling.h"
 #include "util/SharedUtils.h"
 #include "util/TemperatureUnits.h"
 
@@ -15,6 +16,8 @@
 #include <filesystem>
 #include <sys/stat.h>
 #include <tuple>
+
+using Sampling::SampleNow;
 
 namespace {
 
@@ -106,8 +109,9 @@ TEST_F(SensorTest, APercentBelowTheRecordedRangeIsNegative)
 {
     platform.Processors().SetReadings({ 35 });
     TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    SampleNow(sensor);
     platform.Processors().SetReadings({ 55 });
-    sensor.CreateNewEvent();
+    SampleNow(sensor);
     EXPECT_EQ(sensor.ConvertRawToPercent(45), 50);
     EXPECT_EQ(sensor.ConvertRawToPercent(30), -25);
 }
@@ -133,11 +137,13 @@ TEST_F(SensorTest, RegistryPropertiesOfTheWrongKindAreAbsent)
     EXPECT_EQ(sensor.GetRawLowThreshold(), kNoThreshold); // not a 32-bit number
     EXPECT_EQ(TemperatureSensor(entry, kSensorTypeMaxim, 2).GetRawHighThreshold(), kNoThreshold);
 
-    // A reading of the wrong kind counts as 0, and takes part in the range like any reading.
+    // Regression: a reading of the wrong kind counted as 0 C and spoiled the range; it is no reading.
     platform.Registry().SetProperty(entry, "current-value", std::string("hot"));
     TemperatureSensor wrong(entry, kSensorTypeRegistry, 3);
-    EXPECT_EQ(wrong.GetRawSensorTemperature(), 0);
-    EXPECT_EQ(wrong.GetRawMaximumReading(), 1);
+    SampleNow(wrong);
+    EXPECT_EQ(wrong.GetCurrentReading(), std::nullopt);
+    EXPECT_FALSE(wrong.HasRecordedRange());
+    EXPECT_EQ(wrong.GetSTTempArray()->GetCount(), 0);
 }
 
 // A file may hold more samples than a history keeps: the surplus goes at the first sample.
@@ -147,6 +153,7 @@ TEST_F(SensorTest, LongTermKeepsTheNewest15000AndALongerFileIsCutAtTheFirstSampl
     TestFiles::WriteBytes(File("01 CPU temperature"), TestFiles::BigEndian32(Countdown(file, 900, 600)));
     platform.Processors().SetReadings({ 7 });
     TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+    SampleNow(sensor);
     EXPECT_EQ(Readings(sensor.GetLTTempArray()), Countdown({ 7 }, 20000, 14999));
     EXPECT_EQ(Readings(sensor.GetSTTempArray()), Countdown({ 7 }, 900, 499));
 }
@@ -159,6 +166,8 @@ TEST_F(SensorTest, AFailedPackageReadKeepsTheLastGoodValue)
     platform.Processors().SetReadings({ 50, unreadable });
     TemperatureSensor reading(0, kSensorTypeProcessor, 1);
     TemperatureSensor late(1, kSensorTypeProcessor, 2);
+    SampleNow(reading);
+    SampleNow(late);
     EXPECT_EQ(late.GetSTTempArray()->GetCount(), 0) << "no sample before the first reading";
 
     // The readings of both packages, and the two histories after the sample.
@@ -169,8 +178,8 @@ TEST_F(SensorTest, AFailedPackageReadKeepsTheLastGoodValue)
     };
     for (const auto& [readings, first, second] : steps) {
         platform.Processors().SetReadings(readings);
-        reading.CreateNewEvent();
-        late.CreateNewEvent();
+        SampleNow(reading);
+        SampleNow(late);
         EXPECT_EQ(Readings(reading.GetSTTempArray()), first);
         EXPECT_EQ(Readings(late.GetSTTempArray()), second);
     }
@@ -192,6 +201,7 @@ TEST_F(SensorTest, LoadingFollowsTheFilesVersion)
         SCOPED_TRACE(name);
         TestFiles::WriteBytes(File("01 CPU temperature"), TestFiles::BigEndian32(file));
         TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+        SampleNow(sensor);
         EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), longTerm);
         EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), shortTerm);
         EXPECT_EQ(sensor.GetRawMinimumReading(), minimum);
@@ -243,9 +253,11 @@ TEST_F(SensorTest, AnUnusableFileThatCannotBeSetAsideIsNotWritten)
         testing::internal::CaptureStderr();
         {
             TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+            SampleNow(sensor);
             EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 1);
-            for (int n = 0; n < TemperatureSensor::kSamplesBetweenSaves; ++n)
-                sensor.CreateNewEvent();
+            std::string path;
+            std::vector<uint8_t> bytes;
+            EXPECT_FALSE(sensor.GatherData(path, bytes)) << "nor by the 10-minute save";
         }
         std::string message = testing::internal::GetCapturedStderr();
         EXPECT_NE(message.find("not written"), std::string::npos) << message;
@@ -277,21 +289,32 @@ TEST_F(SensorTest, FileNamesStayInTheProgramFolder)
 TEST_F(SensorTest, SavedEveryTenMinutesWhileRunningAndOnReset)
 {
     platform.Processors().SetReadings({ 40 });
-    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-    EXPECT_TRUE(sensor.IsIdling()) << "it samples at every timer firing";
-    for (int n = 1; n < TemperatureSensor::kSamplesBetweenSaves - 1; ++n)
-        sensor.CreateNewEvent();
+    SensorMaster* master = SensorMaster::Get();
+    master->SetSaveExtras([this] {
+        std::vector<UBackgroundWriter::File> extras(1);
+        extras[0].path = File("extra");
+        extras[0].bytes = { 1, 2 };
+        return extras;
+    });
+    // The master's first round came at start; 120 rounds in all are 10 minutes.
+    ASSERT_TRUE(Sampling::AwaitRound(*master));
+    for (int n = 1; n < SensorMaster::kRoundsBetweenSaves - 1; ++n)
+        ASSERT_TRUE(Sampling::RecordRound(*master));
     EXPECT_FALSE(TestFiles::Exists(File("01 CPU temperature")));
-    sensor.CreateNewEvent();
+    ASSERT_TRUE(Sampling::RecordRound(*master));
+    master->TerminateAndSaveData(); // waits for the writer; the sensor then saves once more
     // 120 samples: counters 0 to 108 gave 10 long-term samples. No temporary file is left behind.
     EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")).size(), 20u + 4 * (10 + 120));
-    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), std::vector<std::string>({ "01 CPU temperature" }));
+    EXPECT_EQ(TestFiles::ReadBytes(File("extra")), (std::vector<uint8_t> { 1, 2 }));
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
+        std::vector<std::string>({ "01 CPU temperature", "Kelvara Settings.ini", "extra" }));
 
     // A reset empties the histories, keeps the range, and is saved at once.
+    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
     sensor.ResetData();
     EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 0);
     EXPECT_EQ(sensor.GetSTTempArray()->GetCount(), 0);
-    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), TestFiles::BigEndian32({ 3, 40, 41, 0, 0 }));
+    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), TestFiles::BigEndian32({ 3, 40, 40, 0, 0 }));
 }
 
 TEST_F(SensorTest, RegistryRulesGiveTypes)
@@ -359,6 +382,7 @@ TEST_F(SensorTest, SMCOnlyWhenNothingElse)
     machine.SMC().SetKey("TCAH", { "sp78", { 0x2F, 0x80 } });
     machine.SMC().SetKey("TCBH", { "sp78", { 0x30, 0x00 } });
     EXPECT_EQ(Discover(), (std::vector<Found> { { 7, 1, "Thermal Sensor 1" }, { 7, 2, "Thermal Sensor 2" } }));
+    ASSERT_TRUE(Sampling::AwaitRound(*SensorMaster::Get()));
     SensorArray* sensors = SensorMaster::Get()->GetSensorArray();
     EXPECT_EQ((*sensors)[1]->GetRawSensorTemperature(), 46);
     EXPECT_EQ((*sensors)[2]->GetRawSensorTemperature(), 48);

@@ -7,6 +7,7 @@
 #include "sensors/TempElement.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
+#include "tests/support/Sampling.h"
 
 #include <gtest/gtest.h>
 
@@ -85,13 +86,18 @@ TEST(SimulatedMonth, HistoriesStayFullAndTheHeapHoldsWhatTheyNeed)
                         FixturePlatform::Fixed16(30 + n + (tick / 12 + n) % 60 / 30.0));
             }
             for (ArrayIndexT i = 1; i <= kSensors; ++i)
-                (*sensors)[i]->SpendTime(EventRecord {});
+                Sampling::SampleNow(*(*sensors)[i]);
+            if ((tick + 1) % SensorMaster::kRoundsBetweenSaves == 0)
+                SensorMaster::Get()->SaveInBackground();
             platform.Clock().Advance(5);
         }
-        if (day == kFullAfterDays)
+        if (day == kFullAfterDays) {
+            SensorMaster::Get()->WaitForSaves();
             whenFull = HeapInUse();
+        }
     }
 
+    SensorMaster::Get()->WaitForSaves();
     size_t after = HeapInUse();
     std::vector<std::vector<int32_t>> longTerm, shortTerm;
     for (ArrayIndexT i = 1; i <= kSensors; ++i) { // full, and no fuller

@@ -9,28 +9,40 @@
 
 FixturePlatform::FixturePlatform(const std::string& model)
 {
+    Install(model, {});
+}
+
+FixturePlatform::FixturePlatform(OnSysfs machine)
+{
+    Install("TestMachine1,1", machine.sysfsRoot);
+}
+
+void FixturePlatform::Install(const std::string& model, std::string sysfsRoot)
+{
     ResetSingletons();
     PlatformServices services;
-    auto registry = std::make_unique<FixtureSensorRegistry>();
-    auto processors = std::make_unique<FixtureProcessorTemperatures>();
     auto smc = std::make_unique<FixtureSMCUserClient>();
     auto clock = std::make_unique<FixtureClock>(3'000'000'000u);
-    mRegistry = registry.get();
-    mProcessors = processors.get();
     mSMC = smc.get();
     mClock = clock.get();
     auto launcher = std::make_unique<FixtureURLLauncher>();
     mLauncher = launcher.get();
     mSMC->SetPresent(false);
-    mRegistry->AddEntry(model);
-    services.registry = std::move(registry);
-    services.processors = std::move(processors);
+    if (sysfsRoot.empty()) {
+        auto registry = std::make_unique<FixtureSensorRegistry>();
+        auto processors = std::make_unique<FixtureProcessorTemperatures>();
+        mRegistry = registry.get();
+        mProcessors = processors.get();
+        mRegistry->AddEntry(model);
+        services.registry = std::move(registry);
+        services.processors = std::move(processors);
+    }
     services.smc = std::move(smc);
     services.machine = std::make_unique<FixtureMachineInfo>(model, 2, 2400);
     services.folders = std::make_unique<FixtureUserFolders>(mHome / "config");
     services.clock = std::move(clock);
     services.launcher = std::move(launcher);
-    Platform::Install(std::move(services));
+    Platform::Install(std::move(services), sysfsRoot.empty() ? "/" : sysfsRoot);
 }
 
 FixturePlatform::~FixturePlatform()

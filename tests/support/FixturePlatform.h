@@ -17,6 +17,12 @@ class FixturePlatform {
 public:
     // model names the platform entry, the first entry of the registry.
     explicit FixturePlatform(const std::string& model = "TestMachine1,1");
+    // The machine's own registry and processors, read from a sysfs tree below sysfsRoot, as the program reads
+    // them (and scans them again for hardware that comes and goes); Registry() and Processors() are not there.
+    struct OnSysfs {
+        std::string sysfsRoot;
+    };
+    explicit FixturePlatform(OnSysfs machine);
     ~FixturePlatform();
 
     FixtureSensorRegistry& Registry() { return *mRegistry; }
@@ -36,9 +42,11 @@ public:
     static void ResetSingletons();
 
 private:
+    void Install(const std::string& model, std::string sysfsRoot);
+
     TemporaryFolder mHome;
-    FixtureSensorRegistry* mRegistry;
-    FixtureProcessorTemperatures* mProcessors;
+    FixtureSensorRegistry* mRegistry = nullptr;
+    FixtureProcessorTemperatures* mProcessors = nullptr;
     FixtureSMCUserClient* mSMC;
     FixtureClock* mClock;
     FixtureURLLauncher* mLauncher;

@@ -3,24 +3,28 @@
 SensorRegistry::EntryID FixtureSensorRegistry::AddEntry(
     std::string name, std::map<std::string, Property, std::less<>> properties)
 {
+    std::lock_guard lock(mMutex);
     mEntries.push_back(Entry { std::move(name), std::move(properties), true });
     return static_cast<EntryID>(mEntries.size());
 }
 
 void FixtureSensorRegistry::SetProperty(EntryID entry, const std::string& key, Property value)
 {
+    std::lock_guard lock(mMutex);
     if (entry >= 1 && entry <= mEntries.size())
         mEntries[entry - 1].properties[key] = std::move(value);
 }
 
 void FixtureSensorRegistry::RemoveProperty(EntryID entry, const std::string& key)
 {
+    std::lock_guard lock(mMutex);
     if (entry >= 1 && entry <= mEntries.size())
         mEntries[entry - 1].properties.erase(key);
 }
 
 void FixtureSensorRegistry::SetExaminable(EntryID entry, bool examinable)
 {
+    std::lock_guard lock(mMutex);
     if (entry >= 1 && entry <= mEntries.size())
         mEntries[entry - 1].examinable = examinable;
 }
@@ -34,6 +38,7 @@ const FixtureSensorRegistry::Entry* FixtureSensorRegistry::Find(EntryID entry) c
 
 bool FixtureSensorRegistry::IterateEntries(std::vector<EntryID>& outEntries)
 {
+    std::lock_guard lock(mMutex);
     outEntries.clear();
     if (!mIterable)
         return false;
@@ -44,6 +49,7 @@ bool FixtureSensorRegistry::IterateEntries(std::vector<EntryID>& outEntries)
 
 std::optional<std::string> FixtureSensorRegistry::GetName(EntryID entry)
 {
+    std::lock_guard lock(mMutex);
     const Entry* found = Find(entry);
     if (found == nullptr || !found->examinable)
         return std::nullopt;
@@ -52,6 +58,7 @@ std::optional<std::string> FixtureSensorRegistry::GetName(EntryID entry)
 
 std::optional<std::string> FixtureSensorRegistry::GetStringProperty(EntryID entry, std::string_view key)
 {
+    std::lock_guard lock(mMutex);
     const Entry* found = Find(entry);
     if (found == nullptr)
         return std::nullopt;
@@ -63,6 +70,7 @@ std::optional<std::string> FixtureSensorRegistry::GetStringProperty(EntryID entr
 
 std::optional<int32_t> FixtureSensorRegistry::GetSInt32Property(EntryID entry, std::string_view key)
 {
+    std::lock_guard lock(mMutex);
     const Entry* found = Find(entry);
     if (found == nullptr)
         return std::nullopt;

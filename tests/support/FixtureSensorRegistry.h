@@ -1,9 +1,11 @@
-// An in-memory registry for tests: entries with names and properties that a test can change at will.
+// An in-memory registry for tests: entries with names and properties that a test can change at will, also
+// while worker threads read it.
 #pragma once
 
 #include "platform/SensorRegistry.h"
 
 #include <map>
+#include <mutex>
 #include <variant>
 
 class FixtureSensorRegistry : public SensorRegistry {
@@ -36,6 +38,7 @@ public:
 private:
     const Entry* Find(EntryID entry) const;
 
+    mutable std::mutex mMutex;
     std::vector<Entry> mEntries;
     bool mIterable = true;
 };

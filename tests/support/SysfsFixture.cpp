@@ -1,6 +1,10 @@
 #include "tests/support/SysfsFixture.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 SysfsFixture::Chip::Chip(std::string root, std::string folder)
     : mRoot(std::move(root))
@@ -60,6 +64,22 @@ SysfsFixture::Chip& SysfsFixture::Chip::UnreadableInput(int n)
     std::filesystem::remove(File(n, "input"));
     TestFiles::MakeFolder(File(n, "input"));
     return *this;
+}
+
+SysfsFixture::Chip& SysfsFixture::Chip::BlockingInput(int n)
+{
+    std::filesystem::remove(File(n, "input"));
+    if (::mkfifo(File(n, "input").c_str(), 0644) != 0)
+        throw std::runtime_error("cannot make a named pipe: " + File(n, "input"));
+    return *this;
+}
+
+void SysfsFixture::Chip::ReleaseInput(int n) const
+{
+    // A writer that opens and closes at once lets a reader that waits in open() through to an empty read.
+    int fd = ::open(File(n, "input").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0)
+        ::close(fd);
 }
 
 std::string SysfsFixture::Chip::File(int n, const std::string& suffix) const

@@ -35,6 +35,10 @@ public:
         Chip& Fault(int n, bool fault) { return Attribute(n, "fault", fault ? "1\n" : "0\n"); }
         // tempN_input as a folder: it opens, but every read of it fails.
         Chip& UnreadableInput(int n);
+        // tempN_input as a named pipe that nobody writes: opening it blocks in the kernel, as a hung chip holds
+        // a read. ReleaseInput lets the reader go (its read then finds nothing).
+        Chip& BlockingInput(int n);
+        void ReleaseInput(int n) const;
 
         // The path of tempN_<suffix> where this chip's channel files are written.
         std::string File(int n, const std::string& suffix) const;

@@ -9,6 +9,7 @@
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/prefs/SettingsFixture.h"
+#include "tests/support/Sampling.h"
 #include "util/SensorColors.h"
 #include "util/SensorMenus.h"
 #include "util/SensorRange.h"
@@ -85,8 +86,9 @@ protected:
     std::tuple<int32_t, int32_t, int32_t> Range(const std::vector<int>& indices)
     {
         TArray<TemperatureSensor*> list;
+        SensorArray* sensors = Sampling::StartSensors().GetSensorArray();
         for (int index : indices)
-            list.AddItem(index == 0 ? nullptr : (*SensorMaster::Get()->GetSensorArray())[index]);
+            list.AddItem(index == 0 ? nullptr : (*sensors)[index]);
         int32_t low = -999;
         int32_t high = -999;
         int32_t error = ErrorOf([&] { GetMinMaxTemperaturesAsCelcius(list, low, high); });

@@ -1,0 +1,2 @@
+add_executable(bench_event_loop ${CMAKE_CURRENT_LIST_DIR}/EventLoopLatenessBench.cpp)
+target_link_libraries(bench_event_loop PRIVATE kelvara_test_support kelvara_bench_main)

@@ -1,0 +1,41 @@
+// Notices chips that appear or come back while the program runs, without a restart. At each look a worker
+// thread lists the hardware monitors, which costs a directory listing; only when the list changed does it
+// discover anew, and what it finds comes back on the event loop. It works the same on a fixture tree, where
+// no kernel event would tell of a new chip.
+#pragma once
+
+#include "sensors/SensorDescription.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class ReadingThreads;
+class UThreadWakeup;
+
+class HardwareWatch {
+public:
+    using Found = std::function<void(std::vector<SensorDescription>)>;
+
+    // threads must outlive the watch; found is called on the event loop with every sensor of a new discovery.
+    // baseline is the hardware's listing when the sensors were discovered.
+    HardwareWatch(ReadingThreads& threads, std::string baseline, Found found);
+    ~HardwareWatch();
+
+    // Looks again on a worker, unless the last look is still going.
+    void Look();
+
+    // What the hardware looks like now: the hardware monitor folders and what each stands for. On a thread.
+    static std::string ListHardware();
+
+private:
+    struct State;
+
+    void Deliver();
+
+    ReadingThreads& mThreads;
+    Found mFound;
+    std::shared_ptr<State> mState;
+    std::unique_ptr<UThreadWakeup> mWakeup;
+};
