@@ -4,6 +4,7 @@
 #include "compare/ComparisonSystem.h"
 #include "framework/LException.h"
 #include "framework/LPaneEntry.h"
+#include "framework/PlotColors.h"
 #include "framework/QDPort.h"
 #include "util/SharedUtils.h"
 #include "util/TemperatureUnits.h"
@@ -20,9 +21,6 @@
 
 namespace {
 
-constexpr RGBColor kBlack { 0, 0, 0 };
-constexpr RGBColor kFrameFill { 55000, 55000, 55000 };
-constexpr RGBColor kGridGrey { 43900, 43900, 43900 };
 constexpr RGBColor kLowEnd { 0, 16384, 32767 };
 constexpr RGBColor kHighEnd { 16384, 32767, 0 };
 
@@ -126,7 +124,9 @@ void ComparisonWindowView::DrawSelf()
 {
     QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
     port->PenNormal();
-    port->RGBForeColor(kBlack);
+    // Names and labels in the palette's text colour, the plots on its base colour, light or dark.
+    mColors = PlotColors::Of(GetWidget()->palette());
+    port->RGBForeColor(mColors.text);
     if (mSystem == nullptr)
         return;
     ComparisonSensorArray* sensors = mSystem->GetSensorArray();
@@ -191,30 +191,31 @@ void ComparisonWindowView::DrawSensorGraph(int32_t x, const ComparisonSensor* se
         int32_t yLow = ((minimum - low) * 100 / range) * plotHeight / 100;
         int32_t yHigh = ((maximum - low) * 100 / range) * plotHeight / 100;
         if (yHigh - yLow > kShortestBar) {
+            port->RGBForeColor(mColors.border);
             port->MoveTo(px, bottom - yLow - 4);
             port->LineTo(px, bottom - yHigh + 4);
-            port->RGBForeColor(kLowEnd);
+            port->RGBForeColor(mColors.OnPlot(kLowEnd));
             DrawOutline(port, { { px, bottom - yLow - 4 }, { px - 4, bottom - yLow }, { px + 4, bottom - yLow } });
-            port->RGBForeColor(kHighEnd);
+            port->RGBForeColor(mColors.OnPlot(kHighEnd));
             DrawOutline(port, { { px, bottom - yHigh + 4 }, { px - 4, bottom - yHigh }, { px + 4, bottom - yHigh } });
         } else {
             // A short range, or a maximum below its minimum: a square at the minimum.
-            port->RGBForeColor(kHighEnd);
+            port->RGBForeColor(mColors.OnPlot(kHighEnd));
             Rect square { static_cast<int16_t>(bottom - yLow - 3), static_cast<int16_t>(px - 3),
                 static_cast<int16_t>(bottom - yLow + 3), static_cast<int16_t>(px + 3) };
             port->FrameRect(square);
         }
-        port->RGBForeColor(kBlack);
+        port->RGBForeColor(mColors.text);
     }
 }
 
 int32_t ComparisonWindowView::DrawGraphDivider(int32_t x)
 {
     QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
-    port->RGBForeColor(kGridGrey);
+    port->RGBForeColor(mColors.grid);
     port->MoveTo(x + kDividerWidth / 2, mImageHeight - 5);
     port->LineTo(x + kDividerWidth / 2, 5);
-    port->RGBForeColor(kBlack);
+    port->RGBForeColor(mColors.text);
     return kDividerWidth;
 }
 
@@ -224,20 +225,20 @@ void ComparisonWindowView::DrawFrame(int32_t left, int32_t count)
     const int32_t bottom = mImageHeight - kFrameBottomMargin;
     Rect frame { static_cast<int16_t>(kFrameTop), static_cast<int16_t>(left + kFrameInset),
         static_cast<int16_t>(bottom), static_cast<int16_t>(left + kFrameInset + count * kDataPointPitch) };
-    port->RGBForeColor(kFrameFill);
+    port->RGBForeColor(mColors.background);
     port->PaintRect(frame);
-    port->RGBForeColor(kBlack);
+    port->RGBForeColor(mColors.border);
     port->FrameRect(frame);
 
     if (mImageHeight > kGridlessHeight) {
         int32_t h = bottom - kFrameTop;
-        port->RGBForeColor(kGridGrey);
+        port->RGBForeColor(mColors.grid);
         for (int32_t y : { kFrameTop + h / 4, kFrameTop + h / 2, kFrameTop + (h * 75) / 100 }) {
             port->MoveTo(frame.left + 1, y);
             port->LineTo(frame.right - 2, y);
         }
-        port->RGBForeColor(kBlack);
     }
+    port->RGBForeColor(mColors.text);
 
     UseTextFace(port, QDPort::face_Normal);
     for (int32_t k = 1; k <= count; ++k) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/LView.h"
+#include "framework/PlotColors.h"
 
 #include <cstdint>
 
@@ -51,4 +52,6 @@ protected:
 
 private:
     ComparisonSystem* mSystem = nullptr;
+    // The palette's colours for the drawing under way.
+    PlotColors mColors;
 };

@@ -3,12 +3,17 @@
 #include "display/DataWindowGraph.h"
 #include "display/DataWindowView.h"
 #include "framework/LBevelButton.h"
+#include "framework/LBevelButtonWidget.h"
 #include "framework/LException.h"
+#include "framework/LScroller.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 
+#include <QWidget>
+
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -19,6 +24,10 @@ constexpr MessageT msg_GraphModePopup = FourCC("GraB");
 
 // A new window shows current temperature, change, minimum, maximum and percent of range.
 constexpr int16_t kDefaultColumns[] = { 1, 2, 5, 6, 7 };
+
+// Between the pop-ups, and around the strip graph.
+constexpr int32_t kControlGap = 4;
+constexpr int32_t kGraphGap = 6;
 
 // The mask has room for items 1 to 31.
 constexpr int16_t kLastMaskItem = 31;
@@ -57,6 +66,10 @@ void DataWindow::FinishCreateSelf()
     mColumnPopup = FindPopup("Disp");
     mGraphModePopup = FindPopup("GraB");
     mGraph = ThrowIfNil_(dynamic_cast<DataWindowGraph*>(FindPaneByID(FourCC("GraV"))));
+    mHeader = ThrowIfNil_(dynamic_cast<LView*>(FindPaneByID(FourCC("Head"))));
+    mRowScroller = ThrowIfNil_(dynamic_cast<LScroller*>(FindPaneByID(FourCC("RScr"))));
+    mRows = ThrowIfNil_(dynamic_cast<LView*>(FindPaneByID(FourCC("Rows"))));
+    mPopupLayoutWidths = { mSensorPopup->GetWidth(), mColumnPopup->GetWidth(), mGraphModePopup->GetWidth() };
     mSensorPopup->AddListener(this);
     mColumnPopup->AddListener(this);
     mGraphModePopup->SetCurrentMenuItem(1);
@@ -93,8 +106,6 @@ void DataWindow::CreateSensorDisplay()
 
     auto* header = new DataWindowView(this, 0, nullptr, mask);
     mRowViews.AddItem(header);
-    int16_t width = header->GetWidth();
-    int16_t height = kHeaderHeight;
     int32_t row = 1;
 
     // Rows are named by number up to a limit that no desktop comes near.
@@ -112,13 +123,85 @@ void DataWindow::CreateSensorDisplay()
             MakeRowPanes(row);
             mRowViews.AddItem(new DataWindowView(this, row, sensor, mask));
             ++row;
-            height = static_cast<int16_t>(height + kRowHeight);
             mGraph->AddSensor(sensor);
             break;
         }
     }
 
-    ResizeWindowTo(width, height);
+    mRowCount = row - 1;
+    mColumnsWidth = header->GetWidth();
+    mRows->ResizeImageTo(mRows->GetWidth(), RowsHeight(), true);
+
+    // Today's size for these rows, where the screen has room for it. A window at its smallest follows its rows
+    // as they come and go; one the user made larger keeps its size, as far as the rows allow.
+    Rect wanted;
+    GetGlobalBounds(wanted);
+    wanted.right = static_cast<int16_t>(std::min<int32_t>(wanted.left + mColumnsWidth, INT16_MAX));
+    wanted.bottom = static_cast<int16_t>(std::min<int32_t>(wanted.top + kHeaderHeight + RowsHeight(), INT16_MAX));
+    Rect least = BoundedToScreen(wanted);
+    int32_t width = GetWidth() == mMinimumWidth || mMinimumWidth == 0 ? 0 : GetWidth();
+    int32_t height = GetHeight() == mMinimumHeight || mMinimumHeight == 0 ? 0 : GetHeight();
+    mMinimumWidth = least.right - least.left;
+    mMinimumHeight = least.bottom - least.top;
+    ResizeWindowTo(
+        static_cast<int16_t>(std::max(width, mMinimumWidth)), static_cast<int16_t>(std::max(height, mMinimumHeight)));
+}
+
+int32_t DataWindow::RowsHeight() const
+{
+    return kRowHeight * mRowCount;
+}
+
+int32_t DataWindow::GraphHeightFor(int32_t windowHeight) const
+{
+    int32_t fullRows = kHeaderHeight + RowsHeight();
+    if (windowHeight <= std::max(fullRows, mMinimumHeight))
+        return kGraphHeight;
+    return std::max({ static_cast<int32_t>(kGraphHeight), windowHeight / 3, windowHeight - fullRows + kGraphHeight });
+}
+
+bool DataWindow::RowsScrollAt(int32_t windowHeight) const
+{
+    return windowHeight - (kHeaderHeight - kGraphHeight) - GraphHeightFor(windowHeight) < RowsHeight();
+}
+
+void DataWindow::DoSetBounds(const Rect& bounds)
+{
+    // A scroll bar beside the rows gets its own room, so that it covers no column.
+    if (mRowScroller != nullptr && mMinimumWidth > 0) {
+        int32_t height = std::max<int32_t>(bounds.bottom - bounds.top, mMinimumHeight);
+        int32_t bar = RowsScrollAt(height) ? mRowScroller->GetBarWidth() : 0;
+        GetWidget()->setMinimumSize(mMinimumWidth + bar, mMinimumHeight);
+    }
+    LWindow::DoSetBounds(bounds);
+    if (mRowScroller != nullptr)
+        LayOutPanes();
+}
+
+void DataWindow::LayOutPanes()
+{
+    // The pop-ups side by side, each at least wide enough for its face in the desktop's font, then the graph
+    // across the rest of the width.
+    Rect frame;
+    mSensorPopup->CalcLocalFrameRect(frame);
+    int32_t right = frame.left - kControlGap;
+    LBevelButton* popups[] = { mSensorPopup, mColumnPopup, mGraphModePopup };
+    for (size_t i = 0; i < std::size(popups); ++i) {
+        auto width
+            = static_cast<int16_t>(std::max(mPopupLayoutWidths[i], popups[i]->GetButtonWidget()->FittingWidth()));
+        popups[i]->PlaceInSuperImageAt(right + kControlGap, frame.top, true);
+        popups[i]->ResizeFrameTo(width, static_cast<int16_t>(frame.bottom - frame.top), true);
+        right += kControlGap + width;
+    }
+    int32_t graphHeight = GraphHeightFor(GetHeight());
+    mGraph->PlaceInSuperImageAt(right + kGraphGap, kGraphTop, true);
+    mGraph->ResizeFrameTo(static_cast<int16_t>(std::max(0, GetWidth() - kGraphGap - (right + kGraphGap))),
+        static_cast<int16_t>(graphHeight), true);
+    // Below the graph, the header row and then the rows, as far apart as at the window's smallest.
+    int32_t rowsTop = graphHeight + (kHeaderHeight - kGraphHeight);
+    mHeader->PlaceInSuperImageAt(0, rowsTop - mHeader->GetHeight(), true);
+    mRowScroller->PlaceInSuperImageAt(0, rowsTop, true);
+    mRowScroller->ResizeFrameTo(GetWidth(), static_cast<int16_t>(std::max(0, GetHeight() - rowsTop)), true);
 }
 
 void DataWindow::DeleteSensorDisplay()
@@ -196,8 +279,6 @@ void DataWindow::GetWindowPrefs(DataWindowPrefs* prefs)
 void DataWindow::SetWindowPrefs(DataWindowPrefs* prefs)
 {
     ThrowIfNil_(prefs);
-    // Only the place: the rows decide the size.
-    MoveWindowTo(prefs->GetWindowRect().left, prefs->GetWindowRect().top);
     RestoreSensors(mSensorPopup, *prefs);
     uint32_t mask = prefs->GetSensorDisplayMask();
     for (int16_t item = 1; item <= mColumnPopup->CountMenuItems(); ++item) {
@@ -206,5 +287,13 @@ void DataWindow::SetWindowPrefs(DataWindowPrefs* prefs)
     }
     mGraphModePopup->SetCurrentMenuItem(prefs->GetGraphMenuItem());
     mGraph->SetGraphMode(prefs->GetGraphMenuItem());
+    // The place, then the size, no smaller than the rows need: a record written before windows could be
+    // resized holds exactly that.
+    MoveWindowTo(prefs->GetWindowRect().left, prefs->GetWindowRect().top);
     CreateSensorDisplay();
+    Rect bounds = BoundedToScreen(prefs->GetWindowRect());
+    bounds.right = static_cast<int16_t>(std::max<int32_t>(bounds.right, bounds.left + mMinimumWidth));
+    bounds.bottom = static_cast<int16_t>(std::max<int32_t>(bounds.bottom, bounds.top + mMinimumHeight));
+    MoveWindowTo(bounds.left, bounds.top);
+    DoSetBounds(bounds);
 }

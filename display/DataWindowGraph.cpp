@@ -1,6 +1,7 @@
 #include "display/DataWindowGraph.h"
 
 #include "framework/LException.h"
+#include "framework/PlotColors.h"
 #include "framework/QDPort.h"
 #include "sensors/TempElement.h"
 #include "sensors/TemperatureSensor.h"
@@ -10,9 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr RGBColor kBackgroundColor { 55000, 55000, 55000 };
-constexpr RGBColor kBorderColor { 43900, 43900, 43900 };
 
 // A redraw finds a few new samples at most (one, at every tick of the sensors).
 constexpr size_t kMostNewSamples = 4;
@@ -164,14 +162,16 @@ void DataWindowGraph::DrawSelf()
     if (width <= 10)
         return;
 
-    port->RGBForeColor(kBackgroundColor);
+    // The plot on the palette's base colour, in a border as light as its grid would be.
+    const PlotColors colors = PlotColors::Of(GetWidget()->palette());
+    port->RGBForeColor(colors.background);
     port->PaintRect(frame);
-    port->RGBForeColor(kBorderColor);
+    port->RGBForeColor(colors.grid);
     port->FrameRect(frame);
 
     // Later sensors are drawn over earlier ones.
     for (size_t at = 2; at < picture.size();) {
-        SwitchColor(picture[at]);
+        port->RGBForeColor(colors.OnPlot(GetSensorIndexColor(picture[at])));
         auto points = static_cast<size_t>(picture[at + 1]);
         at += 2;
         for (size_t j = 0; j < points; ++j) {

@@ -114,7 +114,7 @@ void DataWindowView::GetTextPointers()
     for (int slot = 0; slot < kPaneCount; ++slot) {
         LStaticText* pane = ThrowIfNil_(FindPaneByIndex(kRowColumns[slot].prefix, mRow));
         mTexts[slot].pane = pane;
-        pane->CalcPortFrameRect(mTexts[slot].layoutFrame);
+        pane->CalcLocalFrameRect(mTexts[slot].layoutFrame);
     }
     mNextColumn = mTexts[kName].layoutFrame.right;
     mLayoutChangeTraits = mTexts[kChange].pane->GetTextTraitsID();

@@ -40,6 +40,7 @@ public:
 private:
     struct RowText {
         LStaticText* pane = nullptr;
+        // Where the layout put the pane, in its view.
         Rect layoutFrame;
     };
 

@@ -3,6 +3,7 @@
 #include "display/GraphWindowView.h"
 #include "framework/LBevelButton.h"
 #include "framework/LException.h"
+#include "framework/LScroller.h"
 #include "framework/LStaticText.h"
 #include "framework/UResources.h"
 #include "prefs/GraphWindowPrefs.h"
@@ -10,6 +11,10 @@
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/SensorColors.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMainWindow>
 
 #include <algorithm>
 #include <string>
@@ -45,6 +50,11 @@ void GraphWindow::FinishCreateSelf()
     mSensorPopup->AddListener(this);
     mModePopup->SetCurrentMenuItem(1);
     mModePopup->AddListener(this);
+    mTimeScalePopup = ThrowIfNil_(dynamic_cast<LBevelButton*>(FindPaneByID(kTimeScalePopupID)));
+    mTimeScalePopup->AddListener(this);
+    mTimeScalePopup->GetWidget()->setToolTip(QStringLiteral("Time Scale (Ctrl++, Ctrl+-, Ctrl+0)"));
+    mGraphView->AddListener(this);
+    AddTimeScaleShortcuts();
 
     // A new graph window plots every sensor.
     SensorArray* sensors = SensorMaster::Get()->GetSensorArray();
@@ -54,7 +64,10 @@ void GraphWindow::FinishCreateSelf()
         mSensorPopup->SetMenuItemMark(item, checkMark);
 
     mGraphView->SetGraphMode(mModePopup->GetCurrentMenuItem());
+    // A new window zooms in on a short history, and out again as the history grows, until the user chooses.
+    mGraphView->SetAutomaticTimeScale(true);
     SetupGraph();
+    ShowTimeScale();
     Preferences::Get()->AddListener(this);
     SensorMaster::Get()->AddListener(this);
     LWindow::FinishCreateSelf();
@@ -141,6 +154,53 @@ void GraphWindow::ShowLegendText(int32_t entry, const char* name, int32_t sensor
     legend->Show();
 }
 
+void GraphWindow::AddTimeScaleShortcuts()
+{
+    const struct {
+        QList<QKeySequence> keys;
+        int direction;
+    } steps[] = {
+        // The keypad's keys match these too.
+        { { QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal) }, 1 },
+        { { QKeySequence(Qt::CTRL | Qt::Key_Minus) }, -1 },
+        { { QKeySequence(Qt::CTRL | Qt::Key_0) }, 0 },
+    };
+    for (const auto& step : steps) {
+        auto* action = new QAction(GetTopLevel());
+        action->setShortcuts(step.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        GetTopLevel()->addAction(action);
+        int direction = step.direction;
+        QObject::connect(action, &QAction::triggered, GetTopLevel(), [this, direction] {
+            LException::ReportAndDrop("changing the time scale", [this, direction] {
+                ChangeTimeScale(
+                    direction == 0 ? GraphWindowView::kTimeScales.front() : mGraphView->NextTimeScale(direction));
+            });
+        });
+    }
+}
+
+void GraphWindow::ShowTimeScale()
+{
+    const auto& scales = GraphWindowView::kTimeScales;
+    auto at = std::find(scales.begin(), scales.end(), mGraphView->GetTimeScale());
+    if (at != scales.end())
+        mTimeScalePopup->SetCurrentMenuItem(static_cast<int16_t>(at - scales.begin() + 1));
+}
+
+void GraphWindow::ChangeTimeScale(int32_t pixelsPerMinute)
+{
+    auto* scroller = dynamic_cast<LScroller*>(mGraphView->GetSuperView());
+    int32_t position = scroller != nullptr ? scroller->GetScrollPosition() : 0;
+    int32_t middle = (scroller != nullptr ? scroller->GetWidth() : mGraphView->GetWidth()) / 2;
+    int64_t shown = mGraphView->SecondsAgoAtColumn(position + middle);
+    mGraphView->SetTimeScale(pixelsPerMinute);
+    ShowTimeScale();
+    if (scroller != nullptr && position > 0)
+        scroller->ScrollTo(std::max(0, mGraphView->ColumnOfSecondsAgo(shown) - middle));
+    mGraphView->Refresh();
+}
+
 void GraphWindow::GetWindowPrefs(GraphWindowPrefs* prefs)
 {
     ThrowIfNil_(prefs);
@@ -148,6 +208,7 @@ void GraphWindow::GetWindowPrefs(GraphWindowPrefs* prefs)
     GetGlobalBounds(bounds);
     RecordPlaceAndSensors(bounds, mSensorPopup, *prefs);
     prefs->SetDisplayMenuItem(mModePopup->GetCurrentMenuItem());
+    prefs->SetPixelsPerMinute(mGraphView->IsTimeScaleAutomatic() ? 0 : mGraphView->GetTimeScale());
 }
 
 void GraphWindow::SetWindowPrefs(GraphWindowPrefs* prefs)
@@ -156,6 +217,10 @@ void GraphWindow::SetWindowPrefs(GraphWindowPrefs* prefs)
     RestoreSensors(mSensorPopup, *prefs);
     mModePopup->SetCurrentMenuItem(prefs->GetDisplayMenuItem());
     mGraphView->SetGraphMode(prefs->GetDisplayMenuItem());
+    if (prefs->GetPixelsPerMinute() > 0) {
+        mGraphView->SetTimeScale(prefs->GetPixelsPerMinute());
+        ShowTimeScale();
+    }
     // No larger than the screen: a size recorded by a damaged file or another desktop would otherwise cost
     // gigabytes of image and be saved back at every quit.
     const Rect bounds = BoundedToScreen(prefs->GetWindowRect());
@@ -175,6 +240,13 @@ void GraphWindow::ListenToMessage(MessageT message, void*)
     case msg_PrefsChanged:
         SetupGraph();
         Refresh();
+        break;
+    case kTimeScalePopupID:
+        ChangeTimeScale(GraphWindowView::kTimeScales.at(static_cast<size_t>(
+            std::clamp<int16_t>(mTimeScalePopup->GetCurrentMenuItem(), 1, GraphWindowView::kTimeScales.size()) - 1)));
+        break;
+    case msg_TimeScaleChanged:
+        ShowTimeScale();
         break;
     case msg_SensorsAdded:
         // New hardware joins the menu; a sensor this window was recorded with comes back into it.

@@ -16,6 +16,7 @@ class GraphWindow : public LWindow, public RecordedGraphWindow, public LListener
 public:
     static constexpr PaneIDT kSensorPopupID = FourCC("Show");
     static constexpr PaneIDT kModePopupID = FourCC("Disp");
+    static constexpr PaneIDT kTimeScalePopupID = FourCC("Time");
     static constexpr PaneIDT kGraphViewID = FourCC("Gviw");
     static constexpr PaneIDT kLegendViewID = FourCC("Lgnd");
     // Legend entries are the panes Tx01, Tx02, ...: the layout makes twelve, and more are made for a window
@@ -30,6 +31,10 @@ public:
     void ShowLegendText(int32_t entry, const char* name, int32_t sensorIndex);
     void HideLegendText();
 
+    // The time scale, in pixels per minute, keeping the time in the middle of what the window shows where it
+    // is (and now at the left edge when the window shows now). Ends the automatic choice of a new window.
+    void ChangeTimeScale(int32_t pixelsPerMinute);
+
     void GetWindowPrefs(GraphWindowPrefs* prefs) override;
     // Also restores the window's place and size (no smaller than the layout's minimum).
     void SetWindowPrefs(GraphWindowPrefs* prefs) override;
@@ -41,6 +46,7 @@ public:
     GraphWindowView* GetGraphView() const { return mGraphView; }
     LBevelButton* GetSensorPopup() const { return mSensorPopup; }
     LBevelButton* GetModePopup() const { return mModePopup; }
+    LBevelButton* GetTimeScalePopup() const { return mTimeScalePopup; }
 
 protected:
     void FinishCreateSelf() override;
@@ -49,9 +55,14 @@ private:
     LStaticText* FindLegendPane(int32_t entry);
     // The legend's image: as tall as its entries.
     void FitLegend(int32_t entries);
+    // Ctrl++ (also Ctrl+= and the keypad's +) and Ctrl+- step the time scale, Ctrl+0 goes back to the first,
+    // wherever the keyboard focus is in the window.
+    void AddTimeScaleShortcuts();
+    void ShowTimeScale();
 
     LBevelButton* mSensorPopup = nullptr;
     LBevelButton* mModePopup = nullptr;
+    LBevelButton* mTimeScalePopup = nullptr;
     GraphWindowView* mGraphView = nullptr;
     int32_t mMinimumWidth = 0;
     int32_t mMinimumHeight = 0;

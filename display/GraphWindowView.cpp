@@ -1,13 +1,22 @@
 #include "display/GraphWindowView.h"
 
+#include "display/GraphTimeTexts.h"
+#include "display/GraphToolTip.h"
+#include "display/MinuteSampleTimes.h"
 #include "framework/LException.h"
 #include "framework/LPaneEntry.h"
+#include "framework/PlotColors.h"
 #include "framework/QDPort.h"
+#include "framework/UColorContrast.h"
+#include "platform/Platform.h"
 #include "sensors/TempElement.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/SensorColors.h"
 #include "util/SensorRange.h"
 #include "util/TemperatureUnits.h"
+
+#include <QPalette>
+#include <QToolTip>
 
 #include <algorithm>
 #include <array>
@@ -17,10 +26,6 @@
 #include <vector>
 
 namespace {
-
-constexpr RGBColor kBlack { 0, 0, 0 };
-constexpr RGBColor kPlotBackground { 55000, 55000, 55000 };
-constexpr RGBColor kGridGrey { 43900, 43900, 43900 };
 
 // The plot rectangle's distances from the image's edges.
 constexpr int16_t kPlotTop = 2;
@@ -35,7 +40,10 @@ constexpr int32_t kFrameExtraWidth = 45;
 // Only an image taller than this has room for grid lines and the middle value labels.
 constexpr int32_t kGridlessHeight = 150;
 
-constexpr int32_t kHourWidth = 60;
+constexpr int32_t kMinutesPerHour = 60;
+// Marks on the time axis no further apart than this, unless every hour is already marked.
+constexpr int32_t kWidestMarkSpacing = 200;
+constexpr int32_t kShorterMarkMinutes[] = { 15, 10 };
 constexpr int kLabelTextSize = 9;
 constexpr int32_t kLabelRight = 30;
 constexpr int16_t kFirstSampleH = 31;
@@ -59,14 +67,33 @@ int32_t TruncatingQuotient(int32_t dividend, int32_t divisor)
     return dividend / divisor;
 }
 
-Rect PlotRect(int32_t width, int32_t height)
+// The plot's edges, which a zoomed image of 250 hours takes past the 16 bits of a Rect.
+struct PlotEdges {
+    int32_t top;
+    int32_t left;
+    int32_t bottom;
+    int32_t right;
+};
+
+PlotEdges PlotRect(int32_t width, int32_t height)
 {
-    Rect plot;
-    plot.top = kPlotTop;
-    plot.left = kPlotLeft;
-    plot.bottom = static_cast<int16_t>(height - kPlotBottomMargin);
-    plot.right = static_cast<int16_t>(width - kPlotRightMargin);
-    return plot;
+    return PlotEdges { kPlotTop, kPlotLeft, static_cast<int16_t>(height - kPlotBottomMargin),
+        width - kPlotRightMargin };
+}
+
+// What the port can reach of the image.
+struct Reach {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+Reach ReachOf(const QDPort& port)
+{
+    Reach reach;
+    port.GetClipEdges(reach.left, reach.top, reach.right, reach.bottom);
+    return reach;
 }
 
 // Of a line one column across from row `from` to row `to`, the pen lights the first (n + 1) / 2 of the n + 1
@@ -158,6 +185,7 @@ void DrawStringEndingAt(QDPort* port, int32_t right, int32_t baseline, const std
 
 GraphWindowView::GraphWindowView(const LPaneEntry& entry)
     : LView(entry.GetPaneInfo())
+    , mTimes(&MinuteSampleTimes::Shared())
 {
     // Up to 15000 samples per sensor, of which only those on screen are drawn, pixel by pixel into an image
     // the size of the part exposed.
@@ -202,12 +230,80 @@ void GraphWindowView::SpendTime(const EventRecord&)
     Refresh();
 }
 
+void GraphWindowView::SetTimeScale(int32_t pixelsPerMinute)
+{
+    int32_t scale = kTimeScales.front();
+    for (int32_t step : kTimeScales) {
+        if (step <= pixelsPerMinute)
+            scale = step;
+    }
+    mAutomaticTimeScale = false;
+    mPixelsPerMinute = scale;
+    SetImageSize();
+}
+
+int32_t GraphWindowView::NextTimeScale(int direction) const
+{
+    auto at = std::find(kTimeScales.begin(), kTimeScales.end(), mPixelsPerMinute);
+    if (direction > 0 && at + 1 < kTimeScales.end())
+        return *(at + 1);
+    if (direction < 0 && at > kTimeScales.begin())
+        return *(at - 1);
+    return mPixelsPerMinute;
+}
+
+void GraphWindowView::SetAutomaticTimeScale(bool automatic)
+{
+    mAutomaticTimeScale = automatic;
+    SetImageSize();
+}
+
+int32_t GraphWindowView::AutomaticTimeScale(int64_t historySeconds) const
+{
+    int64_t minutes = historySeconds / 60;
+    if (minutes < kMinutesBeforeZooming)
+        return kTimeScales.front();
+    // The plot of an image as wide as the frame.
+    int64_t plotWidth = GetWidth() - kFrameExtraWidth - kPlotLeft - kPlotRightMargin;
+    for (int32_t scale : kTimeScales) {
+        if (2 * scale * minutes >= plotWidth)
+            return scale;
+    }
+    return kTimeScales.back();
+}
+
+int32_t GraphWindowView::ColumnOfSecondsAgo(int64_t secondsAgo) const
+{
+    // The newest sample's step spans two columns, from 31; a minute is mPixelsPerMinute columns from 32 on.
+    return static_cast<int32_t>(kFirstSampleH + 1 + mPixelsPerMinute * secondsAgo / 60);
+}
+
+int64_t GraphWindowView::SecondsAgoAtColumn(int32_t h) const
+{
+    return std::max<int64_t>(0, int64_t { h - (kFirstSampleH + 1) } * 60 / mPixelsPerMinute);
+}
+
 void GraphWindowView::SetImageSize()
 {
     int32_t longest = 0;
-    for (ArrayIndexT i = 1; i <= mSensors->GetCount(); ++i)
-        longest = std::max(longest, ThrowIfNil_((*mSensors)[i])->GetLTTempArray()->GetCount());
-    int32_t width = std::max(GetWidth() - kFrameExtraWidth, longest + kImageExtraWidth);
+    int64_t oldest = -1;
+    for (ArrayIndexT i = 1; i <= mSensors->GetCount(); ++i) {
+        TemperatureSensor* sensor = ThrowIfNil_((*mSensors)[i]);
+        int32_t count = sensor->GetLTTempArray()->GetCount();
+        longest = std::max(longest, count);
+        if (count > 0)
+            oldest = std::max(oldest, mTimes->SecondsAgo(*sensor, count - 1));
+    }
+    if (mAutomaticTimeScale) {
+        int32_t scale = AutomaticTimeScale(std::max<int64_t>(0, oldest));
+        if (scale != mPixelsPerMinute) {
+            mPixelsPerMinute = scale;
+            BroadcastMessage(msg_TimeScaleChanged, &mPixelsPerMinute);
+        }
+    }
+    // Room for the oldest sample and the margin after it: one minute a pixel, that is 47 beyond the samples.
+    int32_t history = longest == 0 ? kImageExtraWidth : ColumnOfSecondsAgo(oldest) + kImageExtraWidth - kFirstSampleH;
+    int32_t width = std::max(GetWidth() - kFrameExtraWidth, history);
     ResizeImageTo(width, GetHeight(), false);
 }
 
@@ -215,7 +311,7 @@ void GraphWindowView::DrawSelf()
 {
     QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
     port->PenNormal();
-    port->RGBForeColor(kBlack);
+    port->RGBForeColor(PlotColors::Of(GetWidget()->palette()).text);
     DrawFrame();
     DrawData();
 }
@@ -225,36 +321,45 @@ void GraphWindowView::DrawFrame()
     DrawMinMaxText();
 
     QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
-    Rect plot = PlotRect(mImageWidth, mImageHeight);
-    port->RGBForeColor(kPlotBackground);
-    port->PaintRect(plot);
-    port->RGBForeColor(kBlack);
-    port->FrameRect(plot);
+    const PlotColors colors = PlotColors::Of(GetWidget()->palette());
+    PlotEdges plot = PlotRect(mImageWidth, mImageHeight);
+    Reach reach = ReachOf(*port);
+    // Only what the port reaches of a plot that may be hundreds of thousands of pixels wide.
+    int32_t left = std::max(plot.left, reach.left - 1);
+    int32_t right = std::min(plot.right, reach.right + 1);
+    port->RGBForeColor(colors.background);
+    port->PaintRect(left, plot.top, right, plot.bottom);
+    port->RGBForeColor(colors.border);
+    port->FrameRect(plot.left, plot.top, plot.right, plot.bottom);
 
     if (mImageHeight > kGridlessHeight) {
         int32_t depth = plot.bottom - plot.top;
-        port->RGBForeColor(kGridGrey);
+        port->RGBForeColor(colors.grid);
         for (int32_t y : { plot.top + depth / 4, plot.top + depth / 2, plot.top + (depth * 75) / 100 }) {
-            port->MoveTo(plot.left + 1, y);
-            port->LineTo(plot.right - 2, y);
+            port->MoveTo(std::max(plot.left + 1, left), y);
+            port->LineTo(std::min(plot.right - 2, right), y);
         }
-        port->RGBForeColor(kBlack);
     }
 
-    Rect reach;
-    port->GetClipBounds(reach);
-    for (int32_t hour = 0; kHourWidth * hour < plot.right - plot.left; ++hour) {
-        int32_t x = plot.left + kHourWidth * hour;
-        // A label is centred on its mark and far narrower than the marks are apart.
-        if (x + kHourWidth <= reach.left || x - kHourWidth >= reach.right)
-            continue;
+    // Marks every hour, or every quarter or sixth of one when hours lie too far apart to tell the time between.
+    int32_t markMinutes = kMinutesPerHour;
+    for (int32_t shorter : kShorterMarkMinutes) {
+        if (markMinutes * mPixelsPerMinute > kWidestMarkSpacing)
+            markMinutes = shorter;
+    }
+    const int32_t spacing = markMinutes * mPixelsPerMinute;
+    port->RGBForeColor(colors.border);
+    // A label is centred on its mark and narrower than the marks are apart.
+    int32_t first = std::max(0, (reach.left - plot.left - spacing) / spacing);
+    for (int32_t mark = first; spacing * mark < plot.right - plot.left; ++mark) {
+        int32_t x = plot.left + spacing * mark;
+        if (x - spacing >= reach.right)
+            break;
+        port->RGBForeColor(colors.border);
         port->MoveTo(x, plot.bottom - 1);
         port->LineTo(x, plot.bottom + 3);
-        char label[32];
-        if (hour == 0)
-            std::snprintf(label, sizeof label, "now");
-        else
-            std::snprintf(label, sizeof label, "%dh ago", static_cast<int>(hour));
+        std::string label = GraphTimeTexts::AxisLabel(markMinutes * mark);
+        port->RGBForeColor(colors.text);
         port->MoveTo(x - port->StringWidth(label) / 2, plot.bottom + 15);
         port->DrawString(label);
     }
@@ -267,11 +372,10 @@ void GraphWindowView::DrawMinMaxText()
     port->TextSize(kLabelTextSize);
     port->TextFont("Helvetica");
     port->TextFace(QDPort::face_Normal);
-    Rect reach;
-    port->GetClipBounds(reach);
     // The labels end at the plot's left edge, which the plot's border covers.
-    if (reach.left >= kLabelRight)
+    if (ReachOf(*port).left >= kLabelRight)
         return;
+    port->RGBForeColor(PlotColors::Of(GetWidget()->palette()).text);
 
     // From the bottom of the plot to the top.
     std::array<std::string, 5> labels;
@@ -309,29 +413,47 @@ void GraphWindowView::DrawMinMaxText()
 void GraphWindowView::DrawData()
 {
     QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
+    const PlotColors colors = PlotColors::Of(GetWidget()->palette());
     const auto bottom = static_cast<int16_t>(mImageHeight - kPlotBottomMargin);
     const int32_t innerHeight = bottom - 5;
     int32_t lowest = 0;
     int32_t highest = 0;
     GetMinMaxTemperaturesAsCelcius(*mSensors, lowest, highest);
     const int32_t span = WrappingDifference(highest, lowest);
-    // Sample i lights column 32 + i: only the samples of the columns in reach are drawn.
-    Rect reach;
-    port->GetClipBounds(reach);
+    // Only the samples of the columns in reach are drawn.
+    const Reach reach = ReachOf(*port);
 
     std::vector<int16_t> rows;
+    std::vector<int32_t> columns;
     for (ArrayIndexT i = 1; i <= mSensors->GetCount(); ++i) {
         TemperatureSensor* sensor = ThrowIfNil_((*mSensors)[i]);
-        SwitchColor(sensor->GetSensorIndex());
+        port->RGBForeColor(colors.OnPlot(GetSensorIndexColor(sensor->GetSensorIndex())));
         const TempElementArray* history = sensor->GetLTTempArray();
-        // The oldest sample is not drawn. Columns 31 and 32 belong to the first step, so a reach that ends
-        // before column 33 still takes sample 0.
+        // The oldest sample is not drawn.
         const int32_t count = std::max(0, history->GetCount() - 1);
-        const int32_t from = std::clamp(reach.left - (kFirstSampleH + 1), 0, count);
-        const int32_t to = std::clamp(reach.right - kFirstSampleH, from, count);
+        auto column = [&](int32_t sample) {
+            return sample == 0 ? kFirstSampleH : ColumnOfSecondsAgo(mTimes->SecondsAgo(*sensor, sample));
+        };
+        // The samples whose columns lie in reach, and one more on either side for the lines to and from them.
+        auto firstAtOrRightOf = [&](int32_t h) {
+            int32_t low = 0;
+            int32_t high = count;
+            while (low < high) {
+                int32_t middle = low + (high - low) / 2;
+                if (column(middle) < h)
+                    low = middle + 1;
+                else
+                    high = middle;
+            }
+            return low;
+        };
+        const int32_t from = firstAtOrRightOf(reach.left - 1);
+        const int32_t to = std::max(from, firstAtOrRightOf(reach.right + 1));
         const int32_t first = std::max(0, from - 1);
         const int32_t last = std::min(count, to + 1);
         rows.clear();
+        columns.clear();
+        bool minuteColumns = mPixelsPerMinute == 1;
         for (int32_t sample = first; sample < last; ++sample) {
             int32_t raw = ThrowIfNil_((*history)[sample + 1])->GetRawTemperature();
             int32_t value = 0;
@@ -341,8 +463,34 @@ void GraphWindowView::DrawData()
                 value = TruncatingQuotient(
                     WrappingProduct(WrappingDifference(sensor->ConvertRawToCelcius(raw), lowest), 100), span);
             rows.push_back(static_cast<int16_t>(bottom - WrappingProduct(value, innerHeight) / 100 - 2));
+            columns.push_back(column(sample));
+            minuteColumns = minuteColumns && (sample == 0 || columns.back() == kFirstSampleH + 1 + sample);
         }
-        DrawSampleLine(*port, rows, first, count, from, to);
+        if (minuteColumns) {
+            // One sample a column: drawn a column at a time.
+            const int32_t columnFrom = std::clamp(reach.left - (kFirstSampleH + 1), 0, count);
+            const int32_t columnTo = std::clamp(reach.right - kFirstSampleH, columnFrom, count);
+            if (columnFrom >= first && std::min(count, columnTo + 1) <= last) {
+                DrawSampleLine(*port, rows, first, count, columnFrom, columnTo);
+                continue;
+            }
+        }
+        for (size_t at = 0; at < rows.size(); ++at) {
+            if (at == 0)
+                port->MoveTo(columns[at], rows[at]);
+            else
+                port->LineTo(columns[at], rows[at]);
+        }
     }
-    port->RGBForeColor(kBlack);
+    port->RGBForeColor(colors.text);
+}
+
+std::string GraphWindowView::GetToolTipAt(int32_t h, int32_t v)
+{
+    PlotEdges plot = PlotRect(mImageWidth, mImageHeight);
+    if (h < plot.left || h >= plot.right || v < plot.top || v >= plot.bottom)
+        return {};
+    const RGBColor background = UColorContrast::FromQColor(QToolTip::palette().color(QPalette::ToolTipBase));
+    return GraphToolTip::Text(
+        *mSensors, *mTimes, SecondsAgoAtColumn(h), Platform::GetClock().GetDateTime(), background);
 }

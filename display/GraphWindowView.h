@@ -1,23 +1,37 @@
-// The drawing surface of a graph window: each chosen sensor's long-term history, one pixel per sample.
+// The drawing surface of a graph window: each chosen sensor's long-term history against time, newest at
+// the left, at a chosen number of pixels per minute.
 #pragma once
 
+#include "framework/FourCharCode.h"
 #include "framework/LArray.h"
+#include "framework/LBroadcaster.h"
 #include "framework/LPeriodical.h"
 #include "framework/LView.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class LPaneEntry;
+class SampleTimes;
 class TemperatureSensor;
 
-class GraphWindowView : public LView, public LPeriodical {
+// Broadcast by the view when it chose another time scale by itself (see SetAutomaticTimeScale).
+constexpr MessageT msg_TimeScaleChanged = FourCC("TmSc");
+
+class GraphWindowView : public LView, public LPeriodical, public LBroadcaster {
 public:
     // Graph modes.
     static constexpr int16_t kRangeMode = 1;
     static constexpr int16_t kPercentMode = 2;
 
     static constexpr double kRefreshSeconds = 60.0;
+
+    // The time scales, in pixels per minute of history, from the whole 250 hours to the last minutes.
+    static constexpr std::array<int32_t, 5> kTimeScales { 1, 2, 5, 10, 30 };
+    // The history that a window's automatic time scale waits for before it zooms in.
+    static constexpr int32_t kMinutesBeforeZooming = 10;
 
     explicit GraphWindowView(const LPaneEntry& entry);
     ~GraphWindowView() override;
@@ -36,10 +50,38 @@ public:
 
     const TArray<TemperatureSensor*>& GetSensors() const { return *mSensors; }
 
+    // Pixels per minute; a value that is not one of kTimeScales takes the nearest lower one (at least the
+    // first). Ends the automatic choice. Resizes the image; does not redraw.
+    void SetTimeScale(int32_t pixelsPerMinute);
+    int32_t GetTimeScale() const { return mPixelsPerMinute; }
+    // The next time scale up (direction 1) or down (-1) from the current one; the current one at either end.
+    int32_t NextTimeScale(int direction) const;
+    // While on, the view chooses the time scale at every new minute: the smallest that makes the history
+    // fill at least half of the plot, once there are kMinutesBeforeZooming minutes of it (1 before that).
+    void SetAutomaticTimeScale(bool automatic);
+    bool IsTimeScaleAutomatic() const { return mAutomaticTimeScale; }
+
+    // Where the samples' times come from; the minute rule until this is called. The times must outlive
+    // the view.
+    void SetSampleTimes(const SampleTimes& times) { mTimes = &times; }
+
+    // The column of the image for a time before now, and the time of a column.
+    int32_t ColumnOfSecondsAgo(int64_t secondsAgo) const;
+    int64_t SecondsAgoAtColumn(int32_t h) const;
+
+    // What hovering over the plot at (h, v) of the image shows, as rich text: the column's time before now and
+    // on the clock, and each plotted sensor's value there in its colour, hottest first. Empty outside the plot.
+    std::string GetToolTipAt(int32_t h, int32_t v) override;
+
 protected:
     void DrawSelf() override;
 
 private:
+    int32_t AutomaticTimeScale(int64_t historySeconds) const;
+
     std::unique_ptr<TArray<TemperatureSensor*>> mSensors;
     int16_t mGraphMode = kRangeMode;
+    int32_t mPixelsPerMinute = kTimeScales.front();
+    bool mAutomaticTimeScale = false;
+    const SampleTimes* mTimes;
 };

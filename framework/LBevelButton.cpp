@@ -32,6 +32,7 @@ LBevelButton::LBevelButton(const LPaneEntry& entry)
         AppendMenuItem(item);
     if (entry.Has("current"))
         SetCurrentMenuItem(static_cast<int16_t>(entry.GetInt("current")));
+    SetOffersAllAndNone(entry.GetBool("allNone", false));
 }
 
 LBevelButton::~LBevelButton()
@@ -134,6 +135,25 @@ void LBevelButton::UserChoseItem(int16_t item)
     }
     int32_t chosenItem = item;
     BroadcastMessage(GetPaneID(), &chosenItem);
+}
+
+void LBevelButton::SetOffersAllAndNone(bool offers)
+{
+    mOffersAllAndNone = offers && mBehavior == MenuBehavior::MultiCheck;
+    Changed();
+}
+
+void LBevelButton::UserChoseAll(bool checked)
+{
+    if (!IsEnabled() || mBehavior != MenuBehavior::MultiCheck)
+        return;
+    for (MenuItem& item : mItems) {
+        if (!item.separator)
+            item.mark = checked ? checkMark : noMark;
+    }
+    Changed();
+    int32_t noItem = 0;
+    BroadcastMessage(GetPaneID(), &noItem);
 }
 
 void LBevelButton::Changed()

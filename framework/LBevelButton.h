@@ -30,7 +30,8 @@ public:
     LBevelButton(PaneIDT paneID, MenuBehavior behavior);
     LBevelButton(const SPaneInfo& info, MenuBehavior behavior, std::string_view title = {});
     // From a layout: "menu" is "multi" or "single", "title" the face of a multi-check button, "items" the
-    // menu's first items, "current" the current item.
+    // menu's first items, "current" the current item, "allNone" true for a multi-check menu that offers "All"
+    // and "None" above its items.
     explicit LBevelButton(const LPaneEntry& entry);
     ~LBevelButton() override;
 
@@ -67,6 +68,14 @@ public:
     // an item outside 1 to the count and for a separator.
     void UserChoseItem(int16_t item);
 
+    // Whether the menu offers "All" and "None" above its items (a multi-check menu only); they are no items
+    // of their own: the items stay numbered from 1.
+    bool OffersAllAndNone() const { return mOffersAllAndNone; }
+    void SetOffersAllAndNone(bool offers);
+    // What choosing "All" (checked true) or "None" does: every item but the separators gets the mark or loses
+    // it, and the pane ID is broadcast once, with a pointer to 0 as the item number. Ignored while disabled.
+    void UserChoseAll(bool checked);
+
     // Called after every change of the items, marks, current item or enabled state, so that a widget
     // showing the button can follow.
     void SetChangeHandler(std::function<void()> handler) { mChangeHandler = std::move(handler); }
@@ -87,5 +96,6 @@ private:
     std::vector<MenuItem> mItems;
     int16_t mCurrentItem = 0;
     std::string mTitle;
+    bool mOffersAllAndNone = false;
     std::function<void()> mChangeHandler;
 };

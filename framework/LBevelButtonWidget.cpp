@@ -3,9 +3,14 @@
 #include "framework/LException.h"
 
 #include <QAction>
+#include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QProxyStyle>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -22,6 +27,38 @@ public:
     }
 };
 
+// The menu of a multi-check button stays open when an item is checked, so that several can be chosen in
+// one opening; it closes as menus do on Escape or a click elsewhere.
+class CheckingMenu : public QMenu {
+public:
+    bool staysOpen = false;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (TriggerInPlace(actionAt(event->position().toPoint())))
+            return;
+        QMenu::mouseReleaseEvent(event);
+    }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        bool choose = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+        if (choose && TriggerInPlace(activeAction()))
+            return;
+        QMenu::keyPressEvent(event);
+    }
+
+private:
+    bool TriggerInPlace(QAction* action)
+    {
+        if (!staysOpen || action == nullptr || action->isSeparator() || !action->isEnabled() || action->menu())
+            return false;
+        action->trigger();
+        return true;
+    }
+};
+
 QString ItemText(const Str255& text)
 {
     // Item texts are shown literally: an ampersand would otherwise mark a shortcut letter.
@@ -33,7 +70,7 @@ QString ItemText(const Str255& text)
 }
 
 LBevelButtonWidget::LBevelButtonWidget()
-    : mMenu(std::make_unique<QMenu>())
+    : mMenu(std::make_unique<CheckingMenu>())
 {
     setPopupMode(QToolButton::InstantPopup);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -53,14 +90,25 @@ LBevelButtonWidget::~LBevelButtonWidget()
     setMenu(nullptr);
 }
 
+int LBevelButtonWidget::FittingWidth() const
+{
+    QFontMetrics metrics(font());
+    int face = metrics.horizontalAdvance(text());
+    int widest = face;
+    if (mButton != nullptr && mButton->GetMenuBehavior() == LBevelButton::MenuBehavior::SingleChoice) {
+        for (QAction* action : mItemActions)
+            widest = std::max(widest, metrics.horizontalAdvance(action->text().replace(QLatin1String("&&"), "&")));
+    }
+    return sizeHint().width() - face + widest;
+}
+
 void LBevelButtonWidget::ShowCurrentItem()
 {
     if (mButton == nullptr || mButton->GetMenuBehavior() != LBevelButton::MenuBehavior::SingleChoice)
         return;
-    QList<QAction*> actions = mMenu->actions();
     int16_t current = mButton->GetCurrentMenuItem();
-    if (mMenu->isVisible() && current >= 1 && current <= actions.size())
-        mMenu->setActiveAction(actions[current - 1]);
+    if (mMenu->isVisible() && current >= 1 && current <= mItemActions.size())
+        mMenu->setActiveAction(mItemActions[current - 1]);
 }
 
 void LBevelButtonWidget::Attach(LBevelButton* button)
@@ -78,26 +126,29 @@ void LBevelButtonWidget::FollowButton()
 {
     if (mButton == nullptr)
         return;
+    static_cast<CheckingMenu*>(mMenu.get())->staysOpen
+        = mButton->GetMenuBehavior() == LBevelButton::MenuBehavior::MultiCheck;
+    FollowAllAndNone();
     // Actions are updated in place, and surplus ones deleted later: this may run while an action's own
     // triggered signal is being delivered, and that action must outlive the call.
-    QList<QAction*> actions = mMenu->actions();
     int16_t count = mButton->CountMenuItems();
-    for (qsizetype extra = actions.size(); extra > count; --extra) {
-        mMenu->removeAction(actions[extra - 1]);
-        actions[extra - 1]->deleteLater();
+    while (mItemActions.size() > count) {
+        QAction* extra = mItemActions.takeLast();
+        mMenu->removeAction(extra);
+        extra->deleteLater();
     }
-    for (int16_t item = static_cast<int16_t>(actions.size()) + 1; item <= count; ++item) {
+    for (auto item = static_cast<int16_t>(mItemActions.size() + 1); item <= count; ++item) {
         QAction* action = mMenu->addAction(QString());
         connect(action, &QAction::triggered, this, [this, item] {
             if (mButton != nullptr)
                 LException::ReportAndDrop("pop-up menu", [&] { mButton->UserChoseItem(item); });
         });
+        mItemActions.append(action);
     }
-    actions = mMenu->actions();
     for (int16_t item = 1; item <= count; ++item) {
         Str255 text;
         mButton->GetMenuItemText(item, text);
-        QAction* action = actions[item - 1];
+        QAction* action = mItemActions[item - 1];
         bool separator = mButton->IsMenuItemSeparator(item);
         action->setSeparator(separator);
         action->setCheckable(!separator);
@@ -112,4 +163,34 @@ void LBevelButtonWidget::FollowButton()
     } else {
         setText(QString::fromStdString(mButton->GetDescriptor()));
     }
+}
+
+void LBevelButtonWidget::FollowAllAndNone()
+{
+    bool offered = mButton->OffersAllAndNone();
+    if (offered == !mAllAndNone.isEmpty())
+        return;
+    if (!offered) {
+        for (QAction* action : mAllAndNone) {
+            mMenu->removeAction(action);
+            action->deleteLater();
+        }
+        mAllAndNone.clear();
+        return;
+    }
+    // Above the items, apart from them.
+    QAction* before = mItemActions.isEmpty() ? nullptr : mItemActions.front();
+    for (bool checked : { true, false }) {
+        auto* action = new QAction(checked ? QStringLiteral("All") : QStringLiteral("None"), mMenu.get());
+        connect(action, &QAction::triggered, this, [this, checked] {
+            if (mButton != nullptr)
+                LException::ReportAndDrop("pop-up menu", [&] { mButton->UserChoseAll(checked); });
+        });
+        mMenu->insertAction(before, action);
+        mAllAndNone.append(action);
+    }
+    auto* separator = new QAction(mMenu.get());
+    separator->setSeparator(true);
+    mMenu->insertAction(before, separator);
+    mAllAndNone.append(separator);
 }

@@ -5,10 +5,13 @@
 #include "framework/LWindow.h"
 #include "framework/QDPort.h"
 
+#include <QHelpEvent>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QToolTip>
 
 #include <cmath>
 
@@ -25,9 +28,34 @@ public:
     explicit PaneWidget(LPane* pane)
         : mPane(pane)
     {
+        // A tool tip that follows the pointer needs its moves.
+        setMouseTracking(true);
     }
 
 protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::ToolTip) {
+            ShowToolTip(static_cast<QHelpEvent*>(event)->pos(), static_cast<QHelpEvent*>(event)->globalPos());
+            return true;
+        }
+        if (event->type() == QEvent::MouseMove && QToolTip::isVisible()) {
+            auto* move = static_cast<QMouseEvent*>(event);
+            ShowToolTip(move->position().toPoint(), move->globalPosition().toPoint());
+        }
+        return QWidget::event(event);
+    }
+
+    void ShowToolTip(const QPoint& at, const QPoint& globalAt)
+    {
+        std::string tip;
+        LException::ReportAndDrop("a tool tip", [&] { tip = mPane->GetToolTipAtWidgetPoint(at); });
+        if (tip.empty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(globalAt, QString::fromStdString(tip), this);
+    }
+
     void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
@@ -77,8 +105,9 @@ void LPane::CalcPortFrameRect(Rect& outRect) const
     int32_t v = 0;
     for (const LView* view = mSuperView; view != nullptr && view->GetSuperView() != nullptr;
          view = view->GetSuperView()) {
-        h += view->mInfo.left - view->GetImageOriginH();
-        v += view->mInfo.top - view->GetImageOriginV();
+        // A scrolled image starts left of (above) its scroller's frame by as much as it is scrolled.
+        h += view->mInfo.left + view->GetImageOriginH();
+        v += view->mInfo.top + view->GetImageOriginV();
     }
     outRect.left = static_cast<int16_t>(outRect.left + h);
     outRect.right = static_cast<int16_t>(outRect.right + h);
@@ -235,6 +264,14 @@ void LPane::PaintOffscreen(QPainter& painter, const QRect& part, qreal ratio)
         Draw(imagePainter);
     }
     painter.drawImage(QPointF(left, top), image);
+}
+
+std::string LPane::GetToolTipAtWidgetPoint(const QPoint& at)
+{
+    int32_t h = 0;
+    int32_t v = 0;
+    GetDrawingOrigin(h, v);
+    return GetToolTipAt(h + at.x(), v + at.y());
 }
 
 void LPane::GetDrawingOrigin(int32_t& h, int32_t& v) const

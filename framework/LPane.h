@@ -71,6 +71,12 @@ public:
     virtual LPane* FindPaneByID(PaneIDT paneID);
     virtual void FinishCreate();
 
+    // What hovering at (h, v) of the pane's drawing shows as a tool tip (rich text allowed); empty for none.
+    // It follows the pointer while it moves over the pane.
+    virtual std::string GetToolTipAt(int32_t, int32_t) { return {}; }
+    // The same for a point of the pane's widget.
+    std::string GetToolTipAtWidgetPoint(const QPoint& at);
+
     virtual std::string GetDescriptor() const { return {}; }
     virtual void SetDescriptor(std::string_view) { }
 

@@ -83,13 +83,14 @@ private:
 }
 
 LScroller::LScroller(const LPaneEntry& entry)
-    : LScroller(entry.GetPaneInfo(), entry.GetString("scroll") == "vertical")
+    : LScroller(entry.GetPaneInfo(), entry.GetString("scroll") == "vertical", entry.GetBool("barRoom", true))
 {
 }
 
-LScroller::LScroller(const SPaneInfo& info, bool vertical)
+LScroller::LScroller(const SPaneInfo& info, bool vertical, bool keepsBarRoom)
     : LView(info, new ScrollArea(vertical))
     , mVertical(vertical)
+    , mKeepsBarRoom(keepsBarRoom)
 {
     QScrollArea* area = Area();
     area->setFrameShape(QFrame::NoFrame);
@@ -145,6 +146,12 @@ void LScroller::ScrollTo(int32_t position)
     (mVertical ? Area()->verticalScrollBar() : Area()->horizontalScrollBar())->setValue(position);
 }
 
+int32_t LScroller::GetBarWidth() const
+{
+    return mVertical ? Area()->verticalScrollBar()->sizeHint().width()
+                     : Area()->horizontalScrollBar()->sizeHint().height();
+}
+
 void LScroller::FinishCreateSelf()
 {
     FitScrolledView();
@@ -166,10 +173,10 @@ void LScroller::FitScrolledView()
         area->setWidget(view->GetWidget());
     int16_t width = mInfo.width;
     int16_t height = mInfo.height;
-    if (mVertical)
-        width = static_cast<int16_t>(std::max(0, width - area->verticalScrollBar()->sizeHint().width()));
+    if (mVertical && mKeepsBarRoom)
+        width = static_cast<int16_t>(std::max(0, width - GetBarWidth()));
     else
-        height = static_cast<int16_t>(std::max(0, height - area->horizontalScrollBar()->sizeHint().height()));
+        height = static_cast<int16_t>(std::max(0, height - GetBarWidth()));
     if (view->GetWidth() != width || view->GetHeight() != height)
         view->ResizeFrameTo(width, height, true);
     ImageChanged();

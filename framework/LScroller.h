@@ -1,5 +1,6 @@
 // A view that shows part of one scrolled view's image, with a scroll bar: horizontal (the default) or,
-// with "scroll": "vertical" in the layout, vertical.
+// with "scroll": "vertical" in the layout, vertical. A vertical bar comes only when there is more to see; the
+// scrolled view keeps room for it, unless the layout says "barRoom": false (its window then makes room).
 #pragma once
 
 #include "framework/LView.h"
@@ -9,7 +10,7 @@ class QScrollArea;
 class LScroller : public LView {
 public:
     explicit LScroller(const LPaneEntry& entry);
-    LScroller(const SPaneInfo& info, bool vertical = false);
+    LScroller(const SPaneInfo& info, bool vertical = false, bool keepsBarRoom = true);
 
     // The scrolled view is the scroller's one subpane; its frame is the visible part of its image.
     LView* GetScrolledView() const;
@@ -22,6 +23,8 @@ public:
     int32_t GetScrollPosition() const;
     int32_t GetScrollRange() const;
     void ScrollTo(int32_t position);
+    // How wide a vertical scroll bar is (or how high a horizontal one).
+    int32_t GetBarWidth() const;
 
     void ResizeFrameBy(int16_t dWidth, int16_t dHeight, bool refresh) override;
 
@@ -38,4 +41,5 @@ private:
     QScrollArea* Area() const;
 
     bool mVertical;
+    bool mKeepsBarRoom;
 };

@@ -1,11 +1,33 @@
 #include "framework/LStaticText.h"
 
+#include "framework/UColorContrast.h"
 #include "framework/UFonts.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
 
 #include <algorithm>
+#include <functional>
+
+namespace {
+
+// A label that hears when the desktop's palette changes (a switch between light and dark), so that a fixed
+// colour can be made legible on the new background.
+class TextLabel : public QLabel {
+public:
+    std::function<void()> paletteChanged;
+
+protected:
+    void changeEvent(QEvent* event) override
+    {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::PaletteChange && paletteChanged)
+            paletteChanged();
+    }
+};
+
+}
 
 LStaticText::LStaticText(const LPaneEntry& entry)
     : LStaticText(entry.GetPaneInfo(), entry.GetString("text"), static_cast<ResIDT>(entry.GetInt("traits", 0)))
@@ -16,8 +38,9 @@ LStaticText::LStaticText(const LPaneEntry& entry)
 }
 
 LStaticText::LStaticText(const SPaneInfo& info, std::string_view text, ResIDT traitsID)
-    : LPane(info, new QLabel)
+    : LPane(info, new TextLabel)
 {
+    static_cast<TextLabel*>(Label())->paletteChanged = [this] { ApplyColor(); };
     Label()->setTextFormat(Qt::PlainText);
     Label()->setContentsMargins(0, 0, 0, 0);
     Label()->setIndent(0);
@@ -95,7 +118,28 @@ void LStaticText::SetTextTraitsID(ResIDT traitsID)
 void LStaticText::SetForeColor(const RGBColor& color)
 {
     mTraits.color = color;
+    mTraits.fixedColor = true;
     ApplyTraits();
+}
+
+void LStaticText::ApplyColor()
+{
+    QLabel* label = Label();
+    if (!mTraits.fixedColor) {
+        // The palette's own text colour: the label sets none of its own.
+        if (label->testAttribute(Qt::WA_SetPalette))
+            label->setPalette(QPalette());
+        return;
+    }
+    QColor background = label->palette().color(QPalette::Window);
+    QColor shown
+        = UColorContrast::ToQColor(UColorContrast::LegibleOn(mTraits.color, UColorContrast::FromQColor(background)));
+    // Setting the colour changes the palette again; the same colour is not set twice.
+    if (label->testAttribute(Qt::WA_SetPalette) && label->palette().color(QPalette::WindowText) == shown)
+        return;
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, shown);
+    label->setPalette(palette);
 }
 
 void LStaticText::ApplyTraits()
@@ -105,10 +149,7 @@ void LStaticText::ApplyTraits()
     font.setBold(mTraits.bold);
     font.setItalic(mTraits.italic);
     Label()->setFont(font);
-    QPalette palette = Label()->palette();
-    palette.setColor(QPalette::WindowText,
-        QColor::fromRgb(mTraits.color.red >> 8, mTraits.color.green >> 8, mTraits.color.blue >> 8));
-    Label()->setPalette(palette);
+    ApplyColor();
     Qt::Alignment vertical = mWraps ? Qt::AlignTop : Qt::AlignVCenter;
     Qt::Alignment alignment = vertical | Qt::AlignLeft;
     if (mTraits.alignment == "center")

@@ -25,7 +25,8 @@ public:
     void SetTextTraitsID(ResIDT traitsID);
     const TextTraits& GetTextTraits() const { return mTraits; }
 
-    // The text's colour, over the colour of its traits (the control font style's foreground colour).
+    // The text's colour, over the colour of its traits (the control font style's foreground colour). Shown
+    // lighter on a dark background, or darker on a light one, when it would not stand out enough.
     void SetForeColor(const RGBColor& color);
     RGBColor GetForeColor() const { return mTraits.color; }
 
@@ -37,6 +38,7 @@ public:
 private:
     QLabel* Label() const;
     void ApplyTraits();
+    void ApplyColor();
     void ShowFittingText();
 
     QString mText;

@@ -52,10 +52,13 @@ void LTextEditView::SetTextTraitsID(ResIDT traitsID)
     font.setBold(traits.bold);
     font.setItalic(traits.italic);
     Editor()->setFont(font);
-    QPalette palette = Editor()->palette();
-    palette.setColor(
-        QPalette::Text, QColor::fromRgb(traits.color.red >> 8, traits.color.green >> 8, traits.color.blue >> 8));
-    Editor()->setPalette(palette);
+    // Without a colour of its own, the text keeps the palette's, light or dark.
+    if (traits.fixedColor) {
+        QPalette palette = Editor()->palette();
+        palette.setColor(
+            QPalette::Text, QColor::fromRgb(traits.color.red >> 8, traits.color.green >> 8, traits.color.blue >> 8));
+        Editor()->setPalette(palette);
+    }
 }
 
 bool LTextEditView::IsReadOnly() const

@@ -182,21 +182,31 @@ void QDPort::Line(int dh, int dv)
 
 void QDPort::PaintRect(const Rect& rect)
 {
-    FillPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    PaintRect(rect.left, rect.top, rect.right, rect.bottom);
+}
+
+void QDPort::PaintRect(int left, int top, int right, int bottom)
+{
+    FillPixels(left, top, right - left, bottom - top);
 }
 
 void QDPort::FrameRect(const Rect& rect)
 {
-    int width = rect.right - rect.left;
-    int height = rect.bottom - rect.top;
+    FrameRect(rect.left, rect.top, rect.right, rect.bottom);
+}
+
+void QDPort::FrameRect(int left, int top, int right, int bottom)
+{
+    int width = right - left;
+    int height = bottom - top;
     if (width <= 0 || height <= 0 || mPenWidth <= 0 || mPenHeight <= 0)
         return;
     int bandV = std::min(mPenHeight, height);
     int bandH = std::min(mPenWidth, width);
-    FillPixels(rect.left, rect.top, width, bandV);
-    FillPixels(rect.left, rect.bottom - bandV, width, bandV);
-    FillPixels(rect.left, rect.top, bandH, height);
-    FillPixels(rect.right - bandH, rect.top, bandH, height);
+    FillPixels(left, top, width, bandV);
+    FillPixels(left, bottom - bandV, width, bandV);
+    FillPixels(left, top, bandH, height);
+    FillPixels(right - bandH, top, bandH, height);
 }
 
 void QDPort::TextFont(const std::string& family)
@@ -260,7 +270,21 @@ int QDPort::StringWidth(std::string_view text) const
 
 void QDPort::GetClipBounds(Rect& outRect) const
 {
-    QRectF reach(INT16_MIN, INT16_MIN, double(INT16_MAX) - INT16_MIN, double(INT16_MAX) - INT16_MIN);
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    GetClipEdges(left, top, right, bottom);
+    auto clamp = [](int value) { return static_cast<int16_t>(std::clamp<int>(value, INT16_MIN, INT16_MAX)); };
+    outRect.left = clamp(left);
+    outRect.top = clamp(top);
+    outRect.right = clamp(right);
+    outRect.bottom = clamp(bottom);
+}
+
+void QDPort::GetClipEdges(int& left, int& top, int& right, int& bottom) const
+{
+    QRectF reach(INT_MIN / 2, INT_MIN / 2, double(INT_MAX), double(INT_MAX));
     QPaintDevice* device = mPainter.device();
     if (device != nullptr && device->devType() == QInternal::Image) {
         auto* image = static_cast<QImage*>(device);
@@ -272,14 +296,14 @@ void QDPort::GetClipBounds(Rect& outRect) const
     if (mPainter.hasClipping())
         reach &= mPainter.clipBoundingRect();
     // Whole port pixels that any part of the reach touches.
-    auto clamp = [](double value) { return static_cast<int16_t>(std::clamp<double>(value, INT16_MIN, INT16_MAX)); };
-    outRect.left = clamp(std::floor(reach.left()));
-    outRect.top = clamp(std::floor(reach.top()));
-    outRect.right = clamp(std::ceil(reach.right()));
-    outRect.bottom = clamp(std::ceil(reach.bottom()));
+    auto clamp = [](double value) { return static_cast<int>(std::clamp<double>(value, INT_MIN / 2, INT_MAX / 2)); };
+    left = clamp(std::floor(reach.left()));
+    top = clamp(std::floor(reach.top()));
+    right = clamp(std::ceil(reach.right()));
+    bottom = clamp(std::ceil(reach.bottom()));
     if (reach.isEmpty()) {
-        outRect.right = outRect.left;
-        outRect.bottom = outRect.top;
+        right = left;
+        bottom = top;
     }
 }
 

@@ -62,6 +62,9 @@ public:
     void PaintRect(const Rect& rect);
     // The rectangle's outline, drawn inside it with the pen's width and height.
     void FrameRect(const Rect& rect);
+    // The same by edges, for drawings wider than the 16 bits of a Rect (a zoomed graph of 250 hours).
+    void PaintRect(int left, int top, int right, int bottom);
+    void FrameRect(int left, int top, int right, int bottom);
 
     // "Helvetica" is the desktop's sans-serif family, "Courier" its monospace family; other names are
     // asked of the font system as they are.
@@ -79,6 +82,8 @@ public:
     // painter's clip), so that a costly drawing can leave out what would not be seen. Everything a
     // drawing could ever cover when the painter paints elsewhere than into an image.
     void GetClipBounds(Rect& outRect) const;
+    // The same without the 16 bits of a Rect: left, top, right and bottom edges.
+    void GetClipEdges(int& left, int& top, int& right, int& bottom) const;
 
 private:
     void FillPixels(int left, int top, int width, int height);

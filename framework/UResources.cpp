@@ -71,9 +71,11 @@ TextTraits UResources::GetTextTraits(ResIDT traitsID)
     traits.bold = record.value("bold").toBool(false);
     traits.italic = record.value("italic").toBool(false);
     QJsonArray color = record.value("color").toArray();
-    if (color.size() == 3)
+    if (color.size() == 3) {
         traits.color = RGBColor { static_cast<uint16_t>(color[0].toInt()), static_cast<uint16_t>(color[1].toInt()),
             static_cast<uint16_t>(color[2].toInt()) };
+        traits.fixedColor = true;
+    }
     traits.alignment = record.value("align").toString(QStringLiteral("left")).toStdString();
     traits.inset = record.value("inset").toInt(0);
     return traits;

@@ -20,7 +20,10 @@ struct TextTraits {
     int size = 12;
     bool bold = false;
     bool italic = false;
+    // The text's colour where the record fixes one; otherwise the text takes the palette's text colour, so
+    // that it reads on a light and a dark desktop alike.
     RGBColor color {};
+    bool fixedColor = false;
     // "left", "center" or "right".
     std::string alignment = "left";
     // Space kept between the text and the pane's edge it is aligned to.

@@ -30,9 +30,15 @@ public:
     // The current item of the graph-mode pop-up.
     int16_t GetDisplayMenuItem() const { return mDisplayMenuItem; }
     void SetDisplayMenuItem(int16_t item) { mDisplayMenuItem = item; }
+    // The time scale the user chose, in pixels per minute; 0 while the window chooses it by itself. Not part
+    // of the record in the preferences file, which has no place for it: the preferences keep it in
+    // "Kelvara Settings.ini", by the record's place among the graph windows.
+    int32_t GetPixelsPerMinute() const { return mPixelsPerMinute; }
+    void SetPixelsPerMinute(int32_t pixels) { mPixelsPerMinute = pixels; }
 
 private:
     Rect mWindowRect;
     SensorNameList mSensorNames;
     int16_t mDisplayMenuItem = 0;
+    int32_t mPixelsPerMinute = 0;
 };

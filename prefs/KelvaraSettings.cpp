@@ -7,13 +7,22 @@
 
 #include <QSettings>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
 const QString kWarnAtLimitsKey = QStringLiteral("Notifications/WarnAtLimits");
+// One entry per recorded graph window, from 1, as "GraphWindows/2/PixelsPerMinute"; no key for a window that
+// chooses its own time scale.
+const QString kGraphWindowsGroup = QStringLiteral("GraphWindows");
+const QString kPixelsPerMinuteKey = QStringLiteral("PixelsPerMinute");
+constexpr int32_t kTimeScales[] = { 1, 2, 5, 10, 30 };
+// No desktop shows more windows than this; a larger count is a damaged file.
+constexpr int kMostGraphWindows = 4096;
 
 }
 
@@ -50,6 +59,7 @@ KelvaraSettings::KelvaraSettings()
         std::fprintf(stderr, "Kelvara: \"%s\" cannot be read; the settings in it keep their defaults\n", path.c_str());
         return;
     }
+    ReadGraphWindowTimeScales(file, path);
     QVariant warn = file.value(kWarnAtLimitsKey, true);
     if (warn.toString() != "true" && warn.toString() != "false") {
         std::fprintf(stderr,
@@ -113,4 +123,64 @@ void KelvaraSettings::SetWarnAtLimits(bool warn)
     if (file.status() != QSettings::NoError)
         std::fprintf(
             stderr, "Kelvara: \"%s\" cannot be written; the notification setting holds until quit\n", path.c_str());
+}
+
+void KelvaraSettings::ReadGraphWindowTimeScales(QSettings& file, const std::string& path)
+{
+    int count = file.beginReadArray(kGraphWindowsGroup);
+    if (count > kMostGraphWindows) {
+        std::fprintf(stderr, "Kelvara: \"%s\" names %d graph windows; only the first %d keep their time scale\n",
+            path.c_str(), count, kMostGraphWindows);
+        count = kMostGraphWindows;
+    }
+    for (int i = 0; i < count; ++i) {
+        file.setArrayIndex(i);
+        int32_t scale = 0;
+        if (file.contains(kPixelsPerMinuteKey)) {
+            QString text = file.value(kPixelsPerMinuteKey).toString();
+            bool number = false;
+            scale = text.toInt(&number);
+            if (!number || std::find(std::begin(kTimeScales), std::end(kTimeScales), scale) == std::end(kTimeScales)) {
+                std::fprintf(stderr,
+                    "Kelvara: \"%s\" holds \"%s\" as the time scale of graph window %d, which is none of 1, 2, 5, "
+                    "10 and 30 pixels per minute; the window chooses its own\n",
+                    path.c_str(), qPrintable(text), i + 1);
+                scale = 0;
+            }
+        }
+        mGraphWindowTimeScales.push_back(scale);
+    }
+    file.endArray();
+    while (!mGraphWindowTimeScales.empty() && mGraphWindowTimeScales.back() == 0)
+        mGraphWindowTimeScales.pop_back();
+}
+
+void KelvaraSettings::SetGraphWindowTimeScales(const std::vector<int32_t>& given)
+{
+    // Windows that choose their own time scale at the end of the list need no entry.
+    std::vector<int32_t> scales = given;
+    while (!scales.empty() && scales.back() == 0)
+        scales.pop_back();
+    if (scales == mGraphWindowTimeScales)
+        return;
+    mGraphWindowTimeScales = scales;
+    if (!mFileWritable)
+        return;
+    std::string path = GetPath(true);
+    if (path.empty()) {
+        std::fprintf(stderr, "Kelvara: the program's folder cannot be made; the graphs' time scales are not kept\n");
+        return;
+    }
+    QSettings file(QString::fromStdString(path), QSettings::IniFormat);
+    file.remove(kGraphWindowsGroup);
+    file.beginWriteArray(kGraphWindowsGroup, static_cast<int>(scales.size()));
+    for (size_t i = 0; i < scales.size(); ++i) {
+        file.setArrayIndex(static_cast<int>(i));
+        if (scales[i] > 0)
+            file.setValue(kPixelsPerMinuteKey, scales[i]);
+    }
+    file.endArray();
+    file.sync();
+    if (file.status() != QSettings::NoError)
+        std::fprintf(stderr, "Kelvara: \"%s\" cannot be written; the graphs' time scales are not kept\n", path.c_str());
 }

@@ -2,7 +2,9 @@
 // "Kelvara Settings.ini", so that the preferences file stays exactly as it always was.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr const char* kSettingsFileName = "Kelvara Settings.ini";
 
@@ -21,12 +23,19 @@ public:
     // standard error and the value holds for this run.
     void SetWarnAtLimits(bool warn);
 
+    // The time scale of each graph window recorded in the preferences, in the order of their records:
+    // pixels per minute, or 0 where the window chooses its own. A window past the end of the list has none.
+    const std::vector<int32_t>& GetGraphWindowTimeScales() const { return mGraphWindowTimeScales; }
+    // Writes the file when the list differs from the one it holds; a file that cannot be written is reported
+    // on standard error.
+    void SetGraphWindowTimeScales(const std::vector<int32_t>& scales);
     // The file's path, for others that keep their settings in it (the sensors' indices): empty when there is
     // no folder, or when the file found at start-up could be neither used nor set aside.
     std::string GetUsablePath(bool createFolder) const;
 
 private:
     KelvaraSettings();
+    void ReadGraphWindowTimeScales(class QSettings& file, const std::string& path);
     // The file's path in the program's folder; empty when there is no such folder.
     static std::string GetPath(bool createFolder);
     // Whether the file at path may be handed to the settings reader: a regular file of at most
@@ -35,6 +44,7 @@ private:
     bool IsReadable(const std::string& path);
 
     bool mWarnAtLimits = true;
+    std::vector<int32_t> mGraphWindowTimeScales;
     bool mFileWritable = true;
     static KelvaraSettings* sInstance;
 };

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
+#include "prefs/KelvaraSettings.h"
 #include "prefs/PrefsStreaming.h"
 #include "prefs/RecordedWindow.h"
 #include "sensors/SensorMaster.h"
@@ -39,6 +40,24 @@ constexpr std::array<RGBColor, Preferences::kSensorColorCount> kDefaultSensorCol
     { 0, 65535, 0 },
     { 0, 0, 65535 },
     { 0, 0, 65535 },
+} };
+
+// A first run's colours, kept in the file from then on: twelve that differ from each other and from the extension
+// palette of sensors 13 and later (SensorColors), each standing out at least 3:1 from a white plot and from a
+// dark grey one (#2a2a2a). A file that holds the older defaults, three of them the same blue, keeps them.
+constexpr std::array<std::array<uint8_t, 3>, Preferences::kSensorColorCount> kFirstRunSensorColors { {
+    { 0, 171, 0 }, // green
+    { 255, 0, 0 }, // red
+    { 64, 140, 255 }, // blue
+    { 217, 119, 0 }, // orange
+    { 194, 13, 255 }, // violet
+    { 0, 163, 163 }, // teal
+    { 217, 98, 205 }, // orchid
+    { 120, 156, 54 }, // olive
+    { 255, 13, 182 }, // pink
+    { 7, 140, 47 }, // forest green
+    { 209, 94, 106 }, // rose
+    { 255, 0, 64 }, // crimson
 } };
 
 // The smallest a window record can be in the file: its record version alone, when it is not ours.
@@ -123,6 +142,11 @@ void Preferences::InitializePrefs()
 {
     // A first run speaks the user's units; a stored scale, read from the file, always wins.
     mTemperatureScale = ULocale::MeasuresInUSUnits() ? kScaleFahrenheit : kScaleCelsius;
+    for (size_t i = 0; i < mSensorColors.size(); ++i) {
+        const auto& rgb = kFirstRunSensorColors[i];
+        mSensorColors[i] = RGBColor { static_cast<uint16_t>(rgb[0] * 257), static_cast<uint16_t>(rgb[1] * 257),
+            static_cast<uint16_t>(rgb[2] * 257) };
+    }
     SensorMaster* master = SensorMaster::Get();
     if (master->GetSensorCount() < 1)
         return;
@@ -177,7 +201,12 @@ void Preferences::ReadPrefs()
         if (error.GetErrorCode() != eofErr && error.GetErrorCode() != err_UnknownFormat)
             throw;
         prefs->RecoverFromDamagedFile(path, std::string("is damaged (") + error.what() + ")");
+        return;
     }
+    // What the file has no place for: each graph window's time scale, by the place of its record.
+    const std::vector<int32_t>& scales = KelvaraSettings::Get()->GetGraphWindowTimeScales();
+    for (ArrayIndexT i = 1; i <= prefs->mGraphWindowPrefs.GetCount() && static_cast<size_t>(i) <= scales.size(); ++i)
+        prefs->mGraphWindowPrefs[i]->SetPixelsPerMinute(scales[static_cast<size_t>(i - 1)]);
 }
 
 void Preferences::RecoverFromDamagedFile(const std::string& path, const std::string& problem)
@@ -229,6 +258,8 @@ bool Preferences::GatherPrefs(std::string& outPath, std::vector<uint8_t>& outByt
     }
     LMemoryStream stream;
     prefs->StreamOut(stream);
+    // What the file has no place for goes beside it, as the windows are recorded.
+    KelvaraSettings::Get()->SetGraphWindowTimeScales(prefs->mRecordedTimeScales);
     outBytes = std::move(stream.GetBytesHeld());
     return true;
 }
@@ -245,10 +276,12 @@ void Preferences::StreamOut(LStream& stream)
         record.StreamOut(stream);
     }
     WriteEntryCount(stream, mOpenGraphWindows.GetCount());
+    mRecordedTimeScales.clear();
     for (ArrayIndexT i = 1; i <= mOpenGraphWindows.GetCount(); ++i) {
         GraphWindowPrefs record;
         mOpenGraphWindows[i]->GetWindowPrefs(&record);
         record.StreamOut(stream);
+        mRecordedTimeScales.push_back(record.GetPixelsPerMinute());
     }
 
     for (const RGBColor& color : mSensorColors)

@@ -94,7 +94,8 @@ public:
     virtual TArray<GraphWindowPrefs*>* GetGraphWindowPrefsArray() { return &mGraphWindowPrefs; }
 
     // A first run's settings: the scale of the user's locale (Fahrenheit where it measures in US units,
-    // else Celsius) and the first sensor's name in both Dock name lists.
+    // else Celsius), twelve sensor colours legible on light and dark plots, and the first sensor's name in
+    // both Dock name lists.
     void InitializePrefs();
 
     // The version of the file last read.
@@ -132,6 +133,8 @@ private:
     // False when the file found at start-up could be neither used nor set aside.
     bool mFileWritable = true;
     bool mToldNotWritten = false;
+    // The time scales of the graph windows last recorded, in record order, for "Kelvara Settings.ini".
+    std::vector<int32_t> mRecordedTimeScales;
 
     static Preferences* sInstance;
 };

@@ -29,6 +29,7 @@
 #include "tests/report/ProductInformation.h"
 #include "tests/support/FixturePlatform.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -682,5 +683,32 @@ TEST_F(KelvaraApplication, WhenNothingCanBeSavedTheUserIsToldAndMayQuit)
         EXPECT_FALSE(LApplication::IsQuitting());
         dynamic_cast<LPushButton*>(told[0]->FindPaneByID(SaveFailureDialog::msg_QuitKelvara))->SimulateHotSpotClick();
         EXPECT_TRUE(LApplication::IsQuitting());
+    }
+}
+
+// Every layout the program ships builds, no button, check box or pop-up cuts its text off (the preferences' "Notify
+// when a sensor reaches its limit" once ended at "limi"), and every sensor menu offers All and None.
+TEST_F(KelvaraApplication, EveryLayoutBuildsAndNoControlCutsItsText)
+{
+    platform.AddTempSensor("Board", 40);
+    Kelvara application;
+    for (ResIDT id : UResources::GetLayoutIDs()) {
+        LWindow* window = LWindow::CreateWindow(id, &application);
+        std::function<void(LView*)> check = [&](LView* view) {
+            for (const auto& pane : view->GetSubPanes()) {
+                auto* button = qobject_cast<QAbstractButton*>(pane->GetWidget());
+                if (button != nullptr && !button->text().isEmpty()) {
+                    EXPECT_LE(button->sizeHint().width(), button->width()) << id << " " << button->text().toStdString();
+                }
+                auto* menu = dynamic_cast<LBevelButton*>(pane.get());
+                if (menu != nullptr && menu->GetDescriptor() == "Sensors") {
+                    EXPECT_TRUE(menu->OffersAllAndNone()) << id << " " << FourCCToText(menu->GetPaneID());
+                }
+                if (auto* subview = dynamic_cast<LView*>(pane.get()))
+                    check(subview);
+            }
+        };
+        check(window);
+        delete window;
     }
 }

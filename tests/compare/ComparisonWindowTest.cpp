@@ -34,8 +34,9 @@ namespace {
 
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kBlack = qRgb(0, 0, 0);
-const QRgb kFill = QColor::fromRgba64(55000, 55000, 55000).rgb();
-const QRgb kGrey = QColor::fromRgba64(43900, 43900, 43900).rgb();
+// The plot on the palette's base colour, white, with grid lines a fifth of the way to its black text.
+const QRgb kFill = qRgb(255, 255, 255);
+const QRgb kGrey = qRgb(204, 204, 204);
 const QRgb kBlue = QColor::fromRgba64(0, 16384, 32767).rgb();
 const QRgb kGreen = QColor::fromRgba64(16384, 32767, 0).rgb();
 

@@ -2,6 +2,7 @@
 #include "display/DataWindowGraph.h"
 #include "display/DataWindowView.h"
 #include "framework/LBevelButton.h"
+#include "framework/LScroller.h"
 #include "framework/LStaticText.h"
 #include "framework/URegistrar.h"
 #include "prefs/DataWindowPrefs.h"
@@ -14,9 +15,12 @@
 
 #include <QColor>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QMainWindow>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -37,12 +41,14 @@ using Names = std::vector<std::string>;
 const QRgb kRed = QColor::fromRgba64(65535, 0, 0).rgb();
 const QRgb kBlue = QColor::fromRgba64(0, 0, 65535).rgb();
 
-// Pane frames as layout 129 places them.
-std::map<PaneIDT, SPaneInfo> LayoutPanes()
+// Pane frames as layout 129 places them, each in its view.
+std::map<PaneIDT, SPaneInfo> LayoutPanes(const LPaneEntry& entry = UResources::GetLayout(DataWindow::kLayoutID))
 {
     std::map<PaneIDT, SPaneInfo> panes;
-    for (const LPaneEntry& entry : UResources::GetLayout(DataWindow::kLayoutID).GetSubpanes())
-        panes[entry.GetPaneInfo().paneID] = entry.GetPaneInfo();
+    for (const LPaneEntry& pane : entry.GetSubpanes()) {
+        panes[pane.GetPaneInfo().paneID] = pane.GetPaneInfo();
+        panes.merge(LayoutPanes(pane));
+    }
     return panes;
 }
 
@@ -55,7 +61,7 @@ protected:
         URegistrar::RegisterFrameworkClasses();
         URegistrar::RegisterClass<DataWindow>(FourCC("Data"));
         URegistrar::RegisterClass<DataWindowGraph>(FourCC("Lgra"));
-        const RGBColor colors[] = { { 65535, 0, 0 }, { 0, 65535, 0 }, { 0, 0, 65535 } };
+        const RGBColor colors[] = { { 65535, 0, 0 }, { 0, 32767, 0 }, { 0, 0, 65535 } };
         for (int i = 0; i < 3; ++i)
             Preferences::Get()->SetSensorColor(i, colors[i]);
     }
@@ -92,7 +98,7 @@ protected:
     // Whether sensor colour position 0..2 shows anywhere in the window's graph.
     static bool GraphShows(DataWindow* window, int position)
     {
-        const QRgb colors[] = { qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255) };
+        const QRgb colors[] = { qRgb(255, 0, 0), QColor::fromRgba64(0, 32767, 0).rgb(), qRgb(0, 0, 255) };
         QImage image = window->FindPaneByID(FourCC("GraV"))->RenderImage().convertToFormat(QImage::Format_RGB32);
         const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
         const auto* end = pixels + image.width() * image.height();
@@ -100,7 +106,8 @@ protected:
     }
 
     // Every row, header first, lies on its own 15-pixel line below the controls and shows its name and the
-    // given columns side by side from the name pane's right edge; the window is exactly as large as the rows.
+    // given columns side by side from the name pane's right edge; the window is exactly as large as the rows,
+    // where the screen has room for them.
     static void ExpectRows(DataWindow* window, const Names& names, const std::vector<int>& columns)
     {
         std::map<PaneIDT, SPaneInfo> layout = LayoutPanes();
@@ -112,7 +119,7 @@ protected:
             Rect line, frame;
             Text(window, "Na", row)->CalcPortFrameRect(line);
             EXPECT_EQ(line.left, name.left) << row;
-            EXPECT_EQ(line.top, row == 0 ? name.top : 48 + 15 * (row - 1)) << row;
+            EXPECT_EQ(line.top, row == 0 ? 31 : 48 + 15 * (row - 1)) << row;
             EXPECT_EQ(Text(window, "Na", row)->GetDescriptor(), row == 0 ? "Sensor" : names[size_t(row - 1)]);
             right = line.right;
             for (const auto& [column, prefix] : kColumns) {
@@ -131,8 +138,13 @@ protected:
         }
         LStaticText* next = Text(window, "Na", static_cast<int>(names.size()) + 1);
         EXPECT_TRUE(next == nullptr || !next->IsVisible());
-        EXPECT_EQ(window->GetWidth(), right);
-        EXPECT_EQ(window->GetHeight(), 48 + 15 * static_cast<int>(names.size()));
+        int height = 48 + 15 * static_cast<int>(names.size());
+        if (height <= QGuiApplication::primaryScreen()->availableGeometry().height() - 100) {
+            EXPECT_EQ(window->GetWidth(), right);
+            EXPECT_EQ(window->GetHeight(), height);
+        } else {
+            EXPECT_LT(window->GetHeight(), QGuiApplication::primaryScreen()->availableGeometry().height());
+        }
     }
 
     FixturePlatform mMachine;
@@ -173,6 +185,11 @@ TEST_F(DataWindowTest, RowsAndGraphFollowTheCheckedNamesInMenuOrder)
     DataWindow* window = NewWindow({ { "Same", 40 }, { "Other", 50 }, { "Same", 60 } });
     ExpectRows(window, { "Same", "Other", "Same 2" }, kDefaultColumns);
     EXPECT_TRUE(GraphShows(window, 0) && GraphShows(window, 1) && GraphShows(window, 2));
+    // None, then All, from the top of the menu.
+    Popup(window, "Show")->UserChoseAll(false);
+    ExpectRows(window, {}, kDefaultColumns);
+    Popup(window, "Show")->UserChoseAll(true);
+    ExpectRows(window, { "Same", "Other", "Same 2" }, kDefaultColumns);
     for (int16_t item : { 2, 1, 3 })
         Popup(window, "Show")->UserChoseItem(item);
     ExpectRows(window, {}, kDefaultColumns);
@@ -206,6 +223,87 @@ TEST_F(DataWindowTest, RecordRestoresRowsColumnsModeAndPlace)
     restored->GetWindowPrefs(&after);
     EXPECT_EQ(after.GetWindowRect(), before.GetWindowRect());
     EXPECT_EQ(after.GetGraphMenuItem(), 2);
+}
+
+// Made larger by the user, the strip graph grows to at least a third of the height and takes what the rows do not
+// need; the rows scroll where they do not fit, with the scroll bar beside the columns, never over them.
+TEST_F(DataWindowTest, AResizedWindowSharesItsHeightBetweenTheGraphAndTheScrollingRows)
+{
+    std::vector<std::pair<std::string, double>> sensors;
+    for (int i = 1; i <= 20; ++i)
+        sensors.emplace_back("S" + std::to_string(i), 30 + i);
+    DataWindow* window = NewWindow(sensors);
+    window->Show();
+    QCoreApplication::processEvents();
+    auto* scroller = dynamic_cast<LScroller*>(window->FindPaneByID(FourCC("RScr")));
+    auto* graph = window->FindPaneByID(FourCC("GraV"));
+    const int bar = scroller->GetBarWidth();
+    const int menu = window->GetTopLevel()->height() - window->GetHeight();
+    // Asked for, then given; the graph's height and how far the rows scroll. Today's size is 564 x 348.
+    const struct {
+        const char* name;
+        int width, height, givenWidth, givenHeight, graphHeight, scroll;
+    } steps[] = {
+        { "today's size", 564, 348, 564, 348, 24, 0 },
+        { "smaller than the rows", 300, 100, 564, 348, 24, 0 },
+        { "taller: the graph takes what the rows leave", 700, 600, 700, 600, 276, 0 },
+        { "taller: the graph takes a third", 700, 400, 700, 400, 133, 57 },
+        { "scrolling rows at the least width", 100, 400, 564 + bar, 400, 133, 57 },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        window->GetTopLevel()->resize(step.width, step.height + menu);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(window->GetWidth(), step.givenWidth);
+        ASSERT_EQ(window->GetHeight(), step.givenHeight);
+        // Beside the pop-ups, across the rest of the width.
+        Rect frame;
+        Popup(window, "GraB")->CalcPortFrameRect(frame);
+        const int16_t graphLeft = frame.right + 6;
+        graph->CalcPortFrameRect(frame);
+        EXPECT_EQ(frame, (Rect { 3, graphLeft, int16_t(3 + step.graphHeight), int16_t(step.givenWidth - 6) }));
+        QImage strip = graph->RenderImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(strip.height(), step.graphHeight);
+        EXPECT_EQ(strip.pixel(strip.width() / 2, strip.height() - 1), qRgb(204, 204, 204)) << "the border";
+        EXPECT_TRUE(GraphShows(window, 0));
+        Text(window, "Na", 0)->CalcPortFrameRect(frame);
+        EXPECT_EQ(frame.top, step.graphHeight + 7);
+        EXPECT_EQ(scroller->GetScrollRange(), step.scroll);
+        // Scrolled to the end, the last row ends at the window's bottom edge.
+        scroller->ScrollTo(step.scroll);
+        Text(window, "Na", 20)->CalcPortFrameRect(frame);
+        EXPECT_EQ(frame.bottom, step.scroll > 0 ? step.givenHeight : step.graphHeight + 24 + 300);
+        scroller->ScrollTo(0);
+    }
+
+    // The size is recorded and comes back, no smaller than the rows need.
+    window->GetTopLevel()->resize(700, 400 + menu);
+    QCoreApplication::processEvents();
+    DataWindowPrefs record;
+    window->GetWindowPrefs(&record);
+    window->AttemptClose();
+    for (auto [recorded, restored] :
+        { std::pair { QSize(700, 400), QSize(700, 400) }, { QSize(500, 90), QSize(564, 348) } }) {
+        record.SetWindowRect(Rect { 100, 100, int16_t(100 + recorded.height()), int16_t(100 + recorded.width()) });
+        auto* again = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
+        again->SetWindowPrefs(&record);
+        EXPECT_EQ(QSize(again->GetWidth(), again->GetHeight()), restored);
+        again->AttemptClose();
+    }
+
+    // A new window with more rows than the screen has room for is cut to the screen, its rows scrolling.
+    for (int i = 21; i <= 50; ++i)
+        mEntries.push_back(mMachine.AddTempSensor("S" + std::to_string(i), 30));
+    SensorMaster::DeleteInstanceForTesting();
+    auto* tall = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
+    tall->Show();
+    QCoreApplication::processEvents();
+    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(tall->GetTopLevel()->frameGeometry().height(), screen.height());
+    EXPECT_GT(tall->GetHeight(), screen.height() - 100);
+    EXPECT_EQ(tall->GetWidth(), 564 + bar);
+    EXPECT_EQ(dynamic_cast<LScroller*>(tall->FindPaneByID(FourCC("RScr")))->GetScrollRange(),
+        48 + 15 * 50 - tall->GetHeight());
 }
 
 // The update of one row after a sample, driven directly.
@@ -363,8 +461,9 @@ TEST_P(DataWindowGraphTest, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
 
     for (auto [x, y, color] : c.points)
         EXPECT_EQ(image.pixel(x, y), color) << x << "," << y;
-    const QRgb border = QColor::fromRgba64(43900, 43900, 43900).rgb();
-    const QRgb background = QColor::fromRgba64(55000, 55000, 55000).rgb();
+    // The palette's base colour, white, in a border a fifth of the way to its black text.
+    const QRgb border = qRgb(204, 204, 204);
+    const QRgb background = qRgb(255, 255, 255);
     for (int y = 0; y < c.height; ++y) {
         for (int x = 0; x < c.width; ++x) {
             bool edge = x == 0 || y == 0 || x == c.width - 1 || y == c.height - 1;

@@ -1,9 +1,11 @@
 #include "display/GraphWindow.h"
+#include "display/DataWindowGraph.h"
 #include "display/GraphWindowView.h"
 #include "framework/LBevelButton.h"
 #include "framework/LScroller.h"
 #include "framework/LStaticText.h"
 #include "framework/QDPort.h"
+#include "framework/UColorContrast.h"
 #include "framework/URegistrar.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
@@ -13,12 +15,17 @@
 #include "tests/support/FixturePlatform.h"
 #include "tests/support/Sampling.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QJsonArray>
 #include <QMainWindow>
 #include <QPainter>
 #include <QScreen>
+#include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -36,12 +43,21 @@ namespace {
 using Names = std::vector<std::string>;
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kBlack = qRgb(0, 0, 0);
-const QRgb kBackground = QColor::fromRgba64(55000, 55000, 55000).rgb();
-const QRgb kGrid = QColor::fromRgba64(43900, 43900, 43900).rgb();
+// The plot on the palette's base colour, white, with grid lines a fifth of the way to its black text.
+const QRgb kBackground = qRgb(255, 255, 255);
+const QRgb kGrid = qRgb(204, 204, 204);
 // The colours of sensor indices 1, 2 and 3.
 const QRgb kGreen = QColor::fromRgba64(0, 32767, 0).rgb();
 const QRgb kRed = QColor::fromRgba64(65535, 0, 0).rgb();
 const QRgb kBlue = QColor::fromRgba64(0, 0, 65535).rgb();
+
+std::string Join(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
 
 int CountColour(const QImage& image, QRgb colour)
 {
@@ -113,10 +129,11 @@ protected:
         return RenderAgain();
     }
 
-    QImage RenderAgain()
+    // On white, or on the window's colour.
+    QImage RenderAgain(const QColor& window = Qt::white)
     {
         QImage image(view->GetImageWidth(), view->GetImageHeight(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::white);
+        image.fill(window);
         QPainter painter(&image);
         view->Draw(painter);
         return image;
@@ -203,17 +220,19 @@ TEST_F(GraphWindowTest, EveryPlottedSensorHasALegendEntryInItsOwnColour)
     EXPECT_EQ(LegendPane(window, 20)->GetDescriptor(), "S20") << "entries made for a long legend are reused";
 }
 
-TEST_F(GraphWindowTest, RecordRestoresSensorsModePlaceAndSizeAndTheImageFollowsTheSize)
+TEST_F(GraphWindowTest, RecordRestoresSensorsModeTimeScalePlaceAndSizeAndTheImageFollowsTheSize)
 {
     NewWindow({ "A", "B", "C" });
     GraphWindow* window = nullptr;
-    // Saved and restored frames, the first below the layout's minimum size, 440 x 270.
-    const Rect sizes[][2]
-        = { { { 100, 100, 150, 200 }, { 100, 100, 370, 540 } }, { { 130, 160, 430, 760 }, { 130, 160, 430, 760 } } };
-    for (const auto& [saved, restored] : sizes) {
+    // Saved and restored frames, the first below the layout's minimum size, 440 x 270; a time scale chosen, or none
+    // (the window chooses its own).
+    const std::tuple<Rect, Rect, int32_t> sizes[] = { { { 100, 100, 150, 200 }, { 100, 100, 370, 540 }, 10 },
+        { { 130, 160, 430, 760 }, { 130, 160, 430, 760 }, 0 } };
+    for (const auto& [saved, restored, scale] : sizes) {
         window = NewWindow();
         GraphWindowPrefs prefs;
         prefs.SetWindowRect(saved);
+        prefs.SetPixelsPerMinute(scale);
         for (const char* name : { "C", "A" })
             prefs.GetSensorNames()->AddItem(MakeStr255(name));
         prefs.SetDisplayMenuItem(2);
@@ -228,6 +247,8 @@ TEST_F(GraphWindowTest, RecordRestoresSensorsModePlaceAndSizeAndTheImageFollowsT
         window->GetWindowPrefs(&recorded);
         EXPECT_EQ(recorded.GetWindowRect(), restored);
         EXPECT_EQ(recorded.GetDisplayMenuItem(), 2);
+        EXPECT_EQ(recorded.GetPixelsPerMinute(), scale);
+        EXPECT_EQ(window->GetTimeScalePopup()->GetCurrentMenuItem(), scale == 10 ? 4 : 1);
     }
 
     // The user's resizing: the view follows, and its image with it.
@@ -445,4 +466,184 @@ TEST_F(GraphWindowTest, WhatTheWindowShowsIsTheWholeDrawingAtTheScrolledPlace)
         painter.end();
         EXPECT_TRUE(shown == whole.copy(scroller->GetScrollPosition(), 0, viewport->width(), viewport->height()));
     }
+}
+
+// Window-wide keys and the Time Scale pop-up step the time axis through 1, 2, 5, 10 and 30 pixels a minute; its
+// marks and labels follow, every 15 or 10 minutes once hours lie far apart, out to the oldest sample of 250 hours
+// (far past the 16 bits of a rectangle at 30 pixels a minute).
+TEST_F(GraphWindowTest, TheTimeScaleStepsByKeysAndPopupAndTheMarksFollowIt)
+{
+    AddSensor("long", 40, std::vector<double>(14999, 40.0)); // green, all on the bottom row
+    GraphWindow* window = NewWindow();
+    window->Show();
+    QApplication::setActiveWindow(window->GetTopLevel());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->GetTopLevel()));
+    GraphWindowView* graph = window->GetGraphView();
+    EXPECT_EQ(graph->GetTimeScale(), 1) << "250 hours fill the plot at the first scale";
+
+    // A key (with Ctrl unless it is the pop-up's item), the scale after it, and a mark's minutes and label.
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int scale, markMinutes;
+        const char* label;
+    } steps[] = {
+        { Qt::Key_Plus, Qt::ControlModifier, 2, 60, "1h ago" },
+        { Qt::Key_Equal, Qt::ControlModifier, 5, 15, "15m ago" },
+        { Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier, 10, 75, "1h 15m ago" },
+        { Qt::Key_Plus, Qt::ControlModifier, 30, 10, "10m ago" },
+        { Qt::Key_Plus, Qt::ControlModifier, 30, 14990, "249h 50m ago" },
+        { Qt::Key_Minus, Qt::ControlModifier, 10, 15, "15m ago" },
+        { Qt::Key_0, Qt::ControlModifier, 1, 60 * 250, "250h ago" },
+        { Qt::Key(4), {}, 10, 45, "45m ago" },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.label);
+        if (step.modifiers == Qt::KeyboardModifiers {})
+            window->GetTimeScalePopup()->UserChoseItem(static_cast<int16_t>(step.key));
+        else
+            QTest::keyClick(window->GetTopLevel(), step.key, step.modifiers);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(graph->GetTimeScale(), step.scale);
+        EXPECT_EQ(window->GetTimeScalePopup()->GetCurrentMenuItem(),
+            std::find(GraphWindowView::kTimeScales.begin(), GraphWindowView::kTimeScales.end(), step.scale)
+                - GraphWindowView::kTimeScales.begin() + 1);
+        EXPECT_EQ(graph->GetImageWidth(), 32 + step.scale * 14999 + 16);
+        // Only the part around the mark is drawn.
+        const int mark = 30 + step.scale * step.markMinutes;
+        const int left = std::max(0, mark - 200);
+        QImage part(600, graph->GetImageHeight(), QImage::Format_ARGB32_Premultiplied);
+        part.fill(Qt::white);
+        QPainter painter(&part);
+        painter.translate(-left, 0);
+        graph->Draw(painter);
+        painter.end();
+        const int bottom = graph->GetImageHeight() - 25;
+        ExpectLabel(part, step.label, bottom + 15, mark - left);
+        EXPECT_EQ(part.pixel(mark - left, bottom + 3), kBlack) << "the mark";
+        if (step.markMinutes == 14990) {
+            EXPECT_EQ(part.pixel(32 + 30 * 14998 - left, bottom - 2), kGreen) << "the oldest sample drawn";
+        }
+    }
+    // Zooming keeps the time in the middle of what the window shows where it is.
+    auto* scroller = dynamic_cast<LScroller*>(graph->GetSuperView());
+    scroller->ScrollTo(3000);
+    const int middle = scroller->GetWidth() / 2;
+    const int64_t shown = graph->SecondsAgoAtColumn(3000 + middle);
+    window->ChangeTimeScale(2);
+    EXPECT_NEAR(graph->SecondsAgoAtColumn(scroller->GetScrollPosition() + middle), shown, 60);
+}
+
+// Hovering over the plot names the column's time, before now and on the clock, and each plotted sensor's value
+// there in its colour, the hottest first; a sensor whose history does not reach that far has none.
+TEST_F(GraphWindowTest, HoveringNamesTheTimeAndTheValuesHottestFirst)
+{
+    // Stored samples from a minute ago on: 2 h 15 min ago "board" read 35, "gpu" 61, "disk" (short) nothing.
+    std::vector<double> board(2000, 30), gpu(2000, 50);
+    board[134] = 35;
+    gpu[134] = 61;
+    AddSensor("board", 30, board); // green
+    AddSensor("gpu", 50, gpu); // red
+    AddSensor("disk <2>", 33, std::vector<double>(60, 33)); // blue
+    Preferences::Get()->SetTemperatureScale(1);
+    // Tuesday 5 January 2021, 14:20 (day 42739 since 1904; the day before a Monday).
+    platform.Clock().Set(42739u * 86400 + 14 * 3600 + 20 * 60);
+    GraphWindow* window = NewWindow();
+    window->Show();
+    QCoreApplication::processEvents();
+    GraphWindowView* graph = window->GetGraphView();
+
+    const struct {
+        int scale, minutesAgo;
+        std::vector<std::string> lines;
+    } cases[] = {
+        { 1, 135, { "2 h 15 min ago (12:05)", "gpu: 61C", "board: 35C" } },
+        { 30, 2, { "2 min ago (14:18)", "gpu: 50C", "disk <2>: 33C", "board: 30C" } },
+        { 2, 26 * 60, { "26 h ago (Mon 12:20)", "gpu: 50C", "board: 30C" } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.front());
+        window->ChangeTimeScale(c.scale);
+        QPoint at(32 + c.scale * c.minutesAgo, 50);
+        QHelpEvent hover(QEvent::ToolTip, at, graph->GetWidget()->mapToGlobal(at));
+        QCoreApplication::sendEvent(graph->GetWidget(), &hover);
+        QTextDocument tip;
+        tip.setHtml(QToolTip::text());
+        EXPECT_EQ(tip.toPlainText().toStdString(), Join(c.lines));
+        // Each value in its sensor's colour.
+        for (auto [name, colour] : { std::pair { "gpu", "#ff0000" }, { "board", "#007f00" } })
+            EXPECT_NE(QToolTip::text().indexOf(QString("color:%1'>%2").arg(colour, name)), -1) << name;
+    }
+    // Below the plot, on the time axis, there is nothing to name.
+    EXPECT_EQ(graph->GetToolTipAt(60, graph->GetImageHeight() - 10), "");
+}
+
+// A new window zooms in until its history fills at least half of the plot (460 pixels wide here), once there are
+// 10 minutes of it, and out again as the history grows; a scale the user chooses stays.
+TEST_F(GraphWindowTest, ANewWindowZoomsUntilItsHistoryFillsHalfThePlot)
+{
+    SensorRegistry::EntryID id = AddSensor("board", 40);
+    GraphWindow* window = NewWindow();
+    GraphWindowView* graph = window->GetGraphView();
+    TemperatureSensor* sensor = (*SensorMaster::Get()->GetSensorArray())[1];
+    // Minutes of history (one more sample than minutes) and the scale then.
+    const std::pair<int, int> steps[] = { { 9, 1 }, { 10, 30 }, { 23, 10 }, { 46, 5 }, { 115, 2 }, { 230, 1 } };
+    int minutes = 0;
+    for (auto [wanted, scale] : steps) {
+        for (; minutes < wanted; ++minutes) {
+            for (int sample = 0; sample < TemperatureSensor::kSamplesPerLongTermSample; ++sample) {
+                platform.Registry().SetProperty(id, "current-value", FixturePlatform::Fixed16(40 + minutes % 7));
+                sensor->CreateNewEvent();
+            }
+        }
+        graph->SpendTime(EventRecord {});
+        EXPECT_EQ(graph->GetTimeScale(), scale) << wanted << " minutes";
+        EXPECT_EQ(window->GetTimeScalePopup()->GetCurrentMenuItem(),
+            std::find(GraphWindowView::kTimeScales.begin(), GraphWindowView::kTimeScales.end(), scale)
+                - GraphWindowView::kTimeScales.begin() + 1);
+    }
+    window->GetTimeScalePopup()->UserChoseItem(5);
+    graph->SpendTime(EventRecord {});
+    EXPECT_EQ(graph->GetTimeScale(), 30);
+}
+
+// Under a dark palette the plot takes its base colour with grid lines a little lighter, the labels its text
+// colour, and a navy line, too dark to see there, is drawn lighter; the preferences keep the navy.
+TEST_F(GraphWindowTest, UnderADarkPaletteThePlotsTakeItsColoursAndDarkLinesAreLightened)
+{
+    const QPalette original = QApplication::palette();
+    QPalette dark = original;
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::Text, QColor(0xff, 0xff, 0xff));
+    dark.setColor(QPalette::Window, QColor(0x22, 0x22, 0x22));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    QApplication::setPalette(dark);
+    const RGBColor navy { 0, 0, 32767 };
+    Preferences::Get()->SetSensorColor(0, navy);
+    AddSensor("board", 30, { 30, 40, 30, 40 }); // navy
+    Render(400, 200);
+    QImage image = RenderAgain(dark.color(QPalette::Window));
+    const QRgb base = qRgb(0x2a, 0x2a, 0x2a);
+    EXPECT_EQ(image.pixel(200, 100), base);
+    EXPECT_EQ(image.pixel(200, 2 + 173 / 2), qRgb(0x55, 0x55, 0x55)) << "a grid line, a fifth of the way to white";
+    // The newest sample (30) on the bottom row, the next (40) on the top one.
+    RGBColor line = UColorContrast::FromQColor(QColor(image.pixel(31, 173)));
+    EXPECT_NE(line, navy);
+    EXPECT_GE(UColorContrast::ContrastRatio(line, UColorContrast::FromQColor(QColor(base))), 3.0);
+    EXPECT_EQ(image.pixel(34, 3), image.pixel(31, 173));
+    RGBColor kept;
+    Preferences::Get()->GetSensorColor(0, kept);
+    EXPECT_EQ(kept, navy);
+    // The labels in the window's light text colour (which the small text's edges blend): "now" under the plot.
+    int lightest = 0;
+    for (int y = 180; y < 195; ++y)
+        for (int x = 20; x < 42; ++x)
+            lightest = std::max(lightest, qGray(image.pixel(x, y)));
+    EXPECT_GT(lightest, 0xc0);
+
+    // The data window's strip graph likewise.
+    QJsonObject entry { { "class", "Lgra" }, { "frame", QJsonArray { 0, 0, 40, 20 } } };
+    DataWindowGraph strip { LPaneEntry(entry) };
+    EXPECT_EQ(strip.RenderImage().pixel(20, 10), base);
+    QApplication::setPalette(original);
 }

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QStyle>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -81,4 +82,40 @@ TEST(LBevelButtonWidget, TheMenuShowsTheButtonsItemsAndPicksReachTheButton)
     sensors.SetDescriptor("Sensors");
     sensors.AppendMenuItem("CPU");
     EXPECT_EQ(sensors.GetButtonWidget()->text(), QString("Sensors")) << "a multi-check button shows its title";
+}
+
+// A sensor menu offers "All" and "None" above its items, and stays open while items are checked, so that several
+// are chosen in one opening; each choice broadcasts once.
+TEST(LBevelButtonWidget, ASensorMenuOffersAllAndNoneAndStaysOpen)
+{
+    LBevelButton sensors(FourCC("Show"), LBevelButton::MenuBehavior::MultiCheck);
+    sensors.SetOffersAllAndNone(true);
+    for (const char* name : { "CPU", "GPU", "Disk" })
+        sensors.AppendMenuItem(name);
+    sensors.SetMenuItemMark(2, checkMark);
+    PickLog log;
+    sensors.AddListener(&log);
+    QMenu* menu = sensors.GetButtonWidget()->menu();
+    QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 6);
+    EXPECT_EQ(actions[0]->text(), QString("All"));
+    EXPECT_EQ(actions[1]->text(), QString("None"));
+    EXPECT_TRUE(actions[2]->isSeparator());
+
+    menu->popup(QPoint(0, 0));
+    QCoreApplication::processEvents();
+    // Clicks on the menu's entries, and the marks after each.
+    const std::pair<int, const char*> clicks[]
+        = { { 0, "xxx current 1" }, { 1, "--- current 1" }, { 4, "-x- current 2" }, { 5, "-xx current 3" } };
+    for (auto [entry, marks] : clicks) {
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(actions[entry]).center());
+        EXPECT_EQ(Marks(sensors), marks) << entry;
+        EXPECT_TRUE(menu->isVisible()) << entry;
+        EXPECT_EQ(actions[entry]->isChecked(), entry >= 3);
+    }
+    EXPECT_EQ(log.picks, "Show0 Show0 Show2 Show3 ");
+    menu->hide();
+    sensors.Disable();
+    sensors.UserChoseAll(true);
+    EXPECT_EQ(Marks(sensors), "-xx current 3") << "a disabled button ignores All";
 }

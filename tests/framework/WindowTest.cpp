@@ -4,10 +4,12 @@
 #include "framework/LStaticText.h"
 #include "framework/LTextEditView.h"
 #include "framework/LWindow.h"
+#include "framework/UColorContrast.h"
 #include "framework/URegistrar.h"
 #include "framework/UScreenPlacement.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QJsonDocument>
@@ -332,4 +334,50 @@ TEST_F(Windows, TheWheelAndTheKeysScrollTheImage)
     EXPECT_EQ(wheel({}, { 0, -120 }), 60) << "turned towards the user: on along the image";
     EXPECT_EQ(wheel({}, { 0, 120 }), 0);
     EXPECT_EQ(wheel({ -45, 0 }, { -120, 0 }), 45) << "a touchpad's swipe, by its pixels";
+}
+
+// Text without a colour of its own takes the palette's, light or dark, also when the palette changes while it is
+// shown; a fixed colour (a change's, a sensor's in a legend) that would not stand out from the window is lightened
+// on a dark one and left as it is where it does.
+TEST(StaticText, TakesThePalettesTextColourAndKeepsFixedColoursLegible)
+{
+    const QPalette original = QApplication::palette();
+    SPaneInfo frame;
+    frame.width = 120;
+    frame.height = 20;
+    LStaticText plain(frame, "Welcome", 130);
+    LStaticText change(frame, "-3", 136); // a bold dark blue
+    LStaticText legend(frame, "nct6799 AUXTIN3");
+    legend.SetForeColor(RGBColor { 0, 0, 32767 }); // navy
+    // The pixel of the text that stands out most from the window.
+    auto ink = [](LStaticText& text) {
+        QImage image = text.GetWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        RGBColor window = UColorContrast::FromQColor(text.GetWidget()->palette().color(QPalette::Window));
+        RGBColor best = window;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                RGBColor pixel = UColorContrast::FromQColor(QColor(image.pixel(x, y)));
+                if (UColorContrast::ContrastRatio(pixel, window) > UColorContrast::ContrastRatio(best, window))
+                    best = pixel;
+            }
+        }
+        return std::pair { best, UColorContrast::ContrastRatio(best, window) };
+    };
+    for (bool dark : { false, true }) {
+        SCOPED_TRACE(dark ? "dark" : "light");
+        QPalette palette = original;
+        palette.setColor(QPalette::Window, dark ? QColor(0x22, 0x20, 0x20) : QColor(0xef, 0xef, 0xef));
+        palette.setColor(QPalette::WindowText, dark ? QColor(0xf0, 0xf0, 0xf0) : QColor(0x10, 0x10, 0x10));
+        QApplication::setPalette(palette);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(ink(plain).first, UColorContrast::FromQColor(palette.color(QPalette::WindowText)));
+        for (LStaticText* fixed : { &change, &legend }) {
+            auto [colour, contrast] = ink(*fixed);
+            EXPECT_GE(contrast, 3.0) << fixed->GetDescriptor();
+            EXPECT_EQ(
+                UColorContrast::ToQColor(colour).rgb() == UColorContrast::ToQColor(fixed->GetForeColor()).rgb(), !dark)
+                << fixed->GetDescriptor();
+        }
+    }
+    QApplication::setPalette(original);
 }

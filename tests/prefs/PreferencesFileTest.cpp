@@ -43,17 +43,23 @@ struct FileBytes {
 
 const FileBytes kNoRecords = FileBytes().U32(0).U32(0);
 
-// Every default, with the given names in both Dock lists.
-FileBytes DefaultsFile(
-    uint32_t creation, const std::vector<std::string>& dockNames, const FileBytes& records = kNoRecords)
+// Every default, with the given names in both Dock lists; a first run's colours, or the older defaults that a
+// file may hold.
+FileBytes DefaultsFile(uint32_t creation, const std::vector<std::string>& dockNames,
+    const FileBytes& records = kNoRecords, bool firstRun = true)
 {
-    const uint16_t colours[12][3] = { { 0, 32767, 0 }, { 65535, 0, 0 }, { 0, 0, 65535 }, { 32767, 0, 32767 },
+    const uint16_t older[12][3] = { { 0, 32767, 0 }, { 65535, 0, 0 }, { 0, 0, 65535 }, { 32767, 0, 32767 },
         { 32767, 0, 0 }, { 32767, 32767, 0 }, { 0, 32767, 32767 }, { 65535, 32767, 0 }, { 26414, 65535, 26414 },
         { 0, 65535, 0 }, { 0, 0, 65535 }, { 0, 0, 65535 } };
+    const uint8_t firstRunColours[12][3]
+        = { { 0, 171, 0 }, { 255, 0, 0 }, { 64, 140, 255 }, { 217, 119, 0 }, { 194, 13, 255 }, { 0, 163, 163 },
+              { 217, 98, 205 }, { 120, 156, 54 }, { 255, 13, 182 }, { 7, 140, 47 }, { 209, 94, 106 }, { 255, 0, 64 } };
     FileBytes file;
     file.U16(120).U8(0).U32(creation).U16(2).U8(0).U8(1).Append(records);
-    for (const auto& rgb : colours)
-        file.U16(rgb[0]).U16(rgb[1]).U16(rgb[2]);
+    for (int i = 0; i < 12; ++i) {
+        for (int channel = 0; channel < 3; ++channel)
+            file.U16(firstRun ? firstRunColours[i][channel] * 257 : older[i][channel]);
+    }
     file.U32(1).U16(1).Names(dockNames).U16(1).U16(1).Names(dockNames).U16(1).U8(1);
     return file;
 }
@@ -87,14 +93,20 @@ public:
 
 class StandInGraphWindow : public RecordedGraphWindow {
 public:
-    explicit StandInGraphWindow(int16_t item) { mItem = item; }
+    explicit StandInGraphWindow(int16_t item, int32_t pixelsPerMinute = 0)
+    {
+        mItem = item;
+        mPixelsPerMinute = pixelsPerMinute;
+    }
     void GetWindowPrefs(GraphWindowPrefs* prefs) override
     {
         prefs->SetWindowRect(Rect { 1, 2, 3, 4 });
         prefs->SetDisplayMenuItem(mItem);
+        prefs->SetPixelsPerMinute(mPixelsPerMinute);
     }
     void SetWindowPrefs(GraphWindowPrefs*) override { }
     int16_t mItem;
+    int32_t mPixelsPerMinute;
 };
 
 }
@@ -401,5 +413,43 @@ TEST_F(PreferencesFile, OnlyWindowsStillOpenAreRecordedInTheOrderAdded)
     for (uint16_t top : { 10, 30 })
         records.U32(997).U16(top).U16(0xFFFE).U16(300).U16(0x1234).U32(0x800000F6).U8(2).Names({ "ab" });
     records.U32(1).U32(997).U16(1).U16(2).U16(3).U16(4).U16(0xFFFE).Names({});
-    EXPECT_EQ(Saved(), DefaultsFile(Now(), {}, records).bytes);
+    EXPECT_EQ(Saved(), DefaultsFile(Now(), {}, records, false).bytes);
+}
+
+// The preferences file has no place for a graph window's time scale: "Kelvara Settings.ini" keeps it by the
+// place of the window's record, and the file stays byte for byte what it would be without.
+TEST_F(PreferencesFile, GraphWindowTimeScalesComeBackByTheirRecordsPlace)
+{
+    const std::string ini = platform->ProgramFolder() + "/Kelvara Settings.ini";
+    std::vector<uint8_t> withoutScales;
+    for (int32_t tens : { 0, 1 }) {
+        Preferences::DeleteInstanceForTesting();
+        StandInGraphWindow first(1, 5 * tens), automatic(2), last(1, 30 * tens);
+        for (StandInGraphWindow* window : { &first, &automatic, &last })
+            Preferences::Get()->AddGraphWindow(window);
+        std::vector<uint8_t> saved = Saved();
+        if (tens == 0)
+            withoutScales = saved;
+        EXPECT_EQ(saved, withoutScales);
+    }
+    EXPECT_TRUE(std::filesystem::exists(ini));
+
+    // Read at the next start, and a file that holds no time scale a Kelvara could choose.
+    const std::pair<std::string, std::vector<int32_t>> starts[] = {
+        { "", { 5, 0, 30 } },
+        { "[GraphWindows]\n1\\PixelsPerMinute=7\n2\\PixelsPerMinute=2\n3\\PixelsPerMinute=abc\nsize=3\n", { 0, 2, 0 } },
+    };
+    for (const auto& [text, scales] : starts) {
+        if (!text.empty())
+            TestFiles::WriteBytes(ini, std::vector<uint8_t>(text.begin(), text.end()));
+        Preferences::DeleteInstanceForTesting();
+        KelvaraSettings::DeleteInstanceForTesting();
+        testing::internal::CaptureStderr();
+        TArray<GraphWindowPrefs*>* records = Start()->GetGraphWindowPrefsArray();
+        std::string message = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(records->GetCount(), 3);
+        for (ArrayIndexT i = 1; i <= 3; ++i)
+            EXPECT_EQ((*records)[i]->GetPixelsPerMinute(), scales[static_cast<size_t>(i - 1)]) << text << i;
+        EXPECT_EQ(message.find("\"abc\"") != std::string::npos, !text.empty()) << message;
+    }
 }

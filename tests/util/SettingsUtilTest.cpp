@@ -4,6 +4,7 @@
 #include "framework/LBevelButton.h"
 #include "framework/LException.h"
 #include "framework/QDPort.h"
+#include "framework/UColorContrast.h"
 #include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
@@ -170,6 +171,7 @@ protected:
 TEST_F(SensorColors, IndicesOneToTwelveDrawInTheStoredColoursAndLaterOnesInTheExtension)
 {
     Preferences* prefs = Preferences::Get();
+    prefs->InitializePrefs();
     std::vector<RGBColor> seen(12); // the colours a first run stores
     for (int32_t position = 0; position < 12; ++position) {
         prefs->GetSensorColor(position, seen[static_cast<size_t>(position)]);
@@ -186,6 +188,17 @@ TEST_F(SensorColors, IndicesOneToTwelveDrawInTheStoredColoursAndLaterOnesInTheEx
         RGBColor colour = ExtendedSensorColor(index);
         EXPECT_EQ(std::count(seen.begin(), seen.end(), colour), 0) << "index " << index;
         seen.push_back(colour);
+    }
+    // A first run's twelve stand out from a white plot and a dark one, and far from each other and from the
+    // hand-picked extension (sensors 13 to 28).
+    auto apart = [](const RGBColor& a, const RGBColor& b) {
+        return std::hypot(a.red - b.red, a.green - b.green, a.blue - b.blue) / 257;
+    };
+    for (size_t i = 0; i < 12; ++i) {
+        EXPECT_GE(UColorContrast::ContrastRatio(seen[i], { 65535, 65535, 65535 }), 3.0) << i;
+        EXPECT_GE(UColorContrast::ContrastRatio(seen[i], { 0x2A2A, 0x2A2A, 0x2A2A }), 3.0) << i;
+        for (size_t j = 0; j < 28; ++j)
+            EXPECT_TRUE(i == j || apart(seen[i], seen[j]) >= 40) << i << " and " << j;
     }
 }
 
