@@ -8,9 +8,10 @@
 
 #include <unistd.h>
 
-HandOverWatch::HandOverWatch(SingleInstance& instance, std::function<void()> onReopen)
+HandOverWatch::HandOverWatch(SingleInstance& instance, std::function<void()> onReopen, SingleInstance::Answer toDesktop)
     : mInstance(instance)
     , mOnReopen(std::move(onReopen))
+    , mToDesktop(toDesktop)
     , mReading(std::make_unique<QSocketNotifier>(QSocketNotifier::Read))
     , mTimeLimit(std::make_unique<QTimer>())
 {
@@ -47,9 +48,10 @@ void HandOverWatch::Accept()
 
 void HandOverWatch::Read()
 {
-    switch (SingleInstance::ReadRequest(mConnection, mReceived)) {
+    switch (SingleInstance::ReadRequest(mConnection, mReceived, mToDesktop)) {
     case SingleInstance::Request::Incomplete:
         return;
+    case SingleInstance::Request::Headless:
     case SingleInstance::Request::Refused:
         Drop();
         return;

@@ -3,13 +3,14 @@
 // holds the windows.
 #pragma once
 
+#include "platform/SingleInstance.h"
+
 #include <functional>
 #include <memory>
 #include <string>
 
 class QSocketNotifier;
 class QTimer;
-class SingleInstance;
 
 class HandOverWatch {
 public:
@@ -17,8 +18,10 @@ public:
     static constexpr int kConnectionMilliseconds = 1000;
 
     // Watches instance's listening socket (none: nothing to watch) and calls onReopen on the event loop for
-    // every launch handed over; an exception thrown by it is reported and dropped.
-    HandOverWatch(SingleInstance& instance, std::function<void()> onReopen);
+    // every desktop launch handed over, answered as toDesktop says; an exception thrown by it is reported and
+    // dropped. A launch without windows is told that this one samples, and nothing else happens.
+    HandOverWatch(SingleInstance& instance, std::function<void()> onReopen,
+        SingleInstance::Answer toDesktop = SingleInstance::Answer::Reopen);
     ~HandOverWatch();
 
     HandOverWatch(const HandOverWatch&) = delete;
@@ -32,6 +35,7 @@ private:
 
     SingleInstance& mInstance;
     std::function<void()> mOnReopen;
+    SingleInstance::Answer mToDesktop;
     std::unique_ptr<QSocketNotifier> mListening;
     std::unique_ptr<QSocketNotifier> mReading;
     std::unique_ptr<QTimer> mTimeLimit;

@@ -20,9 +20,12 @@ namespace {
 
 constexpr const char* kLockName = "kelvara.lock";
 constexpr const char* kSocketName = "kelvara.socket";
-// What a second launch asks, and what the running one answers.
+// What a second launch asks (a desktop one, or one without windows), and what the running one answers:
+// done, or that it quits so that the launch samples in its place.
 constexpr const char kRequest[] = "reopen\n";
+constexpr const char kHeadlessRequest[] = "headless\n";
 constexpr const char kAnswer[] = "ok\n";
+constexpr const char kYieldAnswer[] = "yield\n";
 // How long a new launch waits for the running one's answer, which comes from its event loop.
 constexpr int kAnswerMilliseconds = 2000;
 constexpr int kRetryMilliseconds = 100;
@@ -120,7 +123,7 @@ bool SingleInstance::PrepareFolder()
     return true;
 }
 
-SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds)
+SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds, Launch launch)
 {
     if (!PrepareFolder())
         return Role::Alone;
@@ -150,8 +153,17 @@ SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds)
         }
         // Another holds it: it takes the launch over, unless it is still starting or already quitting.
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (TryHandOver(static_cast<int>(std::clamp<int64_t>(left, kRetryMilliseconds, kAnswerMilliseconds))))
+        switch (
+            TryHandOver(launch, static_cast<int>(std::clamp<int64_t>(left, kRetryMilliseconds, kAnswerMilliseconds)))) {
+        case HandOver::Done:
             return Role::HandedOver;
+        case HandOver::Yielded:
+            // It writes its files and ends, and keeps the lock until then.
+            deadline = std::max(deadline, Clock::now() + std::chrono::milliseconds(kTakeOverMilliseconds));
+            break;
+        case HandOver::Failed:
+            break;
+        }
         if (Clock::now() >= deadline)
             return Role::Busy;
         std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMilliseconds));
@@ -180,18 +192,25 @@ bool SingleInstance::Listen()
     return true;
 }
 
-bool SingleInstance::TryHandOver(int answerMilliseconds)
+SingleInstance::HandOver SingleInstance::TryHandOver(Launch launch, int answerMilliseconds)
 {
     sockaddr_un address {};
     if (!SocketAddress(mFolder + "/" + kSocketName, address))
-        return false;
+        return HandOver::Failed;
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return false;
-    bool handedOver = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-        && WriteAll(fd, kRequest) && ReadLine(fd, answerMilliseconds) + "\n" == kAnswer;
+        return HandOver::Failed;
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+        && WriteAll(fd, launch == Launch::Desktop ? kRequest : kHeadlessRequest))
+        answer = ReadLine(fd, answerMilliseconds) + "\n";
     ::close(fd);
-    return handedOver;
+    if (answer == kAnswer)
+        return HandOver::Done;
+    // Only a desktop launch is yielded to.
+    if (answer == kYieldAnswer && launch == Launch::Desktop)
+        return HandOver::Yielded;
+    return HandOver::Failed;
 }
 
 int SingleInstance::AcceptConnection()
@@ -201,9 +220,14 @@ int SingleInstance::AcceptConnection()
     return ::accept4(mListener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
 }
 
-SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string& received)
+SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string& received, Answer toDesktop)
 {
-    const std::string_view request = kRequest;
+    const std::string_view desktop = kRequest;
+    const std::string_view headless = kHeadlessRequest;
+    auto startsAs = [&](std::string_view request) {
+        size_t compared = std::min(received.size(), request.size());
+        return std::string_view(received).substr(0, compared) == request.substr(0, compared);
+    };
     for (;;) {
         char buffer[16];
         ssize_t count = ::recv(connection, buffer, sizeof buffer, 0);
@@ -214,12 +238,15 @@ SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string&
         if (count <= 0)
             return Request::Refused;
         received.append(buffer, static_cast<size_t>(count));
-        // Only processes of this user reach the socket (the folder is private), and only this request counts.
-        size_t compared = std::min(received.size(), request.size());
-        if (std::string_view(received).substr(0, compared) != request.substr(0, compared))
+        // Only processes of this user reach the socket (the folder is private), and only these requests count.
+        if (startsAs(desktop) && received.size() >= desktop.size()) {
+            const char* answer = toDesktop == Answer::Yield ? kYieldAnswer : kAnswer;
+            return WriteAll(connection, answer) ? Request::Reopen : Request::Refused;
+        }
+        if (startsAs(headless) && received.size() >= headless.size())
+            return WriteAll(connection, kAnswer) ? Request::Headless : Request::Refused;
+        if (!startsAs(desktop) && !startsAs(headless))
             return Request::Refused;
-        if (received.size() >= request.size())
-            return WriteAll(connection, kAnswer) ? Request::Reopen : Request::Refused;
     }
 }
 
