@@ -23,6 +23,17 @@ void Print(FILE* stream, const QString& text)
 
 }
 
+bool AsksForHeadless(const std::vector<std::string>& arguments)
+{
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--")
+            return false;
+        if (arguments[i] == "--headless" || arguments[i] == "-headless")
+            return true;
+    }
+    return false;
+}
+
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std::string& version)
 {
     QCommandLineParser parser;
@@ -41,9 +52,13 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
         QStringLiteral("Writes the long-term history of every sensor as CSV files (one per sensor) into <folder> "
                        "and ends, without a window. Works while Kelvara runs."),
         QStringLiteral("folder"));
+    const QCommandLineOption headless(QStringLiteral("headless"),
+        QStringLiteral("Runs without windows, tray or display (on a server, or as a service): samples and keeps "
+                       "the history, warning at the limits. 'kelvara --headless --help' shows its options."));
     parser.addOption(help);
     parser.addOption(showVersion);
     parser.addOption(exportTo);
+    parser.addOption(headless);
     for (const char* name : kQtOptionsWithValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -84,6 +99,10 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
     if (parser.isSet(showVersion)) {
         Print(stdout, QStringLiteral("Kelvara %1\n").arg(QString::fromStdString(version)));
         result.action = CommandLine::Action::Exit;
+        return result;
+    }
+    if (parser.isSet(headless)) {
+        result.action = CommandLine::Action::Headless;
         return result;
     }
     if (parser.isSet(exportTo)) {
