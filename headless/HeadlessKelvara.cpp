@@ -2,6 +2,7 @@
 
 #include "framework/LException.h"
 #include "framework/UQuitSignals.h"
+#include "metrics/MetricsToken.h"
 #include "platform/FreedMemory.h"
 #include "platform/HandOverWatch.h"
 #include "platform/SingleInstance.h"
@@ -16,7 +17,8 @@
 #include <cstdio>
 #include <utility>
 
-HeadlessKelvara::HeadlessKelvara(SingleInstance& instance, Notifier& notifier)
+HeadlessKelvara::HeadlessKelvara(
+    SingleInstance& instance, Notifier& notifier, ReadingsSharing::Overrides sharing, const std::string& version)
     : mInstance(instance)
 {
     // The same order as the desktop's start-up: the preferences' defaults, the sensors with their data files,
@@ -35,6 +37,9 @@ HeadlessKelvara::HeadlessKelvara(SingleInstance& instance, Notifier& notifier)
         TellNothingIsSaved(*reason);
     LException::ReportAndDrop(
         "watching the limits", [&] { mLimitWatch = std::make_unique<LimitWatch>(*mSensorMaster, notifier); });
+    LException::ReportAndDrop("sharing the readings", [&] {
+        mSharing = std::make_unique<ReadingsSharing>(*mSensorMaster, mSharingNotifier, std::move(sharing), version);
+    });
     // What discovery and the data files needed at start-up goes back to the system: this program is meant to
     // stay small for months.
     mSensorMaster->SetFirstRoundCall([] { ReturnFreedMemory(); });
@@ -58,6 +63,22 @@ HeadlessKelvara::~HeadlessKelvara()
         mSensorMaster->TerminateAndSaveData();
     }
     mQuitSignals.reset();
+}
+
+std::optional<int> HeadlessKelvara::GetSharingFailure() const
+{
+    if (mSharing == nullptr)
+        return 1;
+    MetricsChoices choices;
+    std::string error;
+    if (!mSharing->Choose(choices, error))
+        return kSharingRefusedExitCode;
+    if (!choices.listen || mSharing->GetListeningPort() != 0)
+        return std::nullopt;
+    // Anyone who can read the token can scrape: an endpoint that would be open to them does not start.
+    if (!choices.tokenFile.empty() && !MetricsToken::ReadFile(choices.tokenFile, error))
+        return kSharingRefusedExitCode;
+    return 1;
 }
 
 int HeadlessKelvara::Run()

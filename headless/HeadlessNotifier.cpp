@@ -6,7 +6,8 @@
 
 void HeadlessNotifier::Notify(const std::string& title, const std::string& text)
 {
-    mLog.Notify(title, text);
+    if (mLogTo == Log::StandardError)
+        mLog.Notify(title, text);
     if (HasSessionBus())
         mDesktop.Notify(title, text);
 }

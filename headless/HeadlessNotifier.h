@@ -9,6 +9,13 @@
 
 class HeadlessNotifier : public Notifier {
 public:
+    // Without the line on standard error, for those who write it themselves.
+    enum class Log { StandardError, None };
+    explicit HeadlessNotifier(Log log = Log::StandardError)
+        : mLogTo(log)
+    {
+    }
+
     void Notify(const std::string& title, const std::string& text) override;
 
     // Whether the environment names a session bus: DBUS_SESSION_BUS_ADDRESS, or the bus socket that the user's
@@ -16,6 +23,7 @@ public:
     static bool HasSessionBus();
 
 private:
+    Log mLogTo;
     StandardErrorNotifier mLog;
     BusctlNotifier mDesktop;
 };

@@ -1,13 +1,14 @@
 // Kelvara without windows: the program that `kelvara --headless` becomes. It links Qt Core alone (no Qt Gui,
 // no display), so that it stays small on a server, and takes the same locks as the desktop Kelvara.
+#include "app/CommandLine.h"
 #include "framework/UResources.h"
-#include "headless/HeadlessCommandLine.h"
 #include "headless/HeadlessKelvara.h"
 #include "headless/HeadlessNotifier.h"
 #include "platform/DataFolderLock.h"
 #include "platform/Platform.h"
 #include "platform/SingleInstance.h"
 #include "report/ReportResources.h"
+#include "sensors/HistoryExport.h"
 #include "sensors/SensorMaster.h"
 #include "util/UtilitiesFolder.h"
 
@@ -35,11 +36,20 @@ int MillisecondsLeft(std::chrono::steady_clock::time_point deadline)
 
 int main(int argc, char** argv)
 {
-    HeadlessCommandLine commandLine = ReadHeadlessCommandLine(
-        std::vector<std::string>(argv, argv + argc), UResources::GetIndString(kKelvaraStrings, kVersionTextItem));
-    if (!commandLine.run)
+    // The desktop program's command line, read the same way: --headless (what brought this program here),
+    // --version, --help, the metrics' options, and --export, which needs no window either.
+    const std::string version = UResources::GetIndString(kKelvaraStrings, kVersionTextItem);
+    CommandLine commandLine = ReadCommandLine(std::vector<std::string>(argv, argv + argc), version);
+    if (commandLine.action == CommandLine::Action::Exit)
         return commandLine.exitCode;
     Platform::InstallLinux("/");
+    if (commandLine.action == CommandLine::Action::Export) {
+        HistoryExportResult result = HistoryExport::ExportProgramFolder(commandLine.exportFolder);
+        if (!result.written.empty())
+            std::printf("Kelvara exported the history of %zu sensors to %s\n", result.written.size(),
+                commandLine.exportFolder.c_str());
+        return result.problems.empty() ? 0 : 1;
+    }
 
     // A Kelvara that runs already samples and writes the files; this one has nothing to add. It ends with
     // status 0, so that a service manager that restarts it on failure leaves it at that.
@@ -77,10 +87,16 @@ int main(int argc, char** argv)
     int status = 0;
     {
         HeadlessNotifier notifier;
-        HeadlessKelvara kelvara(instance, notifier);
-        std::fprintf(stderr, "Kelvara runs without windows and samples %d sensors.\n",
-            static_cast<int>(kelvara.GetSensorMaster().GetSensorCount()));
-        status = kelvara.Run();
+        HeadlessKelvara kelvara(instance, notifier,
+            { commandLine.metricsListen, commandLine.metricsTokenFile, commandLine.metricsFile }, version);
+        if (std::optional<int> failure = kelvara.GetSharingFailure()) {
+            std::fprintf(stderr, "Kelvara ends: the readings cannot be shared as asked (see above).\n");
+            status = *failure;
+        } else {
+            std::fprintf(stderr, "Kelvara runs without windows and samples %d sensors.\n",
+                static_cast<int>(kelvara.GetSensorMaster().GetSensorCount()));
+            status = kelvara.Run();
+        }
     }
     // Everything is written. A read stuck in the kernel (a hung chip) must not keep the process.
     if (SensorMaster::CountStuckReads() > 0) {

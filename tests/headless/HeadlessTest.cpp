@@ -13,7 +13,11 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <netinet/in.h>
 #include <optional>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -50,6 +54,42 @@ bool Ready(qint64 pid, const std::string& program)
     return at != std::string::npos && (std::stoull(status.substr(at + 7), nullptr, 16) & (1ull << (SIGTERM - 1))) != 0;
 }
 
+// A port on the loopback address that nobody listens on now.
+uint16_t FreePort()
+{
+    int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), size);
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+    ::close(probe);
+    return ntohs(address.sin_port);
+}
+
+// The whole answer to GET /metrics at port, "" when nothing answers within 5 seconds.
+std::string Scrape(uint16_t port)
+{
+    int connection = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    std::string answer;
+    if (::connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        const std::string request = "GET /metrics HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n";
+        ::send(connection, request.data(), request.size(), MSG_NOSIGNAL);
+        pollfd readable { connection, POLLIN, 0 };
+        char buffer[4096];
+        ssize_t count = 0;
+        while (::poll(&readable, 1, 5000) == 1 && (count = ::recv(connection, buffer, sizeof buffer, 0)) > 0)
+            answer.append(buffer, static_cast<size_t>(count));
+    }
+    ::close(connection);
+    return answer;
+}
+
 class Headless : public ::testing::Test {
 protected:
     void SetUp() override
@@ -64,7 +104,8 @@ protected:
 
     // Starts Kelvara over the fixture tree with arguments; without a display unless desktop, and waits until
     // program (what the process becomes) is ready.
-    void Start(QProcess& process, const QStringList& arguments, const std::string& program, bool desktop = false)
+    void Start(QProcess& process, const QStringList& arguments, const std::string& program, bool desktop = false,
+        bool waitUntilReady = true)
     {
         const char* script = "mount -t tmpfs kelvara-test /sys/class && mkdir /sys/class/hwmon && "
                              "mount --bind \"$0\" /sys/class/hwmon && exec \"$@\"";
@@ -81,6 +122,8 @@ protected:
             QStringList { "-m", "sh", "-c", script, QString::fromStdString(sysfs.HwmonFolder()), KELVARA_BINARY }
                 + arguments);
         ASSERT_TRUE(process.waitForStarted(10000));
+        if (!waitUntilReady)
+            return;
         for (int wait = 0; wait < 600 && !Ready(process.processId(), program); ++wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
         ASSERT_TRUE(Ready(process.processId(), program)) << process.readAllStandardError().toStdString();
@@ -179,4 +222,52 @@ TEST_F(Headless, ADesktopLaunchTakesOver)
     EXPECT_GE(shortTerm, shortTermAtHandOver + 1) << "the desktop one samples on in the same file";
     EXPECT_EQ(longTerm, longTermAtHandOver + 1) << "each run starts with a long-term sample";
     EXPECT_TRUE(std::filesystem::exists(Folder() + "/Kelvara Preferences")) << "the desktop one writes them";
+}
+
+// It shares the readings as the desktop one does, with the same options: the endpoint, the textfile. A token
+// file that others can read is refused: it says why and ends with status 2.
+TEST_F(Headless, SharesTheReadingsAsAsked)
+{
+    const std::string reading = "name=\"acpitz temp1\"} 45\n";
+    const std::string textfile = runtime / "kelvara.prom";
+    TestFiles::Write(runtime / "token", "secret\n");
+    ::chmod((runtime / "token").c_str(), 0644);
+    const uint16_t port = FreePort();
+    const QString address = QString("127.0.0.1:%1").arg(port);
+    const struct {
+        const char* name;
+        QStringList arguments;
+        int exitCode; // -1: it runs until stopped
+        std::string said;
+    } cases[] = {
+        { "the endpoint", { "--headless", "--metrics-listen", address }, -1, "serving the readings" },
+        { "the textfile", { "--headless", "--metrics-file", QString::fromStdString(textfile) }, -1, "" },
+        { "a token file others can read",
+            { "--headless", "--metrics-listen", address, "--metrics-token-file",
+                QString::fromStdString(runtime / "token") },
+            2, "may be read by its group or by others" },
+    };
+    for (const auto& each : cases) {
+        QProcess process;
+        Start(process, each.arguments, "kelvara-headless", false, each.exitCode < 0);
+        if (each.exitCode >= 0) {
+            EXPECT_TRUE(process.waitForFinished(30000)) << each.name;
+            EXPECT_EQ(process.exitCode(), each.exitCode) << each.name;
+            EXPECT_EQ(Scrape(port), "") << each.name;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            std::string answer;
+            if (each.arguments.contains("--metrics-listen")) {
+                answer = Scrape(port);
+            } else {
+                std::vector<uint8_t> bytes = TestFiles::ReadBytes(textfile);
+                answer.assign(bytes.begin(), bytes.end());
+            }
+            EXPECT_NE(answer.find(reading), std::string::npos) << each.name << ":\n" << answer;
+            process.terminate();
+            ExpectEndsWithZero(process);
+        }
+        std::string said = process.readAllStandardError().toStdString();
+        EXPECT_NE(said.find(each.said), std::string::npos) << each.name << ": " << said;
+    }
 }
