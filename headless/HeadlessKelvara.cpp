@@ -57,6 +57,8 @@ HeadlessKelvara::~HeadlessKelvara()
     // A launch that comes while the files are written waits for the lock rather than for an answer.
     mHandOvers.reset();
     mInstance.StopListening();
+    // The endpoint and the watch let go of the sensors before they go.
+    mSharing.reset();
     mLimitWatch.reset();
     if (mSensorMaster != nullptr) {
         mSensorMaster->SetFirstRoundCall({});
