@@ -22,7 +22,7 @@ bool MetricsTextfile::Write(std::string_view contents)
     std::string problem;
     int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
-        problem = "cannot make a temporary file in \"" + folder + "\": " + std::strerror(errno);
+        problem = "cannot be written: no temporary file can be made in \"" + folder + "\": " + std::strerror(errno);
     } else {
         size_t written = 0;
         while (written < contents.size()) {

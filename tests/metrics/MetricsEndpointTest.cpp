@@ -2,6 +2,7 @@
 // of connections or a slowloris from costing more than a fixed amount.
 #include "metrics/MetricsEndpoint.h"
 #include "metrics/MetricsExposition.h"
+#include "tests/support/LoopbackHttp.h"
 #include "tests/support/TestFolders.h"
 
 #include <QCoreApplication>
@@ -31,58 +32,20 @@ public:
     }
 };
 
-// A blocking client socket, connected to the endpoint on this machine.
-int Connect(uint16_t port)
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    timeval wait { 10, 0 };
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    return fd;
-}
-
-// Everything until the endpoint closes the connection.
-std::string ReadAll(int fd)
-{
-    std::string all;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
-        all.append(buffer, static_cast<size_t>(got));
-    return all;
-}
+using LoopbackHttp::Connect;
+using LoopbackHttp::Exchange;
+using LoopbackHttp::ReadAll;
 
 // Runs the event loop, which serves the endpoint, until work on another thread is done.
 template <typename T> T Serve(std::future<T> work)
 {
-    while (work.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    LoopbackHttp::Serve([&] { return work.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; });
     return work.get();
 }
 
 void ServeFor(int milliseconds)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-std::string Exchange(uint16_t port, std::string request)
-{
-    return Serve(std::async(std::launch::async, [port, request] {
-        int fd = Connect(port);
-        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-        std::string response = ReadAll(fd);
-        ::close(fd);
-        return response;
-    }));
+    LoopbackHttp::Serve({}, std::chrono::milliseconds(milliseconds));
 }
 
 struct Endpoint {

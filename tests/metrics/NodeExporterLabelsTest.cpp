@@ -1,5 +1,7 @@
-// The chip labels that node_exporter's hwmon collector gives the same hardware, so that series join.
+// The chip labels that node_exporter's hwmon collector gives the same hardware, so that series join; and the
+// address the endpoint listens at.
 #include "metrics/NodeExporterLabels.h"
+#include "metrics/MetricsAddress.h"
 
 #include <gtest/gtest.h>
 
@@ -58,4 +60,27 @@ TEST(NodeExporterLabels, CleanNameReplacesEachCharacterOnce)
     for (const auto& [name, cleaned] : cases)
         EXPECT_EQ(NodeExporterLabels::CleanName(name), cleaned) << name;
     EXPECT_EQ(NodeExporterLabels::ChipOfDrive("by-id/Samsung-SSD-980-S123"), "udisks2_by_id_samsung_ssd_980_s123");
+}
+
+TEST(MetricsAddress, ReadsAddressAndPort)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "9947", "127.0.0.1:9947" },
+        { "0.0.0.0:9100", "0.0.0.0:9100" },
+        { "[::1]:9947", "[::1]:9947" },
+        { "[::]:1", "[::]:1" },
+        { "::1:9947", "" }, // IPv6 in brackets only
+        { "[10.0.0.1]:80", "" },
+        { ":9947", "" },
+        { "10.0.0.1:", "" },
+        { "10.0.0.1:+80", "" },
+        { "localhost:9947", "" },
+        { "65536", "" },
+    };
+    for (const auto& [text, address] : cases) {
+        std::string error;
+        std::optional<MetricsAddress> parsed = MetricsAddress::Parse(text, error);
+        EXPECT_EQ(parsed ? parsed->ToString() : "", address) << text;
+        EXPECT_EQ(error.empty(), parsed.has_value()) << text;
+    }
 }
