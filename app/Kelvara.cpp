@@ -485,12 +485,7 @@ void Kelvara::ExportHistory()
     if (!folder)
         return;
     // The files on disk hold the history up to their last save; saved now, they hold all of it.
-    SensorArray* sensors = mSensorMaster->GetSensorArray();
-    for (ArrayIndexT i = 1; i <= sensors->GetCount(); ++i) {
-        TemperatureSensor* sensor = (*sensors)[i];
-        if (sensor != nullptr)
-            LException::ReportAndDrop("saving a sensor's data file", [sensor] { sensor->SaveData(); });
-    }
+    mSensorMaster->SaveNow();
     HistoryExportResult result = HistoryExport::ExportProgramFolder(*folder);
     std::string written = std::to_string(result.written.size()) + (result.written.size() == 1 ? " sensor" : " sensors");
     if (result.problems.empty()) {

@@ -1,6 +1,7 @@
 #include "sensors/SensorMaster.h"
 
 #include "framework/LException.h"
+#include "framework/LFileStream.h"
 #include "framework/UThreadWakeup.h"
 #include "platform/Platform.h"
 #include "prefs/KelvaraSettings.h"
@@ -12,6 +13,7 @@
 #include "sensors/SensorKeyMap.h"
 #include "sensors/SensorSampler.h"
 #include "sensors/TemperatureSensor.h"
+#include "sensors/TimelineFile.h"
 #include "util/UtilitiesFolder.h"
 
 #include <QTimer>
@@ -118,6 +120,8 @@ SensorMaster::SensorMaster()
     });
     if (std::string path = KeyMapPath(false); !path.empty())
         mKeys->Load(path);
+    if (std::string folder; FindUtilitiesFolder(false, folder) == 0)
+        mTimelines = TimelineFile::Load(folder, true);
 
     // Discovery reads names, labels and limits, which a hung chip can hold: it runs on a worker, and
     // start-up goes on without it after a while.
@@ -204,8 +208,13 @@ void SensorMaster::TakeDiscovered(std::vector<SensorDescription> found)
         if (FindSensorByKey(identities[i].key))
             continue;
         fresh[i].name = identities[i].name;
-        LException::ReportAndDrop(
-            "taking on a sensor", [&] { Insert(new TemperatureSensor(fresh[i], identities[i].index)); });
+        LException::ReportAndDrop("taking on a sensor", [&] {
+            auto sensor = std::make_unique<TemperatureSensor>(fresh[i], identities[i].index);
+            if (auto recorded = mTimelines.timelines.find(sensor->GetStableKey());
+                recorded != mTimelines.timelines.end())
+                sensor->TakeTimeline(recorded->second);
+            Insert(sensor.release());
+        });
     }
     if (mRunning) {
         std::fprintf(stderr, "Kelvara: %zu new sensors found\n", fresh.size());
@@ -279,6 +288,12 @@ void SensorMaster::SaveInBackground()
                 files.push_back(std::move(file));
         });
     }
+    gather("the timeline", [&] {
+        UBackgroundWriter::File file;
+        file.what = "the timeline";
+        if (GatherTimeline(file.path, file.bytes))
+            files.push_back(std::move(file));
+    });
     if (mSaveExtras) {
         gather("the preferences", [&] {
             for (UBackgroundWriter::File& extra : mSaveExtras())
@@ -290,6 +305,24 @@ void SensorMaster::SaveInBackground()
         mSaveFailureCall(*failure);
 }
 
+void SensorMaster::SaveNow()
+{
+    mWriter->WaitUntilDone();
+    SaveTimeline();
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i)
+        LException::ReportAndDrop("saving a sensor's data file", [&] { mSensors[i]->SaveData(); });
+}
+
+void SensorMaster::SaveTimeline()
+{
+    LException::ReportAndDrop("saving the timeline", [this] {
+        std::string path;
+        LFileStream stream;
+        if (GatherTimeline(path, stream.GetBytesHeld()))
+            stream.Commit(path);
+    });
+}
+
 size_t SensorMaster::CountReadsOut() const
 {
     return mSampler ? mSampler->CountReadsOut() : 0;
@@ -298,6 +331,24 @@ size_t SensorMaster::CountReadsOut() const
 size_t SensorMaster::CountStuckReads()
 {
     return sInstance != nullptr ? sInstance->CountReadsOut() : 0;
+}
+
+bool SensorMaster::GatherTimeline(std::string& outPath, std::vector<uint8_t>& outBytes)
+{
+    if (!mTimelines.writable || mSensors.IsEmpty())
+        return false;
+    std::string folder;
+    if (int16_t status = FindUtilitiesFolder(true, folder); status != 0)
+        Throw_(status, "cannot find or make the program's folder");
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
+        // A data file that is not written keeps the timeline that dates it.
+        if (mSensors[i]->WritesDataFile())
+            mTimelines.timelines[mSensors[i]->GetStableKey()] = mSensors[i]->GetTimeline();
+    }
+    outPath = TimelineFile::PathIn(folder);
+    std::string text = TimelineFile::Format(mTimelines.timelines);
+    outBytes.assign(text.begin(), text.end());
+    return true;
 }
 
 uint32_t SensorMaster::GetSamplesOfFirstSensor() const
@@ -314,6 +365,7 @@ void SensorMaster::TerminateAndSaveData()
         mSampler->Stop();
     // A save on the writer's thread must not land after the last one.
     mWriter->WaitUntilDone();
+    SaveTimeline();
     while (!mSensors.IsEmpty()) {
         TemperatureSensor* sensor = nullptr;
         mSensors.FetchItemAt(1, sensor);

@@ -7,6 +7,7 @@
 #include "framework/LArray.h"
 #include "framework/LBroadcaster.h"
 #include "framework/UBackgroundWriter.h"
+#include "sensors/TimelineFile.h"
 
 #include <chrono>
 #include <cstdint>
@@ -64,9 +65,11 @@ public:
     // Sensors found while running: known keys take their new readers, new ones join the list.
     void TakeDiscovered(std::vector<SensorDescription> found);
 
-    // The 10-minute save: every sensor's data file, gathered now on the event loop and written on the
+    // The 10-minute save: every sensor's data file and the timeline, gathered now on the event loop and written on the
     // writer's thread, with what the program adds to it (the preferences).
     void SaveInBackground();
+    // Writes every sensor's data file and the timeline now, on this thread, after the saves in progress.
+    void SaveNow();
     // Returns once the 10-minute saves handed over so far are written.
     void WaitForSaves() { mWriter->WaitUntilDone(); }
     void SetSaveExtras(std::function<std::vector<UBackgroundWriter::File>()> extras)
@@ -76,8 +79,8 @@ public:
     // call hears, on the event loop, why a file of the 10-minute save could not be written (a full disk).
     void SetSaveFailureCall(std::function<void(const std::string& reason)> call) { mSaveFailureCall = std::move(call); }
 
-    // Stops sampling, waits for the saves in progress, deletes every sensor, each of which saves its data
-    // file; the list stays, empty.
+    // Stops sampling, waits for the saves in progress, writes the timeline, deletes every sensor, each of
+    // which saves its data file; the list stays, empty.
     void TerminateAndSaveData();
     // Reads that never returned (a channel stuck in the kernel): the process must not wait for them at exit.
     size_t CountReadsOut() const;
@@ -90,10 +93,16 @@ private:
     void RoundRecorded();
     void CallAfterFirstRound();
     std::string KeyMapPath(bool createFolder) const;
+    // The timeline file's path and bytes, with every sensor's timeline as it is now and the recorded ones of
+    // sensors that are not here; false when it is not to be written or the folder cannot be made.
+    bool GatherTimeline(std::string& outPath, std::vector<uint8_t>& outBytes);
+    void SaveTimeline();
 
     SensorArray mSensors;
     std::unique_ptr<ReadingThreads> mThreads;
     std::unique_ptr<SensorKeyMap> mKeys;
+    // The timelines recorded by key, read at start; a sensor takes its own when it joins.
+    TimelineFile::Loaded mTimelines;
     std::unique_ptr<SensorSampler> mSampler;
     std::unique_ptr<HardwareWatch> mWatch;
     std::unique_ptr<UBackgroundWriter> mWriter;

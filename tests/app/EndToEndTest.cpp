@@ -1,5 +1,6 @@
 // Runs the real program in a private mount namespace whose /sys/class/hwmon is a fixture tree, lets it
 // sample, stops it with SIGTERM and reads the files it left behind.
+#include "sensors/TimelineFile.h"
 #include "tests/support/FixturePlatform.h"
 #include "tests/support/SysfsFixture.h"
 #include "tests/support/TestFolders.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -152,10 +154,11 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
         .Temp(1, 38850, "Composite")
         .Temp(2, 41000, "CPU/GPU");
 
+    const int64_t launched = std::time(nullptr);
     RunKelvara(11);
     ASSERT_EQ(TestFiles::List(config / "Varnholt's Utilities"),
         (std::vector<std::string> { ".kelvara-lock", "01 acpitz temp1", "02 nvme Composite", "03 nvme CPU:GPU",
-            "Kelvara Preferences", "Kelvara Settings.ini" }));
+            "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" }));
     // The scale (bytes 7 and 8) a first run takes from a locale that measures in US units: Fahrenheit.
     std::vector<uint8_t> preferences = TestFiles::ReadBytes(ProgramFile("Kelvara Preferences"));
     ASSERT_GE(preferences.size(), 9u);
@@ -178,6 +181,21 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
     ASSERT_GT(file.shortTerm.size(), run1.shortTerm.size());
     EXPECT_EQ(file.shortTerm.front(), Fixed16(50.5));
     EXPECT_EQ(file.shortTerm.back(), Fixed16(45));
+
+    // The timeline dates both long-term samples of each sensor from the first run's start: the second run began
+    // within 90 seconds of it, so its sample is the next minute of one stretch.
+    std::vector<uint8_t> bytes = TestFiles::ReadBytes(ProgramFile("Kelvara Timeline"));
+    std::string problem;
+    std::optional<TimelineFile::Timelines> timelines
+        = TimelineFile::Parse(std::string(bytes.begin(), bytes.end()), problem);
+    ASSERT_TRUE(timelines) << problem;
+    EXPECT_EQ(timelines->size(), 3u);
+    for (const auto& [key, timeline] : *timelines) {
+        ASSERT_EQ(timeline.Stretches().size(), 1u) << key;
+        EXPECT_EQ(timeline.Count(), 2) << key;
+        EXPECT_GE(timeline.Stretches().front().start, launched) << key;
+        EXPECT_LE(timeline.Stretches().front().start, launched + 11) << key;
+    }
 }
 
 // A channel stuck in the kernel for good (its open blocks, as a hung chip's read does) holds neither the start,
