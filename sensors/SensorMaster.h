@@ -17,6 +17,7 @@
 #include <vector>
 
 class HardwareWatch;
+class NvmlSession;
 class UThreadWakeup;
 class QObject;
 class ReadingThreads;
@@ -93,6 +94,8 @@ private:
 
     SensorArray mSensors;
     std::unique_ptr<ReadingThreads> mThreads;
+    // NVIDIA's library, shared by discovery and the cards' sources (which may outlive the master on a thread).
+    std::shared_ptr<NvmlSession> mNvml;
     std::unique_ptr<SensorKeyMap> mKeys;
     std::unique_ptr<SensorSampler> mSampler;
     std::unique_ptr<HardwareWatch> mWatch;
