@@ -1,6 +1,30 @@
 #include "sensors/NvmlSession.h"
 
+#include "platform/SysfsFile.h"
+
 #include <cstdio>
+
+namespace {
+
+// What the library says goes into a sensor's name, its data file's and messages: no control characters.
+std::string Printable(std::string text)
+{
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    return SysfsFile::Trim(text);
+}
+
+// A threshold outside what any card reports is no limit, as a hardware monitor's is not.
+std::optional<int32_t> Limit(unsigned celsius)
+{
+    if (celsius > 200)
+        return std::nullopt;
+    return static_cast<int32_t>(celsius);
+}
+
+}
 
 NvmlSession::NvmlSession(std::string libraryFile)
     : mLibrary(std::move(libraryFile))
@@ -31,8 +55,11 @@ void NvmlSession::Report(const std::string& busId, const char* what, NvmlLibrary
     // A card that keeps failing (a lost GPU) would otherwise say so every 5 seconds.
     if (!mReported.insert({ busId, result }).second)
         return;
-    std::fprintf(stderr, "Kelvara: NVIDIA card %s: %s failed: %s\n", busId.c_str(), what,
-        mLibrary.ErrorString(result).c_str());
+    std::string error = Printable(mLibrary.ErrorString(result));
+    if (busId.empty())
+        std::fprintf(stderr, "Kelvara: NVIDIA graphics cards: %s failed: %s\n", what, error.c_str());
+    else
+        std::fprintf(stderr, "Kelvara: NVIDIA card %s: %s failed: %s\n", busId.c_str(), what, error.c_str());
 }
 
 std::optional<NvmlLibrary::Device> NvmlSession::OpenCard(const std::string& busId)
@@ -75,12 +102,13 @@ std::optional<NvmlSession::CardFacts> NvmlSession::Describe(const std::string& b
         facts.emplace();
         if (NvmlLibrary::Result result = mLibrary.Name(*device, facts->name); result != NvmlLibrary::kSuccess)
             Report(busId, "reading the name", result);
+        facts->name = Printable(facts->name);
         // A card that has no such threshold (or will not say) has no limit.
         unsigned celsius = 0;
         if (mLibrary.Threshold(*device, NvmlLibrary::kThresholdSlowdown, celsius) == NvmlLibrary::kSuccess)
-            facts->slowdown = static_cast<int32_t>(celsius);
+            facts->slowdown = Limit(celsius);
         if (mLibrary.Threshold(*device, NvmlLibrary::kThresholdShutdown, celsius) == NvmlLibrary::kSuccess)
-            facts->shutdown = static_cast<int32_t>(celsius);
+            facts->shutdown = Limit(celsius);
     }
     if (release)
         Release();

@@ -60,6 +60,11 @@ struct Case {
     std::string message;
 };
 
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 const SourceReading::Status Valid = SourceReading::Status::Valid;
 const SourceReading::Status Failed = SourceReading::Status::Failed;
 const SourceReading::Status Asleep = SourceReading::Status::Asleep;
@@ -70,7 +75,8 @@ const std::vector<Case> kCases = {
         { { "0000:01:00.0", 0x2684, "on", "active" }, { "0000:02:00.0", 0x2684, "", "" } },
         { { "0000:01:00.0", 67, 90, 95, false, kRtx4090 }, { "0000:02:00.0", 48, 88, 93, false, kRtx4090 } },
         Library::Whole, false,
-        { { "0000:01:00.0", kRtx4090, 90, 95, Valid, 67 }, { "0000:02:00.0", "NVIDIA GeForce RTX 4090 2", 88, 93, Valid, 48 } },
+        { { "0000:01:00.0", kRtx4090, 90, 95, Valid, 67 },
+            { "0000:02:00.0", "NVIDIA GeForce RTX 4090 2", 88, 93, Valid, 48 } },
         {}, false, "" },
     { "a suspended card is never touched and is named from the PCI ID list",
         { { "0000:01:00.0", 0x2684, "on", "active" }, { "0000:05:00.0", 0x28e0, "auto", "suspended" } },
@@ -79,27 +85,29 @@ const std::vector<Case> kCases = {
         { { "0000:01:00.0", kRtx4090, 90, 95, Valid, 67 },
             { "0000:05:00.0", "NVIDIA GeForce RTX 4060 Max-Q / Mobile", 0, 0, Asleep, 0 } },
         { "0000:05:00.0" }, false, "" },
-    { "a card on its way to sleep, without a PCI ID list",
-        { { "0000:05:00.0", 0x28e0, "auto", "suspending" } }, { { "0000:05:00.0", 45, 87, 92, false, "NVIDIA laptop" } },
-        Library::Whole, false, { { "0000:05:00.0", "NVIDIA GPU 0000:05:00.0", 0, 0, Asleep, 0 } }, { "0000:05:00.0" },
-        true, "" },
+    { "a card on its way to sleep, without a PCI ID list", { { "0000:05:00.0", 0x28e0, "auto", "suspending" } },
+        { { "0000:05:00.0", 45, 87, 92, false, "NVIDIA laptop" } }, Library::Whole, false,
+        { { "0000:05:00.0", "NVIDIA GPU 0000:05:00.0", 0, 0, Asleep, 0 } }, { "0000:05:00.0" }, true, "" },
     { "a card under runtime power management is let go after each reading",
         { { "0000:05:00.0", 0x28e0, "auto", "active" } },
         { { "0000:05:00.0", 52, 87, 92, false, "NVIDIA GeForce RTX 4060 Laptop GPU" } }, Library::Whole, false,
         { { "0000:05:00.0", "NVIDIA GeForce RTX 4060 Laptop GPU", 87, 92, Valid, 52 } }, {}, true, "" },
-    { "a lost GPU keeps failing and says so once",
-        { { "0000:01:00.0", 0x2684, "on", "active" } }, { { "0000:01:00.0", 67, 90, 95, true, kRtx4090 } },
-        Library::Whole, false, { { "0000:01:00.0", kRtx4090, 0, 0, Failed, 0 } }, {}, false,
+    { "a lost GPU keeps failing and says so once", { { "0000:01:00.0", 0x2684, "on", "active" } },
+        { { "0000:01:00.0", 67, 90, 95, true, kRtx4090 } }, Library::Whole, false,
+        { { "0000:01:00.0", kRtx4090, 0, 0, Failed, 0 } }, {}, false,
         "NVIDIA card 0000:01:00.0: reading the temperature failed: GPU is lost" },
-    { "a library lacking an entry point reads no card",
-        { { "0000:01:00.0", 0x2684, "on", "active" } }, { { "0000:01:00.0", 67, 90, 95, false, kRtx4090 } },
-        Library::Lacking, false, {}, { "0000:01:00.0" }, true, "lacks nvmlDeviceGetTemperatureThreshold" },
+    { "odd replies: a tab in the name, a limit and a reading no card has",
+        { { "0000:09:00.0", 0x1d81, "on", "active" } },
+        { { "0000:09:00.0", 301, 4000000, 96, false, "NVIDIA\tTITAN V" } }, Library::Whole, false,
+        { { "0000:09:00.0", "NVIDIA TITAN V", 96, 96, Failed, 0 } }, {}, false, "" },
+    { "a library lacking an entry point reads no card", { { "0000:01:00.0", 0x2684, "on", "active" } },
+        { { "0000:01:00.0", 67, 90, 95, false, kRtx4090 } }, Library::Lacking, false, {}, { "0000:01:00.0" }, true,
+        "lacks nvmlDeviceGetTemperatureThreshold" },
     { "a missing library is not mentioned without an NVIDIA card",
         { { "0000:03:00.0", 0x744c, "on", "active", 0x1002 }, { "0000:04:00.0", 0x2684, "", "", 0x10df } }, {},
         Library::Missing, false, {}, {}, true, "" },
-    { "a missing library is mentioned once there is a card",
-        { { "0000:01:00.0", 0x2684, "on", "active" } }, {}, Library::Missing, false, {}, {}, true,
-        "NVIDIA graphics cards are not read: \"" },
+    { "a missing library is mentioned once there is a card", { { "0000:01:00.0", 0x2684, "on", "active" } }, {},
+        Library::Missing, false, {}, {}, true, "NVIDIA graphics cards are not read: \"" },
 };
 
 int Degrees(int32_t raw)
@@ -129,8 +137,8 @@ TEST_P(NvidiaCards, AreFoundAndReadWithoutWakingOrHoldingThem)
     NvmlStandIn standIn;
     standIn.SetCards(c.nvml);
     std::string library = c.library == Library::Whole ? NvmlStandIn::Library()
-        : c.library == Library::Lacking              ? NvmlStandIn::LackingLibrary()
-                                                     : sysfs.Path("no-such-libnvidia-ml.so.1");
+        : c.library == Library::Lacking               ? NvmlStandIn::LackingLibrary()
+                                                      : sysfs.Path("no-such-libnvidia-ml.so.1");
     auto session = std::make_shared<NvmlSession>(library);
 
     testing::internal::CaptureStderr();
@@ -168,8 +176,8 @@ TEST_P(NvidiaCards, AreFoundAndReadWithoutWakingOrHoldingThem)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, NvidiaCards, ::testing::ValuesIn(kCases),
-    [](const ::testing::TestParamInfo<Case>& info) {
+INSTANTIATE_TEST_SUITE_P(
+    Table, NvidiaCards, ::testing::ValuesIn(kCases), [](const ::testing::TestParamInfo<Case>& info) {
         std::string name;
         for (const char* c = info.param.name; *c != '\0'; ++c)
             name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
