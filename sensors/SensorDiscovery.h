@@ -18,8 +18,6 @@ public:
     // discovery of a launch; the SMC does not come and go). nvml reads the NVIDIA cards of a machine scanned
     // in sysfs; without it they are not looked for.
     static std::vector<SensorDescription> Discover(bool withSMC, const std::shared_ptr<NvmlSession>& nvml = {});
-    // The NVIDIA cards below the sysfs root, by bus id: one sensor each, read through nvml.
-    static void DiscoverNvidiaCards(std::vector<SensorDescription>& found, const std::shared_ptr<NvmlSession>& nvml);
 
     // One sensor of type over a source of the platform's services, described as discovery would: a registry
     // entry (types 1, 2, 3, 5, 6), a processor (4), an SMC sensor (7). Another type has no reader and no name.
@@ -33,5 +31,7 @@ private:
     static SensorDescription DescribeSMCSensor(int32_t sensor);
     static void DiscoverRegistrySensors(std::vector<SensorDescription>& found);
     static void DiscoverProcessorSensors(std::vector<SensorDescription>& found);
+    // The NVIDIA cards below the sysfs root, by bus id: one sensor each, read through nvml.
+    static void DiscoverNvidiaCards(std::vector<SensorDescription>& found, const std::shared_ptr<NvmlSession>& nvml);
     static void DiscoverSMCSensors(std::vector<SensorDescription>& found);
 };
