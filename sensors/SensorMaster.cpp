@@ -7,6 +7,7 @@
 #include "prefs/KelvaraSettings.h"
 #include "sensors/HardwareWatch.h"
 #include "sensors/HistoryExport.h"
+#include "sensors/NvmlSession.h"
 #include "sensors/ReadingThreads.h"
 #include "sensors/SensorDescription.h"
 #include "sensors/SensorDiscovery.h"
@@ -97,6 +98,7 @@ void SensorMaster::DeleteInstanceForTesting()
 SensorMaster::SensorMaster()
     : mSensors(12)
     , mThreads(std::make_unique<ReadingThreads>())
+    , mNvml(std::make_shared<NvmlSession>())
     , mKeys(std::make_unique<SensorKeyMap>())
     , mSaveFailures(std::make_shared<SaveFailures>())
     , mContext(std::make_unique<QObject>())
@@ -126,9 +128,9 @@ SensorMaster::SensorMaster()
     // Discovery reads names, labels and limits, which a hung chip can hold: it runs on a worker, and
     // start-up goes on without it after a while.
     auto discovery = std::make_shared<Discovery>();
-    mThreads->Submit({ [discovery] {
+    mThreads->Submit({ [discovery, nvml = mNvml] {
         std::string listing = HardwareWatch::ListHardware();
-        std::vector<SensorDescription> found = SensorDiscovery::Discover(true);
+        std::vector<SensorDescription> found = SensorDiscovery::Discover(true, nvml);
         std::lock_guard lock(discovery->mutex);
         discovery->listing = std::move(listing);
         discovery->found = std::move(found);
@@ -154,7 +156,7 @@ SensorMaster::SensorMaster()
     TakeDiscovered(std::move(found));
     // A discovery that did not finish in time leaves an empty listing, so the first look discovers again.
     mWatch = std::make_unique<HardwareWatch>(
-        *mThreads, listing, [this](std::vector<SensorDescription> more) { TakeDiscovered(std::move(more)); });
+        *mThreads, listing, [this](std::vector<SensorDescription> more) { TakeDiscovered(std::move(more)); }, mNvml);
     mSampler->Start();
     mRunning = true;
 }

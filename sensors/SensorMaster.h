@@ -18,6 +18,7 @@
 #include <vector>
 
 class HardwareWatch;
+class NvmlSession;
 class UThreadWakeup;
 class QObject;
 class ReadingThreads;
@@ -100,6 +101,8 @@ private:
 
     SensorArray mSensors;
     std::unique_ptr<ReadingThreads> mThreads;
+    // NVIDIA's library, shared by discovery and the cards' sources (which may outlive the master on a thread).
+    std::shared_ptr<NvmlSession> mNvml;
     std::unique_ptr<SensorKeyMap> mKeys;
     // The timelines recorded by key, read at start; a sensor takes its own when it joins.
     TimelineFile::Loaded mTimelines;
