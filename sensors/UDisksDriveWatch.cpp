@@ -15,12 +15,12 @@ UDisksDriveWatch::UDisksDriveWatch(std::string sysfsRoot, Found found)
     , mThread(std::make_unique<QThread>())
 {
     mThread->setObjectName(QStringLiteral("UDisks2"));
-    mListener = new UDisksListener(
-        std::move(sysfsRoot), mOffers, [signal = mWakeup->GetSignal()] { signal->Raise(); });
+    mListener = new UDisksListener(std::move(sysfsRoot), mOffers, [signal = mWakeup->GetSignal()] { signal->Raise(); });
     mListener->moveToThread(mThread.get());
     QObject::connect(mThread.get(), &QThread::finished, mListener, &QObject::deleteLater);
     mThread->start();
-    QMetaObject::invokeMethod(mListener, [listener = mListener] { listener->Start(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        mListener, [listener = mListener] { listener->Start(); }, Qt::QueuedConnection);
 }
 
 UDisksDriveWatch::~UDisksDriveWatch()
@@ -68,7 +68,8 @@ std::string UDisksDriveWatch::DriveName(const std::string& model, const std::str
     return name + " (" + serial.substr(start) + ")";
 }
 
-void UDisksDriveWatch::DropCovered(std::vector<SensorDescription>& drives, const std::set<std::string>& sensorDevicePaths)
+void UDisksDriveWatch::DropCovered(
+    std::vector<SensorDescription>& drives, const std::set<std::string>& sensorDevicePaths)
 {
     std::erase_if(drives, [&](const SensorDescription& drive) {
         return !drive.devicePath.empty() && sensorDevicePaths.contains(drive.devicePath);

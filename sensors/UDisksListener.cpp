@@ -92,15 +92,17 @@ void UDisksListener::Start()
 
     // Asked first, because any call to the service itself would have the bus start it.
     QDBusMessage ask = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"),
+        QStringLiteral("NameHasOwner"));
     ask << kService;
     auto* watcher = new QDBusPendingCallWatcher(mBus.asyncCall(ask), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
         call->deleteLater();
         QDBusMessage reply = call->reply();
         if (call->isError() || reply.signature() != QStringLiteral("b")) {
-            std::fprintf(stderr, "Kelvara: the system bus does not say whether UDisks2 runs (%s); no drive "
-                                 "temperatures from it\n",
+            std::fprintf(stderr,
+                "Kelvara: the system bus does not say whether UDisks2 runs (%s); no drive "
+                "temperatures from it\n",
                 qPrintable(call->error().message()));
             FinishFirstListing();
         } else if (reply.arguments().value(0).toBool()) {
@@ -116,8 +118,8 @@ void UDisksListener::AskForObjects()
     if (mListing)
         return;
     mListing = true;
-    QDBusMessage ask = QDBusMessage::createMethodCall(kService, kRootPath, kObjectManager,
-        QStringLiteral("GetManagedObjects"));
+    QDBusMessage ask
+        = QDBusMessage::createMethodCall(kService, kRootPath, kObjectManager, QStringLiteral("GetManagedObjects"));
     // Never let this call start UDisks2: it runs, or the program does without it.
     ask.setAutoStartService(false);
     auto* watcher = new QDBusPendingCallWatcher(mBus.asyncCall(ask), this);
@@ -221,8 +223,8 @@ void UDisksListener::ApplyAta(Drive& drive, const std::string& path, const QVari
 
 void UDisksListener::AskForTemperature(const std::string& path)
 {
-    QDBusMessage ask = QDBusMessage::createMethodCall(kService, QString::fromStdString(path), kProperties,
-        QStringLiteral("Get"));
+    QDBusMessage ask
+        = QDBusMessage::createMethodCall(kService, QString::fromStdString(path), kProperties, QStringLiteral("Get"));
     ask << kAtaInterface << kTemperature;
     ask.setAutoStartService(false);
     auto* watcher = new QDBusPendingCallWatcher(mBus.asyncCall(ask), this);

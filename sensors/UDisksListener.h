@@ -28,8 +28,8 @@ class UDisksListener : public QObject {
     Q_OBJECT
 
 public:
-    UDisksListener(std::string sysfsRoot, std::shared_ptr<UDisksDriveWatch::Offers> offers,
-        std::function<void()> offered);
+    UDisksListener(
+        std::string sysfsRoot, std::shared_ptr<UDisksDriveWatch::Offers> offers, std::function<void()> offered);
     ~UDisksListener() override;
 
     // On the listener's thread: connects to the system bus and asks for the drives.

@@ -90,12 +90,13 @@ public:
             Drive drive { fields[2], fields[3], fields[4], fields[8], fields[5] == QStringLiteral("1"),
                 fields[6] == QStringLiteral("1"), fields[7].toDouble() };
             mDrives[name] = drive;
-            Announce(QStringLiteral("InterfacesAdded"), DrivePath(name),
-                QVariant::fromValue(DriveInterfaces(name, drive)));
+            Announce(
+                QStringLiteral("InterfacesAdded"), DrivePath(name), QVariant::fromValue(DriveInterfaces(name, drive)));
             if (!drive.device.isEmpty())
                 Announce(QStringLiteral("InterfacesAdded"), BlockPath(drive),
                     QVariant::fromValue(BlockInterfaces(name, drive)));
-        } else if ((what == QStringLiteral("temperature") || what == QStringLiteral("invalidate")) && mDrives.contains(name)) {
+        } else if ((what == QStringLiteral("temperature") || what == QStringLiteral("invalidate"))
+            && mDrives.contains(name)) {
             mDrives[name].kelvin = fields.value(2).toDouble();
             QVariantMap changed;
             QStringList invalidated;
@@ -103,7 +104,8 @@ public:
                 changed.insert(QStringLiteral("SmartTemperature"), mDrives[name].kelvin);
             else
                 invalidated << QStringLiteral("SmartTemperature");
-            QDBusMessage signal = QDBusMessage::createSignal(DrivePath(name), kProperties, QStringLiteral("PropertiesChanged"));
+            QDBusMessage signal
+                = QDBusMessage::createSignal(DrivePath(name), kProperties, QStringLiteral("PropertiesChanged"));
             signal << kAta << changed << invalidated;
             mBus.send(signal);
         } else if (what == QStringLiteral("remove") && mDrives.contains(name)) {
@@ -165,9 +167,9 @@ private:
             = QVariantMap { { QStringLiteral("Version"), QStringLiteral("2.9.4") } };
         QByteArray loop("/dev/loop0");
         loop.append('\0');
-        objects[QDBusObjectPath(kRoot + QStringLiteral("/block_devices/loop0"))][kBlock] = QVariantMap {
-            { QStringLiteral("Device"), loop }, { QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath("/")) }
-        };
+        objects[QDBusObjectPath(kRoot + QStringLiteral("/block_devices/loop0"))][kBlock]
+            = QVariantMap { { QStringLiteral("Device"), loop },
+                  { QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath("/")) } };
         for (const auto& [name, drive] : mDrives) {
             objects[QDBusObjectPath(DrivePath(name))] = DriveInterfaces(name, drive);
             if (!drive.device.isEmpty())
