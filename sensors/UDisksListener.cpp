@@ -215,7 +215,7 @@ void UDisksListener::ApplyAta(Drive& drive, const std::string& path, const QVari
         return;
     double kelvin = temperature.toDouble();
     if (temperature.typeId() != QMetaType::Double || !std::isfinite(kelvin) || kelvin < 0) {
-        ReportOddProperty(path, "SmartTemperature", "temperature in kelvin");
+        ReportOddProperty(path, "SmartTemperature", "a temperature in kelvin");
         kelvin = 0;
     }
     drive.source->Publish(kelvin);

@@ -86,7 +86,8 @@ protected:
 
 // What the program lists for each shape of UDisks2, beside a board channel that is there in every case and must
 // stay as it is: drives with SMART on become sensors named by model and serial, others do not, a drive that a
-// drivetemp channel already shows is not listed twice, and a temperature UDisks2 changes is the new reading.
+// drivetemp channel already shows is not listed twice, a temperature UDisks2 changes is the new reading, and one
+// sent as anything but a number is none.
 TEST_F(DriveSensors_, DrivesAsUDisks2ShowsThem)
 {
     struct Change {
@@ -103,6 +104,7 @@ TEST_F(DriveSensors_, DrivesAsUDisks2ShowsThem)
         Listing expected;
         std::optional<Change> change = {};
         Listing expectedAfterChange = {};
+        bool temperatureAsText = false;
     };
     UDisks2StandIn::Drive noSmart = Samsung(310.15);
     noSmart.smartSupported = false;
@@ -128,6 +130,8 @@ TEST_F(DriveSensors_, DrivesAsUDisks2ShowsThem)
             { board, { "ST4000DM004-2CV104 (ABCD)", "34C" } } },
         { "LastFourCharactersOfSerial", { unicodeSerial }, true, false, false,
             { board, { "Samsung SSD 870 EVO 1TB (\xC3\xA9t\xC3\xA9\xE2\x82\xAC)", "30C" } } },
+        { "TemperatureOfAnotherTypeIsNoReading", { Seagate(308.15) }, true, false, false,
+            { board, { "ST4000DM004-2CV104 (ABCD)", "n/a" } }, {}, {}, true },
         { "UDisks2NotRunning", { Seagate(308.15) }, false, false, false, { board } },
         { "HungUDisks2HoldsNothing", { Seagate(308.15) }, true, true, false, { board } },
     };
@@ -143,6 +147,8 @@ TEST_F(DriveSensors_, DrivesAsUDisks2ShowsThem)
             sysfs.AddChip(1).Name("drivetemp").Device(kFirstDisk).Temp(1, 36000);
         for (const UDisks2StandIn::Drive& drive : row.drives)
             udisks.Add(drive);
+        if (row.temperatureAsText)
+            udisks.MakeTemperatureText(row.drives.front().name);
         if (row.hung)
             udisks.Hang();
         if (row.running)

@@ -51,6 +51,11 @@ void UDisks2StandIn::Remove(const std::string& name)
     Send("remove\t" + name);
 }
 
+void UDisks2StandIn::MakeTemperatureText(const std::string& name)
+{
+    Send("textual\t" + name);
+}
+
 void UDisks2StandIn::Own()
 {
     Send("own");

@@ -27,6 +27,8 @@ public:
     // The new value, announced only as changed: the program must ask for it.
     void InvalidateTemperature(const std::string& name, double kelvin);
     void Remove(const std::string& name);
+    // The drive's temperature as text from now on, where UDisks2 sends a number.
+    void MakeTemperatureText(const std::string& name);
     // Takes the name org.freedesktop.UDisks2.
     void Own();
     // Leaves GetManagedObjects unanswered from now on.

@@ -5,6 +5,7 @@
 //   drive <name> <Id> <Model> <Serial> <SmartSupported 0|1> <SmartEnabled 0|1> <SmartTemperature> <device>
 //   temperature <name> <kelvin>      the new value, sent with PropertiesChanged
 //   invalidate <name> <kelvin>       the new value, announced as invalidated (to be fetched with Get)
+//   textual <name>                   SmartTemperature as text ("308.15") from now on, as a faulty daemon might
 //   remove <name>                    InterfacesRemoved for the drive and its block device
 //   own                              takes the name org.freedesktop.UDisks2 (the drives so far are there)
 //   hang                             never answers GetManagedObjects again, as a hung daemon does
@@ -44,6 +45,7 @@ struct Drive {
     bool smartSupported = false;
     bool smartEnabled = false;
     double kelvin = 0;
+    bool textual = false;
 };
 
 class UDisks2StandInService : public QDBusVirtualObject {
@@ -114,6 +116,8 @@ public:
             if (!drive.device.isEmpty())
                 Announce(QStringLiteral("InterfacesRemoved"), BlockPath(drive), QStringList { kBlock });
             Announce(QStringLiteral("InterfacesRemoved"), DrivePath(name), QStringList { kDrive, kAta });
+        } else if (what == QStringLiteral("textual") && mDrives.contains(name)) {
+            mDrives[name].textual = true;
         } else if (what == QStringLiteral("own")) {
             if (!mBus.registerService(QStringLiteral("org.freedesktop.UDisks2")))
                 std::fprintf(stderr, "udisks2-stand-in: cannot own the name\n");
@@ -141,7 +145,8 @@ private:
             { QStringLiteral("Removable"), false } };
         interfaces[kAta] = QVariantMap { { QStringLiteral("SmartSupported"), drive.smartSupported },
             { QStringLiteral("SmartEnabled"), drive.smartEnabled },
-            { QStringLiteral("SmartTemperature"), drive.kelvin },
+            { QStringLiteral("SmartTemperature"),
+                drive.textual ? QVariant(QString::number(drive.kelvin)) : QVariant(drive.kelvin) },
             { QStringLiteral("SmartUpdated"), QVariant::fromValue<qulonglong>(1765000000ULL) },
             { QStringLiteral("PmSupported"), true } };
         return interfaces;
