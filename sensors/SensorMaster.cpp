@@ -15,6 +15,7 @@
 #include "sensors/SensorSampler.h"
 #include "sensors/TemperatureSensor.h"
 #include "sensors/TimelineFile.h"
+#include "sensors/UDisksDriveWatch.h"
 #include "util/UtilitiesFolder.h"
 
 #include <QTimer>
@@ -24,6 +25,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -125,12 +127,29 @@ SensorMaster::SensorMaster()
     if (std::string folder; FindUtilitiesFolder(false, folder) == 0)
         mTimelines = TimelineFile::Load(folder, true);
 
+    // Drives come from UDisks2 on the machine itself (services installed in its place have none).
+    std::shared_ptr<UDisksDriveWatch::Offers> drives;
+    if (Platform::ScansMachine()) {
+        mDrives = std::make_unique<UDisksDriveWatch>(
+            Platform::SysfsRoot(), [this](std::vector<SensorDescription> more) { TakeDrives(std::move(more)); });
+        drives = mDrives->GetOffers();
+    }
+
     // Discovery reads names, labels and limits, which a hung chip can hold: it runs on a worker, and
     // start-up goes on without it after a while.
     auto discovery = std::make_shared<Discovery>();
-    mThreads->Submit({ [discovery, nvml = mNvml] {
+    mThreads->Submit({ [discovery, drives, nvml = mNvml] {
         std::string listing = HardwareWatch::ListHardware();
         std::vector<SensorDescription> found = SensorDiscovery::Discover(true, nvml);
+        if (drives) {
+            // Drives come last; one that a drivetemp channel already shows is left out.
+            std::vector<SensorDescription> more = UDisksDriveWatch::AwaitFirstListing(drives, kDriveListingWait);
+            std::set<std::string> devicePaths;
+            for (const SensorDescription& sensor : found)
+                devicePaths.insert(sensor.devicePath);
+            UDisksDriveWatch::DropCovered(more, devicePaths);
+            std::move(more.begin(), more.end(), std::back_inserter(found));
+        }
         std::lock_guard lock(discovery->mutex);
         discovery->listing = std::move(listing);
         discovery->found = std::move(found);
@@ -163,6 +182,7 @@ SensorMaster::SensorMaster()
 
 SensorMaster::~SensorMaster()
 {
+    mDrives.reset();
     mWatch.reset();
     mSampler.reset();
 }
@@ -222,6 +242,17 @@ void SensorMaster::TakeDiscovered(std::vector<SensorDescription> found)
         std::fprintf(stderr, "Kelvara: %zu new sensors found\n", fresh.size());
         BroadcastMessage(msg_SensorsAdded, nullptr);
     }
+}
+
+void SensorMaster::TakeDrives(std::vector<SensorDescription> drives)
+{
+    std::set<std::string> devicePaths;
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
+        if (!mSensors[i]->GetStableKey().starts_with(UDisksDriveWatch::kKeyPrefix))
+            devicePaths.insert(mSensors[i]->GetDevicePath());
+    }
+    UDisksDriveWatch::DropCovered(drives, devicePaths);
+    TakeDiscovered(std::move(drives));
 }
 
 TemperatureSensor* SensorMaster::FindSensorByKey(const std::string& key) const

@@ -26,6 +26,7 @@ class SensorKeyMap;
 class SensorSampler;
 struct SamplingTimes;
 class TemperatureSensor;
+class UDisksDriveWatch;
 struct SensorDescription;
 
 using SensorArray = TArray<TemperatureSensor*>;
@@ -40,6 +41,8 @@ public:
     // At start-up, discovery may take this long (on a worker: a hung chip's label or limit can block it)
     // before the program goes on without; what it finds later joins as new hardware does.
     static constexpr std::chrono::milliseconds kDiscoveryWait { 2000 };
+    // Of that, how long discovery waits for UDisks2 to list its drives; a later answer joins as new hardware.
+    static constexpr std::chrono::milliseconds kDriveListingWait { 1000 };
     // Every sensor's data file and the preferences are written every 10 minutes while the program runs.
     static constexpr int32_t kRoundsBetweenSaves = 120;
 
@@ -65,6 +68,9 @@ public:
 
     // Sensors found while running: known keys take their new readers, new ones join the list.
     void TakeDiscovered(std::vector<SensorDescription> found);
+
+    // Drives UDisks2 offered while running: those a hardware monitor channel does not already show join.
+    void TakeDrives(std::vector<SensorDescription> drives);
 
     // The 10-minute save: every sensor's data file and the timeline, gathered now on the event loop and written on the
     // writer's thread, with what the program adds to it (the preferences).
@@ -108,6 +114,7 @@ private:
     TimelineFile::Loaded mTimelines;
     std::unique_ptr<SensorSampler> mSampler;
     std::unique_ptr<HardwareWatch> mWatch;
+    std::unique_ptr<UDisksDriveWatch> mDrives;
     std::unique_ptr<UBackgroundWriter> mWriter;
     std::function<std::vector<UBackgroundWriter::File>()> mSaveExtras;
     std::function<void()> mFirstRoundCall;
