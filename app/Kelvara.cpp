@@ -63,6 +63,7 @@ Kelvara::~Kelvara()
         mSensorMaster->SetFirstRoundCall({});
     mReachability.reset();
     mLimitWatch.reset();
+    mReadingsSharing.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
     // every sensor's data file. A failure of one must not cost the other.
     if (mStartedUp)
@@ -135,6 +136,10 @@ void Kelvara::StartUp()
     mNotifier = std::make_unique<DesktopNotifier>();
     LException::ReportAndDrop(
         "watching the limits", [this] { mLimitWatch = std::make_unique<LimitWatch>(*mSensorMaster, *mNotifier); });
+    LException::ReportAndDrop("sharing the readings", [this] {
+        mReadingsSharing = std::make_unique<ReadingsSharing>(
+            *mSensorMaster, *mNotifier, mSharingOverrides, UResources::GetIndString(kKelvaraStrings, kVersionTextItem));
+    });
 
     mReachability = std::make_unique<ReachabilityWatch>();
     mWindowsOpened = true;

@@ -15,6 +15,7 @@ class LColorSwatch;
 class LControl;
 class LRadioGroupView;
 class LStaticText;
+class LTextEditView;
 
 // Messages of the dialog's OK and Cancel buttons.
 constexpr MessageT msg_PrefsOK = FourCC("PRok");
@@ -74,6 +75,8 @@ private:
     // Kept outside the preferences file: the autostart entry, and the notification setting.
     LControl* mStartAtLogin = nullptr;
     LControl* mWarnAtLimits = nullptr;
+    LControl* mShareReadings = nullptr;
+    LTextEditView* mMetricsListen = nullptr;
     std::array<LStaticText*, kRowCount> mNames {};
     std::array<LColorSwatch*, kRowCount> mSwatches {};
     // The rows that show a sensor: the sensor count, at most kRowCount.

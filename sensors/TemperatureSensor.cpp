@@ -75,6 +75,8 @@ TemperatureSensor::~TemperatureSensor()
 void TemperatureSensor::NoteSourceReading(const SourceReading& reading, Moment when)
 {
     mAsleep = reading.status == SourceReading::Status::Asleep;
+    if (reading.status == SourceReading::Status::Failed)
+        ++mReadErrors;
     if (!reading.IsValid())
         return;
     mLastReading = reading.raw;

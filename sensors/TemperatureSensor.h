@@ -80,6 +80,9 @@ public:
     // has been silent too long, and while its device sleeps.
     std::optional<int32_t> GetCurrentReading() const;
     bool IsAsleep() const { return mAsleep; }
+    // Reads that gave nothing (an error, a fault, a value no sensor reads) since the sensor was made; a device
+    // that sleeps is not read, and that is no error.
+    uint64_t GetReadErrorCount() const { return mReadErrors; }
     // The newest reading, 0 without one; displays ask GetCurrentReading, which tells "no reading" apart.
     int32_t GetRawSensorTemperature() const { return GetCurrentReading().value_or(0); }
     // Whether a range was ever recorded (the maximum of a sensor that saw nothing is 0).
@@ -180,6 +183,7 @@ private:
     Moment mLastReadingTime {};
     bool mSilent = false;
     bool mAsleep = false;
+    uint64_t mReadErrors = 0;
     bool mFileWritable = true;
     // When the data file was last saved, as it was loaded: the time of its newest sample.
     int64_t mLastSave = 0;
