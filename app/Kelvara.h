@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/LApplication.h"
+#include "platform/SingleInstance.h"
 #include "report/VersionCheckWorker.h"
 
 #include <memory>
@@ -16,6 +17,7 @@ class Notifier;
 class QTimer;
 class ReachabilityWatch;
 class SensorMaster;
+class TrayHostWatch;
 
 // Commands of the application.
 constexpr CommandT cmd_NewGraphWindow = 2;
@@ -77,8 +79,11 @@ public:
 
     static void RegisterClasses();
 
-    // Without a tray, closing the last window quits, through the normal path.
+    // Without a tray, closing the last window quits, through the normal path, and records that window.
     void WindowClosed() override;
+    // A later launch handed over: the windows come forward (or a data window opens), with the focus that the
+    // launch's launcher gave it.
+    void ReopenForLaunch(const SingleInstance::Activation& activation);
 
 protected:
     void ShowAboutBox() override;
@@ -135,6 +140,9 @@ private:
     bool mReopenWaiting = false;
     bool mPromptsWaiting = false;
     std::unique_ptr<ReachabilityWatch> mReachability;
+    std::unique_ptr<TrayHostWatch> mTrayHostWatch;
+    // What the launch being handed over brought from its launcher, until its windows are shown.
+    SingleInstance::Activation mActivation;
     std::unique_ptr<Notifier> mNotifier;
     std::unique_ptr<LimitWatch> mLimitWatch;
     std::unique_ptr<QTimer> mStartUpCheck;

@@ -122,7 +122,8 @@ int main(int argc, char** argv)
     {
         Kelvara application;
         {
-            HandOverWatch handOvers(instance, [&] { application.ObeyCommand(cmd_ReopenApplication, nullptr); });
+            HandOverWatch handOvers(instance,
+                [&](const SingleInstance::Activation& activation) { application.ReopenForLaunch(activation); });
             application.Run();
         }
         // While the files are written, a new launch waits, and then starts afresh with them.

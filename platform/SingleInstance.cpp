@@ -20,9 +20,14 @@ namespace {
 
 constexpr const char* kLockName = "kelvara.lock";
 constexpr const char* kSocketName = "kelvara.socket";
-// What a second launch asks, and what the running one answers.
-constexpr const char kRequest[] = "reopen\n";
+// What a second launch asks: the word, then the tokens its launcher gave it (" NAME=value" each, so that the
+// running one may take the focus in its place), then a line feed. What the running one answers.
+constexpr std::string_view kRequest = "reopen";
 constexpr const char kAnswer[] = "ok\n";
+constexpr const char* kStartupIdName = "DESKTOP_STARTUP_ID";
+constexpr const char* kActivationTokenName = "XDG_ACTIVATION_TOKEN";
+// Longer requests are not from a Kelvara.
+constexpr size_t kLongestRequest = 1024;
 // How long a new launch waits for the running one's answer, which comes from its event loop.
 constexpr int kAnswerMilliseconds = 2000;
 constexpr int kRetryMilliseconds = 100;
@@ -61,6 +66,27 @@ std::string ReadLine(int fd, int milliseconds)
         line += c;
     }
     return {};
+}
+
+// A token is printable ASCII without spaces and quotes, which is what launchers make, and what can be passed on
+// in a startup notification's quoted field.
+bool IsToken(std::string_view text)
+{
+    if (text.empty() || text.size() > SingleInstance::kLongestToken)
+        return false;
+    return std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 0x7f && c != '"' && c != '\\'; });
+}
+
+// The request with the tokens of this launch that can be passed on.
+std::string MakeRequest()
+{
+    std::string request(kRequest);
+    for (const char* name : { kStartupIdName, kActivationTokenName }) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && IsToken(value))
+            request += std::string(" ") + name + "=" + value;
+    }
+    return request + "\n";
 }
 
 bool WriteAll(int fd, const char* text)
@@ -189,7 +215,7 @@ bool SingleInstance::TryHandOver(int answerMilliseconds)
     if (fd < 0)
         return false;
     bool handedOver = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-        && WriteAll(fd, kRequest) && ReadLine(fd, answerMilliseconds) + "\n" == kAnswer;
+        && WriteAll(fd, MakeRequest().c_str()) && ReadLine(fd, answerMilliseconds) + "\n" == kAnswer;
     ::close(fd);
     return handedOver;
 }
@@ -201,11 +227,10 @@ int SingleInstance::AcceptConnection()
     return ::accept4(mListener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
 }
 
-SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string& received)
+SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string& received, Activation& activation)
 {
-    const std::string_view request = kRequest;
     for (;;) {
-        char buffer[16];
+        char buffer[64];
         ssize_t count = ::recv(connection, buffer, sizeof buffer, 0);
         if (count < 0 && errno == EINTR)
             continue;
@@ -215,12 +240,49 @@ SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string&
             return Request::Refused;
         received.append(buffer, static_cast<size_t>(count));
         // Only processes of this user reach the socket (the folder is private), and only this request counts.
-        size_t compared = std::min(received.size(), request.size());
-        if (std::string_view(received).substr(0, compared) != request.substr(0, compared))
+        size_t compared = std::min(received.size(), kRequest.size());
+        if (std::string_view(received).substr(0, compared) != kRequest.substr(0, compared))
             return Request::Refused;
-        if (received.size() >= request.size())
-            return WriteAll(connection, kAnswer) ? Request::Reopen : Request::Refused;
+        size_t end = received.find('\n');
+        if (end == std::string::npos) {
+            if (received.size() > kLongestRequest)
+                return Request::Refused;
+            continue;
+        }
+        std::optional<Activation> parsed = ParseRequest(std::string_view(received).substr(0, end));
+        if (!parsed)
+            return Request::Refused;
+        activation = *parsed;
+        return WriteAll(connection, kAnswer) ? Request::Reopen : Request::Refused;
     }
+}
+
+std::optional<SingleInstance::Activation> SingleInstance::ParseRequest(std::string_view line)
+{
+    if (!line.starts_with(kRequest))
+        return std::nullopt;
+    Activation activation;
+    std::string_view rest = line.substr(kRequest.size());
+    while (!rest.empty()) {
+        if (rest.front() != ' ')
+            return std::nullopt;
+        rest.remove_prefix(1);
+        std::string_view field = rest.substr(0, rest.find(' '));
+        rest.remove_prefix(field.size());
+        size_t equals = field.find('=');
+        if (equals == std::string_view::npos)
+            return std::nullopt;
+        std::string_view name = field.substr(0, equals);
+        std::string_view value = field.substr(equals + 1);
+        if (!IsToken(value))
+            return std::nullopt;
+        // Names a later Kelvara may add are passed by.
+        if (name == kStartupIdName)
+            activation.startupId = value;
+        else if (name == kActivationTokenName)
+            activation.activationToken = value;
+    }
+    return activation;
 }
 
 void SingleInstance::StopListening()

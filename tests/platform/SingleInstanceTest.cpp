@@ -35,7 +35,14 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndASilentClientHoldsNothing)
     ASSERT_EQ(::stat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u) << "the folder is the user's alone";
     int reopened = 0;
-    HandOverWatch watch(running, [&] { ++reopened; });
+    SingleInstance::Activation received;
+    HandOverWatch watch(running, [&](const SingleInstance::Activation& activation) {
+        ++reopened;
+        received = activation;
+    });
+    // The launcher's tokens go with the hand-over, so that the running one may take the focus.
+    ::setenv("DESKTOP_STARTUP_ID", "openbox/kelvara-7-host-0_TIME123456", 1);
+    ::setenv("XDG_ACTIVATION_TOKEN", "f3a9-0c1d", 1);
 
     int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address {};
@@ -62,8 +69,11 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndASilentClientHoldsNothing)
             ++turnsWhileConnected;
     }
     launch.join();
+    ::unsetenv("DESKTOP_STARTUP_ID");
+    ::unsetenv("XDG_ACTIVATION_TOKEN");
     EXPECT_EQ(second, Role::HandedOver);
     EXPECT_EQ(reopened, 1);
+    EXPECT_EQ(received, (SingleInstance::Activation { "openbox/kelvara-7-host-0_TIME123456", "f3a9-0c1d" }));
     EXPECT_TRUE(dropped());
     EXPECT_GT(turnsWhileConnected, 10);
     ::close(silent);
@@ -116,4 +126,30 @@ TEST(SingleInstance, AFolderThatIsNotTheUsersAloneIsNotUsed)
         EXPECT_EQ(SingleInstance(home / name).Claim(0), Role::Alone) << name;
         EXPECT_NE(testing::internal::GetCapturedStderr().find("takes no hand-over"), std::string::npos) << name;
     }
+}
+
+// What a hand-over may carry: the launcher's tokens, or fields of a later Kelvara, which are passed by;
+// anything else is refused whole.
+TEST(SingleInstance, AHandOverCarriesTheLaunchersTokensAndNothingElse)
+{
+    using Activation = SingleInstance::Activation;
+    const struct {
+        const char* name;
+        std::string line;
+        std::optional<Activation> expected;
+    } cases[] = {
+        { "Bare", "reopen", Activation {} },
+        { "StartupId", "reopen DESKTOP_STARTUP_ID=tint2-1_TIME42", Activation { "tint2-1_TIME42", "" } },
+        { "Both", "reopen XDG_ACTIVATION_TOKEN=abc DESKTOP_STARTUP_ID=x", Activation { "x", "abc" } },
+        { "LaterField", "reopen SCREEN=1", Activation {} },
+        { "Quote", "reopen DESKTOP_STARTUP_ID=a\"b", std::nullopt },
+        { "EmptyToken", "reopen XDG_ACTIVATION_TOKEN=", std::nullopt },
+        { "TwoSpaces", "reopen  XDG_ACTIVATION_TOKEN=a", std::nullopt },
+        { "NoValue", "reopen XDG_ACTIVATION_TOKEN", std::nullopt },
+        { "OtherWord", "reopenx", std::nullopt },
+        { "NonAscii", "reopen XDG_ACTIVATION_TOKEN=\xc3\xa9", std::nullopt },
+        { "TooLong", "reopen XDG_ACTIVATION_TOKEN=" + std::string(256, 'a'), std::nullopt },
+    };
+    for (const auto& each : cases)
+        EXPECT_EQ(SingleInstance::ParseRequest(each.line), each.expected) << each.name;
 }
