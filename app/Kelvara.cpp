@@ -129,15 +129,15 @@ void Kelvara::StartUp()
     LException::ReportAndDrop("re-opening the data windows", [&] { OpenRecordedDataWindows(firstRun); });
     LException::ReportAndDrop("re-opening the graph windows", [&] { OpenRecordedGraphWindows(firstRun); });
 
+    // A tray reached over D-Bus shows the icon only once its host has registered, perhaps long after.
+    if (DockTray::WaitsForHost())
+        mTrayHostWatch = std::make_unique<TrayHostWatch>([] { DockTile::Get()->TrayHostRegistered(); });
     // Without a tray, a program with no window could not be reached at all.
     if (!LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
         LException::ReportAndDrop("opening a data window", [this] { NewDataWindow(); });
 
     mDockIcon = DockIcon::Get();
     mDockIcon->UpdateIcon();
-    // A tray reached over D-Bus shows the icon only once its host has registered, perhaps long after.
-    if (DockTray::WaitsForHost())
-        mTrayHostWatch = std::make_unique<TrayHostWatch>([] { DockTile::Get()->TrayHostRegistered(); });
 
     mNotifier = std::make_unique<DesktopNotifier>();
     LException::ReportAndDrop(

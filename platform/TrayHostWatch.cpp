@@ -5,7 +5,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QTimer>
@@ -46,7 +45,28 @@ TrayHostWatch::TrayHostWatch(std::function<void()> onHostRegistered, const std::
         QString::fromLatin1(kWatcherService), *mBus, QDBusServiceWatcher::WatchForRegistration);
     QObject::connect(
         mServiceWatcher.get(), &QDBusServiceWatcher::serviceRegistered, mServiceWatcher.get(), [this] { Ask(); });
-    Ask();
+    // The first answer is waited for, briefly: a program that starts with its windows closed needs to know
+    // at once whether a tray will show it. The bus answers at once when there is no watcher.
+    QDBusMessage answer = mBus->call(Question(), QDBus::Block, kFirstAnswerMilliseconds);
+    if (IsRegisteredAnswer(answer))
+        Registered();
+}
+
+QDBusMessage TrayHostWatch::Question()
+{
+    QDBusMessage question = QDBusMessage::createMethodCall(QString::fromLatin1(kWatcherService),
+        QString::fromLatin1(kWatcherPath), QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    question << QString::fromLatin1(kWatcherInterface) << QStringLiteral("IsStatusNotifierHostRegistered");
+    return question;
+}
+
+bool TrayHostWatch::IsRegisteredAnswer(const QDBusMessage& answer)
+{
+    // No watcher yet, or one that answers oddly: a later registration is waited for.
+    if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().size() != 1)
+        return false;
+    QVariant value = answer.arguments().front().value<QDBusVariant>().variant();
+    return value.typeId() == QMetaType::Bool && value.toBool();
 }
 
 TrayHostWatch::~TrayHostWatch()
@@ -65,18 +85,11 @@ void TrayHostWatch::Ask()
 {
     if (mRegistered)
         return;
-    QDBusMessage question = QDBusMessage::createMethodCall(QString::fromLatin1(kWatcherService),
-        QString::fromLatin1(kWatcherPath), QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    question << QString::fromLatin1(kWatcherInterface) << QStringLiteral("IsStatusNotifierHostRegistered");
     // Asked without waiting: a watcher that does not answer must not hold the windows.
-    auto* pending = new QDBusPendingCallWatcher(mBus->asyncCall(question), mSignalled.get());
+    auto* pending = new QDBusPendingCallWatcher(mBus->asyncCall(Question()), mSignalled.get());
     QObject::connect(pending, &QDBusPendingCallWatcher::finished, pending, [this](QDBusPendingCallWatcher* call) {
         call->deleteLater();
-        QDBusPendingReply<QDBusVariant> reply = *call;
-        // No watcher yet, or one that answers oddly: a later registration is waited for.
-        if (reply.isError() || reply.value().variant().typeId() != QMetaType::Bool)
-            return;
-        if (reply.value().variant().toBool())
+        if (IsRegisteredAnswer(call->reply()))
             Registered();
     });
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 class QDBusConnection;
+class QDBusMessage;
 class QDBusServiceWatcher;
 class QTimer;
 
@@ -15,9 +16,11 @@ class TrayHostWatch {
 public:
     static constexpr const char* kWatcherService = "org.kde.StatusNotifierWatcher";
     static constexpr const char* kWatcherPath = "/StatusNotifierWatcher";
+    // How long the first question may hold the start-up.
+    static constexpr int kFirstAnswerMilliseconds = 1000;
 
-    // Calls onHostRegistered once, on the event loop, when the watcher reports a registered host: at once
-    // when it already does, else when the host registers or the watcher appears with one. busAddress names
+    // Calls onHostRegistered once when the watcher reports a registered host: before returning when it
+    // already does, else on the event loop when the host registers or the watcher appears with one. busAddress names
     // the bus; empty: the session bus.
     explicit TrayHostWatch(std::function<void()> onHostRegistered, const std::string& busAddress = {});
     ~TrayHostWatch();
@@ -28,8 +31,10 @@ public:
     bool IsHostRegistered() const { return mRegistered; }
 
 private:
-    // Asks the watcher whether a host is registered (IsStatusNotifierHostRegistered).
+    // Asks the watcher whether a host is registered (IsStatusNotifierHostRegistered), without waiting.
     void Ask();
+    static QDBusMessage Question();
+    static bool IsRegisteredAnswer(const QDBusMessage& answer);
     void Registered();
 
     std::function<void()> mOnHostRegistered;

@@ -30,8 +30,8 @@ TEST(FirstRunTile, ShowsTheCpuPackageElseTheHottestSensor)
         }
         FixturePlatform platform(FixturePlatform::OnSysfs { sysfs.Root() });
         ASSERT_TRUE(Sampling::RecordRound(*SensorMaster::Get())) << each.name;
-        EXPECT_EQ(Preferences::TileSensorOfAFirstRun(*SensorMaster::Get()->GetSensorArray())->GetSensorName(),
-            each.shown)
+        EXPECT_EQ(
+            Preferences::TileSensorOfAFirstRun(*SensorMaster::Get()->GetSensorArray())->GetSensorName(), each.shown)
             << each.name;
     }
 }
