@@ -138,6 +138,9 @@ TEST_F(TrayTile, ShowsTheHottestChosenSensorAndAnySensorAtItsLimit)
         EXPECT_EQ(tray, TrayPicture(each.value, each.atLimit).Image(kTraySize)) << each.name;
         EXPECT_EQ(DockTile::Get()->GetTrayToolTip(), each.toolTip) << each.name;
     }
+    // A sensor at its limit is named once, with its limit, as the limit watch words it.
+    DockTile::Get()->SetToolTip("Kelvara\nGPU: 104C (limit 100C)");
+    EXPECT_EQ(DockTile::Get()->GetTrayToolTip(), "Kelvara\nGPU: 104C (limit 100C)");
 }
 
 // A Text tile's tray shows one sensor at a time, taking turns; with no sensor, the tray shows the tile.
