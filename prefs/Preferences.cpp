@@ -172,13 +172,43 @@ void Preferences::InitializePrefs()
     SensorMaster* master = SensorMaster::Get();
     if (master->GetSensorCount() < 1)
         return;
-    TemperatureSensor* chosen = TileSensorOfAFirstRun(*master->GetSensorArray());
+    SensorArray& sensors = *master->GetSensorArray();
+    TemperatureSensor* chosen = TileSensorOfAFirstRun(sensors);
     char name[255] = {};
     chosen->GetSensorName(name, sizeof name);
     name[sizeof name - 1] = '\0';
     Str255 entry = MakeStr255(name);
     mDockGraphDisplayArray.AddItem(entry);
     mDockTextDisplayArray.AddItem(entry);
+    // Before the first sample no sensor has a reading to be the hottest: the choice is made again then.
+    bool anyReading = false;
+    for (ArrayIndexT i = 1; i <= sensors.GetCount(); ++i)
+        anyReading = anyReading || (sensors[i] != nullptr && sensors[i]->GetCurrentReading());
+    if (!anyReading && !chosen->GetStableKey().starts_with("cpu-package:")) {
+        mProvisionalTileSensor = Str255ToString(entry);
+        master->AddListener(this);
+    }
+}
+
+void Preferences::ChooseTileSensorAgain()
+{
+    std::string provisional = std::exchange(mProvisionalTileSensor, {});
+    SensorArray& sensors = *SensorMaster::Get()->GetSensorArray();
+    if (sensors.IsEmpty())
+        return;
+    // Only a choice that the user has left as it was.
+    for (SensorNameList* list : { &mDockGraphDisplayArray, &mDockTextDisplayArray }) {
+        if (list->GetCount() != 1 || Str255ToString((*list)[1]) != provisional)
+            return;
+    }
+    Str255 entry = MakeStr255(TileSensorOfAFirstRun(sensors)->GetSensorName());
+    if (Str255ToString(entry) == provisional)
+        return;
+    for (SensorNameList* list : { &mDockGraphDisplayArray, &mDockTextDisplayArray }) {
+        list->RemoveAllItems();
+        list->AddItem(entry);
+    }
+    NotifySubscribers();
 }
 
 std::string Preferences::PreferencesFilePath(int16_t& outStatus)
@@ -364,7 +394,9 @@ void Preferences::NotifySubscribers()
 
 void Preferences::ListenToMessage(MessageT message, void* parameter)
 {
-    if (message == msg_DataWindowClosing) {
+    if (message == msg_SamplesRecorded && !mProvisionalTileSensor.empty()) {
+        ChooseTileSensorAgain();
+    } else if (message == msg_DataWindowClosing) {
         auto* window = static_cast<RecordedDataWindow*>(parameter);
         mOpenDataWindows.Remove(window);
         NoteClosing(window, mClosedDataWindow);
@@ -382,9 +414,11 @@ void Preferences::NoteClosing(Window* window, std::unique_ptr<Record>& closed)
     ForgetClosedWindow();
     if (!mOpenDataWindows.IsEmpty() || !mOpenGraphWindows.IsEmpty() || window->IsBeingDeleted())
         return;
-    auto record = std::make_unique<Record>();
-    window->GetWindowPrefs(record.get());
-    closed = std::move(record);
+    LException::ReportAndDrop("recording the last window", [&] {
+        auto record = std::make_unique<Record>();
+        window->GetWindowPrefs(record.get());
+        closed = std::move(record);
+    });
 }
 
 void Preferences::KeepLastClosedWindow()

@@ -117,6 +117,8 @@ private:
     void DeleteWindowRecords();
     template <typename Window, typename Record> void NoteClosing(Window* window, std::unique_ptr<Record>& closed);
     void ForgetClosedWindow();
+    // A first run's tile sensor chosen before any reading: chosen again once the first sample is in.
+    void ChooseTileSensorAgain();
     static std::string PreferencesFilePath(int16_t& outStatus);
     void RecoverFromDamagedFile(const std::string& path, const std::string& problem);
 
@@ -150,6 +152,8 @@ private:
     std::unique_ptr<DataWindowPrefs> mClosedDataWindow;
     std::unique_ptr<GraphWindowPrefs> mClosedGraphWindow;
     bool mKeepClosedWindow = false;
+    // The tile sensor a first run chose before any reading, until the first sample.
+    std::string mProvisionalTileSensor;
 
     static Preferences* sInstance;
 };

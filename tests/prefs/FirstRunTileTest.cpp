@@ -29,9 +29,13 @@ TEST(FirstRunTile, ShowsTheCpuPackageElseTheHottestSensor)
             sysfs.AddChip(2).Name("coretemp").Device("platform/coretemp.0").Temp(1, 45000, "Package id 0");
         }
         FixturePlatform platform(FixturePlatform::OnSysfs { sysfs.Root() });
+        // The settings are made before the first sample, as at a first start.
+        Preferences* prefs = Preferences::Get();
+        prefs->InitializePrefs();
         ASSERT_TRUE(Sampling::RecordRound(*SensorMaster::Get())) << each.name;
-        EXPECT_EQ(
-            Preferences::TileSensorOfAFirstRun(*SensorMaster::Get()->GetSensorArray())->GetSensorName(), each.shown)
-            << each.name;
+        for (SensorNameList* list : { prefs->GetDockGraphDisplayArray(), prefs->GetDockTextDisplayArray() }) {
+            ASSERT_EQ(list->GetCount(), 1) << each.name;
+            EXPECT_EQ(Str255ToString((*list)[1]), each.shown) << each.name;
+        }
     }
 }
