@@ -20,9 +20,11 @@ namespace {
 
 constexpr const char* kLockName = "kelvara.lock";
 constexpr const char* kSocketName = "kelvara.socket";
-// What a second launch asks: the word, then the tokens its launcher gave it (" NAME=value" each, so that the
-// running one may take the focus in its place), then a line feed. What the running one answers.
-constexpr std::string_view kRequest = "reopen";
+// What a second launch asks, and in the same write a second line with the tokens its launcher gave it
+// ("activate", then " NAME=value" each), so that the running one may take the focus in its place. A Kelvara
+// that knows only the first line answers it and leaves the rest. What the running one answers.
+constexpr std::string_view kRequest = "reopen\n";
+constexpr std::string_view kActivation = "activate";
 constexpr const char kAnswer[] = "ok\n";
 constexpr const char* kStartupIdName = "DESKTOP_STARTUP_ID";
 constexpr const char* kActivationTokenName = "XDG_ACTIVATION_TOKEN";
@@ -80,13 +82,13 @@ bool IsToken(std::string_view text)
 // The request with the tokens of this launch that can be passed on.
 std::string MakeRequest()
 {
-    std::string request(kRequest);
+    std::string activation(kActivation);
     for (const char* name : { kStartupIdName, kActivationTokenName }) {
         const char* value = std::getenv(name);
         if (value != nullptr && IsToken(value))
-            request += std::string(" ") + name + "=" + value;
+            activation += std::string(" ") + name + "=" + value;
     }
-    return request + "\n";
+    return std::string(kRequest) + (activation.size() > kActivation.size() ? activation + "\n" : "");
 }
 
 bool WriteAll(int fd, const char* text)
@@ -234,8 +236,13 @@ SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string&
         ssize_t count = ::recv(connection, buffer, sizeof buffer, 0);
         if (count < 0 && errno == EINTR)
             continue;
-        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return Request::Incomplete;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The tokens come in the same write as the request: a request that nothing follows carries none.
+            if (received != kRequest)
+                return Request::Incomplete;
+            activation = {};
+            return WriteAll(connection, kAnswer) ? Request::Reopen : Request::Refused;
+        }
         if (count <= 0)
             return Request::Refused;
         received.append(buffer, static_cast<size_t>(count));
@@ -243,26 +250,27 @@ SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string&
         size_t compared = std::min(received.size(), kRequest.size());
         if (std::string_view(received).substr(0, compared) != kRequest.substr(0, compared))
             return Request::Refused;
-        size_t end = received.find('\n');
-        if (end == std::string::npos) {
+        std::string_view rest = std::string_view(received).substr(compared);
+        size_t end = rest.find('\n');
+        if (end == std::string_view::npos) {
             if (received.size() > kLongestRequest)
                 return Request::Refused;
             continue;
         }
-        std::optional<Activation> parsed = ParseRequest(std::string_view(received).substr(0, end));
-        if (!parsed)
+        std::optional<Activation> parsed = ParseActivation(rest.substr(0, end));
+        if (!parsed || end + 1 != rest.size())
             return Request::Refused;
         activation = *parsed;
         return WriteAll(connection, kAnswer) ? Request::Reopen : Request::Refused;
     }
 }
 
-std::optional<SingleInstance::Activation> SingleInstance::ParseRequest(std::string_view line)
+std::optional<SingleInstance::Activation> SingleInstance::ParseActivation(std::string_view line)
 {
-    if (!line.starts_with(kRequest))
+    if (!line.starts_with(kActivation))
         return std::nullopt;
     Activation activation;
-    std::string_view rest = line.substr(kRequest.size());
+    std::string_view rest = line.substr(kActivation.size());
     while (!rest.empty()) {
         if (rest.front() != ' ')
             return std::nullopt;

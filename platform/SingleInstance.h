@@ -54,8 +54,8 @@ public:
     // Reads what the connection has sent into received (which holds what came before), without waiting; a
     // complete request fills activation.
     static Request ReadRequest(int connection, std::string& received, Activation& activation);
-    // The request's line without its line feed; nullopt when it is none.
-    static std::optional<Activation> ParseRequest(std::string_view line);
+    // The request's second line ("activate NAME=value ..."), without its line feed; nullopt when it is none.
+    static std::optional<Activation> ParseActivation(std::string_view line);
     // Refuses further hand-overs (a quitting program cannot take them); the lock is kept until the end.
     void StopListening();
 

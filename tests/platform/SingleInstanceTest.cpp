@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using Role = SingleInstance::Role;
 
@@ -128,8 +129,8 @@ TEST(SingleInstance, AFolderThatIsNotTheUsersAloneIsNotUsed)
     }
 }
 
-// What a hand-over may carry: the launcher's tokens, or fields of a later Kelvara, which are passed by;
-// anything else is refused whole.
+// What a hand-over may carry on its second line: the launcher's tokens, or fields of a later Kelvara, which
+// are passed by; anything else is refused whole.
 TEST(SingleInstance, AHandOverCarriesTheLaunchersTokensAndNothingElse)
 {
     using Activation = SingleInstance::Activation;
@@ -138,18 +139,71 @@ TEST(SingleInstance, AHandOverCarriesTheLaunchersTokensAndNothingElse)
         std::string line;
         std::optional<Activation> expected;
     } cases[] = {
-        { "Bare", "reopen", Activation {} },
-        { "StartupId", "reopen DESKTOP_STARTUP_ID=tint2-1_TIME42", Activation { "tint2-1_TIME42", "" } },
-        { "Both", "reopen XDG_ACTIVATION_TOKEN=abc DESKTOP_STARTUP_ID=x", Activation { "x", "abc" } },
-        { "LaterField", "reopen SCREEN=1", Activation {} },
-        { "Quote", "reopen DESKTOP_STARTUP_ID=a\"b", std::nullopt },
-        { "EmptyToken", "reopen XDG_ACTIVATION_TOKEN=", std::nullopt },
-        { "TwoSpaces", "reopen  XDG_ACTIVATION_TOKEN=a", std::nullopt },
-        { "NoValue", "reopen XDG_ACTIVATION_TOKEN", std::nullopt },
-        { "OtherWord", "reopenx", std::nullopt },
-        { "NonAscii", "reopen XDG_ACTIVATION_TOKEN=\xc3\xa9", std::nullopt },
-        { "TooLong", "reopen XDG_ACTIVATION_TOKEN=" + std::string(256, 'a'), std::nullopt },
+        { "Bare", "activate", Activation {} },
+        { "StartupId", "activate DESKTOP_STARTUP_ID=tint2-1_TIME42", Activation { "tint2-1_TIME42", "" } },
+        { "Both", "activate XDG_ACTIVATION_TOKEN=abc DESKTOP_STARTUP_ID=x", Activation { "x", "abc" } },
+        { "LaterField", "activate SCREEN=1", Activation {} },
+        { "Quote", "activate DESKTOP_STARTUP_ID=a\"b", std::nullopt },
+        { "EmptyToken", "activate XDG_ACTIVATION_TOKEN=", std::nullopt },
+        { "TwoSpaces", "activate  XDG_ACTIVATION_TOKEN=a", std::nullopt },
+        { "NoValue", "activate XDG_ACTIVATION_TOKEN", std::nullopt },
+        { "OtherWord", "activatex", std::nullopt },
+        { "NonAscii", "activate XDG_ACTIVATION_TOKEN=\xc3\xa9", std::nullopt },
+        { "TooLong", "activate XDG_ACTIVATION_TOKEN=" + std::string(256, 'a'), std::nullopt },
     };
     for (const auto& each : cases)
-        EXPECT_EQ(SingleInstance::ParseRequest(each.line), each.expected) << each.name;
+        EXPECT_EQ(SingleInstance::ParseActivation(each.line), each.expected) << each.name;
+}
+
+// Launches of this and of an older Kelvara alike are taken over: the request alone carries no tokens, the
+// request with its second line carries them, and a damaged second line is refused.
+TEST(SingleInstance, TheRunningOneAnswersRequestsWithAndWithoutTokens)
+{
+    TemporaryFolder home;
+    std::string folder = home / "kelvara";
+    SingleInstance running(folder);
+    ASSERT_EQ(running.Claim(0), Role::Primary);
+    std::vector<SingleInstance::Activation> received;
+    HandOverWatch watch(running, [&](const SingleInstance::Activation& activation) { received.push_back(activation); });
+    const struct {
+        const char* name;
+        std::string request;
+        std::string answer;
+        std::optional<SingleInstance::Activation> activation;
+    } cases[] = {
+        { "Older", "reopen\n", "ok\n", SingleInstance::Activation {} },
+        { "Tokens", "reopen\nactivate XDG_ACTIVATION_TOKEN=t1\n", "ok\n", SingleInstance::Activation { "", "t1" } },
+        { "Damaged", "reopen\nactivate XDG_ACTIVATION_TOKEN=\"\n", "", std::nullopt },
+    };
+    for (const auto& each : cases) {
+        received.clear();
+        int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s/kelvara.socket", folder.c_str());
+        ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ASSERT_EQ(::send(client, each.request.data(), each.request.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(each.request.size()));
+        std::string answer;
+        QElapsedTimer limit;
+        limit.start();
+        for (;;) {
+            QCoreApplication::processEvents();
+            pollfd readable { client, POLLIN, 0 };
+            if (::poll(&readable, 1, 10) == 1) {
+                char c = 0;
+                if (::recv(client, &c, 1, 0) != 1)
+                    break;
+                answer += c;
+            }
+            if (limit.elapsed() > 3000)
+                break;
+        }
+        ::close(client);
+        EXPECT_EQ(answer, each.answer) << each.name;
+        if (each.activation)
+            EXPECT_EQ(received, std::vector<SingleInstance::Activation> { *each.activation }) << each.name;
+        else
+            EXPECT_TRUE(received.empty()) << each.name;
+    }
 }
