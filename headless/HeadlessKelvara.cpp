@@ -48,7 +48,9 @@ HeadlessKelvara::HeadlessKelvara(
         Quit(signalNumber == SIGTERM ? "it was asked to stop (SIGTERM)" : "it was interrupted");
     });
     mHandOvers = std::make_unique<HandOverWatch>(
-        mInstance, [this] { Quit("a desktop Kelvara was launched and samples on in its place"); },
+        mInstance,
+        [this](
+            const SingleInstance::Activation&) { Quit("a desktop Kelvara was launched and samples on in its place"); },
         SingleInstance::Answer::Yield);
 }
 

@@ -8,7 +8,8 @@
 
 #include <unistd.h>
 
-HandOverWatch::HandOverWatch(SingleInstance& instance, std::function<void()> onReopen, SingleInstance::Answer toDesktop)
+HandOverWatch::HandOverWatch(SingleInstance& instance, std::function<void(const SingleInstance::Activation&)> onReopen,
+    SingleInstance::Answer toDesktop)
     : mInstance(instance)
     , mOnReopen(std::move(onReopen))
     , mToDesktop(toDesktop)
@@ -48,7 +49,8 @@ void HandOverWatch::Accept()
 
 void HandOverWatch::Read()
 {
-    switch (SingleInstance::ReadRequest(mConnection, mReceived, mToDesktop)) {
+    SingleInstance::Activation activation;
+    switch (SingleInstance::ReadRequest(mConnection, mReceived, activation, mToDesktop)) {
     case SingleInstance::Request::Incomplete:
         return;
     case SingleInstance::Request::Headless:
@@ -57,7 +59,7 @@ void HandOverWatch::Read()
         return;
     case SingleInstance::Request::Reopen:
         Drop();
-        LException::ReportAndDrop("a new launch's hand-over", mOnReopen);
+        LException::ReportAndDrop("a new launch's hand-over", [&] { mOnReopen(activation); });
         return;
     }
 }

@@ -18,9 +18,10 @@ public:
     static constexpr int kConnectionMilliseconds = 1000;
 
     // Watches instance's listening socket (none: nothing to watch) and calls onReopen on the event loop for
-    // every desktop launch handed over, answered as toDesktop says; an exception thrown by it is reported and
-    // dropped. A launch without windows is told that this one samples, and nothing else happens.
-    HandOverWatch(SingleInstance& instance, std::function<void()> onReopen,
+    // every desktop launch handed over, with what its launcher gave it, answered as toDesktop says; an
+    // exception thrown by it is reported and dropped. A launch without windows is told that this one
+    // samples, and nothing else happens.
+    HandOverWatch(SingleInstance& instance, std::function<void(const SingleInstance::Activation&)> onReopen,
         SingleInstance::Answer toDesktop = SingleInstance::Answer::Reopen);
     ~HandOverWatch();
 
@@ -34,7 +35,7 @@ private:
     void Drop();
 
     SingleInstance& mInstance;
-    std::function<void()> mOnReopen;
+    std::function<void(const SingleInstance::Activation&)> mOnReopen;
     SingleInstance::Answer mToDesktop;
     std::unique_ptr<QSocketNotifier> mListening;
     std::unique_ptr<QSocketNotifier> mReading;

@@ -20,12 +20,20 @@ namespace {
 
 constexpr const char* kLockName = "kelvara.lock";
 constexpr const char* kSocketName = "kelvara.socket";
-// What a second launch asks (a desktop one, or one without windows), and what the running one answers:
-// done, or that it quits so that the launch samples in its place.
-constexpr const char kRequest[] = "reopen\n";
-constexpr const char kHeadlessRequest[] = "headless\n";
+// What a second launch asks, and in the same write a second line with the tokens its launcher gave it
+// ("activate", then " NAME=value" each), so that the running one may take the focus in its place. A Kelvara
+// that knows only the first line answers it and leaves the rest. What the running one answers.
+constexpr std::string_view kRequest = "reopen\n";
+constexpr std::string_view kActivation = "activate";
 constexpr const char kAnswer[] = "ok\n";
+// A launch without windows only asks whether one samples; a running one without windows answers a desktop
+// launch that it quits, so that the launch samples in its place.
+constexpr std::string_view kHeadlessRequest = "headless\n";
 constexpr const char kYieldAnswer[] = "yield\n";
+constexpr const char* kStartupIdName = "DESKTOP_STARTUP_ID";
+constexpr const char* kActivationTokenName = "XDG_ACTIVATION_TOKEN";
+// Longer requests are not from a Kelvara.
+constexpr size_t kLongestRequest = 1024;
 // How long a new launch waits for the running one's answer, which comes from its event loop.
 constexpr int kAnswerMilliseconds = 2000;
 constexpr int kRetryMilliseconds = 100;
@@ -64,6 +72,27 @@ std::string ReadLine(int fd, int milliseconds)
         line += c;
     }
     return {};
+}
+
+// A token is printable ASCII without spaces and quotes, which is what launchers make, and what can be passed on
+// in a startup notification's quoted field.
+bool IsToken(std::string_view text)
+{
+    if (text.empty() || text.size() > SingleInstance::kLongestToken)
+        return false;
+    return std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 0x7f && c != '"' && c != '\\'; });
+}
+
+// The request with the tokens of this launch that can be passed on.
+std::string MakeRequest()
+{
+    std::string activation(kActivation);
+    for (const char* name : { kStartupIdName, kActivationTokenName }) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && IsToken(value))
+            activation += std::string(" ") + name + "=" + value;
+    }
+    return std::string(kRequest) + (activation.size() > kActivation.size() ? activation + "\n" : "");
 }
 
 bool WriteAll(int fd, const char* text)
@@ -200,9 +229,9 @@ SingleInstance::HandOver SingleInstance::TryHandOver(Launch launch, int answerMi
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return HandOver::Failed;
+    std::string request = launch == Launch::Desktop ? MakeRequest() : std::string(kHeadlessRequest);
     std::string answer;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-        && WriteAll(fd, launch == Launch::Desktop ? kRequest : kHeadlessRequest))
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && WriteAll(fd, request.c_str()))
         answer = ReadLine(fd, answerMilliseconds) + "\n";
     ::close(fd);
     if (answer == kAnswer)
@@ -220,34 +249,78 @@ int SingleInstance::AcceptConnection()
     return ::accept4(mListener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
 }
 
-SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string& received, Answer toDesktop)
+SingleInstance::Request SingleInstance::ReadRequest(
+    int connection, std::string& received, Activation& activation, Answer toDesktop)
 {
-    const std::string_view desktop = kRequest;
-    const std::string_view headless = kHeadlessRequest;
-    auto startsAs = [&](std::string_view request) {
-        size_t compared = std::min(received.size(), request.size());
-        return std::string_view(received).substr(0, compared) == request.substr(0, compared);
-    };
+    const char* answer = toDesktop == Answer::Yield ? kYieldAnswer : kAnswer;
     for (;;) {
-        char buffer[16];
+        char buffer[64];
         ssize_t count = ::recv(connection, buffer, sizeof buffer, 0);
         if (count < 0 && errno == EINTR)
             continue;
-        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return Request::Incomplete;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The tokens come in the same write as the request: a request that nothing follows carries none.
+            if (received != kRequest)
+                return Request::Incomplete;
+            activation = {};
+            return WriteAll(connection, answer) ? Request::Reopen : Request::Refused;
+        }
         if (count <= 0)
             return Request::Refused;
         received.append(buffer, static_cast<size_t>(count));
         // Only processes of this user reach the socket (the folder is private), and only these requests count.
-        if (startsAs(desktop) && received.size() >= desktop.size()) {
-            const char* answer = toDesktop == Answer::Yield ? kYieldAnswer : kAnswer;
-            return WriteAll(connection, answer) ? Request::Reopen : Request::Refused;
-        }
-        if (startsAs(headless) && received.size() >= headless.size())
+        if (size_t asked = std::min(received.size(), kHeadlessRequest.size());
+            std::string_view(received).substr(0, asked) == kHeadlessRequest.substr(0, asked)) {
+            if (received.size() < kHeadlessRequest.size())
+                continue;
+            if (received != kHeadlessRequest)
+                return Request::Refused;
             return WriteAll(connection, kAnswer) ? Request::Headless : Request::Refused;
-        if (!startsAs(desktop) && !startsAs(headless))
+        }
+        size_t compared = std::min(received.size(), kRequest.size());
+        if (std::string_view(received).substr(0, compared) != kRequest.substr(0, compared))
             return Request::Refused;
+        std::string_view rest = std::string_view(received).substr(compared);
+        size_t end = rest.find('\n');
+        if (end == std::string_view::npos) {
+            if (received.size() > kLongestRequest)
+                return Request::Refused;
+            continue;
+        }
+        std::optional<Activation> parsed = ParseActivation(rest.substr(0, end));
+        if (!parsed || end + 1 != rest.size())
+            return Request::Refused;
+        activation = *parsed;
+        return WriteAll(connection, answer) ? Request::Reopen : Request::Refused;
     }
+}
+
+std::optional<SingleInstance::Activation> SingleInstance::ParseActivation(std::string_view line)
+{
+    if (!line.starts_with(kActivation))
+        return std::nullopt;
+    Activation activation;
+    std::string_view rest = line.substr(kActivation.size());
+    while (!rest.empty()) {
+        if (rest.front() != ' ')
+            return std::nullopt;
+        rest.remove_prefix(1);
+        std::string_view field = rest.substr(0, rest.find(' '));
+        rest.remove_prefix(field.size());
+        size_t equals = field.find('=');
+        if (equals == std::string_view::npos)
+            return std::nullopt;
+        std::string_view name = field.substr(0, equals);
+        std::string_view value = field.substr(equals + 1);
+        if (!IsToken(value))
+            return std::nullopt;
+        // Names a later Kelvara may add are passed by.
+        if (name == kStartupIdName)
+            activation.startupId = value;
+        else if (name == kActivationTokenName)
+            activation.activationToken = value;
+    }
+    return activation;
 }
 
 void SingleInstance::StopListening()

@@ -3,7 +3,9 @@
 // which a second launch hands over to the running one.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 class SingleInstance {
 public:
@@ -28,13 +30,12 @@ public:
     enum class Launch { Desktop, Headless };
 
     // A running Kelvara without windows that hands over to a desktop launch writes its files first: the
-    // launch waits this long for it to end.
+    // launch waits this long for it to end (Claim's patience notwithstanding).
     static constexpr int kTakeOverMilliseconds = 10000;
 
     // Becomes the running instance, or hands this launch over to the one that runs. A running one that is
-    // starting up or quitting is waited for, up to patienceMilliseconds (one that quits to hand the sampling
-    // over to this launch, up to kTakeOverMilliseconds). The reasons for Alone go to standard error; Busy is
-    // the caller's to tell.
+    // starting up or quitting is waited for, up to patienceMilliseconds. The reasons for Alone go to
+    // standard error; Busy is the caller's to tell.
     Role Claim(int patienceMilliseconds, Launch launch = Launch::Desktop);
 
     // What a hand-over connection has asked so far.
@@ -44,18 +45,30 @@ public:
         Headless, // a launch without windows asked whether one samples, and was told so
         Refused, // it sent something else, or hung up
     };
-    // How the running one answers a desktop launch: it brings its windows forward, or (without windows) it
-    // quits and lets the launch sample.
-    enum class Answer { Reopen, Yield };
 
     // The primary's listening socket, for the event loop to watch; -1 when not listening.
     int GetListeningSocket() const { return mListener; }
     // Takes one waiting hand-over connection, without waiting: its descriptor (non-blocking; the caller
     // closes it), or -1 when none is waiting.
     int AcceptConnection();
-    // Reads what the connection has sent into received (which holds what came before), without waiting, and
-    // answers a whole request: a desktop launch as toDesktop says.
-    static Request ReadRequest(int connection, std::string& received, Answer toDesktop = Answer::Reopen);
+    // What the launch handed over brought from its launcher, so that the running one may take the focus in
+    // its place: the X11 startup notification's id and the Wayland activation token; empty when not given.
+    struct Activation {
+        std::string startupId;
+        std::string activationToken;
+        bool operator==(const Activation&) const = default;
+    };
+    static constexpr size_t kLongestToken = 255;
+
+    // Reads what the connection has sent into received (which holds what came before), without waiting; a
+    // complete request fills activation.
+    // How the running one answers a desktop launch: it brings its windows forward, or (without windows) it
+    // quits and lets the launch sample.
+    enum class Answer { Reopen, Yield };
+    static Request ReadRequest(
+        int connection, std::string& received, Activation& activation, Answer toDesktop = Answer::Reopen);
+    // The request's second line ("activate NAME=value ..."), without its line feed; nullopt when it is none.
+    static std::optional<Activation> ParseActivation(std::string_view line);
     // Refuses further hand-overs (a quitting program cannot take them); the lock is kept until the end.
     void StopListening();
 

@@ -6,6 +6,7 @@
 #include "framework/LArray.h"
 #include "framework/LBroadcaster.h"
 #include "framework/PString.h"
+#include "sensors/SampleTimeline.h"
 #include "sensors/SensorDescription.h"
 #include "sensors/TempElementArray.h"
 
@@ -123,6 +124,13 @@ public:
     // Histories: position 1 is the newest sample.
     TempElementArray* GetSTTempArray() { return &mShortTerm; }
     TempElementArray* GetLTTempArray() { return &mLongTerm; }
+    // When each long-term sample was taken. A history loaded without one is dated a minute a sample back
+    // from its data file's last save; TakeTimeline gives it the one that was recorded.
+    const SampleTimeline& GetTimeline() const { return mTimeline; }
+    // The recorded timeline, fitted to the samples the history loaded from its data file.
+    void TakeTimeline(SampleTimeline timeline);
+    // Whether the data file is written (a file that could be neither read nor set aside is not).
+    bool WritesDataFile() const { return mFileWritable; }
 
     // Takes one sample of the current reading (none without one), tells the listeners (msg_SampleTaken);
     // returns the new sample counter, which counts on either way.
@@ -155,6 +163,7 @@ private:
     uint32_t mSource;
     TempElementArray mLongTerm;
     TempElementArray mShortTerm;
+    SampleTimeline mTimeline;
     int32_t mIndex;
     int32_t mRawMinimum = 0;
     int32_t mRawMaximum = 0;
@@ -176,4 +185,6 @@ private:
     bool mAsleep = false;
     uint64_t mReadErrors = 0;
     bool mFileWritable = true;
+    // When the data file was last saved, as it was loaded: the time of its newest sample.
+    int64_t mLastSave = 0;
 };
