@@ -1,6 +1,6 @@
 // Notifications through the desktop's notification service (org.freedesktop.Notifications on the user's
-// session bus), sent by systemd's busctl rather than by a D-Bus library in the process: a program that runs
-// for months without windows then loads no D-Bus code for the rare warning.
+// session bus), sent by systemd's busctl, started only when a warning is due: a program that runs without
+// windows for months, as a service, keeps no connection to a session bus that may come and go.
 #pragma once
 
 #include "platform/Notifier.h"

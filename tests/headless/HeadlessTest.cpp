@@ -173,9 +173,9 @@ TEST_F(Headless, SamplesWithoutADisplayAndNeverWritesThePreferences)
         EXPECT_NE(said.find("nct6798 hot has reached its limit. It reads 91"), std::string::npos) << said;
 
         std::vector<std::string> expected { ".kelvara-lock", "01 acpitz temp1", "02 nct6798 hot",
-            "Kelvara Settings.ini" };
+            "Kelvara Settings.ini", "Kelvara Timeline" };
         if (each.preferences)
-            expected.insert(expected.end() - 1, "Kelvara Preferences");
+            expected.insert(expected.end() - 2, "Kelvara Preferences");
         EXPECT_EQ(TestFiles::List(Folder()), expected) << each.name;
         if (each.preferences) {
             std::vector<uint8_t> bytes = TestFiles::ReadBytes(Folder() + "/Kelvara Preferences");
