@@ -1,5 +1,5 @@
-// Kelvara without windows: the program that `kelvara --headless` becomes. It links Qt Core alone (no Qt Gui,
-// no display), so that it stays small on a server, and takes the same locks as the desktop Kelvara.
+// Kelvara without windows: the program that `kelvara --headless` becomes. It links no Qt Gui and needs no
+// display, so that it stays small on a server, and takes the same locks as the desktop Kelvara.
 #include "app/CommandLine.h"
 #include "framework/UResources.h"
 #include "headless/HeadlessKelvara.h"
