@@ -94,11 +94,13 @@ TEST(BusctlNotifier, ReachesTheNotificationServiceOnTheSessionBus)
     TemporaryFolder folder;
     std::string address = "unix:path=" + (folder / "bus");
     QProcess daemon;
-    daemon.start(
-        "dbus-daemon", { "--session", "--nofork", "--nopidfile", QString::fromStdString("--address=" + address) });
+    // It prints its address once it listens.
+    daemon.start("dbus-daemon",
+        { "--session", "--nofork", "--nopidfile", "--print-address", QString::fromStdString("--address=" + address) });
     if (!daemon.waitForStarted(5000))
         GTEST_SKIP() << "dbus-daemon is not installed";
-    ASSERT_TRUE(WaitFor([&] { return TestFiles::Exists(folder / "bus"); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return daemon.canReadLine() || (daemon.waitForReadyRead(100) && daemon.canReadLine()); }));
     QDBusConnection bus = QDBusConnection::connectToBus(QString::fromStdString(address), "notification-service");
     ASSERT_TRUE(bus.isConnected());
     NotificationService service;
