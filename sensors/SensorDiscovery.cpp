@@ -1,6 +1,7 @@
 #include "sensors/SensorDiscovery.h"
 
 #include "framework/PString.h"
+#include "platform/DeviceNames.h"
 #include "platform/Platform.h"
 #include "sensors/ProcessorSource.h"
 #include "sensors/RegistrySource.h"
@@ -181,5 +182,9 @@ std::vector<SensorDescription> SensorDiscovery::Discover(bool withSMC)
     DiscoverProcessorSensors(found);
     if (found.empty() && withSMC)
         DiscoverSMCSensors(found);
+    // Discovery runs on a worker: the device files (and the PCI ID list) are read here, never on the event loop.
+    DeviceNames devices(Platform::SysfsRoot());
+    for (SensorDescription& description : found)
+        description.deviceName = devices.Describe(description.devicePath);
     return found;
 }
