@@ -97,9 +97,20 @@ void LStaticText::ShowFittingText()
     QString shown = QFontMetrics(Label()->font()).elidedText(mText, Qt::ElideRight, room);
     if (Label()->text() != shown)
         Label()->setText(shown);
-    QString tip = shown == mText ? QString() : mText;
+    QString tip = !mToolTip.isEmpty() ? mToolTip : shown == mText ? QString() : mText;
     if (Label()->toolTip() != tip)
         Label()->setToolTip(tip);
+}
+
+void LStaticText::SetToolTip(std::string_view tip)
+{
+    mToolTip = QString::fromUtf8(tip.data(), static_cast<qsizetype>(tip.size()));
+    ShowFittingText();
+}
+
+std::string LStaticText::GetToolTip() const
+{
+    return Label()->toolTip().toStdString();
 }
 
 void LStaticText::SetValue(int32_t value)
