@@ -208,7 +208,7 @@ void DockIcon::DrawText()
         else
             sensor->GetSensorTemperatureAsPercent(value);
         Text& text
-            = texts.emplace_back(Text { shown[i].baseline, sensor->GetSensorIndex(), sensor->GetSensorName(), value });
+            = texts.emplace_back(Text { shown[i].baseline, sensor->GetSensorIndex(), sensor->GetShownName(), value });
         Describe(description, text.baseline);
         Describe(description, GetSensorIndexColor(text.sensorIndex));
         Describe(description, text.name);
