@@ -15,7 +15,7 @@ constexpr size_t kMostNameBytes = 256;
 
 bool Exists(const std::string& path)
 {
-    struct stat status {};
+    struct stat status { };
     return ::lstat(path.c_str(), &status) == 0;
 }
 
@@ -139,8 +139,8 @@ std::optional<std::string> DeviceNames::ReadSerialFromVpd(const std::string& pat
     std::optional<std::string> page = SysfsFile::ReadText(path, kMostNameBytes + 4);
     if (!page || page->size() < 4 || static_cast<uint8_t>((*page)[1]) != 0x80) {
         if (page)
-            std::fprintf(stderr, "Kelvara: \"%s\" is no serial number page; the drive's serial is not shown\n",
-                path.c_str());
+            std::fprintf(
+                stderr, "Kelvara: \"%s\" is no serial number page; the drive's serial is not shown\n", path.c_str());
         return std::nullopt;
     }
     size_t length = static_cast<uint8_t>((*page)[2]) * 256u + static_cast<uint8_t>((*page)[3]);
@@ -148,8 +148,7 @@ std::optional<std::string> DeviceNames::ReadSerialFromVpd(const std::string& pat
     if (serial.empty())
         return std::nullopt;
     if (length > page->size() - 4 || !IsCleanText(serial)) {
-        std::fprintf(stderr, "Kelvara: \"%s\" holds no usable serial; the drive's serial is not shown\n",
-            path.c_str());
+        std::fprintf(stderr, "Kelvara: \"%s\" holds no usable serial; the drive's serial is not shown\n", path.c_str());
         return std::nullopt;
     }
     return serial;

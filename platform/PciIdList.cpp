@@ -42,12 +42,13 @@ std::optional<std::string> ReadList(const std::string& path)
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
-    struct stat status {};
+    struct stat status { };
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)
         || static_cast<uint64_t>(status.st_size) > PciIdList::kMostFileBytes) {
         ::close(fd);
-        std::fprintf(stderr, "Kelvara: \"%s\" is no PCI ID list (not a regular file of at most %zu bytes); PCI "
-                             "devices are named by their numbers\n",
+        std::fprintf(stderr,
+            "Kelvara: \"%s\" is no PCI ID list (not a regular file of at most %zu bytes); PCI "
+            "devices are named by their numbers\n",
             path.c_str(), PciIdList::kMostFileBytes);
         return std::string();
     }

@@ -57,7 +57,8 @@ protected:
         for (const auto& each : chips)
             sysfs.AddChip(each.hwmon).Device(each.device).Name(each.chip).Temp(1, 40000, each.label);
         // Two drives of one model, told apart by their serials.
-        for (const auto& [device, serial] : { std::pair { kDriveA, "S5GXNF0R123456A" }, { kDriveB, "S5GXNF0R123789B" } }) {
+        for (const auto& [device, serial] :
+            { std::pair { kDriveA, "S5GXNF0R123456A" }, { kDriveB, "S5GXNF0R123789B" } }) {
             sysfs.Write("sys/devices/" + device + "/model", "Samsung SSD 980 PRO 1TB                 \n");
             sysfs.Write("sys/devices/" + device + "/serial", std::string(serial) + "     \n");
         }
