@@ -54,12 +54,12 @@ void LBevelButton::SetDescriptor(std::string_view title)
 
 void LBevelButton::AppendMenuItem(const Str255& text)
 {
-    AppendItem(MenuItem { text, noMark });
+    AppendItem(MenuItem { text, noMark, false, {} });
 }
 
 void LBevelButton::AppendMenuItemWithMarkup(std::string_view text)
 {
-    AppendItem(MenuItem { MakeStr255(text), noMark, text.starts_with('-') });
+    AppendItem(MenuItem { MakeStr255(text), noMark, text.starts_with('-'), {} });
 }
 
 void LBevelButton::AppendItem(MenuItem item)
