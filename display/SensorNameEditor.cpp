@@ -19,6 +19,8 @@ SensorNameEditor::SensorNameEditor(QWidget* rows, RowAt rowAt, Rename rename)
 
 SensorNameEditor::~SensorNameEditor()
 {
+    // A window closing with the field open keeps the name as it was, whatever the field reports on its way out.
+    mFinishing = true;
     if (mField != nullptr)
         delete mField.data();
 }
