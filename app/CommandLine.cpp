@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "metrics/MetricsAddress.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QStringList>
@@ -41,9 +43,23 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
         QStringLiteral("Writes the long-term history of every sensor as CSV files (one per sensor) into <folder> "
                        "and ends, without a window. Works while Kelvara runs."),
         QStringLiteral("folder"));
+    const QCommandLineOption metricsListen(QStringLiteral("metrics-listen"),
+        QStringLiteral("Serves the readings to Prometheus at http://[ADDRESS:]PORT/metrics (ADDRESS 127.0.0.1 unless "
+                       "given; an IPv6 address in brackets, [::1]:9947)."),
+        QStringLiteral("[address:]port"));
+    const QCommandLineOption metricsTokenFile(QStringLiteral("metrics-token-file"),
+        QStringLiteral("Answers only scrapes that present the bearer token on the first line of <file>, which "
+                       "only its owner may read."),
+        QStringLiteral("file"));
+    const QCommandLineOption metricsFile(QStringLiteral("metrics-file"),
+        QStringLiteral("Writes the readings for node_exporter's textfile collector to <path> after every sample."),
+        QStringLiteral("path"));
     parser.addOption(help);
     parser.addOption(showVersion);
     parser.addOption(exportTo);
+    parser.addOption(metricsListen);
+    parser.addOption(metricsTokenFile);
+    parser.addOption(metricsFile);
     for (const char* name : kQtOptionsWithValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -85,6 +101,22 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
         Print(stdout, QStringLiteral("Kelvara %1\n").arg(QString::fromStdString(version)));
         result.action = CommandLine::Action::Exit;
         return result;
+    }
+    if (parser.isSet(metricsListen)) {
+        std::string error;
+        std::string text = parser.value(metricsListen).toStdString();
+        if (!MetricsAddress::Parse(text, error))
+            return refuse(QStringLiteral("--metrics-listen: %1.").arg(QString::fromStdString(error)));
+        result.metricsListen = text;
+    }
+    for (const auto& [option, value] :
+        { std::pair(&metricsTokenFile, &result.metricsTokenFile), std::pair(&metricsFile, &result.metricsFile) }) {
+        if (!parser.isSet(*option))
+            continue;
+        QString path = parser.value(*option);
+        if (path.isEmpty())
+            return refuse(QStringLiteral("--%1 needs a path.").arg(option->names().first()));
+        *value = path.toLocal8Bit().toStdString();
     }
     if (parser.isSet(exportTo)) {
         QString folder = parser.value(exportTo);

@@ -2,6 +2,7 @@
 // the history. It is read before anything else, so that those answers need no display and no lock.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,11 @@ struct CommandLine {
     Action action = Action::Run;
     int exitCode = 0;
     std::string exportFolder;
+    // Sharing with Prometheus, over what the settings say: the endpoint's "[ADDRESS:]PORT" (checked here), the
+    // bearer token's file, the textfile for node_exporter.
+    std::optional<std::string> metricsListen;
+    std::optional<std::string> metricsTokenFile;
+    std::optional<std::string> metricsFile;
 };
 
 // Exit code of a command line that cannot be understood.

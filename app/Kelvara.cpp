@@ -63,6 +63,7 @@ Kelvara::~Kelvara()
         mSensorMaster->SetFirstRoundCall({});
     mReachability.reset();
     mLimitWatch.reset();
+    mReadingsSharing.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
     // every sensor's data file. A failure of one must not cost the other.
     if (mStartedUp)
@@ -135,6 +136,10 @@ void Kelvara::StartUp()
     mNotifier = std::make_unique<DesktopNotifier>();
     LException::ReportAndDrop(
         "watching the limits", [this] { mLimitWatch = std::make_unique<LimitWatch>(*mSensorMaster, *mNotifier); });
+    LException::ReportAndDrop("sharing the readings", [this] {
+        mReadingsSharing = std::make_unique<ReadingsSharing>(
+            *mSensorMaster, *mNotifier, mSharingOverrides, UResources::GetIndString(kKelvaraStrings, kVersionTextItem));
+    });
 
     mReachability = std::make_unique<ReachabilityWatch>();
     mWindowsOpened = true;
@@ -485,12 +490,7 @@ void Kelvara::ExportHistory()
     if (!folder)
         return;
     // The files on disk hold the history up to their last save; saved now, they hold all of it.
-    SensorArray* sensors = mSensorMaster->GetSensorArray();
-    for (ArrayIndexT i = 1; i <= sensors->GetCount(); ++i) {
-        TemperatureSensor* sensor = (*sensors)[i];
-        if (sensor != nullptr)
-            LException::ReportAndDrop("saving a sensor's data file", [sensor] { sensor->SaveData(); });
-    }
+    mSensorMaster->SaveNow();
     HistoryExportResult result = HistoryExport::ExportProgramFolder(*folder);
     std::string written = std::to_string(result.written.size()) + (result.written.size() == 1 ? " sensor" : " sensors");
     if (result.problems.empty()) {

@@ -2,6 +2,7 @@
 // shows the live tile; at quit it records the open windows and makes every sensor save its data file.
 #pragma once
 
+#include "app/ReadingsSharing.h"
 #include "framework/LApplication.h"
 #include "report/VersionCheckWorker.h"
 
@@ -63,6 +64,10 @@ public:
     void StartUp() override;
     bool ObeyCommand(CommandT command, void* parameter) override;
     void FindCommandStatus(CommandT command, bool& enabled, bool& usesMark, uint16_t& mark, Str255& name) override;
+
+    // What the command line says of sharing the readings with Prometheus; set before the application runs.
+    void SetSharingOverrides(ReadingsSharing::Overrides overrides) { mSharingOverrides = std::move(overrides); }
+    ReadingsSharing* GetReadingsSharing() const { return mReadingsSharing.get(); }
 
     SensorMaster* GetSensorMaster() const { return mSensorMaster; }
     ComparisonMaster* GetComparisonMaster() const { return mComparisonMaster; }
@@ -137,6 +142,8 @@ private:
     std::unique_ptr<ReachabilityWatch> mReachability;
     std::unique_ptr<Notifier> mNotifier;
     std::unique_ptr<LimitWatch> mLimitWatch;
+    ReadingsSharing::Overrides mSharingOverrides;
+    std::unique_ptr<ReadingsSharing> mReadingsSharing;
     std::unique_ptr<QTimer> mStartUpCheck;
     int mStartUpCheckTries = 0;
     std::unique_ptr<VersionCheckWorker> mVersionCheck;

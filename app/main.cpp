@@ -121,6 +121,8 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     {
         Kelvara application;
+        application.SetSharingOverrides(
+            { commandLine.metricsListen, commandLine.metricsTokenFile, commandLine.metricsFile });
         {
             HandOverWatch handOvers(instance, [&] { application.ObeyCommand(cmd_ReopenApplication, nullptr); });
             application.Run();

@@ -2,13 +2,14 @@
 
 #include "display/GraphTimeTexts.h"
 #include "display/GraphToolTip.h"
-#include "display/MinuteSampleTimes.h"
+#include "display/TimelineSampleTimes.h"
 #include "framework/LException.h"
 #include "framework/LPaneEntry.h"
 #include "framework/PlotColors.h"
 #include "framework/QDPort.h"
 #include "framework/UColorContrast.h"
 #include "platform/Platform.h"
+#include "sensors/SampleTimeline.h"
 #include "sensors/TempElement.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/SensorColors.h"
@@ -47,6 +48,8 @@ constexpr int32_t kShorterMarkMinutes[] = { 15, 10 };
 constexpr int kLabelTextSize = 9;
 constexpr int32_t kLabelRight = 30;
 constexpr int16_t kFirstSampleH = 31;
+// A pause in a history is a band this wide.
+constexpr int32_t kPauseBandWidth = 4;
 
 // 32-bit arithmetic that wraps as the graph has always computed it, instead of being undefined.
 int32_t WrappingProduct(int32_t a, int32_t b)
@@ -185,7 +188,8 @@ void DrawStringEndingAt(QDPort* port, int32_t right, int32_t baseline, const std
 
 GraphWindowView::GraphWindowView(const LPaneEntry& entry)
     : LView(entry.GetPaneInfo())
-    , mTimes(&MinuteSampleTimes::Shared())
+    , mTimelineTimes(std::make_unique<TimelineSampleTimes>(Platform::GetClock()))
+    , mTimes(mTimelineTimes.get())
 {
     // Up to 15000 samples per sensor, of which only those on screen are drawn, pixel by pixel into an image
     // the size of the part exposed.
@@ -410,8 +414,66 @@ void GraphWindowView::DrawMinMaxText()
     }
 }
 
+int32_t GraphWindowView::ColumnOfSample(const TemperatureSensor& sensor, int32_t sample) const
+{
+    int64_t ago = mTimes->SecondsAgo(sensor, sample);
+    // A newest sample taken now steps over two columns, from the plot's first.
+    return sample == 0 && ago == 0 ? kFirstSampleH : ColumnOfSecondsAgo(ago);
+}
+
+std::pair<int32_t, int32_t> GraphWindowView::SamplesInReach(const TemperatureSensor& sensor, int32_t count) const
+{
+    const Reach reach = ReachOf(*ThrowIfNil_(QDPort::GetCurrentPort()));
+    auto firstAtOrRightOf = [&](int32_t h) {
+        int32_t low = 0;
+        int32_t high = count;
+        while (low < high) {
+            int32_t middle = low + (high - low) / 2;
+            if (ColumnOfSample(sensor, middle) < h)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        return low;
+    };
+    // The samples whose columns lie in reach, and one more on either side for the lines to and from them.
+    const int32_t from = firstAtOrRightOf(reach.left - 1);
+    const int32_t to = std::max(from, firstAtOrRightOf(reach.right + 1));
+    return { std::max(0, from - 1), std::min(count, to + 1) };
+}
+
+bool GraphWindowView::PauseBefore(const TemperatureSensor& sensor, int32_t sample) const
+{
+    return sample > 0
+        && mTimes->SecondsAgo(sensor, sample) - mTimes->SecondsAgo(sensor, sample - 1) > SampleTimeline::kLongestPause;
+}
+
+void GraphWindowView::DrawPauses()
+{
+    QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
+    const PlotEdges plot = PlotRect(mImageWidth, mImageHeight);
+    port->RGBForeColor(PlotColors::Of(GetWidget()->palette()).border);
+    for (ArrayIndexT i = 1; i <= mSensors->GetCount(); ++i) {
+        const TemperatureSensor& sensor = *ThrowIfNil_((*mSensors)[i]);
+        const int32_t count = std::max(0, sensor.GetTimeline().Count() - 1);
+        auto [first, last] = SamplesInReach(sensor, count);
+        for (int32_t sample = first + 1; sample < last; ++sample) {
+            if (!PauseBefore(sensor, sample))
+                continue;
+            // Midway between the samples either side of the pause, inside the frame.
+            int32_t middle = (ColumnOfSample(sensor, sample - 1) + ColumnOfSample(sensor, sample)) / 2;
+            int32_t left = std::clamp(middle - kPauseBandWidth / 2, plot.left + 1, plot.right - 1);
+            int32_t right = std::clamp(left + kPauseBandWidth, plot.left + 1, plot.right - 1);
+            port->PaintRect(left, plot.top + 1, right, plot.bottom - 1);
+        }
+    }
+}
+
 void GraphWindowView::DrawData()
 {
+    // Under the lines, so that a pause of one sensor never hides another's line.
+    DrawPauses();
+
     QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
     const PlotColors colors = PlotColors::Of(GetWidget()->palette());
     const auto bottom = static_cast<int16_t>(mImageHeight - kPlotBottomMargin);
@@ -425,34 +487,17 @@ void GraphWindowView::DrawData()
 
     std::vector<int16_t> rows;
     std::vector<int32_t> columns;
+    std::vector<bool> pauses;
     for (ArrayIndexT i = 1; i <= mSensors->GetCount(); ++i) {
         TemperatureSensor* sensor = ThrowIfNil_((*mSensors)[i]);
         port->RGBForeColor(colors.OnPlot(GetSensorIndexColor(sensor->GetSensorIndex())));
         const TempElementArray* history = sensor->GetLTTempArray();
         // The oldest sample is not drawn.
         const int32_t count = std::max(0, history->GetCount() - 1);
-        auto column = [&](int32_t sample) {
-            return sample == 0 ? kFirstSampleH : ColumnOfSecondsAgo(mTimes->SecondsAgo(*sensor, sample));
-        };
-        // The samples whose columns lie in reach, and one more on either side for the lines to and from them.
-        auto firstAtOrRightOf = [&](int32_t h) {
-            int32_t low = 0;
-            int32_t high = count;
-            while (low < high) {
-                int32_t middle = low + (high - low) / 2;
-                if (column(middle) < h)
-                    low = middle + 1;
-                else
-                    high = middle;
-            }
-            return low;
-        };
-        const int32_t from = firstAtOrRightOf(reach.left - 1);
-        const int32_t to = std::max(from, firstAtOrRightOf(reach.right + 1));
-        const int32_t first = std::max(0, from - 1);
-        const int32_t last = std::min(count, to + 1);
+        auto [first, last] = SamplesInReach(*sensor, count);
         rows.clear();
         columns.clear();
+        pauses.clear();
         bool minuteColumns = mPixelsPerMinute == 1;
         for (int32_t sample = first; sample < last; ++sample) {
             int32_t raw = ThrowIfNil_((*history)[sample + 1])->GetRawTemperature();
@@ -463,8 +508,10 @@ void GraphWindowView::DrawData()
                 value = TruncatingQuotient(
                     WrappingProduct(WrappingDifference(sensor->ConvertRawToCelcius(raw), lowest), 100), span);
             rows.push_back(static_cast<int16_t>(bottom - WrappingProduct(value, innerHeight) / 100 - 2));
-            columns.push_back(column(sample));
-            minuteColumns = minuteColumns && (sample == 0 || columns.back() == kFirstSampleH + 1 + sample);
+            columns.push_back(ColumnOfSample(*sensor, sample));
+            pauses.push_back(PauseBefore(*sensor, sample));
+            minuteColumns
+                = minuteColumns && !pauses.back() && (sample == 0 || columns.back() == kFirstSampleH + 1 + sample);
         }
         if (minuteColumns) {
             // One sample a column: drawn a column at a time.
@@ -475,8 +522,9 @@ void GraphWindowView::DrawData()
                 continue;
             }
         }
+        // No line across a pause: the samples either side of it are not joined.
         for (size_t at = 0; at < rows.size(); ++at) {
-            if (at == 0)
+            if (at == 0 || pauses[at])
                 port->MoveTo(columns[at], rows[at]);
             else
                 port->LineTo(columns[at], rows[at]);

@@ -12,9 +12,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 class LPaneEntry;
 class SampleTimes;
+class TimelineSampleTimes;
 class TemperatureSensor;
 
 // Broadcast by the view when it chose another time scale by itself (see SetAutomaticTimeScale).
@@ -61,8 +63,8 @@ public:
     void SetAutomaticTimeScale(bool automatic);
     bool IsTimeScaleAutomatic() const { return mAutomaticTimeScale; }
 
-    // Where the samples' times come from; the minute rule until this is called. The times must outlive
-    // the view.
+    // Where the samples' times come from; the sensors' timelines until this is called. The times must
+    // outlive the view.
     void SetSampleTimes(const SampleTimes& times) { mTimes = &times; }
 
     // The column of the image for a time before now, and the time of a column.
@@ -78,10 +80,20 @@ protected:
 
 private:
     int32_t AutomaticTimeScale(int64_t historySeconds) const;
+    // The pauses in the sensors' histories, each a thin band in the frame's colour.
+    void DrawPauses();
+    // The column of a sample of the sensor's long-term history (0 is the newest).
+    int32_t ColumnOfSample(const TemperatureSensor& sensor, int32_t sample) const;
+    // The samples, of the first count, from first to before last, whose columns the current port reaches,
+    // with one more either side.
+    std::pair<int32_t, int32_t> SamplesInReach(const TemperatureSensor& sensor, int32_t count) const;
+    // Whether the sample was taken more than a pause after the newer one before it.
+    bool PauseBefore(const TemperatureSensor& sensor, int32_t sample) const;
 
     std::unique_ptr<TArray<TemperatureSensor*>> mSensors;
     int16_t mGraphMode = kRangeMode;
     int32_t mPixelsPerMinute = kTimeScales.front();
     bool mAutomaticTimeScale = false;
+    std::unique_ptr<TimelineSampleTimes> mTimelineTimes;
     const SampleTimes* mTimes;
 };

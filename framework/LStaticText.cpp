@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <functional>
@@ -98,6 +99,9 @@ void LStaticText::ShowFittingText()
     if (Label()->text() != shown)
         Label()->setText(shown);
     QString tip = !mToolTip.isEmpty() ? mToolTip : shown == mText ? QString() : mText;
+    // A name is plain text: one that looks like markup ("<b>") is shown as it is, not read as markup.
+    if (Qt::mightBeRichText(tip))
+        tip = Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal);
     if (Label()->toolTip() != tip)
         Label()->setToolTip(tip);
 }

@@ -10,6 +10,8 @@
 int FuzzDataFile(const uint8_t* data, size_t size);
 // The preferences file with its window records.
 int FuzzPreferences(const uint8_t* data, size_t size);
+// The timeline beside the data files.
+int FuzzTimelineFile(const uint8_t* data, size_t size);
 // The version check's reply from the server, header and body.
 int FuzzVersionReply(const uint8_t* data, size_t size);
 

@@ -16,3 +16,8 @@ uint32_t LinuxClock::GetDateTime()
     ::localtime_r(&now, &local);
     return DateTimeFromUnix(now, local.tm_gmtoff);
 }
+
+int64_t LinuxClock::GetUnixTime()
+{
+    return static_cast<int64_t>(std::time(nullptr));
+}

@@ -78,16 +78,30 @@ std::string DeviceNames::Describe(const std::string& devicePath)
 std::string DeviceNames::DescribeDrive(const std::string& folder, const std::optional<std::string>& serial)
 {
     std::optional<std::string> model = ReadName(folder + "/model");
-    if (!model)
-        return {};
-    if (!serial)
-        return *model;
+    return model ? DriveLine(*model, serial.value_or("")) : std::string();
+}
+
+std::string DeviceNames::DriveLine(const std::string& given, const std::string& serialGiven)
+{
+    // A drive's service may hand over anything: the line is one line of text.
+    auto oneLine = [](const std::string& text) {
+        QString line = QString::fromStdString(text);
+        for (QChar& c : line) {
+            if (c.category() == QChar::Other_Control)
+                c = u' ';
+        }
+        return line.simplified().toStdString();
+    };
+    std::string model = oneLine(given);
+    std::string serial = oneLine(serialGiven);
+    if (model.empty() || serial.empty())
+        return model;
     // The tail alone: enough to tell two drives apart, without putting the whole number on screen.
-    QString whole = QString::fromStdString(*serial);
+    QString whole = QString::fromStdString(serial);
     std::string tail = whole.size() > static_cast<qsizetype>(kSerialTail)
         ? "…" + whole.right(static_cast<qsizetype>(kSerialTail)).toStdString()
-        : *serial;
-    return *model + ", serial " + tail;
+        : serial;
+    return model + ", serial " + tail;
 }
 
 std::string DeviceNames::DescribePci(const std::string& folder)
@@ -102,7 +116,7 @@ std::string DeviceNames::DescribePci(const std::string& folder)
     if (!vendor || !device)
         return {};
     if (!mPciIds)
-        mPciIds = PciIdList::Load(mRoot);
+        mPciIds.emplace(mRoot);
     std::optional<std::string> vendorName = mPciIds->VendorName(*vendor);
     std::optional<std::string> deviceName = mPciIds->DeviceName(*vendor, *device);
     std::string name;

@@ -22,6 +22,8 @@ public:
 
     // How much of a serial number is shown: enough to tell drives of one batch apart.
     static constexpr size_t kSerialTail = 4;
+    // A drive's line: "<model>, serial …<tail>", the model alone without a serial, empty without a model.
+    static std::string DriveLine(const std::string& model, const std::string& serial);
 
 private:
     std::string DescribeDrive(const std::string& folder, const std::optional<std::string>& serial);

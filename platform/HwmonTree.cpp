@@ -141,15 +141,6 @@ bool IsDisplayClass(const std::optional<std::string>& text)
     return error == std::errc() && end == text->data() + text->size() && (value >> 16) == 0x03;
 }
 
-// The path as the machine names it, without the root folder a fixture tree lives in.
-std::string BelowRoot(const std::string& path, const std::string& root)
-{
-    std::string resolvedRoot = SysfsFile::Resolve(root).value_or(root);
-    if (resolvedRoot != "/" && path.starts_with(resolvedRoot + "/"))
-        return path.substr(resolvedRoot.size());
-    return path;
-}
-
 }
 
 bool HwmonTree::IsAsleep(const std::string& status)
@@ -186,7 +177,7 @@ HwmonTree::HwmonTree(const std::string& root)
         auto device = SysfsFile::Resolve(deviceLink);
         chip.orderKey = device ? *device : SysfsFile::Resolve(chip.folder).value_or(chip.folder);
         if (device)
-            chip.devicePath = BelowRoot(*device, root);
+            chip.devicePath = SysfsFile::BelowRoot(*device, root);
         // PCI class 0x03xxxx: a display controller. The class is kept by the kernel; reading it never
         // touches the card.
         chip.onDisplayDevice = IsDisplayClass(SysfsFile::ReadTrimmed(deviceLink + "/class"));

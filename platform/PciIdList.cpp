@@ -2,116 +2,93 @@
 
 #include "platform/SysfsFile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <charconv>
+#include <fstream>
 
 namespace {
 
-constexpr const char* kListPaths[] = { "/usr/share/misc/pci.ids", "/usr/share/hwdata/pci.ids" };
-
-// The four lower-case hex digits the list writes an id with.
-std::string Hex4(uint16_t id)
+// The id at the start of a line ("10de  NVIDIA Corporation"): four hexadecimal digits, then two spaces.
+std::optional<uint32_t> IdAt(const std::string& line, size_t at)
 {
-    char text[5];
-    std::snprintf(text, sizeof text, "%04x", id);
-    return text;
+    if (line.size() < at + 6 || line.compare(at + 4, 2, "  ") != 0)
+        return std::nullopt;
+    uint32_t id = 0;
+    auto [end, error] = std::from_chars(line.data() + at, line.data() + at + 4, id, 16);
+    if (error != std::errc() || end != line.data() + at + 4)
+        return std::nullopt;
+    return id;
 }
 
-// The name on a line "<id>  <name>" that starts at begin (after its tabs), when the id is the one wanted.
-std::optional<std::string> NameAfterId(const std::string& text, size_t begin, const std::string& id)
+// The name after the id and its two spaces, as one line of text; nullopt when nothing is left.
+std::optional<std::string> NameAfter(const std::string& line, size_t at)
 {
-    size_t end = text.find('\n', begin);
-    if (end == std::string::npos)
-        end = text.size();
-    if (text.compare(begin, id.size(), id) != 0 || begin + id.size() >= end || text[begin + id.size()] != ' ')
-        return std::nullopt;
-    std::string name = SysfsFile::Trim(text.substr(begin + id.size(), end - begin - id.size()));
+    std::string name = line.substr(at + 6);
+    // The name goes into a sensor's name, its data file's and its tool tip: no control characters.
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    name = SysfsFile::Trim(name);
     if (name.empty())
         return std::nullopt;
     return name;
 }
 
-// The file's text when it is a regular file of a sane size; opened without waiting, so that a named pipe in
-// its place cannot hold the reader.
-std::optional<std::string> ReadList(const std::string& path)
-{
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat status { };
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)
-        || static_cast<uint64_t>(status.st_size) > PciIdList::kMostFileBytes) {
-        ::close(fd);
-        std::fprintf(stderr,
-            "Kelvara: \"%s\" is no PCI ID list (not a regular file of at most %zu bytes); PCI "
-            "devices are named by their numbers\n",
-            path.c_str(), PciIdList::kMostFileBytes);
-        return std::string();
-    }
-    ::close(fd);
-    return SysfsFile::ReadText(path, PciIdList::kMostFileBytes);
 }
 
-}
-
-PciIdList PciIdList::Load(const std::string& root)
+PciIdList::PciIdList(const std::string& root)
 {
-    for (const char* path : kListPaths) {
-        if (std::optional<std::string> text = ReadList(SysfsFile::Join(root, path)))
-            return PciIdList(std::move(*text));
-    }
-    return PciIdList();
-}
-
-PciIdList::PciIdList(std::string text)
-    : mText(std::move(text))
-{
-}
-
-size_t PciIdList::FindVendor(uint16_t vendor) const
-{
-    // Vendor lines start at the line's beginning; device lines with one tab, subsystems with two. The classes
-    // at the end ("C 03  Display controller") never start with four hex digits.
-    std::string id = Hex4(vendor);
-    for (size_t at = 0; at < mText.size();) {
-        if (NameAfterId(mText, at, id))
-            return at;
-        at = mText.find('\n', at);
-        if (at == std::string::npos)
+    for (const char* place : { "/usr/share/misc/pci.ids", "/usr/share/hwdata/pci.ids" }) {
+        std::string file = SysfsFile::Join(root, place);
+        if (std::ifstream(file).good()) {
+            mFile = file;
             break;
-        ++at;
+        }
     }
-    return std::string::npos;
 }
 
-std::optional<std::string> PciIdList::VendorName(uint16_t vendor) const
+std::optional<std::string> PciIdList::VendorName(uint32_t vendor) const
 {
-    size_t at = FindVendor(vendor);
-    if (at == std::string::npos)
+    if (mFile.empty())
         return std::nullopt;
-    return NameAfterId(mText, at, Hex4(vendor));
+    std::ifstream list(mFile);
+    for (std::string line; std::getline(list, line);) {
+        if (!line.empty() && line[0] != '\t' && line[0] != '#' && IdAt(line, 0) == vendor)
+            return NameAfter(line, 0);
+    }
+    return std::nullopt;
 }
 
-std::optional<std::string> PciIdList::DeviceName(uint16_t vendor, uint16_t device) const
+std::optional<std::string> PciIdList::DeviceName(uint32_t vendor, uint32_t device) const
 {
-    size_t at = FindVendor(vendor);
-    if (at == std::string::npos)
+    if (mFile.empty())
         return std::nullopt;
-    std::string id = Hex4(device);
-    // The vendor's devices: the lines after it that start with a tab, comments between them.
-    for (at = mText.find('\n', at); at != std::string::npos && ++at < mText.size(); at = mText.find('\n', at)) {
-        if (mText[at] == '#')
+    // Vendors at the start of a line, their devices one tab in, subsystems two; comments begin with '#'.
+    // The list is read line by line up to the vendor's block, never whole.
+    std::ifstream list(mFile);
+    bool inVendor = false;
+    for (std::string line; std::getline(list, line);) {
+        if (line.empty() || line[0] == '#')
             continue;
-        if (mText[at] != '\t')
-            break;
-        if (at + 1 < mText.size() && mText[at + 1] != '\t') {
-            if (auto name = NameAfterId(mText, at + 1, id))
-                return name;
+        if (line[0] != '\t') {
+            if (inVendor)
+                return std::nullopt;
+            inVendor = IdAt(line, 0) == vendor;
+        } else if (inVendor && line.size() > 1 && line[1] != '\t' && IdAt(line, 1) == device) {
+            return NameAfter(line, 1);
         }
     }
     return std::nullopt;
+}
+
+std::string PciIdList::CardName(const std::string& vendorName, const std::string& entry)
+{
+    size_t open = entry.find('[');
+    size_t close = entry.rfind(']');
+    std::string product = entry;
+    if (open != std::string::npos && close != std::string::npos && close > open + 1)
+        product = SysfsFile::Trim(entry.substr(open + 1, close - open - 1));
+    if (product.starts_with(vendorName + " "))
+        return product;
+    return vendorName + " " + product;
 }

@@ -1,5 +1,5 @@
-// The names of PCI vendors and devices from the system's PCI ID list (the pci.ids file of the pciutils and
-// hwdata packages), for telling the user which card a sensor sits on.
+// The system's list of PCI vendor and device names (pci.ids, from the pciutils or hwdata package), where it is
+// installed: what names a device without asking its driver, and so without waking it.
 #pragma once
 
 #include <cstdint>
@@ -8,24 +8,20 @@
 
 class PciIdList {
 public:
-    // The list below root (/usr/share/misc/pci.ids, else /usr/share/hwdata/pci.ids); an empty one when neither
-    // is installed or usable. Reads the file: call it off the event loop.
-    static PciIdList Load(const std::string& root);
-    // A list of the given text, in the file's format.
-    explicit PciIdList(std::string text = {});
+    // The list's places below root: /usr/share/misc/pci.ids (Debian), else /usr/share/hwdata/pci.ids.
+    explicit PciIdList(const std::string& root);
 
-    bool IsEmpty() const { return mText.empty(); }
-    // The vendor's name; nullopt when the list does not know the vendor.
-    std::optional<std::string> VendorName(uint16_t vendor) const;
-    // The device's name; nullopt when the list does not know the vendor or this device of it.
-    std::optional<std::string> DeviceName(uint16_t vendor, uint16_t device) const;
+    // The device's name as the list gives it ("AD102 [GeForce RTX 4090]"); nullopt when the list is missing
+    // or does not know the device.
+    std::optional<std::string> DeviceName(uint32_t vendor, uint32_t device) const;
+    // The vendor's name ("Advanced Micro Devices, Inc. [AMD/ATI]"); nullopt when the list is missing or does
+    // not know the vendor.
+    std::optional<std::string> VendorName(uint32_t vendor) const;
 
-    // No system's list comes near this size (pci.ids is about 1.4 MB); a larger file is no list.
-    static constexpr size_t kMostFileBytes = 16 << 20;
+    // A graphics card's name from the list's entry: the product in brackets where the entry has one, with
+    // the vendor's name in front ("NVIDIA GeForce RTX 4090"), else the whole entry after it.
+    static std::string CardName(const std::string& vendorName, const std::string& entry);
 
 private:
-    // Where the vendor's line starts (its devices follow), or npos.
-    size_t FindVendor(uint16_t vendor) const;
-
-    std::string mText;
+    std::string mFile;
 };

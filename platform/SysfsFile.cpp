@@ -149,6 +149,14 @@ std::optional<std::string> Resolve(const std::string& path)
     return result;
 }
 
+std::string BelowRoot(const std::string& resolvedPath, const std::string& root)
+{
+    std::string resolvedRoot = Resolve(root).value_or(root);
+    if (resolvedRoot != "/" && resolvedPath.starts_with(resolvedRoot + "/"))
+        return resolvedPath.substr(resolvedRoot.size());
+    return resolvedPath;
+}
+
 bool IsFolder(const std::string& path)
 {
     struct stat info;

@@ -32,6 +32,8 @@ void SetPreadForTesting(PreadFunction function);
 std::vector<std::string> List(const std::string& folder);
 // The path with every symbolic link resolved; nullopt when it does not resolve (a dangling link).
 std::optional<std::string> Resolve(const std::string& path);
+// A resolved path as the machine names it, without the root folder a fixture tree lives in.
+std::string BelowRoot(const std::string& resolvedPath, const std::string& root);
 bool IsFolder(const std::string& path);
 // N of a name of the form prefix<N>suffix ("temp12_input", "hwmon3"); nullopt for any other name.
 std::optional<int> NumberInName(std::string_view name, std::string_view prefix, std::string_view suffix);

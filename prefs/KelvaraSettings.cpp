@@ -20,6 +20,10 @@ const QString kWarnAtLimitsKey = QStringLiteral("Notifications/WarnAtLimits");
 // chooses its own time scale.
 const QString kGraphWindowsGroup = QStringLiteral("GraphWindows");
 const QString kPixelsPerMinuteKey = QStringLiteral("PixelsPerMinute");
+const QString kShareReadingsKey = QStringLiteral("Metrics/ShareReadings");
+const QString kMetricsListenKey = QStringLiteral("Metrics/Listen");
+const QString kMetricsTokenFileKey = QStringLiteral("Metrics/TokenFile");
+const QString kMetricsFileKey = QStringLiteral("Metrics/File");
 constexpr int32_t kTimeScales[] = { 1, 2, 5, 10, 30 };
 // No desktop shows more windows than this; a larger count is a damaged file.
 constexpr int kMostGraphWindows = 4096;
@@ -60,6 +64,7 @@ KelvaraSettings::KelvaraSettings()
         return;
     }
     ReadGraphWindowTimeScales(file, path);
+    ReadMetrics(file, path);
     QVariant warn = file.value(kWarnAtLimitsKey, true);
     if (warn.toString() != "true" && warn.toString() != "false") {
         std::fprintf(stderr,
@@ -107,22 +112,48 @@ std::string KelvaraSettings::GetUsablePath(bool createFolder) const
 void KelvaraSettings::SetWarnAtLimits(bool warn)
 {
     mWarnAtLimits = warn;
+    WriteValues({ { kWarnAtLimitsKey, warn } }, "the notification setting");
+}
+
+void KelvaraSettings::SetShareReadings(bool share, const std::string& listen)
+{
+    mShareReadings = share;
+    mMetricsListen = listen;
+    WriteValues({ { kShareReadingsKey, share }, { kMetricsListenKey, QString::fromStdString(listen) } },
+        "sharing with Prometheus");
+}
+
+void KelvaraSettings::WriteValues(const std::vector<std::pair<QString, QVariant>>& values, const char* what)
+{
     if (!mFileWritable) {
-        std::fprintf(stderr, "Kelvara: the notification setting holds until quit; its file is left as it was found\n");
+        std::fprintf(stderr, "Kelvara: %s holds until quit; its file is left as it was found\n", what);
         return;
     }
     std::string path = GetPath(true);
     if (path.empty()) {
-        std::fprintf(
-            stderr, "Kelvara: the program's folder cannot be made; the notification setting holds until quit\n");
+        std::fprintf(stderr, "Kelvara: the program's folder cannot be made; %s holds until quit\n", what);
         return;
     }
     QSettings file(QString::fromStdString(path), QSettings::IniFormat);
-    file.setValue(kWarnAtLimitsKey, warn);
+    for (const auto& [key, value] : values)
+        file.setValue(key, value);
     file.sync();
     if (file.status() != QSettings::NoError)
-        std::fprintf(
-            stderr, "Kelvara: \"%s\" cannot be written; the notification setting holds until quit\n", path.c_str());
+        std::fprintf(stderr, "Kelvara: \"%s\" cannot be written; %s holds until quit\n", path.c_str(), what);
+}
+
+void KelvaraSettings::ReadMetrics(QSettings& file, const std::string& path)
+{
+    QString share = file.value(kShareReadingsKey, false).toString();
+    if (share != "true" && share != "false") {
+        std::fprintf(stderr,
+            "Kelvara: \"%s\" holds \"%s\" for %s, which is neither true nor false; the readings are not shared\n",
+            path.c_str(), qPrintable(share), qPrintable(kShareReadingsKey));
+    }
+    mShareReadings = share == "true";
+    mMetricsListen = file.value(kMetricsListenKey, kDefaultMetricsListen).toString().toStdString();
+    mMetricsTokenFile = file.value(kMetricsTokenFileKey).toString().toStdString();
+    mMetricsFile = file.value(kMetricsFileKey).toString().toStdString();
 }
 
 void KelvaraSettings::ReadGraphWindowTimeScales(QSettings& file, const std::string& path)

@@ -2,11 +2,17 @@
 // "Kelvara Settings.ini", so that the preferences file stays exactly as it always was.
 #pragma once
 
+#include <QString>
+#include <QVariant>
+
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 constexpr const char* kSettingsFileName = "Kelvara Settings.ini";
+// Where the metrics endpoint listens unless the user says otherwise: this machine only.
+constexpr const char* kDefaultMetricsListen = "127.0.0.1:9947";
 
 class KelvaraSettings {
 public:
@@ -22,6 +28,16 @@ public:
     // Stores the value and writes the file at once; a file that cannot be written is reported on
     // standard error and the value holds for this run.
     void SetWarnAtLimits(bool warn);
+
+    // Sharing the readings with Prometheus: whether the endpoint is on, and where it listens ("[ADDRESS:]PORT",
+    // as the user wrote it; checked when the endpoint starts).
+    bool GetShareReadings() const { return mShareReadings; }
+    const std::string& GetMetricsListen() const { return mMetricsListen; }
+    // Both stored at once and written to the file, as SetWarnAtLimits does.
+    void SetShareReadings(bool share, const std::string& listen);
+    // Set in the file only: the bearer token's file, and the textfile for node_exporter (empty: none).
+    const std::string& GetMetricsTokenFile() const { return mMetricsTokenFile; }
+    const std::string& GetMetricsFile() const { return mMetricsFile; }
 
     // The time scale of each graph window recorded in the preferences, in the order of their records:
     // pixels per minute, or 0 where the window chooses its own. A window past the end of the list has none.
@@ -42,8 +58,15 @@ private:
     // kMostFileBytes. One that is not is set aside as damaged, or, when it cannot be moved, left alone and
     // not written.
     bool IsReadable(const std::string& path);
+    void ReadMetrics(class QSettings& file, const std::string& path);
+    // Writes values into the file at once; what names the setting in the messages of a failure.
+    void WriteValues(const std::vector<std::pair<QString, QVariant>>& values, const char* what);
 
     bool mWarnAtLimits = true;
+    bool mShareReadings = false;
+    std::string mMetricsListen = kDefaultMetricsListen;
+    std::string mMetricsTokenFile;
+    std::string mMetricsFile;
     std::vector<int32_t> mGraphWindowTimeScales;
     bool mFileWritable = true;
     static KelvaraSettings* sInstance;

@@ -1,5 +1,7 @@
 #include "prefs/PreferencesDialog.h"
 
+#include "framework/LTextEditView.h"
+
 #include "framework/LBevelButton.h"
 #include "framework/LColorSwatch.h"
 #include "framework/LControl.h"
@@ -73,6 +75,8 @@ void PreferencesDialog::FindPanes()
     mVersionCheck = FindPaneOf<LControl>(this, FourCC("Chek"));
     mStartAtLogin = FindPaneOf<LControl>(this, FourCC("Logn"));
     mWarnAtLimits = FindPaneOf<LControl>(this, FourCC("Warn"));
+    mShareReadings = FindPaneOf<LControl>(this, FourCC("Prom"));
+    mMetricsListen = FindPaneOf<LTextEditView>(this, FourCC("Addr"));
     for (int16_t row = 1; row <= kRowCount; ++row) {
         mNames[row - 1] = FindPaneOf<LEditText>(this, LPaneEntry::RowPaneID("Se", row));
         mSwatches[row - 1] = FindPaneOf<LColorSwatch>(this, LPaneEntry::RowPaneID("Co", row));
@@ -133,6 +137,8 @@ void PreferencesDialog::FinishCreateSelf()
     // The autostart entry is the setting itself: what the desktop will do at the next login.
     mStartAtLogin->SetValue(AutostartEntry(Platform::Folders().PreferencesFolder()).IsEnabled() ? 1 : 0);
     mWarnAtLimits->SetValue(KelvaraSettings::Get()->GetWarnAtLimits() ? 1 : 0);
+    mShareReadings->SetValue(KelvaraSettings::Get()->GetShareReadings() ? 1 : 0);
+    mMetricsListen->SetDescriptor(KelvaraSettings::Get()->GetMetricsListen());
 
     FillSensorRows();
     AddSettings();
@@ -184,6 +190,27 @@ void PreferencesDialog::AddSettings()
             autostart.Disable();
     });
     mEdits.AddValue(mWarnAtLimits, [](int32_t value) { KelvaraSettings::Get()->SetWarnAtLimits(value != 0); });
+    // The check box and the address are stored together; the address as written, a line of it, without the
+    // spaces around it. Whether it is an address is told when sharing starts.
+    auto listenText = [this] {
+        std::string text = mMetricsListen->GetDescriptor();
+        text = text.substr(0, text.find('\n'));
+        size_t first = text.find_first_not_of(" \t");
+        return first == std::string::npos ? std::string()
+                                          : text.substr(first, text.find_last_not_of(" \t") + 1 - first);
+    };
+    mEdits.Add(
+        [this, listenText] {
+            std::string text = listenText();
+            EditedSettings::ControlState state { mShareReadings->GetValue() };
+            state.insert(state.end(), text.begin(), text.end());
+            return state;
+        },
+        [this, listenText] {
+            std::string text = listenText();
+            KelvaraSettings::Get()->SetShareReadings(
+                mShareReadings->GetValue() != 0, text.empty() ? kDefaultMetricsListen : text);
+        });
 }
 
 void PreferencesDialog::OfferVersionCheck(bool offered)

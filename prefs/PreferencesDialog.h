@@ -17,6 +17,7 @@ class LControl;
 class LEditText;
 class LRadioGroupView;
 class LStaticText;
+class LTextEditView;
 
 // Messages of the dialog's OK and Cancel buttons.
 constexpr MessageT msg_PrefsOK = FourCC("PRok");
@@ -78,6 +79,8 @@ private:
     // Kept outside the preferences file: the autostart entry, and the notification setting.
     LControl* mStartAtLogin = nullptr;
     LControl* mWarnAtLimits = nullptr;
+    LControl* mShareReadings = nullptr;
+    LTextEditView* mMetricsListen = nullptr;
     // The first rows' sensor names, which the user may change: the key of each row's sensor and the name it
     // showed when the dialog opened, so that only names the user changed are stored.
     std::array<LEditText*, kRowCount> mNames {};

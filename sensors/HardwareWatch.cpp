@@ -17,9 +17,11 @@ struct HardwareWatch::State {
     std::optional<std::vector<SensorDescription>> found;
 };
 
-HardwareWatch::HardwareWatch(ReadingThreads& threads, std::string baseline, Found found)
+HardwareWatch::HardwareWatch(
+    ReadingThreads& threads, std::string baseline, Found found, std::shared_ptr<NvmlSession> nvml)
     : mThreads(threads)
     , mFound(std::move(found))
+    , mNvml(std::move(nvml))
     , mState(std::make_shared<State>())
     , mWakeup(std::make_unique<UThreadWakeup>([this] { Deliver(); }))
 {
@@ -54,7 +56,7 @@ void HardwareWatch::Look()
             return;
         mState->looking = true;
     }
-    mThreads.Submit({ [state = mState, signal = mWakeup->GetSignal()] {
+    mThreads.Submit({ [state = mState, signal = mWakeup->GetSignal(), nvml = mNvml] {
         std::string listing = ListHardware();
         std::optional<std::vector<SensorDescription>> found;
         bool changed = false;
@@ -63,7 +65,7 @@ void HardwareWatch::Look()
             changed = listing != state->listing;
         }
         if (changed)
-            found = SensorDiscovery::Discover(false);
+            found = SensorDiscovery::Discover(false, nvml);
         std::lock_guard lock(state->mutex);
         state->listing = listing;
         state->found = std::move(found);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class NvmlSession;
 class ReadingThreads;
 class UThreadWakeup;
 
@@ -19,8 +20,9 @@ public:
     using Found = std::function<void(std::vector<SensorDescription>)>;
 
     // threads must outlive the watch; found is called on the event loop with every sensor of a new discovery.
-    // baseline is the hardware's listing when the sensors were discovered.
-    HardwareWatch(ReadingThreads& threads, std::string baseline, Found found);
+    // baseline is the hardware's listing when the sensors were discovered; nvml reads the NVIDIA cards that a
+    // new discovery finds.
+    HardwareWatch(ReadingThreads& threads, std::string baseline, Found found, std::shared_ptr<NvmlSession> nvml = {});
     ~HardwareWatch();
 
     // Looks again on a worker, unless the last look is still going.
@@ -36,6 +38,7 @@ private:
 
     ReadingThreads& mThreads;
     Found mFound;
+    std::shared_ptr<NvmlSession> mNvml;
     std::shared_ptr<State> mState;
     std::unique_ptr<UThreadWakeup> mWakeup;
 };

@@ -2,8 +2,13 @@
 
 #include "framework/LException.h"
 #include "framework/LFileStream.h"
+#include "prefs/KelvaraSettings.h"
+#include "sensors/DataFileName.h"
 #include "sensors/ExactTemperature.h"
+#include "sensors/SampleTimeline.h"
+#include "sensors/SensorKeyMap.h"
 #include "sensors/TemperatureSensor.h"
+#include "sensors/TimelineFile.h"
 #include "util/UtilitiesFolder.h"
 
 #include <algorithm>
@@ -13,8 +18,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-constexpr int kSecondsPerSample = 60;
 
 // "2026-03-29T03:04:00+02:00": the local time and its offset, so that the hour that repeats when the
 // clocks go back is still told apart.
@@ -68,14 +71,42 @@ std::vector<int32_t> HistoryExport::ReadLongTermHistory(const std::vector<uint8_
     return samples;
 }
 
-std::string HistoryExport::MakeCsv(const std::vector<int32_t>& newestFirst, int32_t type, std::time_t lastSave)
+std::string HistoryExport::MakeCsv(
+    const std::vector<int32_t>& newestFirst, int32_t type, const SampleTimeline& timeline)
 {
+    std::vector<int64_t> times = timeline.TimesOldestFirst();
     std::string csv = "Time,Celsius\n";
-    for (size_t i = newestFirst.size(); i-- > 0;) {
-        std::time_t moment = lastSave - static_cast<std::time_t>(i) * kSecondsPerSample;
+    for (size_t i = newestFirst.size(); i-- > 0 && times.size() == newestFirst.size();) {
+        std::time_t moment = static_cast<std::time_t>(times[newestFirst.size() - 1 - i]);
         csv += LocalTimeStamp(moment) + "," + FormatExactCelsius(type, newestFirst[i]) + "\n";
     }
     return csv;
+}
+
+std::map<std::string, SampleTimeline> HistoryExport::ReadTimelines(const std::string& dataFolder)
+{
+    std::map<std::string, SampleTimeline> byFile;
+    TimelineFile::Loaded loaded = TimelineFile::Load(dataFolder, false);
+    if (loaded.timelines.empty())
+        return byFile;
+    // The keys lead to the data files' names through the settings file, which is read only when it is a
+    // regular file of a sane size (a named pipe in its place would hold the export forever).
+    const std::string settings = dataFolder + "/" + kSettingsFileName;
+    try {
+        LFileStream check;
+        check.OpenForReading(settings, KelvaraSettings::kMostFileBytes);
+    } catch (const LException& e) {
+        std::fprintf(stderr, "Kelvara: the settings file \"%s\" %s; the samples are dated a minute apart\n",
+            settings.c_str(), LFileStream::DescribeReadFailure(e).c_str());
+        return byFile;
+    }
+    SensorKeyMap keys;
+    keys.Load(settings);
+    for (const SensorIdentity& identity : keys.Known()) {
+        if (auto timeline = loaded.timelines.find(identity.key); timeline != loaded.timelines.end())
+            byFile[MakeDataFileName(identity.index, identity.name)] = timeline->second;
+    }
+    return byFile;
 }
 
 bool HistoryExport::IsDataFileName(const std::string& name, const std::vector<std::string>& folderNames)
@@ -130,6 +161,7 @@ HistoryExportResult HistoryExport::ExportFolder(const std::string& dataFolder, c
         return result;
     }
 
+    std::map<std::string, SampleTimeline> timelines = ReadTimelines(dataFolder);
     for (const std::string& name : names) {
         std::string path = dataFolder + "/" + name;
         std::string csvPath = destination + "/" + name + ".csv";
@@ -148,7 +180,14 @@ HistoryExportResult HistoryExport::ExportFolder(const std::string& dataFolder, c
         }
         // The name after the index is the sensor's; it tells the unit of the raw readings.
         std::string sensorName = name.substr(name.find(' ') + 1);
-        std::string csv = MakeCsv(samples, SensorTypeOfName(sensorName), info.st_mtime);
+        // Without a recorded timeline, a minute a sample back from the file's last save.
+        SampleTimeline timeline;
+        if (auto recorded = timelines.find(name); recorded != timelines.end())
+            timeline = recorded->second;
+        else
+            timeline = SampleTimeline::MinuteApart(static_cast<int32_t>(samples.size()), info.st_mtime);
+        timeline.FitTo(static_cast<int32_t>(samples.size()), info.st_mtime);
+        std::string csv = MakeCsv(samples, SensorTypeOfName(sensorName), timeline);
         try {
             LFileStream out;
             out.WriteBlock(csv.data(), csv.size());

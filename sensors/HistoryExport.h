@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
+
+class SampleTimeline;
 
 struct HistoryExportResult {
     // The CSV files written, by path.
@@ -26,10 +29,14 @@ public:
     // before its counts say, and the version for one whose version is neither 2 nor 3.
     static std::vector<int32_t> ReadLongTermHistory(const std::vector<uint8_t>& bytes);
 
-    // The CSV of one sensor of type: a header, then one line a minute, oldest first, the newest sample
-    // at lastSave (the moment the data file was written), time stamps in ISO 8601 local time with the
-    // offset from UTC, values in degrees Celsius with all their precision.
-    static std::string MakeCsv(const std::vector<int32_t>& newestFirst, int32_t type, std::time_t lastSave);
+    // The CSV of one sensor of type: a header, then one line a sample, oldest first, each dated by the
+    // timeline (which dates as many samples), time stamps in ISO 8601 local time with the offset from UTC,
+    // values in degrees Celsius with all their precision.
+    static std::string MakeCsv(const std::vector<int32_t>& newestFirst, int32_t type, const SampleTimeline& timeline);
+
+    // The recorded timelines in dataFolder by data file name, through the sensors' keys in the settings
+    // file; none when either cannot be read (the samples are then dated a minute apart).
+    static std::map<std::string, SampleTimeline> ReadTimelines(const std::string& dataFolder);
 
     // Whether name (in the program's folder) is a sensor's data file: "NN name", not a copy set aside as
     // damaged, not a copy beside a data file, not a hidden file (the lock, a file being written), not a CSV.

@@ -13,7 +13,8 @@ constexpr int32_t kNoThreshold = -12345;
 struct SensorDescription {
     // Names the hardware the same way at every launch, whatever order discovery finds it in:
     // "hwmon:<device path>:<chip>:temp<N>" for a hardware monitor channel, "cpu-package:<id>" for a CPU
-    // package, "smc:<n>" for an SMC sensor, "registry:..." for entries of other registries.
+    // package, the PCI bus id ("0000:01:00.0") for an NVIDIA graphics card, "udisks2:<Id>" for a drive UDisks2
+    // reads, "smc:<n>" for an SMC sensor, "registry:..." for entries of other registries.
     std::string key;
     // The name discovery gives: a channel's "<chip> <label>", "CPU temperature", ...
     std::string name;

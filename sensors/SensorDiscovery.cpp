@@ -2,7 +2,11 @@
 
 #include "framework/PString.h"
 #include "platform/DeviceNames.h"
+#include "platform/NvidiaCardList.h"
+#include "platform/PciIdList.h"
 #include "platform/Platform.h"
+#include "sensors/NvidiaCardSource.h"
+#include "sensors/NvmlSession.h"
 #include "sensors/ProcessorSource.h"
 #include "sensors/RegistrySource.h"
 #include "sensors/SMCSource.h"
@@ -29,6 +33,11 @@ const char* ReadingKey(int32_t type)
     default:
         return "current-value";
     }
+}
+
+int32_t Fixed16(int32_t celsius)
+{
+    return celsius << 16;
 }
 
 bool IsRegistryType(int32_t type)
@@ -175,16 +184,59 @@ void SensorDiscovery::DiscoverSMCSensors(std::vector<SensorDescription>& found)
         found.push_back(DescribeSMCSensor(i));
 }
 
-std::vector<SensorDescription> SensorDiscovery::Discover(bool withSMC)
+void SensorDiscovery::DiscoverNvidiaCards(
+    std::vector<SensorDescription>& found, const std::shared_ptr<NvmlSession>& nvml)
+{
+    // The cards are found in sysfs, and the library is loaded (and missed) only when there is one.
+    std::vector<NvidiaCardList::Card> cards = NvidiaCardList::Find(Platform::SysfsRoot());
+    if (cards.empty() || !nvml->IsUsable())
+        return;
+    std::optional<PciIdList> pciIds;
+    for (size_t i = 0; i < cards.size(); ++i) {
+        const NvidiaCardList::Card& card = cards[i];
+        SensorDescription described;
+        described.key = card.busId;
+        described.type = kSensorTypeRegistry;
+        described.source = static_cast<uint32_t>(i);
+        described.devicePath = card.devicePath;
+        described.reader = std::make_shared<NvidiaCardSource>(nvml, card);
+        // A sleeping card is not asked for its name or limits: asking would wake it.
+        std::optional<NvmlSession::CardFacts> facts;
+        if (!NvidiaCardList::IsAsleep(card))
+            facts = nvml->Describe(card.busId, NvidiaCardList::SleepsWhenIdle(card));
+        if (facts && !facts->name.empty()) {
+            described.name = facts->name;
+        } else {
+            if (!pciIds)
+                pciIds.emplace(Platform::SysfsRoot());
+            std::optional<std::string> entry = pciIds->DeviceName(NvidiaCardList::kVendorNvidia, card.deviceId);
+            described.name = entry ? PciIdList::CardName("NVIDIA", *entry) : "NVIDIA GPU " + card.busId;
+        }
+        if (facts && facts->slowdown)
+            described.highThreshold = described.maxThreshold = Fixed16(*facts->slowdown);
+        if (facts && facts->shutdown)
+            described.critThreshold = Fixed16(*facts->shutdown);
+        if (described.highThreshold == kNoThreshold)
+            described.highThreshold = described.critThreshold;
+        found.push_back(std::move(described));
+    }
+}
+
+std::vector<SensorDescription> SensorDiscovery::Discover(bool withSMC, const std::shared_ptr<NvmlSession>& nvml)
 {
     std::vector<SensorDescription> found;
     DiscoverRegistrySensors(found);
     DiscoverProcessorSensors(found);
+    // Only on the machine's own sysfs tree: services installed in its place have no PCI devices.
+    if (nvml && Platform::ScansMachine())
+        DiscoverNvidiaCards(found, nvml);
     if (found.empty() && withSMC)
         DiscoverSMCSensors(found);
     // Discovery runs on a worker: the device files (and the PCI ID list) are read here, never on the event loop.
     DeviceNames devices(Platform::SysfsRoot());
-    for (SensorDescription& description : found)
-        description.deviceName = devices.Describe(description.devicePath);
+    for (SensorDescription& description : found) {
+        if (description.deviceName.empty())
+            description.deviceName = devices.Describe(description.devicePath);
+    }
     return found;
 }

@@ -1,17 +1,21 @@
 #include "sensors/SensorMaster.h"
 
 #include "framework/LException.h"
+#include "framework/LFileStream.h"
 #include "framework/UThreadWakeup.h"
 #include "platform/Platform.h"
 #include "prefs/KelvaraSettings.h"
 #include "sensors/HardwareWatch.h"
 #include "sensors/HistoryExport.h"
+#include "sensors/NvmlSession.h"
 #include "sensors/ReadingThreads.h"
 #include "sensors/SensorDescription.h"
 #include "sensors/SensorDiscovery.h"
 #include "sensors/SensorKeyMap.h"
 #include "sensors/SensorSampler.h"
 #include "sensors/TemperatureSensor.h"
+#include "sensors/TimelineFile.h"
+#include "sensors/UDisksDriveWatch.h"
 #include "util/UtilitiesFolder.h"
 
 #include <QTimer>
@@ -21,6 +25,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -95,6 +100,7 @@ void SensorMaster::DeleteInstanceForTesting()
 SensorMaster::SensorMaster()
     : mSensors(12)
     , mThreads(std::make_unique<ReadingThreads>())
+    , mNvml(std::make_shared<NvmlSession>())
     , mKeys(std::make_unique<SensorKeyMap>())
     , mSaveFailures(std::make_shared<SaveFailures>())
     , mContext(std::make_unique<QObject>())
@@ -118,13 +124,32 @@ SensorMaster::SensorMaster()
     });
     if (std::string path = KeyMapPath(false); !path.empty())
         mKeys->Load(path);
+    if (std::string folder; FindUtilitiesFolder(false, folder) == 0)
+        mTimelines = TimelineFile::Load(folder, true);
+
+    // Drives come from UDisks2 on the machine itself (services installed in its place have none).
+    std::shared_ptr<UDisksDriveWatch::Offers> drives;
+    if (Platform::ScansMachine()) {
+        mDrives = std::make_unique<UDisksDriveWatch>(
+            Platform::SysfsRoot(), [this](std::vector<SensorDescription> more) { TakeDrives(std::move(more)); });
+        drives = mDrives->GetOffers();
+    }
 
     // Discovery reads names, labels and limits, which a hung chip can hold: it runs on a worker, and
     // start-up goes on without it after a while.
     auto discovery = std::make_shared<Discovery>();
-    mThreads->Submit({ [discovery] {
+    mThreads->Submit({ [discovery, drives, nvml = mNvml] {
         std::string listing = HardwareWatch::ListHardware();
-        std::vector<SensorDescription> found = SensorDiscovery::Discover(true);
+        std::vector<SensorDescription> found = SensorDiscovery::Discover(true, nvml);
+        if (drives) {
+            // Drives come last; one that a drivetemp channel already shows is left out.
+            std::vector<SensorDescription> more = UDisksDriveWatch::AwaitFirstListing(drives, kDriveListingWait);
+            std::set<std::string> devicePaths;
+            for (const SensorDescription& sensor : found)
+                devicePaths.insert(sensor.devicePath);
+            UDisksDriveWatch::DropCovered(more, devicePaths);
+            std::move(more.begin(), more.end(), std::back_inserter(found));
+        }
         std::lock_guard lock(discovery->mutex);
         discovery->listing = std::move(listing);
         discovery->found = std::move(found);
@@ -150,13 +175,14 @@ SensorMaster::SensorMaster()
     TakeDiscovered(std::move(found));
     // A discovery that did not finish in time leaves an empty listing, so the first look discovers again.
     mWatch = std::make_unique<HardwareWatch>(
-        *mThreads, listing, [this](std::vector<SensorDescription> more) { TakeDiscovered(std::move(more)); });
+        *mThreads, listing, [this](std::vector<SensorDescription> more) { TakeDiscovered(std::move(more)); }, mNvml);
     mSampler->Start();
     mRunning = true;
 }
 
 SensorMaster::~SensorMaster()
 {
+    mDrives.reset();
     mWatch.reset();
     mSampler.reset();
 }
@@ -207,15 +233,29 @@ void SensorMaster::TakeDiscovered(std::vector<SensorDescription> found)
             continue;
         fresh[i].name = identities[i].name;
         LException::ReportAndDrop("taking on a sensor", [&] {
-            auto* sensor = new TemperatureSensor(fresh[i], identities[i].index);
+            auto sensor = std::make_unique<TemperatureSensor>(fresh[i], identities[i].index);
             sensor->SetGivenName(identities[i].givenName);
-            Insert(sensor);
+            if (auto recorded = mTimelines.timelines.find(sensor->GetStableKey());
+                recorded != mTimelines.timelines.end())
+                sensor->TakeTimeline(recorded->second);
+            Insert(sensor.release());
         });
     }
     if (mRunning) {
         std::fprintf(stderr, "Kelvara: %zu new sensors found\n", fresh.size());
         BroadcastMessage(msg_SensorsAdded, nullptr);
     }
+}
+
+void SensorMaster::TakeDrives(std::vector<SensorDescription> drives)
+{
+    std::set<std::string> devicePaths;
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
+        if (!mSensors[i]->GetStableKey().starts_with(UDisksDriveWatch::kKeyPrefix))
+            devicePaths.insert(mSensors[i]->GetDevicePath());
+    }
+    UDisksDriveWatch::DropCovered(drives, devicePaths);
+    TakeDiscovered(std::move(drives));
 }
 
 TemperatureSensor* SensorMaster::FindSensorByKey(const std::string& key) const
@@ -309,6 +349,12 @@ void SensorMaster::SaveInBackground()
                 files.push_back(std::move(file));
         });
     }
+    gather("the timeline", [&] {
+        UBackgroundWriter::File file;
+        file.what = "the timeline";
+        if (GatherTimeline(file.path, file.bytes))
+            files.push_back(std::move(file));
+    });
     if (mSaveExtras) {
         gather("the preferences", [&] {
             for (UBackgroundWriter::File& extra : mSaveExtras())
@@ -320,6 +366,24 @@ void SensorMaster::SaveInBackground()
         mSaveFailureCall(*failure);
 }
 
+void SensorMaster::SaveNow()
+{
+    mWriter->WaitUntilDone();
+    SaveTimeline();
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i)
+        LException::ReportAndDrop("saving a sensor's data file", [&] { mSensors[i]->SaveData(); });
+}
+
+void SensorMaster::SaveTimeline()
+{
+    LException::ReportAndDrop("saving the timeline", [this] {
+        std::string path;
+        LFileStream stream;
+        if (GatherTimeline(path, stream.GetBytesHeld()))
+            stream.Commit(path);
+    });
+}
+
 size_t SensorMaster::CountReadsOut() const
 {
     return mSampler ? mSampler->CountReadsOut() : 0;
@@ -328,6 +392,24 @@ size_t SensorMaster::CountReadsOut() const
 size_t SensorMaster::CountStuckReads()
 {
     return sInstance != nullptr ? sInstance->CountReadsOut() : 0;
+}
+
+bool SensorMaster::GatherTimeline(std::string& outPath, std::vector<uint8_t>& outBytes)
+{
+    if (!mTimelines.writable || mSensors.IsEmpty())
+        return false;
+    std::string folder;
+    if (int16_t status = FindUtilitiesFolder(true, folder); status != 0)
+        Throw_(status, "cannot find or make the program's folder");
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
+        // A data file that is not written keeps the timeline that dates it.
+        if (mSensors[i]->WritesDataFile())
+            mTimelines.timelines[mSensors[i]->GetStableKey()] = mSensors[i]->GetTimeline();
+    }
+    outPath = TimelineFile::PathIn(folder);
+    std::string text = TimelineFile::Format(mTimelines.timelines);
+    outBytes.assign(text.begin(), text.end());
+    return true;
 }
 
 uint32_t SensorMaster::GetSamplesOfFirstSensor() const
@@ -344,6 +426,7 @@ void SensorMaster::TerminateAndSaveData()
         mSampler->Stop();
     // A save on the writer's thread must not land after the last one.
     mWriter->WaitUntilDone();
+    SaveTimeline();
     while (!mSensors.IsEmpty()) {
         TemperatureSensor* sensor = nullptr;
         mSensors.FetchItemAt(1, sensor);

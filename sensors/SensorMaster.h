@@ -7,6 +7,7 @@
 #include "framework/LArray.h"
 #include "framework/LBroadcaster.h"
 #include "framework/UBackgroundWriter.h"
+#include "sensors/TimelineFile.h"
 
 #include <chrono>
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include <vector>
 
 class HardwareWatch;
+class NvmlSession;
 class UThreadWakeup;
 class QObject;
 class ReadingThreads;
@@ -24,6 +26,7 @@ class SensorKeyMap;
 class SensorSampler;
 struct SamplingTimes;
 class TemperatureSensor;
+class UDisksDriveWatch;
 struct SensorDescription;
 
 using SensorArray = TArray<TemperatureSensor*>;
@@ -40,6 +43,8 @@ public:
     // At start-up, discovery may take this long (on a worker: a hung chip's label or limit can block it)
     // before the program goes on without; what it finds later joins as new hardware does.
     static constexpr std::chrono::milliseconds kDiscoveryWait { 2000 };
+    // Of that, how long discovery waits for UDisks2 to list its drives; a later answer joins as new hardware.
+    static constexpr std::chrono::milliseconds kDriveListingWait { 1000 };
     // Every sensor's data file and the preferences are written every 10 minutes while the program runs.
     static constexpr int32_t kRoundsBetweenSaves = 120;
 
@@ -71,9 +76,14 @@ public:
     // Sensors found while running: known keys take their new readers, new ones join the list.
     void TakeDiscovered(std::vector<SensorDescription> found);
 
-    // The 10-minute save: every sensor's data file, gathered now on the event loop and written on the
+    // Drives UDisks2 offered while running: those a hardware monitor channel does not already show join.
+    void TakeDrives(std::vector<SensorDescription> drives);
+
+    // The 10-minute save: every sensor's data file and the timeline, gathered now on the event loop and written on the
     // writer's thread, with what the program adds to it (the preferences).
     void SaveInBackground();
+    // Writes every sensor's data file and the timeline now, on this thread, after the saves in progress.
+    void SaveNow();
     // Returns once the 10-minute saves handed over so far are written.
     void WaitForSaves() { mWriter->WaitUntilDone(); }
     void SetSaveExtras(std::function<std::vector<UBackgroundWriter::File>()> extras)
@@ -83,8 +93,8 @@ public:
     // call hears, on the event loop, why a file of the 10-minute save could not be written (a full disk).
     void SetSaveFailureCall(std::function<void(const std::string& reason)> call) { mSaveFailureCall = std::move(call); }
 
-    // Stops sampling, waits for the saves in progress, deletes every sensor, each of which saves its data
-    // file; the list stays, empty.
+    // Stops sampling, waits for the saves in progress, writes the timeline, deletes every sensor, each of
+    // which saves its data file; the list stays, empty.
     void TerminateAndSaveData();
     // Reads that never returned (a channel stuck in the kernel): the process must not wait for them at exit.
     size_t CountReadsOut() const;
@@ -97,12 +107,21 @@ private:
     void RoundRecorded();
     void CallAfterFirstRound();
     std::string KeyMapPath(bool createFolder) const;
+    // The timeline file's path and bytes, with every sensor's timeline as it is now and the recorded ones of
+    // sensors that are not here; false when it is not to be written or the folder cannot be made.
+    bool GatherTimeline(std::string& outPath, std::vector<uint8_t>& outBytes);
+    void SaveTimeline();
 
     SensorArray mSensors;
     std::unique_ptr<ReadingThreads> mThreads;
+    // NVIDIA's library, shared by discovery and the cards' sources (which may outlive the master on a thread).
+    std::shared_ptr<NvmlSession> mNvml;
     std::unique_ptr<SensorKeyMap> mKeys;
+    // The timelines recorded by key, read at start; a sensor takes its own when it joins.
+    TimelineFile::Loaded mTimelines;
     std::unique_ptr<SensorSampler> mSampler;
     std::unique_ptr<HardwareWatch> mWatch;
+    std::unique_ptr<UDisksDriveWatch> mDrives;
     std::unique_ptr<UBackgroundWriter> mWriter;
     std::function<std::vector<UBackgroundWriter::File>()> mSaveExtras;
     std::function<void()> mFirstRoundCall;

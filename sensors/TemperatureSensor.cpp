@@ -3,6 +3,7 @@
 #include "framework/DamagedFile.h"
 #include "framework/LException.h"
 #include "framework/LFileStream.h"
+#include "platform/Platform.h"
 #include "sensors/DataFileName.h"
 #include "sensors/SensorDataRecord.h"
 #include "sensors/SensorDiscovery.h"
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -74,6 +76,8 @@ TemperatureSensor::~TemperatureSensor()
 void TemperatureSensor::NoteSourceReading(const SourceReading& reading, Moment when)
 {
     mAsleep = reading.status == SourceReading::Status::Asleep;
+    if (reading.status == SourceReading::Status::Failed)
+        ++mReadErrors;
     if (!reading.IsValid())
         return;
     mLastReading = reading.raw;
@@ -261,8 +265,11 @@ int32_t TemperatureSensor::CreateNewEvent()
     if (reading) {
         // A full history lets its oldest sample go.
         mShortTerm.AddNewest(*reading);
-        if (mSampleCounter % kSamplesPerLongTermSample == 0)
+        if (mSampleCounter % kSamplesPerLongTermSample == 0) {
             mLongTerm.AddNewest(*reading);
+            // The wall clock, which runs on through a suspend that the sampling timers sleep through.
+            mTimeline.Add(Platform::GetClock().GetUnixTime());
+        }
         NoteReading(*reading);
     }
     // Without a reading there is no sample, but the clock of the long-term history runs on.
@@ -276,6 +283,13 @@ void TemperatureSensor::ClearHistories()
 {
     mLongTerm.RemoveAllItems();
     mShortTerm.RemoveAllItems();
+    mTimeline.Clear();
+}
+
+void TemperatureSensor::TakeTimeline(SampleTimeline timeline)
+{
+    timeline.FitTo(mLongTerm.GetCount(), mLastSave);
+    mTimeline = std::move(timeline);
 }
 
 void TemperatureSensor::ResetData()
@@ -366,6 +380,11 @@ void TemperatureSensor::LoadData()
     }
     try {
         StreamIn(stream);
+        // Without a recorded timeline the newest sample was taken when the file was last saved.
+        struct stat info { };
+        mLastSave = ::stat(path.c_str(), &info) == 0 ? static_cast<int64_t>(info.st_mtime)
+                                                     : Platform::GetClock().GetUnixTime();
+        mTimeline = SampleTimeline::MinuteApart(mLongTerm.GetCount(), mLastSave);
     } catch (const LException& e) {
         // A damaged file (cut short, another version, a negative count): start empty, and set the file
         // aside so that nothing the user recorded is lost.

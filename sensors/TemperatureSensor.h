@@ -6,6 +6,7 @@
 #include "framework/LArray.h"
 #include "framework/LBroadcaster.h"
 #include "framework/PString.h"
+#include "sensors/SampleTimeline.h"
 #include "sensors/SensorDescription.h"
 #include "sensors/TempElementArray.h"
 
@@ -79,6 +80,9 @@ public:
     // has been silent too long, and while its device sleeps.
     std::optional<int32_t> GetCurrentReading() const;
     bool IsAsleep() const { return mAsleep; }
+    // Reads that gave nothing (an error, a fault, a value no sensor reads) since the sensor was made; a device
+    // that sleeps is not read, and that is no error.
+    uint64_t GetReadErrorCount() const { return mReadErrors; }
     // The newest reading, 0 without one; displays ask GetCurrentReading, which tells "no reading" apart.
     int32_t GetRawSensorTemperature() const { return GetCurrentReading().value_or(0); }
     // Whether a range was ever recorded (the maximum of a sensor that saw nothing is 0).
@@ -133,6 +137,13 @@ public:
     // Histories: position 1 is the newest sample.
     TempElementArray* GetSTTempArray() { return &mShortTerm; }
     TempElementArray* GetLTTempArray() { return &mLongTerm; }
+    // When each long-term sample was taken. A history loaded without one is dated a minute a sample back
+    // from its data file's last save; TakeTimeline gives it the one that was recorded.
+    const SampleTimeline& GetTimeline() const { return mTimeline; }
+    // The recorded timeline, fitted to the samples the history loaded from its data file.
+    void TakeTimeline(SampleTimeline timeline);
+    // Whether the data file is written (a file that could be neither read nor set aside is not).
+    bool WritesDataFile() const { return mFileWritable; }
 
     // Takes one sample of the current reading (none without one), tells the listeners (msg_SampleTaken);
     // returns the new sample counter, which counts on either way.
@@ -165,6 +176,7 @@ private:
     uint32_t mSource;
     TempElementArray mLongTerm;
     TempElementArray mShortTerm;
+    SampleTimeline mTimeline;
     int32_t mIndex;
     int32_t mRawMinimum = 0;
     int32_t mRawMaximum = 0;
@@ -186,5 +198,8 @@ private:
     Moment mLastReadingTime {};
     bool mSilent = false;
     bool mAsleep = false;
+    uint64_t mReadErrors = 0;
     bool mFileWritable = true;
+    // When the data file was last saved, as it was loaded: the time of its newest sample.
+    int64_t mLastSave = 0;
 };

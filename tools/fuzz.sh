@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one fuzz target with libFuzzer: tools/fuzz.sh TARGET SECONDS [libFuzzer options...]
-# TARGET is data_file, preferences or version_reply. The target is built with clang (installed from Debian
-# when missing) in build-fuzz/, with AddressSanitizer and UndefinedBehaviorSanitizer. The committed seed
+# TARGET is data_file, preferences, timeline_file or version_reply. The target is built with clang (installed from
+# Debian when missing) in build-fuzz/, with AddressSanitizer and UndefinedBehaviorSanitizer. The committed seed
 # corpus (fuzz/corpus/TARGET) is copied into build-fuzz/corpus/TARGET, where the inputs the fuzzer finds
 # are kept between runs; a crashing input is written to build-fuzz/artifacts/. Add a crashing input to the
 # committed corpus once it is mended: the test suite replays every corpus file.
@@ -9,16 +9,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ $# -lt 2 ]; then
-    echo "usage: tools/fuzz.sh data_file|preferences|version_reply SECONDS [libFuzzer options...]" >&2
+    echo "usage: tools/fuzz.sh data_file|preferences|timeline_file|version_reply SECONDS [libFuzzer options...]" >&2
     exit 2
 fi
 target=$1
 seconds=$2
 shift 2
 case "$target" in
-data_file | preferences | version_reply) ;;
+data_file | preferences | timeline_file | version_reply) ;;
 *)
-    echo "tools/fuzz.sh: unknown target '$target' (data_file, preferences or version_reply)" >&2
+    echo "tools/fuzz.sh: unknown target '$target' (data_file, preferences, timeline_file or version_reply)" >&2
     exit 2
     ;;
 esac

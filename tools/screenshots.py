@@ -5,10 +5,11 @@ Root (the fixture becomes /sys/class/hwmon in a private mount namespace); needs 
 and imagemagick, or sway and grim (sway runs as the user "kelvshot", which must exist), and qt6ct for the
 palettes. On sway only the first-run windows are taken: there is no xdotool there.
 
-Usage, from the checkout: tools/screenshots.py OUT_DIR [x11|sway] [light|dark] [SCALE]
+Usage, from the checkout: tools/screenshots.py OUT_DIR [x11|sway] [light|dark] [SCALE] [night]
 Writes OUT_DIR/<session>-<palette>-<scale>-<step>.png: the first-run windows, the preferences, a zoomed graph
 with its tool tip, a data window made taller, and at 100 % the tool tips of a renamed drive's row and legend
-entry."""
+entry. With "night", the history's older half was taken before a night of suspend (8 hours), which the graphs
+show as a pause."""
 import os, shutil, struct, subprocess, sys, tempfile, time
 
 FOLDER = "Varnholt's Utilities"
@@ -103,6 +104,23 @@ def give_history(home, minutes):
     os.remove(os.path.join(folder, "Kelvara Preferences"))
 
 
+def give_night(home, minutes):
+    """Dates the older half of every history before a night of 8 hours, through the timeline the first run
+    wrote (its first field on each line is a sensor's key)."""
+    path = os.path.join(home, FOLDER, "Kelvara Timeline")
+    with open(path) as f:
+        lines = f.read().splitlines()
+    now = int(time.time())
+    newer = minutes // 2
+    older = minutes - newer
+    newer_start = now - (newer - 1) * 60
+    older_start = newer_start - 8 * 3600 - older * 60
+    with open(path, "w") as f:
+        f.write(lines[0] + "\n")
+        for line in lines[1:]:
+            f.write("%s %d %d %d %d\n" % (line.split(" ")[0], older_start, older, newer_start, newer))
+
+
 def palette_settings(home, palette):
     scheme = "darker" if palette == "dark" else "airy"
     write(os.path.join(home, "qt6ct", "qt6ct.conf"),
@@ -116,6 +134,7 @@ def main():
     session = sys.argv[2] if len(sys.argv) > 2 else "x11"
     palette = sys.argv[3] if len(sys.argv) > 3 else "light"
     scale = sys.argv[4] if len(sys.argv) > 4 else "1"
+    night = len(sys.argv) > 5 and sys.argv[5] == "night"
     os.makedirs(out, exist_ok=True)
     work = tempfile.mkdtemp()
     os.chmod(work, 0o755)
@@ -131,6 +150,8 @@ def main():
     first.wait(timeout=30)
     give_history(home, 180)
     rename(home)
+    if night:
+        give_night(home, 180)
     palette_settings(home, palette)
 
     helpers = []
@@ -167,7 +188,8 @@ def main():
             pass
         def pointer(x, y):
             pass
-    name = lambda step: os.path.join(out, "%s-%s-%s-%s.png" % (session, palette, scale, step))
+    name = lambda step: os.path.join(out, "%s-%s-%s%s-%s.png" % (session, palette, scale, "-night" if night else "",
+                                                                  step))
 
     kelvara = run_kelvara(fixture, env)
     time.sleep(5)

@@ -74,6 +74,18 @@ TEST_F(CommandLineTest, VersionHelpAndMistakesAnswerWithoutAWindowOrTheLock)
         { "an unknown option", { "--frobnicate" }, 2, "", "kelvara: Unknown option 'frobnicate'.\n" + tryHelp },
         { "an argument", { "report.csv" }, 2, "", "kelvara: unexpected argument 'report.csv'.\n" + tryHelp },
         { "export without its folder", { "--export" }, 2, "", "kelvara: Missing value after '--export'.\n" + tryHelp },
+        { "an IPv6 address without brackets", { "--metrics-listen", "::1:9947" }, 2, "",
+            "kelvara: --metrics-listen: \"::1:9947\": an IPv6 address is written in brackets ([::1]:9947), an IPv4 "
+            "one without.\n"
+                + tryHelp },
+        { "a host name", { "--metrics-listen", "tower.local:9947" }, 2, "",
+            "kelvara: --metrics-listen: \"tower.local:9947\" names no IP address to listen on (write 127.0.0.1:9947 "
+            "or [::1]:9947).\n"
+                + tryHelp },
+        { "a port past 65535", { "--metrics-listen=65536" }, 2, "",
+            "kelvara: --metrics-listen: \"65536\" has no port from 0 to 65535 ([ADDRESS:]PORT, for example 9947).\n"
+                + tryHelp },
+        { "an empty textfile path", { "--metrics-file=" }, 2, "", "kelvara: --metrics-file needs a path.\n" + tryHelp },
     };
     for (const auto& each : cases) {
         Outcome run = Kelvara(each.arguments);
@@ -85,6 +97,7 @@ TEST_F(CommandLineTest, VersionHelpAndMistakesAnswerWithoutAWindowOrTheLock)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("Usage: kelvara [options]", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("--export <folder>"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("--metrics-listen <[address:]port>"), std::string::npos) << help.out;
     EXPECT_EQ(help.out.find("platform"), std::string::npos) << "Qt's own options stay out of the help";
     EXPECT_EQ(TestFiles::List(runtime.Path()), std::vector<std::string>()) << "no lock was taken";
     EXPECT_EQ(TestFiles::List(config.Path()), std::vector<std::string>()) << "nothing was written";

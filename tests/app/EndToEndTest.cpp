@@ -1,6 +1,8 @@
 // Runs the real program in a private mount namespace whose /sys/class/hwmon is a fixture tree, lets it
 // sample, stops it with SIGTERM and reads the files it left behind.
+#include "sensors/TimelineFile.h"
 #include "tests/support/FixturePlatform.h"
+#include "tests/support/NvmlStandIn.h"
 #include "tests/support/SysfsFixture.h"
 #include "tests/support/TestFolders.h"
 
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -152,10 +155,11 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
         .Temp(1, 38850, "Composite")
         .Temp(2, 41000, "CPU/GPU");
 
+    const int64_t launched = std::time(nullptr);
     RunKelvara(11);
     ASSERT_EQ(TestFiles::List(config / "Varnholt's Utilities"),
         (std::vector<std::string> { ".kelvara-lock", "01 acpitz temp1", "02 nvme Composite", "03 nvme CPU:GPU",
-            "Kelvara Preferences", "Kelvara Settings.ini" }));
+            "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" }));
     // The scale (bytes 7 and 8) a first run takes from a locale that measures in US units: Fahrenheit.
     std::vector<uint8_t> preferences = TestFiles::ReadBytes(ProgramFile("Kelvara Preferences"));
     ASSERT_GE(preferences.size(), 9u);
@@ -178,6 +182,21 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
     ASSERT_GT(file.shortTerm.size(), run1.shortTerm.size());
     EXPECT_EQ(file.shortTerm.front(), Fixed16(50.5));
     EXPECT_EQ(file.shortTerm.back(), Fixed16(45));
+
+    // The timeline dates both long-term samples of each sensor from the first run's start: the second run began
+    // within 90 seconds of it, so its sample is the next minute of one stretch.
+    std::vector<uint8_t> bytes = TestFiles::ReadBytes(ProgramFile("Kelvara Timeline"));
+    std::string problem;
+    std::optional<TimelineFile::Timelines> timelines
+        = TimelineFile::Parse(std::string(bytes.begin(), bytes.end()), problem);
+    ASSERT_TRUE(timelines) << problem;
+    EXPECT_EQ(timelines->size(), 3u);
+    for (const auto& [key, timeline] : *timelines) {
+        ASSERT_EQ(timeline.Stretches().size(), 1u) << key;
+        EXPECT_EQ(timeline.Count(), 2) << key;
+        EXPECT_GE(timeline.Stretches().front().start, launched) << key;
+        EXPECT_LE(timeline.Stretches().front().start, launched + 11) << key;
+    }
 }
 
 // A channel stuck in the kernel for good (its open blocks, as a hung chip's read does) holds neither the start,
@@ -300,4 +319,81 @@ TEST_F(EndToEnd, ALaunchWithAnotherRuntimeFolderWritesNothing)
     EXPECT_TRUE(first.waitForFinished(30000));
     EXPECT_EQ(first.exitCode(), 0);
     EXPECT_TRUE(TestFiles::Exists(folder + "/01 acpitz temp1"));
+}
+
+// Two NVIDIA cards on a machine whose whole /sys is a fixture tree, read through the stand-in NVML found on the
+// library path: a desktop card always on at 67 C (slowdown 90, shutdown 95), and a laptop card asleep under
+// runtime power management. The awake card is sampled, its history is exported; the sleeping one is listed
+// under the PCI ID list's name, records nothing, and the library never hears of it.
+TEST_F(EndToEnd, NvidiaCardsAreSampledAndASleepingOneIsNeverTouched)
+{
+    sysfs.AddChip(0).Name("acpitz").Temp(1, 45000);
+    sysfs.AddPciDevice("0000:01:00.0", 0x10de, 0x2684, 0x030000, "on", "active");
+    sysfs.AddPciDevice("0000:05:00.0", 0x10de, 0x28e0, 0x030000, "auto", "suspended");
+    sysfs.Write(
+        "usr/share/misc/pci.ids", "10de  NVIDIA Corporation\n\t28e0  AD107M [GeForce RTX 4060 Max-Q / Mobile]\n");
+    NvmlStandIn nvml;
+    nvml.SetCards({ { "0000:01:00.0", 67, 90, 95, false, "NVIDIA GeForce RTX 4090" },
+        { "0000:05:00.0", 51, 87, 92, false, "NVIDIA GeForce RTX 4060 Laptop GPU" } });
+
+    // The paths go in as the shell's $0, $1 and $2; the system's PCI ID list makes way for the fixture's.
+    const char* script
+        = "mount --bind \"$0\" /sys && mount -t tmpfs kelvara-test /usr/share/misc && "
+          "cp \"$1\" /usr/share/misc/pci.ids && "
+          "{ [ ! -d /usr/share/hwdata ] || mount -t tmpfs kelvara-test /usr/share/hwdata; } && exec \"$2\"";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config.Path()));
+    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path()));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("LD_LIBRARY_PATH", QString::fromStdString(NvmlStandIn::LibraryFolder()));
+    for (const auto& [name, value] : nvml.Environment())
+        environment.insert(QString::fromStdString(name), QString::fromStdString(value));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start("unshare",
+        { "-m", "sh", "-c", script, QString::fromStdString(sysfs.Path("sys")),
+            QString::fromStdString(sysfs.Path("usr/share/misc/pci.ids")), KELVARA_BINARY });
+    ASSERT_TRUE(process.waitForStarted(10000));
+    std::this_thread::sleep_for(std::chrono::seconds(7));
+    EXPECT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
+    process.terminate();
+    EXPECT_TRUE(process.waitForFinished(30000));
+    EXPECT_TRUE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        << process.readAllStandardError().toStdString();
+
+    // The channel first, then the cards by bus id; the sleeping card's name, cut for its data file, has its '/'
+    // written as ':'.
+    std::string folder = config / "Varnholt's Utilities";
+    ASSERT_EQ(TestFiles::List(folder),
+        (std::vector<std::string> { ".kelvara-lock", "01 acpitz temp1", "02 NVIDIA GeForce RTX 4090",
+            "03 NVIDIA GeForce RTX 4060 Max-", "Kelvara Preferences", "Kelvara Settings.ini" }));
+    DataFile awake = ReadDataFile(ProgramFile("02 NVIDIA GeForce RTX 4090"));
+    EXPECT_EQ(awake.longTerm, std::vector<int32_t>({ Fixed16(67) }));
+    EXPECT_GE(awake.shortTerm.size(), 2u);
+    EXPECT_EQ(awake.shortTerm, std::vector<int32_t>(awake.shortTerm.size(), Fixed16(67)));
+    DataFile asleep = ReadDataFile(ProgramFile("03 NVIDIA GeForce RTX 4060 Max-"));
+    EXPECT_TRUE(asleep.longTerm.empty() && asleep.shortTerm.empty()) << "a sleeping card records nothing";
+    EXPECT_EQ(nvml.CallsTouching("0000:05:00.0"), 0);
+    EXPECT_GE(nvml.CallsTouching("0000:01:00.0"), 3) << "its handle, name, limits and readings";
+    std::vector<uint8_t> settings = TestFiles::ReadBytes(ProgramFile("Kelvara Settings.ini"));
+    std::string keys(settings.begin(), settings.end());
+    EXPECT_NE(keys.find("key=0000:05:00.0"), std::string::npos) << keys;
+    EXPECT_NE(keys.find("NVIDIA GeForce RTX 4060 Max-Q / Mobile"), std::string::npos) << keys;
+
+    // The export, from the data files alone: the awake card's minute, the sleeping card's header alone.
+    TemporaryFolder exports;
+    QProcess exporter;
+    QProcessEnvironment exportEnvironment = QProcessEnvironment::systemEnvironment();
+    exportEnvironment.insert("XDG_CONFIG_HOME", QString::fromStdString(config.Path()));
+    exporter.setProcessEnvironment(exportEnvironment);
+    exporter.start(KELVARA_BINARY, { "--export", QString::fromStdString(exports.Path()) });
+    ASSERT_TRUE(exporter.waitForFinished(30000));
+    EXPECT_EQ(exporter.exitCode(), 0) << exporter.readAllStandardError().toStdString();
+    std::vector<uint8_t> csv = TestFiles::ReadBytes(exports / "02 NVIDIA GeForce RTX 4090.csv");
+    std::string text(csv.begin(), csv.end());
+    EXPECT_TRUE(text.starts_with("Time,Celsius\n") && text.ends_with(",67\n")
+        && std::count(text.begin(), text.end(), '\n') == 2)
+        << text;
+    csv = TestFiles::ReadBytes(exports / "03 NVIDIA GeForce RTX 4060 Max-.csv");
+    EXPECT_EQ(std::string(csv.begin(), csv.end()), "Time,Celsius\n");
 }

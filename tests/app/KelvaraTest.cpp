@@ -164,7 +164,7 @@ TEST_F(KelvaraApplication, EveryWayToQuitSavesEverySensor)
     platform.AddTempSensor("Board", 40);
     platform.Processors().SetReadings({ 50 });
     const std::vector<std::string> files
-        = { "01 Board", "02 CPU temperature", "Kelvara Preferences", "Kelvara Settings.ini" };
+        = { "01 Board", "02 CPU temperature", "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" };
     for (int way : { 0, SIGTERM, SIGHUP, SIGINT }) {
         SCOPED_TRACE(way);
         ForgetTheRun();
@@ -221,7 +221,7 @@ TEST_F(KelvaraApplication, QuittingDuringAVersionCheckDoesNotWaitForIt)
     }
     EXPECT_FALSE(checkEnded) << "quitting waited for the check";
     EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
-        (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini" }));
+        (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" }));
     released = true;
     server.Request();
     while (VersionCheckWorker::ChecksRunning() > 0)
@@ -423,7 +423,8 @@ TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndAStartWithoutWindows
             application.Run();
         }
         EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
-            (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini" }));
+            (std::vector<std::string> {
+                "01 Board", "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" }));
 
         ForgetTheRun();
         platform.Clock().Advance(10);
@@ -632,7 +633,7 @@ TEST_F(KelvaraApplication, ThePreferencesAreWrittenAtTheTenMinuteCheckpoint)
     EXPECT_EQ(Preferences::Get()->GetDataWindowPrefsArray()->GetCount(), 1);
     EXPECT_EQ(Preferences::Get()->GetGraphWindowPrefsArray()->GetCount(), 1);
     EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
-        (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini" }));
+        (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" }));
 }
 
 // When nothing can be saved, the user is told once a run, in a dialog that holds nothing up, with the folder

@@ -647,3 +647,57 @@ TEST_F(GraphWindowTest, UnderADarkPaletteThePlotsTakeItsColoursAndDarkLinesAreLi
     EXPECT_EQ(strip.RenderImage().pixel(20, 10), base);
     QApplication::setPalette(original);
 }
+
+// Half an hour, a night of suspend (the wall clock jumps 8 hours, the sampling timers sleep through it) and
+// half an hour more, at a pixel a minute: the pause is a band in the frame's colour midway between the
+// stretches, no line crosses it, and the older stretch lies as far back as it was taken.
+TEST_F(GraphWindowTest, ANightOfSuspendIsABandWithNoLineAcrossIt)
+{
+    platform.AddTempSensor("lid", 40);
+    TemperatureSensor& sensor = *(*Sampling::StartSensors().GetSensorArray())[1];
+    auto sampleMinutes = [&](int minutes) {
+        for (int n = 0; n < minutes * TemperatureSensor::kSamplesPerLongTermSample; ++n) {
+            if (n % TemperatureSensor::kSamplesPerLongTermSample == 0)
+                platform.Clock().Advance(60);
+            Sampling::SampleNow(sensor);
+        }
+    };
+    sampleMinutes(29);
+    platform.Clock().Advance(8 * 3600);
+    sampleMinutes(30);
+    QImage image = Render(700, 200);
+    const QRgb frame = image.pixel(30, 100);
+    const int lineRow = 200 - 27;
+
+    // The newest sample is now; the older stretch's newest is 30 min + 8 h ago, at x 32 + 510.
+    const struct {
+        const char* where;
+        int from, to;
+        bool line, band;
+    } columns[] = {
+        { "the newer stretch", 31, 61, true, false },
+        { "the pause before the band", 62, 298, false, false },
+        { "the band", 299, 302, false, true },
+        { "the pause after the band", 303, 541, false, false },
+        { "the older stretch", 542, 570, true, false },
+    };
+    for (const auto& part : columns) {
+        for (int x = part.from; x <= part.to; ++x) {
+            EXPECT_EQ(image.pixel(x, lineRow) == kGreen, part.line) << part.where << " at x " << x;
+            EXPECT_EQ(image.pixel(x, 40) == frame, part.band) << part.where << " at x " << x;
+        }
+    }
+
+    // Hovering names the time it was: the older stretch from 8 h 30 min ago on, nothing in the pause.
+    const struct {
+        int x;
+        std::string tip;
+    } hovers[] = { { 32 + 540, "9 h ago" }, { 32 + 300, "5 h ago" } };
+    for (const auto& hover : hovers) {
+        QTextDocument tip;
+        tip.setHtml(QString::fromStdString(view->GetToolTipAt(hover.x, 100)));
+        std::string text = tip.toPlainText().toStdString();
+        EXPECT_EQ(text.substr(0, text.find(' ', text.find("ago"))), hover.tip);
+        EXPECT_EQ(text.find("lid:") != std::string::npos, hover.x > 400) << text;
+    }
+}

@@ -15,6 +15,7 @@ TEST(FuzzCorpora, EveryCommittedInputReadsCleanly)
     } targets[] = {
         { "data_file", FuzzDataFile },
         { "preferences", FuzzPreferences },
+        { "timeline_file", FuzzTimelineFile },
         { "version_reply", FuzzVersionReply },
     };
     for (const auto& target : targets) {

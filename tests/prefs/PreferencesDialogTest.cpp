@@ -261,6 +261,11 @@ TEST_P(ClosingTheDialog, StoresAndTellsOnlyWhenConfirmed)
     EXPECT_EQ(Find<LControl>(dialog, "Warn")->GetValue(), 1);
     Click(dialog, "Logn");
     Click(dialog, "Warn");
+    // Sharing with Prometheus: the check box and the address go together into the key file.
+    EXPECT_EQ(Find<LControl>(dialog, "Prom")->GetValue(), 0);
+    EXPECT_EQ(Find(dialog, "Addr")->GetDescriptor(), "127.0.0.1:9947");
+    Click(dialog, "Prom");
+    Find(dialog, "Addr")->SetDescriptor(" 0.0.0.0:9100 \n");
     GetParam().close(dialog);
     // A close is carried out after the event that asked.
     for (int round = 0; round < 3; ++round)
@@ -275,6 +280,7 @@ TEST_P(ClosingTheDialog, StoresAndTellsOnlyWhenConfirmed)
         EXPECT_FALSE(autostart.IsEnabled());
         std::vector<uint8_t> keys = TestFiles::ReadBytes(keyFile);
         EXPECT_EQ(std::string(keys.begin(), keys.end()).find("Notifications"), std::string::npos);
+        EXPECT_EQ(std::string(keys.begin(), keys.end()).find("Metrics"), std::string::npos);
         EXPECT_EQ(Find(window, "Tc01")->GetDescriptor(), rowBefore);
         return;
     }
@@ -297,9 +303,13 @@ TEST_P(ClosingTheDialog, StoresAndTellsOnlyWhenConfirmed)
     EXPECT_EQ(tile->GetSensors()[2]->GetSensorName(), SensorName(3));
     EXPECT_TRUE(autostart.IsEnabled());
     std::vector<uint8_t> keys = TestFiles::ReadBytes(keyFile);
-    EXPECT_TRUE(std::string(keys.begin(), keys.end()).starts_with("[Notifications]\nWarnAtLimits=false\n\n"));
+    EXPECT_TRUE(std::string(keys.begin(), keys.end())
+                    .starts_with("[Metrics]\nListen=0.0.0.0:9100\nShareReadings=true\n\n"
+                                 "[Notifications]\nWarnAtLimits=false\n\n"));
     KelvaraSettings::DeleteInstanceForTesting();
     EXPECT_FALSE(KelvaraSettings::Get()->GetWarnAtLimits()) << "read back at the next start";
+    EXPECT_TRUE(KelvaraSettings::Get()->GetShareReadings());
+    EXPECT_EQ(KelvaraSettings::Get()->GetMetricsListen(), "0.0.0.0:9100");
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ClosingTheDialog,

@@ -165,7 +165,8 @@ TEST_F(Sampling_, SensorsKeepTheirIdentityAsHardwareComesAndGoes)
         ASSERT_EQ(RunRounds(1), 1);
         SensorMaster::Get()->TerminateAndSaveData();
         EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
-            (std::vector<std::string> { "01 acpitz temp1", "02 nvme Composite", "Kelvara Settings.ini" }));
+            (std::vector<std::string> {
+                "01 acpitz temp1", "02 nvme Composite", "Kelvara Settings.ini", "Kelvara Timeline" }));
         std::filesystem::copy(platform.ProgramFolder(), firstLaunch.Path(), std::filesystem::copy_options::recursive);
     }
     // A graphics card (asleep) and a second drive, both on devices that sort before the first drive's.

@@ -307,7 +307,7 @@ TEST_F(SensorTest, SavedEveryTenMinutesWhileRunningAndOnReset)
     EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")).size(), 20u + 4 * (10 + 120));
     EXPECT_EQ(TestFiles::ReadBytes(File("extra")), (std::vector<uint8_t> { 1, 2 }));
     EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
-        std::vector<std::string>({ "01 CPU temperature", "Kelvara Settings.ini", "extra" }));
+        std::vector<std::string>({ "01 CPU temperature", "Kelvara Settings.ini", "Kelvara Timeline", "extra" }));
 
     // A reset empties the histories, keeps the range, and is saved at once.
     TemperatureSensor sensor(0, kSensorTypeProcessor, 1);

@@ -1,5 +1,6 @@
 #include "tests/support/SysfsFixture.h"
 
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
@@ -151,4 +152,25 @@ void SysfsFixture::SetDeviceTreeModel(const std::string& text)
 void SysfsFixture::Write(const std::string& relative, const std::string& text) const
 {
     TestFiles::Write(Path(relative), text);
+}
+
+std::string SysfsFixture::AddPciDevice(const std::string& busId, uint32_t vendor, uint32_t device, uint32_t pciClass,
+    const std::string& control, const std::string& runtimeStatus)
+{
+    auto hex = [](uint32_t value, int digits) {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%0*x\n", digits, value);
+        return std::string(text);
+    };
+    std::string folder = Path("sys/devices/pci0000:00/" + busId);
+    Write("sys/devices/pci0000:00/" + busId + "/vendor", hex(vendor, 4));
+    Write("sys/devices/pci0000:00/" + busId + "/device", hex(device, 4));
+    Write("sys/devices/pci0000:00/" + busId + "/class", hex(pciClass, 6));
+    if (!control.empty()) {
+        Write("sys/devices/pci0000:00/" + busId + "/power/control", control + "\n");
+        Write("sys/devices/pci0000:00/" + busId + "/power/runtime_status", runtimeStatus + "\n");
+    }
+    // From sys/bus/pci/devices, three levels up is sys/.
+    TestFiles::Symlink("../../../devices/pci0000:00/" + busId, Path("sys/bus/pci/devices/" + busId));
+    return folder;
 }

@@ -1,5 +1,5 @@
 // Builds fixture sysfs trees in a temporary folder, laid out as the kernel lays them out: hwmon chips and
-// their temperature channels, the CPU topology, the applesmc device and the model identifier files.
+// their temperature channels, the CPU topology, PCI devices, the applesmc device and the model identifier files.
 #pragma once
 
 #include "tests/support/TestFolders.h"
@@ -86,6 +86,12 @@ public:
     void AddCpu(int cpu, int64_t packageID);
     // <root>/sys/devices/platform/applesmc.768.
     AppleSMC AddAppleSMC();
+    // A PCI device folder, <root>/sys/devices/pci0000:00/<busId>, with its vendor, device and class files as
+    // the kernel writes them ("0x10de", "0x2684", "0x030000"), linked from <root>/sys/bus/pci/devices/<busId>;
+    // with its runtime power files (power/control, power/runtime_status) unless control is empty. Returns
+    // the device folder.
+    std::string AddPciDevice(const std::string& busId, uint32_t vendor, uint32_t device, uint32_t pciClass,
+        const std::string& control = {}, const std::string& runtimeStatus = {});
     void SetProductName(const std::string& text); // DMI product_name, as written
     void SetDeviceTreeModel(const std::string& text); // the device tree's model, as written (NUL included)
     void Write(const std::string& relative, const std::string& text) const;

@@ -1,0 +1,22 @@
+#include "sensors/DriveSource.h"
+
+#include <cmath>
+
+SourceReading DriveSource::Read()
+{
+    std::optional<int32_t> raw = RawFromKelvin(mKelvin.load(std::memory_order_relaxed));
+    return raw ? SourceReading::Of(*raw) : SourceReading::Failure();
+}
+
+std::optional<int32_t> DriveSource::RawFromKelvin(double kelvin)
+{
+    constexpr double kZeroCelsius = 273.15;
+    constexpr double kLowest = -100.0;
+    constexpr double kHighest = 300.0;
+    if (!std::isfinite(kelvin) || kelvin == 0.0)
+        return std::nullopt;
+    double celsius = kelvin - kZeroCelsius;
+    if (celsius < kLowest || celsius > kHighest)
+        return std::nullopt;
+    return static_cast<int32_t>(std::lround(celsius * 65536.0));
+}

@@ -1,0 +1,150 @@
+// The exposition byte for byte on a small fixture, in both formats; and, where promtool is installed, what
+// Prometheus's own checker makes of it.
+#include "metrics/MetricsExposition.h"
+#include "tests/support/TestFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+std::vector<MetricsSample> Fixture()
+{
+    MetricsSample core;
+    core.chip = "platform_coretemp_0";
+    core.sensor = "temp2";
+    core.name = "Core \"0\" \\ hot\nline \xFF end \xC3\xA9";
+    core.temperature = MetricsTemperature { 45.125, "45.125" };
+    core.max = MetricsTemperature { 100, "100" };
+    core.crit = MetricsTemperature { 250, "250" }; // a chip's way of saying it has none
+    core.alarm = false;
+
+    MetricsSample gpu;
+    gpu.chip = "pci0000:00_0000:01:00_0";
+    gpu.sensor = "temp1";
+    gpu.name = "GPU";
+    gpu.temperature = MetricsTemperature { 92.5, "92.5" };
+    gpu.max = MetricsTemperature { -61, "-61" };
+    gpu.crit = MetricsTemperature { 200, "200" };
+    gpu.alarm = true;
+    gpu.readErrors = 2;
+
+    MetricsSample silent; // asleep, silent or never read: up 0 and no temperature
+    silent.chip = "udisks2_wd_blue";
+    silent.sensor = "temp1";
+    silent.name = "WD Blue";
+    silent.readErrors = 17;
+    return { core, gpu, silent };
+}
+
+const char* const kBody = R"(# HELP kelvara_temperature_celsius The sensor's newest reading in degrees Celsius.
+# TYPE kelvara_temperature_celsius gauge
+kelvara_temperature_celsius{chip="platform_coretemp_0",sensor="temp2",name="Core \"0\" \\ hot\nline )"
+                          "\xEF\xBF\xBD"
+                          R"( end é"} 45.125
+kelvara_temperature_celsius{chip="pci0000:00_0000:01:00_0",sensor="temp1",name="GPU"} 92.5
+# HELP kelvara_temperature_max_celsius The channel's max limit in degrees Celsius (a graphics card's slowdown temperature).
+# TYPE kelvara_temperature_max_celsius gauge
+kelvara_temperature_max_celsius{chip="platform_coretemp_0",sensor="temp2",name="Core \"0\" \\ hot\nline )"
+                          "\xEF\xBF\xBD"
+                          R"( end é"} 100
+# HELP kelvara_temperature_crit_celsius The channel's critical limit in degrees Celsius (a graphics card's shutdown temperature).
+# TYPE kelvara_temperature_crit_celsius gauge
+kelvara_temperature_crit_celsius{chip="pci0000:00_0000:01:00_0",sensor="temp1",name="GPU"} 200
+# HELP kelvara_temperature_alarm 1 while the sensor reads at or above the limit that Kelvara warns at, else 0.
+# TYPE kelvara_temperature_alarm gauge
+kelvara_temperature_alarm{chip="platform_coretemp_0",sensor="temp2",name="Core \"0\" \\ hot\nline )"
+                          "\xEF\xBF\xBD"
+                          R"( end é"} 0
+kelvara_temperature_alarm{chip="pci0000:00_0000:01:00_0",sensor="temp1",name="GPU"} 1
+kelvara_temperature_alarm{chip="udisks2_wd_blue",sensor="temp1",name="WD Blue"} 0
+# HELP kelvara_sensor_up 1 while the sensor has a valid newest reading; 0 when it is silent, asleep or never read.
+# TYPE kelvara_sensor_up gauge
+kelvara_sensor_up{chip="platform_coretemp_0",sensor="temp2",name="Core \"0\" \\ hot\nline )"
+                          "\xEF\xBF\xBD"
+                          R"( end é"} 1
+kelvara_sensor_up{chip="pci0000:00_0000:01:00_0",sensor="temp1",name="GPU"} 1
+kelvara_sensor_up{chip="udisks2_wd_blue",sensor="temp1",name="WD Blue"} 0
+)";
+
+const char* const kErrors
+    = R"(kelvara_read_errors_total{chip="platform_coretemp_0",sensor="temp2",name="Core \"0\" \\ hot\nline )"
+      "\xEF\xBF\xBD"
+      R"( end é"} 0
+kelvara_read_errors_total{chip="pci0000:00_0000:01:00_0",sensor="temp1",name="GPU"} 2
+kelvara_read_errors_total{chip="udisks2_wd_blue",sensor="temp1",name="WD Blue"} 17
+)";
+
+struct FormatCase {
+    const char* name;
+    MetricsExposition::Format format;
+    std::string expected;
+};
+
+const FormatCase kFormats[] = {
+    { "Text004", MetricsExposition::Format::Text004,
+        std::string(kBody)
+            + "# HELP kelvara_read_errors_total Reads of the sensor that gave no reading since Kelvara started.\n"
+              "# TYPE kelvara_read_errors_total counter\n"
+            + kErrors
+            + "# HELP kelvara_build_info Kelvara's version; always 1.\n"
+              "# TYPE kelvara_build_info gauge\n"
+              "kelvara_build_info{version=\"1.2.3\"} 1\n" },
+    { "OpenMetrics", MetricsExposition::Format::OpenMetrics,
+        std::string(kBody)
+            + "# HELP kelvara_read_errors Reads of the sensor that gave no reading since Kelvara started.\n"
+              "# TYPE kelvara_read_errors counter\n"
+            + kErrors
+            + "# HELP kelvara_build Kelvara's version; always 1.\n"
+              "# TYPE kelvara_build info\n"
+              "kelvara_build_info{version=\"1.2.3\"} 1\n"
+              "# EOF\n" },
+};
+
+class Exposition : public testing::TestWithParam<FormatCase> { };
+
+}
+
+TEST_P(Exposition, ByteForByte)
+{
+    EXPECT_EQ(MetricsExposition::Write(Fixture(), "1.2.3", GetParam().format), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Metrics, Exposition, testing::ValuesIn(kFormats),
+    [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+
+TEST(Exposition, NegotiatesByAccept)
+{
+    using F = MetricsExposition::Format;
+    const std::pair<const char*, F> cases[] = {
+        { "", F::Text004 },
+        { "text/plain;version=0.0.4;q=1,*/*;q=0.1", F::Text004 },
+        { "application/openmetrics-text;version=1.0.0,application/openmetrics-text;version=0.0.1;q=0.75,"
+          "text/plain;version=0.0.4;q=0.5,*/*;q=0.1",
+            F::OpenMetrics }, // what Prometheus sends
+        { "Application/OpenMetrics-Text", F::OpenMetrics },
+    };
+    for (const auto& [accept, format] : cases)
+        EXPECT_EQ(MetricsExposition::Negotiate(accept), format) << accept;
+}
+
+// Prometheus's own checker, on the text format: any name, any bytes.
+TEST(Exposition, PassesPromtool)
+{
+    if (std::system("command -v promtool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "promtool is not installed (Debian: prometheus)";
+    TemporaryFolder folder;
+    std::string path = folder / "metrics.prom";
+    std::vector<MetricsSample> samples = Fixture();
+    samples[2].name = std::string("\x01\x7F\"\\\n\xC0\xAF\xED\xA0\x80", 10);
+    std::ofstream(path) << MetricsExposition::Write(samples, "1.0.0", MetricsExposition::Format::Text004);
+    std::string command = "promtool check metrics < '" + path + "' > '" + path + ".out' 2>&1";
+    int status = std::system(command.c_str());
+    std::ifstream out(path + ".out");
+    std::string said((std::istreambuf_iterator<char>(out)), {});
+    EXPECT_EQ(status, 0) << said;
+    EXPECT_EQ(said, "");
+}
