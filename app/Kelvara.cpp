@@ -21,6 +21,8 @@
 #include "framework/URegistrar.h"
 #include "platform/FreedMemory.h"
 #include "platform/Platform.h"
+#include "platform/TrayHostWatch.h"
+#include "platform/WindowActivation.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/GraphWindowPrefs.h"
 #include "prefs/Preferences.h"
@@ -38,6 +40,7 @@
 #include "sensors/TemperatureSensor.h"
 #include "util/UtilitiesFolder.h"
 
+#include <QMainWindow>
 #include <QTimer>
 
 #include <cctype>
@@ -62,6 +65,7 @@ Kelvara::~Kelvara()
     if (mSensorMaster != nullptr)
         mSensorMaster->SetFirstRoundCall({});
     mReachability.reset();
+    mTrayHostWatch.reset();
     mLimitWatch.reset();
     mReadingsSharing.reset();
     // The preferences first, while the open windows still exist so that their state is recorded; then
@@ -126,6 +130,9 @@ void Kelvara::StartUp()
     LException::ReportAndDrop("re-opening the data windows", [&] { OpenRecordedDataWindows(firstRun); });
     LException::ReportAndDrop("re-opening the graph windows", [&] { OpenRecordedGraphWindows(firstRun); });
 
+    // A tray reached over D-Bus shows the icon only once its host has registered, perhaps long after.
+    if (DockTray::WaitsForHost())
+        mTrayHostWatch = std::make_unique<TrayHostWatch>([] { DockTile::Get()->TrayHostRegistered(); });
     // Without a tray, a program with no window could not be reached at all.
     if (!LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
         LException::ReportAndDrop("opening a data window", [this] { NewDataWindow(); });
@@ -241,23 +248,37 @@ void Kelvara::DoReopenApp()
         return;
     }
     mReopenWaiting = false;
-    bool shown = false;
+    SingleInstance::Activation activation = std::exchange(mActivation, {});
+    LWindow* front = nullptr;
     // A copy: selecting a window does not change the list, but a command could.
     std::vector<LWindow*> windows = LWindow::GetWindowList();
     for (LWindow* window : windows) {
         if (window->GetKind() == LWindow::Kind::Document && window->IsVisible()) {
             window->Select();
-            shown = true;
+            front = window;
         }
     }
-    if (!shown)
+    if (front == nullptr) {
         NewDataWindow();
+        front = LWindow::GetWindowList().back();
+    }
+    if (!activation.startupId.empty() || !activation.activationToken.empty())
+        WindowActivation::Activate(*front->GetTopLevel(), activation.startupId, activation.activationToken);
+}
+
+void Kelvara::ReopenForLaunch(const SingleInstance::Activation& activation)
+{
+    mActivation = activation;
+    ObeyCommand(cmd_ReopenApplication, nullptr);
 }
 
 void Kelvara::WindowClosed()
 {
-    if (mWindowsOpened && !IsQuitting() && !LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
+    if (mWindowsOpened && !IsQuitting() && !LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable()) {
+        // The user closed the last window to leave, not to lose it: the next start opens it again.
+        Preferences::Get()->KeepLastClosedWindow();
         ObeyCommand(cmd_Quit, nullptr);
+    }
 }
 
 uint32_t Kelvara::SecondsSincePreferencesCreated() const

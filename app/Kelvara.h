@@ -4,6 +4,7 @@
 
 #include "app/ReadingsSharing.h"
 #include "framework/LApplication.h"
+#include "platform/SingleInstance.h"
 #include "report/VersionCheckWorker.h"
 
 #include <memory>
@@ -17,6 +18,7 @@ class Notifier;
 class QTimer;
 class ReachabilityWatch;
 class SensorMaster;
+class TrayHostWatch;
 
 // Commands of the application.
 constexpr CommandT cmd_NewGraphWindow = 2;
@@ -82,8 +84,11 @@ public:
 
     static void RegisterClasses();
 
-    // Without a tray, closing the last window quits, through the normal path.
+    // Without a tray, closing the last window quits, through the normal path, and records that window.
     void WindowClosed() override;
+    // A later launch handed over: the windows come forward (or a data window opens), with the focus that the
+    // launch's launcher gave it.
+    void ReopenForLaunch(const SingleInstance::Activation& activation);
 
 protected:
     void ShowAboutBox() override;
@@ -140,6 +145,9 @@ private:
     bool mReopenWaiting = false;
     bool mPromptsWaiting = false;
     std::unique_ptr<ReachabilityWatch> mReachability;
+    std::unique_ptr<TrayHostWatch> mTrayHostWatch;
+    // What the launch being handed over brought from its launcher, until its windows are shown.
+    SingleInstance::Activation mActivation;
     std::unique_ptr<Notifier> mNotifier;
     std::unique_ptr<LimitWatch> mLimitWatch;
     ReadingsSharing::Overrides mSharingOverrides;

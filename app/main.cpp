@@ -124,7 +124,8 @@ int main(int argc, char** argv)
         application.SetSharingOverrides(
             { commandLine.metricsListen, commandLine.metricsTokenFile, commandLine.metricsFile });
         {
-            HandOverWatch handOvers(instance, [&] { application.ObeyCommand(cmd_ReopenApplication, nullptr); });
+            HandOverWatch handOvers(instance,
+                [&](const SingleInstance::Activation& activation) { application.ReopenForLaunch(activation); });
             application.Run();
         }
         // While the files are written, a new launch waits, and then starts afresh with them.

@@ -5,6 +5,7 @@
 #include "framework/CGContext.h"
 #include "framework/LException.h"
 #include "prefs/Preferences.h"
+#include "sensors/ExactTemperature.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TempElement.h"
 #include "sensors/TemperatureSensor.h"
@@ -13,6 +14,7 @@
 #include "util/TemperatureUnits.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -144,8 +146,10 @@ void DockIcon::UpdateIcon()
     } else {
         RestoreApplicationDockTileImage();
         StopIdling();
+        UpdateTray();
         return;
     }
+    UpdateTray();
     if (!IsIdling())
         StartIdling(kUpdateIntervalSeconds);
 }
@@ -323,6 +327,50 @@ void DockIcon::DrawGraph(bool shortTerm)
         context->StrokePath();
     }
     EndCGContextForApplicationDockTile(context);
+}
+
+void DockIcon::UpdateTray()
+{
+    DockTile* tile = DockTile::Get();
+    std::vector<std::string> lines;
+    TemperatureSensor* hottest = nullptr;
+    double hottestCelsius = 0;
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
+        TemperatureSensor* sensor = ThrowIfNil_(mSensors[i]);
+        char value[kScaledTemperatureTextSize] = "";
+        sensor->GetSensorTemperatureAsString(value);
+        lines.push_back(sensor->GetSensorName() + ": " + value);
+        // Sensors of different kinds keep their readings differently: they are compared in degrees.
+        if (std::optional<int32_t> raw = sensor->GetCurrentReading()) {
+            double celsius = ConvertRawToExactCelsius(sensor->GetSensorType(), *raw);
+            if (hottest == nullptr || celsius > hottestCelsius) {
+                hottest = sensor;
+                hottestCelsius = celsius;
+            }
+        }
+    }
+    tile->SetTrayReadings(lines);
+    if (mSensors.IsEmpty()) {
+        tile->SetTrayPicture(std::nullopt);
+        return;
+    }
+    TemperatureSensor* shown = hottest;
+    if (Preferences::Get()->GetDockIconType() == kTextIcon) {
+        mTrayRotationIndex = mTrayRotationIndex % mSensors.GetCount() + 1;
+        shown = mSensors[mTrayRotationIndex];
+    }
+    std::string value;
+    if (std::optional<int32_t> raw = shown != nullptr ? shown->GetCurrentReading() : std::nullopt)
+        value = std::to_string(ConvertCToScale(shown->ConvertRawToCelcius(*raw)));
+
+    bool atLimit = false;
+    SensorArray& sensors = *SensorMaster::Get()->GetSensorArray();
+    for (ArrayIndexT i = 1; i <= sensors.GetCount() && !atLimit; ++i) {
+        TemperatureSensor* sensor = sensors[i];
+        std::optional<int32_t> raw = sensor != nullptr ? sensor->GetCurrentReading() : std::nullopt;
+        atLimit = raw && sensor->GetRawHighThreshold() != kNoThreshold && *raw >= sensor->GetRawHighThreshold();
+    }
+    tile->SetTrayPicture(TrayPicture(value, atLimit));
 }
 
 void DockIcon::SpendTime(const EventRecord&)

@@ -44,8 +44,12 @@ public:
     void ClearSensors();
 
     // Draws the tile for the current icon type; any other type restores the application's icon and
-    // stops the updates.
+    // stops the updates. The tray's picture and tool tip follow.
     void UpdateIcon();
+    // The tray's picture: the hottest sensor the tile shows (a Text tile: one at a time, taking turns), in
+    // whole degrees of the chosen scale, in the limit colour when any sensor is at or above its limit; and
+    // the tool tip's line for each sensor the tile shows.
+    void UpdateTray();
     void DrawText();
     void DrawTextPrimitive(
         CGContext* context, int16_t baseline, int16_t sensorIndex, const char* name, const char* value);
@@ -69,6 +73,7 @@ private:
     static CGContext* BeginTileDrawing(const std::string& description);
 
     int16_t mRotationIndex = 1;
+    ArrayIndexT mTrayRotationIndex = 0;
     TArray<TemperatureSensor*> mSensors;
 
     static DockIcon* sInstance;

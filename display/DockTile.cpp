@@ -2,6 +2,7 @@
 
 #include "display/ApplicationIcon.h"
 #include "display/DockTray.h"
+#include "display/TrayIconEngine.h"
 #include "framework/CGContext.h"
 #include "framework/LException.h"
 
@@ -75,16 +76,36 @@ void DockTile::DeleteInstanceForTesting()
 
 DockTile::DockTile()
     : mShown(std::make_shared<QImage>())
+    , mTrayPicture(std::make_shared<std::optional<TrayPicture>>())
 {
     // As many pixels as the screens show for the tile: the task bar and the tray draw it sharp at 200 %.
     qreal ratio = 1.0;
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         ratio = gui->devicePixelRatio();
     SetDevicePixelRatio(ratio);
-    // A tray icon needs widgets. It is made whether or not the desktop has a tray now: at login the tray
-    // often starts after the programs, and the icon then appears in it.
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
-        mTray = std::make_unique<DockTray>();
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+        mTrayIcon = QIcon(new TrayIconEngine(mTrayPicture, mShown));
+    // A tray icon needs widgets. On X11 it is made whether or not the desktop has a tray now: at login the
+    // tray often starts after the programs, and the icon then appears in it. A tray reached over D-Bus
+    // (Wayland's) is looked for once per run by Qt, so the icon waits until a tray host has registered.
+    if (!DockTray::WaitsForHost())
+        MakeTrayIcon();
+}
+
+void DockTile::MakeTrayIcon()
+{
+    if (mTray || qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+        return;
+    mTray = std::make_unique<DockTray>();
+    mTray->SetToolTip(GetTrayToolTip());
+    if (mIconShown)
+        ShowTrayIcon();
+}
+
+void DockTile::TrayHostRegistered()
+{
+    DockTray::NoteHostRegistered();
+    MakeTrayIcon();
 }
 
 DockTile::~DockTile()
@@ -144,7 +165,49 @@ void DockTile::SetToolTip(const std::string& text)
         return;
     mToolTip = text;
     if (mTray)
-        mTray->SetToolTip(text);
+        mTray->SetToolTip(GetTrayToolTip());
+}
+
+void DockTile::SetTrayReadings(const std::vector<std::string>& lines)
+{
+    if (lines == mTrayReadings)
+        return;
+    mTrayReadings = lines;
+    if (mTray)
+        mTray->SetToolTip(GetTrayToolTip());
+}
+
+std::string DockTile::GetTrayToolTip() const
+{
+    // A sensor at its limit is named once, with its limit.
+    std::string text = mToolTip;
+    for (const std::string& line : mTrayReadings) {
+        std::string name = line.substr(0, line.rfind(": ") + 2);
+        if (("\n" + mToolTip).find("\n" + name) == std::string::npos)
+            text += "\n" + line;
+    }
+    return text;
+}
+
+void DockTile::SetTrayPicture(const std::optional<TrayPicture>& picture)
+{
+    if (picture == *mTrayPicture)
+        return;
+    *mTrayPicture = picture;
+    if (mIconShown)
+        ShowTrayIcon();
+}
+
+QImage DockTile::TrayImage(int pixels) const
+{
+    return TrayIconEngine(mTrayPicture, mShown).Image(pixels);
+}
+
+void DockTile::ShowTrayIcon()
+{
+    // The same icon each time: the tray asks it for the new picture.
+    if (mTray && !mTrayIcon.isNull())
+        mTray->SetIcon(mTrayIcon);
 }
 
 bool DockTile::ShowTrayMessage(const std::string& title, const std::string& text)
@@ -174,8 +237,7 @@ void DockTile::Show(const QImage& image)
         mIcon = QIcon(new TileIconEngine(mShown));
     mIconShown = true;
     QGuiApplication::setWindowIcon(mIcon);
-    if (mTray)
-        mTray->SetIcon(mIcon);
+    ShowTrayIcon();
 }
 
 CGContext* BeginCGContextForApplicationDockTile()

@@ -1,12 +1,17 @@
 // The application's 128x128 tile: drawn through a Core Graphics-style context into an image that becomes
-// the application's window icon and, where the desktop has a system tray, the tray icon.
+// the application's window icon. Where the desktop has a system tray, the tray icon shows the tile's number
+// at tray sizes (a TrayPicture), and the tile itself at larger ones.
 #pragma once
+
+#include "display/TrayPicture.h"
 
 #include <QIcon>
 #include <QImage>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class CGContext;
 class DockTray;
@@ -41,9 +46,21 @@ public:
     // application's ratio; the next drawing starts afresh.
     void SetDevicePixelRatio(qreal ratio);
 
-    // The tray icon's tool tip.
+    // The tray icon's tool tip: text ("Kelvara" and a line for each sensor at its limit), then the lines
+    // of SetTrayReadings that it does not name already.
     void SetToolTip(const std::string& text);
     const std::string& GetToolTip() const { return mToolTip; }
+    // One line ("name: value") for each sensor the tile shows.
+    void SetTrayReadings(const std::vector<std::string>& lines);
+    std::string GetTrayToolTip() const;
+    // What the tray icon shows at tray sizes; none shows the tile there too.
+    void SetTrayPicture(const std::optional<TrayPicture>& picture);
+    const std::optional<TrayPicture>& GetTrayPicture() const { return *mTrayPicture; }
+    // The tray icon, as the tray draws it at pixels x pixels.
+    QImage TrayImage(int pixels) const;
+    // A tray that Qt reaches over D-Bus has registered its host: the tray icon is made now, if it was not.
+    void TrayHostRegistered();
+    bool HasTrayIcon() const { return mTray != nullptr; }
     // Shows a message at the tray icon; false when there is no tray icon to show it.
     bool ShowTrayMessage(const std::string& title, const std::string& text);
 
@@ -55,6 +72,8 @@ private:
     DockTile();
     void CloseDrawing();
     void Show(const QImage& image);
+    void MakeTrayIcon();
+    void ShowTrayIcon();
 
     QImage mCanvas;
     // Shared with the icon, which paints it wherever the desktop shows the tile.
@@ -65,6 +84,9 @@ private:
     std::string mShownDescription;
     bool mShowingApplicationImage = false;
     std::string mToolTip = "Kelvara";
+    std::vector<std::string> mTrayReadings;
+    std::shared_ptr<std::optional<TrayPicture>> mTrayPicture;
+    QIcon mTrayIcon;
     std::unique_ptr<QPainter> mPainter;
     std::unique_ptr<CGContext> mContext;
     std::unique_ptr<DockTray> mTray;

@@ -4,6 +4,7 @@
 #include "framework/LCommander.h"
 #include "framework/LException.h"
 #include "framework/UMenuBar.h"
+#include "framework/UWindowSystem.h"
 
 #include <QAction>
 #include <QApplication>
@@ -96,12 +97,20 @@ std::optional<bool>& AvailableOverride()
     return available;
 }
 
+bool& HostRegistered()
+{
+    static bool registered = false;
+    return registered;
+}
+
 }
 
 bool DockTray::IsAvailable()
 {
     if (AvailableOverride())
         return *AvailableOverride();
+    if (WaitsForHost())
+        return false;
     return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr
         && QSystemTrayIcon::isSystemTrayAvailable();
 }
@@ -109,4 +118,14 @@ bool DockTray::IsAvailable()
 void DockTray::SetAvailableForTesting(std::optional<bool> available)
 {
     AvailableOverride() = available;
+}
+
+bool DockTray::WaitsForHost()
+{
+    return UWindowSystem::IsWayland() && !HostRegistered();
+}
+
+void DockTray::NoteHostRegistered()
+{
+    HostRegistered() = true;
 }

@@ -40,6 +40,10 @@ public:
 
     // Whether the desktop has a system tray now. Tests may decide instead (nullopt: the desktop decides).
     static bool IsAvailable();
+    // On Wayland the tray is one that Qt reaches over D-Bus, and Qt decides once per run whether there is
+    // one: neither the question nor the icon may come before a tray host has registered.
+    static bool WaitsForHost();
+    static void NoteHostRegistered();
     static void SetAvailableForTesting(std::optional<bool> available);
 
 private:

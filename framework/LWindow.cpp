@@ -5,6 +5,7 @@
 #include "framework/UMenuBar.h"
 #include "framework/URegistrar.h"
 #include "framework/UScreenPlacement.h"
+#include "framework/UWindowSystem.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -284,6 +285,9 @@ void LWindow::PlaceOverActiveWindow()
 
 void LWindow::KeepOnScreen()
 {
+    // Where the compositor places the window, it is on screen.
+    if (UWindowSystem::IsWayland())
+        return;
     std::vector<Rect> areas = UScreenPlacement::AvailableScreenAreas();
     if (areas.empty())
         return;
@@ -327,6 +331,9 @@ void LWindow::Hide()
 
 void LWindow::Select()
 {
+    // A window the user minimised comes back too: it is what they look for.
+    if (mTopLevel->windowState() & Qt::WindowMinimized)
+        mTopLevel->setWindowState(mTopLevel->windowState() & ~Qt::WindowMinimized);
     Show();
     mTopLevel->raise();
     mTopLevel->activateWindow();
@@ -335,6 +342,12 @@ void LWindow::Select()
 
 void LWindow::MoveWindowTo(int16_t left, int16_t top)
 {
+    mPlaceLeft = left;
+    mPlaceTop = top;
+    // A Wayland compositor places windows itself and reports no place: the window keeps the place it was
+    // given (the one recorded on X11, say), so that it is recorded unchanged.
+    if (UWindowSystem::IsWayland())
+        return;
     QRect geometry = mTopLevel->geometry();
     mTopLevel->setGeometry(left, top - ContentOffset(), geometry.width(), geometry.height());
 }
@@ -381,6 +394,10 @@ void LWindow::GetGlobalBounds(Rect& outBounds) const
     QRect geometry = mTopLevel->geometry();
     int left = geometry.left();
     int top = geometry.top() + ContentOffset();
+    if (UWindowSystem::IsWayland()) {
+        left = mPlaceLeft;
+        top = mPlaceTop;
+    }
     outBounds.left = edge(left);
     outBounds.top = edge(top);
     outBounds.right = edge(left + mInfo.width);

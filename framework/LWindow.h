@@ -36,10 +36,11 @@ public:
 
     void Show() override;
     void Hide() override;
-    // Brings the window to the front and makes it the target of commands.
+    // Brings the window to the front (out of the task bar when minimised) and makes it the target of commands.
     void Select();
 
-    // The content's top left corner, in global coordinates.
+    // The content's top left corner, in global coordinates. On Wayland the window is left where the
+    // compositor puts it, and the place given is what the window reports as its own.
     void MoveWindowTo(int16_t left, int16_t top);
     // The content's size; a window on screen that grew past the screen's edge comes back onto it.
     void ResizeWindowTo(int16_t width, int16_t height);
@@ -100,4 +101,6 @@ private:
     Kind mKind;
     bool mResizable;
     bool mApplyingBounds = false;
+    int16_t mPlaceLeft = 0;
+    int16_t mPlaceTop = 0;
 };

@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-HandOverWatch::HandOverWatch(SingleInstance& instance, std::function<void()> onReopen)
+HandOverWatch::HandOverWatch(SingleInstance& instance, std::function<void(const SingleInstance::Activation&)> onReopen)
     : mInstance(instance)
     , mOnReopen(std::move(onReopen))
     , mReading(std::make_unique<QSocketNotifier>(QSocketNotifier::Read))
@@ -47,7 +47,8 @@ void HandOverWatch::Accept()
 
 void HandOverWatch::Read()
 {
-    switch (SingleInstance::ReadRequest(mConnection, mReceived)) {
+    SingleInstance::Activation activation;
+    switch (SingleInstance::ReadRequest(mConnection, mReceived, activation)) {
     case SingleInstance::Request::Incomplete:
         return;
     case SingleInstance::Request::Refused:
@@ -55,7 +56,7 @@ void HandOverWatch::Read()
         return;
     case SingleInstance::Request::Reopen:
         Drop();
-        LException::ReportAndDrop("a new launch's hand-over", mOnReopen);
+        LException::ReportAndDrop("a new launch's hand-over", [&] { mOnReopen(activation); });
         return;
     }
 }

@@ -3,13 +3,14 @@
 // holds the windows.
 #pragma once
 
+#include "platform/SingleInstance.h"
+
 #include <functional>
 #include <memory>
 #include <string>
 
 class QSocketNotifier;
 class QTimer;
-class SingleInstance;
 
 class HandOverWatch {
 public:
@@ -17,8 +18,9 @@ public:
     static constexpr int kConnectionMilliseconds = 1000;
 
     // Watches instance's listening socket (none: nothing to watch) and calls onReopen on the event loop for
-    // every launch handed over; an exception thrown by it is reported and dropped.
-    HandOverWatch(SingleInstance& instance, std::function<void()> onReopen);
+    // every launch handed over, with what its launcher gave it; an exception thrown by it is reported and
+    // dropped.
+    HandOverWatch(SingleInstance& instance, std::function<void(const SingleInstance::Activation&)> onReopen);
     ~HandOverWatch();
 
     HandOverWatch(const HandOverWatch&) = delete;
@@ -31,7 +33,7 @@ private:
     void Drop();
 
     SingleInstance& mInstance;
-    std::function<void()> mOnReopen;
+    std::function<void(const SingleInstance::Activation&)> mOnReopen;
     std::unique_ptr<QSocketNotifier> mListening;
     std::unique_ptr<QSocketNotifier> mReading;
     std::unique_ptr<QTimer> mTimeLimit;

@@ -20,9 +20,16 @@ namespace {
 
 constexpr const char* kLockName = "kelvara.lock";
 constexpr const char* kSocketName = "kelvara.socket";
-// What a second launch asks, and what the running one answers.
-constexpr const char kRequest[] = "reopen\n";
+// What a second launch asks, and in the same write a second line with the tokens its launcher gave it
+// ("activate", then " NAME=value" each), so that the running one may take the focus in its place. A Kelvara
+// that knows only the first line answers it and leaves the rest. What the running one answers.
+constexpr std::string_view kRequest = "reopen\n";
+constexpr std::string_view kActivation = "activate";
 constexpr const char kAnswer[] = "ok\n";
+constexpr const char* kStartupIdName = "DESKTOP_STARTUP_ID";
+constexpr const char* kActivationTokenName = "XDG_ACTIVATION_TOKEN";
+// Longer requests are not from a Kelvara.
+constexpr size_t kLongestRequest = 1024;
 // How long a new launch waits for the running one's answer, which comes from its event loop.
 constexpr int kAnswerMilliseconds = 2000;
 constexpr int kRetryMilliseconds = 100;
@@ -61,6 +68,27 @@ std::string ReadLine(int fd, int milliseconds)
         line += c;
     }
     return {};
+}
+
+// A token is printable ASCII without spaces and quotes, which is what launchers make, and what can be passed on
+// in a startup notification's quoted field.
+bool IsToken(std::string_view text)
+{
+    if (text.empty() || text.size() > SingleInstance::kLongestToken)
+        return false;
+    return std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 0x7f && c != '"' && c != '\\'; });
+}
+
+// The request with the tokens of this launch that can be passed on.
+std::string MakeRequest()
+{
+    std::string activation(kActivation);
+    for (const char* name : { kStartupIdName, kActivationTokenName }) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && IsToken(value))
+            activation += std::string(" ") + name + "=" + value;
+    }
+    return std::string(kRequest) + (activation.size() > kActivation.size() ? activation + "\n" : "");
 }
 
 bool WriteAll(int fd, const char* text)
@@ -189,7 +217,7 @@ bool SingleInstance::TryHandOver(int answerMilliseconds)
     if (fd < 0)
         return false;
     bool handedOver = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-        && WriteAll(fd, kRequest) && ReadLine(fd, answerMilliseconds) + "\n" == kAnswer;
+        && WriteAll(fd, MakeRequest().c_str()) && ReadLine(fd, answerMilliseconds) + "\n" == kAnswer;
     ::close(fd);
     return handedOver;
 }
@@ -201,26 +229,68 @@ int SingleInstance::AcceptConnection()
     return ::accept4(mListener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
 }
 
-SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string& received)
+SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string& received, Activation& activation)
 {
-    const std::string_view request = kRequest;
     for (;;) {
-        char buffer[16];
+        char buffer[64];
         ssize_t count = ::recv(connection, buffer, sizeof buffer, 0);
         if (count < 0 && errno == EINTR)
             continue;
-        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return Request::Incomplete;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The tokens come in the same write as the request: a request that nothing follows carries none.
+            if (received != kRequest)
+                return Request::Incomplete;
+            activation = {};
+            return WriteAll(connection, kAnswer) ? Request::Reopen : Request::Refused;
+        }
         if (count <= 0)
             return Request::Refused;
         received.append(buffer, static_cast<size_t>(count));
         // Only processes of this user reach the socket (the folder is private), and only this request counts.
-        size_t compared = std::min(received.size(), request.size());
-        if (std::string_view(received).substr(0, compared) != request.substr(0, compared))
+        size_t compared = std::min(received.size(), kRequest.size());
+        if (std::string_view(received).substr(0, compared) != kRequest.substr(0, compared))
             return Request::Refused;
-        if (received.size() >= request.size())
-            return WriteAll(connection, kAnswer) ? Request::Reopen : Request::Refused;
+        std::string_view rest = std::string_view(received).substr(compared);
+        size_t end = rest.find('\n');
+        if (end == std::string_view::npos) {
+            if (received.size() > kLongestRequest)
+                return Request::Refused;
+            continue;
+        }
+        std::optional<Activation> parsed = ParseActivation(rest.substr(0, end));
+        if (!parsed || end + 1 != rest.size())
+            return Request::Refused;
+        activation = *parsed;
+        return WriteAll(connection, kAnswer) ? Request::Reopen : Request::Refused;
     }
+}
+
+std::optional<SingleInstance::Activation> SingleInstance::ParseActivation(std::string_view line)
+{
+    if (!line.starts_with(kActivation))
+        return std::nullopt;
+    Activation activation;
+    std::string_view rest = line.substr(kActivation.size());
+    while (!rest.empty()) {
+        if (rest.front() != ' ')
+            return std::nullopt;
+        rest.remove_prefix(1);
+        std::string_view field = rest.substr(0, rest.find(' '));
+        rest.remove_prefix(field.size());
+        size_t equals = field.find('=');
+        if (equals == std::string_view::npos)
+            return std::nullopt;
+        std::string_view name = field.substr(0, equals);
+        std::string_view value = field.substr(equals + 1);
+        if (!IsToken(value))
+            return std::nullopt;
+        // Names a later Kelvara may add are passed by.
+        if (name == kStartupIdName)
+            activation.startupId = value;
+        else if (name == kActivationTokenName)
+            activation.activationToken = value;
+    }
+    return activation;
 }
 
 void SingleInstance::StopListening()

@@ -3,7 +3,9 @@
 // which a second launch hands over to the running one.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 class SingleInstance {
 public:
@@ -40,8 +42,20 @@ public:
     // Takes one waiting hand-over connection, without waiting: its descriptor (non-blocking; the caller
     // closes it), or -1 when none is waiting.
     int AcceptConnection();
-    // Reads what the connection has sent into received (which holds what came before), without waiting.
-    static Request ReadRequest(int connection, std::string& received);
+    // What the launch handed over brought from its launcher, so that the running one may take the focus in
+    // its place: the X11 startup notification's id and the Wayland activation token; empty when not given.
+    struct Activation {
+        std::string startupId;
+        std::string activationToken;
+        bool operator==(const Activation&) const = default;
+    };
+    static constexpr size_t kLongestToken = 255;
+
+    // Reads what the connection has sent into received (which holds what came before), without waiting; a
+    // complete request fills activation.
+    static Request ReadRequest(int connection, std::string& received, Activation& activation);
+    // The request's second line ("activate NAME=value ..."), without its line feed; nullopt when it is none.
+    static std::optional<Activation> ParseActivation(std::string_view line);
     // Refuses further hand-overs (a quitting program cannot take them); the lock is kept until the end.
     void StopListening();
 

@@ -11,6 +11,7 @@
 #include "prefs/KelvaraSettings.h"
 #include "prefs/PrefsStreaming.h"
 #include "prefs/RecordedWindow.h"
+#include "sensors/ExactTemperature.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/TemperatureUnits.h"
@@ -138,6 +139,27 @@ void Preferences::ResetToDefaults()
     mDockPictSensorIndex = 1;
 }
 
+TemperatureSensor* Preferences::TileSensorOfAFirstRun(SensorArray& sensors)
+{
+    // The processor is what a user watches; the first sensor found is often the least interesting one (a
+    // board's ACPI zone).
+    TemperatureSensor* hottest = nullptr;
+    double hottestCelsius = 0;
+    for (ArrayIndexT i = 1; i <= sensors.GetCount(); ++i) {
+        TemperatureSensor* sensor = ThrowIfNil_(sensors[i]);
+        if (sensor->GetStableKey().starts_with("cpu-package:"))
+            return sensor;
+        if (std::optional<int32_t> raw = sensor->GetCurrentReading()) {
+            double celsius = ConvertRawToExactCelsius(sensor->GetSensorType(), *raw);
+            if (hottest == nullptr || celsius > hottestCelsius) {
+                hottest = sensor;
+                hottestCelsius = celsius;
+            }
+        }
+    }
+    return hottest != nullptr ? hottest : ThrowIfNil_(sensors[1]);
+}
+
 void Preferences::InitializePrefs()
 {
     // A first run speaks the user's units; a stored scale, read from the file, always wins.
@@ -150,15 +172,43 @@ void Preferences::InitializePrefs()
     SensorMaster* master = SensorMaster::Get();
     if (master->GetSensorCount() < 1)
         return;
-    TemperatureSensor* first = nullptr;
-    master->GetSensorArray()->FetchItemAt(1, first);
-    ThrowIfNil_(first);
+    SensorArray& sensors = *master->GetSensorArray();
+    TemperatureSensor* chosen = TileSensorOfAFirstRun(sensors);
     char name[255] = {};
-    first->GetSensorName(name, sizeof name);
+    chosen->GetSensorName(name, sizeof name);
     name[sizeof name - 1] = '\0';
     Str255 entry = MakeStr255(name);
     mDockGraphDisplayArray.AddItem(entry);
     mDockTextDisplayArray.AddItem(entry);
+    // Before the first sample no sensor has a reading to be the hottest: the choice is made again then.
+    bool anyReading = false;
+    for (ArrayIndexT i = 1; i <= sensors.GetCount(); ++i)
+        anyReading = anyReading || (sensors[i] != nullptr && sensors[i]->GetCurrentReading());
+    if (!anyReading && !chosen->GetStableKey().starts_with("cpu-package:")) {
+        mProvisionalTileSensor = Str255ToString(entry);
+        master->AddListener(this);
+    }
+}
+
+void Preferences::ChooseTileSensorAgain()
+{
+    std::string provisional = std::exchange(mProvisionalTileSensor, {});
+    SensorArray& sensors = *SensorMaster::Get()->GetSensorArray();
+    if (sensors.IsEmpty())
+        return;
+    // Only a choice that the user has left as it was.
+    for (SensorNameList* list : { &mDockGraphDisplayArray, &mDockTextDisplayArray }) {
+        if (list->GetCount() != 1 || Str255ToString((*list)[1]) != provisional)
+            return;
+    }
+    Str255 entry = MakeStr255(TileSensorOfAFirstRun(sensors)->GetSensorName());
+    if (Str255ToString(entry) == provisional)
+        return;
+    for (SensorNameList* list : { &mDockGraphDisplayArray, &mDockTextDisplayArray }) {
+        list->RemoveAllItems();
+        list->AddItem(entry);
+    }
+    NotifySubscribers();
 }
 
 std::string Preferences::PreferencesFilePath(int16_t& outStatus)
@@ -269,19 +319,27 @@ void Preferences::StreamOut(LStream& stream)
     stream << kFileVersion << mReserved << mCreationSeconds << mTemperatureScale << mSubmittedTimedData
            << mDisplayLegend;
 
-    WriteEntryCount(stream, mOpenDataWindows.GetCount());
+    DataWindowPrefs* closedData = mKeepClosedWindow ? mClosedDataWindow.get() : nullptr;
+    WriteEntryCount(stream, mOpenDataWindows.GetCount() + (closedData != nullptr ? 1 : 0));
     for (ArrayIndexT i = 1; i <= mOpenDataWindows.GetCount(); ++i) {
         DataWindowPrefs record;
         mOpenDataWindows[i]->GetWindowPrefs(&record);
         record.StreamOut(stream);
     }
-    WriteEntryCount(stream, mOpenGraphWindows.GetCount());
+    if (closedData != nullptr)
+        closedData->StreamOut(stream);
+    GraphWindowPrefs* closedGraph = mKeepClosedWindow ? mClosedGraphWindow.get() : nullptr;
+    WriteEntryCount(stream, mOpenGraphWindows.GetCount() + (closedGraph != nullptr ? 1 : 0));
     mRecordedTimeScales.clear();
     for (ArrayIndexT i = 1; i <= mOpenGraphWindows.GetCount(); ++i) {
         GraphWindowPrefs record;
         mOpenGraphWindows[i]->GetWindowPrefs(&record);
         record.StreamOut(stream);
         mRecordedTimeScales.push_back(record.GetPixelsPerMinute());
+    }
+    if (closedGraph != nullptr) {
+        closedGraph->StreamOut(stream);
+        mRecordedTimeScales.push_back(closedGraph->GetPixelsPerMinute());
     }
 
     for (const RGBColor& color : mSensorColors)
@@ -336,15 +394,49 @@ void Preferences::NotifySubscribers()
 
 void Preferences::ListenToMessage(MessageT message, void* parameter)
 {
-    if (message == msg_DataWindowClosing)
-        mOpenDataWindows.Remove(static_cast<RecordedDataWindow*>(parameter));
-    else if (message == msg_GraphWindowClosing)
-        mOpenGraphWindows.Remove(static_cast<RecordedGraphWindow*>(parameter));
+    if (message == msg_SamplesRecorded && !mProvisionalTileSensor.empty()) {
+        ChooseTileSensorAgain();
+    } else if (message == msg_DataWindowClosing) {
+        auto* window = static_cast<RecordedDataWindow*>(parameter);
+        mOpenDataWindows.Remove(window);
+        NoteClosing(window, mClosedDataWindow);
+    } else if (message == msg_GraphWindowClosing) {
+        auto* window = static_cast<RecordedGraphWindow*>(parameter);
+        mOpenGraphWindows.Remove(window);
+        NoteClosing(window, mClosedGraphWindow);
+    }
+}
+
+template <typename Window, typename Record>
+void Preferences::NoteClosing(Window* window, std::unique_ptr<Record>& closed)
+{
+    // Only the last recorded window is kept, as it is when it closes: the program may quit for it.
+    ForgetClosedWindow();
+    if (!mOpenDataWindows.IsEmpty() || !mOpenGraphWindows.IsEmpty() || window->IsBeingDeleted())
+        return;
+    LException::ReportAndDrop("recording the last window", [&] {
+        auto record = std::make_unique<Record>();
+        window->GetWindowPrefs(record.get());
+        closed = std::move(record);
+    });
+}
+
+void Preferences::KeepLastClosedWindow()
+{
+    mKeepClosedWindow = mClosedDataWindow != nullptr || mClosedGraphWindow != nullptr;
+}
+
+void Preferences::ForgetClosedWindow()
+{
+    mClosedDataWindow.reset();
+    mClosedGraphWindow.reset();
+    mKeepClosedWindow = false;
 }
 
 void Preferences::AddDataWindow(RecordedDataWindow* window)
 {
     ThrowIfNil_(window);
+    ForgetClosedWindow();
     mOpenDataWindows.AddItem(window);
     window->AddListener(this);
 }
@@ -352,6 +444,7 @@ void Preferences::AddDataWindow(RecordedDataWindow* window)
 void Preferences::AddGraphWindow(RecordedGraphWindow* window)
 {
     ThrowIfNil_(window);
+    ForgetClosedWindow();
     mOpenGraphWindows.AddItem(window);
     window->AddListener(this);
 }

@@ -11,12 +11,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 class DataWindowPrefs;
 class GraphWindowPrefs;
 class LStream;
+class TemperatureSensor;
+template <typename T> class TArray;
+using SensorArray = TArray<TemperatureSensor*>;
 
 // Broadcast to the subscribers when the user has confirmed new settings.
 constexpr MessageT msg_PrefsChanged = FourCC("PCha");
@@ -89,14 +93,19 @@ public:
     // stays the caller's; a null window throws nilP.
     virtual void AddDataWindow(RecordedDataWindow* window);
     virtual void AddGraphWindow(RecordedGraphWindow* window);
+    // The program quits because its last window closed: that window is recorded as it was when it closed,
+    // so that the next start opens it where it was.
+    void KeepLastClosedWindow();
     // The records read from the file, owned by the preferences.
     virtual TArray<DataWindowPrefs*>* GetDataWindowPrefsArray() { return &mDataWindowPrefs; }
     virtual TArray<GraphWindowPrefs*>* GetGraphWindowPrefsArray() { return &mGraphWindowPrefs; }
 
     // A first run's settings: the scale of the user's locale (Fahrenheit where it measures in US units,
-    // else Celsius), twelve sensor colours legible on light and dark plots, and the first sensor's name in
-    // both Dock name lists.
+    // else Celsius), twelve sensor colours legible on light and dark plots, and the tile's sensor in both
+    // Dock name lists.
     void InitializePrefs();
+    // The tile's sensor on a first run: the CPU package, else the hottest sensor, else the first.
+    static TemperatureSensor* TileSensorOfAFirstRun(SensorArray& sensors);
 
     // The version of the file last read.
     uint16_t GetFileVersion() const { return mFileVersion; }
@@ -106,6 +115,10 @@ private:
     // Every setting back to its default, with a fresh CreationSeconds; the open windows stay.
     void ResetToDefaults();
     void DeleteWindowRecords();
+    template <typename Window, typename Record> void NoteClosing(Window* window, std::unique_ptr<Record>& closed);
+    void ForgetClosedWindow();
+    // A first run's tile sensor chosen before any reading: chosen again once the first sample is in.
+    void ChooseTileSensorAgain();
     static std::string PreferencesFilePath(int16_t& outStatus);
     void RecoverFromDamagedFile(const std::string& path, const std::string& problem);
 
@@ -135,6 +148,12 @@ private:
     bool mToldNotWritten = false;
     // The time scales of the graph windows last recorded, in record order, for "Kelvara Settings.ini".
     std::vector<int32_t> mRecordedTimeScales;
+    // The last recorded window to close, while no other is open.
+    std::unique_ptr<DataWindowPrefs> mClosedDataWindow;
+    std::unique_ptr<GraphWindowPrefs> mClosedGraphWindow;
+    bool mKeepClosedWindow = false;
+    // The tile sensor a first run chose before any reading, until the first sample.
+    std::string mProvisionalTileSensor;
 
     static Preferences* sInstance;
 };

@@ -19,12 +19,19 @@ public:
     RecordedWindow() = default;
     // A window that goes away without having said so says it now, so that the preferences never keep a
     // pointer to a window that no longer exists.
-    ~RecordedWindow() override { BroadcastWindowClosing(); }
+    ~RecordedWindow() override
+    {
+        mBeingDeleted = true;
+        BroadcastWindowClosing();
+    }
 
     // Fills prefs with the window's state, for the preferences file.
     virtual void GetWindowPrefs(WindowPrefs* prefs) = 0;
     // Puts the window into the state that prefs records.
     virtual void SetWindowPrefs(WindowPrefs* prefs) = 0;
+
+    // A window that says it closes from its destructor can no longer give its state.
+    bool IsBeingDeleted() const { return mBeingDeleted; }
 
     // Broadcasts closingMessage with this interface's address, the one Preferences keeps; called when the
     // window is about to close. Only the first call broadcasts.
@@ -64,6 +71,7 @@ protected:
 private:
     SensorNameList mRecordedSensors;
     bool mClosingSent = false;
+    bool mBeingDeleted = false;
 };
 
 constexpr MessageT msg_DataWindowClosing = FourCC("DatR");

@@ -3,13 +3,14 @@
 X11 (Xvfb, openbox, a tint2 tray) or on Wayland (headless sway), in a light or dark palette, at 100 % or 150 %.
 Root (the fixture becomes /sys/class/hwmon in a private mount namespace); needs Xvfb, openbox, tint2, xdotool
 and imagemagick, or sway and grim (sway runs as the user "kelvshot", which must exist), and qt6ct for the
-palettes. On sway only the first-run windows are taken: there is no xdotool there.
+palettes. On sway only the first-run windows are taken (there is no xdotool there), with swaybar's tray started
+after Kelvara.
 
 Usage, from the checkout: tools/screenshots.py OUT_DIR [x11|sway] [light|dark] [SCALE] [night]
-Writes OUT_DIR/<session>-<palette>-<scale>-<step>.png: the first-run windows, the preferences, a zoomed graph
-with its tool tip, a data window made taller, and at 100 % the tool tips of a renamed drive's row and legend
-entry. With "night", the history's older half was taken before a night of suspend (8 hours), which the graphs
-show as a pause."""
+Writes OUT_DIR/<session>-<palette>-<scale>-<step>.png: the first-run windows, the tray six times enlarged, the
+preferences, a zoomed graph with its tool tip, a data window made taller, and at 100 % the tool tips of a
+renamed drive's row and legend entry. With "night", the history's older half was taken before a night of
+suspend (8 hours), which the graphs show as a pause."""
 import os, shutil, struct, subprocess, sys, tempfile, time
 
 FOLDER = "Varnholt's Utilities"
@@ -156,8 +157,13 @@ def main():
 
     helpers = []
     if session == "x11":
-        display = ":71"
-        helpers.append(subprocess.Popen(["Xvfb", display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp"]))
+        # A display number that is free: other sessions may run beside this one.
+        ready, told = os.pipe()
+        helpers.append(subprocess.Popen(["Xvfb", "-displayfd", str(told), "-screen", "0", "1920x1080x24", "-nolisten",
+                                         "tcp"], pass_fds=(told,)))
+        os.close(told)
+        with os.fdopen(ready) as number:
+            display = ":" + number.readline().strip()
         env.update(DISPLAY=display, QT_QPA_PLATFORM="xcb")
         time.sleep(1)
         helpers.append(subprocess.Popen(["openbox"], env=env, stderr=subprocess.DEVNULL))
@@ -171,14 +177,31 @@ def main():
         os.makedirs(runtime, mode=0o700)
         shutil.chown(runtime, "kelvshot")
         config = os.path.join(work, "sway.conf")
-        write(config, "output HEADLESS-1 resolution 1920x1080\nbar { mode invisible }\n")
+        # The bar, whose tray is a StatusNotifierItem host, starts only after Kelvara, as trays do at login.
+        write(config, "output HEADLESS-1 resolution 1920x1080\nbar {\n id tray\n position bottom\n"
+                      " swaybar_command true\n}\n")
         sway_env = dict(PATH=os.environ["PATH"], XDG_RUNTIME_DIR=runtime, WLR_BACKENDS="headless",
                         WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman", HOME=work)
+        # A session bus that both the bar (the user kelvshot) and Kelvara (root, for its fixture) may use.
+        bus_config = os.path.join(work, "bus.conf")
+        write(bus_config, '<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>'
+                          '<policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*"/><allow receive_sender="*"/>'
+                          '</policy></busconfig>\n')
+        bus = subprocess.Popen(["runuser", "-u", "kelvshot", "--", "dbus-daemon", "--config-file=" + bus_config,
+                                "--nofork", "--print-address=1"], env=sway_env, stdout=subprocess.PIPE, text=True)
+        helpers.append(bus)
+        sway_env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
         helpers.append(subprocess.Popen(["runuser", "-u", "kelvshot", "--", "sway", "-c", config], env=sway_env,
                                         stderr=subprocess.DEVNULL))
         time.sleep(2)
         socket = [f for f in os.listdir(runtime) if f.startswith("wayland-") and not f.endswith(".lock")][0]
-        env.update(WAYLAND_DISPLAY=os.path.join(runtime, socket), QT_QPA_PLATFORM="wayland")
+        env.update(WAYLAND_DISPLAY=os.path.join(runtime, socket), QT_QPA_PLATFORM="wayland",
+                   DBUS_SESSION_BUS_ADDRESS=sway_env["DBUS_SESSION_BUS_ADDRESS"])
+        ipc = [f for f in os.listdir(runtime) if f.startswith("sway-ipc.")][0]
+        def start_tray():
+            helpers.append(subprocess.Popen(["runuser", "-u", "kelvshot", "--", "swaybar", "-b", "tray"], env=dict(
+                sway_env, WAYLAND_DISPLAY=socket, SWAYSOCK=os.path.join(runtime, ipc)), stderr=subprocess.DEVNULL))
+            time.sleep(3)
         def shot(path):
             picture = subprocess.run(["runuser", "-u", "kelvshot", "--", "grim", "-"], env=dict(
                 sway_env, WAYLAND_DISPLAY=socket), check=True, stdout=subprocess.PIPE).stdout
@@ -193,7 +216,12 @@ def main():
 
     kelvara = run_kelvara(fixture, env)
     time.sleep(5)
+    if session != "x11":
+        start_tray()
     shot(name("1-first-run"))
+    # The tray (tint2's or swaybar's), bottom right, six times as large: the icon's number must be legible.
+    subprocess.run(["convert", name("1-first-run"), "-crop", "200x40+1720+1040", "+repage", "-filter", "point",
+                    "-resize", "600%", name("1-tray-zoomed")], check=True)
     if session == "x11":
         # The welcome window goes; the preferences come over the graph window.
         key("Escape")

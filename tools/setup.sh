@@ -4,8 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake ninja-build qt6-base-dev qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-dejavu-core util-linux)
+packages=(build-essential cmake ninja-build qt6-base-dev qt6-qpa-plugins qt6-wayland libgl-dev libxcb1-dev libgtest-dev
+    libgmock-dev libbenchmark-dev fonts-dejavu-core util-linux dbus-daemon)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

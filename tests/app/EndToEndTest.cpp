@@ -366,7 +366,7 @@ TEST_F(EndToEnd, NvidiaCardsAreSampledAndASleepingOneIsNeverTouched)
     std::string folder = config / "Varnholt's Utilities";
     ASSERT_EQ(TestFiles::List(folder),
         (std::vector<std::string> { ".kelvara-lock", "01 acpitz temp1", "02 NVIDIA GeForce RTX 4090",
-            "03 NVIDIA GeForce RTX 4060 Max-", "Kelvara Preferences", "Kelvara Settings.ini" }));
+            "03 NVIDIA GeForce RTX 4060 Max-", "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" }));
     DataFile awake = ReadDataFile(ProgramFile("02 NVIDIA GeForce RTX 4090"));
     EXPECT_EQ(awake.longTerm, std::vector<int32_t>({ Fixed16(67) }));
     EXPECT_GE(awake.shortTerm.size(), 2u);

@@ -44,6 +44,7 @@
 #include <functional>
 #include <poll.h>
 #include <sys/socket.h>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -398,9 +399,10 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
     EXPECT_TRUE(Windows<ComparisonWindow>().empty());
 }
 
-// Never running invisibly: without a tray, closing the last window quits (every file written) and a start
-// with no window to re-open opens one; with a tray, whose icon reaches Kelvara, neither happens.
-TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndAStartWithoutWindowsOpensOne)
+// Never running invisibly: without a tray, closing the last window quits (every file written) and the next
+// start opens that window again where it was; with a tray, whose icon reaches Kelvara, neither happens. A
+// start with no window to re-open and no tray opens one.
+TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndComesBackWhereItWas)
 {
     platform.AddTempSensor("Board", 40);
     for (bool tray : { false, true }) {
@@ -408,13 +410,23 @@ TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndAStartWithoutWindows
         DockTray::SetAvailableForTesting(tray);
         ForgetTheRun();
         std::filesystem::remove_all(platform.ProgramFolder());
+        Rect closedAt {};
         {
             Kelvara application;
             std::function<void()> closeAll = [&] {
                 if (application.GetDockIcon() == nullptr) // start-up still to come
                     return QTimer::singleShot(10, closeAll);
-                for (LWindow* window : std::vector<LWindow*>(LWindow::GetWindowList()))
-                    window->ObeyCommand(cmd_Close, nullptr);
+                // The data window, moved, is the last to close.
+                DataWindow* data = Windows<DataWindow>().front();
+                data->GetGlobalBounds(closedAt);
+                data->MoveWindowTo(static_cast<int16_t>(closedAt.left + 20), static_cast<int16_t>(closedAt.top + 10));
+                data->GetGlobalBounds(closedAt);
+                for (LWindow* window : std::vector<LWindow*>(LWindow::GetWindowList())) {
+                    if (window != data)
+                        window->ObeyCommand(cmd_Close, nullptr);
+                }
+                EXPECT_FALSE(LApplication::IsQuitting());
+                data->ObeyCommand(cmd_Close, nullptr);
                 EXPECT_EQ(LApplication::IsQuitting(), !tray);
                 if (tray)
                     LCommander::ProcessCommand(cmd_Quit);
@@ -428,11 +440,46 @@ TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndAStartWithoutWindows
 
         ForgetTheRun();
         platform.Clock().Advance(10);
-        Kelvara application;
-        StartUp(application);
-        EXPECT_EQ(Windows<DataWindow>().size(), tray ? 0u : 1u);
-        EXPECT_TRUE(Windows<GraphWindow>().empty());
+        {
+            Kelvara application;
+            StartUp(application);
+            ASSERT_EQ(Windows<DataWindow>().size(), tray ? 0u : 1u);
+            EXPECT_TRUE(Windows<GraphWindow>().empty());
+            if (!tray) {
+                Rect reopened {};
+                Windows<DataWindow>().front()->GetGlobalBounds(reopened);
+                EXPECT_EQ(std::tie(reopened.left, reopened.top, reopened.right, reopened.bottom),
+                    std::tie(closedAt.left, closedAt.top, closedAt.right, closedAt.bottom));
+            }
+        }
     }
+    // Without windows to re-open and without a tray, a start opens a data window.
+    DockTray::SetAvailableForTesting(false);
+    ForgetTheRun();
+    platform.Clock().Advance(10);
+    Kelvara application;
+    StartUp(application);
+    EXPECT_EQ(Windows<DataWindow>().size(), 1u);
+}
+
+// A later launch, or a click on the tray icon, brings back every window, minimised ones too.
+TEST_F(KelvaraApplication, ALaterLaunchBringsBackMinimisedWindows)
+{
+    platform.AddTempSensor("Board", 40);
+    DockTray::SetAvailableForTesting(true);
+    Kelvara application;
+    StartUp(application);
+    std::vector<LWindow*> windows { Windows<DataWindow>().front(), Windows<GraphWindow>().front() };
+    for (LWindow* window : windows) {
+        window->GetTopLevel()->showMinimized();
+        ASSERT_TRUE(window->GetTopLevel()->isMinimized());
+    }
+    application.ReopenForLaunch({ "openbox/kelvara-1-host-0_TIME99", "" });
+    for (LWindow* window : windows) {
+        EXPECT_FALSE(window->GetTopLevel()->isMinimized()) << window->GetDescriptor();
+        EXPECT_TRUE(window->GetTopLevel()->isVisible()) << window->GetDescriptor();
+    }
+    EXPECT_EQ(Windows<DataWindow>().size(), 1u) << "no window was added";
 }
 
 // A click on the tray icon brings the windows forward, or opens a data window when none is open.

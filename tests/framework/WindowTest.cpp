@@ -7,6 +7,7 @@
 #include "framework/UColorContrast.h"
 #include "framework/URegistrar.h"
 #include "framework/UScreenPlacement.h"
+#include "framework/UWindowSystem.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -268,6 +270,26 @@ TEST_F(Windows, NewAndRestoredWindowsAppearOnTheScreen)
         EXPECT_LE(bounds.bottom, screen.bottom);
         EXPECT_LE(bounds.right, screen.right);
     }
+}
+
+// A Wayland compositor places windows itself: a place given (one recorded on X11) is neither applied nor
+// changed, and comes back as the window's own, also after the user resized it; sizes apply as anywhere.
+TEST_F(Windows, OnWaylandAPlaceGivenIsKeptAndNotApplied)
+{
+    UWindowSystem::SetWaylandForTesting(true);
+    LWindow* window = Table();
+    window->MoveWindowTo(3000, 2000);
+    window->ResizeWindowTo(400, 200);
+    window->Select();
+    window->GetTopLevel()->resize(window->GetTopLevel()->width() + 30, window->GetTopLevel()->height());
+    QCoreApplication::processEvents();
+    Rect bounds;
+    window->GetGlobalBounds(bounds);
+    UWindowSystem::SetWaylandForTesting(std::nullopt);
+    EXPECT_LT(window->GetTopLevel()->geometry().left(), 1000) << "the place was not applied";
+    EXPECT_EQ(std::tie(bounds.left, bounds.top), std::make_tuple(int16_t { 3000 }, int16_t { 2000 }));
+    EXPECT_EQ(bounds.right - bounds.left, 430);
+    EXPECT_EQ(bounds.bottom - bounds.top, 200);
 }
 
 // A text too wide for its pane ends in "…", not cut mid-letter; the whole text stays its descriptor and tool tip.

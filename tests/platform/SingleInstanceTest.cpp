@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using Role = SingleInstance::Role;
 
@@ -35,7 +36,14 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndASilentClientHoldsNothing)
     ASSERT_EQ(::stat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u) << "the folder is the user's alone";
     int reopened = 0;
-    HandOverWatch watch(running, [&] { ++reopened; });
+    SingleInstance::Activation received;
+    HandOverWatch watch(running, [&](const SingleInstance::Activation& activation) {
+        ++reopened;
+        received = activation;
+    });
+    // The launcher's tokens go with the hand-over, so that the running one may take the focus.
+    ::setenv("DESKTOP_STARTUP_ID", "openbox/kelvara-7-host-0_TIME123456", 1);
+    ::setenv("XDG_ACTIVATION_TOKEN", "f3a9-0c1d", 1);
 
     int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address {};
@@ -62,8 +70,11 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndASilentClientHoldsNothing)
             ++turnsWhileConnected;
     }
     launch.join();
+    ::unsetenv("DESKTOP_STARTUP_ID");
+    ::unsetenv("XDG_ACTIVATION_TOKEN");
     EXPECT_EQ(second, Role::HandedOver);
     EXPECT_EQ(reopened, 1);
+    EXPECT_EQ(received, (SingleInstance::Activation { "openbox/kelvara-7-host-0_TIME123456", "f3a9-0c1d" }));
     EXPECT_TRUE(dropped());
     EXPECT_GT(turnsWhileConnected, 10);
     ::close(silent);
@@ -115,5 +126,84 @@ TEST(SingleInstance, AFolderThatIsNotTheUsersAloneIsNotUsed)
         testing::internal::CaptureStderr();
         EXPECT_EQ(SingleInstance(home / name).Claim(0), Role::Alone) << name;
         EXPECT_NE(testing::internal::GetCapturedStderr().find("takes no hand-over"), std::string::npos) << name;
+    }
+}
+
+// What a hand-over may carry on its second line: the launcher's tokens, or fields of a later Kelvara, which
+// are passed by; anything else is refused whole.
+TEST(SingleInstance, AHandOverCarriesTheLaunchersTokensAndNothingElse)
+{
+    using Activation = SingleInstance::Activation;
+    const struct {
+        const char* name;
+        std::string line;
+        std::optional<Activation> expected;
+    } cases[] = {
+        { "Bare", "activate", Activation {} },
+        { "StartupId", "activate DESKTOP_STARTUP_ID=tint2-1_TIME42", Activation { "tint2-1_TIME42", "" } },
+        { "Both", "activate XDG_ACTIVATION_TOKEN=abc DESKTOP_STARTUP_ID=x", Activation { "x", "abc" } },
+        { "LaterField", "activate SCREEN=1", Activation {} },
+        { "Quote", "activate DESKTOP_STARTUP_ID=a\"b", std::nullopt },
+        { "EmptyToken", "activate XDG_ACTIVATION_TOKEN=", std::nullopt },
+        { "TwoSpaces", "activate  XDG_ACTIVATION_TOKEN=a", std::nullopt },
+        { "NoValue", "activate XDG_ACTIVATION_TOKEN", std::nullopt },
+        { "OtherWord", "activatex", std::nullopt },
+        { "NonAscii", "activate XDG_ACTIVATION_TOKEN=\xc3\xa9", std::nullopt },
+        { "TooLong", "activate XDG_ACTIVATION_TOKEN=" + std::string(256, 'a'), std::nullopt },
+    };
+    for (const auto& each : cases)
+        EXPECT_EQ(SingleInstance::ParseActivation(each.line), each.expected) << each.name;
+}
+
+// Launches of this and of an older Kelvara alike are taken over: the request alone carries no tokens, the
+// request with its second line carries them, and a damaged second line is refused.
+TEST(SingleInstance, TheRunningOneAnswersRequestsWithAndWithoutTokens)
+{
+    TemporaryFolder home;
+    std::string folder = home / "kelvara";
+    SingleInstance running(folder);
+    ASSERT_EQ(running.Claim(0), Role::Primary);
+    std::vector<SingleInstance::Activation> received;
+    HandOverWatch watch(running, [&](const SingleInstance::Activation& activation) { received.push_back(activation); });
+    const struct {
+        const char* name;
+        std::string request;
+        std::string answer;
+        std::optional<SingleInstance::Activation> activation;
+    } cases[] = {
+        { "Older", "reopen\n", "ok\n", SingleInstance::Activation {} },
+        { "Tokens", "reopen\nactivate XDG_ACTIVATION_TOKEN=t1\n", "ok\n", SingleInstance::Activation { "", "t1" } },
+        { "Damaged", "reopen\nactivate XDG_ACTIVATION_TOKEN=\"\n", "", std::nullopt },
+    };
+    for (const auto& each : cases) {
+        received.clear();
+        int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s/kelvara.socket", folder.c_str());
+        ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ASSERT_EQ(::send(client, each.request.data(), each.request.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(each.request.size()));
+        std::string answer;
+        QElapsedTimer limit;
+        limit.start();
+        for (;;) {
+            QCoreApplication::processEvents();
+            pollfd readable { client, POLLIN, 0 };
+            if (::poll(&readable, 1, 10) == 1) {
+                char c = 0;
+                if (::recv(client, &c, 1, 0) != 1)
+                    break;
+                answer += c;
+            }
+            if (limit.elapsed() > 3000)
+                break;
+        }
+        ::close(client);
+        EXPECT_EQ(answer, each.answer) << each.name;
+        if (each.activation)
+            EXPECT_EQ(received, std::vector<SingleInstance::Activation> { *each.activation }) << each.name;
+        else
+            EXPECT_TRUE(received.empty()) << each.name;
     }
 }

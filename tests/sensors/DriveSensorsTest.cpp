@@ -227,7 +227,7 @@ TEST_F(DriveSensors_, TwoSataDrivesAreRecordedAndExported)
 
     EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
         (std::vector<std::string> { "01 acpitz temp1", "02 ST4000DM004-2CV104 (ABCD)",
-            "03 Samsung SSD 870 EVO 1TB (345", "Kelvara Settings.ini" }));
+            "03 Samsung SSD 870 EVO 1TB (345", "Kelvara Settings.ini", "Kelvara Timeline" }));
     for (const char* file : { "02 ST4000DM004-2CV104 (ABCD)", "03 Samsung SSD 870 EVO 1TB (345" }) {
         std::vector<int32_t> history
             = HistoryExport::ReadLongTermHistory(TestFiles::ReadBytes(platform.ProgramFolder() + "/" + file));

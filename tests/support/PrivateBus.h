@@ -1,5 +1,6 @@
-// A D-Bus daemon of the test's own, standing in for the system bus: started in a temporary folder, named to
-// the program through DBUS_SYSTEM_BUS_ADDRESS (restored at the end), and stopped with the test.
+// A D-Bus daemon of the test's own, standing in for the system bus, and serving any test that needs a bus:
+// started in a temporary folder, named to the program through DBUS_SYSTEM_BUS_ADDRESS (restored at the end),
+// and stopped with the test.
 #pragma once
 
 #include "tests/support/TestFolders.h"
