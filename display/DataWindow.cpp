@@ -2,10 +2,12 @@
 
 #include "display/DataWindowGraph.h"
 #include "display/DataWindowView.h"
+#include "display/SensorNameEditor.h"
 #include "framework/LBevelButton.h"
 #include "framework/LBevelButtonWidget.h"
 #include "framework/LException.h"
 #include "framework/LScroller.h"
+#include "framework/LStaticText.h"
 #include "prefs/DataWindowPrefs.h"
 #include "prefs/Preferences.h"
 #include "sensors/SensorMaster.h"
@@ -82,10 +84,28 @@ void DataWindow::FinishCreateSelf()
     }
     for (int16_t item = 1; item <= mSensorPopup->CountMenuItems(); ++item)
         mSensorPopup->SetMenuItemMark(item, checkMark);
+    LabelSensorMenu(mSensorPopup, SensorMaster::Get()->GetSensorNames(), SensorMaster::Get()->GetShownNames());
     for (int16_t item : kDefaultColumns)
         mColumnPopup->SetMenuItemMark(item, checkMark);
 
     mRowViews.RemoveAllItems();
+    mNameEditor = std::make_unique<SensorNameEditor>(
+        mRows->GetContentWidget(),
+        [this](QWidget* rows, const QPoint& at) {
+            // A row is the band of its name pane across the window.
+            for (ArrayIndexT i = 2; i <= mRowViews.GetCount(); ++i) {
+                DataWindowView* view = mRowViews[i];
+                QWidget* name = view->GetNamePane()->GetWidget();
+                QPoint inName = name->mapFromGlobal(rows->mapToGlobal(at));
+                if (inName.y() >= 0 && inName.y() < name->height())
+                    return SensorNameEditor::Row { view->GetSensor(), view->GetNamePane() };
+            }
+            return SensorNameEditor::Row {};
+        },
+        [](const std::string& key, const std::string& typed) {
+            if (TemperatureSensor* sensor = SensorMaster::Get()->FindSensorByKey(key))
+                SensorMaster::Get()->RenameSensor(*sensor, typed);
+        });
     Preferences::Get()->AddListener(this);
     SensorMaster::Get()->AddListener(this);
 
@@ -247,6 +267,11 @@ void DataWindow::ListenToMessage(MessageT message, void*)
     case msg_SensorsAdded:
         // New hardware joins the menu; a sensor this window was recorded with comes back into it.
         RenewSensorPopup(mSensorPopup, SensorMaster::Get()->GetSensorNames());
+        LabelSensorMenu(mSensorPopup, SensorMaster::Get()->GetSensorNames(), SensorMaster::Get()->GetShownNames());
+        CreateSensorDisplay();
+        break;
+    case msg_SensorRenamed:
+        LabelSensorMenu(mSensorPopup, SensorMaster::Get()->GetSensorNames(), SensorMaster::Get()->GetShownNames());
         CreateSensorDisplay();
         break;
     default:

@@ -9,11 +9,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class DataWindowGraph;
 class DataWindowView;
 class LBevelButton;
 class LScroller;
+class SensorNameEditor;
 
 class DataWindow : public LWindow, public RecordedDataWindow, public LListener {
 public:
@@ -69,6 +71,8 @@ private:
     LBevelButton* mGraphModePopup = nullptr;
     TArray<DataWindowView*> mRowViews;
     DataWindowGraph* mGraph = nullptr;
+    // A double click on a row renames its sensor.
+    std::unique_ptr<SensorNameEditor> mNameEditor;
     // The header row's view, and the rows' view in its scroller.
     LView* mHeader = nullptr;
     LScroller* mRowScroller = nullptr;

@@ -70,8 +70,13 @@ DataWindowView::DataWindowView(DataWindow* owner, int32_t row, TemperatureSensor
     GetTextPointers();
 
     LStaticText* name = mTexts[kName].pane;
-    if (mSensor != nullptr)
-        name->SetDescriptor(mSensor->GetSensorName());
+    if (mSensor != nullptr) {
+        name->SetDescriptor(mSensor->GetShownName());
+        // The name's tool tip tells a renamed sensor's hardware name and its device; a plain name that fits
+        // needs none.
+        std::string tip = mSensor->GetNameToolTip();
+        name->SetToolTip(tip == mSensor->GetShownName() ? std::string() : tip);
+    }
     name->Show();
 
     for (int slot = kCurrent; slot < kPaneCount; ++slot)
@@ -97,6 +102,8 @@ DataWindowView::~DataWindowView()
         mTexts[kChange].pane->SetTextTraitsID(mLayoutChangeTraits);
     if (mTexts[kCurrent].pane != nullptr && mTexts[kCurrent].pane->GetTextTraitsID() != mLayoutCurrentTraits)
         mTexts[kCurrent].pane->SetTextTraitsID(mLayoutCurrentTraits);
+    if (mTexts[kName].pane != nullptr)
+        mTexts[kName].pane->SetToolTip({});
     for (RowText& text : mTexts) {
         if (text.pane != nullptr)
             RestoreTextState(text.pane, &text.layoutFrame);

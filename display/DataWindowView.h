@@ -34,6 +34,10 @@ public:
 
     void UpdateDisplay();
 
+    // The row's sensor (null for the header row) and the pane that shows its name.
+    TemperatureSensor* GetSensor() const { return mSensor; }
+    LStaticText* GetNamePane() const { return mTexts[0].pane; }
+
     // The owner's text pane named by prefix and row ("%s%02d"), or null.
     LStaticText* FindPaneByIndex(const char* prefix, int32_t row) const;
 

@@ -212,7 +212,7 @@ void DockIcon::DrawText()
         else
             sensor->GetSensorTemperatureAsPercent(value);
         Text& text
-            = texts.emplace_back(Text { shown[i].baseline, sensor->GetSensorIndex(), sensor->GetSensorName(), value });
+            = texts.emplace_back(Text { shown[i].baseline, sensor->GetSensorIndex(), sensor->GetShownName(), value });
         Describe(description, text.baseline);
         Describe(description, GetSensorIndexColor(text.sensorIndex));
         Describe(description, text.name);
@@ -339,7 +339,7 @@ void DockIcon::UpdateTray()
         TemperatureSensor* sensor = ThrowIfNil_(mSensors[i]);
         char value[kScaledTemperatureTextSize] = "";
         sensor->GetSensorTemperatureAsString(value);
-        lines.push_back(sensor->GetSensorName() + ": " + value);
+        lines.push_back(sensor->GetShownName() + ": " + value);
         // Sensors of different kinds keep their readings differently: they are compared in degrees.
         if (std::optional<int32_t> raw = sensor->GetCurrentReading()) {
             double celsius = ConvertRawToExactCelsius(sensor->GetSensorType(), *raw);

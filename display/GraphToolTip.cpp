@@ -75,7 +75,7 @@ std::string GraphToolTip::Text(const TArray<TemperatureSensor*>& sensors, const 
         RGBColor color = UColorContrast::LegibleOn(GetSensorIndexColor(sensor->GetSensorIndex()), background);
         readings.push_back({ sensor->ConvertRawToCelcius(raw),
             "<br><span style='color:" + UColorContrast::ToQColor(color).name().toStdString() + "'>"
-                + HtmlEscaped(sensor->GetSensorName()) + ": " + HtmlEscaped(value) + "</span>" });
+                + HtmlEscaped(sensor->GetShownName()) + ": " + HtmlEscaped(value) + "</span>" });
     }
     std::stable_sort(
         readings.begin(), readings.end(), [](const Reading& a, const Reading& b) { return a.celsius > b.celsius; });

@@ -62,6 +62,7 @@ void GraphWindow::FinishCreateSelf()
         mSensorPopup->AppendMenuItem(MakeStr255(SensorName(ThrowIfNil_((*sensors)[i]))));
     for (int16_t item = 1; item <= mSensorPopup->CountMenuItems(); ++item)
         mSensorPopup->SetMenuItemMark(item, checkMark);
+    LabelSensorMenu(mSensorPopup, SensorMaster::Get()->GetSensorNames(), SensorMaster::Get()->GetShownNames());
 
     mGraphView->SetGraphMode(mModePopup->GetCurrentMenuItem());
     // A new window zooms in on a short history, and out again as the history grows, until the user chooses.
@@ -94,9 +95,9 @@ void GraphWindow::SetupGraph()
                 continue;
             mGraphView->AddSensor(sensor);
             ++plotted;
-            onlyName = name;
+            onlyName = sensor->GetShownName();
             if (plotted <= LPaneEntry::kLastRowWithID)
-                ShowLegendText(plotted, name.c_str(), sensor->GetSensorIndex());
+                ShowLegendText(plotted, *sensor);
             break;
         }
     }
@@ -144,13 +145,16 @@ void GraphWindow::HideLegendText()
     }
 }
 
-void GraphWindow::ShowLegendText(int32_t entry, const char* name, int32_t sensorIndex)
+void GraphWindow::ShowLegendText(int32_t entry, const TemperatureSensor& sensor)
 {
     if (!Preferences::Get()->GetDisplayLegend())
         return;
     LStaticText* legend = FindLegendPane(entry);
-    legend->SetDescriptor(name);
-    legend->SetForeColor(GetSensorIndexColor(sensorIndex));
+    legend->SetDescriptor(sensor.GetShownName());
+    // A renamed sensor's hardware name and its device; a plain name that fits needs no tool tip.
+    std::string tip = sensor.GetNameToolTip();
+    legend->SetToolTip(tip == sensor.GetShownName() ? std::string() : tip);
+    legend->SetForeColor(GetSensorIndexColor(sensor.GetSensorIndex()));
     legend->Show();
 }
 
@@ -251,6 +255,9 @@ void GraphWindow::ListenToMessage(MessageT message, void*)
     case msg_SensorsAdded:
         // New hardware joins the menu; a sensor this window was recorded with comes back into it.
         RenewSensorPopup(mSensorPopup, SensorMaster::Get()->GetSensorNames());
+        [[fallthrough]];
+    case msg_SensorRenamed:
+        LabelSensorMenu(mSensorPopup, SensorMaster::Get()->GetSensorNames(), SensorMaster::Get()->GetShownNames());
         SetupGraph();
         Refresh();
         break;

@@ -11,6 +11,7 @@
 class GraphWindowView;
 class LBevelButton;
 class LStaticText;
+class TemperatureSensor;
 
 class GraphWindow : public LWindow, public RecordedGraphWindow, public LListener {
 public:
@@ -28,7 +29,7 @@ public:
 
     // Hands the checked sensors to the view, rebuilds the legend and the title, and resizes the view's image.
     void SetupGraph();
-    void ShowLegendText(int32_t entry, const char* name, int32_t sensorIndex);
+    void ShowLegendText(int32_t entry, const TemperatureSensor& sensor);
     void HideLegendText();
 
     // The time scale, in pixels per minute, keeping the time in the middle of what the window shows where it

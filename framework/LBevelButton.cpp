@@ -54,12 +54,12 @@ void LBevelButton::SetDescriptor(std::string_view title)
 
 void LBevelButton::AppendMenuItem(const Str255& text)
 {
-    AppendItem(MenuItem { text, noMark });
+    AppendItem(MenuItem { text, noMark, false, {} });
 }
 
 void LBevelButton::AppendMenuItemWithMarkup(std::string_view text)
 {
-    AppendItem(MenuItem { MakeStr255(text), noMark, text.starts_with('-') });
+    AppendItem(MenuItem { MakeStr255(text), noMark, text.starts_with('-'), {} });
 }
 
 void LBevelButton::AppendItem(MenuItem item)
@@ -93,6 +93,24 @@ void LBevelButton::GetMenuItemText(int16_t item, Str255& outText) const
         outText = mItems[static_cast<size_t>(item - 1)].text;
     else
         outText.fill(0);
+}
+
+void LBevelButton::SetMenuItemLabel(int16_t item, std::string_view label)
+{
+    if (!IsValidItem(item) || mItems[static_cast<size_t>(item - 1)].label == label)
+        return;
+    mItems[static_cast<size_t>(item - 1)].label = label;
+    Changed();
+}
+
+Str255 LBevelButton::GetMenuItemLabel(int16_t item) const
+{
+    Str255 shown {};
+    if (IsValidItem(item)) {
+        const MenuItem& entry = mItems[static_cast<size_t>(item - 1)];
+        shown = entry.label.empty() ? entry.text : MakeStr255(entry.label);
+    }
+    return shown;
 }
 
 uint16_t LBevelButton::GetMenuItemMark(int16_t item) const

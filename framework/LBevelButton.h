@@ -57,6 +57,10 @@ public:
     uint16_t GetMenuItemMark(int16_t item) const;
     void SetMenuItemMark(int16_t item, uint16_t mark);
     bool IsMenuItemChecked(int16_t item) const { return GetMenuItemMark(item) == checkMark; }
+    // What the menu shows for an item in place of its text (empty: the text), while the text stays what the
+    // item is known by: a renamed sensor shows its new name and stays recorded by its own.
+    void SetMenuItemLabel(int16_t item, std::string_view label);
+    Str255 GetMenuItemLabel(int16_t item) const;
 
     // 0 while the menu is empty; the first item appended becomes current. An item outside 1 to the count,
     // or a separator, is ignored. A single-choice menu moves its check mark along.
@@ -85,6 +89,7 @@ private:
         Str255 text;
         uint16_t mark;
         bool separator = false;
+        std::string label;
     };
 
     bool IsValidItem(int16_t item) const { return item >= 1 && item <= CountMenuItems(); }

@@ -146,8 +146,7 @@ void LBevelButtonWidget::FollowButton()
         mItemActions.append(action);
     }
     for (int16_t item = 1; item <= count; ++item) {
-        Str255 text;
-        mButton->GetMenuItemText(item, text);
+        Str255 text = mButton->GetMenuItemLabel(item);
         QAction* action = mItemActions[item - 1];
         bool separator = mButton->IsMenuItemSeparator(item);
         action->setSeparator(separator);
@@ -157,9 +156,7 @@ void LBevelButtonWidget::FollowButton()
     }
 
     if (mButton->GetMenuBehavior() == LBevelButton::MenuBehavior::SingleChoice && mButton->GetCurrentMenuItem() > 0) {
-        Str255 current;
-        mButton->GetMenuItemText(mButton->GetCurrentMenuItem(), current);
-        setText(ItemText(current));
+        setText(ItemText(mButton->GetMenuItemLabel(mButton->GetCurrentMenuItem())));
     } else {
         setText(QString::fromStdString(mButton->GetDescriptor()));
     }

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <functional>
@@ -97,9 +98,23 @@ void LStaticText::ShowFittingText()
     QString shown = QFontMetrics(Label()->font()).elidedText(mText, Qt::ElideRight, room);
     if (Label()->text() != shown)
         Label()->setText(shown);
-    QString tip = shown == mText ? QString() : mText;
+    QString tip = !mToolTip.isEmpty() ? mToolTip : shown == mText ? QString() : mText;
+    // A name is plain text: one that looks like markup ("<b>") is shown as it is, not read as markup.
+    if (Qt::mightBeRichText(tip))
+        tip = Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal);
     if (Label()->toolTip() != tip)
         Label()->setToolTip(tip);
+}
+
+void LStaticText::SetToolTip(std::string_view tip)
+{
+    mToolTip = QString::fromUtf8(tip.data(), static_cast<qsizetype>(tip.size()));
+    ShowFittingText();
+}
+
+std::string LStaticText::GetToolTip() const
+{
+    return Label()->toolTip().toStdString();
 }
 
 void LStaticText::SetValue(int32_t value)

@@ -32,6 +32,10 @@ public:
 
     // What the pane shows: the text, or as much of it as fits followed by "…".
     std::string GetShownText() const;
+    // A tool tip that shows whether the text fits or not (a sensor's device); empty gives back the usual one,
+    // the whole text when it does not fit.
+    void SetToolTip(std::string_view tip);
+    std::string GetToolTip() const;
 
     void ResizeFrameBy(int16_t dWidth, int16_t dHeight, bool refresh) override;
 
@@ -42,6 +46,7 @@ private:
     void ShowFittingText();
 
     QString mText;
+    QString mToolTip;
     // The text as it was last given.
     std::string mTextBytes;
 

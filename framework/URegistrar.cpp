@@ -3,6 +3,7 @@
 #include "framework/LBevelButton.h"
 #include "framework/LColorSwatch.h"
 #include "framework/LDialogBox.h"
+#include "framework/LEditText.h"
 #include "framework/LException.h"
 #include "framework/LPopupButton.h"
 #include "framework/LPushButton.h"
@@ -57,6 +58,7 @@ void URegistrar::RegisterWindowClasses()
 void URegistrar::RegisterStandardControls()
 {
     RegisterClass<LStaticText>(FourCC("stxt"));
+    RegisterClass<LEditText>(FourCC("etxt"));
     RegisterClass<LBevelButton>(FourCC("bevl"));
     RegisterClass<LPushButton>(FourCC("push"));
     RegisterClass<LRadioGroupView>(FourCC("rgrp"));

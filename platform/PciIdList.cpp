@@ -19,6 +19,21 @@ std::optional<uint32_t> IdAt(const std::string& line, size_t at)
     return id;
 }
 
+// The name after the id and its two spaces, as one line of text; nullopt when nothing is left.
+std::optional<std::string> NameAfter(const std::string& line, size_t at)
+{
+    std::string name = line.substr(at + 6);
+    // The name goes into a sensor's name, its data file's and its tool tip: no control characters.
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    name = SysfsFile::Trim(name);
+    if (name.empty())
+        return std::nullopt;
+    return name;
+}
+
 }
 
 PciIdList::PciIdList(const std::string& root)
@@ -30,6 +45,18 @@ PciIdList::PciIdList(const std::string& root)
             break;
         }
     }
+}
+
+std::optional<std::string> PciIdList::VendorName(uint32_t vendor) const
+{
+    if (mFile.empty())
+        return std::nullopt;
+    std::ifstream list(mFile);
+    for (std::string line; std::getline(list, line);) {
+        if (!line.empty() && line[0] != '\t' && line[0] != '#' && IdAt(line, 0) == vendor)
+            return NameAfter(line, 0);
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> PciIdList::DeviceName(uint32_t vendor, uint32_t device) const
@@ -48,16 +75,7 @@ std::optional<std::string> PciIdList::DeviceName(uint32_t vendor, uint32_t devic
                 return std::nullopt;
             inVendor = IdAt(line, 0) == vendor;
         } else if (inVendor && line.size() > 1 && line[1] != '\t' && IdAt(line, 1) == device) {
-            std::string name = line.substr(7);
-            // The name goes into a sensor's name and its data file's: no control characters.
-            for (char& c : name) {
-                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-                    c = ' ';
-            }
-            name = SysfsFile::Trim(name);
-            if (name.empty())
-                return std::nullopt;
-            return name;
+            return NameAfter(line, 1);
         }
     }
     return std::nullopt;

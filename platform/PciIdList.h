@@ -14,6 +14,9 @@ public:
     // The device's name as the list gives it ("AD102 [GeForce RTX 4090]"); nullopt when the list is missing
     // or does not know the device.
     std::optional<std::string> DeviceName(uint32_t vendor, uint32_t device) const;
+    // The vendor's name ("Advanced Micro Devices, Inc. [AMD/ATI]"); nullopt when the list is missing or does
+    // not know the vendor.
+    std::optional<std::string> VendorName(uint32_t vendor) const;
 
     // A graphics card's name from the list's entry: the product in brackets where the entry has one, with
     // the vendor's name in front ("NVIDIA GeForce RTX 4090"), else the whole entry after it.

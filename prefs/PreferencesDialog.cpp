@@ -5,6 +5,7 @@
 #include "framework/LBevelButton.h"
 #include "framework/LColorSwatch.h"
 #include "framework/LControl.h"
+#include "framework/LEditText.h"
 #include "framework/LException.h"
 #include "framework/LRadioGroupView.h"
 #include "framework/LStaticText.h"
@@ -77,7 +78,7 @@ void PreferencesDialog::FindPanes()
     mShareReadings = FindPaneOf<LControl>(this, FourCC("Prom"));
     mMetricsListen = FindPaneOf<LTextEditView>(this, FourCC("Addr"));
     for (int16_t row = 1; row <= kRowCount; ++row) {
-        mNames[row - 1] = FindPaneOf<LStaticText>(this, LPaneEntry::RowPaneID("Se", row));
+        mNames[row - 1] = FindPaneOf<LEditText>(this, LPaneEntry::RowPaneID("Se", row));
         mSwatches[row - 1] = FindPaneOf<LColorSwatch>(this, LPaneEntry::RowPaneID("Co", row));
     }
 }
@@ -110,6 +111,9 @@ void PreferencesDialog::FinishCreateSelf()
         for (LBevelButton* menu : { mGraphSensors, mTextSensors, mPictureSensor })
             menu->AppendMenuItem(item);
     }
+    // The tile's lists keep the hardware's names; the menus show the names the user gave.
+    for (LBevelButton* menu : { mGraphSensors, mTextSensors, mPictureSensor })
+        LabelSensorMenu(menu, SensorMaster::Get()->GetSensorNames(), SensorMaster::Get()->GetShownNames());
     SetSensorMenu(mGraphSensors, prefs->GetDockGraphDisplayArray());
     SetSensorMenu(mTextSensors, prefs->GetDockTextDisplayArray());
 
@@ -227,14 +231,17 @@ void PreferencesDialog::FillSensorRows()
         mSwatches[row - 1]->Hide();
     }
     for (int16_t row = 1; row <= mShownRows; ++row) {
-        char name[256] = "";
-        ThrowIfNil_((*sensors)[row])->GetSensorName(name, 255);
+        TemperatureSensor* sensor = ThrowIfNil_((*sensors)[row]);
         RGBColor color;
         Preferences::Get()->GetSensorColor(row - 1, color);
-        mNames[row - 1]->SetDescriptor(name);
+        mRowKeys[row - 1] = sensor->GetStableKey();
+        mRowNames[row - 1] = sensor->GetShownName();
+        mNames[row - 1]->SetDescriptor(sensor->GetShownName());
+        // An emptied field gives the sensor its hardware's name again; the field says which.
+        mNames[row - 1]->SetPlaceholder(sensor->GetSensorName());
         mNames[row - 1]->Show();
         mSwatches[row - 1]->SetSwatchColor(color);
-        mSwatches[row - 1]->SetDescriptor(std::string("Colour of ") + name);
+        mSwatches[row - 1]->SetDescriptor("Colour of " + sensor->GetShownName());
         mSwatches[row - 1]->Show();
     }
 }
@@ -255,7 +262,21 @@ void PreferencesDialog::UpdateDockMenus(PaneIDT radioID)
 void PreferencesDialog::GetControls()
 {
     mEdits.StoreChanged();
+    StoreSensorNames();
     Preferences::Get()->NotifySubscribers();
+}
+
+void PreferencesDialog::StoreSensorNames()
+{
+    SensorMaster* master = SensorMaster::Get();
+    for (int16_t row = 1; row <= mShownRows; ++row) {
+        std::string typed = mNames[row - 1]->GetDescriptor();
+        if (typed == mRowNames[row - 1])
+            continue;
+        // By key: sensors that came while the dialog was open may have moved the rows' sensors in the list.
+        if (TemperatureSensor* sensor = master->FindSensorByKey(mRowKeys[row - 1]))
+            master->RenameSensor(*sensor, typed);
+    }
 }
 
 void PreferencesDialog::ListenToMessage(MessageT message, void* parameter)

@@ -1,7 +1,7 @@
 // The window in which the user edits the settings: how the live tile shows temperatures, the temperature
 // scale, the graph legends, the version check, the start at login, the notifications at the limits and
-// the sensors' colours. OK stores what the user changed and tells every display; Cancel leaves everything
-// as it was. The file is written at quit.
+// the first sensors' colours and names. OK stores what the user changed and tells every display; Cancel leaves
+// everything as it was. The file is written at quit.
 #pragma once
 
 #include "framework/LDialogBox.h"
@@ -9,10 +9,12 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 class LBevelButton;
 class LColorSwatch;
 class LControl;
+class LEditText;
 class LRadioGroupView;
 class LStaticText;
 class LTextEditView;
@@ -60,6 +62,8 @@ private:
     // Every setting the dialog edits, with its control; a new control is added here.
     void AddSettings();
     void FillSensorRows();
+    // Gives the sensors of the rows whose name the user changed their new names.
+    void StoreSensorNames();
 
     LRadioGroupView* mIconGroup = nullptr;
     std::array<LControl*, 4> mIconRadios {};
@@ -77,7 +81,11 @@ private:
     LControl* mWarnAtLimits = nullptr;
     LControl* mShareReadings = nullptr;
     LTextEditView* mMetricsListen = nullptr;
-    std::array<LStaticText*, kRowCount> mNames {};
+    // The first rows' sensor names, which the user may change: the key of each row's sensor and the name it
+    // showed when the dialog opened, so that only names the user changed are stored.
+    std::array<LEditText*, kRowCount> mNames {};
+    std::array<std::string, kRowCount> mRowKeys {};
+    std::array<std::string, kRowCount> mRowNames {};
     std::array<LColorSwatch*, kRowCount> mSwatches {};
     // The rows that show a sensor: the sensor count, at most kRowCount.
     int16_t mShownRows = 0;

@@ -64,7 +64,7 @@ void LimitWatch::Check(TemperatureSensor* sensor)
     bool wasAtLimit = alarm.IsAtLimit();
     bool warn = alarm.Note(ConvertRawToExactCelsius(type, raw), ConvertRawToExactCelsius(type, limit));
     if (warn && KelvaraSettings::Get()->GetWarnAtLimits()) {
-        mNotifier.Notify(sensor->GetSensorName() + " has reached its limit",
+        mNotifier.Notify(sensor->GetShownName() + " has reached its limit",
             "It reads " + Temperature(sensor, raw) + "; its limit is " + Temperature(sensor, limit) + ".");
     }
     if (wasAtLimit || alarm.IsAtLimit())
@@ -82,7 +82,7 @@ std::string LimitWatch::MakeToolTip()
             continue;
         char value[kScaledTemperatureTextSize];
         sensor->GetSensorTemperatureAsString(value);
-        text += "\n" + sensor->GetSensorName() + ": " + value + " (limit "
+        text += "\n" + sensor->GetShownName() + ": " + value + " (limit "
             + Temperature(sensor, sensor->GetRawHighThreshold()) + ")";
     }
     return text;

@@ -29,6 +29,9 @@ struct SensorDescription {
     // ("temp2"). Another program that reads the same hardware (node_exporter) names it from these.
     std::string devicePath;
     std::string channel;
+    // The device as its user knows it ("Samsung SSD 980 PRO 1TB, serial …6789"), from the device's files
+    // below devicePath; empty when they say nothing usable.
+    std::string deviceName;
     // Raw, in the type's unit. high is what warns: the channel's max, else its crit.
     int32_t lowThreshold = kNoThreshold;
     int32_t highThreshold = kNoThreshold;

@@ -1,6 +1,7 @@
 #include "sensors/SensorDiscovery.h"
 
 #include "framework/PString.h"
+#include "platform/DeviceNames.h"
 #include "platform/NvidiaCardList.h"
 #include "platform/PciIdList.h"
 #include "platform/Platform.h"
@@ -231,5 +232,11 @@ std::vector<SensorDescription> SensorDiscovery::Discover(bool withSMC, const std
         DiscoverNvidiaCards(found, nvml);
     if (found.empty() && withSMC)
         DiscoverSMCSensors(found);
+    // Discovery runs on a worker: the device files (and the PCI ID list) are read here, never on the event loop.
+    DeviceNames devices(Platform::SysfsRoot());
+    for (SensorDescription& description : found) {
+        if (description.deviceName.empty())
+            description.deviceName = devices.Describe(description.devicePath);
+    }
     return found;
 }

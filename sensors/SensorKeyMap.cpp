@@ -55,7 +55,7 @@ void SensorKeyMap::Load(const std::string& path)
     std::set<int16_t> indices;
     for (int i = 0; i < count; ++i) {
         file.setArrayIndex(i);
-        SensorIdentity known { Loaded(file.value("key")), 0, Loaded(file.value("name")) };
+        SensorIdentity known { Loaded(file.value("key")), 0, Loaded(file.value("name")), {} };
         bool isNumber = false;
         int index = file.value("index").toInt(&isNumber);
         if (known.key.empty() || !isNumber || index < 1 || index > INT16_MAX || keys.contains(known.key)
@@ -66,6 +66,14 @@ void SensorKeyMap::Load(const std::string& path)
             continue;
         }
         known.index = static_cast<int16_t>(index);
+        std::string given = Loaded(file.value("givenName"));
+        known.givenName = CleanGivenName(given, known.name);
+        if (known.givenName != given && !(given == known.name && known.givenName.empty())) {
+            std::fprintf(stderr,
+                "Kelvara: \"%s\" holds a sensor name that cannot be shown as it is (number %d); it is shown as "
+                "\"%s\"\n",
+                path.c_str(), i + 1, (known.givenName.empty() ? known.name : known.givenName).c_str());
+        }
         keys.insert(known.key);
         indices.insert(known.index);
         mKnown.push_back(std::move(known));
@@ -83,6 +91,8 @@ bool SensorKeyMap::Save(const std::string& path) const
         file.setValue("key", Stored(mKnown[i].key));
         file.setValue("index", mKnown[i].index);
         file.setValue("name", Stored(mKnown[i].name));
+        if (!mKnown[i].givenName.empty())
+            file.setValue("givenName", QString::fromStdString(mKnown[i].givenName));
     }
     file.endArray();
     file.sync();
@@ -137,7 +147,7 @@ std::vector<SensorIdentity> SensorKeyMap::Assign(
             assigned[i] = *known;
             continue;
         }
-        SensorIdentity identity { found[i].key, 0, UniqueName(found[i].name, names) };
+        SensorIdentity identity { found[i].key, 0, UniqueName(found[i].name, names), {} };
         // The first launch that keeps a map takes each sensor's history from the file its name gave it.
         std::optional<int32_t> fromFile;
         int matches = 0;
@@ -163,4 +173,30 @@ std::vector<SensorIdentity> SensorKeyMap::Assign(
         assigned[i] = identity;
     }
     return assigned;
+}
+
+bool SensorKeyMap::SetGivenName(const std::string& key, const std::string& givenName)
+{
+    for (SensorIdentity& known : mKnown) {
+        if (known.key != key)
+            continue;
+        if (known.givenName == givenName)
+            return false;
+        known.givenName = givenName;
+        return true;
+    }
+    return false;
+}
+
+std::string SensorKeyMap::CleanGivenName(const std::string& typed, const std::string& hardwareName)
+{
+    // A name is one line of text: a line break or a tab would break the rows, legends and menus that show it.
+    QString text = QString::fromUtf8(QByteArray::fromStdString(typed));
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = u' ';
+    }
+    std::string cleaned = text.simplified().toStdString();
+    cleaned = std::string(TruncateUtf8(cleaned, kMaximumNameBytes));
+    return cleaned == hardwareName ? std::string() : cleaned;
 }

@@ -1,7 +1,7 @@
 // The sensors the program has known, by the key of their hardware: each keeps the index (and so its data
 // file, its colour and its place in the windows' records) and the name it was first given, whatever order
-// discovery finds the hardware in at a later launch and whatever is added or removed meanwhile. Kept in the
-// settings file beside the preferences.
+// discovery finds the hardware in at a later launch and whatever is added or removed meanwhile, and the name
+// the user gave it for display. Kept in the settings file beside the preferences.
 #pragma once
 
 #include "sensors/SensorDescription.h"
@@ -14,6 +14,8 @@ struct SensorIdentity {
     std::string key;
     int16_t index = 0;
     std::string name;
+    // The name the user chose to see; empty for the hardware's own. Records and data files keep name.
+    std::string givenName;
 };
 
 class SensorKeyMap {
@@ -33,6 +35,12 @@ public:
         const std::vector<SensorDescription>& found, const std::vector<std::string>& dataFileNames);
 
     const std::vector<SensorIdentity>& Known() const { return mKnown; }
+
+    // Sets the given name of the known sensor with key; false when there is no such sensor or nothing changed.
+    bool SetGivenName(const std::string& key, const std::string& givenName);
+    // What a name the user typed becomes: white space around it dropped, control characters as spaces, at
+    // most 255 bytes; empty (the hardware's name again) when nothing is left or it is the hardware's name.
+    static std::string CleanGivenName(const std::string& typed, const std::string& hardwareName);
 
 private:
     const SensorIdentity* Find(const std::string& key) const;

@@ -214,6 +214,8 @@ void SensorMaster::TakeDiscovered(std::vector<SensorDescription> found)
             // A chip that went and came back: the same sensor, reading its new files.
             if (description.reader)
                 known->SetReader(description.reader);
+            if (!description.deviceName.empty())
+                known->SetDeviceName(description.deviceName);
         } else {
             fresh.push_back(std::move(description));
         }
@@ -232,6 +234,7 @@ void SensorMaster::TakeDiscovered(std::vector<SensorDescription> found)
         fresh[i].name = identities[i].name;
         LException::ReportAndDrop("taking on a sensor", [&] {
             auto sensor = std::make_unique<TemperatureSensor>(fresh[i], identities[i].index);
+            sensor->SetGivenName(identities[i].givenName);
             if (auto recorded = mTimelines.timelines.find(sensor->GetStableKey());
                 recorded != mTimelines.timelines.end())
                 sensor->TakeTimeline(recorded->second);
@@ -270,6 +273,31 @@ std::vector<std::string> SensorMaster::GetSensorNames() const
     for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i)
         names.push_back(mSensors[i]->GetSensorName());
     return names;
+}
+
+std::vector<std::string> SensorMaster::GetShownNames() const
+{
+    std::vector<std::string> names;
+    for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i)
+        names.push_back(mSensors[i]->GetShownName());
+    return names;
+}
+
+void SensorMaster::RenameSensor(TemperatureSensor& sensor, const std::string& typed)
+{
+    std::string given = SensorKeyMap::CleanGivenName(typed, sensor.GetSensorName());
+    if (given == sensor.GetGivenName())
+        return;
+    sensor.SetGivenName(given);
+    // The name holds for this run even when the file cannot keep it.
+    if (mKeys->SetGivenName(sensor.GetStableKey(), given)) {
+        if (std::string path = KeyMapPath(true); !path.empty())
+            mKeys->Save(path);
+        else
+            std::fprintf(stderr, "Kelvara: the settings file cannot be written; \"%s\" keeps its name until quit\n",
+                sensor.GetShownName().c_str());
+    }
+    BroadcastMessage(msg_SensorRenamed, &sensor);
 }
 
 void SensorMaster::SetFirstRoundCall(std::function<void()> call)

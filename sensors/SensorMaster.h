@@ -35,6 +35,8 @@ using SensorArray = TArray<TemperatureSensor*>;
 constexpr MessageT msg_SamplesRecorded = FourCC("Smpl");
 // Broadcast, without parameter, when sensors joined the list (new hardware, or discovery that came late).
 constexpr MessageT msg_SensorsAdded = FourCC("SAdd");
+// Broadcast, with the sensor as parameter, when the user gave a sensor another name.
+constexpr MessageT msg_SensorRenamed = FourCC("SRen");
 
 class SensorMaster : public LBroadcaster {
 public:
@@ -61,6 +63,11 @@ public:
     TemperatureSensor* FindSensorByKey(const std::string& key) const;
     // Every sensor's name, in the list's order: what the Sensors menus offer.
     std::vector<std::string> GetSensorNames() const;
+    // What the displays show of each: the names the user gave, else the hardware's, in the list's order.
+    std::vector<std::string> GetShownNames() const;
+    // Gives the sensor the name the user typed (cleaned; empty or the hardware's name restores that), keeps
+    // it in the settings file by the sensor's key, and tells the listeners (msg_SensorRenamed) when it changed.
+    void RenameSensor(TemperatureSensor& sensor, const std::string& typed);
     SensorSampler& GetSampler() { return *mSampler; }
 
     // call runs on the event loop once the first round of samples is recorded: now, when it is already.

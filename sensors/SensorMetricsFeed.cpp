@@ -13,7 +13,7 @@ constexpr std::string_view kDriveKey = "udisks2:";
 // The name the metrics give a sensor: the one Kelvara shows.
 std::string ShownName(const TemperatureSensor& sensor)
 {
-    return sensor.GetSensorName();
+    return sensor.GetShownName();
 }
 
 std::optional<MetricsTemperature> Temperature(int32_t type, int32_t raw)

@@ -49,6 +49,7 @@ TemperatureSensor::TemperatureSensor(const SensorDescription& description, int16
     , mIndex(index)
     , mKey(description.key)
     , mName(description.name)
+    , mDeviceName(description.deviceName)
     , mDevicePath(description.devicePath)
     , mChannel(description.channel)
     , mNameIsLocation(description.nameIsLocation)
@@ -246,6 +247,16 @@ bool TemperatureSensor::GetSensorName(char* out, long length)
     std::memcpy(out, cut.data(), cut.size());
     out[cut.size()] = '\0';
     return mNameIsLocation;
+}
+
+std::string TemperatureSensor::GetNameToolTip() const
+{
+    std::string tip = GetShownName();
+    if (!mGivenName.empty() && !mName.empty())
+        tip += " (" + mName + ")";
+    if (!mDeviceName.empty())
+        tip += "\n" + mDeviceName;
+    return tip;
 }
 
 int32_t TemperatureSensor::CreateNewEvent()

@@ -119,7 +119,20 @@ public:
     // Writes the name as a C string of at most length bytes (terminator included); true only when it
     // copied a registry "location". For types without a name, out is left as it was.
     bool GetSensorName(char* out, long length);
+    // The hardware's name, by which data files, window records and tile lists know the sensor.
     std::string GetSensorName() const { return mName; }
+    // The name every display shows: the one the user gave, else the hardware's.
+    const std::string& GetShownName() const { return mGivenName.empty() ? mName : mGivenName; }
+    const std::string& GetGivenName() const { return mGivenName; }
+    // Sensors are renamed through their master (SensorMaster::RenameSensor), which keeps the name.
+    void SetGivenName(std::string name) { mGivenName = std::move(name); }
+    // The device the sensor belongs to, for its tool tips ("Samsung SSD 980 PRO 1TB, serial …6789"); empty
+    // when that is not known.
+    const std::string& GetDeviceName() const { return mDeviceName; }
+    void SetDeviceName(std::string name) { mDeviceName = std::move(name); }
+    // The tool tip of the sensor's name in rows and legends: the name shown, the hardware's name when the user
+    // gave another, and the device.
+    std::string GetNameToolTip() const;
 
     // Histories: position 1 is the newest sample.
     TempElementArray* GetSTTempArray() { return &mShortTerm; }
@@ -170,6 +183,8 @@ private:
     int32_t mSampleCounter = 0;
     std::string mKey;
     std::string mName;
+    std::string mGivenName;
+    std::string mDeviceName;
     std::string mDevicePath;
     std::string mChannel;
     bool mNameIsLocation = false;

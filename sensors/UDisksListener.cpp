@@ -1,5 +1,6 @@
 #include "sensors/UDisksListener.h"
 
+#include "platform/DeviceNames.h"
 #include "platform/SysfsFile.h"
 #include "sensors/DriveSource.h"
 #include "sensors/TemperatureSensor.h"
@@ -339,6 +340,8 @@ void UDisksListener::OfferNewDrives()
         found.type = kSensorTypeRegistry;
         found.reader = drive.source;
         found.devicePath = DevicePathOf(path);
+        // The tool tips name the drive as hardware monitors' drives are named.
+        found.deviceName = DeviceNames::DriveLine(drive.model, drive.serial);
         offered.push_back(std::move(found));
     }
     if (offered.empty())

@@ -8,8 +8,9 @@ after Kelvara.
 
 Usage, from the checkout: tools/screenshots.py OUT_DIR [x11|sway] [light|dark] [SCALE] [night]
 Writes OUT_DIR/<session>-<palette>-<scale>-<step>.png: the first-run windows, the tray six times enlarged, the
-preferences, a zoomed graph with its tool tip, and a data window made taller. With "night", the history's older
-half was taken before a night of suspend (8 hours), which the graphs show as a pause."""
+preferences, a zoomed graph with its tool tip, a data window made taller, and at 100 % the tool tips of a
+renamed drive's row and legend entry. With "night", the history's older half was taken before a night of
+suspend (8 hours), which the graphs show as a pause."""
 import os, shutil, struct, subprocess, sys, tempfile, time
 
 FOLDER = "Varnholt's Utilities"
@@ -32,6 +33,18 @@ CHIPS = [
     ("mt7921_phy0", [(1, 44000, None)]),
 ]
 LIMITS = {("amdgpu", 2): 110000, ("nvme", 1): 84850, ("k10temp", 1): 95000}
+# The devices of the drives and the card, by chip number, with the files their tool tips are made of. They live
+# beside the hardware monitors in the mounted tree (/sys/class/kelvara-devices), as the real /sys/devices stays.
+DEVICES = {
+    3: ("pci0000:00/0000:00:01.1/0000:01:00.0/nvme/nvme0",
+        {"model": "Samsung SSD 980 PRO 1TB\n", "serial": "S5GXNF0R123456A\n"}),
+    4: ("pci0000:00/0000:00:01.2/0000:02:00.0/nvme/nvme1",
+        {"model": "Samsung SSD 980 PRO 1TB\n", "serial": "S5GXNF0R123789B\n"}),
+    5: ("pci0000:00/0000:00:03.1/0000:0a:00.0", {"vendor": "0x1002\n", "device": "0x73bf\n", "class": "0x030000\n",
+                                                "power/runtime_status": "active\n"}),
+}
+# A sensor the user renamed: its hardware name and the name given.
+RENAMED = ("nvme Composite 2", "Backup drive")
 
 
 def write(path, text):
@@ -50,6 +63,23 @@ def fixture_tree(root):
                 write(os.path.join(chip, "temp%d_label" % n), label + "\n")
             if (name, n) in LIMITS:
                 write(os.path.join(chip, "temp%d_crit" % n), "%d\n" % LIMITS[(name, n)])
+        if number in DEVICES:
+            path, files = DEVICES[number]
+            for file, text in files.items():
+                write(os.path.join(root, "class", "kelvara-devices", path, file), text)
+            os.symlink(os.path.join("..", "..", "kelvara-devices", path), os.path.join(chip, "device"))
+
+
+def rename(home):
+    """Gives one sensor a name of the user's, as a rename in the preferences or a data window keeps it."""
+    path = os.path.join(home, FOLDER, "Kelvara Settings.ini")
+    lines = open(path).read().split("\n")
+    for line in list(lines):
+        number, _, rest = line.partition("\\name=")
+        if rest == RENAMED[0]:
+            lines.insert(lines.index(line) + 1, "%s\\givenName=%s" % (number, RENAMED[1]))
+    with open(path, "w") as f:
+        f.write("\n".join(lines))
 
 
 def run_kelvara(fixture, env, args=(), wait=None):
@@ -120,6 +150,7 @@ def main():
     first.terminate()
     first.wait(timeout=30)
     give_history(home, 180)
+    rename(home)
     if night:
         give_night(home, 180)
     palette_settings(home, palette)
@@ -212,6 +243,18 @@ def main():
                         "windowsize", "700", "1000", "windowmove", "1200", "20"], env=env)
         time.sleep(1.5)
         shot(name("4-data-window-taller"))
+        if scale == "1":
+            # The renamed drive's row and legend entry, where the fixture puts them at 100 %: their tool tips
+            # give the hardware's name and the drive.
+            # Qt shows tool tips in the active window only.
+            for step, window, (x, y) in (("5-row-tool-tip", "Temperatures", (1240, 922)),
+                                         ("6-legend-tool-tip", "Temperature History", (985, 997))):
+                subprocess.run(["xdotool", "search", "--name", window, "windowactivate", "--sync"], env=env)
+                pointer(x, y)
+                time.sleep(2.5)
+                shot(name(step))
+                pointer(x + 1, y - 400)
+                time.sleep(1)
     kelvara.terminate()
     kelvara.wait(timeout=30)
     for helper in reversed(helpers):

@@ -106,3 +106,21 @@ void RenewSensorMenu(LBevelButton* button, const std::vector<std::string>& names
         button->AppendMenuItem(name);
     SetSensorMenu(button, checked);
 }
+
+void LabelSensorMenu(LBevelButton* button, const std::vector<std::string>& names, const std::vector<std::string>& shown)
+{
+    ThrowIfNil_(button);
+    int16_t count = button->CountMenuItems();
+    for (int16_t item = 1; item <= count; ++item) {
+        Str255 text;
+        button->GetMenuItemText(item, text);
+        std::string label;
+        for (size_t i = 0; i < names.size() && i < shown.size(); ++i) {
+            if (SameText(text, MakeStr255(names[i]))) {
+                label = shown[i] == names[i] ? std::string() : shown[i];
+                break;
+            }
+        }
+        button->SetMenuItemLabel(item, label);
+    }
+}

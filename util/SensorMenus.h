@@ -26,3 +26,8 @@ void SetSensorMenu(LBevelButton* button, SensorNameList* names);
 // The menu's items become names, in that order (sensors that joined while the program runs come in at their
 // place), and the items named by checked are checked. Null arguments throw nilP.
 void RenewSensorMenu(LBevelButton* button, const std::vector<std::string>& names, SensorNameList* checked);
+
+// Each item whose text is names[i] shows shown[i] (the name the user gave that sensor), or its own text when
+// the two are the same. The texts, which the records keep, do not change. Null arguments throw nilP.
+void LabelSensorMenu(
+    LBevelButton* button, const std::vector<std::string>& names, const std::vector<std::string>& shown);

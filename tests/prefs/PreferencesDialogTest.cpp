@@ -7,6 +7,7 @@
 #include "framework/LBevelButton.h"
 #include "framework/LColorSwatch.h"
 #include "framework/LControl.h"
+#include "framework/LEditText.h"
 #include "framework/LMemoryStream.h"
 #include "framework/LRadioGroupView.h"
 #include "framework/LStaticText.h"
@@ -155,7 +156,7 @@ TEST_F(PreferencesDialogTest, RowsShowTheFirstTwelveSensorsWithTheirColours)
         PreferencesDialog* dialog = Open();
         ASSERT_NE(dialog, nullptr);
         for (int row = 1; row <= PreferencesDialog::kRowCount; ++row) {
-            auto* name = Find<LStaticText>(dialog, "Se" + std::string(row < 10 ? "0" : "") + std::to_string(row));
+            auto* name = Find<LEditText>(dialog, "Se" + std::string(row < 10 ? "0" : "") + std::to_string(row));
             auto* swatch = Find<LColorSwatch>(dialog, "Co" + std::string(row < 10 ? "0" : "") + std::to_string(row));
             EXPECT_EQ(name->IsVisible(), row <= sensors) << row;
             EXPECT_EQ(swatch->IsVisible(), row <= sensors) << row;

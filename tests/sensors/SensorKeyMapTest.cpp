@@ -109,3 +109,33 @@ TEST(SensorKeyMap, OddBytesComeBackAndNonsenseIsLeftOut)
     EXPECT_EQ(Of(again.Known()), (Identities { { "c", 4, "" } }));
     EXPECT_NE(message.find("number 6"), std::string::npos) << message;
 }
+
+// A name the user gave comes back as one line of at most 255 bytes; one a damaged file holds is cleaned and
+// named on standard error.
+TEST(SensorKeyMap, GivenNamesComeBackAsOneLine)
+{
+    const struct {
+        const char* name;
+        std::string stored; // as the file holds it
+        std::string given;
+        bool message;
+    } cases[] = {
+        { "a name", "Backup drive", "Backup drive", false },
+        { "line breaks and tabs become spaces", "Backup\\ndrive\\t2", "Backup drive 2", true },
+        { "the hardware's name is none of the user's", "nvme Composite", "", false },
+        { "a name too long is cut at a character", std::string(254, 'x') + "\xC3\xA9", std::string(254, 'x'), true },
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
+        TemporaryFolder folder;
+        std::string path = folder / "settings.ini";
+        TestFiles::Write(path,
+            "[Sensors]\n1\\index=1\n1\\key=a\n1\\name=nvme Composite\n1\\givenName=" + each.stored + "\nsize=1\n");
+        SensorKeyMap map;
+        testing::internal::CaptureStderr();
+        map.Load(path);
+        EXPECT_EQ(testing::internal::GetCapturedStderr().empty(), !each.message);
+        ASSERT_EQ(map.Known().size(), 1u);
+        EXPECT_EQ(map.Known()[0].givenName, each.given);
+    }
+}

@@ -1,0 +1,211 @@
+// Names the user gives sensors, kept across restarts, and the tool tips that name each sensor's device; on a
+// sysfs tree with two identical NVMe drives and a graphics card.
+#include "display/DataWindow.h"
+#include "display/DataWindowGraph.h"
+#include "display/GraphWindow.h"
+#include "display/GraphWindowView.h"
+#include "framework/LBevelButton.h"
+#include "framework/LEditText.h"
+#include "framework/LStaticText.h"
+#include "framework/URegistrar.h"
+#include "prefs/DataWindowPrefs.h"
+#include "prefs/KelvaraSettings.h"
+#include "prefs/PreferencesDialog.h"
+#include "sensors/SensorMaster.h"
+#include "sensors/TemperatureSensor.h"
+#include "tests/support/FixturePlatform.h"
+#include "tests/support/Sampling.h"
+#include "tests/support/SysfsFixture.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+const std::string kDriveA = "pci0000:00/0000:00:01.1/0000:01:00.0/nvme/nvme0";
+const std::string kDriveB = "pci0000:00/0000:00:01.2/0000:02:00.0/nvme/nvme1";
+const std::string kCard = "pci0000:00/0000:00:03.1/0000:0a:00.0";
+const Names kHardwareNames { "nvme Composite", "nvme Composite 2", "amdgpu edge" };
+
+class SensorNamesTest : public ::testing::Test {
+protected:
+    SensorNamesTest()
+    {
+        URegistrar::RegisterFrameworkClasses();
+        URegistrar::RegisterClass<DataWindow>(FourCC("Data"));
+        URegistrar::RegisterClass<DataWindowGraph>(FourCC("Lgra"));
+        URegistrar::RegisterClass<GraphWindow>(FourCC("Graf"));
+        URegistrar::RegisterClass<GraphWindowView>(FourCC("GViw"));
+        URegistrar::RegisterClass<PreferencesDialog>(FourCC("Pref"));
+        const struct {
+            int hwmon;
+            std::string device;
+            const char* chip;
+            const char* label;
+        } chips[] = { { 0, kDriveA, "nvme", "Composite" }, { 1, kDriveB, "nvme", "Composite" },
+            { 2, kCard, "amdgpu", "edge" } };
+        for (const auto& each : chips)
+            sysfs.AddChip(each.hwmon).Device(each.device).Name(each.chip).Temp(1, 40000, each.label);
+        // Two drives of one model, told apart by their serials.
+        for (const auto& [device, serial] :
+            { std::pair { kDriveA, "S5GXNF0R123456A" }, { kDriveB, "S5GXNF0R123789B" } }) {
+            sysfs.Write("sys/devices/" + device + "/model", "Samsung SSD 980 PRO 1TB                 \n");
+            sysfs.Write("sys/devices/" + device + "/serial", std::string(serial) + "     \n");
+        }
+        sysfs.Write("sys/devices/" + kCard + "/vendor", "0x1002\n");
+        sysfs.Write("sys/devices/" + kCard + "/device", "0x73bf\n");
+        sysfs.Write("usr/share/misc/pci.ids",
+            "1002  Advanced Micro Devices, Inc. [AMD/ATI]\n\t73bf  Navi 21 [Radeon RX 6800/6800 XT / 6900 XT]\n");
+        Sampling::StartSensors();
+    }
+    ~SensorNamesTest() override { LWindow::DeleteAllWindows(); }
+
+    // Quits and starts again, as a new launch does: the sensors, the settings and the windows anew.
+    void Restart()
+    {
+        LWindow::DeleteAllWindows();
+        SensorMaster::DeleteInstanceForTesting();
+        KelvaraSettings::DeleteInstanceForTesting();
+        Sampling::StartSensors();
+    }
+
+    static TemperatureSensor& Sensor(int position) { return *(*SensorMaster::Get()->GetSensorArray())[position]; }
+
+    static LStaticText* Row(LWindow* window, int row)
+    {
+        return dynamic_cast<LStaticText*>(window->FindPaneByID(LPaneEntry::RowPaneID("Na", row)));
+    }
+
+    static LStaticText* Legend(LWindow* window, int entry)
+    {
+        return dynamic_cast<LStaticText*>(window->FindPaneByID(LPaneEntry::RowPaneID("Tx", entry)));
+    }
+
+    // A double click on a data window's row, then the keys in the field it opens.
+    static void RenameInRow(int row, const std::string& typed, int finalKey)
+    {
+        LWindow* window = LWindow::CreateWindow(DataWindow::kLayoutID, nullptr);
+        window->Show();
+        QTest::mouseDClick(Row(window, row)->GetWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        auto* field = window->GetTopLevel()->findChild<QLineEdit*>();
+        ASSERT_NE(field, nullptr);
+        ASSERT_TRUE(field->isVisible());
+        EXPECT_EQ(field->text().toStdString(), Sensor(row).GetShownName());
+        QTest::keyClick(field, Qt::Key_Backspace); // the name comes selected
+        field->insert(QString::fromStdString(typed));
+        QTest::keyClick(field, static_cast<Qt::Key>(finalKey));
+        delete window;
+    }
+
+    // The preferences' name field of a row, then OK.
+    static void RenameInPreferences(int row, const std::string& typed)
+    {
+        LWindow* dialog = LWindow::CreateWindow(PreferencesDialog::kLayoutID, nullptr);
+        auto* field = dynamic_cast<LEditText*>(dialog->FindPaneByID(LPaneEntry::RowPaneID("Se", row)));
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->GetDescriptor(), Sensor(row).GetShownName());
+        field->GetLineEdit()->selectAll();
+        QTest::keyClick(field->GetLineEdit(), Qt::Key_Backspace);
+        field->GetLineEdit()->insert(QString::fromStdString(typed));
+        static_cast<QAbstractButton*>(dialog->FindPaneByID(FourCC("OKay"))->GetWidget())->click();
+        delete dialog;
+    }
+
+    std::string SettingsText() const
+    {
+        std::ifstream file(platform.ProgramFolder() + "/" + kSettingsFileName);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    SysfsFixture sysfs;
+    FixturePlatform platform { FixturePlatform::OnSysfs { sysfs.Root() } };
+};
+
+}
+
+TEST_F(SensorNamesTest, ARenameIsKeptAcrossRestarts)
+{
+    enum How { InRow, InPreferences };
+    const struct {
+        const char* name;
+        std::string givenBefore; // sensor 2's name from an earlier run
+        How how;
+        std::string typed;
+        int finalKey; // for a row: Return keeps, Escape leaves
+        std::string shown; // sensor 2's name after a restart
+        std::string stored; // the settings file's line
+    } cases[] = {
+        { "typed in a data window row", "", InRow, "Backup drive", Qt::Key_Return, "Backup drive",
+            "givenName=Backup drive" },
+        { "Escape leaves the name as it was", "Backup drive", InRow, "Other", Qt::Key_Escape, "Backup drive",
+            "givenName=Backup drive" },
+        { "typed in the preferences' row, white space around it dropped", "", InPreferences, "  Système\t",
+            Qt::Key_Return, "Système", "givenName=Système" },
+        { "an empty name gives back the hardware's", "Backup drive", InRow, "", Qt::Key_Return, "nvme Composite 2",
+            "" },
+        { "the hardware's name is no name of the user's", "Backup drive", InPreferences, "nvme Composite 2",
+            Qt::Key_Return, "nvme Composite 2", "" },
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
+        SensorMaster::Get()->RenameSensor(Sensor(2), each.givenBefore);
+        if (each.how == InRow)
+            RenameInRow(2, each.typed, each.finalKey);
+        else
+            RenameInPreferences(2, each.typed);
+        Restart();
+
+        EXPECT_EQ(Sensor(2).GetSensorName(), "nvme Composite 2");
+        EXPECT_EQ(Sensor(2).GetShownName(), each.shown);
+        LWindow* data = LWindow::CreateWindow(DataWindow::kLayoutID, nullptr);
+        EXPECT_EQ(Row(data, 2)->GetDescriptor(), each.shown);
+        LWindow* graph = LWindow::CreateWindow(128, nullptr);
+        EXPECT_EQ(Legend(graph, 2)->GetDescriptor(), each.shown);
+        // The menus show the name; the records keep the hardware's, as do the data files.
+        auto* menu = dynamic_cast<LBevelButton*>(data->FindPaneByID(FourCC("Show")));
+        EXPECT_EQ(Str255ToString(menu->GetMenuItemLabel(2)), each.shown);
+        DataWindowPrefs record;
+        dynamic_cast<DataWindow*>(data)->GetWindowPrefs(&record);
+        Names recorded;
+        for (ArrayIndexT i = 1; i <= record.GetSensorNames()->GetCount(); ++i)
+            recorded.push_back(Str255ToString((*record.GetSensorNames())[i]));
+        EXPECT_EQ(recorded, kHardwareNames);
+        EXPECT_TRUE(std::filesystem::exists(platform.ProgramFolder() + "/02 nvme Composite 2"));
+        std::string settings = SettingsText();
+        if (each.stored.empty())
+            EXPECT_EQ(settings.find("givenName"), std::string::npos) << settings;
+        else
+            EXPECT_NE(settings.find(each.stored), std::string::npos) << settings;
+        LWindow::DeleteAllWindows();
+    }
+}
+
+TEST_F(SensorNamesTest, ToolTipsNameTheDevice)
+{
+    SensorMaster::Get()->RenameSensor(Sensor(3), "Graphics card");
+    const Names expected {
+        "nvme Composite\nSamsung SSD 980 PRO 1TB, serial …456A",
+        "nvme Composite 2\nSamsung SSD 980 PRO 1TB, serial …789B",
+        "Graphics card (amdgpu edge)\nAdvanced Micro Devices, Inc. [AMD/ATI] Navi 21 [Radeon RX 6800/6800 XT / 6900 "
+        "XT] (0000:0a:00.0)",
+    };
+    LWindow* data = LWindow::CreateWindow(DataWindow::kLayoutID, nullptr);
+    LWindow* graph = LWindow::CreateWindow(128, nullptr);
+    for (int row = 1; row <= 3; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(Row(data, row)->GetToolTip(), expected[row - 1]);
+        EXPECT_EQ(Legend(graph, row)->GetToolTip(), expected[row - 1]);
+    }
+}
