@@ -25,6 +25,17 @@ void Print(FILE* stream, const QString& text)
 
 }
 
+bool AsksForHeadless(const std::vector<std::string>& arguments)
+{
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--")
+            return false;
+        if (arguments[i] == "--headless" || arguments[i] == "-headless")
+            return true;
+    }
+    return false;
+}
+
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std::string& version)
 {
     QCommandLineParser parser;
@@ -43,6 +54,9 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
         QStringLiteral("Writes the long-term history of every sensor as CSV files (one per sensor) into <folder> "
                        "and ends, without a window. Works while Kelvara runs."),
         QStringLiteral("folder"));
+    const QCommandLineOption headless(QStringLiteral("headless"),
+        QStringLiteral("Runs without windows, tray or display (on a server, or as a service): samples and keeps "
+                       "the history, warning at the limits, and shares the readings as the metrics options say."));
     const QCommandLineOption metricsListen(QStringLiteral("metrics-listen"),
         QStringLiteral("Serves the readings to Prometheus at http://[ADDRESS:]PORT/metrics (ADDRESS 127.0.0.1 unless "
                        "given; an IPv6 address in brackets, [::1]:9947)."),
@@ -60,6 +74,7 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
     parser.addOption(metricsListen);
     parser.addOption(metricsTokenFile);
     parser.addOption(metricsFile);
+    parser.addOption(headless);
     for (const char* name : kQtOptionsWithValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -117,6 +132,11 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments, const std
         if (path.isEmpty())
             return refuse(QStringLiteral("--%1 needs a path.").arg(option->names().first()));
         *value = path.toLocal8Bit().toStdString();
+    }
+    // The program without windows reads the same options (the metrics') from the same parse.
+    if (parser.isSet(headless)) {
+        result.action = CommandLine::Action::Headless;
+        return result;
     }
     if (parser.isSet(exportTo)) {
         QString folder = parser.value(exportTo);

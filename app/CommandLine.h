@@ -11,6 +11,7 @@ struct CommandLine {
         Run, // the monitor itself
         Exit, // everything was printed: end with exitCode
         Export, // write the history into exportFolder and end
+        Headless, // become the program without windows, which reads the command line itself
     };
     Action action = Action::Run;
     int exitCode = 0;
@@ -24,6 +25,10 @@ struct CommandLine {
 
 // Exit code of a command line that cannot be understood.
 constexpr int kBadCommandLineExitCode = 2;
+
+// Whether the arguments ask for Kelvara without windows (--headless): its own options then follow, which
+// this program does not know.
+bool AsksForHeadless(const std::vector<std::string>& arguments);
 
 // Reads the arguments (the program's name first). --version and --help print to standard output; an
 // unknown option or argument is explained on standard error and ends with kBadCommandLineExitCode. The

@@ -1,7 +1,6 @@
 #include "app/Kelvara.h"
 
 #include "app/AboutBox.h"
-#include "app/LimitWatch.h"
 #include "app/ReachabilityWatch.h"
 #include "app/SaveFailureDialog.h"
 #include "compare/ComparisonMaster.h"
@@ -36,6 +35,7 @@
 #include "report/ReportResources.h"
 #include "report/UpToDateDialog.h"
 #include "sensors/HistoryExport.h"
+#include "sensors/LimitWatch.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/UtilitiesFolder.h"
@@ -141,8 +141,10 @@ void Kelvara::StartUp()
     mDockIcon->UpdateIcon();
 
     mNotifier = std::make_unique<DesktopNotifier>();
-    LException::ReportAndDrop(
-        "watching the limits", [this] { mLimitWatch = std::make_unique<LimitWatch>(*mSensorMaster, *mNotifier); });
+    LException::ReportAndDrop("watching the limits", [this] {
+        mLimitWatch = std::make_unique<LimitWatch>(
+            *mSensorMaster, *mNotifier, [](const std::string& summary) { DockTile::Get()->SetToolTip(summary); });
+    });
     LException::ReportAndDrop("sharing the readings", [this] {
         mReadingsSharing = std::make_unique<ReadingsSharing>(
             *mSensorMaster, *mNotifier, mSharingOverrides, UResources::GetIndString(kKelvaraStrings, kVersionTextItem));

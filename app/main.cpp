@@ -15,10 +15,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +59,23 @@ int RefuseToStart(int argc, char** argv, std::string reason)
     return 1;
 }
 
+// Kelvara without windows is a program of its own beside this one, linked without Qt Gui so that it stays
+// small: this process becomes it, with the same arguments.
+int BecomeHeadless(char** argv)
+{
+    char self[4096];
+    ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string path = "kelvara-headless";
+    if (length > 0) {
+        std::string program(self, static_cast<size_t>(length));
+        path = program.substr(0, program.rfind('/') + 1) + path;
+    }
+    ::execv(path.c_str(), argv);
+    std::fprintf(
+        stderr, "Kelvara: cannot start \"%s\", Kelvara without windows (%s).\n", path.c_str(), std::strerror(errno));
+    return 1;
+}
+
 int MillisecondsLeft(std::chrono::steady_clock::time_point deadline)
 {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
@@ -66,12 +86,16 @@ int MillisecondsLeft(std::chrono::steady_clock::time_point deadline)
 
 int main(int argc, char** argv)
 {
+    std::vector<std::string> arguments(argv, argv + argc);
+    if (AsksForHeadless(arguments))
+        return BecomeHeadless(argv);
     // The version, the help, a mistyped option and the export answer at once: no display, no lock, and no
     // hand-over to a Kelvara that is running.
-    CommandLine commandLine = ReadCommandLine(
-        std::vector<std::string>(argv, argv + argc), UResources::GetIndString(kKelvaraStrings, kVersionTextItem));
+    CommandLine commandLine = ReadCommandLine(arguments, UResources::GetIndString(kKelvaraStrings, kVersionTextItem));
     if (commandLine.action == CommandLine::Action::Exit)
         return commandLine.exitCode;
+    if (commandLine.action == CommandLine::Action::Headless)
+        return BecomeHeadless(argv);
     Platform::InstallLinux("/");
     if (commandLine.action == CommandLine::Action::Export) {
         HistoryExportResult result = HistoryExport::ExportProgramFolder(commandLine.exportFolder);

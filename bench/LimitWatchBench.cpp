@@ -1,8 +1,8 @@
 // What the watch over the limits adds to a sampling tick: 12 sensors with high limits, four of them past
 // theirs (so the tray's tool tip is made again at each of their samples), with and without the watch.
-#include "app/LimitWatch.h"
 #include "display/DockTile.h"
 #include "platform/Notifier.h"
+#include "sensors/LimitWatch.h"
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
@@ -33,7 +33,8 @@ void SamplingTickWithLimits(benchmark::State& state)
     CountingNotifier notifier;
     std::unique_ptr<LimitWatch> watch;
     if (watched)
-        watch = std::make_unique<LimitWatch>(*SensorMaster::Get(), notifier);
+        watch = std::make_unique<LimitWatch>(
+            *SensorMaster::Get(), notifier, [](const std::string& summary) { DockTile::Get()->SetToolTip(summary); });
     for (auto _ : state) {
         for (ArrayIndexT i = 1; i <= sensors->GetCount(); ++i)
             Sampling::SampleNow(*(*sensors)[i]);

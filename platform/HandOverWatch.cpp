@@ -8,9 +8,11 @@
 
 #include <unistd.h>
 
-HandOverWatch::HandOverWatch(SingleInstance& instance, std::function<void(const SingleInstance::Activation&)> onReopen)
+HandOverWatch::HandOverWatch(SingleInstance& instance, std::function<void(const SingleInstance::Activation&)> onReopen,
+    SingleInstance::Answer toDesktop)
     : mInstance(instance)
     , mOnReopen(std::move(onReopen))
+    , mToDesktop(toDesktop)
     , mReading(std::make_unique<QSocketNotifier>(QSocketNotifier::Read))
     , mTimeLimit(std::make_unique<QTimer>())
 {
@@ -48,9 +50,10 @@ void HandOverWatch::Accept()
 void HandOverWatch::Read()
 {
     SingleInstance::Activation activation;
-    switch (SingleInstance::ReadRequest(mConnection, mReceived, activation)) {
+    switch (SingleInstance::ReadRequest(mConnection, mReceived, activation, mToDesktop)) {
     case SingleInstance::Request::Incomplete:
         return;
+    case SingleInstance::Request::Headless:
     case SingleInstance::Request::Refused:
         Drop();
         return;

@@ -18,9 +18,11 @@ public:
     static constexpr int kConnectionMilliseconds = 1000;
 
     // Watches instance's listening socket (none: nothing to watch) and calls onReopen on the event loop for
-    // every launch handed over, with what its launcher gave it; an exception thrown by it is reported and
-    // dropped.
-    HandOverWatch(SingleInstance& instance, std::function<void(const SingleInstance::Activation&)> onReopen);
+    // every desktop launch handed over, with what its launcher gave it, answered as toDesktop says; an
+    // exception thrown by it is reported and dropped. A launch without windows is told that this one
+    // samples, and nothing else happens.
+    HandOverWatch(SingleInstance& instance, std::function<void(const SingleInstance::Activation&)> onReopen,
+        SingleInstance::Answer toDesktop = SingleInstance::Answer::Reopen);
     ~HandOverWatch();
 
     HandOverWatch(const HandOverWatch&) = delete;
@@ -34,6 +36,7 @@ private:
 
     SingleInstance& mInstance;
     std::function<void(const SingleInstance::Activation&)> mOnReopen;
+    SingleInstance::Answer mToDesktop;
     std::unique_ptr<QSocketNotifier> mListening;
     std::unique_ptr<QSocketNotifier> mReading;
     std::unique_ptr<QTimer> mTimeLimit;

@@ -42,7 +42,8 @@ void Platform::Install(PlatformServices services, const std::string& root)
     Services() = std::move(services);
 }
 
-// The Linux services are made on first use, so that a sysfs tree is read only when the program asks for it.
+// The Linux services are made on first use (the URL launcher in URLLauncher.cpp, with the desktop's
+// library that it needs), so that a sysfs tree is read only when the program asks for it.
 SensorRegistry& Platform::Registry()
 {
     if (!Services().registry)
@@ -109,11 +110,4 @@ Clock& Platform::GetClock()
     if (!Services().clock)
         Services().clock = std::make_unique<LinuxClock>();
     return *Services().clock;
-}
-
-URLLauncher& Platform::Launcher()
-{
-    if (!Services().launcher)
-        Services().launcher = std::make_unique<LinuxURLLauncher>();
-    return *Services().launcher;
 }

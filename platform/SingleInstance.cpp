@@ -26,6 +26,10 @@ constexpr const char* kSocketName = "kelvara.socket";
 constexpr std::string_view kRequest = "reopen\n";
 constexpr std::string_view kActivation = "activate";
 constexpr const char kAnswer[] = "ok\n";
+// A launch without windows only asks whether one samples; a running one without windows answers a desktop
+// launch that it quits, so that the launch samples in its place.
+constexpr std::string_view kHeadlessRequest = "headless\n";
+constexpr const char kYieldAnswer[] = "yield\n";
 constexpr const char* kStartupIdName = "DESKTOP_STARTUP_ID";
 constexpr const char* kActivationTokenName = "XDG_ACTIVATION_TOKEN";
 // Longer requests are not from a Kelvara.
@@ -148,7 +152,7 @@ bool SingleInstance::PrepareFolder()
     return true;
 }
 
-SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds)
+SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds, Launch launch)
 {
     if (!PrepareFolder())
         return Role::Alone;
@@ -178,8 +182,17 @@ SingleInstance::Role SingleInstance::Claim(int patienceMilliseconds)
         }
         // Another holds it: it takes the launch over, unless it is still starting or already quitting.
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (TryHandOver(static_cast<int>(std::clamp<int64_t>(left, kRetryMilliseconds, kAnswerMilliseconds))))
+        switch (
+            TryHandOver(launch, static_cast<int>(std::clamp<int64_t>(left, kRetryMilliseconds, kAnswerMilliseconds)))) {
+        case HandOver::Done:
             return Role::HandedOver;
+        case HandOver::Yielded:
+            // It writes its files and ends, and keeps the lock until then.
+            deadline = std::max(deadline, Clock::now() + std::chrono::milliseconds(kTakeOverMilliseconds));
+            break;
+        case HandOver::Failed:
+            break;
+        }
         if (Clock::now() >= deadline)
             return Role::Busy;
         std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMilliseconds));
@@ -208,18 +221,25 @@ bool SingleInstance::Listen()
     return true;
 }
 
-bool SingleInstance::TryHandOver(int answerMilliseconds)
+SingleInstance::HandOver SingleInstance::TryHandOver(Launch launch, int answerMilliseconds)
 {
     sockaddr_un address {};
     if (!SocketAddress(mFolder + "/" + kSocketName, address))
-        return false;
+        return HandOver::Failed;
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return false;
-    bool handedOver = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-        && WriteAll(fd, MakeRequest().c_str()) && ReadLine(fd, answerMilliseconds) + "\n" == kAnswer;
+        return HandOver::Failed;
+    std::string request = launch == Launch::Desktop ? MakeRequest() : std::string(kHeadlessRequest);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && WriteAll(fd, request.c_str()))
+        answer = ReadLine(fd, answerMilliseconds) + "\n";
     ::close(fd);
-    return handedOver;
+    if (answer == kAnswer)
+        return HandOver::Done;
+    // Only a desktop launch is yielded to.
+    if (answer == kYieldAnswer && launch == Launch::Desktop)
+        return HandOver::Yielded;
+    return HandOver::Failed;
 }
 
 int SingleInstance::AcceptConnection()
@@ -229,8 +249,10 @@ int SingleInstance::AcceptConnection()
     return ::accept4(mListener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
 }
 
-SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string& received, Activation& activation)
+SingleInstance::Request SingleInstance::ReadRequest(
+    int connection, std::string& received, Activation& activation, Answer toDesktop)
 {
+    const char* answer = toDesktop == Answer::Yield ? kYieldAnswer : kAnswer;
     for (;;) {
         char buffer[64];
         ssize_t count = ::recv(connection, buffer, sizeof buffer, 0);
@@ -241,12 +263,20 @@ SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string&
             if (received != kRequest)
                 return Request::Incomplete;
             activation = {};
-            return WriteAll(connection, kAnswer) ? Request::Reopen : Request::Refused;
+            return WriteAll(connection, answer) ? Request::Reopen : Request::Refused;
         }
         if (count <= 0)
             return Request::Refused;
         received.append(buffer, static_cast<size_t>(count));
-        // Only processes of this user reach the socket (the folder is private), and only this request counts.
+        // Only processes of this user reach the socket (the folder is private), and only these requests count.
+        if (size_t asked = std::min(received.size(), kHeadlessRequest.size());
+            std::string_view(received).substr(0, asked) == kHeadlessRequest.substr(0, asked)) {
+            if (received.size() < kHeadlessRequest.size())
+                continue;
+            if (received != kHeadlessRequest)
+                return Request::Refused;
+            return WriteAll(connection, kAnswer) ? Request::Headless : Request::Refused;
+        }
         size_t compared = std::min(received.size(), kRequest.size());
         if (std::string_view(received).substr(0, compared) != kRequest.substr(0, compared))
             return Request::Refused;
@@ -261,7 +291,7 @@ SingleInstance::Request SingleInstance::ReadRequest(int connection, std::string&
         if (!parsed || end + 1 != rest.size())
             return Request::Refused;
         activation = *parsed;
-        return WriteAll(connection, kAnswer) ? Request::Reopen : Request::Refused;
+        return WriteAll(connection, answer) ? Request::Reopen : Request::Refused;
     }
 }
 

@@ -11,7 +11,7 @@ class SingleInstance {
 public:
     enum class Role {
         Primary, // this process holds the lock and takes hand-overs
-        HandedOver, // a running Kelvara took this launch over; this process ends
+        HandedOver, // a running Kelvara took this launch over (or samples already); this process ends
         Busy, // a running Kelvara holds the lock but did not answer in time; this process must not sample
         Alone, // the folder is unusable: this process takes no hand-over (the data folder's lock still keeps
                // a second writer out)
@@ -25,15 +25,24 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
+    // What this launch is: a desktop Kelvara asks the running one for its windows, or to hand the sampling
+    // over when it runs without windows; a Kelvara without windows only asks whether one samples already.
+    enum class Launch { Desktop, Headless };
+
+    // A running Kelvara without windows that hands over to a desktop launch writes its files first: the
+    // launch waits this long for it to end (Claim's patience notwithstanding).
+    static constexpr int kTakeOverMilliseconds = 10000;
+
     // Becomes the running instance, or hands this launch over to the one that runs. A running one that is
     // starting up or quitting is waited for, up to patienceMilliseconds. The reasons for Alone go to
     // standard error; Busy is the caller's to tell.
-    Role Claim(int patienceMilliseconds);
+    Role Claim(int patienceMilliseconds, Launch launch = Launch::Desktop);
 
     // What a hand-over connection has asked so far.
     enum class Request {
         Incomplete, // nothing yet, or part of the request: more may come
-        Reopen, // the running one's windows were asked for, and the answer is sent
+        Reopen, // a desktop launch asked for the running one's windows (or to take over), and was answered
+        Headless, // a launch without windows asked whether one samples, and was told so
         Refused, // it sent something else, or hung up
     };
 
@@ -53,7 +62,11 @@ public:
 
     // Reads what the connection has sent into received (which holds what came before), without waiting; a
     // complete request fills activation.
-    static Request ReadRequest(int connection, std::string& received, Activation& activation);
+    // How the running one answers a desktop launch: it brings its windows forward, or (without windows) it
+    // quits and lets the launch sample.
+    enum class Answer { Reopen, Yield };
+    static Request ReadRequest(
+        int connection, std::string& received, Activation& activation, Answer toDesktop = Answer::Reopen);
     // The request's second line ("activate NAME=value ..."), without its line feed; nullopt when it is none.
     static std::optional<Activation> ParseActivation(std::string_view line);
     // Refuses further hand-overs (a quitting program cannot take them); the lock is kept until the end.
@@ -65,7 +78,8 @@ public:
 private:
     bool PrepareFolder();
     bool Listen();
-    bool TryHandOver(int answerMilliseconds);
+    enum class HandOver { Done, Yielded, Failed };
+    HandOver TryHandOver(Launch launch, int answerMilliseconds);
 
     std::string mFolder;
     int mLock = -1;

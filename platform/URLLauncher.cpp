@@ -1,5 +1,7 @@
 #include "platform/URLLauncher.h"
 
+#include "platform/Platform.h"
+
 #include <QDesktopServices>
 #include <QProcess>
 #include <QUrl>
@@ -143,4 +145,13 @@ bool LinuxURLLauncher::LaunchURL(const std::string& text)
         return false;
     }
     return QDesktopServices::openUrl(url);
+}
+
+// Made here rather than with the other services: handing a URL to the desktop takes Qt Gui, which a
+// program without windows never loads, and it never asks for a launcher.
+URLLauncher& Platform::Launcher()
+{
+    if (!Services().launcher)
+        Services().launcher = std::make_unique<LinuxURLLauncher>();
+    return *Services().launcher;
 }

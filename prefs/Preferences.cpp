@@ -218,9 +218,14 @@ std::string Preferences::PreferencesFilePath(int16_t& outStatus)
     return outStatus == 0 ? folder + "/" + kPreferencesFileName : std::string();
 }
 
-void Preferences::ReadPrefs()
+void Preferences::ReadPrefs(Access access)
 {
     Preferences* prefs = ThrowIfNil_(sInstance);
+    if (access == Access::ReadOnly) {
+        prefs->mFileWritable = false;
+        // Nothing to say at a save: none is made.
+        prefs->mToldNotWritten = true;
+    }
     int16_t status = 0;
     std::string path = PreferencesFilePath(status);
     if (status != 0) {
@@ -231,7 +236,8 @@ void Preferences::ReadPrefs()
     }
 
     // What a save cut short by a crash or a power cut left behind; the file itself is whole.
-    LFileStream::RemoveLeftoverTemporaries(path);
+    if (access == Access::ReadWrite)
+        LFileStream::RemoveLeftoverTemporaries(path);
     LFileStream stream;
     try {
         stream.OpenForReading(path, kMostFileBytes);
@@ -242,7 +248,7 @@ void Preferences::ReadPrefs()
         }
         // A file that is there but cannot be read (permissions, an I/O error, a named pipe, a file far too
         // large) is no missing file: saving at quit would replace the user's settings.
-        prefs->RecoverFromDamagedFile(path, LFileStream::DescribeReadFailure(error));
+        prefs->RecoverFromDamagedFile(path, LFileStream::DescribeReadFailure(error), access);
         return;
     }
     try {
@@ -250,7 +256,7 @@ void Preferences::ReadPrefs()
     } catch (const LException& error) {
         if (error.GetErrorCode() != eofErr && error.GetErrorCode() != err_UnknownFormat)
             throw;
-        prefs->RecoverFromDamagedFile(path, std::string("is damaged (") + error.what() + ")");
+        prefs->RecoverFromDamagedFile(path, std::string("is damaged (") + error.what() + ")", access);
         return;
     }
     // What the file has no place for: each graph window's time scale, by the place of its record.
@@ -259,8 +265,17 @@ void Preferences::ReadPrefs()
         prefs->mGraphWindowPrefs[i]->SetPixelsPerMinute(scales[static_cast<size_t>(i - 1)]);
 }
 
-void Preferences::RecoverFromDamagedFile(const std::string& path, const std::string& problem)
+void Preferences::RecoverFromDamagedFile(const std::string& path, const std::string& problem, Access access)
 {
+    if (access == Access::ReadOnly) {
+        std::fprintf(stderr,
+            "Kelvara: the preferences file \"%s\" %s; it is left as it is (a desktop Kelvara deals with it) and the "
+            "settings of a first run are used.\n",
+            path.c_str(), problem.c_str());
+        ResetToDefaults();
+        InitializePrefs();
+        return;
+    }
     std::string keptAs = SetAsideDamagedFile(path);
     if (keptAs.empty()) {
         // Not even a copy could be made: the file stays as it is, so nothing is written over it.

@@ -40,11 +40,16 @@ public:
     // For tests: deletes the instance, so that the next Get starts afresh.
     static void DeleteInstanceForTesting();
 
+    // Whether this program writes the preferences file: a Kelvara without windows only reads it, so that the
+    // desktop's windows (and its first run) stay as the desktop left them.
+    enum class Access { ReadWrite, ReadOnly };
+
     // Loads the file into the instance. No file is a first run (InitializePrefs). A damaged file, or one
     // that is there but cannot be read, is reported on standard error, kept beside as "Kelvara
     // Preferences.damaged", and the settings of a first run are used instead; when it cannot be set aside,
-    // it is not written during this run.
-    static void ReadPrefs();
+    // it is not written during this run. ReadOnly touches nothing in the folder (a damaged file stays where
+    // it is) and never writes the file.
+    static void ReadPrefs(Access access = Access::ReadWrite);
     // Replaces the file atomically with the instance's settings and the state of the open windows, at quit.
     static void SavePrefs();
     // What SavePrefs writes, and where, for the 10-minute save on the writer's thread; false when the file
@@ -120,7 +125,7 @@ private:
     // A first run's tile sensor chosen before any reading: chosen again once the first sample is in.
     void ChooseTileSensorAgain();
     static std::string PreferencesFilePath(int16_t& outStatus);
-    void RecoverFromDamagedFile(const std::string& path, const std::string& problem);
+    void RecoverFromDamagedFile(const std::string& path, const std::string& problem, Access access);
 
     uint16_t mFileVersion = kFileVersion;
     uint8_t mReserved = 0;

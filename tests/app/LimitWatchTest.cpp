@@ -1,7 +1,6 @@
 // A sensor that reaches its high limit: one notification per crossing, with 5 degrees of hysteresis,
 // none when the user turned them off, and the tray's tool tip naming it while it is there.
-#include "app/LimitWatch.h"
-#include "display/DockTile.h"
+#include "sensors/LimitWatch.h"
 #include "platform/Notifier.h"
 #include "prefs/KelvaraSettings.h"
 #include "prefs/Preferences.h"
@@ -61,11 +60,11 @@ TEST(LimitWatch, OneNotificationPerCrossingWithHysteresis)
             machine.Registry().SetProperty(junction, "high-threshold", FixturePlatform::Fixed16(*each.limit));
         Preferences::Get()->SetTemperatureScale(kScaleCelsius);
         KelvaraSettings::Get()->SetWarnAtLimits(each.warn);
-        DockTile::DeleteInstanceForTesting();
         Sampling::StartSensors();
         NotificationLog log;
+        std::string toolTip = "Kelvara";
         {
-            LimitWatch watch(*SensorMaster::Get(), log);
+            LimitWatch watch(*SensorMaster::Get(), log, [&](const std::string& summary) { toolTip = summary; });
             for (double celsius : each.readings) {
                 machine.Registry().SetProperty(junction, "current-value", FixturePlatform::Fixed16(celsius));
                 ASSERT_TRUE(Sampling::RecordRound(*SensorMaster::Get()));
@@ -76,7 +75,6 @@ TEST(LimitWatch, OneNotificationPerCrossingWithHysteresis)
             EXPECT_EQ(message.rfind("amdgpu junction has reached its limit / It reads 1", 0), 0u) << message;
             EXPECT_NE(message.find("C; its limit is 100C."), std::string::npos) << message;
         }
-        EXPECT_EQ(DockTile::Get()->GetToolTip(), each.toolTip) << each.name;
+        EXPECT_EQ(toolTip, each.toolTip) << each.name;
     }
-    DockTile::DeleteInstanceForTesting();
 }

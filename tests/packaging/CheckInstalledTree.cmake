@@ -8,7 +8,8 @@ endif()
 
 set(root ${WORK_DIR}/usr)
 set(sizes 16 22 24 32 48 64 128 256)
-set(expected bin/kelvara share/applications/kelvara.desktop share/icons/hicolor/scalable/apps/kelvara.svg
+set(expected bin/kelvara bin/kelvara-headless lib/systemd/user/kelvara-headless.service
+    share/applications/kelvara.desktop share/icons/hicolor/scalable/apps/kelvara.svg
     share/metainfo/${APPSTREAM_ID}.metainfo.xml)
 foreach(size ${sizes})
     list(APPEND expected share/icons/hicolor/${size}x${size}/apps/kelvara.png)
@@ -50,10 +51,41 @@ foreach(line "Name=Kelvara" "GenericName=Temperature Monitor" "Categories=System
     endif()
 endforeach()
 
-execute_process(COMMAND ${root}/bin/kelvara --version RESULT_VARIABLE result OUTPUT_VARIABLE answer ERROR_VARIABLE errors)
-if(NOT result EQUAL 0 OR NOT answer STREQUAL "Kelvara ${VERSION}\n")
-    message(FATAL_ERROR "the installed program answers --version with ${result}: ${answer}${errors}")
+# The service unit names the installed program by its absolute path, in the folder the user's service manager
+# reads for the prefix: below /usr as the package installs it, below ~/.local for a user's own install.
+set(home ${WORK_DIR}/home)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${home} ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${home}/.local
+    RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cmake --install --prefix ~/.local failed: ${errors}")
 endif()
+foreach(unit_and_program
+        "${root}/lib/systemd/user/kelvara-headless.service|/usr/bin/kelvara-headless"
+        "${home}/.local/share/systemd/user/kelvara-headless.service|${home}/.local/bin/kelvara-headless")
+    string(REPLACE "|" ";" unit_and_program "${unit_and_program}")
+    list(GET unit_and_program 0 unit)
+    list(GET unit_and_program 1 program)
+    if(NOT EXISTS ${unit})
+        message(FATAL_ERROR "no service unit at ${unit}")
+    endif()
+    file(READ ${unit} text)
+    foreach(line "ExecStart=${program}" "Restart=on-failure" "WantedBy=default.target")
+        string(FIND "${text}" "\n${line}\n" at)
+        if(at EQUAL -1)
+            message(FATAL_ERROR "${unit} lacks the line ${line}:\n${text}")
+        endif()
+    endforeach()
+endforeach()
+file(REMOVE_RECURSE ${home})
+
+foreach(command "kelvara;--version" "kelvara;--headless;--version" "kelvara-headless;--version")
+    list(POP_FRONT command program)
+    execute_process(COMMAND ${root}/bin/${program} ${command} RESULT_VARIABLE result OUTPUT_VARIABLE answer
+        ERROR_VARIABLE errors)
+    if(NOT result EQUAL 0 OR NOT answer STREQUAL "Kelvara ${VERSION}\n")
+        message(FATAL_ERROR "the installed ${program} answers ${command} with ${result}: ${answer}${errors}")
+    endif()
+endforeach()
 
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 if(DESKTOP_FILE_VALIDATE)

@@ -207,3 +207,53 @@ TEST(SingleInstance, TheRunningOneAnswersRequestsWithAndWithoutTokens)
             EXPECT_TRUE(received.empty()) << each.name;
     }
 }
+
+// A launch without windows only asks whether one samples: it ends, and the running one opens nothing. A
+// desktop launch gets the windows of a desktop one; one without windows yields to it, quits, and the launch
+// that waited for its lock samples in its place.
+TEST(SingleInstance, WhoLaunchesDecidesTheHandOver)
+{
+    using Launch = SingleInstance::Launch;
+    using Answer = SingleInstance::Answer;
+    const struct {
+        const char* name;
+        Answer running; // how the running one answers a desktop launch
+        Launch launch;
+        Role role;
+        int reopened;
+    } cases[] = {
+        { "desktop to desktop", Answer::Reopen, Launch::Desktop, Role::HandedOver, 1 },
+        { "without windows to desktop", Answer::Reopen, Launch::Headless, Role::HandedOver, 0 },
+        { "without windows to without windows", Answer::Yield, Launch::Headless, Role::HandedOver, 0 },
+        { "desktop to without windows", Answer::Yield, Launch::Desktop, Role::Primary, 1 },
+    };
+    for (const auto& each : cases) {
+        TemporaryFolder home;
+        std::string folder = home / "kelvara";
+        auto running = std::make_unique<SingleInstance>(folder);
+        ASSERT_EQ(running->Claim(0), Role::Primary);
+        int reopened = 0;
+        auto watch = std::make_unique<HandOverWatch>(
+            *running, [&](const SingleInstance::Activation&) { ++reopened; }, each.running);
+
+        std::atomic<bool> launched = false;
+        Role role = Role::Alone;
+        std::thread launch([&] {
+            role = SingleInstance(folder).Claim(2000, each.launch);
+            launched = true;
+        });
+        QElapsedTimer limit;
+        limit.start();
+        while (!launched && limit.elapsed() < 20000) {
+            QCoreApplication::processEvents();
+            // Yielding, the running one quits: after that the launch gets the lock.
+            if (reopened > 0 && each.running == Answer::Yield && running) {
+                watch.reset();
+                running.reset();
+            }
+        }
+        launch.join();
+        EXPECT_EQ(role, each.role) << each.name;
+        EXPECT_EQ(reopened, each.reopened) << each.name;
+    }
+}

@@ -1,6 +1,5 @@
-#include "app/LimitWatch.h"
+#include "sensors/LimitWatch.h"
 
-#include "display/DockTile.h"
 #include "framework/LException.h"
 #include "platform/Notifier.h"
 #include "prefs/KelvaraSettings.h"
@@ -8,6 +7,8 @@
 #include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "util/TemperatureUnits.h"
+
+#include <utility>
 
 namespace {
 
@@ -20,9 +21,11 @@ std::string Temperature(TemperatureSensor* sensor, int32_t raw)
 
 }
 
-LimitWatch::LimitWatch(SensorMaster& sensors, Notifier& notifier)
+LimitWatch::LimitWatch(
+    SensorMaster& sensors, Notifier& notifier, std::function<void(const std::string& summary)> onSummaryChanged)
     : mSensors(sensors)
     , mNotifier(notifier)
+    , mOnSummaryChanged(std::move(onSummaryChanged))
 {
     mSensors.AddListener(this);
     CheckAll();
@@ -52,7 +55,7 @@ void LimitWatch::Check(TemperatureSensor* sensor)
         bool wasAtLimit = mAlarms.contains(sensor) && mAlarms[sensor].IsAtLimit();
         mAlarms.erase(sensor);
         if (wasAtLimit)
-            DockTile::Get()->SetToolTip(MakeToolTip());
+            SummaryChanged();
         return;
     }
     int32_t raw = *reading;
@@ -65,7 +68,7 @@ void LimitWatch::Check(TemperatureSensor* sensor)
             "It reads " + Temperature(sensor, raw) + "; its limit is " + Temperature(sensor, limit) + ".");
     }
     if (wasAtLimit || alarm.IsAtLimit())
-        DockTile::Get()->SetToolTip(MakeToolTip());
+        SummaryChanged();
 }
 
 std::string LimitWatch::MakeToolTip()
@@ -83,4 +86,10 @@ std::string LimitWatch::MakeToolTip()
             + Temperature(sensor, sensor->GetRawHighThreshold()) + ")";
     }
     return text;
+}
+
+void LimitWatch::SummaryChanged()
+{
+    if (mOnSummaryChanged)
+        mOnSummaryChanged(MakeToolTip());
 }
