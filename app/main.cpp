@@ -97,13 +97,8 @@ int main(int argc, char** argv)
     if (commandLine.action == CommandLine::Action::Headless)
         return BecomeHeadless(argv);
     Platform::InstallLinux("/");
-    if (commandLine.action == CommandLine::Action::Export) {
-        HistoryExportResult result = HistoryExport::ExportProgramFolder(commandLine.exportFolder);
-        if (!result.written.empty())
-            std::printf("Kelvara exported the history of %zu sensors to %s\n", result.written.size(),
-                commandLine.exportFolder.c_str());
-        return result.problems.empty() ? 0 : 1;
-    }
+    if (commandLine.action == CommandLine::Action::Export)
+        return HistoryExport::ExportForCommandLine(commandLine.exportFolder);
 
     // One Kelvara per user, so that one sampler writes one set of files: a second launch hands over to the
     // running one (which brings its windows forward) before it touches anything.

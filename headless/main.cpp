@@ -43,13 +43,8 @@ int main(int argc, char** argv)
     if (commandLine.action == CommandLine::Action::Exit)
         return commandLine.exitCode;
     Platform::InstallLinux("/");
-    if (commandLine.action == CommandLine::Action::Export) {
-        HistoryExportResult result = HistoryExport::ExportProgramFolder(commandLine.exportFolder);
-        if (!result.written.empty())
-            std::printf("Kelvara exported the history of %zu sensors to %s\n", result.written.size(),
-                commandLine.exportFolder.c_str());
-        return result.problems.empty() ? 0 : 1;
-    }
+    if (commandLine.action == CommandLine::Action::Export)
+        return HistoryExport::ExportForCommandLine(commandLine.exportFolder);
 
     // A Kelvara that runs already samples and writes the files; this one has nothing to add. It ends with
     // status 0, so that a service manager that restarts it on failure leaves it at that.

@@ -215,3 +215,11 @@ HistoryExportResult HistoryExport::ExportProgramFolder(const std::string& destin
     }
     return ExportFolder(folder, destination);
 }
+
+int HistoryExport::ExportForCommandLine(const std::string& destination)
+{
+    HistoryExportResult result = ExportProgramFolder(destination);
+    if (!result.written.empty())
+        std::printf("Kelvara exported the history of %zu sensors to %s\n", result.written.size(), destination.c_str());
+    return result.problems.empty() ? 0 : 1;
+}

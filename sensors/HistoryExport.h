@@ -24,6 +24,9 @@ public:
     static HistoryExportResult ExportFolder(const std::string& dataFolder, const std::string& destination);
     // The same from the program's folder, which it does not create.
     static HistoryExportResult ExportProgramFolder(const std::string& destination);
+    // --export: the program folder's histories into destination, with a line on standard output saying how many
+    // were written. Returns the program's exit status: 0, or 1 when anything went wrong.
+    static int ExportForCommandLine(const std::string& destination);
 
     // The long-term samples of a data file's bytes, newest first; throws eofErr for a file that ends
     // before its counts say, and the version for one whose version is neither 2 nor 3.
