@@ -1,6 +1,7 @@
 #include "platform/SingleInstance.h"
 
 #include "platform/HandOverWatch.h"
+#include "tests/support/LoopbackHttp.h"
 #include "tests/support/TestFolders.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,8 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <future>
 #include <optional>
 #include <poll.h>
 #include <sys/socket.h>
@@ -19,9 +22,47 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 using Role = SingleInstance::Role;
+using Activation = SingleInstance::Activation;
+
+namespace {
+
+// A client of the running one's socket in folder; reads give up after 3 seconds.
+int ConnectTo(const std::string& folder)
+{
+    int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/kelvara.socket", folder.c_str());
+    EXPECT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    timeval wait { 3, 0 };
+    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    return client;
+}
+
+// Launches another Kelvara on a thread of its own, turning the event loop (and calling turned after each turn)
+// until its claim ends.
+Role LaunchWhileServing(
+    const std::string& folder, int timeout, SingleInstance::Launch launch, const std::function<void()>& turned)
+{
+    std::atomic<bool> launched = false;
+    Role role = Role::Alone;
+    std::thread launching([&] {
+        role = SingleInstance(folder).Claim(timeout, launch);
+        launched = true;
+    });
+    QElapsedTimer limit;
+    limit.start();
+    while (!launched && limit.elapsed() < 20000) {
+        QCoreApplication::processEvents();
+        turned();
+    }
+    launching.join();
+    return role;
+}
+
+}
 
 // A second launch hands over to the running one, whose event loop serves it. Regression: a client that
 // connected and said nothing froze the windows for 2 seconds a connection; now the loop turns while it is
@@ -36,8 +77,8 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndASilentClientHoldsNothing)
     ASSERT_EQ(::stat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u) << "the folder is the user's alone";
     int reopened = 0;
-    SingleInstance::Activation received;
-    HandOverWatch watch(running, [&](const SingleInstance::Activation& activation) {
+    Activation received;
+    HandOverWatch watch(running, [&](const Activation& activation) {
         ++reopened;
         received = activation;
     });
@@ -45,36 +86,21 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndASilentClientHoldsNothing)
     ::setenv("DESKTOP_STARTUP_ID", "openbox/kelvara-7-host-0_TIME123456", 1);
     ::setenv("XDG_ACTIVATION_TOKEN", "f3a9-0c1d", 1);
 
-    int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/kelvara.socket", folder.c_str());
-    ASSERT_EQ(::connect(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    int silent = ConnectTo(folder);
     auto dropped = [silent] {
         pollfd hangUp { silent, POLLIN, 0 };
         return ::poll(&hangUp, 1, 0) == 1;
     };
-
-    std::atomic<bool> launched = false;
-    Role second = Role::Alone;
-    std::thread launch([&] {
-        second = SingleInstance(folder).Claim(8000);
-        launched = true;
-    });
     int turnsWhileConnected = 0;
-    QElapsedTimer limit;
-    limit.start();
-    while (!launched && limit.elapsed() < 20000) {
-        QCoreApplication::processEvents();
+    Role second = LaunchWhileServing(folder, 8000, SingleInstance::Launch::Desktop, [&] {
         if (!dropped())
             ++turnsWhileConnected;
-    }
-    launch.join();
+    });
     ::unsetenv("DESKTOP_STARTUP_ID");
     ::unsetenv("XDG_ACTIVATION_TOKEN");
     EXPECT_EQ(second, Role::HandedOver);
     EXPECT_EQ(reopened, 1);
-    EXPECT_EQ(received, (SingleInstance::Activation { "openbox/kelvara-7-host-0_TIME123456", "f3a9-0c1d" }));
+    EXPECT_EQ(received, (Activation { "openbox/kelvara-7-host-0_TIME123456", "f3a9-0c1d" }));
     EXPECT_TRUE(dropped());
     EXPECT_GT(turnsWhileConnected, 10);
     ::close(silent);
@@ -133,7 +159,6 @@ TEST(SingleInstance, AFolderThatIsNotTheUsersAloneIsNotUsed)
 // are passed by; anything else is refused whole.
 TEST(SingleInstance, AHandOverCarriesTheLaunchersTokensAndNothingElse)
 {
-    using Activation = SingleInstance::Activation;
     const struct {
         const char* name;
         std::string line;
@@ -163,48 +188,27 @@ TEST(SingleInstance, TheRunningOneAnswersRequestsWithAndWithoutTokens)
     std::string folder = home / "kelvara";
     SingleInstance running(folder);
     ASSERT_EQ(running.Claim(0), Role::Primary);
-    std::vector<SingleInstance::Activation> received;
-    HandOverWatch watch(running, [&](const SingleInstance::Activation& activation) { received.push_back(activation); });
+    std::vector<Activation> received;
+    HandOverWatch watch(running, [&](const Activation& activation) { received.push_back(activation); });
     const struct {
         const char* name;
         std::string request;
         std::string answer;
-        std::optional<SingleInstance::Activation> activation;
+        std::vector<Activation> received;
     } cases[] = {
-        { "Older", "reopen\n", "ok\n", SingleInstance::Activation {} },
-        { "Tokens", "reopen\nactivate XDG_ACTIVATION_TOKEN=t1\n", "ok\n", SingleInstance::Activation { "", "t1" } },
-        { "Damaged", "reopen\nactivate XDG_ACTIVATION_TOKEN=\"\n", "", std::nullopt },
+        { "Older", "reopen\n", "ok\n", { Activation {} } },
+        { "Tokens", "reopen\nactivate XDG_ACTIVATION_TOKEN=t1\n", "ok\n", { Activation { "", "t1" } } },
+        { "Damaged", "reopen\nactivate XDG_ACTIVATION_TOKEN=\"\n", "", {} },
     };
     for (const auto& each : cases) {
         received.clear();
-        int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        std::snprintf(address.sun_path, sizeof address.sun_path, "%s/kelvara.socket", folder.c_str());
-        ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ASSERT_EQ(::send(client, each.request.data(), each.request.size(), MSG_NOSIGNAL),
-            static_cast<ssize_t>(each.request.size()));
-        std::string answer;
-        QElapsedTimer limit;
-        limit.start();
-        for (;;) {
-            QCoreApplication::processEvents();
-            pollfd readable { client, POLLIN, 0 };
-            if (::poll(&readable, 1, 10) == 1) {
-                char c = 0;
-                if (::recv(client, &c, 1, 0) != 1)
-                    break;
-                answer += c;
-            }
-            if (limit.elapsed() > 3000)
-                break;
-        }
+        int client = ConnectTo(folder);
+        ::send(client, each.request.data(), each.request.size(), MSG_NOSIGNAL);
+        auto answer = std::async(std::launch::async, [client] { return LoopbackHttp::ReadAll(client); });
+        LoopbackHttp::Serve([&] { return answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; });
         ::close(client);
-        EXPECT_EQ(answer, each.answer) << each.name;
-        if (each.activation)
-            EXPECT_EQ(received, std::vector<SingleInstance::Activation> { *each.activation }) << each.name;
-        else
-            EXPECT_TRUE(received.empty()) << each.name;
+        EXPECT_EQ(answer.get(), each.answer) << each.name;
+        EXPECT_EQ(received, each.received) << each.name;
     }
 }
 
@@ -234,25 +238,14 @@ TEST(SingleInstance, WhoLaunchesDecidesTheHandOver)
         ASSERT_EQ(running->Claim(0), Role::Primary);
         int reopened = 0;
         auto watch = std::make_unique<HandOverWatch>(
-            *running, [&](const SingleInstance::Activation&) { ++reopened; }, each.running);
-
-        std::atomic<bool> launched = false;
-        Role role = Role::Alone;
-        std::thread launch([&] {
-            role = SingleInstance(folder).Claim(2000, each.launch);
-            launched = true;
-        });
-        QElapsedTimer limit;
-        limit.start();
-        while (!launched && limit.elapsed() < 20000) {
-            QCoreApplication::processEvents();
+            *running, [&](const Activation&) { ++reopened; }, each.running);
+        Role role = LaunchWhileServing(folder, 2000, each.launch, [&] {
             // Yielding, the running one quits: after that the launch gets the lock.
             if (reopened > 0 && each.running == Answer::Yield && running) {
                 watch.reset();
                 running.reset();
             }
-        }
-        launch.join();
+        });
         EXPECT_EQ(role, each.role) << each.name;
         EXPECT_EQ(reopened, each.reopened) << each.name;
     }
