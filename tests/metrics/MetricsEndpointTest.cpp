@@ -10,9 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <future>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
