@@ -61,43 +61,33 @@ kelvara_read_errors_total{chip="pci0000:00_0000:01:00_0",sensor="temp1",name="GP
 kelvara_read_errors_total{chip="udisks2_wd_blue",sensor="temp1",name="WD Blue"} 17
 )";
 
-struct FormatCase {
-    const char* name;
-    MetricsExposition::Format format;
-    std::string expected;
-};
-
-const FormatCase kFormats[] = {
-    { "Text004", MetricsExposition::Format::Text004,
-        std::string(kBody)
-            + "# HELP kelvara_read_errors_total Reads of the sensor that gave no reading since Kelvara started.\n"
-              "# TYPE kelvara_read_errors_total counter\n"
-            + kErrors
-            + "# HELP kelvara_build_info Kelvara's version; always 1.\n"
-              "# TYPE kelvara_build_info gauge\n"
-              "kelvara_build_info{version=\"1.2.3\"} 1\n" },
-    { "OpenMetrics", MetricsExposition::Format::OpenMetrics,
-        std::string(kBody)
-            + "# HELP kelvara_read_errors Reads of the sensor that gave no reading since Kelvara started.\n"
-              "# TYPE kelvara_read_errors counter\n"
-            + kErrors
-            + "# HELP kelvara_build Kelvara's version; always 1.\n"
-              "# TYPE kelvara_build info\n"
-              "kelvara_build_info{version=\"1.2.3\"} 1\n"
-              "# EOF\n" },
-};
-
-class Exposition : public testing::TestWithParam<FormatCase> { };
-
 }
 
-TEST_P(Exposition, ByteForByte)
+TEST(Exposition, ByteForByte)
 {
-    EXPECT_EQ(MetricsExposition::Write(Fixture(), "1.2.3", GetParam().format), Expected(GetParam().expected));
+    using F = MetricsExposition::Format;
+    const std::pair<F, std::string> cases[] = {
+        { F::Text004,
+            std::string(kBody)
+                + "# HELP kelvara_read_errors_total Reads of the sensor that gave no reading since Kelvara started.\n"
+                  "# TYPE kelvara_read_errors_total counter\n"
+                + kErrors
+                + "# HELP kelvara_build_info Kelvara's version; always 1.\n"
+                  "# TYPE kelvara_build_info gauge\n"
+                  "kelvara_build_info{version=\"1.2.3\"} 1\n" },
+        { F::OpenMetrics,
+            std::string(kBody)
+                + "# HELP kelvara_read_errors Reads of the sensor that gave no reading since Kelvara started.\n"
+                  "# TYPE kelvara_read_errors counter\n"
+                + kErrors
+                + "# HELP kelvara_build Kelvara's version; always 1.\n"
+                  "# TYPE kelvara_build info\n"
+                  "kelvara_build_info{version=\"1.2.3\"} 1\n"
+                  "# EOF\n" },
+    };
+    for (const auto& [format, expected] : cases)
+        EXPECT_EQ(MetricsExposition::Write(Fixture(), "1.2.3", format), Expected(expected)) << static_cast<int>(format);
 }
-
-INSTANTIATE_TEST_SUITE_P(Metrics, Exposition, testing::ValuesIn(kFormats),
-    [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 TEST(Exposition, NegotiatesByAccept)
 {
