@@ -13,10 +13,7 @@
 #include "tests/support/Sampling.h"
 #include "util/TemperatureUnits.h"
 
-#include <QColor>
-#include <QCoreApplication>
 #include <QGuiApplication>
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMainWindow>
@@ -26,9 +23,6 @@
 
 #include <algorithm>
 #include <map>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 
@@ -38,8 +32,9 @@ const std::vector<std::pair<int, std::string>> kColumns { { 0, "Na" }, { 1, "Tc"
     { 13, "MA" }, { 14, "Tp" } };
 const std::vector<int> kDefaultColumns { 1, 2, 5, 6, 7 };
 using Names = std::vector<std::string>;
-const QRgb kRed = QColor::fromRgba64(65535, 0, 0).rgb();
-const QRgb kBlue = QColor::fromRgba64(0, 0, 65535).rgb();
+const QRgb kColours[] = { qRgb(255, 0, 0), QColor::fromRgba64(0, 32767, 0).rgb(), qRgb(0, 0, 255) };
+const QRgb kRed = kColours[0];
+const QRgb kBlue = kColours[2];
 
 // Pane frames as layout 129 places them, each in its view.
 std::map<PaneIDT, SPaneInfo> LayoutPanes(const LPaneEntry& entry = UResources::GetLayout(DataWindow::kLayoutID))
@@ -98,11 +93,10 @@ protected:
     // Whether sensor colour position 0..2 shows anywhere in the window's graph.
     static bool GraphShows(DataWindow* window, int position)
     {
-        const QRgb colors[] = { qRgb(255, 0, 0), QColor::fromRgba64(0, 32767, 0).rgb(), qRgb(0, 0, 255) };
         QImage image = window->FindPaneByID(FourCC("GraV"))->RenderImage().convertToFormat(QImage::Format_RGB32);
         const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
         const auto* end = pixels + image.width() * image.height();
-        return std::find(pixels, end, colors[position]) != end;
+        return std::find(pixels, end, kColours[position]) != end;
     }
 
     // Every row, header first, lies on its own 15-pixel line below the controls and shows its name and the
