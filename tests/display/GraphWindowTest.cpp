@@ -678,15 +678,11 @@ TEST_F(GraphWindowTest, ANightOfSuspendIsABandWithNoLineAcrossIt)
     }
 
     // Hovering names the time it was: the older stretch from 8 h 30 min ago on, nothing in the pause.
-    const struct {
-        int x;
-        std::string tip;
-    } hovers[] = { { 32 + 540, "9 h ago" }, { 32 + 300, "5 h ago" } };
-    for (const auto& hover : hovers) {
+    for (auto [x, time] : { std::pair { 32 + 540, "9 h ago" }, { 32 + 300, "5 h ago" } }) {
         QTextDocument tip;
-        tip.setHtml(QString::fromStdString(view->GetToolTipAt(hover.x, 100)));
+        tip.setHtml(QString::fromStdString(view->GetToolTipAt(x, 100)));
         std::string text = tip.toPlainText().toStdString();
-        EXPECT_EQ(text.substr(0, text.find(' ', text.find("ago"))), hover.tip);
-        EXPECT_EQ(text.find("lid:") != std::string::npos, hover.x > 400) << text;
+        EXPECT_EQ(text.substr(0, text.find(' ', text.find("ago"))), time);
+        EXPECT_EQ(text.find("lid:") != std::string::npos, x > 400) << text;
     }
 }
