@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what building and testing Kelvara needs on Debian 12, then configures and builds it.
+# Installs what building and testing Kelvara needs on Debian 12 (systemd for busctl, which the program without
+# windows sends its notifications with), then configures and builds it.
 # Usage: tools/setup.sh [build folder] [extra cmake arguments...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-qpa-plugins qt6-wayland libgl-dev libxcb1-dev libgtest-dev
-    libgmock-dev libbenchmark-dev fonts-dejavu-core util-linux dbus-daemon)
+    libgmock-dev libbenchmark-dev fonts-dejavu-core util-linux dbus-daemon systemd)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
