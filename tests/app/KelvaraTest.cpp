@@ -50,6 +50,10 @@
 
 namespace {
 
+// What a run with one sensor, Board, leaves in the program's folder.
+const std::vector<std::string> kBoardFiles { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini",
+    "Kelvara Timeline" };
+
 class KelvaraApplication : public ::testing::Test {
 protected:
     KelvaraApplication()
@@ -221,8 +225,7 @@ TEST_F(KelvaraApplication, QuittingDuringAVersionCheckDoesNotWaitForIt)
         application.Run();
     }
     EXPECT_FALSE(checkEnded) << "quitting waited for the check";
-    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
-        (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" }));
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), kBoardFiles);
     released = true;
     server.Request();
     while (VersionCheckWorker::ChecksRunning() > 0)
@@ -348,8 +351,7 @@ TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsStateAndDialogsOpenOnce)
     }
     EXPECT_EQ(Windows("Welcome to Kelvara").size(), 1u);
     ASSERT_EQ(Windows<PreferencesDialog>().size(), 1u);
-    bool enabled = true;
-    bool usesMark = false;
+    bool enabled = true, usesMark = false;
     uint16_t mark = 0;
     Str255 name {};
     for (CommandT command : { cmd_NewDataWindow, cmd_Quit, cmd_Preferences, cmd_About }) {
@@ -434,9 +436,7 @@ TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndComesBackWhereItWas)
             QTimer::singleShot(0, closeAll);
             application.Run();
         }
-        EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
-            (std::vector<std::string> {
-                "01 Board", "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" }));
+        EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), kBoardFiles);
 
         ForgetTheRun();
         platform.Clock().Advance(10);
@@ -462,8 +462,9 @@ TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndComesBackWhereItWas)
     EXPECT_EQ(Windows<DataWindow>().size(), 1u);
 }
 
-// A later launch, or a click on the tray icon, brings back every window, minimised ones too.
-TEST_F(KelvaraApplication, ALaterLaunchBringsBackMinimisedWindows)
+// A later launch brings back every window, minimised ones too; a click on the tray icon brings the windows
+// forward, or opens a data window when none is open.
+TEST_F(KelvaraApplication, ALaterLaunchOrATrayClickBringsBackTheWindows)
 {
     platform.AddTempSensor("Board", 40);
     DockTray::SetAvailableForTesting(true);
@@ -480,15 +481,7 @@ TEST_F(KelvaraApplication, ALaterLaunchBringsBackMinimisedWindows)
         EXPECT_TRUE(window->GetTopLevel()->isVisible()) << window->GetDescriptor();
     }
     EXPECT_EQ(Windows<DataWindow>().size(), 1u) << "no window was added";
-}
 
-// A click on the tray icon brings the windows forward, or opens a data window when none is open.
-TEST_F(KelvaraApplication, AClickOnTheTrayIconRaisesTheWindowsOrOpensOne)
-{
-    platform.AddTempSensor("Board", 40);
-    DockTray::SetAvailableForTesting(true);
-    Kelvara application;
-    StartUp(application);
     DockTray tray;
     LCommander::SetTarget(&application);
     tray.Clicked();
@@ -679,8 +672,7 @@ TEST_F(KelvaraApplication, ThePreferencesAreWrittenAtTheTenMinuteCheckpoint)
     Preferences::ReadPrefs();
     EXPECT_EQ(Preferences::Get()->GetDataWindowPrefsArray()->GetCount(), 1);
     EXPECT_EQ(Preferences::Get()->GetGraphWindowPrefsArray()->GetCount(), 1);
-    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
-        (std::vector<std::string> { "01 Board", "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" }));
+    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), kBoardFiles);
 }
 
 // When nothing can be saved, the user is told once a run, in a dialog that holds nothing up, with the folder
@@ -691,24 +683,17 @@ TEST_F(KelvaraApplication, WhenNothingCanBeSavedTheUserIsToldAndMayQuit)
     platform.AddTempSensor("Board", 40);
     const std::string config = platform.Home() / "config";
     const std::string folder = platform.ProgramFolder();
-    const struct {
-        const char* name;
-        std::string fileInTheWay, reason;
-    } cases[] = {
-        { "at start", config, "\"" + config + "\" is a file, not a folder" },
-        { "at the first checkpoint", folder, "\"" + folder + "\" is a file, not a folder" },
-    };
-    for (const auto& row : cases) {
-        SCOPED_TRACE(row.name);
+    for (const std::string& inTheWay : { config, folder }) {
+        SCOPED_TRACE(inTheWay);
         ForgetTheRun();
         std::filesystem::remove_all(config);
-        if (row.fileInTheWay == config)
+        if (inTheWay == config)
             TestFiles::Write(config, "");
         testing::internal::CaptureStderr();
         Kelvara application;
         application.StartUp();
-        EXPECT_EQ(Windows<SaveFailureDialog>().size(), row.fileInTheWay == config ? 1u : 0u);
-        if (row.fileInTheWay == folder) {
+        EXPECT_EQ(Windows<SaveFailureDialog>().size(), inTheWay == config ? 1u : 0u);
+        if (inTheWay == folder) {
             std::filesystem::remove_all(folder);
             TestFiles::Write(folder, "");
             for (int save = 0; save < 2; ++save) {
@@ -717,16 +702,13 @@ TEST_F(KelvaraApplication, WhenNothingCanBeSavedTheUserIsToldAndMayQuit)
                 QCoreApplication::processEvents();
             }
         }
+        const std::string why = "\"" + folder + "\": \"" + inTheWay + "\" is a file, not a folder";
         std::string message = testing::internal::GetCapturedStderr();
-        EXPECT_NE(message.find("nothing can be saved in \"" + folder + "\": " + row.reason), std::string::npos)
-            << message;
+        EXPECT_NE(message.find("nothing can be saved in " + why), std::string::npos) << message;
         std::vector<SaveFailureDialog*> told = Windows<SaveFailureDialog>();
         ASSERT_EQ(told.size(), 1u) << "told once";
-        EXPECT_NE(told[0]
-                      ->FindPaneByID(FourCC("Why "))
-                      ->GetDescriptor()
-                      .find("the folder \"" + folder + "\": " + row.reason + "."),
-            std::string::npos);
+        const std::string shown = told[0]->FindPaneByID(FourCC("Why "))->GetDescriptor();
+        EXPECT_NE(shown.find("the folder " + why + "."), std::string::npos) << shown;
         EXPECT_EQ(Windows<DataWindow>().size(), 1u) << "Kelvara runs on";
         EXPECT_FALSE(LApplication::IsQuitting());
         dynamic_cast<LPushButton*>(told[0]->FindPaneByID(SaveFailureDialog::msg_QuitKelvara))->SimulateHotSpotClick();

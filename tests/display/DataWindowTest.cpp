@@ -13,10 +13,7 @@
 #include "tests/support/Sampling.h"
 #include "util/TemperatureUnits.h"
 
-#include <QColor>
-#include <QCoreApplication>
 #include <QGuiApplication>
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMainWindow>
@@ -26,9 +23,6 @@
 
 #include <algorithm>
 #include <map>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 
@@ -38,8 +32,9 @@ const std::vector<std::pair<int, std::string>> kColumns { { 0, "Na" }, { 1, "Tc"
     { 13, "MA" }, { 14, "Tp" } };
 const std::vector<int> kDefaultColumns { 1, 2, 5, 6, 7 };
 using Names = std::vector<std::string>;
-const QRgb kRed = QColor::fromRgba64(65535, 0, 0).rgb();
-const QRgb kBlue = QColor::fromRgba64(0, 0, 65535).rgb();
+const QRgb kColours[] = { qRgb(255, 0, 0), QColor::fromRgba64(0, 32767, 0).rgb(), qRgb(0, 0, 255) };
+const QRgb kRed = kColours[0];
+const QRgb kBlue = kColours[2];
 
 // Pane frames as layout 129 places them, each in its view.
 std::map<PaneIDT, SPaneInfo> LayoutPanes(const LPaneEntry& entry = UResources::GetLayout(DataWindow::kLayoutID))
@@ -98,11 +93,10 @@ protected:
     // Whether sensor colour position 0..2 shows anywhere in the window's graph.
     static bool GraphShows(DataWindow* window, int position)
     {
-        const QRgb colors[] = { qRgb(255, 0, 0), QColor::fromRgba64(0, 32767, 0).rgb(), qRgb(0, 0, 255) };
         QImage image = window->FindPaneByID(FourCC("GraV"))->RenderImage().convertToFormat(QImage::Format_RGB32);
         const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
         const auto* end = pixels + image.width() * image.height();
-        return std::find(pixels, end, colors[position]) != end;
+        return std::find(pixels, end, kColours[position]) != end;
     }
 
     // Every row, header first, lies on its own 15-pixel line below the controls and shows its name and the
@@ -417,83 +411,73 @@ TEST_F(DataWindowTest, OnlyAPictureThatChangesIsDrawnAndAHiddenWindowDrawsNothin
     }
 }
 
-namespace {
-
-struct GraphCase {
-    const char* name;
-    std::vector<std::vector<double>> readings; // per sensor, oldest first; sensor 1 draws in red, 2 in blue
-    int width, height;
-    int16_t mode;
-    std::vector<std::tuple<int, int, QRgb>> points; // x, y, colour
-};
-
-class DataWindowGraphTest : public ::testing::TestWithParam<GraphCase> { };
-
-}
-
 // Everything but the given points: the border all round, background right of the oldest sample; a pane
-// too narrow for a plot stays unpainted.
-TEST_P(DataWindowGraphTest, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
+// too narrow for a plot stays unpainted. With a pane 43 high the plot is h = 40: 100 % on row 1, just below the
+// top border, 0 % on row 41.
+TEST(DataWindowGraph, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
 {
-    const GraphCase& c = GetParam();
-    FixturePlatform machine;
-    // Away from its superview's origin, so that drawing in the wrong coordinates shows.
-    QJsonObject entry { { "class", "Lgra" }, { "frame", QJsonArray { 30, 7, c.width, c.height } } };
-    DataWindowGraph graph { LPaneEntry(entry) };
-    std::vector<SensorRegistry::EntryID> ids;
-    for (const std::vector<double>& readings : c.readings)
-        ids.push_back(machine.AddTempSensor("Sensor " + std::to_string(ids.size() + 1), readings.front()));
-    int longest = 0;
-    Sampling::StartSensors();
-    for (size_t i = 0; i < c.readings.size(); ++i) {
-        TemperatureSensor* sensor = (*SensorMaster::Get()->GetSensorArray())[static_cast<ArrayIndexT>(i + 1)];
-        for (size_t j = 1; j < c.readings[i].size(); ++j) {
-            machine.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(c.readings[i][j]));
-            Sampling::SampleNow(*sensor);
+    const struct {
+        const char* name;
+        std::vector<std::vector<double>> readings; // per sensor, oldest first; sensor 1 draws in red, 2 in blue
+        int width, height;
+        int16_t mode;
+        std::vector<std::tuple<int, int, QRgb>> points; // x, y, colour
+    } cases[] = {
+        { "Empty", {}, 13, 20, 1, {} },
+        { "TooNarrowForAPlot", { { 30, 50, 40 } }, 12, 20, 1, {} },
+        // 31 in 30..33 is 33 %, times h = 60 is 19 rows; multiplying before dividing would give 20.
+        { "RangeTruncatesThePercentageFirst", { { 30, 33, 31 } }, 60, 63, 1,
+            { { 1, 42, kRed }, { 2, 1, kRed }, { 3, 61, kRed } } },
+        { "RangeWithoutSpreadOnTheBottomRow", { { 40, 40, 40 } }, 60, 43, 1,
+            { { 1, 41, kRed }, { 2, 41, kRed }, { 3, 41, kRed } } },
+        // The common range is 30..80: 50 is 40 %, 60 is 60 %.
+        { "RangeIsCommonToAllSensors", { { 30, 50 }, { 60, 80 } }, 60, 43, 1,
+            { { 1, 25, kRed }, { 2, 41, kRed }, { 1, 1, kBlue }, { 2, 17, kBlue } } },
+        { "AnyOtherModeIsRange", { { 30, 50 }, { 60, 80 } }, 60, 43, 3, { { 1, 25, kRed }, { 1, 1, kBlue } } },
+        // Each at its own maximum after its own minimum: the later sensor covers the earlier one.
+        { "PercentOfEachSensorsOwnRange", { { 30, 50 }, { 60, 80 } }, 60, 43, 2,
+            { { 1, 1, kBlue }, { 2, 41, kBlue } } },
+        // 22 readings in a plot 20 wide.
+        { "NoMorePointsThanThePlotIsWide",
+            { { 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50 } }, 22, 43, 1,
+            { { 1, 1, kRed }, { 20, 41, kRed } } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixturePlatform machine;
+        // Away from its superview's origin, so that drawing in the wrong coordinates shows.
+        QJsonObject entry { { "class", "Lgra" }, { "frame", QJsonArray { 30, 7, c.width, c.height } } };
+        DataWindowGraph graph { LPaneEntry(entry) };
+        std::vector<SensorRegistry::EntryID> ids;
+        for (const std::vector<double>& readings : c.readings)
+            ids.push_back(machine.AddTempSensor("Sensor " + std::to_string(ids.size() + 1), readings.front()));
+        int longest = 0;
+        Sampling::StartSensors();
+        for (size_t i = 0; i < c.readings.size(); ++i) {
+            TemperatureSensor* sensor = (*SensorMaster::Get()->GetSensorArray())[static_cast<ArrayIndexT>(i + 1)];
+            for (size_t j = 1; j < c.readings[i].size(); ++j) {
+                machine.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(c.readings[i][j]));
+                Sampling::SampleNow(*sensor);
+            }
+            graph.AddSensor(sensor);
+            longest = std::max(longest, static_cast<int>(c.readings[i].size()));
         }
-        graph.AddSensor(sensor);
-        longest = std::max(longest, static_cast<int>(c.readings[i].size()));
-    }
-    Preferences::Get()->SetSensorColor(0, RGBColor { 65535, 0, 0 });
-    Preferences::Get()->SetSensorColor(1, RGBColor { 0, 0, 65535 });
-    graph.SetGraphMode(c.mode);
-    QImage image = graph.RenderImage().convertToFormat(QImage::Format_RGB32);
+        Preferences::Get()->SetSensorColor(0, RGBColor { 65535, 0, 0 });
+        Preferences::Get()->SetSensorColor(1, RGBColor { 0, 0, 65535 });
+        graph.SetGraphMode(c.mode);
+        QImage image = graph.RenderImage().convertToFormat(QImage::Format_RGB32);
 
-    for (auto [x, y, color] : c.points)
-        EXPECT_EQ(image.pixel(x, y), color) << x << "," << y;
-    // The palette's base colour, white, in a border a fifth of the way to its black text.
-    const QRgb border = qRgb(204, 204, 204);
-    const QRgb background = qRgb(255, 255, 255);
-    for (int y = 0; y < c.height; ++y) {
-        for (int x = 0; x < c.width; ++x) {
-            bool edge = x == 0 || y == 0 || x == c.width - 1 || y == c.height - 1;
-            QRgb expected = c.width <= 12 ? qRgb(255, 255, 255) : edge ? border : background;
-            if (c.width <= 12 || edge || x > longest) {
-                ASSERT_EQ(image.pixel(x, y), expected) << x << "," << y;
+        for (auto [x, y, color] : c.points)
+            EXPECT_EQ(image.pixel(x, y), color) << x << "," << y;
+        // The palette's base colour, white, in a border a fifth of the way to its black text.
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x) {
+                bool edge = x == 0 || y == 0 || x == c.width - 1 || y == c.height - 1;
+                QRgb expected = c.width <= 12 || !edge ? qRgb(255, 255, 255) : qRgb(204, 204, 204);
+                if (c.width <= 12 || edge || x > longest) {
+                    ASSERT_EQ(image.pixel(x, y), expected) << x << "," << y;
+                }
             }
         }
     }
 }
-
-// With a pane 43 high the plot is h = 40: 100 % on row 1, just below the top border, 0 % on row 41.
-INSTANTIATE_TEST_SUITE_P(Modes, DataWindowGraphTest,
-    ::testing::Values(GraphCase { "Empty", {}, 13, 20, 1, {} },
-        GraphCase { "TooNarrowForAPlot", { { 30, 50, 40 } }, 12, 20, 1, {} },
-        // 31 in 30..33 is 33 %, times h = 60 is 19 rows; multiplying before dividing would give 20.
-        GraphCase { "RangeTruncatesThePercentageFirst", { { 30, 33, 31 } }, 60, 63, 1,
-            { { 1, 42, kRed }, { 2, 1, kRed }, { 3, 61, kRed } } },
-        GraphCase { "RangeWithoutSpreadOnTheBottomRow", { { 40, 40, 40 } }, 60, 43, 1,
-            { { 1, 41, kRed }, { 2, 41, kRed }, { 3, 41, kRed } } },
-        // The common range is 30..80: 50 is 40 %, 60 is 60 %.
-        GraphCase { "RangeIsCommonToAllSensors", { { 30, 50 }, { 60, 80 } }, 60, 43, 1,
-            { { 1, 25, kRed }, { 2, 41, kRed }, { 1, 1, kBlue }, { 2, 17, kBlue } } },
-        GraphCase {
-            "AnyOtherModeIsRange", { { 30, 50 }, { 60, 80 } }, 60, 43, 3, { { 1, 25, kRed }, { 1, 1, kBlue } } },
-        // Each at its own maximum after its own minimum: the later sensor covers the earlier one.
-        GraphCase { "PercentOfEachSensorsOwnRange", { { 30, 50 }, { 60, 80 } }, 60, 43, 2,
-            { { 1, 1, kBlue }, { 2, 41, kBlue } } },
-        // 22 readings in a plot 20 wide.
-        GraphCase { "NoMorePointsThanThePlotIsWide",
-            { { 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50 } }, 22, 43, 1,
-            { { 1, 1, kRed }, { 20, 41, kRed } } }),
-    [](const ::testing::TestParamInfo<GraphCase>& info) { return std::string(info.param.name); });

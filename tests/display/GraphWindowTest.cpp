@@ -16,8 +16,6 @@
 #include "tests/support/Sampling.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QJsonArray>
 #include <QMainWindow>
@@ -31,9 +29,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string>
-#include <tuple>
-#include <vector>
 
 // An image W x H has its plot rectangle at top 2, left 30, bottom H - 25, right W - 15, the border being its
 // outermost pixels: samples at 0 % lie on row H - 27, at 100 % on row 3.
@@ -41,23 +36,14 @@
 namespace {
 
 using Names = std::vector<std::string>;
-const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kBlack = qRgb(0, 0, 0);
 // The plot on the palette's base colour, white, with grid lines a fifth of the way to its black text.
-const QRgb kBackground = qRgb(255, 255, 255);
+const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kGrid = qRgb(204, 204, 204);
 // The colours of sensor indices 1, 2 and 3.
 const QRgb kGreen = QColor::fromRgba64(0, 32767, 0).rgb();
 const QRgb kRed = QColor::fromRgba64(65535, 0, 0).rgb();
 const QRgb kBlue = QColor::fromRgba64(0, 0, 65535).rgb();
-
-std::string Join(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += (text.empty() ? "" : "\n") + line;
-    return text;
-}
 
 int CountColour(const QImage& image, QRgb colour)
 {
@@ -66,6 +52,13 @@ int CountColour(const QImage& image, QRgb colour)
         for (int x = 0; x < image.width(); ++x)
             count += image.pixel(x, y) == colour;
     return count;
+}
+
+// The Time Scale pop-up's item for pixels a minute.
+int16_t ScaleItem(int scale)
+{
+    const auto& all = GraphWindowView::kTimeScales;
+    return static_cast<int16_t>(std::find(all.begin(), all.end(), scale) - all.begin() + 1);
 }
 
 class GraphWindowTest : public ::testing::Test {
@@ -281,8 +274,8 @@ TEST_F(GraphWindowTest, PlotGridAndLabelsFollowTheHeightAndMode)
         EXPECT_EQ(image.pixel(right - 1, plotBottom - 1), kBlack);
         int depth = plotBottom - 2;
         for (int y : { 2 + depth / 4, 2 + depth / 2, 2 + depth * 75 / 100 }) {
-            EXPECT_EQ(image.pixel(31, y), grid ? kGrid : kBackground) << y;
-            EXPECT_EQ(image.pixel(right - 2, y), grid ? kGrid : kBackground) << y;
+            EXPECT_EQ(image.pixel(31, y), grid ? kGrid : kWhite) << y;
+            EXPECT_EQ(image.pixel(right - 2, y), grid ? kGrid : kWhite) << y;
         }
         ExpectLabel(image, top, 11);
         ExpectLabel(image, bottom, height - 27);
@@ -505,9 +498,7 @@ TEST_F(GraphWindowTest, TheTimeScaleStepsByKeysAndPopupAndTheMarksFollowIt)
             QTest::keyClick(window->GetTopLevel(), step.key, step.modifiers);
         QCoreApplication::processEvents();
         ASSERT_EQ(graph->GetTimeScale(), step.scale);
-        EXPECT_EQ(window->GetTimeScalePopup()->GetCurrentMenuItem(),
-            std::find(GraphWindowView::kTimeScales.begin(), GraphWindowView::kTimeScales.end(), step.scale)
-                - GraphWindowView::kTimeScales.begin() + 1);
+        EXPECT_EQ(window->GetTimeScalePopup()->GetCurrentMenuItem(), ScaleItem(step.scale));
         EXPECT_EQ(graph->GetImageWidth(), 32 + step.scale * 14999 + 16);
         // Only the part around the mark is drawn.
         const int mark = 30 + step.scale * step.markMinutes;
@@ -555,21 +546,21 @@ TEST_F(GraphWindowTest, HoveringNamesTheTimeAndTheValuesHottestFirst)
 
     const struct {
         int scale, minutesAgo;
-        std::vector<std::string> lines;
+        const char* tip;
     } cases[] = {
-        { 1, 135, { "2 h 15 min ago (12:05)", "gpu: 61C", "board: 35C" } },
-        { 30, 2, { "2 min ago (14:18)", "gpu: 50C", "disk <2>: 33C", "board: 30C" } },
-        { 2, 26 * 60, { "26 h ago (Mon 12:20)", "gpu: 50C", "board: 30C" } },
+        { 1, 135, "2 h 15 min ago (12:05)\ngpu: 61C\nboard: 35C" },
+        { 30, 2, "2 min ago (14:18)\ngpu: 50C\ndisk <2>: 33C\nboard: 30C" },
+        { 2, 26 * 60, "26 h ago (Mon 12:20)\ngpu: 50C\nboard: 30C" },
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.lines.front());
+        SCOPED_TRACE(c.tip);
         window->ChangeTimeScale(c.scale);
         QPoint at(32 + c.scale * c.minutesAgo, 50);
         QHelpEvent hover(QEvent::ToolTip, at, graph->GetWidget()->mapToGlobal(at));
         QCoreApplication::sendEvent(graph->GetWidget(), &hover);
         QTextDocument tip;
         tip.setHtml(QToolTip::text());
-        EXPECT_EQ(tip.toPlainText().toStdString(), Join(c.lines));
+        EXPECT_EQ(tip.toPlainText().toStdString(), c.tip);
         // Each value in its sensor's colour.
         for (auto [name, colour] : { std::pair { "gpu", "#ff0000" }, { "board", "#007f00" } })
             EXPECT_NE(QToolTip::text().indexOf(QString("color:%1'>%2").arg(colour, name)), -1) << name;
@@ -598,9 +589,7 @@ TEST_F(GraphWindowTest, ANewWindowZoomsUntilItsHistoryFillsHalfThePlot)
         }
         graph->SpendTime(EventRecord {});
         EXPECT_EQ(graph->GetTimeScale(), scale) << wanted << " minutes";
-        EXPECT_EQ(window->GetTimeScalePopup()->GetCurrentMenuItem(),
-            std::find(GraphWindowView::kTimeScales.begin(), GraphWindowView::kTimeScales.end(), scale)
-                - GraphWindowView::kTimeScales.begin() + 1);
+        EXPECT_EQ(window->GetTimeScalePopup()->GetCurrentMenuItem(), ScaleItem(scale));
     }
     window->GetTimeScalePopup()->UserChoseItem(5);
     graph->SpendTime(EventRecord {});
@@ -689,15 +678,11 @@ TEST_F(GraphWindowTest, ANightOfSuspendIsABandWithNoLineAcrossIt)
     }
 
     // Hovering names the time it was: the older stretch from 8 h 30 min ago on, nothing in the pause.
-    const struct {
-        int x;
-        std::string tip;
-    } hovers[] = { { 32 + 540, "9 h ago" }, { 32 + 300, "5 h ago" } };
-    for (const auto& hover : hovers) {
+    for (auto [x, time] : { std::pair { 32 + 540, "9 h ago" }, { 32 + 300, "5 h ago" } }) {
         QTextDocument tip;
-        tip.setHtml(QString::fromStdString(view->GetToolTipAt(hover.x, 100)));
+        tip.setHtml(QString::fromStdString(view->GetToolTipAt(x, 100)));
         std::string text = tip.toPlainText().toStdString();
-        EXPECT_EQ(text.substr(0, text.find(' ', text.find("ago"))), hover.tip);
-        EXPECT_EQ(text.find("lid:") != std::string::npos, hover.x > 400) << text;
+        EXPECT_EQ(text.substr(0, text.find(' ', text.find("ago"))), time);
+        EXPECT_EQ(text.find("lid:") != std::string::npos, x > 400) << text;
     }
 }

@@ -25,8 +25,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -81,14 +79,10 @@ protected:
 
     static TemperatureSensor& Sensor(int position) { return *(*SensorMaster::Get()->GetSensorArray())[position]; }
 
-    static LStaticText* Row(LWindow* window, int row)
+    // A data window's name in a row ("Na"), or a graph window's legend entry ("Tx").
+    static LStaticText* Text(LWindow* window, const char* prefix, int row)
     {
-        return dynamic_cast<LStaticText*>(window->FindPaneByID(LPaneEntry::RowPaneID("Na", row)));
-    }
-
-    static LStaticText* Legend(LWindow* window, int entry)
-    {
-        return dynamic_cast<LStaticText*>(window->FindPaneByID(LPaneEntry::RowPaneID("Tx", entry)));
+        return dynamic_cast<LStaticText*>(window->FindPaneByID(LPaneEntry::RowPaneID(prefix, row)));
     }
 
     // A double click on a data window's row, then the keys in the field it opens.
@@ -96,7 +90,7 @@ protected:
     {
         LWindow* window = LWindow::CreateWindow(DataWindow::kLayoutID, nullptr);
         window->Show();
-        QTest::mouseDClick(Row(window, row)->GetWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        QTest::mouseDClick(Text(window, "Na", row)->GetWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
         auto* field = window->GetTopLevel()->findChild<QLineEdit*>();
         ASSERT_NE(field, nullptr);
         ASSERT_TRUE(field->isVisible());
@@ -123,10 +117,8 @@ protected:
 
     std::string SettingsText() const
     {
-        std::ifstream file(platform.ProgramFolder() + "/" + kSettingsFileName);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
+        std::vector<uint8_t> bytes = TestFiles::ReadBytes(platform.ProgramFolder() + "/" + kSettingsFileName);
+        return std::string(bytes.begin(), bytes.end());
     }
 
     SysfsFixture sysfs;
@@ -170,9 +162,9 @@ TEST_F(SensorNamesTest, ARenameIsKeptAcrossRestarts)
         EXPECT_EQ(Sensor(2).GetSensorName(), "nvme Composite 2");
         EXPECT_EQ(Sensor(2).GetShownName(), each.shown);
         LWindow* data = LWindow::CreateWindow(DataWindow::kLayoutID, nullptr);
-        EXPECT_EQ(Row(data, 2)->GetDescriptor(), each.shown);
+        EXPECT_EQ(Text(data, "Na", 2)->GetDescriptor(), each.shown);
         LWindow* graph = LWindow::CreateWindow(128, nullptr);
-        EXPECT_EQ(Legend(graph, 2)->GetDescriptor(), each.shown);
+        EXPECT_EQ(Text(graph, "Tx", 2)->GetDescriptor(), each.shown);
         // The menus show the name; the records keep the hardware's, as do the data files.
         auto* menu = dynamic_cast<LBevelButton*>(data->FindPaneByID(FourCC("Show")));
         EXPECT_EQ(Str255ToString(menu->GetMenuItemLabel(2)), each.shown);
@@ -205,7 +197,7 @@ TEST_F(SensorNamesTest, ToolTipsNameTheDevice)
     LWindow* graph = LWindow::CreateWindow(128, nullptr);
     for (int row = 1; row <= 3; ++row) {
         SCOPED_TRACE(row);
-        EXPECT_EQ(Row(data, row)->GetToolTip(), expected[row - 1]);
-        EXPECT_EQ(Legend(graph, row)->GetToolTip(), expected[row - 1]);
+        EXPECT_EQ(Text(data, "Na", row)->GetToolTip(), expected[row - 1]);
+        EXPECT_EQ(Text(graph, "Tx", row)->GetToolTip(), expected[row - 1]);
     }
 }
