@@ -10,9 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <future>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,12 +21,8 @@ class FixedReadings : public MetricsReadings {
 public:
     std::vector<MetricsSample> NewestReadings() const override
     {
-        MetricsSample sample;
-        sample.chip = "platform_coretemp_0";
-        sample.sensor = "temp1";
-        sample.name = "coretemp Package id 0";
-        sample.temperature = MetricsTemperature { 51, "51" };
-        return { sample };
+        return { { "platform_coretemp_0", "temp1", "coretemp Package id 0", MetricsTemperature { 51, "51" }, {}, {},
+            false, 0 } };
     }
 };
 
@@ -41,11 +35,6 @@ template <typename T> T Serve(std::future<T> work)
 {
     LoopbackHttp::Serve([&] { return work.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; });
     return work.get();
-}
-
-void ServeFor(int milliseconds)
-{
-    LoopbackHttp::Serve({}, std::chrono::milliseconds(milliseconds));
 }
 
 struct Endpoint {
@@ -113,27 +102,25 @@ class Requests : public testing::TestWithParam<RequestCase> { };
 TEST_P(Requests, AreAnswered)
 {
     const RequestCase& c = GetParam();
+    const std::string name = c.name;
     Endpoint served(c.withToken ? std::optional(MetricsToken("s3cret")) : std::nullopt);
     std::string request = c.request;
-    if (std::string(c.name) == "HeadTooLarge")
+    if (name == "HeadTooLarge")
         request.insert(request.size() - 2, std::string(8 * 1024, 'x'));
     std::string response = Exchange(served.endpoint.GetPort(), request);
 
     EXPECT_TRUE(response.starts_with(std::string(c.statusLine) + "\r\n")) << response;
     EXPECT_NE(response.find(c.header), std::string::npos) << response;
-    size_t bodyStart = response.find("\r\n\r\n") + 4;
-    std::string body = response.substr(bodyStart);
-    bool openMetrics = std::string(c.header) == kOpen;
+    std::string body = response.substr(response.find("\r\n\r\n") + 4);
     std::string exposition = MetricsExposition::Write(served.readings.NewestReadings(), "1.0.0",
-        openMetrics ? MetricsExposition::Format::OpenMetrics : MetricsExposition::Format::Text004);
+        std::string(c.header) == kOpen ? MetricsExposition::Format::OpenMetrics : MetricsExposition::Format::Text004);
     if (c.hasExposition)
         EXPECT_EQ(body, exposition);
-    else if (std::string(c.name) == "Head")
+    else if (name == "Head")
         EXPECT_EQ(body, "");
     else
         EXPECT_NE(body.find(c.statusLine + 13), std::string::npos) << "the status's reason as the body";
-    std::string length
-        = "Content-Length: " + std::to_string(std::string(c.name) == "Head" ? exposition.size() : body.size()) + "\r\n";
+    std::string length = "Content-Length: " + std::to_string(name == "Head" ? exposition.size() : body.size()) + "\r\n";
     EXPECT_NE(response.find(length), std::string::npos) << response;
 }
 
@@ -152,7 +139,7 @@ TEST(Endpoint, HoldsAtMostSixteenConnections)
     std::vector<int> idle;
     for (int i = 0; i < 16; ++i)
         idle.push_back(Connect(port));
-    ServeFor(100);
+    LoopbackHttp::Serve({}, std::chrono::milliseconds(100));
     EXPECT_EQ(served.endpoint.CountConnections(), 16u);
 
     auto late = std::async(std::launch::async, [port] {
@@ -163,7 +150,7 @@ TEST(Endpoint, HoldsAtMostSixteenConnections)
         ::close(fd);
         return response;
     });
-    ServeFor(300);
+    LoopbackHttp::Serve({}, std::chrono::milliseconds(300));
     EXPECT_EQ(served.endpoint.CountConnections(), 16u);
     EXPECT_NE(late.wait_for(std::chrono::milliseconds(0)), std::future_status::ready) << "served past the limit";
     ::close(idle.back());

@@ -16,10 +16,7 @@
 
 #include <cstdlib>
 #include <functional>
-#include <optional>
-#include <string>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -38,24 +35,6 @@ public:
     std::vector<QVariantList> calls;
 };
 
-// Waits until every busctl started has ended and its process object is gone (the bus daemon, when there is
-// one, is a child of this process too).
-void AwaitBusctl(qint64 busDaemon = 0)
-{
-    std::string children = "/proc/self/task/" + std::to_string(::getpid()) + "/children";
-    auto busctlRuns = [&] {
-        std::vector<uint8_t> list = TestFiles::ReadBytes(children);
-        std::string text(list.begin(), list.end());
-        return text != "" && text != std::to_string(busDaemon) + " ";
-    };
-    QElapsedTimer limit;
-    limit.start();
-    while (busctlRuns() && limit.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 bool WaitFor(const std::function<bool()>& done)
 {
     QElapsedTimer limit;
@@ -65,27 +44,19 @@ bool WaitFor(const std::function<bool()>& done)
     return done();
 }
 
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const std::string& value)
-        : mName(name)
-    {
-        if (const char* old = std::getenv(name))
-            mOld = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment()
-    {
-        if (mOld)
-            ::setenv(mName, mOld->c_str(), 1);
-        else
-            ::unsetenv(mName);
-    }
-
-private:
-    const char* mName;
-    std::optional<std::string> mOld;
-};
+// Waits until every busctl started has ended and its process object is gone (the bus daemon, when there is
+// one, is a child of this process too).
+void AwaitBusctl(qint64 busDaemon = 0)
+{
+    std::string children = "/proc/self/task/" + std::to_string(::getpid()) + "/children";
+    WaitFor([&] {
+        std::vector<uint8_t> list = TestFiles::ReadBytes(children);
+        std::string text(list.begin(), list.end());
+        return text == "" || text == std::to_string(busDaemon) + " ";
+    });
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 }
 
@@ -106,7 +77,7 @@ TEST(BusctlNotifier, ReachesTheNotificationServiceOnTheSessionBus)
     NotificationService service;
     ASSERT_TRUE(bus.registerVirtualObject("/org/freedesktop/Notifications", &service));
     ASSERT_TRUE(bus.registerService("org.freedesktop.Notifications"));
-    ScopedEnvironment session("DBUS_SESSION_BUS_ADDRESS", address);
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
 
     const struct {
         std::string title, text;
@@ -135,7 +106,7 @@ TEST(BusctlNotifier, ReachesTheNotificationServiceOnTheSessionBus)
 TEST(BusctlNotifier, WithoutABusSaysSo)
 {
     TemporaryFolder folder;
-    ScopedEnvironment session("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (folder / "no bus"));
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (folder / "no bus")).c_str(), 1);
     testing::internal::CaptureStderr();
     BusctlNotifier notifier;
     notifier.Notify("nvme Composite has reached its limit", "It reads 85C; its limit is 84C.");

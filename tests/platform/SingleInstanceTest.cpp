@@ -1,6 +1,7 @@
 #include "platform/SingleInstance.h"
 
 #include "platform/HandOverWatch.h"
+#include "tests/support/LoopbackHttp.h"
 #include "tests/support/TestFolders.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,8 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <future>
 #include <optional>
 #include <poll.h>
 #include <sys/socket.h>
@@ -22,10 +25,50 @@
 #include <vector>
 
 using Role = SingleInstance::Role;
+using Activation = SingleInstance::Activation;
+
+namespace {
+
+// A client of the running one's socket in folder; reads give up after 3 seconds.
+int ConnectTo(const std::string& folder)
+{
+    int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/kelvara.socket", folder.c_str());
+    EXPECT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    timeval wait { 3, 0 };
+    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    return client;
+}
+
+// Launches another Kelvara on a thread of its own, turning the event loop (and calling turned after each turn)
+// until its claim ends.
+Role LaunchWhileServing(
+    const std::string& folder, int timeout, SingleInstance::Launch launch, const std::function<void()>& turned)
+{
+    std::atomic<bool> launched = false;
+    Role role = Role::Alone;
+    std::thread launching([&] {
+        role = SingleInstance(folder).Claim(timeout, launch);
+        launched = true;
+    });
+    QElapsedTimer limit;
+    limit.start();
+    while (!launched && limit.elapsed() < 20000) {
+        QCoreApplication::processEvents();
+        turned();
+    }
+    launching.join();
+    return role;
+}
+
+}
 
 // A second launch hands over to the running one, whose event loop serves it. Regression: a client that
 // connected and said nothing froze the windows for 2 seconds a connection; now the loop turns while it is
-// connected, it is dropped after its own time limit, and the launch waiting behind it is served.
+// connected, it is dropped after its own time limit, and the launch waiting behind it is served. Requests
+// of an older Kelvara carry no tokens, and a damaged second line is refused.
 TEST(SingleInstance, ASecondLaunchHandsOverAndASilentClientHoldsNothing)
 {
     TemporaryFolder home;
@@ -35,49 +78,49 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndASilentClientHoldsNothing)
     struct stat info { };
     ASSERT_EQ(::stat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u) << "the folder is the user's alone";
-    int reopened = 0;
-    SingleInstance::Activation received;
-    HandOverWatch watch(running, [&](const SingleInstance::Activation& activation) {
-        ++reopened;
-        received = activation;
-    });
+    std::vector<Activation> received;
+    HandOverWatch watch(running, [&](const Activation& activation) { received.push_back(activation); });
     // The launcher's tokens go with the hand-over, so that the running one may take the focus.
     ::setenv("DESKTOP_STARTUP_ID", "openbox/kelvara-7-host-0_TIME123456", 1);
     ::setenv("XDG_ACTIVATION_TOKEN", "f3a9-0c1d", 1);
 
-    int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/kelvara.socket", folder.c_str());
-    ASSERT_EQ(::connect(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    int silent = ConnectTo(folder);
     auto dropped = [silent] {
         pollfd hangUp { silent, POLLIN, 0 };
         return ::poll(&hangUp, 1, 0) == 1;
     };
-
-    std::atomic<bool> launched = false;
-    Role second = Role::Alone;
-    std::thread launch([&] {
-        second = SingleInstance(folder).Claim(8000);
-        launched = true;
-    });
     int turnsWhileConnected = 0;
-    QElapsedTimer limit;
-    limit.start();
-    while (!launched && limit.elapsed() < 20000) {
-        QCoreApplication::processEvents();
+    Role second = LaunchWhileServing(folder, 8000, SingleInstance::Launch::Desktop, [&] {
         if (!dropped())
             ++turnsWhileConnected;
-    }
-    launch.join();
+    });
     ::unsetenv("DESKTOP_STARTUP_ID");
     ::unsetenv("XDG_ACTIVATION_TOKEN");
     EXPECT_EQ(second, Role::HandedOver);
-    EXPECT_EQ(reopened, 1);
-    EXPECT_EQ(received, (SingleInstance::Activation { "openbox/kelvara-7-host-0_TIME123456", "f3a9-0c1d" }));
+    EXPECT_EQ(received, (std::vector { Activation { "openbox/kelvara-7-host-0_TIME123456", "f3a9-0c1d" } }));
     EXPECT_TRUE(dropped());
     EXPECT_GT(turnsWhileConnected, 10);
     ::close(silent);
+
+    const struct {
+        std::string request;
+        std::string answer;
+        std::vector<Activation> received;
+    } cases[] = {
+        { "reopen\n", "ok\n", { Activation {} } },
+        { "reopen\nactivate XDG_ACTIVATION_TOKEN=t1\n", "ok\n", { Activation { "", "t1" } } },
+        { "reopen\nactivate XDG_ACTIVATION_TOKEN=\"\n", "", {} },
+    };
+    for (const auto& each : cases) {
+        received.clear();
+        int client = ConnectTo(folder);
+        ::send(client, each.request.data(), each.request.size(), MSG_NOSIGNAL);
+        auto answer = std::async(std::launch::async, [client] { return LoopbackHttp::ReadAll(client); });
+        LoopbackHttp::Serve([&] { return answer.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; });
+        ::close(client);
+        EXPECT_EQ(answer.get(), each.answer) << each.request;
+        EXPECT_EQ(received, each.received) << each.request;
+    }
 }
 
 // What a crash leaves behind blocks nothing; a running one that does not answer keeps a launch out (two
@@ -133,79 +176,21 @@ TEST(SingleInstance, AFolderThatIsNotTheUsersAloneIsNotUsed)
 // are passed by; anything else is refused whole.
 TEST(SingleInstance, AHandOverCarriesTheLaunchersTokensAndNothingElse)
 {
-    using Activation = SingleInstance::Activation;
-    const struct {
-        const char* name;
-        std::string line;
-        std::optional<Activation> expected;
-    } cases[] = {
-        { "Bare", "activate", Activation {} },
-        { "StartupId", "activate DESKTOP_STARTUP_ID=tint2-1_TIME42", Activation { "tint2-1_TIME42", "" } },
-        { "Both", "activate XDG_ACTIVATION_TOKEN=abc DESKTOP_STARTUP_ID=x", Activation { "x", "abc" } },
-        { "LaterField", "activate SCREEN=1", Activation {} },
-        { "Quote", "activate DESKTOP_STARTUP_ID=a\"b", std::nullopt },
-        { "EmptyToken", "activate XDG_ACTIVATION_TOKEN=", std::nullopt },
-        { "TwoSpaces", "activate  XDG_ACTIVATION_TOKEN=a", std::nullopt },
-        { "NoValue", "activate XDG_ACTIVATION_TOKEN", std::nullopt },
-        { "OtherWord", "activatex", std::nullopt },
-        { "NonAscii", "activate XDG_ACTIVATION_TOKEN=\xc3\xa9", std::nullopt },
-        { "TooLong", "activate XDG_ACTIVATION_TOKEN=" + std::string(256, 'a'), std::nullopt },
+    const std::pair<std::string, std::optional<Activation>> cases[] = {
+        { "activate", Activation {} },
+        { "activate DESKTOP_STARTUP_ID=tint2-1_TIME42", Activation { "tint2-1_TIME42", "" } },
+        { "activate XDG_ACTIVATION_TOKEN=abc DESKTOP_STARTUP_ID=x", Activation { "x", "abc" } },
+        { "activate SCREEN=1", Activation {} },
+        { "activate DESKTOP_STARTUP_ID=a\"b", std::nullopt },
+        { "activate XDG_ACTIVATION_TOKEN=", std::nullopt },
+        { "activate  XDG_ACTIVATION_TOKEN=a", std::nullopt },
+        { "activate XDG_ACTIVATION_TOKEN", std::nullopt },
+        { "activatex", std::nullopt },
+        { "activate XDG_ACTIVATION_TOKEN=\xc3\xa9", std::nullopt },
+        { "activate XDG_ACTIVATION_TOKEN=" + std::string(256, 'a'), std::nullopt },
     };
-    for (const auto& each : cases)
-        EXPECT_EQ(SingleInstance::ParseActivation(each.line), each.expected) << each.name;
-}
-
-// Launches of this and of an older Kelvara alike are taken over: the request alone carries no tokens, the
-// request with its second line carries them, and a damaged second line is refused.
-TEST(SingleInstance, TheRunningOneAnswersRequestsWithAndWithoutTokens)
-{
-    TemporaryFolder home;
-    std::string folder = home / "kelvara";
-    SingleInstance running(folder);
-    ASSERT_EQ(running.Claim(0), Role::Primary);
-    std::vector<SingleInstance::Activation> received;
-    HandOverWatch watch(running, [&](const SingleInstance::Activation& activation) { received.push_back(activation); });
-    const struct {
-        const char* name;
-        std::string request;
-        std::string answer;
-        std::optional<SingleInstance::Activation> activation;
-    } cases[] = {
-        { "Older", "reopen\n", "ok\n", SingleInstance::Activation {} },
-        { "Tokens", "reopen\nactivate XDG_ACTIVATION_TOKEN=t1\n", "ok\n", SingleInstance::Activation { "", "t1" } },
-        { "Damaged", "reopen\nactivate XDG_ACTIVATION_TOKEN=\"\n", "", std::nullopt },
-    };
-    for (const auto& each : cases) {
-        received.clear();
-        int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        std::snprintf(address.sun_path, sizeof address.sun_path, "%s/kelvara.socket", folder.c_str());
-        ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ASSERT_EQ(::send(client, each.request.data(), each.request.size(), MSG_NOSIGNAL),
-            static_cast<ssize_t>(each.request.size()));
-        std::string answer;
-        QElapsedTimer limit;
-        limit.start();
-        for (;;) {
-            QCoreApplication::processEvents();
-            pollfd readable { client, POLLIN, 0 };
-            if (::poll(&readable, 1, 10) == 1) {
-                char c = 0;
-                if (::recv(client, &c, 1, 0) != 1)
-                    break;
-                answer += c;
-            }
-            if (limit.elapsed() > 3000)
-                break;
-        }
-        ::close(client);
-        EXPECT_EQ(answer, each.answer) << each.name;
-        if (each.activation)
-            EXPECT_EQ(received, std::vector<SingleInstance::Activation> { *each.activation }) << each.name;
-        else
-            EXPECT_TRUE(received.empty()) << each.name;
-    }
+    for (const auto& [line, expected] : cases)
+        EXPECT_EQ(SingleInstance::ParseActivation(line), expected) << line;
 }
 
 // A launch without windows only asks whether one samples: it ends, and the running one opens nothing. A
@@ -222,7 +207,6 @@ TEST(SingleInstance, WhoLaunchesDecidesTheHandOver)
         Role role;
         int reopened;
     } cases[] = {
-        { "desktop to desktop", Answer::Reopen, Launch::Desktop, Role::HandedOver, 1 },
         { "without windows to desktop", Answer::Reopen, Launch::Headless, Role::HandedOver, 0 },
         { "without windows to without windows", Answer::Yield, Launch::Headless, Role::HandedOver, 0 },
         { "desktop to without windows", Answer::Yield, Launch::Desktop, Role::Primary, 1 },
@@ -234,25 +218,14 @@ TEST(SingleInstance, WhoLaunchesDecidesTheHandOver)
         ASSERT_EQ(running->Claim(0), Role::Primary);
         int reopened = 0;
         auto watch = std::make_unique<HandOverWatch>(
-            *running, [&](const SingleInstance::Activation&) { ++reopened; }, each.running);
-
-        std::atomic<bool> launched = false;
-        Role role = Role::Alone;
-        std::thread launch([&] {
-            role = SingleInstance(folder).Claim(2000, each.launch);
-            launched = true;
-        });
-        QElapsedTimer limit;
-        limit.start();
-        while (!launched && limit.elapsed() < 20000) {
-            QCoreApplication::processEvents();
+            *running, [&](const Activation&) { ++reopened; }, each.running);
+        Role role = LaunchWhileServing(folder, 2000, each.launch, [&] {
             // Yielding, the running one quits: after that the launch gets the lock.
             if (reopened > 0 && each.running == Answer::Yield && running) {
                 watch.reset();
                 running.reset();
             }
-        }
-        launch.join();
+        });
         EXPECT_EQ(role, each.role) << each.name;
         EXPECT_EQ(reopened, each.reopened) << each.name;
     }
