@@ -1,5 +1,6 @@
 // Kelvara: a desktop temperature monitor.
 #include "app/CommandLine.h"
+#include "app/DataFolderClaim.h"
 #include "app/Kelvara.h"
 #include "framework/UModalAlerts.h"
 #include "platform/DataFolderLock.h"
@@ -120,15 +121,8 @@ int main(int argc, char** argv)
     // taken before anything there is read or written. A folder that cannot be made holds nothing to protect:
     // start-up tells the user that nothing can be saved.
     std::unique_ptr<DataFolderLock> folderLock;
-    if (std::string folder; FindUtilitiesFolder(true, folder) == 0) {
-        folderLock = std::make_unique<DataFolderLock>(folder);
-        if (folderLock->Take(MillisecondsLeft(deadline)) == DataFolderLock::Outcome::HeldByAnother) {
-            std::optional<pid_t> holder = folderLock->GetHolder();
-            return RefuseToStart(argc, argv,
-                (holder ? "process " + std::to_string(*holder) : std::string("it")) + " writes the files in \"" + folder
-                    + "\".");
-        }
-    }
+    if (std::optional<std::string> refusal = ClaimDataFolder(folderLock, MillisecondsLeft(deadline)))
+        return RefuseToStart(argc, argv, *refusal + ".");
 
     QApplication qtApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvara"));

@@ -1,6 +1,7 @@
 // Kelvara without windows: the program that `kelvara --headless` becomes. It links no Qt Gui and needs no
 // display, so that it stays small on a server, and takes the same locks as the desktop Kelvara.
 #include "app/CommandLine.h"
+#include "app/DataFolderClaim.h"
 #include "framework/UResources.h"
 #include "headless/HeadlessKelvara.h"
 #include "headless/HeadlessNotifier.h"
@@ -64,16 +65,12 @@ int main(int argc, char** argv)
         break;
     }
     std::unique_ptr<DataFolderLock> folderLock;
-    if (std::string folder; FindUtilitiesFolder(true, folder) == 0) {
-        folderLock = std::make_unique<DataFolderLock>(folder);
-        if (folderLock->Take(MillisecondsLeft(deadline)) == DataFolderLock::Outcome::HeldByAnother) {
-            std::optional<pid_t> holder = folderLock->GetHolder();
-            std::fprintf(stderr,
-                "Kelvara: another Kelvara is already running: %s writes the files in \"%s\". This launch ends "
-                "without writing anything, so that nothing the running one records is lost.\n",
-                holder ? ("process " + std::to_string(*holder)).c_str() : "it", folder.c_str());
-            return 1;
-        }
+    if (std::optional<std::string> refusal = ClaimDataFolder(folderLock, MillisecondsLeft(deadline))) {
+        std::fprintf(stderr,
+            "Kelvara: another Kelvara is already running: %s. This launch ends without writing anything, so that "
+            "nothing the running one records is lost.\n",
+            refusal->c_str());
+        return 1;
     }
 
     QCoreApplication qtApplication(argc, argv);
