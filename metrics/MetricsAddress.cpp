@@ -1,8 +1,8 @@
 #include "metrics/MetricsAddress.h"
 
-#include <QHostAddress>
-
+#include <arpa/inet.h>
 #include <charconv>
+#include <netinet/in.h>
 
 std::optional<MetricsAddress> MetricsAddress::Parse(std::string_view text, std::string& error)
 {
@@ -15,19 +15,23 @@ std::optional<MetricsAddress> MetricsAddress::Parse(std::string_view text, std::
         bool bracketed = host.size() >= 2 && host.front() == '[' && host.back() == ']';
         if (bracketed)
             host = host.substr(1, host.size() - 2);
-        QHostAddress parsed;
-        if (host.empty() || !parsed.setAddress(QString::fromUtf8(host.data(), static_cast<qsizetype>(host.size())))) {
+        // The address in the system's own spelling ("::0001" becomes "::1"), or nothing.
+        std::string literal(host);
+        in6_addr bytes {};
+        char spelled[INET6_ADDRSTRLEN] = {};
+        bool isIPv6 = ::inet_pton(AF_INET6, literal.c_str(), &bytes) == 1;
+        bool isIPv4 = !isIPv6 && ::inet_pton(AF_INET, literal.c_str(), &bytes) == 1;
+        if (!isIPv4 && !isIPv6) {
             error
                 = "\"" + std::string(text) + "\" names no IP address to listen on (write 127.0.0.1:9947 or [::1]:9947)";
             return std::nullopt;
         }
-        bool isIPv6 = parsed.protocol() == QAbstractSocket::IPv6Protocol;
         if (isIPv6 != bracketed) {
             error = "\"" + std::string(text)
                 + "\": an IPv6 address is written in brackets ([::1]:9947), an IPv4 one without";
             return std::nullopt;
         }
-        address.host = parsed.toString().toStdString();
+        address.host = ::inet_ntop(isIPv6 ? AF_INET6 : AF_INET, &bytes, spelled, sizeof spelled);
     }
     unsigned port = 0;
     auto [end, problem] = std::from_chars(portText.data(), portText.data() + portText.size(), port);

@@ -1,20 +1,21 @@
-// The HTTP endpoint that Prometheus scrapes, served from the event loop. It holds at most a fixed number
-// of connections (more wait in the kernel's backlog until one ends), reads at most a fixed number of header
-// bytes, and drops a connection that has not been answered and closed within its time, so that a flood of
-// connections or a slowloris costs bounded memory; a scrape is answered from readings already in memory.
+// The HTTP endpoint that Prometheus scrapes, served from the event loop over the system's own sockets, so
+// that the program without windows needs no network library. It holds at most a fixed number of connections
+// (more wait in the kernel's backlog until one ends), reads at most a fixed number of header bytes, and drops
+// a connection that has not been answered and closed within its time, so that a flood of connections or a
+// slowloris costs bounded memory; a scrape is answered from readings already in memory.
 #pragma once
 
 #include "metrics/MetricsAddress.h"
 #include "metrics/MetricsResponder.h"
-
-#include <QTcpServer>
 
 #include <chrono>
 #include <map>
 #include <memory>
 #include <string>
 
-class QTcpSocket;
+class QObject;
+class QSocketNotifier;
+class QTimer;
 
 class MetricsEndpoint {
 public:
@@ -37,19 +38,24 @@ public:
     // Listens at address; false with error saying why when it cannot.
     bool Listen(const MetricsAddress& address, std::string& error);
     // The port listened at (the one the system chose for port 0).
-    uint16_t GetPort() const { return mServer.serverPort(); }
+    uint16_t GetPort() const { return mPort; }
     size_t CountConnections() const { return mConnections.size(); }
 
 private:
     struct Connection;
 
     void AcceptWaiting();
-    void Read(QTcpSocket* socket);
-    void Answer(QTcpSocket* socket, const std::string& response);
-    void Drop(QTcpSocket* socket);
+    void Read(int socket);
+    void Answer(Connection& connection, std::string response);
+    void Write(int socket);
+    void Drop(int socket);
 
     const MetricsResponder& mResponder;
     Limits mLimits;
-    QTcpServer mServer;
-    std::map<QTcpSocket*, std::unique_ptr<Connection>> mConnections;
+    int mListening = -1;
+    uint16_t mPort = 0;
+    std::unique_ptr<QSocketNotifier> mAccepting;
+    // Brings accepting back after the system refused a connection for want of descriptors or memory.
+    std::unique_ptr<QTimer> mAcceptRetry;
+    std::map<int, std::unique_ptr<Connection>> mConnections;
 };

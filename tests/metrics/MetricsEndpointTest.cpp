@@ -21,9 +21,13 @@ class FixedReadings : public MetricsReadings {
 public:
     std::vector<MetricsSample> NewestReadings() const override
     {
-        return { { "platform_coretemp_0", "temp1", "coretemp Package id 0", MetricsTemperature { 51, "51" }, {}, {},
-            false, 0 } };
+        std::vector<MetricsSample> samples;
+        for (size_t n = 1; n <= count; ++n)
+            samples.push_back({ "platform_coretemp_0", "temp" + std::to_string(n), "coretemp Core " + std::to_string(n),
+                MetricsTemperature { 51, "51" }, {}, {}, false, 0 });
+        return samples;
     }
+    size_t count = 1;
 };
 
 using LoopbackHttp::Connect;
@@ -126,6 +130,31 @@ TEST_P(Requests, AreAnswered)
 
 INSTANTIATE_TEST_SUITE_P(Endpoint, Requests, testing::ValuesIn(kRequests),
     [](const testing::TestParamInfo<RequestCase>& info) { return std::string(info.param.name); });
+
+// A response far larger than the socket's buffers reaches a client that starts reading late, whole, though the
+// client sends more after its request's head.
+TEST(Endpoint, SendsALargeResponseWholeToALateReader)
+{
+    Endpoint served;
+    served.readings.count = 30000;
+    uint16_t port = served.endpoint.GetPort();
+    auto late = std::async(std::launch::async, [port] {
+        int fd = Connect(port);
+        for (std::string bytes : { "GET /metrics HTTP/1.1\r\n\r\n", "unasked bytes" }) {
+            ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+        std::string response = ReadAll(fd);
+        ::close(fd);
+        return response;
+    });
+    std::string response = Serve(std::move(late));
+    std::string exposition
+        = MetricsExposition::Write(served.readings.NewestReadings(), "1.0.0", MetricsExposition::Format::Text004);
+    ASSERT_GT(exposition.size(), 4u << 20);
+    EXPECT_TRUE(response.ends_with("\r\n\r\n" + exposition)) << response.size() << " bytes";
+    EXPECT_EQ(served.endpoint.CountConnections(), 0u);
+}
 
 // Sixteen connections that say nothing hold every place: a seventeenth waits in the kernel's backlog and is
 // served the moment one of them goes; those that never finish a request are dropped at the read timeout, a
