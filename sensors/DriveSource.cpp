@@ -20,3 +20,18 @@ std::optional<int32_t> DriveSource::RawFromKelvin(double kelvin)
         return std::nullopt;
     return static_cast<int32_t>(std::lround(celsius * 65536.0));
 }
+
+std::string DriveSource::Name(const std::string& model, const std::string& serial)
+{
+    std::string name = model.empty() ? "Drive" : model;
+    if (serial.empty())
+        return name;
+    // The last four characters, not bytes: a UTF-8 character is never cut.
+    size_t start = serial.size();
+    for (int characters = 0; characters < 4 && start > 0;) {
+        --start;
+        if ((static_cast<unsigned char>(serial[start]) & 0xC0) != 0x80)
+            ++characters;
+    }
+    return name + " (" + serial.substr(start) + ")";
+}

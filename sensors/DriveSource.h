@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 class DriveSource : public SensorSource {
 public:
@@ -19,6 +20,8 @@ public:
     // Kelvin as 16.16 fixed point degrees Celsius; nullopt for UDisks2's "no value" (0), for what is no
     // number and for what no drive reads (outside -100 to 300 C).
     static std::optional<int32_t> RawFromKelvin(double kelvin);
+    // A drive's sensor name: "<Model> (<last 4 characters of the serial>)".
+    static std::string Name(const std::string& model, const std::string& serial);
 
 private:
     std::atomic<double> mKelvin { 0.0 };

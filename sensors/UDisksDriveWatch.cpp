@@ -2,7 +2,7 @@
 
 #include "framework/LException.h"
 #include "framework/UThreadWakeup.h"
-#include "sensors/UDisksListener.h"
+#include "sensors/UDisksModule.h"
 
 #include <QThread>
 
@@ -12,19 +12,26 @@ UDisksDriveWatch::UDisksDriveWatch(std::string sysfsRoot, Found found)
     : mFound(std::move(found))
     , mOffers(std::make_shared<Offers>())
     , mWakeup(std::make_unique<UThreadWakeup>([this] { Deliver(); }))
-    , mThread(std::make_unique<QThread>())
 {
+    UDisksModule::CreateListener create = UDisksModule::MayBeRunning("/") ? UDisksModule::Load() : nullptr;
+    if (!create) {
+        std::lock_guard lock(mOffers->mutex);
+        mOffers->firstListingDone = true;
+        return;
+    }
+    mThread = std::make_unique<QThread>();
     mThread->setObjectName(QStringLiteral("UDisks2"));
-    mListener = new UDisksListener(std::move(sysfsRoot), mOffers, [signal = mWakeup->GetSignal()] { signal->Raise(); });
+    mListener = create(std::move(sysfsRoot), mOffers, [signal = mWakeup->GetSignal()] { signal->Raise(); });
     mListener->moveToThread(mThread.get());
     QObject::connect(mThread.get(), &QThread::finished, mListener, &QObject::deleteLater);
     mThread->start();
-    QMetaObject::invokeMethod(
-        mListener, [listener = mListener] { listener->Start(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(mListener, "Start", Qt::QueuedConnection);
 }
 
 UDisksDriveWatch::~UDisksDriveWatch()
 {
+    if (!mThread)
+        return;
     mThread->quit();
     // Only a system bus that does not answer the connection itself keeps the thread; quitting does not wait
     // for it, and the thread is left to end with the process.
@@ -51,21 +58,6 @@ void UDisksDriveWatch::Deliver()
     }
     if (!drives.empty())
         LException::ReportAndDrop("taking on drives", [&] { mFound(std::move(drives)); });
-}
-
-std::string UDisksDriveWatch::DriveName(const std::string& model, const std::string& serial)
-{
-    std::string name = model.empty() ? "Drive" : model;
-    if (serial.empty())
-        return name;
-    // The last four characters, not bytes: a UTF-8 character is never cut.
-    size_t start = serial.size();
-    for (int characters = 0; characters < 4 && start > 0;) {
-        --start;
-        if ((static_cast<unsigned char>(serial[start]) & 0xC0) != 0x80)
-            ++characters;
-    }
-    return name + " (" + serial.substr(start) + ")";
 }
 
 void UDisksDriveWatch::DropCovered(

@@ -2,19 +2,22 @@
 // monitor channel shows them. The talk with UDisks2 on the system bus runs on a thread of its own and is
 // asynchronous throughout, so a daemon that hangs holds neither the windows nor discovery; without a system
 // bus, or without UDisks2 running there (it is never started through D-Bus activation), there are no drives.
+// The client is a module of its own (UDisksModule), loaded only where UDisks2 can run.
 #pragma once
 
 #include "sensors/SensorDescription.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
 
+class QObject;
 class QThread;
-class UDisksListener;
 class UThreadWakeup;
 
 class UDisksDriveWatch {
@@ -23,7 +26,12 @@ public:
     // A drive's stable key is this and the drive's Id, which UDisks2 makes of its model and serial number.
     static constexpr const char* kKeyPrefix = "udisks2:";
     // What the listener hands over: drives that became sensors, and whether the first listing is done.
-    struct Offers;
+    struct Offers {
+        std::mutex mutex;
+        std::condition_variable listed;
+        bool firstListingDone = false;
+        std::vector<SensorDescription> drives;
+    };
 
     // sysfsRoot is where the block devices' sysfs folders are looked up ("/" for the machine). found is called
     // on the event loop with drives that appear after the first listing was taken (or came later than it was
@@ -40,8 +48,6 @@ public:
     static std::vector<SensorDescription> AwaitFirstListing(
         const std::shared_ptr<Offers>& offers, std::chrono::milliseconds wait);
 
-    // "<Model> (<last 4 characters of the serial>)".
-    static std::string DriveName(const std::string& model, const std::string& serial);
     // Leaves out the drives whose block device is the device of a sensor already there (drivetemp's channel).
     static void DropCovered(std::vector<SensorDescription>& drives, const std::set<std::string>& sensorDevicePaths);
 
@@ -52,5 +58,6 @@ private:
     std::shared_ptr<Offers> mOffers;
     std::unique_ptr<UThreadWakeup> mWakeup;
     std::unique_ptr<QThread> mThread;
-    UDisksListener* mListener = nullptr;
+    // The client, living on mThread; none where UDisks2 cannot run or its module is missing.
+    QObject* mListener = nullptr;
 };

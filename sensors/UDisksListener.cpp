@@ -335,7 +335,7 @@ void UDisksListener::OfferNewDrives()
         drive.offered = true;
         SensorDescription found;
         found.key = UDisksDriveWatch::kKeyPrefix + drive.id;
-        found.name = UDisksDriveWatch::DriveName(drive.model, drive.serial);
+        found.name = DriveSource::Name(drive.model, drive.serial);
         // Whole or fractional degrees Celsius in 16.16 fixed point, as hardware monitor channels read.
         found.type = kSensorTypeRegistry;
         found.reader = drive.source;
@@ -369,4 +369,11 @@ void UDisksListener::ReportOddProperty(const std::string& path, const char* prop
         return;
     std::fprintf(stderr, "Kelvara: UDisks2 gives %s of %s as something other than %s; it is not used\n", property,
         path.c_str(), expected);
+}
+
+// The module's one entry point (UDisksModule loads it by this name).
+extern "C" __attribute__((visibility("default"))) QObject* KelvaraCreateUDisksListener(
+    std::string sysfsRoot, std::shared_ptr<UDisksDriveWatch::Offers> offers, std::function<void()> offered)
+{
+    return new UDisksListener(std::move(sysfsRoot), std::move(offers), std::move(offered));
 }

@@ -9,20 +9,11 @@
 #include <QObject>
 #include <QVariantMap>
 
-#include <condition_variable>
 #include <map>
-#include <mutex>
 
 class DriveSource;
 class QDBusMessage;
 class QDBusPendingCallWatcher;
-
-struct UDisksDriveWatch::Offers {
-    std::mutex mutex;
-    std::condition_variable listed;
-    bool firstListingDone = false;
-    std::vector<SensorDescription> drives;
-};
 
 class UDisksListener : public QObject {
     Q_OBJECT
@@ -32,8 +23,9 @@ public:
         std::string sysfsRoot, std::shared_ptr<UDisksDriveWatch::Offers> offers, std::function<void()> offered);
     ~UDisksListener() override;
 
-    // On the listener's thread: connects to the system bus and asks for the drives.
-    void Start();
+    // On the listener's thread: connects to the system bus and asks for the drives. Invoked by name, since
+    // the program that loads this module knows the listener only as a QObject.
+    Q_INVOKABLE void Start();
 
 private slots:
     void InterfacesAdded(const QDBusMessage& message);

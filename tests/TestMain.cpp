@@ -9,6 +9,7 @@
 int main(int argc, char** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::setenv("KELVARA_UDISKS_MODULE", KELVARA_UDISKS_MODULE_PATH, 0);
     ::setenv("LC_ALL", "C.UTF-8", 1);
     QApplication application(argc, argv);
     std::setlocale(LC_ALL, "C.UTF-8");
