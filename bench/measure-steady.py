@@ -3,14 +3,18 @@
 memory, measured over SECONDS after a 10 s warm-up, on a machine of 12 hardware monitor channels whose
 data files already hold full histories (15000 + 500 samples), with the windows of a first run open under
 Xvfb. The fixture tree is mounted over /sys/class in a private mount namespace, so it runs as root.
-Run it on build/kelvara and on another monitor in one session to compare them.
-Usage, from the checkout: bench/measure-steady.py [SECONDS] [COMMAND...]   (needs xvfb)"""
+Run it on build/kelvara and on another monitor in one session to compare them. With --scrape-every S,
+the monitor is also given --metrics-listen on a free port of this machine, and /metrics is fetched every S
+seconds throughout, as a Prometheus server would.
+Usage, from the checkout: bench/measure-steady.py [--scrape-every S] [SECONDS] [COMMAND...]   (needs xvfb)"""
 import os
 import shutil
+import socket
 import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 FOLDER = "Varnholt's Utilities"
@@ -87,9 +91,42 @@ def resident_kilobytes(pid):
     return 0
 
 
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def scrape(port):
+    """One GET /metrics on a new connection, as Prometheus makes it; the bytes of the response."""
+    with socket.create_connection(("127.0.0.1", port), timeout=5) as s:
+        s.sendall(b"GET /metrics HTTP/1.1\r\nHost: localhost\r\nAccept: text/plain\r\n\r\n")
+        received = b""
+        while chunk := s.recv(65536):
+            received += chunk
+    return received
+
+
+def keep_scraping(port, every, stop, scrapes):
+    while not stop.wait(every):
+        try:
+            if scrape(port).startswith(b"HTTP/1.1 200"):
+                scrapes.append(time.monotonic())
+        except OSError as error:
+            print("scrape failed: %s" % error, file=sys.stderr)
+
+
 def main():
-    seconds = int(sys.argv[1]) if len(sys.argv) > 1 else 60
-    command = sys.argv[2:] or [os.path.join(os.getcwd(), "build", "kelvara")]
+    arguments = sys.argv[1:]
+    every = None
+    if arguments[:1] == ["--scrape-every"]:
+        every = float(arguments[1])
+        arguments = arguments[2:]
+    seconds = int(arguments[0]) if arguments else 60
+    command = arguments[1:] or [os.path.join(os.getcwd(), "build", "kelvara")]
+    port = free_port() if every else None
+    if port:
+        command = command + ["--metrics-listen", "127.0.0.1:%d" % port]
     if os.geteuid() != 0:
         sys.exit("run as root: the fixture is mounted over /sys/class in a private mount namespace")
     sysfs, home = tempfile.mkdtemp(), tempfile.mkdtemp()
@@ -109,10 +146,17 @@ def main():
         time.sleep(WARM_UP_SECONDS)
         if monitor.poll() is not None:
             sys.exit("%s ended during the warm-up (exit code %d)" % (command[0], monitor.returncode))
+        stop, scrapes = threading.Event(), []
+        scraper = threading.Thread(target=keep_scraping, args=(port, every, stop, scrapes)) if port else None
         start = cpu_times(monitor.pid)
+        if scraper:
+            scraper.start()
         time.sleep(seconds)
         used = cpu_seconds_between(start, cpu_times(monitor.pid))
         resident = resident_kilobytes(monitor.pid)
+        if scraper:
+            stop.set()
+            scraper.join()
     finally:
         for process in (monitor, server):
             if process is not None and process.poll() is None:
@@ -120,8 +164,9 @@ def main():
                 process.wait(timeout=30)
         shutil.rmtree(sysfs)
         shutil.rmtree(home)
-    print("%s: CPU %.3f %% of one core over %d s, resident memory %d MB (%d sensors, full histories)"
-          % (os.path.basename(command[0]), 100.0 * used / seconds, seconds, resident // 1024, SENSORS))
+    scraped = ", /metrics fetched %d times" % len(scrapes) if port else ""
+    print("%s: CPU %.3f %% of one core over %d s, resident memory %d MB (%d sensors, full histories%s)"
+          % (os.path.basename(command[0]), 100.0 * used / seconds, seconds, resident // 1024, SENSORS, scraped))
 
 
 if __name__ == "__main__":
