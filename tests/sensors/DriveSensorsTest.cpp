@@ -5,10 +5,12 @@
 #include "sensors/SensorMaster.h"
 #include "sensors/SensorSampler.h"
 #include "sensors/TemperatureSensor.h"
+#include "sensors/UDisksModule.h"
 #include "tests/support/FixturePlatform.h"
 #include "tests/support/PrivateBus.h"
 #include "tests/support/Sampling.h"
 #include "tests/support/SysfsFixture.h"
+#include "tests/support/TestFolders.h"
 #include "tests/support/UDisks2StandIn.h"
 #include "util/TemperatureUnits.h"
 
@@ -250,4 +252,29 @@ TEST_F(DriveSensors_, TwoSataDrivesAreRecordedAndExported)
         }
         EXPECT_GE(lines, 2) << file;
     }
+}
+
+// The module, and with it Qt D-Bus, is loaded where a system bus is named or UDisks2 is installed, not elsewhere.
+TEST(UDisksModule, IsLoadedOnlyWhereUDisks2CanRun)
+{
+    const char* given = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    std::optional<std::string> named = given ? std::optional<std::string>(given) : std::nullopt;
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        { "", "", false },
+        { "unix:path=/run/other-bus", "", true },
+        { "", "/usr/share/dbus-1/system-services/org.freedesktop.UDisks2.service", true },
+        { "", "/usr/share/dbus-1/system-services/org.freedesktop.UDisks3.service", false },
+        { "", "/lib/dbus-1/system-services/org.freedesktop.UDisks2.service", true },
+    };
+    for (const auto& [address, serviceFile, expected] : cases) {
+        TemporaryFolder root;
+        if (*serviceFile != '\0')
+            TestFiles::Write(root / serviceFile, "[D-BUS Service]\n");
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address, 1);
+        EXPECT_EQ(UDisksModule::MayBeRunning(root.Path()), expected) << address << serviceFile;
+    }
+    if (named)
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", named->c_str(), 1);
+    else
+        ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
