@@ -153,6 +153,8 @@ TEST(Endpoint, SendsALargeResponseWholeToALateReader)
         = MetricsExposition::Write(served.readings.NewestReadings(), "1.0.0", MetricsExposition::Format::Text004);
     ASSERT_GT(exposition.size(), 4u << 20);
     EXPECT_TRUE(response.ends_with("\r\n\r\n" + exposition)) << response.size() << " bytes";
+    // The client's close ends the connection here too, soon after.
+    LoopbackHttp::Serve([&] { return served.endpoint.CountConnections() == 0; }, std::chrono::seconds(3));
     EXPECT_EQ(served.endpoint.CountConnections(), 0u);
 }
 

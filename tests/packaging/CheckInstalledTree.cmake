@@ -8,7 +8,7 @@ endif()
 
 set(root ${WORK_DIR}/usr)
 set(sizes 16 22 24 32 48 64 128 256)
-set(expected bin/kelvara bin/kelvara-headless lib/systemd/user/kelvara-headless.service
+set(expected bin/kelvara bin/kelvara-headless lib/kelvara/kelvara-udisks.so lib/systemd/user/kelvara-headless.service
     share/applications/kelvara.desktop share/icons/hicolor/scalable/apps/kelvara.svg
     share/metainfo/${APPSTREAM_ID}.metainfo.xml)
 foreach(size ${sizes})

@@ -5,29 +5,37 @@
 #include "sensors/SensorSampler.h"
 #include "sensors/TemperatureSensor.h"
 
-#include <QEventLoop>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
 namespace {
 
 class RoundListener : public LListener {
 public:
-    explicit RoundListener(QEventLoop& loop)
-        : mLoop(loop)
-    {
-    }
     void ListenToMessage(MessageT message, void*) override
     {
-        if (message == msg_SamplesRecorded) {
+        if (message == msg_SamplesRecorded)
             recorded = true;
-            mLoop.quit();
-        }
     }
     bool recorded = false;
-
-private:
-    QEventLoop& mLoop;
 };
+
+// Events are processed by hand rather than in a nested QEventLoop: once a test has quit the application, every
+// QEventLoop::exec() returns at once until QCoreApplication::exec() runs again, and a later test would wait
+// for nothing.
+bool Wait(SensorMaster& master, RoundListener& listener, int timeoutMilliseconds)
+{
+    QElapsedTimer waited;
+    waited.start();
+    // Wakes the wait below at least this often, so that the time limit holds while nothing else happens.
+    QTimer wake;
+    wake.start(10);
+    while (!listener.recorded && waited.elapsed() < timeoutMilliseconds)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    master.RemoveListener(&listener);
+    return listener.recorded;
+}
 
 }
 
@@ -50,13 +58,9 @@ SensorMaster& StartSensors()
 
 bool AwaitRound(SensorMaster& master, int timeoutMilliseconds)
 {
-    QEventLoop loop;
-    RoundListener listener(loop);
+    RoundListener listener;
     master.AddListener(&listener);
-    QTimer::singleShot(timeoutMilliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-    master.RemoveListener(&listener);
-    return listener.recorded;
+    return Wait(master, listener, timeoutMilliseconds);
 }
 
 bool RecordRound(SensorMaster& master)
@@ -64,15 +68,10 @@ bool RecordRound(SensorMaster& master)
     // The round under way first, so that the one recorded holds the readings of now.
     if (master.GetSampler().IsRoundOpen() && !AwaitRound(master))
         return false;
-    QEventLoop loop;
-    RoundListener listener(loop);
+    RoundListener listener;
     master.AddListener(&listener);
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
     master.GetSampler().StartRound();
-    if (master.GetSampler().IsRoundOpen())
-        loop.exec();
-    master.RemoveListener(&listener);
-    return listener.recorded;
+    return Wait(master, listener, master.GetSampler().IsRoundOpen() || listener.recorded ? 5000 : 0);
 }
 
 }
