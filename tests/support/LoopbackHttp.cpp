@@ -11,9 +11,12 @@
 
 namespace LoopbackHttp {
 
-int Connect(uint16_t port)
+int Connect(uint16_t port, int receiveBuffer)
 {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Set before the connection, so that the window the server sees is small from the start.
+    if (receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);

@@ -9,8 +9,9 @@
 
 namespace LoopbackHttp {
 
-// A blocking connection to 127.0.0.1:port (reads time out after 10 s); -1 when it cannot connect.
-int Connect(uint16_t port);
+// A blocking connection to 127.0.0.1:port (reads time out after 10 s); -1 when it cannot connect. A
+// receiveBuffer of some bytes keeps the server's writes short (0: the system's own size).
+int Connect(uint16_t port, int receiveBuffer = 0);
 // Everything the server sends until it closes the connection.
 std::string ReadAll(int fd);
 // Sends request on a new connection and returns the whole response, serving the event loop meanwhile.
