@@ -75,9 +75,11 @@ protected:
 
     static TemperatureSensor* Sensor(ArrayIndexT index) { return (*SensorMaster::Get()->GetSensorArray())[index]; }
 
-    void SetReading(size_t sensor, double celsius)
+    // Board (the first sensor) reads celsius, and is sampled.
+    void Read(double celsius)
     {
-        mMachine.Registry().SetProperty(mEntries[sensor], "current-value", FixturePlatform::Fixed16(celsius));
+        mMachine.Registry().SetProperty(mEntries[0], "current-value", FixturePlatform::Fixed16(celsius));
+        Sampling::SampleNow(*Sensor(1));
     }
 
     static LBevelButton* Popup(DataWindow* window, const char (&id)[5])
@@ -177,22 +179,18 @@ TEST_F(DataWindowTest, ColumnsFollowTheColumnPopup)
 TEST_F(DataWindowTest, RowsAndGraphFollowTheCheckedNamesInMenuOrder)
 {
     DataWindow* window = NewWindow({ { "Same", 40 }, { "Other", 50 }, { "Same", 60 } });
-    ExpectRows(window, { "Same", "Other", "Same 2" }, kDefaultColumns);
-    EXPECT_TRUE(GraphShows(window, 0) && GraphShows(window, 1) && GraphShows(window, 2));
-    // None, then All, from the top of the menu.
-    Popup(window, "Show")->UserChoseAll(false);
-    ExpectRows(window, {}, kDefaultColumns);
-    Popup(window, "Show")->UserChoseAll(true);
-    ExpectRows(window, { "Same", "Other", "Same 2" }, kDefaultColumns);
-    for (int16_t item : { 2, 1, 3 })
-        Popup(window, "Show")->UserChoseItem(item);
-    ExpectRows(window, {}, kDefaultColumns);
-    EXPECT_FALSE(GraphShows(window, 0));
-    for (int16_t item : { 3, 2 })
-        Popup(window, "Show")->UserChoseItem(item);
-    ExpectRows(window, { "Other", "Same 2" }, kDefaultColumns);
-    EXPECT_TRUE(GraphShows(window, 1) && GraphShows(window, 2));
-    EXPECT_FALSE(GraphShows(window, 0));
+    const Names all { "Same", "Other", "Same 2" };
+    // Items chosen in turn (0: None, -1: All) and the rows after them, in the menu's order, not the clicks'.
+    const std::pair<std::vector<int16_t>, Names> steps[]
+        = { { {}, all }, { { 0 }, {} }, { { -1 }, all }, { { 2, 1, 3 }, {} }, { { 3, 2 }, { "Other", "Same 2" } } };
+    for (const auto& [items, rows] : steps) {
+        SCOPED_TRACE(::testing::PrintToString(items));
+        for (int16_t item : items)
+            item > 0 ? Popup(window, "Show")->UserChoseItem(item) : Popup(window, "Show")->UserChoseAll(item < 0);
+        ExpectRows(window, rows, kDefaultColumns);
+        for (int position = 0; position < 3; ++position)
+            EXPECT_EQ(GraphShows(window, position), std::count(rows.begin(), rows.end(), all[position]) > 0);
+    }
 }
 
 TEST_F(DataWindowTest, RecordRestoresRowsColumnsModeAndPlace)
@@ -270,15 +268,15 @@ TEST_F(DataWindowTest, AResizedWindowSharesItsHeightBetweenTheGraphAndTheScrolli
         scroller->ScrollTo(0);
     }
 
-    // The size is recorded and comes back, no smaller than the rows need.
+    // The size is recorded and comes back, no smaller than the rows need (a record of 500 x 90).
     window->GetTopLevel()->resize(700, 400 + menu);
     QCoreApplication::processEvents();
     DataWindowPrefs record;
     window->GetWindowPrefs(&record);
     window->AttemptClose();
-    for (auto [recorded, restored] :
-        { std::pair { QSize(700, 400), QSize(700, 400) }, { QSize(500, 90), QSize(564, 348) } }) {
-        record.SetWindowRect(Rect { 100, 100, int16_t(100 + recorded.height()), int16_t(100 + recorded.width()) });
+    for (auto [recorded, restored] : { std::pair { QSize(), QSize(700, 400) }, { QSize(500, 90), QSize(564, 348) } }) {
+        if (recorded.isValid())
+            record.SetWindowRect(Rect { 100, 100, int16_t(100 + recorded.height()), int16_t(100 + recorded.width()) });
         auto* again = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
         again->SetWindowPrefs(&record);
         EXPECT_EQ(QSize(again->GetWidth(), again->GetHeight()), restored);
@@ -308,10 +306,8 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
     mMachine.Registry().SetProperty(mEntries[0], "low-threshold", FixturePlatform::Fixed16(10));
     mMachine.Registry().SetProperty(mEntries[0], "high-threshold", FixturePlatform::Fixed16(90));
     DataWindow* window = NewWindow({ { "Outside", -5 }, { "Hot spot", 110 } });
-    for (double celsius : { 50, 40 }) {
-        SetReading(0, celsius);
-        Sampling::SampleNow(*Sensor(1));
-    }
+    Read(50);
+    Read(40);
     LStaticText* change = Text(window, "Td", kRow);
     LStaticText* current = Text(window, "Tc", kRow);
     const ResIDT layoutTraits = change->GetTextTraitsID();
@@ -342,8 +338,7 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
             EXPECT_EQ(current->GetTextTraitsID(), currentTraits) << "no alarm, also not at 110C without a limit";
             if (index == 1) {
                 for (auto [celsius, text, traits] : steps) {
-                    SetReading(0, celsius);
-                    Sampling::SampleNow(*Sensor(1));
+                    Read(celsius);
                     row.UpdateDisplay();
                     EXPECT_EQ(change->GetDescriptor(), text) << celsius;
                     EXPECT_EQ(change->GetTextTraitsID(), traits == 0 ? layoutTraits : traits) << celsius;
@@ -354,8 +349,7 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
                 EXPECT_EQ(change->GetDescriptor(), "1C");
                 Preferences::Get()->SetTemperatureScale(kScaleFahrenheit);
                 for (auto [celsius, alarm] : alarms) {
-                    SetReading(0, celsius);
-                    Sampling::SampleNow(*Sensor(1));
+                    Read(celsius);
                     row.UpdateDisplay();
                     const TextTraits& traits = current->GetTextTraits();
                     EXPECT_EQ(traits.bold && traits.color.red > 50000 && traits.color.green == 0, alarm) << celsius;
@@ -396,8 +390,7 @@ TEST_F(DataWindowTest, OnlyAPictureThatChangesIsDrawnAndAHiddenWindowDrawsNothin
         shown ? window->Show() : window->Hide();
         QCoreApplication::processEvents();
         counter.paints = 0;
-        SetReading(0, reading);
-        Sampling::SampleNow(*Sensor(1));
+        Read(reading);
         graph->SpendTime(EventRecord {});
         QCoreApplication::processEvents();
         EXPECT_EQ(counter.paints > 0, drawn);
@@ -474,9 +467,8 @@ TEST(DataWindowGraph, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
             for (int x = 0; x < c.width; ++x) {
                 bool edge = x == 0 || y == 0 || x == c.width - 1 || y == c.height - 1;
                 QRgb expected = c.width <= 12 || !edge ? qRgb(255, 255, 255) : qRgb(204, 204, 204);
-                if (c.width <= 12 || edge || x > longest) {
+                if (c.width <= 12 || edge || x > longest)
                     ASSERT_EQ(image.pixel(x, y), expected) << x << "," << y;
-                }
             }
         }
     }
