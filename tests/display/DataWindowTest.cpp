@@ -232,39 +232,36 @@ TEST_F(DataWindowTest, AResizedWindowSharesItsHeightBetweenTheGraphAndTheScrolli
     const int bar = scroller->GetBarWidth();
     const int menu = window->GetTopLevel()->height() - window->GetHeight();
     // Asked for, then given; the graph's height and how far the rows scroll. Today's size is 564 x 348.
-    const struct {
-        const char* name;
-        int width, height, givenWidth, givenHeight, graphHeight, scroll;
-    } steps[] = {
+    const std::tuple<const char*, int, int, int, int, int, int> steps[] = {
         { "today's size", 564, 348, 564, 348, 24, 0 },
         { "smaller than the rows", 300, 100, 564, 348, 24, 0 },
         { "taller: the graph takes what the rows leave", 700, 600, 700, 600, 276, 0 },
         { "taller: the graph takes a third", 700, 400, 700, 400, 133, 57 },
         { "scrolling rows at the least width", 100, 400, 564 + bar, 400, 133, 57 },
     };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.name);
-        window->GetTopLevel()->resize(step.width, step.height + menu);
+    for (auto [name, width, height, givenWidth, givenHeight, graphHeight, scroll] : steps) {
+        SCOPED_TRACE(name);
+        window->GetTopLevel()->resize(width, height + menu);
         QCoreApplication::processEvents();
-        ASSERT_EQ(window->GetWidth(), step.givenWidth);
-        ASSERT_EQ(window->GetHeight(), step.givenHeight);
+        ASSERT_EQ(window->GetWidth(), givenWidth);
+        ASSERT_EQ(window->GetHeight(), givenHeight);
         // Beside the pop-ups, across the rest of the width.
         Rect frame;
         Popup(window, "GraB")->CalcPortFrameRect(frame);
         const int16_t graphLeft = frame.right + 6;
         graph->CalcPortFrameRect(frame);
-        EXPECT_EQ(frame, (Rect { 3, graphLeft, int16_t(3 + step.graphHeight), int16_t(step.givenWidth - 6) }));
+        EXPECT_EQ(frame, (Rect { 3, graphLeft, int16_t(3 + graphHeight), int16_t(givenWidth - 6) }));
         QImage strip = graph->RenderImage().convertToFormat(QImage::Format_RGB32);
-        EXPECT_EQ(strip.height(), step.graphHeight);
+        EXPECT_EQ(strip.height(), graphHeight);
         EXPECT_EQ(strip.pixel(strip.width() / 2, strip.height() - 1), qRgb(204, 204, 204)) << "the border";
         EXPECT_TRUE(GraphShows(window, 0));
         Text(window, "Na", 0)->CalcPortFrameRect(frame);
-        EXPECT_EQ(frame.top, step.graphHeight + 7);
-        EXPECT_EQ(scroller->GetScrollRange(), step.scroll);
+        EXPECT_EQ(frame.top, graphHeight + 7);
+        EXPECT_EQ(scroller->GetScrollRange(), scroll);
         // Scrolled to the end, the last row ends at the window's bottom edge.
-        scroller->ScrollTo(step.scroll);
+        scroller->ScrollTo(scroll);
         Text(window, "Na", 20)->CalcPortFrameRect(frame);
-        EXPECT_EQ(frame.bottom, step.scroll > 0 ? step.givenHeight : step.graphHeight + 24 + 300);
+        EXPECT_EQ(frame.bottom, scroll > 0 ? givenHeight : graphHeight + 24 + 300);
         scroller->ScrollTo(0);
     }
 
@@ -435,40 +432,41 @@ TEST(DataWindowGraph, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
             { { 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50 } }, 22, 43, 1,
             { { 1, 1, kRed }, { 20, 41, kRed } } },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, readings, width, height, mode, points] : cases) {
+        SCOPED_TRACE(name);
         FixturePlatform machine;
         // Away from its superview's origin, so that drawing in the wrong coordinates shows.
-        QJsonObject entry { { "class", "Lgra" }, { "frame", QJsonArray { 30, 7, c.width, c.height } } };
+        QJsonObject entry { { "class", "Lgra" }, { "frame", QJsonArray { 30, 7, width, height } } };
         DataWindowGraph graph { LPaneEntry(entry) };
         std::vector<SensorRegistry::EntryID> ids;
-        for (const std::vector<double>& readings : c.readings)
-            ids.push_back(machine.AddTempSensor("Sensor " + std::to_string(ids.size() + 1), readings.front()));
+        for (const std::vector<double>& history : readings)
+            ids.push_back(machine.AddTempSensor("Sensor " + std::to_string(ids.size() + 1), history.front()));
         int longest = 0;
         Sampling::StartSensors();
-        for (size_t i = 0; i < c.readings.size(); ++i) {
+        for (size_t i = 0; i < readings.size(); ++i) {
             TemperatureSensor* sensor = (*SensorMaster::Get()->GetSensorArray())[static_cast<ArrayIndexT>(i + 1)];
-            for (size_t j = 1; j < c.readings[i].size(); ++j) {
-                machine.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(c.readings[i][j]));
+            for (size_t j = 1; j < readings[i].size(); ++j) {
+                machine.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(readings[i][j]));
                 Sampling::SampleNow(*sensor);
             }
             graph.AddSensor(sensor);
-            longest = std::max(longest, static_cast<int>(c.readings[i].size()));
+            longest = std::max(longest, static_cast<int>(readings[i].size()));
         }
         Preferences::Get()->SetSensorColor(0, RGBColor { 65535, 0, 0 });
         Preferences::Get()->SetSensorColor(1, RGBColor { 0, 0, 65535 });
-        graph.SetGraphMode(c.mode);
+        graph.SetGraphMode(mode);
         QImage image = graph.RenderImage().convertToFormat(QImage::Format_RGB32);
 
-        for (auto [x, y, color] : c.points)
+        for (auto [x, y, color] : points)
             EXPECT_EQ(image.pixel(x, y), color) << x << "," << y;
         // The palette's base colour, white, in a border a fifth of the way to its black text.
-        for (int y = 0; y < c.height; ++y) {
-            for (int x = 0; x < c.width; ++x) {
-                bool edge = x == 0 || y == 0 || x == c.width - 1 || y == c.height - 1;
-                QRgb expected = c.width <= 12 || !edge ? qRgb(255, 255, 255) : qRgb(204, 204, 204);
-                if (c.width <= 12 || edge || x > longest)
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                bool edge = x == 0 || y == 0 || x == width - 1 || y == height - 1;
+                QRgb expected = width <= 12 || !edge ? qRgb(255, 255, 255) : qRgb(204, 204, 204);
+                if (width <= 12 || edge || x > longest) {
                     ASSERT_EQ(image.pixel(x, y), expected) << x << "," << y;
+                }
             }
         }
     }

@@ -256,24 +256,18 @@ TEST_F(DockIconTest, TrayShowsTheHottestChosenSensorAndAnySensorAtItsLimit)
     auto gpu = mMachine.AddTempSensor("GPU", 99);
     mMachine.Registry().SetProperty(cpu, "high-threshold", FixturePlatform::Fixed16(90));
     mMachine.Registry().SetProperty(gpu, "high-threshold", FixturePlatform::Fixed16(100));
-    const struct {
-        std::vector<std::string> shown;
-        double gpu;
-        std::string value;
-        bool atLimit;
-        std::string toolTip;
-    } cases[] = {
+    // The sensors shown, GPU's reading, and the tray's value, colour and tool tip.
+    const std::tuple<std::vector<std::string>, double, std::string, bool, std::string> cases[] = {
         { { "Board", "CPU" }, 99, "57", false, "Kelvara\nBoard: 41C\nCPU: 57C" },
         { { "Board", "CPU" }, 100, "57", true, "Kelvara\nBoard: 41C\nCPU: 57C" },
         { { "GPU" }, 104.4, "104", true, "Kelvara\nGPU: 104C" },
     };
-    for (const auto& each : cases) {
-        mMachine.Registry().SetProperty(gpu, "current-value", FixturePlatform::Fixed16(each.gpu));
+    for (const auto& [shown, celsius, value, atLimit, toolTip] : cases) {
+        mMachine.Registry().SetProperty(gpu, "current-value", FixturePlatform::Fixed16(celsius));
         Sampling::SampleNow(*Sensor(3));
-        Show(DockIcon::kGraphIcon, each.shown);
-        EXPECT_EQ(DockTile::Get()->TrayImage(kTraySize), TrayPicture(each.value, each.atLimit).Image(kTraySize))
-            << each.gpu;
-        EXPECT_EQ(DockTile::Get()->GetTrayToolTip(), each.toolTip) << each.gpu;
+        Show(DockIcon::kGraphIcon, shown);
+        EXPECT_EQ(DockTile::Get()->TrayImage(kTraySize), TrayPicture(value, atLimit).Image(kTraySize)) << celsius;
+        EXPECT_EQ(DockTile::Get()->GetTrayToolTip(), toolTip) << celsius;
     }
     // A sensor at its limit is named once, with its limit, as the limit watch words it.
     DockTile::Get()->SetToolTip("Kelvara\nGPU: 104C (limit 100C)");

@@ -187,8 +187,9 @@ TEST_F(GraphWindowTest, LegendAndTitleFollowTheSensorsPlotted)
         if (item > 0)
             window->GetSensorPopup()->UserChoseItem(item);
         EXPECT_EQ(Legend(window), legend) << "after toggling " << item;
-        if (item == 2)
+        if (item == 2) {
             EXPECT_EQ(LegendPane(window, 2)->GetForeColor(), (RGBColor { 0, 0, 65535 }));
+        }
         EXPECT_EQ(window->GetDescriptor(), legend.size() == 1 ? legend[0] : "Temperature History");
         EXPECT_EQ(window->GetGraphView()->GetSensors().GetCount(), static_cast<int32_t>(legend.size()));
     }
@@ -433,21 +434,18 @@ TEST_F(GraphWindowTest, WhatTheWindowShowsIsTheWholeDrawingAtTheScrolledPlace)
     QWidget* viewport = scroller->GetContentWidget();
     // Places scrolled to in turn (-1: the oldest samples), then minutes passing at the readings; a reading
     // above every maximum so far rescales the whole plot.
-    const struct {
-        const char* name;
-        std::vector<int32_t> scrolls;
-        std::vector<double> minutes;
-    } steps[] = { { "opened", {}, {} }, { "a minute", {}, { 47 } }, { "scrolled far", { 700 }, {} },
-        { "a minute while scrolled", {}, { 44 } }, { "small scrolls either way", { 703, 709, 690, 689 }, {} },
-        { "a minute above the maximum", {}, { 80 } }, { "at the oldest samples", { -1 }, {} },
-        { "two minutes there", {}, { 41, 52 } }, { "back to now", { 0 }, {} }, { "a minute", {}, { 46 } } };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.name);
-        for (int32_t to : step.scrolls) {
+    const std::tuple<const char*, std::vector<int32_t>, std::vector<double>> steps[]
+        = { { "opened", {}, {} }, { "a minute", {}, { 47 } }, { "scrolled far", { 700 }, {} },
+              { "a minute while scrolled", {}, { 44 } }, { "small scrolls either way", { 703, 709, 690, 689 }, {} },
+              { "a minute above the maximum", {}, { 80 } }, { "at the oldest samples", { -1 }, {} },
+              { "two minutes there", {}, { 41, 52 } }, { "back to now", { 0 }, {} }, { "a minute", {}, { 46 } } };
+    for (const auto& [name, scrolls, minutes] : steps) {
+        SCOPED_TRACE(name);
+        for (int32_t to : scrolls) {
             scroller->ScrollTo(to < 0 ? scroller->GetScrollRange() : to);
             QCoreApplication::processEvents();
         }
-        for (double reading : step.minutes) {
+        for (double reading : minutes) {
             SampleMinute(reading);
             graph->SpendTime(EventRecord {});
         }
@@ -477,12 +475,7 @@ TEST_F(GraphWindowTest, TheTimeScaleStepsByKeysAndPopupAndTheMarksFollowIt)
     EXPECT_EQ(graph->GetTimeScale(), 1) << "250 hours fill the plot at the first scale";
 
     // A key (with Ctrl unless it is the pop-up's item), the scale after it, and a mark's minutes and label.
-    const struct {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        int scale, markMinutes;
-        const char* label;
-    } steps[] = {
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int, int, const char*> steps[] = {
         { Qt::Key_Plus, Qt::ControlModifier, 2, 60, "1h ago" },
         { Qt::Key_Equal, Qt::ControlModifier, 5, 15, "15m ago" },
         { Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier, 10, 75, "1h 15m ago" },
@@ -492,26 +485,27 @@ TEST_F(GraphWindowTest, TheTimeScaleStepsByKeysAndPopupAndTheMarksFollowIt)
         { Qt::Key_0, Qt::ControlModifier, 1, 60 * 250, "250h ago" },
         { Qt::Key(4), {}, 10, 45, "45m ago" },
     };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.label);
-        if (step.modifiers == Qt::KeyboardModifiers {})
-            window->GetTimeScalePopup()->UserChoseItem(static_cast<int16_t>(step.key));
+    for (auto [key, modifiers, scale, markMinutes, label] : steps) {
+        SCOPED_TRACE(label);
+        if (modifiers == Qt::KeyboardModifiers {})
+            window->GetTimeScalePopup()->UserChoseItem(static_cast<int16_t>(key));
         else
-            QTest::keyClick(window->GetTopLevel(), step.key, step.modifiers);
+            QTest::keyClick(window->GetTopLevel(), key, modifiers);
         QCoreApplication::processEvents();
-        ASSERT_EQ(graph->GetTimeScale(), step.scale);
-        EXPECT_EQ(window->GetTimeScalePopup()->GetCurrentMenuItem(), ScaleItem(step.scale));
-        EXPECT_EQ(graph->GetImageWidth(), 32 + step.scale * 14999 + 16);
+        ASSERT_EQ(graph->GetTimeScale(), scale);
+        EXPECT_EQ(window->GetTimeScalePopup()->GetCurrentMenuItem(), ScaleItem(scale));
+        EXPECT_EQ(graph->GetImageWidth(), 32 + scale * 14999 + 16);
         // Only the part around the mark is drawn.
-        const int mark = 30 + step.scale * step.markMinutes;
+        const int mark = 30 + scale * markMinutes;
         const int left = std::max(0, mark - 200);
         QImage part = Draw(*graph, Qt::white, left, 600);
         const int bottom = graph->GetImageHeight() - 25;
-        ExpectLabel(part, step.label, bottom + 15, mark - left);
+        ExpectLabel(part, label, bottom + 15, mark - left);
         EXPECT_EQ(part.pixel(mark - left, bottom + 3), kBlack) << "the mark";
         EXPECT_EQ(part.pixel(mark - left, bottom + 4), kWhite) << "below the mark";
-        if (step.markMinutes == 14990)
+        if (markMinutes == 14990) {
             EXPECT_EQ(part.pixel(32 + 30 * 14998 - left, bottom - 2), kGreen) << "the oldest sample drawn";
+        }
     }
     // Zooming keeps the time in the middle of what the window shows where it is.
     auto* scroller = dynamic_cast<LScroller*>(graph->GetSuperView());
@@ -541,21 +535,19 @@ TEST_F(GraphWindowTest, HoveringNamesTheTimeAndTheValuesHottestFirst)
     QCoreApplication::processEvents();
     GraphWindowView* graph = window->GetGraphView();
 
-    const struct {
-        int scale, minutesAgo;
-        const char* tip;
-    } cases[] = {
+    // The scale, where the pointer is (minutes ago) and the tip.
+    const std::tuple<int, int, const char*> cases[] = {
         { 1, 135, "2 h 15 min ago (12:05)\ngpu: 61C\nboard: 35C" },
         { 30, 2, "2 min ago (14:18)\ngpu: 50C\ndisk <2>: 33C\nboard: 30C" },
         { 2, 26 * 60, "26 h ago (Mon 12:20)\ngpu: 50C\nboard: 30C" },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.tip);
-        window->ChangeTimeScale(c.scale);
-        QPoint at(32 + c.scale * c.minutesAgo, 50);
+    for (auto [scale, minutesAgo, tip] : cases) {
+        SCOPED_TRACE(tip);
+        window->ChangeTimeScale(scale);
+        QPoint at(32 + scale * minutesAgo, 50);
         QHelpEvent hover(QEvent::ToolTip, at, graph->GetWidget()->mapToGlobal(at));
         QCoreApplication::sendEvent(graph->GetWidget(), &hover);
-        EXPECT_EQ(PlainText(QToolTip::text()), c.tip);
+        EXPECT_EQ(PlainText(QToolTip::text()), tip);
         // Each value in its sensor's colour.
         for (auto [name, colour] : { std::pair { "gpu", "#ff0000" }, { "board", "#007f00" } })
             EXPECT_NE(QToolTip::text().indexOf(QString("color:%1'>%2").arg(colour, name)), -1) << name;
@@ -642,21 +634,18 @@ TEST_F(GraphWindowTest, ANightOfSuspendIsABandWithNoLineAcrossIt)
     const int lineRow = 200 - 27;
 
     // The newest sample is now; the older stretch's newest is 30 min + 8 h ago, at x 32 + 510.
-    const struct {
-        const char* where;
-        int from, to;
-        bool line, band;
-    } columns[] = {
+    // Where, from and to which x, and whether the line or the band is there.
+    const std::tuple<const char*, int, int, bool, bool> columns[] = {
         { "the newer stretch", 31, 61, true, false },
         { "the pause before the band", 62, 298, false, false },
         { "the band", 299, 302, false, true },
         { "the pause after the band", 303, 541, false, false },
         { "the older stretch", 542, 570, true, false },
     };
-    for (const auto& part : columns) {
-        for (int x = part.from; x <= part.to; ++x) {
-            EXPECT_EQ(image.pixel(x, lineRow) == kGreen, part.line) << part.where << " at x " << x;
-            EXPECT_EQ(image.pixel(x, 40) == frame, part.band) << part.where << " at x " << x;
+    for (auto [where, from, to, line, band] : columns) {
+        for (int x = from; x <= to; ++x) {
+            EXPECT_EQ(image.pixel(x, lineRow) == kGreen, line) << where << " at x " << x;
+            EXPECT_EQ(image.pixel(x, 40) == frame, band) << where << " at x " << x;
         }
     }
 
