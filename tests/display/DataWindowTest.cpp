@@ -75,9 +75,11 @@ protected:
 
     static TemperatureSensor* Sensor(ArrayIndexT index) { return (*SensorMaster::Get()->GetSensorArray())[index]; }
 
-    void SetReading(size_t sensor, double celsius)
+    // Board (the first sensor) reads celsius, and is sampled.
+    void Read(double celsius)
     {
-        mMachine.Registry().SetProperty(mEntries[sensor], "current-value", FixturePlatform::Fixed16(celsius));
+        mMachine.Registry().SetProperty(mEntries[0], "current-value", FixturePlatform::Fixed16(celsius));
+        Sampling::SampleNow(*Sensor(1));
     }
 
     static LBevelButton* Popup(DataWindow* window, const char (&id)[5])
@@ -177,22 +179,18 @@ TEST_F(DataWindowTest, ColumnsFollowTheColumnPopup)
 TEST_F(DataWindowTest, RowsAndGraphFollowTheCheckedNamesInMenuOrder)
 {
     DataWindow* window = NewWindow({ { "Same", 40 }, { "Other", 50 }, { "Same", 60 } });
-    ExpectRows(window, { "Same", "Other", "Same 2" }, kDefaultColumns);
-    EXPECT_TRUE(GraphShows(window, 0) && GraphShows(window, 1) && GraphShows(window, 2));
-    // None, then All, from the top of the menu.
-    Popup(window, "Show")->UserChoseAll(false);
-    ExpectRows(window, {}, kDefaultColumns);
-    Popup(window, "Show")->UserChoseAll(true);
-    ExpectRows(window, { "Same", "Other", "Same 2" }, kDefaultColumns);
-    for (int16_t item : { 2, 1, 3 })
-        Popup(window, "Show")->UserChoseItem(item);
-    ExpectRows(window, {}, kDefaultColumns);
-    EXPECT_FALSE(GraphShows(window, 0));
-    for (int16_t item : { 3, 2 })
-        Popup(window, "Show")->UserChoseItem(item);
-    ExpectRows(window, { "Other", "Same 2" }, kDefaultColumns);
-    EXPECT_TRUE(GraphShows(window, 1) && GraphShows(window, 2));
-    EXPECT_FALSE(GraphShows(window, 0));
+    const Names all { "Same", "Other", "Same 2" };
+    // Items chosen in turn (0: None, -1: All) and the rows after them, in the menu's order, not the clicks'.
+    const std::pair<std::vector<int16_t>, Names> steps[]
+        = { { {}, all }, { { 0 }, {} }, { { -1 }, all }, { { 2, 1, 3 }, {} }, { { 3, 2 }, { "Other", "Same 2" } } };
+    for (const auto& [items, rows] : steps) {
+        SCOPED_TRACE(::testing::PrintToString(items));
+        for (int16_t item : items)
+            item > 0 ? Popup(window, "Show")->UserChoseItem(item) : Popup(window, "Show")->UserChoseAll(item < 0);
+        ExpectRows(window, rows, kDefaultColumns);
+        for (int position = 0; position < 3; ++position)
+            EXPECT_EQ(GraphShows(window, position), std::count(rows.begin(), rows.end(), all[position]) > 0);
+    }
 }
 
 TEST_F(DataWindowTest, RecordRestoresRowsColumnsModeAndPlace)
@@ -234,51 +232,48 @@ TEST_F(DataWindowTest, AResizedWindowSharesItsHeightBetweenTheGraphAndTheScrolli
     const int bar = scroller->GetBarWidth();
     const int menu = window->GetTopLevel()->height() - window->GetHeight();
     // Asked for, then given; the graph's height and how far the rows scroll. Today's size is 564 x 348.
-    const struct {
-        const char* name;
-        int width, height, givenWidth, givenHeight, graphHeight, scroll;
-    } steps[] = {
+    const std::tuple<const char*, int, int, int, int, int, int> steps[] = {
         { "today's size", 564, 348, 564, 348, 24, 0 },
         { "smaller than the rows", 300, 100, 564, 348, 24, 0 },
         { "taller: the graph takes what the rows leave", 700, 600, 700, 600, 276, 0 },
         { "taller: the graph takes a third", 700, 400, 700, 400, 133, 57 },
         { "scrolling rows at the least width", 100, 400, 564 + bar, 400, 133, 57 },
     };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.name);
-        window->GetTopLevel()->resize(step.width, step.height + menu);
+    for (auto [name, width, height, givenWidth, givenHeight, graphHeight, scroll] : steps) {
+        SCOPED_TRACE(name);
+        window->GetTopLevel()->resize(width, height + menu);
         QCoreApplication::processEvents();
-        ASSERT_EQ(window->GetWidth(), step.givenWidth);
-        ASSERT_EQ(window->GetHeight(), step.givenHeight);
+        ASSERT_EQ(window->GetWidth(), givenWidth);
+        ASSERT_EQ(window->GetHeight(), givenHeight);
         // Beside the pop-ups, across the rest of the width.
         Rect frame;
         Popup(window, "GraB")->CalcPortFrameRect(frame);
         const int16_t graphLeft = frame.right + 6;
         graph->CalcPortFrameRect(frame);
-        EXPECT_EQ(frame, (Rect { 3, graphLeft, int16_t(3 + step.graphHeight), int16_t(step.givenWidth - 6) }));
+        EXPECT_EQ(frame, (Rect { 3, graphLeft, int16_t(3 + graphHeight), int16_t(givenWidth - 6) }));
         QImage strip = graph->RenderImage().convertToFormat(QImage::Format_RGB32);
-        EXPECT_EQ(strip.height(), step.graphHeight);
+        EXPECT_EQ(strip.height(), graphHeight);
         EXPECT_EQ(strip.pixel(strip.width() / 2, strip.height() - 1), qRgb(204, 204, 204)) << "the border";
         EXPECT_TRUE(GraphShows(window, 0));
         Text(window, "Na", 0)->CalcPortFrameRect(frame);
-        EXPECT_EQ(frame.top, step.graphHeight + 7);
-        EXPECT_EQ(scroller->GetScrollRange(), step.scroll);
+        EXPECT_EQ(frame.top, graphHeight + 7);
+        EXPECT_EQ(scroller->GetScrollRange(), scroll);
         // Scrolled to the end, the last row ends at the window's bottom edge.
-        scroller->ScrollTo(step.scroll);
+        scroller->ScrollTo(scroll);
         Text(window, "Na", 20)->CalcPortFrameRect(frame);
-        EXPECT_EQ(frame.bottom, step.scroll > 0 ? step.givenHeight : step.graphHeight + 24 + 300);
+        EXPECT_EQ(frame.bottom, scroll > 0 ? givenHeight : graphHeight + 24 + 300);
         scroller->ScrollTo(0);
     }
 
-    // The size is recorded and comes back, no smaller than the rows need.
+    // The size is recorded and comes back, no smaller than the rows need (a record of 500 x 90).
     window->GetTopLevel()->resize(700, 400 + menu);
     QCoreApplication::processEvents();
     DataWindowPrefs record;
     window->GetWindowPrefs(&record);
     window->AttemptClose();
-    for (auto [recorded, restored] :
-        { std::pair { QSize(700, 400), QSize(700, 400) }, { QSize(500, 90), QSize(564, 348) } }) {
-        record.SetWindowRect(Rect { 100, 100, int16_t(100 + recorded.height()), int16_t(100 + recorded.width()) });
+    for (auto [recorded, restored] : { std::pair { QSize(), QSize(700, 400) }, { QSize(500, 90), QSize(564, 348) } }) {
+        if (recorded.isValid())
+            record.SetWindowRect(Rect { 100, 100, int16_t(100 + recorded.height()), int16_t(100 + recorded.width()) });
         auto* again = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
         again->SetWindowPrefs(&record);
         EXPECT_EQ(QSize(again->GetWidth(), again->GetHeight()), restored);
@@ -308,10 +303,8 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
     mMachine.Registry().SetProperty(mEntries[0], "low-threshold", FixturePlatform::Fixed16(10));
     mMachine.Registry().SetProperty(mEntries[0], "high-threshold", FixturePlatform::Fixed16(90));
     DataWindow* window = NewWindow({ { "Outside", -5 }, { "Hot spot", 110 } });
-    for (double celsius : { 50, 40 }) {
-        SetReading(0, celsius);
-        Sampling::SampleNow(*Sensor(1));
-    }
+    Read(50);
+    Read(40);
     LStaticText* change = Text(window, "Td", kRow);
     LStaticText* current = Text(window, "Tc", kRow);
     const ResIDT layoutTraits = change->GetTextTraitsID();
@@ -342,8 +335,7 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
             EXPECT_EQ(current->GetTextTraitsID(), currentTraits) << "no alarm, also not at 110C without a limit";
             if (index == 1) {
                 for (auto [celsius, text, traits] : steps) {
-                    SetReading(0, celsius);
-                    Sampling::SampleNow(*Sensor(1));
+                    Read(celsius);
                     row.UpdateDisplay();
                     EXPECT_EQ(change->GetDescriptor(), text) << celsius;
                     EXPECT_EQ(change->GetTextTraitsID(), traits == 0 ? layoutTraits : traits) << celsius;
@@ -354,8 +346,7 @@ TEST_F(DataWindowTest, ARowShowsEveryColumnAndTheLastVisibleChangeInItsStyle)
                 EXPECT_EQ(change->GetDescriptor(), "1C");
                 Preferences::Get()->SetTemperatureScale(kScaleFahrenheit);
                 for (auto [celsius, alarm] : alarms) {
-                    SetReading(0, celsius);
-                    Sampling::SampleNow(*Sensor(1));
+                    Read(celsius);
                     row.UpdateDisplay();
                     const TextTraits& traits = current->GetTextTraits();
                     EXPECT_EQ(traits.bold && traits.color.red > 50000 && traits.color.green == 0, alarm) << celsius;
@@ -396,8 +387,7 @@ TEST_F(DataWindowTest, OnlyAPictureThatChangesIsDrawnAndAHiddenWindowDrawsNothin
         shown ? window->Show() : window->Hide();
         QCoreApplication::processEvents();
         counter.paints = 0;
-        SetReading(0, reading);
-        Sampling::SampleNow(*Sensor(1));
+        Read(reading);
         graph->SpendTime(EventRecord {});
         QCoreApplication::processEvents();
         EXPECT_EQ(counter.paints > 0, drawn);
@@ -442,39 +432,39 @@ TEST(DataWindowGraph, PutsTheNewestSampleOnePixelInsideTheLeftBorder)
             { { 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50, 30, 50 } }, 22, 43, 1,
             { { 1, 1, kRed }, { 20, 41, kRed } } },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, readings, width, height, mode, points] : cases) {
+        SCOPED_TRACE(name);
         FixturePlatform machine;
         // Away from its superview's origin, so that drawing in the wrong coordinates shows.
-        QJsonObject entry { { "class", "Lgra" }, { "frame", QJsonArray { 30, 7, c.width, c.height } } };
+        QJsonObject entry { { "class", "Lgra" }, { "frame", QJsonArray { 30, 7, width, height } } };
         DataWindowGraph graph { LPaneEntry(entry) };
         std::vector<SensorRegistry::EntryID> ids;
-        for (const std::vector<double>& readings : c.readings)
-            ids.push_back(machine.AddTempSensor("Sensor " + std::to_string(ids.size() + 1), readings.front()));
+        for (const std::vector<double>& history : readings)
+            ids.push_back(machine.AddTempSensor("Sensor " + std::to_string(ids.size() + 1), history.front()));
         int longest = 0;
         Sampling::StartSensors();
-        for (size_t i = 0; i < c.readings.size(); ++i) {
+        for (size_t i = 0; i < readings.size(); ++i) {
             TemperatureSensor* sensor = (*SensorMaster::Get()->GetSensorArray())[static_cast<ArrayIndexT>(i + 1)];
-            for (size_t j = 1; j < c.readings[i].size(); ++j) {
-                machine.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(c.readings[i][j]));
+            for (size_t j = 1; j < readings[i].size(); ++j) {
+                machine.Registry().SetProperty(ids[i], "current-value", FixturePlatform::Fixed16(readings[i][j]));
                 Sampling::SampleNow(*sensor);
             }
             graph.AddSensor(sensor);
-            longest = std::max(longest, static_cast<int>(c.readings[i].size()));
+            longest = std::max(longest, static_cast<int>(readings[i].size()));
         }
         Preferences::Get()->SetSensorColor(0, RGBColor { 65535, 0, 0 });
         Preferences::Get()->SetSensorColor(1, RGBColor { 0, 0, 65535 });
-        graph.SetGraphMode(c.mode);
+        graph.SetGraphMode(mode);
         QImage image = graph.RenderImage().convertToFormat(QImage::Format_RGB32);
 
-        for (auto [x, y, color] : c.points)
+        for (auto [x, y, color] : points)
             EXPECT_EQ(image.pixel(x, y), color) << x << "," << y;
         // The palette's base colour, white, in a border a fifth of the way to its black text.
-        for (int y = 0; y < c.height; ++y) {
-            for (int x = 0; x < c.width; ++x) {
-                bool edge = x == 0 || y == 0 || x == c.width - 1 || y == c.height - 1;
-                QRgb expected = c.width <= 12 || !edge ? qRgb(255, 255, 255) : qRgb(204, 204, 204);
-                if (c.width <= 12 || edge || x > longest) {
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                bool edge = x == 0 || y == 0 || x == width - 1 || y == height - 1;
+                QRgb expected = width <= 12 || !edge ? qRgb(255, 255, 255) : qRgb(204, 204, 204);
+                if (width <= 12 || edge || x > longest) {
                     ASSERT_EQ(image.pixel(x, y), expected) << x << "," << y;
                 }
             }

@@ -4,6 +4,7 @@
 #include "display/DockTile.h"
 #include "display/DockTray.h"
 #include "display/TextFitting.h"
+#include "display/TrayPicture.h"
 #include "framework/CGContext.h"
 #include "framework/LCommander.h"
 #include "prefs/Preferences.h"
@@ -30,6 +31,7 @@
 
 namespace {
 
+constexpr int kTraySize = 22;
 constexpr RGBColor kColors[] = { { 65535, 0, 0 }, { 0, 65535, 0 }, { 0, 0, 65535 }, { 32767, 0, 32767 } };
 
 // 0.7 grey at alpha 0.9.
@@ -45,10 +47,9 @@ const auto IsNavy = [](QRgb p) { return qBlue(p) - qRed(p) > 30 && qRed(p) == qG
 template <typename Test> int Count(const QImage& image, const QRect& area, Test test)
 {
     int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
             count += test(image.pixel(x, y));
-    }
     return count;
 }
 
@@ -70,6 +71,7 @@ protected:
     // Changes the settings to show the named sensors in a tile of the type; the tile is redrawn at once.
     static void Show(uint32_t type, const std::vector<std::string>& names)
     {
+        Sampling::StartSensors();
         Preferences* prefs = Preferences::Get();
         prefs->SetDockIconType(type);
         for (SensorNameList* list : { prefs->GetDockGraphDisplayArray(), prefs->GetDockTextDisplayArray() }) {
@@ -96,10 +98,9 @@ protected:
     static void ExpectRedLineAt(int y)
     {
         QImage tile = Tile();
-        for (int x = 38; x <= 44; ++x) {
+        for (int x = 38; x <= 44; ++x)
             for (int row = 0; row < 128; ++row)
                 ASSERT_EQ(IsReddish(tile.pixel(x, row)), row == 127 - y || row == 128 - y) << x << ", " << row;
-        }
     }
 
     // Which of the sensors A to D (indices 1 to 4) have texts between the rows: more than 20 pixels drawn
@@ -156,7 +157,7 @@ TEST_F(DockIconTest, GraphTileDrawsBackgroundAxesLabelsAndAnEmptyRangeOnTheAxis)
     // columns 71 and 72, not the grey half-covered pixels of a blown-up 128 x 128 tile.
     DockTile::Get()->SetDevicePixelRatio(2.0);
     Show(DockIcon::kGraphIcon, { "A" });
-    tile = DockTile::Get()->GetShownImage().convertToFormat(QImage::Format_ARGB32);
+    tile = Tile();
     EXPECT_EQ(tile.size(), QSize(256, 256));
     const auto solid = [](QRgb p) { return qAlpha(p) == 255 && qRed(p) < 20 && qGreen(p) < 20 && qBlue(p) < 20; };
     for (int row : { 60, 120, 180 }) {
@@ -183,7 +184,7 @@ TEST_F(DockIconTest, GraphTilePutsTheLinesAtThePredictedHeights)
     // run from x = 37 to x = 46.
     auto a = mMachine.AddTempSensor("A", 10);
     mMachine.AddTempSensor("B", 90);
-    Sampling::StartSensors();
+    Sampling::StartSensors(); // the first round reads A at 10
     mMachine.Registry().SetProperty(a, "current-value", FixturePlatform::Fixed16(50));
     Sampling::SampleNow(*Sensor(1));
     Prepend(Sensor(1)->GetSTTempArray(), 10, 30);
@@ -244,6 +245,52 @@ TEST_F(DockIconTest, TextTileShowsOneOrTwoSensorsRotatesThroughMoreAndGivesWayTo
         EXPECT_EQ(Tile(), ordinary) << type;
         EXPECT_FALSE(DockIcon::Get()->IsIdling()) << type;
     }
+}
+
+// The tray shows the hottest sensor the tile shows, in whole degrees; any sensor at or above its limit, shown
+// or not, turns it to the limit colour; the tool tip lists every shown sensor.
+TEST_F(DockIconTest, TrayShowsTheHottestChosenSensorAndAnySensorAtItsLimit)
+{
+    mMachine.AddTempSensor("Board", 41.4);
+    auto cpu = mMachine.AddTempSensor("CPU", 57.4);
+    auto gpu = mMachine.AddTempSensor("GPU", 99);
+    mMachine.Registry().SetProperty(cpu, "high-threshold", FixturePlatform::Fixed16(90));
+    mMachine.Registry().SetProperty(gpu, "high-threshold", FixturePlatform::Fixed16(100));
+    // The sensors shown, GPU's reading, and the tray's value, colour and tool tip.
+    const std::tuple<std::vector<std::string>, double, std::string, bool, std::string> cases[] = {
+        { { "Board", "CPU" }, 99, "57", false, "Kelvara\nBoard: 41C\nCPU: 57C" },
+        { { "Board", "CPU" }, 100, "57", true, "Kelvara\nBoard: 41C\nCPU: 57C" },
+        { { "GPU" }, 104.4, "104", true, "Kelvara\nGPU: 104C" },
+    };
+    for (const auto& [shown, celsius, value, atLimit, toolTip] : cases) {
+        mMachine.Registry().SetProperty(gpu, "current-value", FixturePlatform::Fixed16(celsius));
+        Sampling::SampleNow(*Sensor(3));
+        Show(DockIcon::kGraphIcon, shown);
+        EXPECT_EQ(DockTile::Get()->TrayImage(kTraySize), TrayPicture(value, atLimit).Image(kTraySize)) << celsius;
+        EXPECT_EQ(DockTile::Get()->GetTrayToolTip(), toolTip) << celsius;
+    }
+    // A sensor at its limit is named once, with its limit, as the limit watch words it.
+    DockTile::Get()->SetToolTip("Kelvara\nGPU: 104C (limit 100C)");
+    EXPECT_EQ(DockTile::Get()->GetTrayToolTip(), "Kelvara\nGPU: 104C (limit 100C)");
+}
+
+// A Text tile's tray shows one sensor at a time, taking turns; with no sensor, the tray shows the tile.
+TEST_F(DockIconTest, TrayOfATextTileShowsOneSensorAtATime)
+{
+    mMachine.AddTempSensor("Board", 41);
+    mMachine.AddTempSensor("CPU", 57);
+    Show(DockIcon::kTextIcon, { "Board", "CPU" });
+    std::vector<QImage> shown { DockTile::Get()->TrayImage(kTraySize) };
+    for (int tick = 0; tick < 2; ++tick) {
+        DockIcon::Get()->SpendTime(EventRecord {});
+        shown.push_back(DockTile::Get()->TrayImage(kTraySize));
+    }
+    QImage board = TrayPicture("41", false).Image(kTraySize);
+    EXPECT_EQ(shown, (std::vector<QImage> { board, TrayPicture("57", false).Image(kTraySize), board }));
+
+    Show(0, {});
+    EXPECT_EQ(DockTile::Get()->TrayImage(kTraySize),
+        DockTile::Get()->GetShownImage().scaled(kTraySize, kTraySize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 TEST(DockTileText, NamesWiderThanTheTileAreShortenedWithAnEllipsis)
