@@ -167,7 +167,7 @@ TEST_F(KelvaraApplication, NoSensorAlertsOnceAndRunsOn)
 
 // Quit, the session closing (SIGTERM, SIGHUP) and Ctrl+C (SIGINT) all end the loop and write every file,
 // whatever signals come on the way out. So does a quit while the version check waits for a server that says
-// nothing, at once: the check, left to end alone, shows nothing once Kelvara has gone.
+// nothing, without waiting for the check, which, left to end alone, shows nothing once Kelvara has gone.
 TEST_F(KelvaraApplication, EveryWayToQuitSavesEverySensor)
 {
     platform.AddTempSensor("Board", 40);
@@ -194,7 +194,7 @@ TEST_F(KelvaraApplication, EveryWayToQuitSavesEverySensor)
             Kelvara application;
             QTimer quit;
             QObject::connect(&quit, &QTimer::timeout, [&] {
-                if (requested) // by the server
+                if (requested) // the server has the check's request
                     LCommander::ProcessCommand(cmd_Quit);
             });
             QTimer::singleShot(0, [&] {
