@@ -24,6 +24,13 @@
 namespace {
 
 const auto Fixed16 = FixturePlatform::Fixed16;
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+std::string Read(const std::string& path)
+{
+    std::vector<uint8_t> bytes = TestFiles::ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
 
 // A data file's samples, newest first; throws when the file is cut short or has a tail.
 struct DataFile {
@@ -33,7 +40,7 @@ struct DataFile {
 DataFile ReadDataFile(const std::string& path)
 {
     std::vector<uint8_t> bytes = TestFiles::ReadBytes(path);
-    size_t at = 0;
+    size_t at = 12; // past the version, minimum and maximum
     auto take = [&] {
         if (at + 4 > bytes.size())
             throw std::runtime_error("file ends early: " + path);
@@ -41,16 +48,12 @@ DataFile ReadDataFile(const std::string& path)
         return static_cast<int32_t>(
             uint32_t { bytes[at - 4] } << 24 | bytes[at - 3] << 16 | bytes[at - 2] << 8 | bytes[at - 1]);
     };
-    auto samples = [&] {
-        std::vector<int32_t> list(std::clamp<size_t>(take(), 0, bytes.size() / 4));
-        for (int32_t& sample : list)
-            sample = take();
-        return list;
-    };
-    at = 12; // the version, minimum and maximum
     DataFile file;
-    file.longTerm = samples();
-    file.shortTerm = samples();
+    for (std::vector<int32_t>* samples : { &file.longTerm, &file.shortTerm }) {
+        samples->resize(std::clamp<size_t>(take(), 0, bytes.size() / 4));
+        for (int32_t& sample : *samples)
+            sample = take();
+    }
     if (at != bytes.size())
         throw std::runtime_error("data file has a tail: " + path);
     return file;
@@ -72,16 +75,10 @@ bool CatchesQuitSignals(qint64 pid)
     return false;
 }
 
-// The names of an atomic save's temporary files: a dot, the file's own name, ".kelvara-tmp-" and six letters
-// or digits.
-std::vector<std::string> TemporaryFiles(const std::vector<std::string>& files)
+// An atomic save's temporary file: a dot, the file's own name, ".kelvara-tmp-" and six letters or digits.
+bool IsTemporary(const std::string& name)
 {
-    std::vector<std::string> temporary;
-    for (const std::string& name : files) {
-        if (name.starts_with(".") && name.find(".kelvara-tmp-") == name.size() - 19)
-            temporary.push_back(name);
-    }
-    return temporary;
+    return name.starts_with(".") && name.find(".kelvara-tmp-") == name.size() - 19;
 }
 
 class EndToEnd : public ::testing::Test {
@@ -94,30 +91,43 @@ protected:
             GTEST_SKIP() << "unshare -m is not permitted here; the end-to-end test needs a mount namespace";
     }
 
-    // Starts Kelvara over the fixture tree, with this test's folders (or another runtime folder); when asked,
-    // waits until its quit signals are caught, that is until it has taken its locks and is about to start up.
-    void StartKelvara(QProcess& process, bool waitUntilReady = false, const std::string& runtimeFolder = {})
+    // Starts Kelvara with this test's folders, the extra variables after them, in a mount namespace that the
+    // script sets up (its paths go in as the shell's $0, $1..., unquoted, the program last): by default, the
+    // fixture tree over /sys/class/hwmon. When asked, waits until its quit signals are caught, that is until it
+    // has taken its locks and is about to start up.
+    void StartKelvara(
+        QProcess& process, bool waitUntilReady = false, const Environment& extra = {}, QStringList script = {})
     {
-        // The paths go in as the shell's $0 and $1, unquoted.
-        const char* script = "mount -t tmpfs kelvara-test /sys/class && mkdir /sys/class/hwmon && "
-                             "mount --bind \"$0\" /sys/class/hwmon && exec \"$1\"";
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config.Path()));
-        environment.insert(
-            "XDG_RUNTIME_DIR", QString::fromStdString(runtimeFolder.empty() ? runtime.Path() : runtimeFolder));
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        if (script.isEmpty())
+            script = { "mount -t tmpfs kelvara-test /sys/class && mkdir /sys/class/hwmon && "
+                       "mount --bind \"$0\" /sys/class/hwmon && exec \"$1\"",
+                QString::fromStdString(sysfs.HwmonFolder()) };
         // A locale that measures in US units: the first run takes Fahrenheit.
-        environment.insert("LC_ALL", "en_US.UTF-8");
+        Environment variables { { "XDG_CONFIG_HOME", config.Path() }, { "XDG_RUNTIME_DIR", runtime.Path() },
+            { "QT_QPA_PLATFORM", "offscreen" }, { "LC_ALL", "en_US.UTF-8" } };
+        variables.insert(variables.end(), extra.begin(), extra.end());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const auto& [name, value] : variables)
+            environment.insert(QString::fromStdString(name), QString::fromStdString(value));
         process.setProcessEnvironment(environment);
-        process.start(
-            "unshare", { "-m", "sh", "-c", script, QString::fromStdString(sysfs.HwmonFolder()), KELVARA_BINARY });
+        process.start("unshare", QStringList { "-m", "sh", "-c" } + script + QStringList { KELVARA_BINARY });
         EXPECT_TRUE(process.waitForStarted(10000));
         for (int wait = 0; waitUntilReady && wait < 600 && !CatchesQuitSignals(process.processId()); ++wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
         EXPECT_TRUE(!waitUntilReady || CatchesQuitSignals(process.processId()));
     }
 
-    // Runs Kelvara for about the given time, after a second launch when asked, then sends SIGTERM.
+    // Still running: SIGTERM, and the normal end it brings.
+    static void Stop(QProcess& process)
+    {
+        EXPECT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
+        process.terminate();
+        EXPECT_TRUE(process.waitForFinished(30000));
+        EXPECT_TRUE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+            << process.readAllStandardError().toStdString();
+    }
+
+    // Runs Kelvara for about the given time, after a second launch when asked, then stops it.
     void RunKelvara(int seconds, bool launchAgain = false)
     {
         QProcess process;
@@ -131,17 +141,15 @@ protected:
             EXPECT_NE(second.readAllStandardError().toStdString().find("already running"), std::string::npos);
         }
         std::this_thread::sleep_for(std::chrono::seconds(seconds));
-        EXPECT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
-        process.terminate();
-        EXPECT_TRUE(process.waitForFinished(30000));
-        EXPECT_TRUE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
+        Stop(process);
     }
 
-    std::string ProgramFile(const std::string& name) { return config / ("Varnholt's Utilities/" + name); }
+    std::string ProgramFile(const std::string& name) { return folder + "/" + name; }
 
     SysfsFixture sysfs;
     TemporaryFolder config;
     TemporaryFolder runtime;
+    const std::string folder = config / "Varnholt's Utilities";
 };
 
 }
@@ -157,19 +165,16 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
 
     const int64_t launched = std::time(nullptr);
     RunKelvara(11);
-    ASSERT_EQ(TestFiles::List(config / "Varnholt's Utilities"),
+    ASSERT_EQ(TestFiles::List(folder),
         (std::vector<std::string> { ".kelvara-lock", "01 acpitz temp1", "02 nvme Composite", "03 nvme CPU:GPU",
             "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" }));
     // The scale (bytes 7 and 8) a first run takes from a locale that measures in US units: Fahrenheit.
-    std::vector<uint8_t> preferences = TestFiles::ReadBytes(ProgramFile("Kelvara Preferences"));
-    ASSERT_GE(preferences.size(), 9u);
-    EXPECT_EQ(preferences[7] << 8 | preferences[8], 2);
+    EXPECT_EQ(Read(ProgramFile("Kelvara Preferences")).substr(7, 2), std::string("\0\2", 2));
 
     // A sample at start and one every 5 seconds: 3 in 11 seconds (2 on a slow machine).
     DataFile run1 = ReadDataFile(ProgramFile("01 acpitz temp1"));
     EXPECT_EQ(run1.longTerm, std::vector<int32_t>({ Fixed16(45) }));
-    EXPECT_GE(run1.shortTerm.size(), 2u);
-    EXPECT_LE(run1.shortTerm.size(), 3u);
+    EXPECT_TRUE(run1.shortTerm.size() == 2 || run1.shortTerm.size() == 3) << run1.shortTerm.size();
     EXPECT_EQ(run1.shortTerm, std::vector<int32_t>(run1.shortTerm.size(), Fixed16(45)));
     EXPECT_EQ(ReadDataFile(ProgramFile("03 nvme CPU:GPU")).longTerm, std::vector<int32_t>({ Fixed16(41) }));
 
@@ -185,41 +190,18 @@ TEST_F(EndToEnd, SamplesEveryFiveSecondsAndKeepsTheHistoryAcrossRuns)
 
     // The timeline dates both long-term samples of each sensor from the first run's start: the second run began
     // within 90 seconds of it, so its sample is the next minute of one stretch.
-    std::vector<uint8_t> bytes = TestFiles::ReadBytes(ProgramFile("Kelvara Timeline"));
     std::string problem;
     std::optional<TimelineFile::Timelines> timelines
-        = TimelineFile::Parse(std::string(bytes.begin(), bytes.end()), problem);
+        = TimelineFile::Parse(Read(ProgramFile("Kelvara Timeline")), problem);
     ASSERT_TRUE(timelines) << problem;
     EXPECT_EQ(timelines->size(), 3u);
     for (const auto& [key, timeline] : *timelines) {
         ASSERT_EQ(timeline.Stretches().size(), 1u) << key;
         EXPECT_EQ(timeline.Count(), 2) << key;
-        EXPECT_GE(timeline.Stretches().front().start, launched) << key;
-        EXPECT_LE(timeline.Stretches().front().start, launched + 11) << key;
+        EXPECT_TRUE(
+            timeline.Stretches().front().start >= launched && timeline.Stretches().front().start <= launched + 11)
+            << key;
     }
-}
-
-// A channel stuck in the kernel for good (its open blocks, as a hung chip's read does) holds neither the start,
-// nor the other channels' samples, nor the quit: SIGTERM ends the program within 5 seconds, every file written.
-TEST_F(EndToEnd, AChannelStuckInTheKernelHoldsNothing)
-{
-    sysfs.AddChip(0).Name("acpitz").Temp(1, 45000);
-    auto board = sysfs.AddChip(1).Name("nct6798").Temp(1, 40000, "SYSTIN").Temp(2, 0, "hung").BlockingInput(2);
-    QProcess process;
-    StartKelvara(process, true);
-    std::this_thread::sleep_for(std::chrono::seconds(6));
-    QElapsedTimer quit;
-    quit.start();
-    process.terminate();
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_LT(quit.elapsed(), 5000) << "the quit waited for the stuck read";
-    EXPECT_TRUE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
-    for (const char* name : { "01 acpitz temp1", "02 nct6798 SYSTIN" })
-        EXPECT_GE(ReadDataFile(ProgramFile(name)).shortTerm.size(), 2u) << name << ": a sample at start and at 5 s";
-    DataFile hung = ReadDataFile(ProgramFile("03 nct6798 hung"));
-    EXPECT_TRUE(hung.longTerm.empty() && hung.shortTerm.empty()) << "nothing recorded without a reading";
-    EXPECT_TRUE(TestFiles::Exists(ProgramFile("Kelvara Preferences")));
-    board.ReleaseInput(2);
 }
 
 // SIGKILL at random moments of the saves at quit (twelve 62 KB data files and the preferences), twenty
@@ -228,16 +210,15 @@ TEST_F(EndToEnd, AKillDuringASaveLeavesEveryFileWhole)
 {
     auto chip = sysfs.AddChip(0).Name("nct6775");
     std::vector<std::string> dataFiles;
+    std::vector<int32_t> history { 3, 0, 0, 15000 };
+    history.insert(history.end(), 15000, Fixed16(29));
+    history.push_back(500);
+    history.insert(history.end(), 500, Fixed16(29));
     for (int n = 1; n <= 12; ++n) {
         chip.Temp(n, 30000 + 1000 * n);
         dataFiles.push_back((n < 10 ? "0" : "") + std::to_string(n) + " nct6775 temp" + std::to_string(n));
-        std::vector<int32_t> file { 3, 0, 0, 15000 };
-        file.insert(file.end(), 15000, Fixed16(29));
-        file.push_back(500);
-        file.insert(file.end(), 500, Fixed16(29));
-        TestFiles::WriteBytes(ProgramFile(dataFiles.back()), TestFiles::BigEndian32(file));
+        TestFiles::WriteBytes(ProgramFile(dataFiles.back()), TestFiles::BigEndian32(history));
     }
-    std::string folder = config / "Varnholt's Utilities";
     // The saves at quit begin when the first temporary file appears; the kill comes a random moment later
     // (a fixed seed), anywhere in the 13 files' writing, flushing and renaming, or just after.
     std::mt19937 random(14);
@@ -251,14 +232,13 @@ TEST_F(EndToEnd, AKillDuringASaveLeavesEveryFileWhole)
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
         process.terminate();
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        bool saving = false;
-        while (!saving && std::chrono::steady_clock::now() < deadline && !process.waitForFinished(0))
-            saving = !TemporaryFiles(TestFiles::List(folder)).empty();
+        while (std::ranges::none_of(TestFiles::List(folder), IsTemporary) && std::chrono::steady_clock::now() < deadline
+            && !process.waitForFinished(0)) { }
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
         ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
         EXPECT_TRUE(process.waitForFinished(30000));
 
-        killsThatLeftTemporaryFiles += TemporaryFiles(TestFiles::List(folder)).empty() ? 0 : 1;
+        killsThatLeftTemporaryFiles += std::ranges::any_of(TestFiles::List(folder), IsTemporary) ? 1 : 0;
         for (const std::string& name : dataFiles) {
             DataFile file {};
             EXPECT_NO_THROW(file = ReadDataFile(ProgramFile(name))) << name;
@@ -271,11 +251,9 @@ TEST_F(EndToEnd, AKillDuringASaveLeavesEveryFileWhole)
     // reads the preferences and the data files) found a file to set aside as damaged.
     QProcess last;
     StartKelvara(last, true);
-    last.terminate();
-    EXPECT_TRUE(last.waitForFinished(30000));
-    EXPECT_EQ(last.exitCode(), 0);
+    Stop(last);
     for (const std::string& name : TestFiles::List(folder))
-        EXPECT_TRUE(TemporaryFiles({ name }).empty() && name.find(".damaged") == std::string::npos) << name;
+        EXPECT_TRUE(!IsTemporary(name) && name.find(".damaged") == std::string::npos) << name;
 }
 
 // Regression: a launch with another runtime folder (from a terminal while the autostarted one runs, or with
@@ -287,16 +265,13 @@ TEST_F(EndToEnd, ALaunchWithAnotherRuntimeFolderWritesNothing)
     sysfs.AddChip(0).Name("acpitz").Temp(1, 45000);
     QProcess first;
     StartKelvara(first, true);
-    std::string folder = config / "Varnholt's Utilities";
     // Start-up is over once the sensors' indices are kept.
-    for (int wait = 0; wait < 400 && !TestFiles::Exists(folder + "/Kelvara Settings.ini"); ++wait)
+    for (int wait = 0; wait < 400 && !TestFiles::Exists(ProgramFile("Kelvara Settings.ini")); ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    std::vector<uint8_t> lock = TestFiles::ReadBytes(folder + "/.kelvara-lock");
-    EXPECT_EQ(std::string(lock.begin(), lock.end()), std::to_string(first.processId()) + "\n");
     auto snapshot = [&] {
-        std::map<std::string, std::vector<uint8_t>> files;
+        std::map<std::string, std::string> files;
         for (const std::string& name : TestFiles::List(folder))
-            files[name] = TestFiles::ReadBytes(folder + "/" + name);
+            files[name] = Read(ProgramFile(name));
         return files;
     };
     auto before = snapshot();
@@ -305,7 +280,7 @@ TEST_F(EndToEnd, ALaunchWithAnotherRuntimeFolderWritesNothing)
     QProcess second;
     QElapsedTimer clock;
     clock.start();
-    StartKelvara(second, false, otherRuntime.Path());
+    StartKelvara(second, false, { { "XDG_RUNTIME_DIR", otherRuntime.Path() } });
     EXPECT_TRUE(second.waitForFinished(15000));
     EXPECT_GE(clock.elapsed(), 10000) << "the message stayed for its 10 seconds";
     EXPECT_TRUE(second.exitStatus() == QProcess::NormalExit && second.exitCode() == 1);
@@ -315,19 +290,20 @@ TEST_F(EndToEnd, ALaunchWithAnotherRuntimeFolderWritesNothing)
         << message;
     EXPECT_EQ(snapshot(), before);
 
-    first.terminate();
-    EXPECT_TRUE(first.waitForFinished(30000));
-    EXPECT_EQ(first.exitCode(), 0);
-    EXPECT_TRUE(TestFiles::Exists(folder + "/01 acpitz temp1"));
+    Stop(first);
+    EXPECT_TRUE(TestFiles::Exists(ProgramFile("01 acpitz temp1")));
 }
 
-// Two NVIDIA cards on a machine whose whole /sys is a fixture tree, read through the stand-in NVML found on the
-// library path: a desktop card always on at 67 C (slowdown 90, shutdown 95), and a laptop card asleep under
-// runtime power management. The awake card is sampled, its history is exported; the sleeping one is listed
-// under the PCI ID list's name, records nothing, and the library never hears of it.
-TEST_F(EndToEnd, NvidiaCardsAreSampledAndASleepingOneIsNeverTouched)
+// A machine whose whole /sys is a fixture tree. A channel stuck in the kernel for good (its open blocks, as a
+// hung chip's read does) holds neither the start, nor the other channels' samples, nor the quit: SIGTERM ends
+// the program within 5 seconds, every file written. Two NVIDIA cards are read through the stand-in NVML found
+// on the library path: a desktop card always on at 67 C (slowdown 90, shutdown 95), sampled, and a laptop card
+// asleep under runtime power management, listed under the PCI ID list's name, recording nothing, and never
+// named to the library.
+TEST_F(EndToEnd, AStuckChannelHoldsNothingUpAndASleepingNvidiaCardIsNeverTouched)
 {
     sysfs.AddChip(0).Name("acpitz").Temp(1, 45000);
+    auto board = sysfs.AddChip(1).Name("nct6798").Temp(1, 40000, "SYSTIN").Temp(2, 0, "hung").BlockingInput(2);
     sysfs.AddPciDevice("0000:01:00.0", 0x10de, 0x2684, 0x030000, "on", "active");
     sysfs.AddPciDevice("0000:05:00.0", 0x10de, 0x28e0, 0x030000, "auto", "suspended");
     sysfs.Write(
@@ -336,64 +312,42 @@ TEST_F(EndToEnd, NvidiaCardsAreSampledAndASleepingOneIsNeverTouched)
     nvml.SetCards({ { "0000:01:00.0", 67, 90, 95, false, "NVIDIA GeForce RTX 4090" },
         { "0000:05:00.0", 51, 87, 92, false, "NVIDIA GeForce RTX 4060 Laptop GPU" } });
 
-    // The paths go in as the shell's $0, $1 and $2; the system's PCI ID list makes way for the fixture's.
-    const char* script
-        = "mount --bind \"$0\" /sys && mount -t tmpfs kelvara-test /usr/share/misc && "
-          "cp \"$1\" /usr/share/misc/pci.ids && "
-          "{ [ ! -d /usr/share/hwdata ] || mount -t tmpfs kelvara-test /usr/share/hwdata; } && exec \"$2\"";
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config.Path()));
-    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path()));
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("LD_LIBRARY_PATH", QString::fromStdString(NvmlStandIn::LibraryFolder()));
-    for (const auto& [name, value] : nvml.Environment())
-        environment.insert(QString::fromStdString(name), QString::fromStdString(value));
+    // The system's PCI ID list makes way for the fixture's.
+    Environment environment = nvml.Environment();
+    environment.emplace_back("LD_LIBRARY_PATH", NvmlStandIn::LibraryFolder());
     QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start("unshare",
-        { "-m", "sh", "-c", script, QString::fromStdString(sysfs.Path("sys")),
-            QString::fromStdString(sysfs.Path("usr/share/misc/pci.ids")), KELVARA_BINARY });
-    ASSERT_TRUE(process.waitForStarted(10000));
-    std::this_thread::sleep_for(std::chrono::seconds(7));
-    EXPECT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
-    process.terminate();
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_TRUE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
-        << process.readAllStandardError().toStdString();
+    StartKelvara(process, true, environment,
+        { "mount --bind \"$0\" /sys && mount -t tmpfs kelvara-test /usr/share/misc && "
+          "cp \"$1\" /usr/share/misc/pci.ids && "
+          "{ [ ! -d /usr/share/hwdata ] || mount -t tmpfs kelvara-test /usr/share/hwdata; } && exec \"$2\"",
+            QString::fromStdString(sysfs.Path("sys")), QString::fromStdString(sysfs.Path("usr/share/misc/pci.ids")) });
+    std::this_thread::sleep_for(std::chrono::seconds(6));
+    QElapsedTimer quit;
+    quit.start();
+    Stop(process);
+    EXPECT_LT(quit.elapsed(), 5000) << "the quit waited for the stuck read";
+    board.ReleaseInput(2);
 
-    // The channel first, then the cards by bus id; the sleeping card's name, cut for its data file, has its '/'
+    // The channels first, then the cards by bus id; the sleeping card's name, cut for its data file, has its '/'
     // written as ':'.
-    std::string folder = config / "Varnholt's Utilities";
     ASSERT_EQ(TestFiles::List(folder),
-        (std::vector<std::string> { ".kelvara-lock", "01 acpitz temp1", "02 NVIDIA GeForce RTX 4090",
-            "03 NVIDIA GeForce RTX 4060 Max-", "Kelvara Preferences", "Kelvara Settings.ini", "Kelvara Timeline" }));
-    DataFile awake = ReadDataFile(ProgramFile("02 NVIDIA GeForce RTX 4090"));
+        (std::vector<std::string> { ".kelvara-lock", "01 acpitz temp1", "02 nct6798 SYSTIN", "03 nct6798 hung",
+            "04 NVIDIA GeForce RTX 4090", "05 NVIDIA GeForce RTX 4060 Max-", "Kelvara Preferences",
+            "Kelvara Settings.ini", "Kelvara Timeline" }));
+    for (const char* name : { "01 acpitz temp1", "02 nct6798 SYSTIN" })
+        EXPECT_GE(ReadDataFile(ProgramFile(name)).shortTerm.size(), 2u) << name << ": a sample at start and at 5 s";
+    DataFile awake = ReadDataFile(ProgramFile("04 NVIDIA GeForce RTX 4090"));
     EXPECT_EQ(awake.longTerm, std::vector<int32_t>({ Fixed16(67) }));
     EXPECT_GE(awake.shortTerm.size(), 2u);
     EXPECT_EQ(awake.shortTerm, std::vector<int32_t>(awake.shortTerm.size(), Fixed16(67)));
-    DataFile asleep = ReadDataFile(ProgramFile("03 NVIDIA GeForce RTX 4060 Max-"));
-    EXPECT_TRUE(asleep.longTerm.empty() && asleep.shortTerm.empty()) << "a sleeping card records nothing";
+    for (const char* name : { "03 nct6798 hung", "05 NVIDIA GeForce RTX 4060 Max-" }) {
+        DataFile nothing = ReadDataFile(ProgramFile(name));
+        EXPECT_TRUE(nothing.longTerm.empty() && nothing.shortTerm.empty()) << name << " recorded without a reading";
+    }
     EXPECT_EQ(nvml.CallsTouching("0000:05:00.0"), 0);
     EXPECT_GE(nvml.CallsTouching("0000:01:00.0"), 3) << "its handle, name, limits and readings";
-    std::vector<uint8_t> settings = TestFiles::ReadBytes(ProgramFile("Kelvara Settings.ini"));
-    std::string keys(settings.begin(), settings.end());
-    EXPECT_NE(keys.find("key=0000:05:00.0"), std::string::npos) << keys;
-    EXPECT_NE(keys.find("NVIDIA GeForce RTX 4060 Max-Q / Mobile"), std::string::npos) << keys;
-
-    // The export, from the data files alone: the awake card's minute, the sleeping card's header alone.
-    TemporaryFolder exports;
-    QProcess exporter;
-    QProcessEnvironment exportEnvironment = QProcessEnvironment::systemEnvironment();
-    exportEnvironment.insert("XDG_CONFIG_HOME", QString::fromStdString(config.Path()));
-    exporter.setProcessEnvironment(exportEnvironment);
-    exporter.start(KELVARA_BINARY, { "--export", QString::fromStdString(exports.Path()) });
-    ASSERT_TRUE(exporter.waitForFinished(30000));
-    EXPECT_EQ(exporter.exitCode(), 0) << exporter.readAllStandardError().toStdString();
-    std::vector<uint8_t> csv = TestFiles::ReadBytes(exports / "02 NVIDIA GeForce RTX 4090.csv");
-    std::string text(csv.begin(), csv.end());
-    EXPECT_TRUE(text.starts_with("Time,Celsius\n") && text.ends_with(",67\n")
-        && std::count(text.begin(), text.end(), '\n') == 2)
-        << text;
-    csv = TestFiles::ReadBytes(exports / "03 NVIDIA GeForce RTX 4060 Max-.csv");
-    EXPECT_EQ(std::string(csv.begin(), csv.end()), "Time,Celsius\n");
+    std::string keys = Read(ProgramFile("Kelvara Settings.ini"));
+    EXPECT_TRUE(keys.find("key=0000:05:00.0") != std::string::npos
+        && keys.find("NVIDIA GeForce RTX 4060 Max-Q / Mobile") != std::string::npos)
+        << keys;
 }
