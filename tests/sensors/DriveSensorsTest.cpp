@@ -19,7 +19,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -28,42 +27,24 @@ const SamplingTimes kQuickTimes { std::chrono::milliseconds(200), std::chrono::m
 
 using Listing = std::vector<std::pair<std::string, std::string>>;
 
-// Each sensor's name and current value, in the list's order.
-Listing ListSensors()
-{
-    Listing listing;
-    SensorArray* sensors = SensorMaster::Get()->GetSensorArray();
-    for (ArrayIndexT i = 1; i <= sensors->GetCount(); ++i) {
-        char text[kScaledTemperatureTextSize];
-        (*sensors)[i]->GetSensorTemperatureAsString(text);
-        listing.emplace_back((*sensors)[i]->GetSensorName(), text);
-    }
-    return listing;
-}
-
-// Samples until the list is as expected, for at most a few seconds: D-Bus answers come when they come.
+// Samples until each sensor's name and current value, in the list's order, are as expected, for at most a few
+// seconds (D-Bus answers come when they come); returns the last list.
 Listing AwaitListing(const Listing& expected)
 {
     QElapsedTimer timer;
     timer.start();
-    Listing listing = ListSensors();
-    while (listing != expected && timer.elapsed() < 4000) {
+    while (true) {
+        Listing listing;
+        SensorArray* sensors = SensorMaster::Get()->GetSensorArray();
+        for (ArrayIndexT i = 1; i <= sensors->GetCount(); ++i) {
+            char text[kScaledTemperatureTextSize];
+            (*sensors)[i]->GetSensorTemperatureAsString(text);
+            listing.emplace_back((*sensors)[i]->GetSensorName(), text);
+        }
+        if (listing == expected || timer.elapsed() >= 4000)
+            return listing;
         Sampling::AwaitRound(*SensorMaster::Get());
-        listing = ListSensors();
     }
-    return listing;
-}
-
-// Two SATA disks on the board's AHCI controller, as sysfs shows them: the block device's "device" link leads
-// to the disk's SCSI device, which a drivetemp hardware monitor would have as its device too.
-const std::string kFirstDisk = "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0";
-const std::string kSecondDisk = "pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0";
-
-void AddBlockDevice(const SysfsFixture& sysfs, const std::string& name, const std::string& disk)
-{
-    TestFiles::MakeFolder(sysfs.Path("sys/devices/" + disk));
-    TestFiles::Symlink(sysfs.Path("sys/devices/" + disk), sysfs.Path("sys/class/block/" + name + "/device"));
-    TestFiles::MakeFolder(sysfs.Path("sys/class/block/" + name + "1")); // a partition: no device link
 }
 
 UDisks2StandIn::Drive Seagate(double kelvin)
@@ -77,6 +58,43 @@ UDisks2StandIn::Drive Samsung(double kelvin)
     return { "Samsung_SSD_870_EVO_1TB_S6PTNZ0R612345X", "Samsung-SSD-870-EVO-1TB-S6PTNZ0R612345X",
         "Samsung SSD 870 EVO 1TB", "S6PTNZ0R612345X", true, true, kelvin, "/dev/sdb" };
 }
+
+const std::string kSeagate = "ST4000DM004-2CV104 (ABCD)";
+const std::string kSamsung = "Samsung SSD 870 EVO 1TB (345X)";
+const std::pair<std::string, std::string> kBoard { "acpitz temp1", "30C" };
+
+// Two SATA disks on the board's AHCI controller, as sysfs shows them: the block device's "device" link leads
+// to the disk's SCSI device, which a drivetemp hardware monitor would have as its device too.
+const std::string kFirstDisk = "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0";
+
+// A private system bus with the stand-in UDisks2 on it, and a sysfs tree with both disks (each block device with
+// a partition, which has no device link) and, unless told otherwise, the board's channel.
+struct Machine {
+    explicit Machine(bool board = true)
+    {
+        if (board)
+            sysfs.AddChip(0).Name("acpitz").Device("LNXSYSTM:00/LNXTHERM:00").Temp(1, 30000);
+        for (const auto& [name, disk] : std::vector<std::pair<std::string, std::string>> {
+                 { "sda", kFirstDisk }, { "sdb", "pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0" } }) {
+            TestFiles::MakeFolder(sysfs.Path("sys/devices/" + disk));
+            TestFiles::Symlink(sysfs.Path("sys/devices/" + disk), sysfs.Path("sys/class/block/" + name + "/device"));
+            TestFiles::MakeFolder(sysfs.Path("sys/class/block/" + name + "1"));
+        }
+    }
+    // The program started on this machine, once UDisks2 took its name on the bus (unless told otherwise).
+    void Start(bool own = true)
+    {
+        if (own)
+            udisks.Own();
+        platform.emplace(FixturePlatform::OnSysfs { sysfs.Root() });
+        Preferences::Get()->SetTemperatureScale(kScaleCelsius);
+    }
+
+    PrivateBus bus;
+    UDisks2StandIn udisks { bus.Address() };
+    SysfsFixture sysfs;
+    std::optional<FixturePlatform> platform;
+};
 
 class DriveSensors_ : public ::testing::Test {
 protected:
@@ -92,21 +110,15 @@ protected:
 // sent as anything but a number is none.
 TEST_F(DriveSensors_, DrivesAsUDisks2ShowsThem)
 {
-    struct Change {
-        std::string drive;
-        double kelvin = 0;
-        bool invalidated = false;
-    };
+    enum Shape { Running, NotRunning, Hung, CoveredByDrivetemp, TemperatureAsText };
     struct Case {
         const char* name;
         std::vector<UDisks2StandIn::Drive> drives;
-        bool running = true;
-        bool hung = false;
-        bool drivetempOnFirstDisk = false;
         Listing expected;
-        std::optional<Change> change = {};
-        Listing expectedAfterChange = {};
-        bool temperatureAsText = false;
+        Shape shape = Running;
+        double kelvin = 0; // the first drive's temperature changed to this after the listing; 0: unchanged
+        bool invalidated = false; // the change announced only as invalidated
+        Listing afterChange = {};
     };
     UDisks2StandIn::Drive noSmart = Samsung(310.15);
     noSmart.smartSupported = false;
@@ -114,62 +126,47 @@ TEST_F(DriveSensors_, DrivesAsUDisks2ShowsThem)
     smartOff.smartEnabled = false;
     UDisks2StandIn::Drive unicodeSerial = Samsung(303.15);
     unicodeSerial.serial = "SN-\xC3\xA9t\xC3\xA9\xE2\x82\xAC";
-    const std::pair<std::string, std::string> board { "acpitz temp1", "30C" };
     const Case cases[] = {
-        { "DriveWithSmart", { Seagate(308.15) }, true, false, false,
-            { board, { "ST4000DM004-2CV104 (ABCD)", "35C" } } },
-        { "DrivesWithoutSmartOrWithSmartOff", { noSmart, smartOff }, true, false, false, { board } },
-        { "DriveCoveredByDrivetemp", { Seagate(308.15), Samsung(314.15) }, true, false, true,
-            { board, { "drivetemp temp1", "36C" }, { "Samsung SSD 870 EVO 1TB (345X)", "41C" } } },
-        { "TemperatureChangesThroughPropertiesChanged", { Seagate(308.15) }, true, false, false,
-            { board, { "ST4000DM004-2CV104 (ABCD)", "35C" } }, Change { "ST4000DM004_2CV104_ZFN0ABCD", 314.15 },
-            { board, { "ST4000DM004-2CV104 (ABCD)", "41C" } } },
-        { "InvalidatedTemperatureIsAskedFor", { Seagate(308.15) }, true, false, false,
-            { board, { "ST4000DM004-2CV104 (ABCD)", "35C" } }, Change { "ST4000DM004_2CV104_ZFN0ABCD", 317.15, true },
-            { board, { "ST4000DM004-2CV104 (ABCD)", "44C" } } },
-        { "NoValueYetIsNoReading", { Seagate(0) }, true, false, false,
-            { board, { "ST4000DM004-2CV104 (ABCD)", "n/a" } }, Change { "ST4000DM004_2CV104_ZFN0ABCD", 306.65 },
-            { board, { "ST4000DM004-2CV104 (ABCD)", "34C" } } },
-        { "LastFourCharactersOfSerial", { unicodeSerial }, true, false, false,
-            { board, { "Samsung SSD 870 EVO 1TB (\xC3\xA9t\xC3\xA9\xE2\x82\xAC)", "30C" } } },
-        { "TemperatureOfAnotherTypeIsNoReading", { Seagate(308.15) }, true, false, false,
-            { board, { "ST4000DM004-2CV104 (ABCD)", "n/a" } }, {}, {}, true },
-        { "UDisks2NotRunning", { Seagate(308.15) }, false, false, false, { board } },
-        { "HungUDisks2HoldsNothing", { Seagate(308.15) }, true, true, false, { board } },
+        { "DrivesWithoutSmartOrWithSmartOff", { noSmart, smartOff }, { kBoard } },
+        { "DriveCoveredByDrivetemp", { Seagate(308.15), Samsung(314.15) },
+            { kBoard, { "drivetemp temp1", "36C" }, { kSamsung, "41C" } }, CoveredByDrivetemp },
+        { "TemperatureChangesThroughPropertiesChanged", { Seagate(308.15) }, { kBoard, { kSeagate, "35C" } }, Running,
+            314.15, false, { kBoard, { kSeagate, "41C" } } },
+        { "InvalidatedTemperatureIsAskedFor", { Seagate(308.15) }, { kBoard, { kSeagate, "35C" } }, Running, 317.15,
+            true, { kBoard, { kSeagate, "44C" } } },
+        { "NoValueYetIsNoReading", { Seagate(0) }, { kBoard, { kSeagate, "n/a" } }, Running, 306.65, false,
+            { kBoard, { kSeagate, "34C" } } },
+        { "LastFourCharactersOfSerial", { unicodeSerial },
+            { kBoard, { "Samsung SSD 870 EVO 1TB (\xC3\xA9t\xC3\xA9\xE2\x82\xAC)", "30C" } } },
+        { "TemperatureOfAnotherTypeIsNoReading", { Seagate(308.15) }, { kBoard, { kSeagate, "n/a" } },
+            TemperatureAsText },
+        { "UDisks2NotRunning", { Seagate(308.15) }, { kBoard }, NotRunning },
+        { "HungUDisks2HoldsNothing", { Seagate(308.15) }, { kBoard }, Hung },
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
-        PrivateBus bus;
-        UDisks2StandIn udisks(bus.Address());
-        SysfsFixture sysfs;
-        sysfs.AddChip(0).Name("acpitz").Device("LNXSYSTM:00/LNXTHERM:00").Temp(1, 30000);
-        AddBlockDevice(sysfs, "sda", kFirstDisk);
-        AddBlockDevice(sysfs, "sdb", kSecondDisk);
-        if (row.drivetempOnFirstDisk)
-            sysfs.AddChip(1).Name("drivetemp").Device(kFirstDisk).Temp(1, 36000);
+        Machine machine;
+        if (row.shape == CoveredByDrivetemp)
+            machine.sysfs.AddChip(1).Name("drivetemp").Device(kFirstDisk).Temp(1, 36000);
         for (const UDisks2StandIn::Drive& drive : row.drives)
-            udisks.Add(drive);
-        if (row.temperatureAsText)
-            udisks.MakeTemperatureText(row.drives.front().name);
-        if (row.hung)
-            udisks.Hang();
-        if (row.running)
-            udisks.Own();
-
-        FixturePlatform platform(FixturePlatform::OnSysfs { sysfs.Root() });
-        Preferences::Get()->SetTemperatureScale(kScaleCelsius);
+            machine.udisks.Add(drive);
+        if (row.shape == TemperatureAsText)
+            machine.udisks.MakeTemperatureText(row.drives.front().name);
+        if (row.shape == Hung)
+            machine.udisks.Hang();
+        machine.Start(row.shape != NotRunning);
         // Start-up waits for UDisks2 only a while, so the board channel is found at once even when it hangs.
         std::vector<std::string> names = SensorMaster::Get()->GetSensorNames();
         EXPECT_TRUE(!names.empty() && names.front() == "acpitz temp1") << "the board channel is there from the start";
         EXPECT_EQ(AwaitListing(row.expected), row.expected);
-        if (row.change) {
-            if (row.change->invalidated)
-                udisks.InvalidateTemperature(row.change->drive, row.change->kelvin);
+        if (row.kelvin != 0) {
+            if (row.invalidated)
+                machine.udisks.InvalidateTemperature(row.drives.front().name, row.kelvin);
             else
-                udisks.SetTemperature(row.change->drive, row.change->kelvin);
-            EXPECT_EQ(AwaitListing(row.expectedAfterChange), row.expectedAfterChange);
+                machine.udisks.SetTemperature(row.drives.front().name, row.kelvin);
+            EXPECT_EQ(AwaitListing(row.afterChange), row.afterChange);
         }
-        if (row.hung) {
+        if (row.shape == Hung) {
             EXPECT_TRUE(Sampling::AwaitRound(*SensorMaster::Get())) << "sampling goes on";
         }
         FixturePlatform::ResetSingletons();
@@ -180,26 +177,21 @@ TEST_F(DriveSensors_, DrivesAsUDisks2ShowsThem)
 // is the same sensor, and a drive plugged in for the first time joins the list.
 TEST_F(DriveSensors_, DrivesComeAndGo)
 {
-    PrivateBus bus;
-    UDisks2StandIn udisks(bus.Address());
-    SysfsFixture sysfs;
-    AddBlockDevice(sysfs, "sda", kFirstDisk);
-    udisks.Add(Seagate(308.15));
-    udisks.Own();
+    Machine machine(false);
+    machine.udisks.Add(Seagate(308.15));
     SensorMaster::SetSamplingTimesForTesting(SamplingTimes {
         std::chrono::milliseconds(200), std::chrono::milliseconds(50), std::chrono::milliseconds(600) });
-    FixturePlatform platform(FixturePlatform::OnSysfs { sysfs.Root() });
-    Preferences::Get()->SetTemperatureScale(kScaleCelsius);
-    const Listing present { { "ST4000DM004-2CV104 (ABCD)", "35C" } };
+    machine.Start();
+    const Listing present { { kSeagate, "35C" } };
     ASSERT_EQ(AwaitListing(present), present);
 
-    udisks.Remove("ST4000DM004_2CV104_ZFN0ABCD");
-    const Listing gone { { "ST4000DM004-2CV104 (ABCD)", "n/a" } };
+    machine.udisks.Remove("ST4000DM004_2CV104_ZFN0ABCD");
+    const Listing gone { { kSeagate, "n/a" } };
     EXPECT_EQ(AwaitListing(gone), gone);
 
-    udisks.Add(Seagate(309.15));
-    udisks.Add(Samsung(314.15));
-    const Listing back { { "ST4000DM004-2CV104 (ABCD)", "36C" }, { "Samsung SSD 870 EVO 1TB (345X)", "41C" } };
+    machine.udisks.Add(Seagate(309.15));
+    machine.udisks.Add(Samsung(314.15));
+    const Listing back { { kSeagate, "36C" }, { kSamsung, "41C" } };
     EXPECT_EQ(AwaitListing(back), back);
     EXPECT_EQ(SensorMaster::Get()->GetSensorArray()->GetCount(), 2);
 }
@@ -208,37 +200,22 @@ TEST_F(DriveSensors_, DrivesComeAndGo)
 // exports hold those temperatures.
 TEST_F(DriveSensors_, TwoSataDrivesAreRecordedAndExported)
 {
-    PrivateBus bus;
-    UDisks2StandIn udisks(bus.Address());
-    SysfsFixture sysfs;
-    sysfs.AddChip(0).Name("acpitz").Device("LNXSYSTM:00/LNXTHERM:00").Temp(1, 30000);
-    AddBlockDevice(sysfs, "sda", kFirstDisk);
-    AddBlockDevice(sysfs, "sdb", kSecondDisk);
-    udisks.Add(Seagate(308.15));
-    udisks.Add(Samsung(314.15));
-    udisks.Own();
-    FixturePlatform platform(FixturePlatform::OnSysfs { sysfs.Root() });
-    Preferences::Get()->SetTemperatureScale(kScaleCelsius);
-
-    const Listing expected { { "acpitz temp1", "30C" }, { "ST4000DM004-2CV104 (ABCD)", "35C" },
-        { "Samsung SSD 870 EVO 1TB (345X)", "41C" } };
+    Machine machine;
+    machine.udisks.Add(Seagate(308.15));
+    machine.udisks.Add(Samsung(314.15));
+    machine.Start();
+    const Listing expected { kBoard, { kSeagate, "35C" }, { kSamsung, "41C" } };
     ASSERT_EQ(AwaitListing(expected), expected);
     for (int round = 0; round < 2 * TemperatureSensor::kSamplesPerLongTermSample; ++round)
         ASSERT_TRUE(Sampling::AwaitRound(*SensorMaster::Get()));
     SensorMaster::Get()->TerminateAndSaveData();
-
-    EXPECT_EQ(TestFiles::List(platform.ProgramFolder()),
+    EXPECT_EQ(TestFiles::List(machine.platform->ProgramFolder()),
         (std::vector<std::string> { "01 acpitz temp1", "02 ST4000DM004-2CV104 (ABCD)",
             "03 Samsung SSD 870 EVO 1TB (345", "Kelvara Settings.ini", "Kelvara Timeline" }));
-    for (const char* file : { "02 ST4000DM004-2CV104 (ABCD)", "03 Samsung SSD 870 EVO 1TB (345" }) {
-        std::vector<int32_t> history
-            = HistoryExport::ReadLongTermHistory(TestFiles::ReadBytes(platform.ProgramFolder() + "/" + file));
-        EXPECT_GE(history.size(), 2u) << file;
-    }
 
+    // The export reads the data files: two long-term samples or more of each drive, at its temperature.
     TemporaryFolder exported;
-    HistoryExportResult result = HistoryExport::ExportProgramFolder(exported.Path());
-    EXPECT_TRUE(result.problems.empty());
+    EXPECT_TRUE(HistoryExport::ExportProgramFolder(exported.Path()).problems.empty());
     for (const auto& [file, value] : { std::pair { "02 ST4000DM004-2CV104 (ABCD).csv", ",35" },
              std::pair { "03 Samsung SSD 870 EVO 1TB (345.csv", ",41" } }) {
         std::ifstream csv(exported / file);
@@ -246,10 +223,8 @@ TEST_F(DriveSensors_, TwoSataDrivesAreRecordedAndExported)
         std::getline(csv, line);
         EXPECT_EQ(line, "Time,Celsius") << file;
         int lines = 0;
-        while (std::getline(csv, line)) {
-            ++lines;
+        for (; std::getline(csv, line); ++lines)
             EXPECT_TRUE(line.ends_with(value)) << file << ": " << line;
-        }
         EXPECT_GE(lines, 2) << file;
     }
 }
