@@ -35,10 +35,7 @@ Items Held(const TArray<int32_t>& array)
 std::vector<std::string> sHeard;
 
 struct Recorder : LListener {
-    explicit Recorder(char name)
-        : name(name)
-    {
-    }
+    explicit Recorder(char name) { this->name = name; }
     void ListenToMessage(MessageT message, void*) override { sHeard.push_back(name + FourCCToText(message)); }
     char name;
 };
@@ -126,7 +123,8 @@ TEST(LArray, IterationToleratesChangesToTheArray)
     }
 }
 
-TEST(LFileStream, CommitReplacesTheFileWhole)
+// The old, longer content is gone: no tail and no temporary file is left behind.
+TEST(LFileStream, CommitReplacesTheFileWholeAndFailuresRaiseTheirErrorCodes)
 {
     TemporaryFolder folder;
     std::string path = folder / "file";
@@ -134,27 +132,15 @@ TEST(LFileStream, CommitReplacesTheFileWhole)
     LFileStream out;
     out << int32_t(3);
     out.Commit(path);
-    // The old, longer content is gone: no tail is left behind.
     EXPECT_EQ(TestFiles::ReadBytes(path), std::vector<uint8_t>({ 0, 0, 0, 3 }));
     EXPECT_EQ(TestFiles::List(folder.Path()), std::vector<std::string>({ "file" }));
-}
-
-TEST(LFileStream, FailuresRaiseTheirErrorCodes)
-{
-    auto code = [](auto&& act) {
-        try {
-            act();
-        } catch (const LException& e) {
-            return e.GetErrorCode();
-        }
-        return int32_t(0);
-    };
-    TemporaryFolder folder;
-    LFileStream in;
-    LFileStream out;
-    out << int32_t(1);
-    EXPECT_EQ(code([&] { in.OpenForReading(folder / "missing", 64); }), fnfErr);
-    EXPECT_NE(code([&] { out.Commit(folder / "no such folder/file"); }), 0);
+    EXPECT_THROW(out.Commit(folder / "no such folder/file"), LException);
+    try {
+        LFileStream().OpenForReading(folder / "missing", 64);
+        ADD_FAILURE() << "a missing file opened";
+    } catch (const LException& e) {
+        EXPECT_EQ(e.GetErrorCode(), fnfErr);
+    }
 }
 
 // Once each, in the order added, not after StopListening; either side may go first.

@@ -6,16 +6,13 @@
 #include "display/DockTile.h"
 #include "framework/LBevelButton.h"
 #include "framework/LColorSwatch.h"
-#include "framework/LControl.h"
 #include "framework/LEditText.h"
 #include "framework/LMemoryStream.h"
 #include "framework/LRadioGroupView.h"
-#include "framework/LStaticText.h"
 #include "framework/URegistrar.h"
 #include "platform/AutostartEntry.h"
 #include "prefs/KelvaraSettings.h"
 #include "prefs/Preferences.h"
-#include "sensors/SensorMaster.h"
 #include "sensors/TemperatureSensor.h"
 #include "tests/support/FixturePlatform.h"
 #include "tests/support/Sampling.h"
@@ -64,6 +61,14 @@ void Press(LWindow* window, int key)
     QCoreApplication::sendEvent(focus != nullptr ? focus : window->GetTopLevel(), &event);
 }
 
+// The preferences as the file would hold them.
+std::vector<uint8_t> Stored()
+{
+    LMemoryStream stream;
+    Preferences::Get()->StreamOut(stream);
+    return stream.GetBytesHeld();
+}
+
 class PrefsChangedCount : public LListener {
 public:
     void ListenToMessage(MessageT message, void*) override { count += message == msg_PrefsChanged ? 1 : 0; }
@@ -79,6 +84,8 @@ protected:
         URegistrar::RegisterClass<DataWindow>(FourCC("Data"));
         URegistrar::RegisterClass<DataWindowGraph>(FourCC("Lgra"));
         Preferences::Get()->AddListener(&broadcasts);
+        for (int number = 1; number <= 3; ++number)
+            platform.AddTempSensor(SensorName(number), 30 + number);
     }
     ~PreferencesDialogTest() override
     {
@@ -88,11 +95,11 @@ protected:
         DockTile::DeleteInstanceForTesting();
     }
 
+    // The dialog, never null: a layout that makes none ends the test.
     static PreferencesDialog* Open()
     {
         auto* dialog = dynamic_cast<PreferencesDialog*>(LWindow::CreateWindow(PreferencesDialog::kLayoutID, nullptr));
-        EXPECT_NE(dialog, nullptr);
-        return dialog;
+        return dialog != nullptr ? dialog : throw std::runtime_error("no preferences dialog");
     }
 
     FixturePlatform platform;
@@ -117,20 +124,16 @@ TEST_F(PreferencesDialogTest, TheTileControlsFollowTheRadioButtonThatIsOn)
         { "choosing graph, then picture", 0, { "ICN2", "ICN4" }, "", "ICN4: Sens" },
         { "clicking the button that is on changes nothing", 1, { "ICN2" }, "", "ICN2: Sen1 Dsp1 Scal" },
         { "the old button's off message arriving last", 1, { "ICN3" }, "ICN2", "ICN3: Sen2 Dsp2" },
-        { "the new button's on message arriving last", 1, { "ICN3" }, "ICN3", "ICN3: Sen2 Dsp2" },
     };
-    platform.AddTempSensor(SensorName(1), 31);
-    platform.AddTempSensor(SensorName(2), 32);
     for (const auto& each : cases) {
         SCOPED_TRACE(each.name);
         Preferences::Get()->SetDockIconType(each.storedType);
         PreferencesDialog* dialog = Open();
-        ASSERT_NE(dialog, nullptr);
         for (const char* radio : each.clicks)
             Click(dialog, radio);
         if (*each.lateMessage != '\0') {
-            int32_t value = std::string(each.lateMessage) == "ICN3" ? 1 : 0;
-            dialog->ListenToMessage(FourCCFromText(each.lateMessage), &value);
+            int32_t off = 0;
+            dialog->ListenToMessage(FourCCFromText(each.lateMessage), &off);
         }
         std::string state = FourCCToText(Find<LRadioGroupView>(dialog, "ICNV")->GetCurrentRadioID()) + ":";
         for (const char* id : { "Sen1", "Dsp1", "Scal", "Sen2", "Dsp2", "Sens" })
@@ -154,12 +157,13 @@ TEST_F(PreferencesDialogTest, RowsShowTheFirstTwelveSensorsWithTheirColours)
         for (int32_t position = 0; position < Preferences::kSensorColorCount; ++position)
             Preferences::Get()->SetSensorColor(position, RGBColor { static_cast<uint16_t>(1000 * position), 0, 7 });
         PreferencesDialog* dialog = Open();
-        ASSERT_NE(dialog, nullptr);
         for (int row = 1; row <= PreferencesDialog::kRowCount; ++row) {
-            auto* name = Find<LEditText>(dialog, "Se" + std::string(row < 10 ? "0" : "") + std::to_string(row));
-            auto* swatch = Find<LColorSwatch>(dialog, "Co" + std::string(row < 10 ? "0" : "") + std::to_string(row));
-            EXPECT_EQ(name->IsVisible(), row <= sensors) << row;
-            EXPECT_EQ(swatch->IsVisible(), row <= sensors) << row;
+            const std::string number = (row < 10 ? "0" : "") + std::to_string(row);
+            auto* name = Find<LEditText>(dialog, "Se" + number);
+            auto* swatch = Find<LColorSwatch>(dialog, "Co" + number);
+            EXPECT_EQ(
+                std::make_pair(name->IsVisible(), swatch->IsVisible()), std::make_pair(row <= sensors, row <= sensors))
+                << row;
             if (row <= sensors) {
                 EXPECT_EQ(name->GetDescriptor(), SensorName(row));
                 EXPECT_EQ(swatch->GetSwatchColor(), (RGBColor { static_cast<uint16_t>(1000 * (row - 1)), 0, 7 }));
@@ -186,20 +190,14 @@ TEST_F(PreferencesDialogTest, OKKeepsAStoredValueItsControlCannotShow)
         { "picture sensor past the sensors", [](Preferences& p) { p.SetDockPictSensorIndex(5); } },
         { "an unknown temperature scale, shown as Celsius", [](Preferences& p) { p.SetTemperatureScale(9); } },
     };
-    platform.AddTempSensor(SensorName(1), 31);
-    platform.AddTempSensor(SensorName(2), 32);
     for (const auto& each : cases) {
         SCOPED_TRACE(each.name);
         Preferences::DeleteInstanceForTesting();
         each.store(*Preferences::Get());
-        LMemoryStream before;
-        Preferences::Get()->StreamOut(before);
+        const std::vector<uint8_t> before = Stored();
         PreferencesDialog* dialog = Open();
-        ASSERT_NE(dialog, nullptr);
         dialog->ListenToMessage(msg_PrefsOK, nullptr);
-        LMemoryStream after;
-        Preferences::Get()->StreamOut(after);
-        EXPECT_EQ(after.GetBytesHeld(), before.GetBytesHeld());
+        EXPECT_EQ(Stored(), before);
         delete dialog;
     }
 }
@@ -216,8 +214,6 @@ class ClosingTheDialog : public PreferencesDialogTest, public ::testing::WithPar
 
 TEST_P(ClosingTheDialog, StoresAndTellsOnlyWhenConfirmed)
 {
-    for (int number = 1; number <= 3; ++number)
-        platform.AddTempSensor(SensorName(number), 30 + number);
     Sampling::StartSensors();
     Preferences* prefs = Preferences::Get();
     prefs->SetDockIconType(1);
@@ -228,16 +224,10 @@ TEST_P(ClosingTheDialog, StoresAndTellsOnlyWhenConfirmed)
     auto* window = dynamic_cast<DataWindow*>(LWindow::CreateWindow(DataWindow::kLayoutID, nullptr));
     ASSERT_NE(window, nullptr);
     DockIcon* tile = DockIcon::Get();
-    auto settings = [] {
-        LMemoryStream stream;
-        Preferences::Get()->StreamOut(stream);
-        return stream.GetBytesHeld();
-    };
-    const std::vector<uint8_t> before = settings();
+    const std::vector<uint8_t> before = Stored();
     const std::string rowBefore = Find(window, "Tc01")->GetDescriptor();
 
     PreferencesDialog* dialog = Open();
-    ASSERT_NE(dialog, nullptr);
     std::string chooserTitle;
     LColorSwatch::SetChooser([&](RGBColor& color, const std::string& title, QWidget*) {
         chooserTitle = title;
@@ -256,15 +246,12 @@ TEST_P(ClosingTheDialog, StoresAndTellsOnlyWhenConfirmed)
     Click(dialog, "Co03");
     Click(dialog, "SenL");
     Click(dialog, "Chek");
-    // Outside the preferences: the autostart entry appears, and the notifications go off in their key file.
-    EXPECT_EQ(Find<LControl>(dialog, "Logn")->GetValue(), 0);
-    EXPECT_EQ(Find<LControl>(dialog, "Warn")->GetValue(), 1);
+    // Outside the preferences: the autostart entry appears, and the notifications go off in their key file;
+    // sharing with Prometheus goes on, the check box and the address together.
     Click(dialog, "Logn");
     Click(dialog, "Warn");
-    // Sharing with Prometheus: the check box and the address go together into the key file.
-    EXPECT_EQ(Find<LControl>(dialog, "Prom")->GetValue(), 0);
-    EXPECT_EQ(Find(dialog, "Addr")->GetDescriptor(), "127.0.0.1:9947");
     Click(dialog, "Prom");
+    EXPECT_EQ(Find(dialog, "Addr")->GetDescriptor(), "127.0.0.1:9947");
     Find(dialog, "Addr")->SetDescriptor(" 0.0.0.0:9100 \n");
     GetParam().close(dialog);
     // A close is carried out after the event that asked.
@@ -272,16 +259,15 @@ TEST_P(ClosingTheDialog, StoresAndTellsOnlyWhenConfirmed)
         QCoreApplication::processEvents();
     EXPECT_EQ(LWindow::GetWindowList().size(), 1u) << "the dialog is gone";
     EXPECT_EQ(chooserTitle, "Colour of " + SensorName(3));
-    AutostartEntry autostart(platform.Home() / "config");
-    const std::string keyFile = platform.ProgramFolder() + "/Kelvara Settings.ini";
+    const bool autostart = AutostartEntry(platform.Home() / "config").IsEnabled();
+    const std::vector<uint8_t> keyBytes = TestFiles::ReadBytes(platform.ProgramFolder() + "/Kelvara Settings.ini");
+    const std::string keys(keyBytes.begin(), keyBytes.end());
     if (!GetParam().confirms) {
-        EXPECT_EQ(settings(), before);
-        EXPECT_EQ(broadcasts.count, 0);
-        EXPECT_FALSE(autostart.IsEnabled());
-        std::vector<uint8_t> keys = TestFiles::ReadBytes(keyFile);
-        EXPECT_EQ(std::string(keys.begin(), keys.end()).find("Notifications"), std::string::npos);
-        EXPECT_EQ(std::string(keys.begin(), keys.end()).find("Metrics"), std::string::npos);
-        EXPECT_EQ(Find(window, "Tc01")->GetDescriptor(), rowBefore);
+        EXPECT_EQ(Stored(), before);
+        EXPECT_EQ(std::make_tuple(broadcasts.count, autostart, Find(window, "Tc01")->GetDescriptor()),
+            std::make_tuple(0, false, rowBefore));
+        EXPECT_TRUE(keys.find("Notifications") == std::string::npos && keys.find("Metrics") == std::string::npos)
+            << keys;
         return;
     }
     EXPECT_EQ(prefs->GetDockIconType(), 2u) << "the last radio button chosen";
@@ -296,16 +282,15 @@ TEST_P(ClosingTheDialog, StoresAndTellsOnlyWhenConfirmed)
     RGBColor stored;
     prefs->GetSensorColor(2, stored);
     EXPECT_EQ(stored, (RGBColor { 0xABAB, 0x1212, 0xCDCD }));
-    EXPECT_EQ(broadcasts.count, 1);
-    EXPECT_EQ(Find(window, "Tc01")->GetDescriptor(), "304K") << "rows show the new scale at once";
-    ASSERT_EQ(tile->GetSensors().GetCount(), 2) << "the text tile shows the checked sensors that are present";
-    EXPECT_EQ(tile->GetSensors()[1]->GetSensorName(), SensorName(1));
-    EXPECT_EQ(tile->GetSensors()[2]->GetSensorName(), SensorName(3));
-    EXPECT_TRUE(autostart.IsEnabled());
-    std::vector<uint8_t> keys = TestFiles::ReadBytes(keyFile);
-    EXPECT_TRUE(std::string(keys.begin(), keys.end())
-                    .starts_with("[Metrics]\nListen=0.0.0.0:9100\nShareReadings=true\n\n"
-                                 "[Notifications]\nWarnAtLimits=false\n\n"));
+    // Rows show the new scale at once; the text tile shows the checked sensors that are present.
+    std::string tileSensors;
+    for (ArrayIndexT i = 1; i <= tile->GetSensors().GetCount(); ++i)
+        tileSensors += tile->GetSensors()[i]->GetSensorName() + ";";
+    EXPECT_EQ(std::make_tuple(broadcasts.count, autostart, Find(window, "Tc01")->GetDescriptor(), tileSensors),
+        std::make_tuple(1, true, "304K", SensorName(1) + ";" + SensorName(3) + ";"));
+    EXPECT_TRUE(keys.starts_with("[Metrics]\nListen=0.0.0.0:9100\nShareReadings=true\n\n"
+                                 "[Notifications]\nWarnAtLimits=false\n\n"))
+        << keys;
     KelvaraSettings::DeleteInstanceForTesting();
     EXPECT_FALSE(KelvaraSettings::Get()->GetWarnAtLimits()) << "read back at the next start";
     EXPECT_TRUE(KelvaraSettings::Get()->GetShareReadings());

@@ -12,9 +12,10 @@
 
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <sys/stat.h>
 #include <tuple>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -27,7 +28,6 @@ struct FileBytes {
         bytes.insert(bytes.end(), more.begin(), more.end());
         return *this;
     }
-    FileBytes& Append(const FileBytes& more) { return Append(more.bytes); }
     FileBytes& U8(uint32_t value) { return Append({ static_cast<uint8_t>(value) }); }
     FileBytes& U16(uint32_t value) { return U8(value >> 8).U8(value); }
     FileBytes& U32(uint32_t value) { return U16(value >> 16).U16(value); }
@@ -42,6 +42,13 @@ struct FileBytes {
 };
 
 const FileBytes kNoRecords = FileBytes().U32(0).U32(0);
+// A data window's record, then a graph window's.
+FileBytes TwoRecords()
+{
+    FileBytes records;
+    records.U32(1).U32(997).U16(10).U16(20).U16(300).U16(400).U32(0x86).U8(0).Names({ "Sensor A", "Sensor B" });
+    return records.U32(1).U32(997).U16(50).U16(60).U16(500).U16(600).U16(0).Names({ "Sensor B" });
+}
 
 // Every default, with the given names in both Dock lists; a first run's colours, or the older defaults that a
 // file may hold.
@@ -55,7 +62,7 @@ FileBytes DefaultsFile(uint32_t creation, const std::vector<std::string>& dockNa
         = { { 0, 171, 0 }, { 255, 0, 0 }, { 64, 140, 255 }, { 217, 119, 0 }, { 194, 13, 255 }, { 0, 163, 163 },
               { 217, 98, 205 }, { 120, 156, 54 }, { 255, 13, 182 }, { 7, 140, 47 }, { 209, 94, 106 }, { 255, 0, 64 } };
     FileBytes file;
-    file.U16(120).U8(0).U32(creation).U16(2).U8(0).U8(1).Append(records);
+    file.U16(120).U8(0).U32(creation).U16(2).U8(0).U8(1).Append(records.bytes);
     for (int i = 0; i < 12; ++i) {
         for (int channel = 0; channel < 3; ++channel)
             file.U16(firstRun ? firstRunColours[i][channel] * 257 : older[i][channel]);
@@ -69,15 +76,27 @@ FileBytes SettingsFile(uint16_t version, const FileBytes& records,
     const FileBytes& dockGraphNames = FileBytes().Names({ "Sensor A", "Sensor B" }))
 {
     FileBytes file;
-    file.U16(version).U8(0x5A).U32(12345).U16(1).U8(1).U8(0).Append(records);
+    file.U16(version).U8(0x5A).U32(12345).U16(1).U8(1).U8(0).Append(records.bytes);
     for (uint32_t i = 0; i < 36; ++i)
         file.U16(i * 1000 + 1);
-    file.U32(2).U16(3).Append(dockGraphNames).U16(4).U16(5).U32(0).U16(6);
+    file.U32(2).U16(3).Append(dockGraphNames.bytes).U16(4).U16(5).U32(0).U16(6);
     return version == 120 ? file.U8(0) : file;
 }
 
+// What stands at a path, to compare a file set aside with what stood in its place.
+std::string WhatIsAt(const std::string& path)
+{
+    fs::file_status status = fs::symlink_status(path);
+    if (fs::is_symlink(status))
+        return "link to " + fs::read_symlink(path).string();
+    if (fs::is_directory(status) || fs::is_fifo(status))
+        return fs::is_fifo(status) ? "named pipe" : "folder";
+    std::vector<uint8_t> bytes = TestFiles::ReadBytes(path);
+    return fs::exists(status) ? "file " + std::string(bytes.begin(), bytes.end()) : "nothing";
+}
+
 // Stand-ins for the windows, each recording a number of its own: a data window its top, a graph window
-// its display item.
+// its display item and time scale.
 class StandInDataWindow : public RecordedDataWindow {
 public:
     explicit StandInDataWindow(int16_t top) { mTop = top; }
@@ -113,8 +132,10 @@ public:
 
 class PreferencesFile : public SettingsTest {
 protected:
+    // A start of the program: the preferences made afresh and read from the file, if any.
     Preferences* Start()
     {
+        Preferences::DeleteInstanceForTesting();
         Preferences::Get();
         Preferences::ReadPrefs();
         return Preferences::Get();
@@ -137,53 +158,46 @@ TEST_F(PreferencesFile, AFirstRunTakesTheScaleOfTheLocale)
 {
     for (bool usUnits : { true, false }) {
         ULocale::SetUSUnitsForTesting(usUnits);
-        Preferences::DeleteInstanceForTesting();
         EXPECT_EQ(Start()->GetTemperatureScale(), usUnits ? kScaleFahrenheit : kScaleCelsius) << usUnits;
     }
 }
 
+// Version 90 has no VersionCheck byte, which keeps its default, and is saved again as version 120.
 TEST_F(PreferencesFile, ReadsEveryFieldAndRecordsOnlyOpenWindows)
 {
-    FileBytes records;
-    records.U32(1).U32(997).U16(10).U16(20).U16(300).U16(400).U32(0x86).U8(0).Names({ "Sensor A", "Sensor B" });
-    records.U32(1).U32(997).U16(50).U16(60).U16(500).U16(600).U16(0).Names({ "Sensor B" });
-    Preferences* prefs = Read(SettingsFile(120, records));
+    for (uint16_t version : { 120, 90 }) {
+        SCOPED_TRACE(version);
+        Preferences* prefs = Read(SettingsFile(version, TwoRecords()));
+        EXPECT_EQ(
+            std::make_tuple(prefs->GetCreationSeconds(), prefs->GetTemperatureScale(), prefs->GetSubmittedTimedData(),
+                prefs->GetDisplayLegend(), prefs->GetVersionCheck(), prefs->GetDockIconType()),
+            std::make_tuple(12345u, 1, true, false, version == 90, 2u));
+        EXPECT_EQ(
+            std::make_tuple(prefs->GetDockGraphDisplayFormat(), prefs->GetDockGraphTimescale(),
+                prefs->GetDockTextDisplayFormat(), prefs->GetDockPictSensorIndex(),
+                Str255ToString((*prefs->GetDockGraphDisplayArray())[2]), prefs->GetDockTextDisplayArray()->GetCount()),
+            std::make_tuple(3, 4, 5, 6, "Sensor B", 0));
+        RGBColor last;
+        prefs->GetSensorColor(11, last);
+        EXPECT_EQ(last, (RGBColor { 33001, 34001, 35001 })) << "the twelfth colour, red then green then blue";
 
-    EXPECT_EQ(std::make_tuple(prefs->GetCreationSeconds(), prefs->GetTemperatureScale(), prefs->GetSubmittedTimedData(),
-                  prefs->GetDisplayLegend(), prefs->GetVersionCheck(), prefs->GetDockIconType()),
-        std::make_tuple(12345u, 1, true, false, false, 2u));
-    EXPECT_EQ(std::make_tuple(prefs->GetDockGraphDisplayFormat(), prefs->GetDockGraphTimescale(),
-                  prefs->GetDockTextDisplayFormat(), prefs->GetDockPictSensorIndex()),
-        std::make_tuple(3, 4, 5, 6));
-    EXPECT_EQ(Str255ToString((*prefs->GetDockGraphDisplayArray())[2]), "Sensor B");
-    EXPECT_EQ(prefs->GetDockTextDisplayArray()->GetCount(), 0);
-    RGBColor last;
-    prefs->GetSensorColor(11, last);
-    EXPECT_EQ(last, (RGBColor { 33001, 34001, 35001 })) << "the twelfth colour, red then green then blue";
+        ASSERT_EQ(prefs->GetDataWindowPrefsArray()->GetCount(), 1);
+        DataWindowPrefs* data = (*prefs->GetDataWindowPrefsArray())[1];
+        // Graph menu item 0 reads as 1.
+        EXPECT_EQ(std::make_tuple(data->GetWindowRect(), data->GetSensorDisplayMask(), int(data->GetGraphMenuItem()),
+                      Str255ToString((*data->GetSensorNames())[2])),
+            std::make_tuple(Rect { 10, 20, 300, 400 }, 0x86u, 1, "Sensor B"));
+        ASSERT_EQ(prefs->GetGraphWindowPrefsArray()->GetCount(), 1);
+        GraphWindowPrefs* graph = (*prefs->GetGraphWindowPrefsArray())[1];
+        EXPECT_EQ(graph->GetWindowRect(), (Rect { 50, 60, 500, 600 }));
+        EXPECT_EQ(graph->GetDisplayMenuItem(), 0) << "the graph record has no replacement rule";
 
-    ASSERT_EQ(prefs->GetDataWindowPrefsArray()->GetCount(), 1);
-    DataWindowPrefs* data = (*prefs->GetDataWindowPrefsArray())[1];
-    // Graph menu item 0 reads as 1.
-    EXPECT_EQ(std::make_tuple(data->GetWindowRect(), data->GetSensorDisplayMask(), int(data->GetGraphMenuItem()),
-                  Str255ToString((*data->GetSensorNames())[2])),
-        std::make_tuple(Rect { 10, 20, 300, 400 }, 0x86u, 1, "Sensor B"));
-    ASSERT_EQ(prefs->GetGraphWindowPrefsArray()->GetCount(), 1);
-    GraphWindowPrefs* graph = (*prefs->GetGraphWindowPrefsArray())[1];
-    EXPECT_EQ(graph->GetWindowRect(), (Rect { 50, 60, 500, 600 }));
-    EXPECT_EQ(graph->GetDisplayMenuItem(), 0) << "the graph record has no replacement rule";
-
-    // Only the windows open when saving are recorded, the reserved byte travels unchanged, and the shorter
-    // file replaces the whole longer one, leaving nothing else behind.
-    EXPECT_EQ(Saved(), SettingsFile(120, kNoRecords).bytes);
-    EXPECT_EQ(TestFiles::List(platform->ProgramFolder()), std::vector<std::string> { "Kelvara Preferences" });
-}
-
-TEST_F(PreferencesFile, Version90IsSavedAgainAsVersion120)
-{
-    Read(SettingsFile(90, kNoRecords));
-    FileBytes expected = SettingsFile(90, kNoRecords);
-    expected.bytes[1] = 120;
-    EXPECT_EQ(Saved(), expected.U8(1).bytes);
+        // Only the windows open when saving are recorded, the reserved byte travels unchanged, and the
+        // shorter file replaces the whole longer one.
+        FileBytes expected = SettingsFile(120, kNoRecords);
+        expected.bytes.back() = version == 90 ? 1 : 0;
+        EXPECT_EQ(Saved(), expected.bytes);
+    }
 }
 
 // Regression: a file that cannot be used (cut short, a count it cannot hold, another version, no regular file,
@@ -193,123 +207,81 @@ TEST_F(PreferencesFile, AFileThatCannotBeUsedIsKeptNeverOverwritten)
 {
     SensorRegistry::EntryID sensor = InstallMachine({ { "CPU Temperature", 40 } }).front();
     auto data = [](std::vector<int32_t> values) { return FileBytes { TestFiles::BigEndian32(values) }; };
-    FileBytes unknownVersion = SettingsFile(120, kNoRecords);
-    unknownVersion.bytes[1] = 124; // 120 with one bit flipped
-    const char* const dataFile = "01 CPU Temperature";
+    const std::string dataFile = "01 CPU Temperature", prefsFile = kPreferencesFileName;
     // What stands at the file's path: its bytes, a folder, a named pipe, a link to a device, or its bytes
-    // followed by a sparse padding one byte past what its reader takes.
-    enum class Kind { Bytes, Folder, Pipe, DeviceLink, Padded };
+    // followed by a sparse padding one byte past what its reader takes; and what the message says of each.
+    enum Kind { Bytes, Folder, Pipe, DeviceLink, Padded };
+    const char* const problems[] = { "is damaged", "is a folder, not a file", "is a named pipe, not a file",
+        "is a device, not a file", "is too large" };
     struct Row {
-        std::string name;
-        const char* file;
+        std::string name, file;
         Kind kind;
         FileBytes bytes = {};
-        const char* problem = "is damaged";
     };
-    const FileBytes wholeData = data({ 3, 10, 90, 1, 50, 0 });
+    FileBytes unknownVersion = SettingsFile(120, kNoRecords);
+    unknownVersion.bytes[1] = 124; // 120 with one bit flipped
     std::vector<Row> rows = {
-        { "data file cut short", dataFile, Kind::Bytes, data({ 3, 10, 90, 5, 41, 42 }) },
-        { "data count the file cannot hold", dataFile, Kind::Bytes, data({ 3, 10, 90, 0x7FFFFFFF, 41 }) },
-        { "unknown data version", dataFile, Kind::Bytes, data({ 7, 10, 90, 1, 50, 0 }) },
-        { "negative short-term count", dataFile, Kind::Bytes, data({ 3, 10, 90, 1, 50, -1, 40 }) },
-        { "folder as data file", dataFile, Kind::Folder, {}, "is a folder, not a file" },
-        { "named pipe as data file", dataFile, Kind::Pipe, {}, "is a named pipe, not a file" },
-        { "/dev/zero as data file", dataFile, Kind::DeviceLink, {}, "is a device, not a file" },
-        { "padded data file", dataFile, Kind::Padded, wholeData, "is too large" },
-        { "unknown preferences version", kPreferencesFileName, Kind::Bytes, unknownVersion },
-        { "folder as preferences", kPreferencesFileName, Kind::Folder, {}, "is a folder, not a file" },
-        { "named pipe as preferences", kPreferencesFileName, Kind::Pipe, {}, "is a named pipe, not a file" },
-        { "/dev/zero as preferences", kPreferencesFileName, Kind::DeviceLink, {}, "is a device, not a file" },
-        { "padded preferences", kPreferencesFileName, Kind::Padded, SettingsFile(120, kNoRecords), "is too large" },
-        { "named pipe as settings", kSettingsFileName, Kind::Pipe, {}, "is a named pipe, not a file" },
-        { "huge data-window count", kPreferencesFileName, Kind::Bytes,
-            SettingsFile(120, FileBytes().U32(0x7FFFFFFF).U32(0)) },
-        { "huge graph-window count", kPreferencesFileName, Kind::Bytes,
-            SettingsFile(120, FileBytes().U32(0).U32(0x7FFFFFFF)) },
-        { "huge name count in a record", kPreferencesFileName, Kind::Bytes,
-            SettingsFile(120, FileBytes().U32(1).U32(997).U32(0).U32(0).U32(0).U8(1).U32(0x7FFFFFFF).U32(0)) },
-        { "huge Dock name count", kPreferencesFileName, Kind::Bytes,
-            SettingsFile(120, kNoRecords, FileBytes().U32(0x7FFFFFFF)) },
+        { "data count the file cannot hold", dataFile, Bytes, data({ 3, 10, 90, 0x7FFFFFFF, 41 }) },
+        { "unknown data version", dataFile, Bytes, data({ 7, 10, 90, 1, 50, 0 }) },
+        { "negative short-term count", dataFile, Bytes, data({ 3, 10, 90, 1, 50, -1, 40 }) },
+        { "unknown preferences version", prefsFile, Bytes, unknownVersion },
+        { "named pipe as settings", kSettingsFileName, Pipe },
+        // Never an allocation by the count: it meets the file's end as a cut does.
+        { "huge data-window count", prefsFile, Bytes, SettingsFile(120, FileBytes().U32(0x7FFFFFFF).U32(0)) },
     };
+    for (const std::string& file : { dataFile, prefsFile }) {
+        for (Kind kind : { Folder, Pipe, DeviceLink, Padded }) {
+            rows.push_back({ file + ": " + problems[kind], file, kind,
+                file == dataFile ? data({ 3, 10, 90, 1, 50, 0 }) : SettingsFile(120, kNoRecords) });
+        }
+    }
     // Cut anywhere, down to a version 120 file without its last byte, VersionCheck: nothing read before the cut
     // may stay.
-    FileBytes records;
-    records.U32(1).U32(997).U16(10).U16(20).U16(300).U16(400).U32(6).U8(3).Names({ "Sensor A" });
-    records.U32(1).U32(997).U16(50).U16(60).U16(500).U16(600).U16(2).Names({ "Sensor B" });
-    const std::vector<uint8_t> whole = SettingsFile(120, records).bytes;
+    const std::vector<uint8_t> whole = SettingsFile(120, TwoRecords()).bytes;
     for (size_t length = 0; length < whole.size(); ++length) {
-        rows.push_back({ "cut after " + std::to_string(length) + " bytes", kPreferencesFileName, Kind::Bytes,
+        rows.push_back({ "cut after " + std::to_string(length) + " bytes", prefsFile, Bytes,
             FileBytes { std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(length)) } });
     }
     std::map<std::string, int> copies;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string file = row.file;
-        std::string path = platform->ProgramFolder() + "/" + file;
-        const uintmax_t padded
-            = (file == dataFile ? TemperatureSensor::kMostDataFileBytes : Preferences::kMostFileBytes) + 1;
-        std::filesystem::remove_all(path);
-        std::string device;
-        switch (row.kind) {
-        case Kind::Bytes:
-        case Kind::Padded:
-            TestFiles::WriteBytes(path, row.bytes.bytes);
-            if (row.kind == Kind::Padded)
-                std::filesystem::resize_file(path, padded);
-            break;
-        case Kind::Folder:
+        std::string path = platform->ProgramFolder() + "/" + row.file;
+        fs::remove_all(path);
+        if (row.kind == Folder)
             TestFiles::MakeFolder(path);
-            break;
-        case Kind::Pipe:
+        else if (row.kind == Pipe)
             ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-            break;
-        case Kind::DeviceLink:
-            device = TestFiles::ZeroDeviceLink(path);
-            break;
-        }
+        else if (row.kind == DeviceLink)
+            TestFiles::ZeroDeviceLink(path);
+        else
+            TestFiles::WriteBytes(path, row.bytes.bytes);
+        if (row.kind == Padded)
+            fs::resize_file(
+                path, (row.file == dataFile ? TemperatureSensor::kMostDataFileBytes : Preferences::kMostFileBytes) + 1);
+        const std::string before = WhatIsAt(path);
         testing::internal::CaptureStderr();
         std::vector<uint8_t> fresh;
-        if (file == kPreferencesFileName) {
-            Preferences::DeleteInstanceForTesting();
+        if (row.file == prefsFile) {
             EXPECT_EQ(Start()->GetDataWindowPrefsArray()->GetCount(), 0);
             Preferences::SavePrefs();
             fresh = DefaultsFile(Now(), { "CPU Temperature" }).bytes; // a first run's settings
-        } else if (file == kSettingsFileName) {
+        } else if (row.file == kSettingsFileName) {
             KelvaraSettings::DeleteInstanceForTesting();
             EXPECT_TRUE(KelvaraSettings::Get()->GetWarnAtLimits());
             KelvaraSettings::Get()->SetWarnAtLimits(false);
             const std::string text = "[Notifications]\nWarnAtLimits=false\n";
             fresh.assign(text.begin(), text.end());
         } else {
+            // The sensor starts empty: the file it leaves holds this run's one sample alone.
             TemperatureSensor reader(sensor, kSensorTypeRegistry, 1);
             Sampling::SampleNow(reader);
-            EXPECT_EQ(reader.GetLTTempArray()->GetCount(), 1) << "the sensor starts empty";
-            EXPECT_EQ(reader.GetSTTempArray()->GetCount(), 1);
-            const int32_t sample = FixturePlatform::Fixed16(40); // this run's one sample
+            const int32_t sample = FixturePlatform::Fixed16(40);
             fresh = TestFiles::BigEndian32({ 3, sample, sample + 1, 1, sample, 1, sample });
         }
         std::string message = testing::internal::GetCapturedStderr();
-        EXPECT_NE(message.find(row.problem), std::string::npos) << message;
-        int copy = ++copies[file];
-        std::string keptAs = path + ".damaged" + (copy > 1 ? " " + std::to_string(copy) : "");
-        auto kept = std::filesystem::symlink_status(keptAs);
-        switch (row.kind) {
-        case Kind::Bytes:
-            EXPECT_EQ(TestFiles::ReadBytes(keptAs), row.bytes.bytes);
-            break;
-        case Kind::Padded:
-            EXPECT_EQ(std::filesystem::file_size(keptAs), padded);
-            break;
-        case Kind::Folder:
-            EXPECT_TRUE(std::filesystem::is_directory(kept));
-            break;
-        case Kind::Pipe:
-            EXPECT_TRUE(std::filesystem::is_fifo(kept));
-            break;
-        case Kind::DeviceLink:
-            EXPECT_TRUE(std::filesystem::is_symlink(kept) && std::filesystem::read_symlink(keptAs) == device);
-            break;
-        }
+        EXPECT_NE(message.find(problems[row.kind]), std::string::npos) << message;
+        int copy = ++copies[row.file];
+        EXPECT_EQ(WhatIsAt(path + ".damaged" + (copy > 1 ? " " + std::to_string(copy) : "")), before);
         EXPECT_EQ(TestFiles::ReadBytes(path), fresh);
     }
 }
@@ -325,7 +297,6 @@ TEST_F(PreferencesFile, RecordsOfAnotherVersionAndCountsBelowOne)
     EXPECT_EQ((*prefs->GetGraphWindowPrefsArray())[1]->GetWindowRect(), Rect {});
     EXPECT_EQ(prefs->GetDockPictSensorIndex(), 6) << "a foreign record takes only its version's four bytes";
 
-    Preferences::DeleteInstanceForTesting();
     prefs = Read(SettingsFile(120, FileBytes().U32(0xFFFFFFFF).U32(0x80000000), FileBytes().U32(0xFFFFFFFE)));
     EXPECT_EQ(prefs->GetDataWindowPrefsArray()->GetCount() + prefs->GetGraphWindowPrefsArray()->GetCount()
             + prefs->GetDockGraphDisplayArray()->GetCount(),
@@ -356,7 +327,7 @@ TEST_F(PreferencesFile, AFileThatCannotBeSetAsideIsLeftUnwritten)
         SCOPED_TRACE(file);
         const std::string path = platform->ProgramFolder() + "/" + file;
         // The sensors' indices were kept there by the last start: the settings are read afresh.
-        std::filesystem::remove(path);
+        fs::remove(path);
         KelvaraSettings::DeleteInstanceForTesting();
         const std::string device = TestFiles::ZeroDeviceLink(path);
         TestFiles::Write(path + ".damaged", "");
@@ -377,8 +348,8 @@ TEST_F(PreferencesFile, AFileThatCannotBeSetAsideIsLeftUnwritten)
         const char* notWritten = file == kPreferencesFileName ? "not saved" : "left as it was found";
         EXPECT_NE(message.find(notWritten), std::string::npos) << message;
         EXPECT_EQ(message.find(notWritten), message.rfind(notWritten)) << "said once";
-        EXPECT_EQ(std::filesystem::read_symlink(path), device);
-        EXPECT_TRUE(std::filesystem::is_character_file(device));
+        EXPECT_EQ(fs::read_symlink(path), device);
+        EXPECT_TRUE(fs::is_character_file(device));
     }
 }
 
@@ -432,7 +403,6 @@ TEST_F(PreferencesFile, GraphWindowTimeScalesComeBackByTheirRecordsPlace)
             withoutScales = saved;
         EXPECT_EQ(saved, withoutScales);
     }
-    EXPECT_TRUE(std::filesystem::exists(ini));
 
     // Read at the next start, and a file that holds no time scale a Kelvara could choose.
     const std::pair<std::string, std::vector<int32_t>> starts[] = {
@@ -442,7 +412,6 @@ TEST_F(PreferencesFile, GraphWindowTimeScalesComeBackByTheirRecordsPlace)
     for (const auto& [text, scales] : starts) {
         if (!text.empty())
             TestFiles::WriteBytes(ini, std::vector<uint8_t>(text.begin(), text.end()));
-        Preferences::DeleteInstanceForTesting();
         KelvaraSettings::DeleteInstanceForTesting();
         testing::internal::CaptureStderr();
         TArray<GraphWindowPrefs*>* records = Start()->GetGraphWindowPrefsArray();
