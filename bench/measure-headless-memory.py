@@ -9,30 +9,19 @@ The fixture is mounted over /sys/class in a private mount namespace for Kelvara,
 Usage, from the checkout: bench/measure-headless-memory.py [SECONDS]   (needs prometheus-node-exporter)"""
 import os
 import shutil
-import socket
 import statistics
-import struct
 import subprocess
 import sys
 import tempfile
 import time
 import urllib.request
 
-FOLDER = "Varnholt's Utilities"
+from measuring import FOLDER, free_port, resident_kilobytes, write, write_full_history
+
 # Four chips of ten channels, as a desktop with a board chip, a processor, a graphics card and drives has.
 CHIPS = ["nct6799", "k10temp", "amdgpu", "nvme"]
 CHANNELS = 10
 NODE_EXPORTER = "prometheus-node-exporter"
-
-
-def write(path, text):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "w") as f:
-        f.write(text)
-
-
-def fixed(millidegrees):
-    return int(round(millidegrees * 65536 / 1000))
 
 
 def make_sysfs(root):
@@ -48,28 +37,8 @@ def fill_histories(folder):
     """Every data file a first short run wrote, rewritten with both histories full."""
     names = sorted(f for f in os.listdir(folder) if f[:2].isdigit())
     for index, name in enumerate(names):
-        base = 30000 + 500 * index
-        long_term = [fixed(base + (i % 600) * 10) for i in range(15000)]
-        short_term = [fixed(base + (i % 50) * 10) for i in range(500)]
-        with open(os.path.join(folder, name), "wb") as f:
-            f.write(struct.pack(">iii", 3, min(long_term), max(long_term)))
-            for history in (long_term, short_term):
-                f.write(struct.pack(">i%di" % len(history), len(history), *history))
+        write_full_history(os.path.join(folder, name), 30000 + 500 * index)
     return len(names)
-
-
-def resident_kilobytes(pid):
-    with open("/proc/%d/status" % pid) as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def scrape(port):

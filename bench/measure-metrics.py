@@ -14,11 +14,7 @@ import sys
 import tempfile
 import time
 
-
-def write(path, text):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "w") as f:
-        f.write(text)
+from measuring import free_port, write
 
 
 def make_sysfs(root, channels):
@@ -37,12 +33,6 @@ def make_sysfs(root, channels):
         write(prefix + "label", "SENSOR %d\n" % n)
         write(prefix + "max", "90000\n")
         write(prefix + "crit", "100000\n")
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def scrape(port):

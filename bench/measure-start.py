@@ -2,28 +2,9 @@
 """Time from launch to the first window shown, for Kelvara on 12 sensors whose data files hold full
 histories (15000 + 500 samples), under Xvfb in a private mount namespace. Root; needs xvfb and xdotool.
 Usage, from the checkout: bench/measure-start.py [RUNS] [COMMAND...]"""
-import os, shutil, struct, subprocess, sys, tempfile, time
+import os, shutil, subprocess, sys, tempfile, time
 
-FOLDER = "Varnholt's Utilities"
-
-
-def write(path, text):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "w") as f:
-        f.write(text)
-
-
-def fixed(millidegrees):
-    return int(round(millidegrees * 65536 / 1000))
-
-
-def full_data_file(path, base):
-    long_term = [fixed(base + (i % 600) * 10) for i in range(15000)]
-    short_term = [fixed(base + (i % 50) * 10) for i in range(500)]
-    with open(path, "wb") as f:
-        f.write(struct.pack(">iii", 3, min(long_term), max(long_term)))
-        f.write(struct.pack(">i", len(long_term)) + struct.pack(">%di" % len(long_term), *long_term))
-        f.write(struct.pack(">i", len(short_term)) + struct.pack(">%di" % len(short_term), *short_term))
+from measuring import FOLDER, write, write_full_history
 
 
 runs = int(sys.argv[1]) if len(sys.argv) > 1 else 5
@@ -46,7 +27,7 @@ for run in range(runs + 1):
     folder = os.path.join(home, FOLDER)
     os.makedirs(folder, mode=0o700)
     for n in range(1, 13):
-        full_data_file(os.path.join(folder, "%02d it8728 temp%d" % (n, n)), 30000 + 1000 * n)
+        write_full_history(os.path.join(folder, "%02d it8728 temp%d" % (n, n)), 30000 + 1000 * n)
     env = dict(os.environ, DISPLAY=display, HOME=home, XDG_CONFIG_HOME=home, XDG_RUNTIME_DIR=home,
                QT_QPA_PLATFORM="xcb")
     start = time.monotonic()

@@ -10,37 +10,16 @@ Usage, from the checkout: bench/measure-steady.py [--scrape-every S] [SECONDS] [
 import os
 import shutil
 import socket
-import struct
 import subprocess
 import sys
 import tempfile
 import threading
 import time
 
-FOLDER = "Varnholt's Utilities"
+from measuring import FOLDER, free_port, resident_kilobytes, write, write_full_history
+
 SENSORS = 12
 WARM_UP_SECONDS = 10
-
-
-def write(path, text):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "w") as f:
-        f.write(text)
-
-
-def fixed(millidegrees):
-    """A hardware monitor reading as the 16.16 fixed point of the data files."""
-    return int(round(millidegrees * 65536 / 1000))
-
-
-def write_full_history(path, base):
-    """A version 3 data file whose two histories are full, so that nothing grows while we measure."""
-    long_term = [fixed(base + (i % 600) * 10) for i in range(15000)]
-    short_term = [fixed(base + (i % 50) * 10) for i in range(500)]
-    with open(path, "wb") as f:
-        f.write(struct.pack(">iii", 3, min(long_term), max(long_term)))
-        for history in (long_term, short_term):
-            f.write(struct.pack(">i%di" % len(history), len(history), *history))
 
 
 def make_sysfs(root):
@@ -81,20 +60,6 @@ def cpu_times(pid):
 def cpu_seconds_between(before, after):
     """The CPU time the threads alive at the end used since before (a thread started since counts whole)."""
     return sum(ns - before.get(thread, 0) for thread, ns in after.items()) / 1e9
-
-
-def resident_kilobytes(pid):
-    with open("/proc/%d/status" % pid) as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def scrape(port):
