@@ -12,6 +12,8 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <tuple>
 
 namespace {
@@ -166,11 +168,16 @@ TEST(TimelineAcrossRunsTest, ExportedTimesAreWhenTheSamplesWereTaken)
         "2026-12-08T03:03:00+00:00,40\n");
 
     TestFiles::Write(platform.ProgramFolder() + "/Kelvara Timeline", "Kelvara Timeline 1\nbroken");
+    // The data file's own date stands in for the timeline; a fixed one (01:00), so that the real clock, which
+    // dated the file, can never fall next to the fixture's.
+    const int64_t lastSave = 1796691600;
+    const struct timespec dates[2] = { { lastSave, 0 }, { lastSave, 0 } };
+    ASSERT_EQ(::utimensat(AT_FDCWD, (platform.ProgramFolder() + "/01 CPU").c_str(), dates, 0), 0);
     Sampling::StartSensors();
     EXPECT_EQ(sensor()->GetLTTempArray()->GetCount(), 8) << "seven, and this run's first";
     EXPECT_EQ(Text(TestFiles::ReadBytes(platform.ProgramFolder() + "/Kelvara Timeline.damaged")),
         "Kelvara Timeline 1\nbroken");
-    EXPECT_EQ(sensor()->GetTimeline().Stretches().size(), 2u);
+    EXPECT_EQ(StretchesOf(sensor()->GetTimeline()), (Stretches { { lastSave - 6 * 60, 7 }, { clock.GetUnixTime(), 1 } }));
 
     userZone ? ::setenv("TZ", userZone->c_str(), 1) : ::unsetenv("TZ");
     ::tzset();
