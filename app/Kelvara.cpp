@@ -150,7 +150,7 @@ void Kelvara::StartUp()
             *mSensorMaster, *mNotifier, mSharingOverrides, UResources::GetIndString(kKelvaraStrings, kVersionTextItem));
     });
 
-    mReachability = std::make_unique<ReachabilityWatch>();
+    mReachability = std::make_unique<ReachabilityWatch>(*mSensorMaster);
     mWindowsOpened = true;
     // In front of the windows, so that a user who would lose what Kelvara records can quit at once.
     if (std::optional<std::string> reason = WhyUtilitiesFolderCannotBeWritten())

@@ -3,19 +3,17 @@
 #include "display/DockTray.h"
 #include "framework/LApplication.h"
 #include "framework/LWindow.h"
+#include "sensors/SensorMaster.h"
 
-ReachabilityWatch::ReachabilityWatch()
+ReachabilityWatch::ReachabilityWatch(SensorMaster& sensors)
 {
-    StartIdling(kCheckSeconds);
+    sensors.AddListener(this);
 }
 
-ReachabilityWatch::~ReachabilityWatch()
+void ReachabilityWatch::ListenToMessage(MessageT message, void*)
 {
-    StopIdling();
-}
-
-void ReachabilityWatch::SpendTime(const EventRecord&)
-{
+    if (message != msg_SamplesRecorded)
+        return;
     LApplication* application = LApplication::GetApplication();
     if (application == nullptr || LApplication::IsQuitting())
         return;

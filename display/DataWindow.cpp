@@ -256,8 +256,9 @@ void DataWindow::ListenToMessage(MessageT message, void*)
         Refresh();
         break;
     case msg_SamplesRecorded:
-        // The readings change only with a sample: the rows follow each one.
+        // The readings change only with a sample: the rows and the graph follow each one.
         UpdateRows();
+        mGraph->ShowNewSamples();
         break;
     case msg_PrefsChanged:
         // The rows show the new scale at once, not at the next sample.

@@ -39,10 +39,9 @@ DataWindowGraph::~DataWindowGraph()
 void DataWindowGraph::InitArrays()
 {
     mSensors.RemoveAllItems();
-    StartIdling(kRedrawSeconds);
 }
 
-void DataWindowGraph::SpendTime(const EventRecord&)
+void DataWindowGraph::ShowNewSamples()
 {
     if (mShownPicture.empty() || Picture() != mShownPicture)
         Refresh();

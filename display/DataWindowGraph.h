@@ -1,28 +1,27 @@
-// The small history graph of a data window: each shown sensor's short-term history, newest at the left.
+// The small history graph of a data window: each shown sensor's short-term history, newest at the left. Its
+// window hands it every sample; it has no timer of its own.
 #pragma once
 
 #include "framework/LArray.h"
 #include "framework/LPane.h"
-#include "framework/LPeriodical.h"
 
 #include <cstdint>
 #include <vector>
 
 class TemperatureSensor;
 
-class DataWindowGraph : public LPane, public LPeriodical {
+class DataWindowGraph : public LPane {
 public:
     // Graph modes, as the graph-mode pop-up numbers its items.
     static constexpr int16_t kRangeMode = 1;
     static constexpr int16_t kPercentMode = 2;
-    static constexpr double kRedrawSeconds = 5.0;
 
     explicit DataWindowGraph(const LPaneEntry& entry);
     ~DataWindowGraph() override;
 
-    // Asks for a redraw when the picture would differ from the one on screen: a new sample that does not
-    // move any line leaves the pane as it is.
-    void SpendTime(const EventRecord& event) override;
+    // After a sample: asks for a redraw when the picture would differ from the one on screen. A sample that
+    // does not move any line leaves the pane as it is.
+    void ShowNewSamples();
     // Throws nilP on a null entry, leaving it and those after it in the list.
     virtual void Clear();
     // The same sensor may be added twice; it is then drawn twice.

@@ -122,8 +122,7 @@ void DockIcon::UpdateIconSettings()
 void DockIcon::AddSensor(TemperatureSensor* sensor)
 {
     mSensors.AddItem(sensor);
-    if (!IsIdling())
-        StartIdling(kUpdateIntervalSeconds);
+    mFollowsSamples = true;
 }
 
 void DockIcon::ClearSensors()
@@ -132,7 +131,7 @@ void DockIcon::ClearSensors()
         ThrowIfNil_(mSensors[1]);
         mSensors.RemoveItemsAt(1, 1);
     }
-    StopIdling();
+    mFollowsSamples = false;
 }
 
 void DockIcon::UpdateIcon()
@@ -145,13 +144,12 @@ void DockIcon::UpdateIcon()
         DrawText();
     } else {
         RestoreApplicationDockTileImage();
-        StopIdling();
+        mFollowsSamples = false;
         UpdateTray();
         return;
     }
     UpdateTray();
-    if (!IsIdling())
-        StartIdling(kUpdateIntervalSeconds);
+    mFollowsSamples = true;
 }
 
 CGContext* DockIcon::BeginTileDrawing(const std::string& description)
@@ -373,18 +371,14 @@ void DockIcon::UpdateTray()
     tile->SetTrayPicture(TrayPicture(value, atLimit));
 }
 
-void DockIcon::SpendTime(const EventRecord&)
-{
-    UpdateIcon();
-}
-
 void DockIcon::ListenToMessage(MessageT message, void*)
 {
-    // The first readings come on worker threads just after start-up: the tile shows them at once rather than
-    // at its next turn.
-    if (message == msg_SamplesRecorded && !mShownReadings) {
+    // The first readings come on worker threads just after start-up: even the application's icon gives the
+    // tray its first values.
+    if (message == msg_SamplesRecorded && (mFollowsSamples || !mShownReadings)) {
         mShownReadings = true;
         UpdateIcon();
+        return;
     }
     // A sensor the tile was set to show may join only now, with its hardware.
     if (message != msg_PrefsChanged && message != msg_SensorsAdded)

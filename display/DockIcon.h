@@ -1,10 +1,11 @@
 // The application's live tile: a small history graph or the current values of chosen sensors, redrawn
-// every 5 seconds, or the application's own icon, as the Dock settings choose.
+// with every sample (every 5 seconds), or the application's own icon, as the Dock settings choose. It has no
+// timer of its own: a tile redrawn between two samples would show the same, and waking the program for it
+// costs more than the drawing.
 #pragma once
 
 #include "framework/LArray.h"
 #include "framework/LListener.h"
-#include "framework/LPeriodical.h"
 
 #include <cstdint>
 #include <string>
@@ -19,9 +20,8 @@ struct DockGraphLabels {
     std::string timescale;
 };
 
-class DockIcon : public LPeriodical, public LListener {
+class DockIcon : public LListener {
 public:
-    static constexpr double kUpdateIntervalSeconds = 5.0;
     // Icon types of the Dock settings; any other shows the application's own icon.
     static constexpr uint32_t kGraphIcon = 1;
     static constexpr uint32_t kTextIcon = 2;
@@ -38,13 +38,13 @@ public:
 
     // Rebuilds the sensor list from the Dock settings of the current icon type.
     void UpdateIconSettings();
-    // Appends the sensor (not owned) and makes sure the 5-second updates run.
+    // Appends the sensor (not owned) and makes sure the tile follows the samples.
     void AddSensor(TemperatureSensor* sensor);
     // Empties the list and stops the updates; a null entry throws nilP.
     void ClearSensors();
 
     // Draws the tile for the current icon type; any other type restores the application's icon and
-    // stops the updates. The tray's picture and tool tip follow.
+    // stops following the samples. The tray's picture and tool tip follow.
     void UpdateIcon();
     // The tray's picture: the hottest sensor the tile shows (a Text tile: one at a time, taking turns), in
     // whole degrees of the chosen scale, in the limit colour when any sensor is at or above its limit; and
@@ -55,9 +55,11 @@ public:
         CGContext* context, int16_t baseline, int16_t sensorIndex, const char* name, const char* value);
     void DrawGraph(bool shortTerm);
 
-    void SpendTime(const EventRecord& event) override;
-    // Settings changed (PCha): rebuild the list and redraw. Other messages are ignored.
+    // A sample (Smpl) redraws a tile that follows the samples; settings changed (PCha) or sensors added
+    // rebuild the list and redraw. Other messages are ignored.
     void ListenToMessage(MessageT message, void* parameter) override;
+    // Whether the next sample redraws the tile: a Graph or Text tile does, the application's icon does not.
+    bool FollowsSamples() const { return mFollowsSamples; }
 
     // Graph format 1 labels the axis with the temperatures lo and hi (whole degrees Celsius) in the
     // chosen scale, any other with "0%" and "100%".
@@ -78,4 +80,5 @@ private:
 
     static DockIcon* sInstance;
     bool mShownReadings = false;
+    bool mFollowsSamples = false;
 };

@@ -394,7 +394,7 @@ TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
 
 // Never running invisibly: without a tray, closing the last window quits (every file written) and the next
 // start opens that window again where it was; with a tray, whose icon reaches Kelvara, neither happens. A
-// start with no window to re-open and no tray opens one.
+// start with no window to re-open and no tray opens one, and so does the tray going away.
 TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndComesBackWhereItWas)
 {
     platform.AddTempSensor("Board", 40);
@@ -439,6 +439,12 @@ TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndComesBackWhereItWas)
             if (!tray)
                 Windows<DataWindow>().front()->GetGlobalBounds(reopened);
             EXPECT_EQ(reopened, tray ? Rect {} : closedAt);
+            if (tray) {
+                // The tray goes away: the next sample brings a window back.
+                DockTray::SetAvailableForTesting(false);
+                SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
+                EXPECT_EQ(Windows<DataWindow>().size(), 1u);
+            }
         }
     }
     // Without windows to re-open and without a tray, a start opens a data window.

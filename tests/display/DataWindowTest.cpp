@@ -388,7 +388,7 @@ TEST_F(DataWindowTest, OnlyAPictureThatChangesIsDrawnAndAHiddenWindowDrawsNothin
         QCoreApplication::processEvents();
         counter.paints = 0;
         Read(reading);
-        graph->SpendTime(EventRecord {});
+        SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
         QCoreApplication::processEvents();
         EXPECT_EQ(counter.paints > 0, drawn);
         // What it would draw is what a graph that never drew before draws.

@@ -208,7 +208,7 @@ TEST_F(DockIconTest, TextTileShowsOneOrTwoSensorsRotatesThroughMoreAndGivesWayTo
 
     Show(DockIcon::kTextIcon, {});
     EXPECT_EQ(Count(Tile(), QRect(1, 1, 126, 126), IsBackground), 126 * 126);
-    EXPECT_TRUE(DockIcon::Get()->IsIdling());
+    EXPECT_TRUE(DockIcon::Get()->FollowsSamples());
 
     // One sensor: name at baseline 80 and value at 46, clear of the bands above and below.
     Show(DockIcon::kTextIcon, { "B" });
@@ -218,8 +218,8 @@ TEST_F(DockIconTest, TextTileShowsOneOrTwoSensorsRotatesThroughMoreAndGivesWayTo
 
     Show(DockIcon::kTextIcon, { "A", "B", "C" });
     std::vector<std::string> pairs { Pair() };
-    for (int tick = 0; tick < 3; ++tick) {
-        DockIcon::Get()->SpendTime(EventRecord {});
+    for (int sample = 0; sample < 3; ++sample) {
+        SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
         pairs.push_back(Pair());
     }
     EXPECT_EQ(pairs, (std::vector<std::string> { "A/B", "B/C", "C/A", "A/B" }));
@@ -233,17 +233,17 @@ TEST_F(DockIconTest, TextTileShowsOneOrTwoSensorsRotatesThroughMoreAndGivesWayTo
         EXPECT_EQ(Pair(), pair);
     }
 
-    // Any other type shows the ordinary icon and stops the updates, on the notification or at the next
-    // tick; a tile type draws again.
+    // Any other type shows the ordinary icon and stops following the samples, on the notification or at the
+    // next sample; a tile type draws again.
     QImage ordinary = ApplicationIcon::Image().convertToFormat(QImage::Format_ARGB32);
     for (uint32_t type : { 0u, 3u }) {
         Show(DockIcon::kGraphIcon, { "A" });
-        ASSERT_TRUE(DockIcon::Get()->IsIdling());
+        ASSERT_TRUE(DockIcon::Get()->FollowsSamples());
         ASSERT_NE(Tile(), ordinary);
         Preferences::Get()->SetDockIconType(type);
-        type == 0 ? Preferences::Get()->NotifySubscribers() : DockIcon::Get()->SpendTime(EventRecord {});
+        type == 0 ? Preferences::Get()->NotifySubscribers() : SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
         EXPECT_EQ(Tile(), ordinary) << type;
-        EXPECT_FALSE(DockIcon::Get()->IsIdling()) << type;
+        EXPECT_FALSE(DockIcon::Get()->FollowsSamples()) << type;
     }
 }
 
@@ -281,8 +281,8 @@ TEST_F(DockIconTest, TrayOfATextTileShowsOneSensorAtATime)
     mMachine.AddTempSensor("CPU", 57);
     Show(DockIcon::kTextIcon, { "Board", "CPU" });
     std::vector<QImage> shown { DockTile::Get()->TrayImage(kTraySize) };
-    for (int tick = 0; tick < 2; ++tick) {
-        DockIcon::Get()->SpendTime(EventRecord {});
+    for (int sample = 0; sample < 2; ++sample) {
+        SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
         shown.push_back(DockTile::Get()->TrayImage(kTraySize));
     }
     QImage board = TrayPicture("41", false).Image(kTraySize);
