@@ -252,6 +252,9 @@ void GraphWindow::ListenToMessage(MessageT message, void*)
     case msg_TimeScaleChanged:
         ShowTimeScale();
         break;
+    case msg_SamplesRecorded:
+        mGraphView->ShowNewSamples();
+        break;
     case msg_SensorsAdded:
         // New hardware joins the menu; a sensor this window was recorded with comes back into it.
         RenewSensorPopup(mSensorPopup, SensorMaster::Get()->GetSensorNames());

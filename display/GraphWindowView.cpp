@@ -197,10 +197,7 @@ GraphWindowView::GraphWindowView(const LPaneEntry& entry)
     InitArrays();
 }
 
-GraphWindowView::~GraphWindowView()
-{
-    StopIdling();
-}
+GraphWindowView::~GraphWindowView() = default;
 
 void GraphWindowView::InitArrays()
 {
@@ -218,20 +215,32 @@ void GraphWindowView::ClearSensors()
         ThrowIfNil_((*mSensors)[1]);
         mSensors->RemoveItemsAt(1, 1);
     }
-    StopIdling();
 }
 
 void GraphWindowView::SetupSelf()
 {
     SetImageSize();
-    if (!IsIdling())
-        StartIdling(kRefreshSeconds);
 }
 
-void GraphWindowView::SpendTime(const EventRecord&)
+void GraphWindowView::ShowNewSamples()
 {
+    std::vector<uint64_t> revisions = TimelineRevisions();
+    if (revisions == mDrawnRevisions && ++mSamplesSinceRedraw < kSamplesBetweenRedraws)
+        return;
+    mDrawnRevisions = std::move(revisions);
+    mSamplesSinceRedraw = 0;
     SetImageSize();
     Refresh();
+}
+
+std::vector<uint64_t> GraphWindowView::TimelineRevisions() const
+{
+    std::vector<uint64_t> revisions;
+    for (ArrayIndexT i = 1; i <= mSensors->GetCount(); ++i) {
+        if (const TemperatureSensor* sensor = (*mSensors)[i])
+            revisions.push_back(sensor->GetTimeline().Revision());
+    }
+    return revisions;
 }
 
 void GraphWindowView::SetTimeScale(int32_t pixelsPerMinute)

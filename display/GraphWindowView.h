@@ -1,11 +1,11 @@
 // The drawing surface of a graph window: each chosen sensor's long-term history against time, newest at
-// the left, at a chosen number of pixels per minute.
+// the left, at a chosen number of pixels per minute. Its window hands it every sample; it has no timer of
+// its own.
 #pragma once
 
 #include "framework/FourCharCode.h"
 #include "framework/LArray.h"
 #include "framework/LBroadcaster.h"
-#include "framework/LPeriodical.h"
 #include "framework/LView.h"
 
 #include <array>
@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 class LPaneEntry;
 class SampleTimes;
@@ -22,13 +23,15 @@ class TemperatureSensor;
 // Broadcast by the view when it chose another time scale by itself (see SetAutomaticTimeScale).
 constexpr MessageT msg_TimeScaleChanged = FourCC("TmSc");
 
-class GraphWindowView : public LView, public LPeriodical, public LBroadcaster {
+class GraphWindowView : public LView, public LBroadcaster {
 public:
     // Graph modes.
     static constexpr int16_t kRangeMode = 1;
     static constexpr int16_t kPercentMode = 2;
 
-    static constexpr double kRefreshSeconds = 60.0;
+    // Without a new minute of history, the plot still moves on with the clock: it is drawn again after as
+    // many samples as make a minute.
+    static constexpr int32_t kSamplesBetweenRedraws = 12;
 
     // The time scales, in pixels per minute of history, from the whole 250 hours to the last minutes.
     static constexpr std::array<int32_t, 5> kTimeScales { 1, 2, 5, 10, 30 };
@@ -38,7 +41,9 @@ public:
     explicit GraphWindowView(const LPaneEntry& entry);
     ~GraphWindowView() override;
 
-    void SpendTime(const EventRecord& event) override;
+    // After a sample: draws the plot again when a shown sensor's history has a new minute, or when a minute
+    // of samples has passed since the last drawing (the time axis moves on while the sensors are silent).
+    void ShowNewSamples();
     virtual void AddSensor(TemperatureSensor* sensor);
     virtual void ClearSensors();
     virtual void SetupSelf();
@@ -89,6 +94,8 @@ private:
     std::pair<int32_t, int32_t> SamplesInReach(const TemperatureSensor& sensor, int32_t count) const;
     // Whether the sample was taken more than a pause after the newer one before it.
     bool PauseBefore(const TemperatureSensor& sensor, int32_t sample) const;
+    // The revision of each shown sensor's timeline: they change with every new minute of history.
+    std::vector<uint64_t> TimelineRevisions() const;
 
     std::unique_ptr<TArray<TemperatureSensor*>> mSensors;
     int16_t mGraphMode = kRangeMode;
@@ -96,4 +103,7 @@ private:
     bool mAutomaticTimeScale = false;
     std::unique_ptr<TimelineSampleTimes> mTimelineTimes;
     const SampleTimes* mTimes;
+    // The timelines' revisions at the last drawing after a sample, and the samples since.
+    std::vector<uint64_t> mDrawnRevisions;
+    int32_t mSamplesSinceRedraw = 0;
 };

@@ -434,11 +434,13 @@ TEST_F(GraphWindowTest, WhatTheWindowShowsIsTheWholeDrawingAtTheScrolledPlace)
     QWidget* viewport = scroller->GetContentWidget();
     // Places scrolled to in turn (-1: the oldest samples), then minutes passing at the readings; a reading
     // above every maximum so far rescales the whole plot.
+    constexpr double kSilent = -1;
     const std::tuple<const char*, std::vector<int32_t>, std::vector<double>> steps[]
         = { { "opened", {}, {} }, { "a minute", {}, { 47 } }, { "scrolled far", { 700 }, {} },
               { "a minute while scrolled", {}, { 44 } }, { "small scrolls either way", { 703, 709, 690, 689 }, {} },
               { "a minute above the maximum", {}, { 80 } }, { "at the oldest samples", { -1 }, {} },
-              { "two minutes there", {}, { 41, 52 } }, { "back to now", { 0 }, {} }, { "a minute", {}, { 46 } } };
+              { "two minutes there", {}, { 41, 52 } }, { "back to now", { 0 }, {} }, { "a minute", {}, { 46 } },
+              { "five minutes of silence", {}, { kSilent } } };
     for (const auto& [name, scrolls, minutes] : steps) {
         SCOPED_TRACE(name);
         for (int32_t to : scrolls) {
@@ -446,8 +448,15 @@ TEST_F(GraphWindowTest, WhatTheWindowShowsIsTheWholeDrawingAtTheScrolledPlace)
             QCoreApplication::processEvents();
         }
         for (double reading : minutes) {
+            if (reading == kSilent) {
+                // No new minute of history, but the plot moves on with the clock.
+                platform.Clock().Advance(5 * 60);
+                for (int sample = 0; sample < GraphWindowView::kSamplesBetweenRedraws; ++sample)
+                    SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
+                continue;
+            }
             SampleMinute(reading);
-            graph->SpendTime(EventRecord {});
+            SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
         }
         QCoreApplication::processEvents();
         QPoint place = viewport->mapTo(viewport->window(), QPoint(0, 0));
@@ -569,12 +578,13 @@ TEST_F(GraphWindowTest, ANewWindowZoomsUntilItsHistoryFillsHalfThePlot)
     for (auto [wanted, scale] : steps) {
         for (; minutes < wanted; ++minutes)
             SampleMinute(40 + minutes % 7);
-        graph->SpendTime(EventRecord {});
+        SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
         EXPECT_EQ(graph->GetTimeScale(), scale) << wanted << " minutes";
         EXPECT_EQ(window->GetTimeScalePopup()->GetCurrentMenuItem(), ScaleItem(scale));
     }
     window->GetTimeScalePopup()->UserChoseItem(5);
-    graph->SpendTime(EventRecord {});
+    SampleMinute(40);
+    SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
     EXPECT_EQ(graph->GetTimeScale(), 30);
 }
 
