@@ -17,6 +17,7 @@ void ReachabilityWatch::ListenToMessage(MessageT message, void*)
     LApplication* application = LApplication::GetApplication();
     if (application == nullptr || LApplication::IsQuitting())
         return;
-    if (!DockTray::IsAvailable() && !LWindow::IsDocumentWindowShown())
+    // An open window first: asking the display for its tray is a round trip to the X server.
+    if (!LWindow::IsDocumentWindowShown() && !DockTray::IsAvailable())
         application->ObeyCommand(cmd_ReopenApplication, nullptr);
 }

@@ -178,6 +178,30 @@ void DrawSampleLine(
         port.MoveTo(kFirstSampleH + count, row(count - 1));
 }
 
+// How long before now each of a run of one sensor's samples was taken, each asked for once: a drawing needs
+// every sample's column and whether a pause lies before it, and asking the times sample by sample for each
+// costs more than the drawing itself.
+class SampleAges {
+public:
+    // The samples from first - 1 (the one before first, if any) to before last.
+    SampleAges(const SampleTimes& times, const TemperatureSensor& sensor, int32_t first, int32_t last)
+        : mFrom(std::max(0, first - 1))
+    {
+        for (int32_t sample = mFrom; sample < last; ++sample)
+            mAges.push_back(times.SecondsAgo(sensor, sample));
+    }
+    int64_t At(int32_t sample) const { return mAges[static_cast<size_t>(sample - mFrom)]; }
+    // Whether the sample was taken more than a pause after the newer one before it.
+    bool PauseBefore(int32_t sample) const
+    {
+        return sample > mFrom && At(sample) - At(sample - 1) > SampleTimeline::kLongestPause;
+    }
+
+private:
+    int32_t mFrom;
+    std::vector<int64_t> mAges;
+};
+
 void DrawStringEndingAt(QDPort* port, int32_t right, int32_t baseline, const std::string& text)
 {
     port->MoveTo(right - port->StringWidth(text), baseline);
@@ -425,7 +449,11 @@ void GraphWindowView::DrawMinMaxText()
 
 int32_t GraphWindowView::ColumnOfSample(const TemperatureSensor& sensor, int32_t sample) const
 {
-    int64_t ago = mTimes->SecondsAgo(sensor, sample);
+    return ColumnOfSampleAt(sample, mTimes->SecondsAgo(sensor, sample));
+}
+
+int32_t GraphWindowView::ColumnOfSampleAt(int32_t sample, int64_t ago) const
+{
     // A newest sample taken now steps over two columns, from the plot's first.
     return sample == 0 && ago == 0 ? kFirstSampleH : ColumnOfSecondsAgo(ago);
 }
@@ -451,12 +479,6 @@ std::pair<int32_t, int32_t> GraphWindowView::SamplesInReach(const TemperatureSen
     return { std::max(0, from - 1), std::min(count, to + 1) };
 }
 
-bool GraphWindowView::PauseBefore(const TemperatureSensor& sensor, int32_t sample) const
-{
-    return sample > 0
-        && mTimes->SecondsAgo(sensor, sample) - mTimes->SecondsAgo(sensor, sample - 1) > SampleTimeline::kLongestPause;
-}
-
 void GraphWindowView::DrawPauses()
 {
     QDPort* port = ThrowIfNil_(QDPort::GetCurrentPort());
@@ -466,11 +488,13 @@ void GraphWindowView::DrawPauses()
         const TemperatureSensor& sensor = *ThrowIfNil_((*mSensors)[i]);
         const int32_t count = std::max(0, sensor.GetTimeline().Count() - 1);
         auto [first, last] = SamplesInReach(sensor, count);
+        const SampleAges ages(*mTimes, sensor, first + 1, last);
         for (int32_t sample = first + 1; sample < last; ++sample) {
-            if (!PauseBefore(sensor, sample))
+            if (!ages.PauseBefore(sample))
                 continue;
             // Midway between the samples either side of the pause, inside the frame.
-            int32_t middle = (ColumnOfSample(sensor, sample - 1) + ColumnOfSample(sensor, sample)) / 2;
+            int32_t middle
+                = (ColumnOfSampleAt(sample - 1, ages.At(sample - 1)) + ColumnOfSampleAt(sample, ages.At(sample))) / 2;
             int32_t left = std::clamp(middle - kPauseBandWidth / 2, plot.left + 1, plot.right - 1);
             int32_t right = std::clamp(left + kPauseBandWidth, plot.left + 1, plot.right - 1);
             port->PaintRect(left, plot.top + 1, right, plot.bottom - 1);
@@ -508,6 +532,7 @@ void GraphWindowView::DrawData()
         columns.clear();
         pauses.clear();
         bool minuteColumns = mPixelsPerMinute == 1;
+        const SampleAges ages(*mTimes, *sensor, first, last);
         for (int32_t sample = first; sample < last; ++sample) {
             int32_t raw = ThrowIfNil_((*history)[sample + 1])->GetRawTemperature();
             int32_t value = 0;
@@ -517,8 +542,8 @@ void GraphWindowView::DrawData()
                 value = TruncatingQuotient(
                     WrappingProduct(WrappingDifference(sensor->ConvertRawToCelcius(raw), lowest), 100), span);
             rows.push_back(static_cast<int16_t>(bottom - WrappingProduct(value, innerHeight) / 100 - 2));
-            columns.push_back(ColumnOfSample(*sensor, sample));
-            pauses.push_back(PauseBefore(*sensor, sample));
+            columns.push_back(ColumnOfSampleAt(sample, ages.At(sample)));
+            pauses.push_back(ages.PauseBefore(sample));
             minuteColumns
                 = minuteColumns && !pauses.back() && (sample == 0 || columns.back() == kFirstSampleH + 1 + sample);
         }

@@ -87,13 +87,13 @@ private:
     int32_t AutomaticTimeScale(int64_t historySeconds) const;
     // The pauses in the sensors' histories, each a thin band in the frame's colour.
     void DrawPauses();
-    // The column of a sample of the sensor's long-term history (0 is the newest).
+    // The column of a sample of the sensor's long-term history (0 is the newest), and of one taken ago seconds
+    // before now.
     int32_t ColumnOfSample(const TemperatureSensor& sensor, int32_t sample) const;
+    int32_t ColumnOfSampleAt(int32_t sample, int64_t ago) const;
     // The samples, of the first count, from first to before last, whose columns the current port reaches,
     // with one more either side.
     std::pair<int32_t, int32_t> SamplesInReach(const TemperatureSensor& sensor, int32_t count) const;
-    // Whether the sample was taken more than a pause after the newer one before it.
-    bool PauseBefore(const TemperatureSensor& sensor, int32_t sample) const;
     // The revision of each shown sensor's timeline: they change with every new minute of history.
     std::vector<uint64_t> TimelineRevisions() const;
 

@@ -16,7 +16,11 @@ int64_t TimelineSampleTimes::SecondsAgo(const TemperatureSensor& sensor, int32_t
     const int64_t now = mClock.GetUnixTime();
     // Revisions differ between any two timelines, so a sensor deleted and another made at its address never
     // find each other's placement.
-    Placed& placed = mPlaced[&sensor];
+    if (mLastSensor != &sensor) {
+        mLastPlaced = &mPlaced[&sensor];
+        mLastSensor = &sensor;
+    }
+    Placed& placed = *mLastPlaced;
     if (placed.revision != timeline.Revision() || placed.now != now) {
         placed.revision = timeline.Revision();
         placed.now = now;

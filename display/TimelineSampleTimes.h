@@ -28,4 +28,9 @@ private:
 
     Clock& mClock;
     mutable std::unordered_map<const TemperatureSensor*, Placed> mPlaced;
+    // The sensor asked for last and its placement: a drawing asks for one sensor's samples in a row, and a
+    // lookup in the map for each would cost more than the rest of the drawing. The map's entries stay where
+    // they are as it grows.
+    mutable const TemperatureSensor* mLastSensor = nullptr;
+    mutable Placed* mLastPlaced = nullptr;
 };

@@ -17,6 +17,14 @@ struct SensorSampler::Request {
     std::atomic<bool> done { false };
 };
 
+// What the reads of one round share. A read wakes the loop only when it is the last of its round to return,
+// or when it returns after its round was closed: a round of fast reads wakes the loop once, not once a read.
+// A round closed at its bound first notes the reads that returned without waking it.
+struct SensorSampler::Round {
+    std::atomic<size_t> readsOut { 0 };
+    std::atomic<bool> closed { false };
+};
+
 SensorSampler::SensorSampler(SensorArray& sensors, std::function<void()> recorded, SamplingTimes times)
     : mSensors(sensors)
     , mRecorded(std::move(recorded))
@@ -74,6 +82,7 @@ void SensorSampler::StartRound()
         CloseRound();
     std::vector<ReadingThreads::Job> jobs;
     std::shared_ptr<UThreadWakeup::Signal> signal = mWakeup->GetSignal();
+    auto round = std::make_shared<Round>();
     mRoundReadsOut = 0;
     for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
         TemperatureSensor* sensor = mSensors[i];
@@ -88,12 +97,17 @@ void SensorSampler::StartRound()
         request->inRound = true;
         mOutstanding.emplace(source.get(), request);
         ++mRoundReadsOut;
-        jobs.push_back([request, signal] {
+        jobs.push_back([request, signal, round] {
             request->reading = request->source->Read();
-            request->done.store(true, std::memory_order_release);
-            signal->Raise();
+            // Sequentially consistent, with the closing of the round: either the loop sees this read done as
+            // it closes the round, or this read sees the round closed and wakes the loop.
+            request->done.store(true);
+            if (round->readsOut.fetch_sub(1) == 1 || round->closed.load())
+                signal->Raise();
         });
     }
+    round->readsOut.store(jobs.size());
+    mRound = round;
     mRoundOpen = true;
     if (mRoundReadsOut == 0) {
         CloseRound();
@@ -107,10 +121,17 @@ void SensorSampler::CollectReadings()
 {
     if (mStopped)
         return;
+    NoteReturnedReadings();
+    if (mRoundOpen && mRoundReadsOut == 0)
+        LException::ReportAndDrop("taking a sample", [this] { CloseRound(); });
+}
+
+void SensorSampler::NoteReturnedReadings()
+{
     auto now = std::chrono::steady_clock::now();
     for (auto it = mOutstanding.begin(); it != mOutstanding.end();) {
         Request& request = *it->second;
-        if (!request.done.load(std::memory_order_acquire)) {
+        if (!request.done.load()) {
             ++it;
             continue;
         }
@@ -120,14 +141,16 @@ void SensorSampler::CollectReadings()
             --mRoundReadsOut;
         it = mOutstanding.erase(it);
     }
-    if (mRoundOpen && mRoundReadsOut == 0)
-        LException::ReportAndDrop("taking a sample", [this] { CloseRound(); });
 }
 
 void SensorSampler::CloseRound()
 {
     if (!mRoundOpen)
         return;
+    if (mRound) {
+        mRound->closed.store(true);
+        NoteReturnedReadings();
+    }
     mRoundOpen = false;
     mBound.stop();
     for (auto& [source, request] : mOutstanding)

@@ -46,8 +46,11 @@ public:
 
 private:
     struct Request;
+    struct Round;
 
+    // Notes what the returned reads brought, then takes the sample when the round's reads are all back.
     void CollectReadings();
+    void NoteReturnedReadings();
     void CloseRound();
 
     SensorArray& mSensors;
@@ -59,6 +62,7 @@ private:
     QTimer mBound;
     // By source: at most one read of a source is out at a time.
     std::map<SensorSource*, std::shared_ptr<Request>> mOutstanding;
+    std::shared_ptr<Round> mRound;
     bool mRoundOpen = false;
     bool mStopped = false;
     size_t mRoundReadsOut = 0;
