@@ -4,7 +4,6 @@
 #include "framework/UThreadWakeup.h"
 #include "platform/Platform.h"
 #include "platform/SysfsFile.h"
-#include "sensors/ReadingThreads.h"
 #include "sensors/SensorDiscovery.h"
 
 #include <mutex>
@@ -17,10 +16,8 @@ struct HardwareWatch::State {
     std::optional<std::vector<SensorDescription>> found;
 };
 
-HardwareWatch::HardwareWatch(
-    ReadingThreads& threads, std::string baseline, Found found, std::shared_ptr<NvmlSession> nvml)
-    : mThreads(threads)
-    , mFound(std::move(found))
+HardwareWatch::HardwareWatch(std::string baseline, Found found, std::shared_ptr<NvmlSession> nvml)
+    : mFound(std::move(found))
     , mNvml(std::move(nvml))
     , mState(std::make_shared<State>())
     , mWakeup(std::make_unique<UThreadWakeup>([this] { Deliver(); }))
@@ -45,18 +42,18 @@ std::string HardwareWatch::ListHardware()
     return listing;
 }
 
-void HardwareWatch::Look()
+std::optional<std::function<void()>> HardwareWatch::TakeLook()
 {
     // The services installed in place of the machine's (in tests) have nothing to come and go.
     if (!Platform::ScansMachine())
-        return;
+        return std::nullopt;
     {
         std::lock_guard lock(mState->mutex);
         if (mState->looking)
-            return;
+            return std::nullopt;
         mState->looking = true;
     }
-    mThreads.Submit({ [state = mState, signal = mWakeup->GetSignal(), nvml = mNvml] {
+    return [state = mState, signal = mWakeup->GetSignal(), nvml = mNvml] {
         std::string listing = ListHardware();
         std::optional<std::vector<SensorDescription>> found;
         bool changed = false;
@@ -72,7 +69,7 @@ void HardwareWatch::Look()
         state->looking = false;
         if (changed)
             signal->Raise();
-    } });
+    };
 }
 
 void HardwareWatch::Deliver()

@@ -175,7 +175,9 @@ SensorMaster::SensorMaster()
     TakeDiscovered(std::move(found));
     // A discovery that did not finish in time leaves an empty listing, so the first look discovers again.
     mWatch = std::make_unique<HardwareWatch>(
-        *mThreads, listing, [this](std::vector<SensorDescription> more) { TakeDiscovered(std::move(more)); }, mNvml);
+        listing, [this](std::vector<SensorDescription> more) { TakeDiscovered(std::move(more)); }, mNvml);
+    mSampler->SetRoundCompanion(
+        [this] { return mWatch ? mWatch->TakeLook() : std::optional<std::function<void()>>(); });
     mSampler->Start();
     mRunning = true;
 }
@@ -324,7 +326,6 @@ void SensorMaster::RoundRecorded()
     BroadcastMessage(msg_SamplesRecorded, nullptr);
     if (mRounds % kRoundsBetweenSaves == 0)
         LException::ReportAndDrop("saving the data files", [this] { SaveInBackground(); });
-    mWatch->Look();
 }
 
 void SensorMaster::SaveInBackground()

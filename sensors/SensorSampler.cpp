@@ -109,12 +109,22 @@ void SensorSampler::StartRound()
     round->readsOut.store(jobs.size());
     mRound = round;
     mRoundOpen = true;
+    if (mRoundCompanion) {
+        if (std::optional<std::function<void()>> companion = mRoundCompanion())
+            jobs.push_back(std::move(*companion));
+    }
     if (mRoundReadsOut == 0) {
+        mThreads->Submit(std::move(jobs));
         CloseRound();
         return;
     }
     mBound.start();
     mThreads->Submit(std::move(jobs));
+}
+
+void SensorSampler::SetRoundCompanion(std::function<std::optional<std::function<void()>>()> companion)
+{
+    mRoundCompanion = std::move(companion);
 }
 
 void SensorSampler::CollectReadings()
