@@ -42,15 +42,15 @@ std::string HardwareWatch::ListHardware()
     return listing;
 }
 
-std::optional<std::function<void()>> HardwareWatch::TakeLook()
+std::function<void()> HardwareWatch::TakeLook()
 {
     // The services installed in place of the machine's (in tests) have nothing to come and go.
     if (!Platform::ScansMachine())
-        return std::nullopt;
+        return nullptr;
     {
         std::lock_guard lock(mState->mutex);
         if (mState->looking)
-            return std::nullopt;
+            return nullptr;
         mState->looking = true;
     }
     return [state = mState, signal = mWakeup->GetSignal(), nvml = mNvml] {

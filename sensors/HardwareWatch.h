@@ -9,7 +9,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,9 +24,9 @@ public:
     HardwareWatch(std::string baseline, Found found, std::shared_ptr<NvmlSession> nvml = {});
     ~HardwareWatch();
 
-    // The work of the next look, for a worker thread; none while the last look is still going. The work owns
+    // The work of the next look, for a worker thread; empty while the last look is still going. The work owns
     // what it uses: it may run after the watch is gone.
-    std::optional<std::function<void()>> TakeLook();
+    std::function<void()> TakeLook();
 
     // What the hardware looks like now: the hardware monitor folders and what each stands for. On a thread.
     static std::string ListHardware();

@@ -176,8 +176,7 @@ SensorMaster::SensorMaster()
     // A discovery that did not finish in time leaves an empty listing, so the first look discovers again.
     mWatch = std::make_unique<HardwareWatch>(
         listing, [this](std::vector<SensorDescription> more) { TakeDiscovered(std::move(more)); }, mNvml);
-    mSampler->SetRoundCompanion(
-        [this] { return mWatch ? mWatch->TakeLook() : std::optional<std::function<void()>>(); });
+    mSampler->SetRoundCompanion([this] { return mWatch ? mWatch->TakeLook() : nullptr; });
     mSampler->Start();
     mRunning = true;
 }

@@ -109,20 +109,16 @@ void SensorSampler::StartRound()
     round->readsOut.store(jobs.size());
     mRound = round;
     mRoundOpen = true;
-    if (mRoundCompanion) {
-        if (std::optional<std::function<void()>> companion = mRoundCompanion())
-            jobs.push_back(std::move(*companion));
-    }
-    if (mRoundReadsOut == 0) {
-        mThreads->Submit(std::move(jobs));
-        CloseRound();
-        return;
-    }
-    mBound.start();
+    if (std::function<void()> companion = mRoundCompanion ? mRoundCompanion() : nullptr)
+        jobs.push_back(std::move(companion));
     mThreads->Submit(std::move(jobs));
+    if (mRoundReadsOut == 0)
+        CloseRound();
+    else
+        mBound.start();
 }
 
-void SensorSampler::SetRoundCompanion(std::function<std::optional<std::function<void()>>()> companion)
+void SensorSampler::SetRoundCompanion(std::function<std::function<void()>()> companion)
 {
     mRoundCompanion = std::move(companion);
 }

@@ -13,7 +13,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 
 class ReadingThreads;
 class SensorSource;
@@ -42,8 +41,8 @@ public:
     void StartRound();
     bool IsRoundOpen() const { return mRoundOpen; }
     // Work that goes with each round's reads, on the same threads after them (the look for new chips), so
-    // that it wakes no thread of its own. companion gives none when there is nothing to do.
-    void SetRoundCompanion(std::function<std::optional<std::function<void()>>()> companion);
+    // that it wakes no thread of its own. companion gives an empty function when there is nothing to do.
+    void SetRoundCompanion(std::function<std::function<void()>()> companion);
     // Reads that have not returned: a source stuck in the kernel keeps one out for good.
     size_t CountReadsOut() const;
     const SamplingTimes& GetTimes() const { return mTimes; }
@@ -59,7 +58,7 @@ private:
 
     SensorArray& mSensors;
     std::function<void()> mRecorded;
-    std::function<std::optional<std::function<void()>>()> mRoundCompanion;
+    std::function<std::function<void()>()> mRoundCompanion;
     SamplingTimes mTimes;
     std::unique_ptr<ReadingThreads> mThreads;
     std::unique_ptr<UThreadWakeup> mWakeup;
