@@ -8,16 +8,15 @@
 struct ReadingThreads::State : std::enable_shared_from_this<State> {
     std::mutex mutex;
     std::condition_variable work; // a job is waiting, or the end has come
-    std::condition_variable watch; // for the supervisor: jobs came, or the end
     std::condition_variable ended; // a thread ended
     std::deque<Job> jobs;
     size_t threads = 0;
     size_t idle = 0;
     size_t busy = 0;
-    // Counts the jobs started: the supervisor sees from it whether the threads get on.
+    // Counts the jobs started: a look sees from it whether the threads get on.
     size_t started = 0;
+    size_t startedAtLook = 0;
     bool stopping = false;
-    bool supervising = false;
 
     void Spawn() // with the mutex held
     {
@@ -31,7 +30,12 @@ struct ReadingThreads::State : std::enable_shared_from_this<State> {
         for (;;) {
             while (jobs.empty() && !stopping) {
                 ++idle;
-                bool woken = work.wait_for(lock, kIdleEnd, [&] { return !jobs.empty() || stopping; });
+                // The last thread waits for work without a time limit: it ends only with the others.
+                bool woken = true;
+                if (threads > 1)
+                    woken = work.wait_for(lock, kIdleEnd, [&] { return !jobs.empty() || stopping; });
+                else
+                    work.wait(lock, [&] { return !jobs.empty() || stopping; });
                 --idle;
                 if (!woken && threads > 1)
                     return End();
@@ -55,29 +59,6 @@ struct ReadingThreads::State : std::enable_shared_from_this<State> {
         --threads;
         ended.notify_all();
     }
-
-    void Supervise()
-    {
-        std::unique_lock lock(mutex);
-        while (!stopping) {
-            if (jobs.empty()) {
-                watch.wait(lock, [&] { return !jobs.empty() || stopping; });
-                continue;
-            }
-            size_t before = started;
-            watch.wait_for(lock, kStall, [&] { return stopping; });
-            // Jobs wait and no thread started one meanwhile: the threads at work are all in long reads. An idle
-            // thread takes over, else a new one.
-            if (stopping || jobs.empty() || started != before)
-                continue;
-            if (idle > 0)
-                work.notify_one();
-            else
-                Spawn();
-        }
-        supervising = false;
-        ended.notify_all();
-    }
 };
 
 ReadingThreads::ReadingThreads()
@@ -91,28 +72,44 @@ ReadingThreads::~ReadingThreads()
     mState->stopping = true;
     mState->jobs.clear();
     mState->work.notify_all();
-    mState->watch.notify_all();
-    // The idle threads and the supervisor end at once; a thread in a read is not waited for.
-    mState->ended.wait_for(
-        lock, std::chrono::seconds(1), [&] { return !mState->supervising && mState->threads == mState->busy; });
+    // The idle threads end at once; a thread in a job is not waited for.
+    mState->ended.wait_for(lock, std::chrono::seconds(1), [&] { return mState->threads == mState->busy; });
 }
 
 void ReadingThreads::Submit(std::vector<Job> jobs)
 {
     if (jobs.empty())
         return;
-    std::lock_guard lock(mState->mutex);
-    for (Job& job : jobs)
-        mState->jobs.push_back(std::move(job));
-    if (mState->threads == 0)
-        mState->Spawn();
-    if (!mState->supervising) {
-        mState->supervising = true;
-        std::thread([state = mState] { state->Supervise(); }).detach();
+    {
+        std::lock_guard lock(mState->mutex);
+        // Jobs that come to an empty queue start the wait that a look measures.
+        if (mState->jobs.empty())
+            mState->startedAtLook = mState->started;
+        for (Job& job : jobs)
+            mState->jobs.push_back(std::move(job));
+        if (mState->threads == 0)
+            mState->Spawn();
     }
-    // One thread takes the jobs one after another; the others may end when it never needs them.
+    // One thread takes the jobs one after another; the others may end when it never needs them. Woken
+    // outside the lock, it need not wait for the lock at once.
     mState->work.notify_one();
-    mState->watch.notify_all();
+}
+
+bool ReadingThreads::CheckProgress()
+{
+    bool stalled = false;
+    bool waiting = false;
+    {
+        std::lock_guard lock(mState->mutex);
+        waiting = !mState->jobs.empty();
+        stalled = waiting && mState->started == mState->startedAtLook;
+        mState->startedAtLook = mState->started;
+        if (stalled && mState->idle == 0)
+            mState->Spawn();
+    }
+    if (stalled)
+        mState->work.notify_one();
+    return waiting;
 }
 
 size_t ReadingThreads::CountThreads() const

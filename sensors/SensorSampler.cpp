@@ -5,17 +5,8 @@
 #include "sensors/ReadingThreads.h"
 #include "sensors/TemperatureSensor.h"
 
+#include <algorithm>
 #include <atomic>
-
-// One read, shared between the event loop and the thread that runs it: the thread fills in the reading,
-// marks it done and wakes the loop.
-struct SensorSampler::Request {
-    std::shared_ptr<SensorSource> source;
-    TemperatureSensor* sensor = nullptr; // only the event loop looks at it
-    bool inRound = false; // part of the round that is open
-    SourceReading reading;
-    std::atomic<bool> done { false };
-};
 
 // What the reads of one round share. A read wakes the loop only when it is the last of its round to return,
 // or when it returns after its round was closed: a round of fast reads wakes the loop once, not once a read.
@@ -23,6 +14,40 @@ struct SensorSampler::Request {
 struct SensorSampler::Round {
     std::atomic<size_t> readsOut { 0 };
     std::atomic<bool> closed { false };
+    std::shared_ptr<UThreadWakeup::Signal> signal;
+};
+
+// The reads of one source, shared between the event loop and the thread that runs each read: the thread fills
+// in the reading, marks it done and wakes the loop when its round needs that. A source keeps its request from
+// round to round, so that a round of reads allocates next to nothing.
+struct SensorSampler::Request {
+    explicit Request(std::shared_ptr<SensorSource> from)
+        : source(std::move(from))
+    {
+    }
+
+    void Read()
+    {
+        // The loop hands the next round over only once this one is done with this.
+        std::shared_ptr<Round> within = round;
+        reading = source->Read();
+        // Sequentially consistent, with the closing of the round: either the loop sees this read done as it
+        // closes the round, or this read sees the round closed and wakes the loop.
+        done.store(true);
+        if (within->readsOut.fetch_sub(1) == 1 || within->closed.load())
+            within->signal->Raise();
+    }
+
+    const std::shared_ptr<SensorSource> source;
+    // Only the event loop looks at these.
+    TemperatureSensor* sensor = nullptr;
+    bool out = false; // a read is under way, or what it brought is not yet noted
+    bool inRound = false; // part of the round that is open
+    bool wanted = false; // some sensor reads this source
+    // Set by the loop before the read is handed to a thread.
+    std::shared_ptr<Round> round;
+    SourceReading reading;
+    std::atomic<bool> done { false };
 };
 
 SensorSampler::SensorSampler(SensorArray& sensors, std::function<void()> recorded, SamplingTimes times)
@@ -36,10 +61,10 @@ SensorSampler::SensorSampler(SensorArray& sensors, std::function<void()> recorde
     mTick.setTimerType(Qt::CoarseTimer);
     mTick.setInterval(mTimes.interval);
     QObject::connect(&mTick, &QTimer::timeout, [this] { StartRound(); });
-    mBound.setSingleShot(true);
-    mBound.setInterval(mTimes.readBound);
+    mWatch.setTimerType(Qt::PreciseTimer);
+    mWatch.setInterval(std::min<std::chrono::milliseconds>(ReadingThreads::kStall, mTimes.readBound));
     QObject::connect(
-        &mBound, &QTimer::timeout, [this] { LException::ReportAndDrop("taking a sample", [this] { CloseRound(); }); });
+        &mWatch, &QTimer::timeout, [this] { LException::ReportAndDrop("taking a sample", [this] { WatchRound(); }); });
 }
 
 SensorSampler::~SensorSampler()
@@ -57,7 +82,7 @@ void SensorSampler::Start()
 void SensorSampler::Stop()
 {
     mTick.stop();
-    mBound.stop();
+    mWatch.stop();
     mRoundOpen = false;
     // The sensors may go now: what the reads still out bring is dropped.
     mStopped = true;
@@ -66,8 +91,8 @@ void SensorSampler::Stop()
 size_t SensorSampler::CountReadsOut() const
 {
     size_t out = 0;
-    for (const auto& [source, request] : mOutstanding) {
-        if (!request->done.load(std::memory_order_acquire))
+    for (const auto& [source, request] : mRequests) {
+        if (request->out && !request->done.load(std::memory_order_acquire))
             ++out;
     }
     return out;
@@ -80,42 +105,46 @@ void SensorSampler::StartRound()
     // A round still open takes its sample now: one sample per sensor per round, never two.
     if (mRoundOpen)
         CloseRound();
-    std::vector<ReadingThreads::Job> jobs;
-    std::shared_ptr<UThreadWakeup::Signal> signal = mWakeup->GetSignal();
     auto round = std::make_shared<Round>();
-    mRoundReadsOut = 0;
+    round->signal = mWakeup->GetSignal();
+    std::vector<ReadingThreads::Job> jobs;
+    jobs.reserve(mSensors.GetCount() + 1);
+    for (auto& [source, request] : mRequests)
+        request->wanted = false;
     for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
         TemperatureSensor* sensor = mSensors[i];
         if (sensor == nullptr || !sensor->GetReader())
             continue;
         const std::shared_ptr<SensorSource>& source = sensor->GetReader();
-        if (mOutstanding.contains(source.get()))
+        std::shared_ptr<Request>& request = mRequests[source.get()];
+        if (!request)
+            request = std::make_shared<Request>(source);
+        if (request->wanted)
+            continue; // read for another sensor already
+        request->wanted = true;
+        if (request->out)
             continue;
-        auto request = std::make_shared<Request>();
-        request->source = source;
         request->sensor = sensor;
+        request->out = true;
         request->inRound = true;
-        mOutstanding.emplace(source.get(), request);
-        ++mRoundReadsOut;
-        jobs.push_back([request, signal, round] {
-            request->reading = request->source->Read();
-            // Sequentially consistent, with the closing of the round: either the loop sees this read done as
-            // it closes the round, or this read sees the round closed and wakes the loop.
-            request->done.store(true);
-            if (round->readsOut.fetch_sub(1) == 1 || round->closed.load())
-                signal->Raise();
-        });
+        request->done.store(false);
+        request->round = round;
+        jobs.push_back([request] { request->Read(); });
     }
+    // A source that no sensor reads any more goes once its last read is noted.
+    std::erase_if(mRequests, [](const auto& entry) { return !entry.second->wanted && !entry.second->out; });
+    mRoundReadsOut = jobs.size();
     round->readsOut.store(jobs.size());
     mRound = round;
     mRoundOpen = true;
+    mRoundStart = std::chrono::steady_clock::now();
     if (std::function<void()> companion = mRoundCompanion ? mRoundCompanion() : nullptr)
         jobs.push_back(std::move(companion));
     mThreads->Submit(std::move(jobs));
     if (mRoundReadsOut == 0)
         CloseRound();
     else
-        mBound.start();
+        mWatch.start();
 }
 
 void SensorSampler::SetRoundCompanion(std::function<std::function<void()>()> companion)
@@ -135,18 +164,23 @@ void SensorSampler::CollectReadings()
 void SensorSampler::NoteReturnedReadings()
 {
     auto now = std::chrono::steady_clock::now();
-    for (auto it = mOutstanding.begin(); it != mOutstanding.end();) {
-        Request& request = *it->second;
-        if (!request.done.load()) {
-            ++it;
+    for (auto& [source, request] : mRequests) {
+        if (!request->out || !request->done.load())
             continue;
-        }
         // A sensor whose chip came back reads a new source; what the old one gave still counts.
-        request.sensor->NoteSourceReading(request.reading, now);
-        if (request.inRound && mRoundOpen)
+        request->sensor->NoteSourceReading(request->reading, now);
+        if (request->inRound && mRoundOpen)
             --mRoundReadsOut;
-        it = mOutstanding.erase(it);
+        request->out = false;
+        request->inRound = false;
     }
+}
+
+void SensorSampler::WatchRound()
+{
+    mThreads->CheckProgress();
+    if (mRoundOpen && std::chrono::steady_clock::now() - mRoundStart >= mTimes.readBound)
+        CloseRound();
 }
 
 void SensorSampler::CloseRound()
@@ -158,8 +192,8 @@ void SensorSampler::CloseRound()
         NoteReturnedReadings();
     }
     mRoundOpen = false;
-    mBound.stop();
-    for (auto& [source, request] : mOutstanding)
+    mWatch.stop();
+    for (auto& [source, request] : mRequests)
         request->inRound = false;
     auto now = std::chrono::steady_clock::now();
     for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {

@@ -54,6 +54,8 @@ private:
     // Notes what the returned reads brought, then takes the sample when the round's reads are all back.
     void CollectReadings();
     void NoteReturnedReadings();
+    // Every kStall while a sample waits: threads stuck in reads get help, and the bound closes the round.
+    void WatchRound();
     void CloseRound();
 
     SensorArray& mSensors;
@@ -63,10 +65,11 @@ private:
     std::unique_ptr<ReadingThreads> mThreads;
     std::unique_ptr<UThreadWakeup> mWakeup;
     QTimer mTick;
-    QTimer mBound;
-    // By source: at most one read of a source is out at a time.
-    std::map<SensorSource*, std::shared_ptr<Request>> mOutstanding;
+    QTimer mWatch;
+    // By source, kept from round to round: at most one read of a source is out at a time.
+    std::map<SensorSource*, std::shared_ptr<Request>> mRequests;
     std::shared_ptr<Round> mRound;
+    std::chrono::steady_clock::time_point mRoundStart;
     bool mRoundOpen = false;
     bool mStopped = false;
     size_t mRoundReadsOut = 0;
