@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iostream>
 #include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -118,22 +119,33 @@ void MetricsEndpoint::AcceptWaiting()
         }
         auto connection = std::make_unique<Connection>();
         connection->socket = socket;
-        connection->holder = new QObject;
-        connection->readable = new QSocketNotifier(socket, QSocketNotifier::Read, connection->holder);
-        connection->writable = new QSocketNotifier(socket, QSocketNotifier::Write, connection->holder);
-        connection->writable->setEnabled(false);
-        connection->deadline = new QTimer(connection->holder);
-        connection->deadline->setSingleShot(true);
-        QObject::connect(connection->readable, &QSocketNotifier::activated, connection->holder,
-            [this, socket] { Read(socket); });
-        QObject::connect(connection->writable, &QSocketNotifier::activated, connection->holder,
-            [this, socket] { Write(socket); });
-        QObject::connect(connection->deadline, &QTimer::timeout, connection->holder, [this, socket] { Drop(socket); });
-        connection->deadline->start(mLimits.readTimeout);
         mConnections.emplace(socket, std::move(connection));
+        // A client sends its request as it connects: it is most often here already.
+        Read(socket);
+        if (auto left = mConnections.find(socket); left != mConnections.end())
+            Watch(*left->second);
     }
     // Connections past the limit are left in the kernel's backlog, not taken into memory here.
     mAccepting->setEnabled(mConnections.size() < mLimits.connections);
+}
+
+void MetricsEndpoint::Watch(Connection& connection)
+{
+    if (connection.holder != nullptr)
+        return;
+    int socket = connection.socket;
+    connection.holder = new QObject;
+    connection.readable = new QSocketNotifier(socket, QSocketNotifier::Read, connection.holder);
+    connection.writable = new QSocketNotifier(socket, QSocketNotifier::Write, connection.holder);
+    connection.writable->setEnabled(connection.sent < connection.response.size());
+    connection.deadline = new QTimer(connection.holder);
+    connection.deadline->setSingleShot(true);
+    QObject::connect(
+        connection.readable, &QSocketNotifier::activated, connection.holder, [this, socket] { Read(socket); });
+    QObject::connect(
+        connection.writable, &QSocketNotifier::activated, connection.holder, [this, socket] { Write(socket); });
+    QObject::connect(connection.deadline, &QTimer::timeout, connection.holder, [this, socket] { Drop(socket); });
+    connection.deadline->start(mLimits.readTimeout);
 }
 
 void MetricsEndpoint::Read(int socket)
@@ -195,6 +207,7 @@ void MetricsEndpoint::Write(int socket)
         if (put < 0 && Retry(errno))
             continue;
         if (put < 0 && WouldBlock(errno)) {
+            Watch(connection);
             connection.writable->setEnabled(true);
             return;
         }
@@ -204,12 +217,17 @@ void MetricsEndpoint::Write(int socket)
         }
         connection.sent += static_cast<size_t>(put);
     }
-    connection.writable->setEnabled(false);
+    if (connection.writable != nullptr)
+        connection.writable->setEnabled(false);
     connection.response = {};
     // Every response closes the connection. Closing only the sending side first lets the client read the
     // whole response: a socket closed with unread bytes from the client would reset the connection and could
-    // take the end of the response with it. The client's close, or the deadline, ends the connection.
+    // take the end of the response with it. With nothing unread, the socket closes now; else the client's
+    // close, or the deadline, ends the connection.
     ::shutdown(socket, SHUT_WR);
+    int unread = 0;
+    if (::ioctl(socket, FIONREAD, &unread) == 0 && unread == 0)
+        Drop(socket);
 }
 
 void MetricsEndpoint::Drop(int socket)
@@ -218,12 +236,15 @@ void MetricsEndpoint::Drop(int socket)
     if (found == mConnections.end())
         return;
     Connection& connection = *found->second;
-    connection.readable->setEnabled(false);
-    connection.writable->setEnabled(false);
-    connection.deadline->stop();
-    connection.holder->deleteLater();
+    if (connection.holder != nullptr) {
+        connection.readable->setEnabled(false);
+        connection.writable->setEnabled(false);
+        connection.deadline->stop();
+        connection.holder->deleteLater();
+    }
     ::close(socket);
     mConnections.erase(found);
-    if (mListening >= 0 && mConnections.size() < mLimits.connections)
-        AcceptWaiting();
+    // The listening socket stays readable while connections wait: the next turn of the loop takes them.
+    if (mAccepting && mConnections.size() < mLimits.connections)
+        mAccepting->setEnabled(true);
 }

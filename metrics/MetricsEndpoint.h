@@ -2,7 +2,8 @@
 // that the program without windows needs no network library. It holds at most a fixed number of connections
 // (more wait in the kernel's backlog until one ends), reads at most a fixed number of header bytes, and drops
 // a connection that has not been answered and closed within its time, so that a flood of connections or a
-// slowloris costs bounded memory; a scrape is answered from readings already in memory.
+// slowloris costs bounded memory; a scrape is answered from readings already in memory. A scrape whose request
+// is already there when it is accepted is answered and closed then, in one turn of the event loop.
 #pragma once
 
 #include "metrics/MetricsAddress.h"
@@ -45,6 +46,8 @@ private:
     struct Connection;
 
     void AcceptWaiting();
+    // Gives a connection that cannot be done with at once its notifiers and its deadline.
+    void Watch(Connection& connection);
     void Read(int socket);
     void Answer(Connection& connection, std::string response);
     void Write(int socket);
