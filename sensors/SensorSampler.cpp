@@ -30,7 +30,6 @@ struct SensorSampler::Request {
     {
         // The loop hands the next round over only once this one is done with this.
         std::shared_ptr<Round> within = round;
-        started.store(true);
         reading = source->Read();
         // Sequentially consistent, with the closing of the round: either the loop sees this read done as it
         // closes the round, or this read sees the round closed and wakes the loop.
@@ -48,7 +47,6 @@ struct SensorSampler::Request {
     // Set by the loop before the read is handed to a thread.
     std::shared_ptr<Round> round;
     SourceReading reading;
-    std::atomic<bool> started { false };
     std::atomic<bool> done { false };
 };
 
@@ -59,11 +57,14 @@ SensorSampler::SensorSampler(SensorArray& sensors, std::function<void()> recorde
     , mThreads(std::make_unique<ReadingThreads>())
     , mWakeup(std::make_unique<UThreadWakeup>([this] { CollectReadings(); }))
 {
-    // Precise: a bound that rang early would take a sample before its reads.
-    mBound.setSingleShot(true);
-    mBound.setTimerType(Qt::PreciseTimer);
+    // Coarse: the samples keep their 5-second rhythm, and the system may bring wake-ups together.
+    mTick.setTimerType(Qt::CoarseTimer);
+    mTick.setInterval(mTimes.interval);
+    QObject::connect(&mTick, &QTimer::timeout, [this] { StartRound(); });
+    mWatch.setTimerType(Qt::PreciseTimer);
+    mWatch.setInterval(std::min<std::chrono::milliseconds>(ReadingThreads::kStall, mTimes.readBound));
     QObject::connect(
-        &mBound, &QTimer::timeout, [this] { LException::ReportAndDrop("taking a sample", [this] { CloseRound(); }); });
+        &mWatch, &QTimer::timeout, [this] { LException::ReportAndDrop("taking a sample", [this] { WatchRound(); }); });
 }
 
 SensorSampler::~SensorSampler()
@@ -74,24 +75,24 @@ SensorSampler::~SensorSampler()
 void SensorSampler::Start()
 {
     mStopped = false;
-    OpenRound(Clock::now());
+    mTick.start();
+    StartRound();
 }
 
 void SensorSampler::Stop()
 {
-    mBound.stop();
-    mThreads->DropWaiting();
+    mTick.stop();
+    mWatch.stop();
     mRoundOpen = false;
     // The sensors may go now: what the reads still out bring is dropped.
     mStopped = true;
-    mRequests.clear();
 }
 
 size_t SensorSampler::CountReadsOut() const
 {
     size_t out = 0;
     for (const auto& [source, request] : mRequests) {
-        if (request->out && request->started.load() && !request->done.load())
+        if (request->out && !request->done.load(std::memory_order_acquire))
             ++out;
     }
     return out;
@@ -101,22 +102,9 @@ void SensorSampler::StartRound()
 {
     if (mStopped)
         return;
-    auto now = Clock::now();
-    // A round whose time has come takes its sample now: one sample per sensor per round, never two.
-    if (mRoundOpen && now >= mRoundDue)
+    // A round still open takes its sample now: one sample per sensor per round, never two.
+    if (mRoundOpen)
         CloseRound();
-    if (!mRoundOpen) {
-        OpenRound(now);
-        return;
-    }
-    // The round waiting for its time is read now, and the rounds go on from now.
-    mThreads->Hurry();
-    mRoundDue = now;
-    mBound.start(mRoundReadsOut == 0 ? std::chrono::milliseconds(0) : mTimes.readBound);
-}
-
-void SensorSampler::OpenRound(Clock::time_point due)
-{
     auto round = std::make_shared<Round>();
     round->signal = mWakeup->GetSignal();
     std::vector<ReadingThreads::Job> jobs;
@@ -139,7 +127,6 @@ void SensorSampler::OpenRound(Clock::time_point due)
         request->sensor = sensor;
         request->out = true;
         request->inRound = true;
-        request->started.store(false);
         request->done.store(false);
         request->round = round;
         jobs.push_back([request] { request->Read(); });
@@ -150,13 +137,14 @@ void SensorSampler::OpenRound(Clock::time_point due)
     round->readsOut.store(jobs.size());
     mRound = round;
     mRoundOpen = true;
-    mRoundDue = due;
+    mRoundStart = std::chrono::steady_clock::now();
     if (std::function<void()> companion = mRoundCompanion ? mRoundCompanion() : nullptr)
         jobs.push_back(std::move(companion));
-    mThreads->Submit(std::move(jobs), due);
-    // Without reads the round closes at its time; else at its bound, unless its reads are back first.
-    auto untilDue = std::chrono::ceil<std::chrono::milliseconds>(std::max(due - Clock::now(), Clock::duration::zero()));
-    mBound.start(untilDue + (mRoundReadsOut == 0 ? std::chrono::milliseconds(0) : mTimes.readBound));
+    mThreads->Submit(std::move(jobs));
+    if (mRoundReadsOut == 0)
+        CloseRound();
+    else
+        mWatch.start();
 }
 
 void SensorSampler::SetRoundCompanion(std::function<std::function<void()>()> companion)
@@ -169,14 +157,13 @@ void SensorSampler::CollectReadings()
     if (mStopped)
         return;
     NoteReturnedReadings();
-    // A read of a round closed late comes back while the next round waits for its time.
-    if (mRoundOpen && mRoundReadsOut == 0 && Clock::now() >= mRoundDue)
+    if (mRoundOpen && mRoundReadsOut == 0)
         LException::ReportAndDrop("taking a sample", [this] { CloseRound(); });
 }
 
 void SensorSampler::NoteReturnedReadings()
 {
-    auto now = Clock::now();
+    auto now = std::chrono::steady_clock::now();
     for (auto& [source, request] : mRequests) {
         if (!request->out || !request->done.load())
             continue;
@@ -189,24 +176,26 @@ void SensorSampler::NoteReturnedReadings()
     }
 }
 
+void SensorSampler::WatchRound()
+{
+    mThreads->CheckProgress();
+    if (mRoundOpen && std::chrono::steady_clock::now() - mRoundStart >= mTimes.readBound)
+        CloseRound();
+}
+
 void SensorSampler::CloseRound()
 {
     if (!mRoundOpen)
         return;
-    auto now = Clock::now();
-    // A bound set before the rounds were hurried or moved on waits for the round's own time.
-    if (now < mRoundDue) {
-        mBound.start(std::chrono::ceil<std::chrono::milliseconds>(mRoundDue - now));
-        return;
-    }
     if (mRound) {
         mRound->closed.store(true);
         NoteReturnedReadings();
     }
     mRoundOpen = false;
-    mBound.stop();
+    mWatch.stop();
     for (auto& [source, request] : mRequests)
         request->inRound = false;
+    auto now = std::chrono::steady_clock::now();
     for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
         TemperatureSensor* sensor = mSensors[i];
         if (sensor == nullptr)
@@ -214,13 +203,6 @@ void SensorSampler::CloseRound()
         sensor->CheckSilence(now, mTimes.silence);
         LException::ReportAndDrop("taking a sample", [sensor] { sensor->CreateNewEvent(); });
     }
-    Clock::time_point closedRound = mRoundDue;
     if (mRecorded)
         mRecorded();
-    // The rounds keep their rhythm; one that fell more than a round behind (the loop was held up) starts anew.
-    if (!mStopped && !mRoundOpen) {
-        Clock::time_point next = closedRound + mTimes.interval;
-        now = Clock::now();
-        OpenRound(next + mTimes.interval < now ? now : std::max(next, now));
-    }
 }

@@ -1,9 +1,8 @@
 // Takes one sample of every sensor every 5 seconds, all at the same moment, from readings taken on worker
-// threads. Each round's reads are handed to the threads as the round before closes, to start at the round's
-// time, so that the event loop wakes once a round, when the reads are back. The sample is recorded then, or
-// when the bound has passed: a read still out then leaves its sensor's last good value for this sample, and
-// its result counts (for the newest reading and the range) whenever it comes. A source is never read twice
-// at once, and the event loop never waits for a read.
+// threads. At each tick every source whose last read has returned is read again; the sample is recorded
+// once all reads are back, or when the bound has passed: a read still out then leaves its sensor's last good
+// value for this sample, and its result counts (for the newest reading and the range) whenever it comes. A
+// source is never read twice at once, and the event loop never waits for a read.
 #pragma once
 
 #include "sensors/SensorMaster.h"
@@ -29,8 +28,6 @@ struct SamplingTimes {
 
 class SensorSampler {
 public:
-    using Clock = std::chrono::steady_clock;
-
     // sensors must outlive the sampler and keep only sensors it may read; recorded is called on the event
     // loop after each sample of all of them.
     SensorSampler(SensorArray& sensors, std::function<void()> recorded, SamplingTimes times = {});
@@ -39,13 +36,10 @@ public:
 
     // The first round at once, then one every interval.
     void Start();
-    // Drops the reads that have not started.
     void Stop();
-    // A sample now: the round waiting for its time is read at once (an open one takes its sample first), and
-    // recorded when its reads are back or the bound passes. The rounds go on every interval from now.
+    // Reads every source that has no read out, and records the sample when they are back or the bound passes.
     void StartRound();
-    // A round whose time has come waits for its reads (the next round waits for its time all along).
-    bool IsRoundOpen() const { return mRoundOpen && Clock::now() >= mRoundDue; }
+    bool IsRoundOpen() const { return mRoundOpen; }
     // Work that goes with each round's reads, on the same threads after them (the look for new chips), so
     // that it wakes no thread of its own. companion gives an empty function when there is nothing to do.
     void SetRoundCompanion(std::function<std::function<void()>()> companion);
@@ -57,12 +51,11 @@ private:
     struct Request;
     struct Round;
 
-    // Hands the threads the reads of a round due then: every source that has no read out.
-    void OpenRound(Clock::time_point due);
     // Notes what the returned reads brought, then takes the sample when the round's reads are all back.
     void CollectReadings();
     void NoteReturnedReadings();
-    // Records the sample, and opens the next round.
+    // Every kStall while a sample waits: threads stuck in reads get help, and the bound closes the round.
+    void WatchRound();
     void CloseRound();
 
     SensorArray& mSensors;
@@ -71,12 +64,12 @@ private:
     SamplingTimes mTimes;
     std::unique_ptr<ReadingThreads> mThreads;
     std::unique_ptr<UThreadWakeup> mWakeup;
-    // Closes a round whose reads are not all back by its bound.
-    QTimer mBound;
+    QTimer mTick;
+    QTimer mWatch;
     // By source, kept from round to round: at most one read of a source is out at a time.
     std::map<SensorSource*, std::shared_ptr<Request>> mRequests;
     std::shared_ptr<Round> mRound;
-    Clock::time_point mRoundDue;
+    std::chrono::steady_clock::time_point mRoundStart;
     bool mRoundOpen = false;
     bool mStopped = false;
     size_t mRoundReadsOut = 0;
