@@ -1,0 +1,2 @@
+add_executable(bench_least_qt_widgets_program ${CMAKE_CURRENT_LIST_DIR}/LeastQtWidgetsProgram.cpp)
+target_link_libraries(bench_least_qt_widgets_program PRIVATE Qt6::Widgets)
