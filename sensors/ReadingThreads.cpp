@@ -95,21 +95,18 @@ void ReadingThreads::Submit(std::vector<Job> jobs)
     mState->work.notify_one();
 }
 
-bool ReadingThreads::CheckProgress()
+void ReadingThreads::CheckProgress()
 {
     bool stalled = false;
-    bool waiting = false;
     {
         std::lock_guard lock(mState->mutex);
-        waiting = !mState->jobs.empty();
-        stalled = waiting && mState->started == mState->startedAtLook;
+        stalled = !mState->jobs.empty() && mState->started == mState->startedAtLook;
         mState->startedAtLook = mState->started;
         if (stalled && mState->idle == 0)
             mState->Spawn();
     }
     if (stalled)
         mState->work.notify_one();
-    return waiting;
 }
 
 size_t ReadingThreads::CountThreads() const

@@ -29,9 +29,8 @@ public:
     // after this object is gone.
     void Submit(std::vector<Job> jobs);
     // Jobs wait, and none started since the last look (or since they came to an empty queue): the threads at
-    // work are all in long reads, so an idle thread takes over, else a new one starts. Returns whether jobs
-    // still wait.
-    bool CheckProgress();
+    // work are all in long reads, so an idle thread takes over, else a new one starts.
+    void CheckProgress();
 
     // The threads now, and those of them that are running a job.
     size_t CountThreads() const;
