@@ -70,13 +70,15 @@ int16_t DataWindowGraph::GetGraphMode() const
     return mGraphMode;
 }
 
-std::vector<int32_t> DataWindowGraph::Picture()
+const std::vector<int32_t>& DataWindowGraph::Picture()
 {
     Rect frame;
     CalcLocalFrameRect(frame);
     int32_t width = frame.right - frame.left - 2;
     int32_t height = frame.bottom - frame.top - 3;
-    std::vector<int32_t> picture { width, height };
+    // Every buffer here keeps its size from one sample to the next: a sample allocates nothing.
+    std::vector<int32_t>& picture = mPicture;
+    picture.assign({ width, height });
     if (width <= 10)
         return picture;
 
@@ -85,7 +87,8 @@ std::vector<int32_t> DataWindowGraph::Picture()
     GetMinMaxTemperaturesAsCelcius(mSensors, lowest, highest);
 
     mLines.resize(static_cast<size_t>(mSensors.GetCount()));
-    std::vector<int32_t> readings;
+    std::vector<int32_t>& readings = mReadings;
+    std::vector<int32_t>& rows = mRows;
     for (ArrayIndexT i = 1; i <= mSensors.GetCount(); ++i) {
         TemperatureSensor* sensor = ThrowIfNil_(mSensors[i]);
         TempElementArray* history = sensor->GetSTTempArray();
@@ -94,7 +97,7 @@ std::vector<int32_t> DataWindowGraph::Picture()
 
         // A reading's row depends on the reading and on these alone.
         bool percent = mGraphMode == kPercentMode;
-        std::vector<int32_t> scale { mGraphMode, frame.bottom, height,
+        const std::array<int32_t, 5> scale { mGraphMode, frame.bottom, height,
             percent ? sensor->GetRawMinimumReading() : lowest, percent ? sensor->GetRawMaximumReading() : highest };
         auto rowOf = [&](int32_t raw) {
             int32_t scaled = 0;
@@ -114,7 +117,7 @@ std::vector<int32_t> DataWindowGraph::Picture()
             readings[static_cast<size_t>(j - 1)] = ThrowIfNil_((*history)[j])->GetRawTemperature();
         Line& line = mLines[static_cast<size_t>(i - 1)];
         // Readings seen before, a few samples further along, keep the rows they had.
-        std::vector<int32_t> rows(readings.size());
+        rows.resize(readings.size());
         size_t known = readings.size();
         if (line.sensor == sensor && line.scale == scale) {
             for (size_t shift = 0; shift <= kMostNewSamples && shift <= readings.size(); ++shift) {
@@ -130,9 +133,9 @@ std::vector<int32_t> DataWindowGraph::Picture()
         for (size_t j = 0; j < known; ++j)
             rows[j] = rowOf(readings[j]);
         line.sensor = sensor;
-        line.scale = std::move(scale);
+        line.scale = scale;
         line.readings.swap(readings);
-        line.rows = std::move(rows);
+        line.rows.swap(rows);
         picture.insert(picture.end(), line.rows.begin(), line.rows.end());
     }
     return picture;
@@ -146,7 +149,7 @@ void DataWindowGraph::DrawSelf()
 
     Rect frame;
     CalcLocalFrameRect(frame);
-    std::vector<int32_t> picture = Picture();
+    const std::vector<int32_t>& picture = Picture();
     // Only a drawing of the whole pane is all that the screen shows.
     Rect reach;
     port->GetClipBounds(reach);

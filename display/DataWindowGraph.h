@@ -5,6 +5,7 @@
 #include "framework/LArray.h"
 #include "framework/LPane.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -37,7 +38,7 @@ private:
     void InitArrays();
     // What a drawing shows: the plot's width and height, then for each sensor its index, its number of
     // points and their rows.
-    std::vector<int32_t> Picture();
+    const std::vector<int32_t>& Picture();
 
     int16_t mGraphMode = kRangeMode;
     TArray<TemperatureSensor*> mSensors;
@@ -48,9 +49,13 @@ private:
     // other: a new sample moves the readings along, and only its own row needs working out.
     struct Line {
         const TemperatureSensor* sensor = nullptr;
-        std::vector<int32_t> scale;
+        std::array<int32_t, 5> scale {};
         std::vector<int32_t> readings;
         std::vector<int32_t> rows;
     };
     std::vector<Line> mLines;
+    // The last picture worked out, and a sensor's readings and rows while it is worked out.
+    std::vector<int32_t> mPicture;
+    std::vector<int32_t> mReadings;
+    std::vector<int32_t> mRows;
 };

@@ -85,7 +85,7 @@ DataWindowView::DataWindowView(DataWindow* owner, int32_t row, TemperatureSensor
     if (IsColumnShown(2) && mRow >= 1) {
         char text[kScaledTemperatureTextSize];
         FormatScaledTemperatureAsString(0, text);
-        mTexts[kChange].pane->SetDescriptor(text);
+        SetColumnText(kChange, text);
     }
 
     if (mRow != 0) {
@@ -126,6 +126,7 @@ void DataWindowView::GetTextPointers()
     mNextColumn = mTexts[kName].layoutFrame.right;
     mLayoutChangeTraits = mTexts[kChange].pane->GetTextTraitsID();
     mLayoutCurrentTraits = mTexts[kCurrent].pane->GetTextTraitsID();
+    mCurrentTraits = mLayoutCurrentTraits;
 }
 
 bool DataWindowView::IsColumnShown(int32_t column) const
@@ -151,8 +152,11 @@ void DataWindowView::RestoreTextState(LStaticText* pane, Rect* layoutFrame)
 
 void DataWindowView::SetColumnText(int slot, const char* text)
 {
-    if (IsColumnShown(kRowColumns[slot].column))
-        mTexts[slot].pane->SetDescriptor(text);
+    RowText& column = mTexts[slot];
+    if (!IsColumnShown(kRowColumns[slot].column) || column.shown == text)
+        return;
+    column.pane->SetDescriptor(text);
+    column.shown = text;
 }
 
 void DataWindowView::UpdateDisplay()
@@ -190,8 +194,10 @@ void DataWindowView::UpdateDisplay()
         // At or above the high limit (the hardware monitor's max, else its crit) the value is an alarm.
         bool atLimit = highThreshold != kNoThreshold && reading && *reading >= highThreshold;
         int16_t traits = atLimit ? kAtLimitTraits : mLayoutCurrentTraits;
-        if (mTexts[kCurrent].pane->GetTextTraitsID() != traits)
+        if (mCurrentTraits != traits) {
             mTexts[kCurrent].pane->SetTextTraitsID(traits);
+            mCurrentTraits = traits;
+        }
     }
     SetColumnText(kLowThreshold, threshold(lowThreshold));
     SetColumnText(kHighThreshold, threshold(highThreshold));
@@ -211,7 +217,7 @@ void DataWindowView::UpdateDisplay()
     if (IsColumnShown(2)) {
         LStaticText* pane = mTexts[kChange].pane;
         if (!reading) {
-            pane->SetDescriptor(kNotAvailable);
+            SetColumnText(kChange, kNotAvailable);
         } else {
             if (!mLastRawReading)
                 mLastRawReading = mChangedFrom = reading;
@@ -230,7 +236,7 @@ void DataWindowView::UpdateDisplay()
             FormatScaledTemperatureAsString(
                 mSensor->ConvertRawToScaledTemp(*mLastRawReading) - mSensor->ConvertRawToScaledTemp(*mChangedFrom),
                 text);
-            pane->SetDescriptor(text);
+            SetColumnText(kChange, text);
         }
     }
 }

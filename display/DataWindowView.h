@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 class DataWindow;
 class LStaticText;
@@ -46,6 +47,9 @@ private:
         LStaticText* pane = nullptr;
         // Where the layout put the pane, in its view.
         Rect layoutFrame;
+        // What this row last gave the pane. Most texts stay as they are from one sample to the next, and
+        // comparing here leaves the panes, spread over the heap, untouched.
+        std::optional<std::string> shown;
     };
 
     void GetTextPointers();
@@ -65,4 +69,6 @@ private:
     std::optional<int32_t> mChangedFrom;
     int16_t mLayoutChangeTraits = 0;
     int16_t mLayoutCurrentTraits = 0;
+    // The current value's style, as last given to its pane.
+    int16_t mCurrentTraits = 0;
 };
