@@ -3,9 +3,10 @@
 memory, measured over SECONDS after a 10 s warm-up, on a machine of 12 hardware monitor channels whose
 data files already hold full histories (15000 + 500 samples), with the windows of a first run open under
 Xvfb. The fixture tree is mounted over /sys/class in a private mount namespace, so it runs as root.
-Run it on build/kelvara and on another monitor in one session to compare them. With --scrape-every S,
-the monitor is also given --metrics-listen on a free port of this machine, and /metrics is fetched every S
-seconds throughout, as a Prometheus server would.
+Run it on build/kelvara and on another monitor in one session to compare them. It also counts the memory
+pages the monitor touches in a round of 5 seconds, a measure that moves less from hour to hour. With
+--scrape-every S, the monitor is also given --metrics-listen on a free port of this machine, and /metrics is
+fetched every S seconds throughout, as a Prometheus server would.
 Usage, from the checkout: bench/measure-steady.py [--scrape-every S] [SECONDS] [COMMAND...]   (needs xvfb)"""
 import os
 import shutil
@@ -60,6 +61,34 @@ def cpu_times(pid):
 def cpu_seconds_between(before, after):
     """The CPU time the threads alive at the end used since before (a thread started since counts whole)."""
     return sum(ns - before.get(thread, 0) for thread, ns in after.items()) / 1e9
+
+
+def pages_touched(pid, program, rounds=3):
+    """The memory pages the monitor touches in a 5-second sampling round, all its threads together: the
+    median over a few rounds, in all and of its own (its heap, stacks and program file; a page of a shared
+    library counts when any process on the machine touched it). On a virtual machine whose processor sleeps
+    between wake-ups, every page a wake-up touches is cold again, so the CPU time of a round grows with this
+    count more than with the work done. It is a steadier measure than the CPU share, which moves by two or
+    three times from one hour to the next on a shared machine."""
+    counts = []
+    for _ in range(rounds):
+        with open("/proc/%d/clear_refs" % pid, "w") as f:
+            f.write("1")
+        time.sleep(5)
+        whole = own = 0
+        mapping = ""
+        with open("/proc/%d/smaps" % pid) as f:
+            for line in f:
+                fields = line.split()
+                if not fields[0].endswith(":"):
+                    mapping = fields[5] if len(fields) > 5 else "[anon]"
+                elif fields[0] == "Referenced:":
+                    pages = int(fields[1]) // 4
+                    whole += pages
+                    if mapping in ("[heap]", "[anon]", "[stack]") or os.path.basename(mapping) == program:
+                        own += pages
+        counts.append((whole, own))
+    return sorted(counts)[len(counts) // 2]
 
 
 def scrape(port):
@@ -119,6 +148,7 @@ def main():
         time.sleep(seconds)
         used = cpu_seconds_between(start, cpu_times(monitor.pid))
         resident = resident_kilobytes(monitor.pid)
+        touched, own = pages_touched(monitor.pid, os.path.basename(command[0]))
         if scraper:
             stop.set()
             scraper.join()
@@ -130,8 +160,9 @@ def main():
         shutil.rmtree(sysfs)
         shutil.rmtree(home)
     scraped = ", /metrics fetched %d times" % len(scrapes) if port else ""
-    print("%s: CPU %.3f %% of one core over %d s, resident memory %d MB (%d sensors, full histories%s)"
-          % (os.path.basename(command[0]), 100.0 * used / seconds, seconds, resident // 1024, SENSORS, scraped))
+    print("%s: CPU %.3f %% of one core over %d s, resident memory %d MB,"
+          " %d pages touched a round (%d of its own) (%d sensors, full histories%s)" % (os.path.basename(command[0]), 100.0 * used / seconds, seconds,
+                                               resident // 1024, touched, own, SENSORS, scraped))
 
 
 if __name__ == "__main__":
