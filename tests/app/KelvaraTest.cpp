@@ -117,6 +117,9 @@ protected:
 // What the start-up asks and shows, by the age of the preferences, the first sensor's long-term samples,
 // the stored version-check byte, whether the record was asked for before, the server's answer, and whether
 // the addresses reach anybody.
+// A preferences file that cannot be read, with the clock ticking between its readings.
+constexpr uint32_t kDamagedPreferences = UINT32_MAX;
+
 struct StartUpCase {
     std::string name;
     uint32_t elapsed; // 0: no preferences file yet
@@ -133,6 +136,9 @@ class StartUpPrompts : public KelvaraApplication, public ::testing::WithParamInt
 
 const StartUpCase kStartUpCases[] = {
     { "FirstLaunch", 0, 1, 1, false, "new", true, false, false, false },
+    // Regression: a damaged file started no true first run when the clock ticked between its readings
+    // (4294967295 seconds, no window).
+    { "DamagedPreferences", kDamagedPreferences, 1, 1, false, "new", true, false, false, false },
     { "NineSecondsAfterTheFirst", 9, 1, 1, false, "new", true, false, false, false },
     { "TenSecondsAfterTheFirst", 10, 1, 1, false, "new", false, false, true, true },
     { "RecordWorthSending", 25201, 301, 1, false, "new", false, true, false, false },
@@ -229,40 +235,6 @@ TEST_F(KelvaraApplication, EveryWayToQuitSavesEverySensor)
     EXPECT_TRUE(alerts.empty());
 }
 
-// A first run opens one window of each kind and draws the live tile; the 10-minute save writes the preferences
-// too, so that a first run ended by a crash keeps its windows. Regression: a damaged preferences file started
-// no true first run when the clock ticked between its readings (4294967295 seconds, no window).
-TEST_F(KelvaraApplication, AFirstRunOpensOneWindowOfEachKindAndTheCheckpointRecordsThem)
-{
-    platform.AddTempSensor("Board", 40);
-    const std::string preferences = platform.ProgramFolder() + "/Kelvara Preferences";
-    for (bool damaged : { false, true }) {
-        SCOPED_TRACE(damaged ? "damaged" : "no file");
-        ForgetTheRun();
-        if (damaged) {
-            TestFiles::WriteBytes(preferences, { 0, 120, 0 });
-            platform.Clock().SetTickPerReading(1);
-        }
-        testing::internal::CaptureStderr();
-        Kelvara application;
-        StartUp(application);
-        EXPECT_EQ(testing::internal::GetCapturedStderr().find("is damaged") != std::string::npos, damaged);
-        EXPECT_EQ(Windows<DataWindow>().size(), 1u);
-        EXPECT_EQ(Windows<GraphWindow>().size(), 1u);
-        EXPECT_FALSE(DockTile::Get()->IsShowingApplicationImage()) << "the live tile is drawn at the end of start-up";
-        if (damaged)
-            continue;
-        EXPECT_FALSE(TestFiles::Exists(preferences));
-        application.GetSensorMaster()->SaveInBackground();
-        application.GetSensorMaster()->WaitForSaves();
-        EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), kBoardFiles);
-        Preferences::DeleteInstanceForTesting();
-        Preferences::Get()->ReadPrefs();
-        EXPECT_EQ(Preferences::Get()->GetDataWindowPrefsArray()->GetCount(), 1);
-        EXPECT_EQ(Preferences::Get()->GetGraphWindowPrefsArray()->GetCount(), 1);
-    }
-}
-
 TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
 {
     const StartUpCase& row = GetParam();
@@ -274,14 +246,17 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
     LocalReplyServer server(LocalReplyServer::Reply(reply));
     ::setenv("KELVARA_VERSION_URL", row.versionAddress.empty() ? server.URL().c_str() : row.versionAddress.c_str(), 1);
     ::setenv("KELVARA_RECORD_ADDRESS", row.recordAddress.c_str(), 1);
-    if (row.elapsed > 0) {
+    const std::string preferences = platform.ProgramFolder() + "/Kelvara Preferences";
+    if (row.elapsed == kDamagedPreferences) {
+        TestFiles::WriteBytes(preferences, { 0, 120, 0 });
+        platform.Clock().SetTickPerReading(1);
+    } else if (row.elapsed > 0) {
         {
             Kelvara first;
             StartUp(first);
             Preferences::Get()->SetSubmittedTimedData(row.askedBefore);
         }
         ForgetTheRun();
-        std::string preferences = platform.ProgramFolder() + "/Kelvara Preferences";
         std::vector<uint8_t> bytes = TestFiles::ReadBytes(preferences);
         ASSERT_FALSE(bytes.empty());
         bytes.back() = row.versionCheck; // the file's last byte
@@ -300,7 +275,12 @@ TEST_P(StartUpPrompts, FollowTheAgeOfThePreferencesAndTheData)
     EXPECT_EQ(application.IsVersionCheckWaiting(), row.serverAsked) << "the version check of the launch is on its way";
     while (application.IsVersionCheckWaiting())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    testing::internal::GetCapturedStderr();
+    std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(message.find("is damaged") != std::string::npos, row.elapsed == kDamagedPreferences) << message;
+    // A first run opens one window of each kind, a later one those recorded at quit.
+    EXPECT_EQ(Windows<DataWindow>().size(), 1u);
+    EXPECT_EQ(Windows<GraphWindow>().size(), 1u);
+    EXPECT_FALSE(DockTile::Get()->IsShowingApplicationImage()) << "the live tile is drawn at the end of start-up";
     ASSERT_EQ(application.GetSensorMaster()->GetSamplesOfFirstSensor(), static_cast<uint32_t>(row.samples));
     EXPECT_EQ(Windows("Welcome to Kelvara").size(), row.welcome ? 1u : 0u);
     EXPECT_EQ(Windows<EmailDialog>().size(), row.recordRequested ? 1u : 0u);
@@ -315,10 +295,12 @@ INSTANTIATE_TEST_SUITE_P(Launches, StartUpPrompts, ::testing::ValuesIn(kStartUpC
 
 // Every window's menus carry every command, each enabled or dimmed by the commander chain; with placeholder
 // addresses, so is every command that would use them, and the preferences offer no check at start-up. Asked for
-// again, the welcome window and the preferences come forward; the preferences dim every command.
-TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsStateAndDialogsOpenOnce)
+// again, the welcome window and the preferences come forward; the preferences dim every command. File > Export
+// History… saves first, so the CSV holds this run's samples too; cancelling does nothing.
+TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsStateDialogsOpenOnceAndTheHistoryExports)
 {
-    platform.AddTempSensor("Board", 40);
+    platform.AddTempSensor("amdgpu junction", 45.125);
+    platform.Processors().SetReadings({ 52 });
     ::setenv("KELVARA_VERSION_URL", "http://kelvara.example/p", 1);
     ::setenv("KELVARA_RECORD_ADDRESS", "records@kelvara.example", 1);
     Kelvara application;
@@ -365,31 +347,20 @@ TEST_F(KelvaraApplication, MenusCarryEveryCommandWithItsStateAndDialogsOpenOnce)
         preferences->AttemptClose();
         QCoreApplication::processEvents(); // the dialog goes once its closing has been handled
     }
-}
 
-// The windows open at quit come back; closed ones, and comparison windows, do not.
-TEST_F(KelvaraApplication, RecordedWindowsComeBackAndClosedOnesDoNot)
-{
-    platform.AddTempSensor("Board", 40);
-    {
-        Kelvara application;
-        StartUp(application);
-        ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
-        ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
-        Windows<DataWindow>().back()->AttemptClose();
-        ASSERT_TRUE(application.ObeyCommand(cmd_CompareMachines, nullptr));
-        ASSERT_EQ(Windows<ComparisonWindow>().size(), 1u);
-        EXPECT_TRUE(Windows<ComparisonWindow>().front()->GetTopLevel()->isVisible());
-        for (GraphWindow* graph : Windows<GraphWindow>())
-            graph->AttemptClose();
-    }
-    ForgetTheRun();
-    platform.Clock().Advance(3600);
-    Kelvara application;
-    StartUp(application);
-    EXPECT_EQ(Windows<DataWindow>().size(), 2u);
-    EXPECT_TRUE(Windows<GraphWindow>().empty()) << "no graph window was open at quit, and this is not a first run";
-    EXPECT_TRUE(Windows<ComparisonWindow>().empty());
+    TemporaryFolder destination;
+    std::optional<std::string> chosen;
+    UFolderDialog::SetChooser([&](const std::string&, const std::string&) { return chosen; });
+    EXPECT_TRUE(application.ObeyCommand(cmd_ExportHistory, nullptr));
+    EXPECT_TRUE(alerts.empty()) << "cancelled";
+    chosen = destination.Path();
+    EXPECT_TRUE(application.ObeyCommand(cmd_ExportHistory, nullptr));
+    UFolderDialog::SetChooser({});
+    EXPECT_EQ(alerts, std::vector<ResIDT>({ Kelvara::kHistoryExportedAlert }));
+    ASSERT_EQ(TestFiles::List(destination.Path()),
+        (std::vector<std::string> { "01 amdgpu junction.csv", "02 CPU temperature.csv" }));
+    std::vector<uint8_t> csv = TestFiles::ReadBytes(destination / "01 amdgpu junction.csv");
+    EXPECT_EQ(std::string(csv.end() - 8, csv.end()), ",45.125\n") << "the sample taken at start-up";
 }
 
 // Never running invisibly: without a tray, closing the last window quits (every file written) and the next
@@ -457,35 +428,52 @@ TEST_F(KelvaraApplication, WithoutATrayTheLastWindowQuitsAndComesBackWhereItWas)
 }
 
 // A later launch brings back every window, minimised ones too; a click on the tray icon brings the windows
-// forward, or opens a data window when none is open.
+// forward, or opens a data window when none is open. The windows open at quit come back at the next start;
+// closed ones, and comparison windows, do not.
 TEST_F(KelvaraApplication, ALaterLaunchOrATrayClickBringsBackTheWindows)
 {
     platform.AddTempSensor("Board", 40);
     DockTray::SetAvailableForTesting(true);
+    {
+        Kelvara application;
+        StartUp(application);
+        std::vector<LWindow*> windows { Windows<DataWindow>().front(), Windows<GraphWindow>().front() };
+        for (LWindow* window : windows) {
+            window->GetTopLevel()->showMinimized();
+            ASSERT_TRUE(window->GetTopLevel()->isMinimized());
+        }
+        application.ReopenForLaunch({ "openbox/kelvara-1-host-0_TIME99", "" });
+        for (LWindow* window : windows) {
+            EXPECT_FALSE(window->GetTopLevel()->isMinimized()) << window->GetDescriptor();
+            EXPECT_TRUE(window->GetTopLevel()->isVisible()) << window->GetDescriptor();
+        }
+        EXPECT_EQ(Windows<DataWindow>().size(), 1u) << "no window was added";
+
+        DockTray tray;
+        LCommander::SetTarget(&application);
+        tray.Clicked();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(LWindow::GetWindowList().size(), 3u) << "the data, graph and welcome windows";
+        EXPECT_EQ(LCommander::GetTarget(), LWindow::GetWindowList().back()) << "the windows came forward";
+        LWindow::DeleteAllWindows();
+        tray.Clicked();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Windows<DataWindow>().size(), 1u);
+
+        ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
+        ASSERT_TRUE(application.ObeyCommand(cmd_NewDataWindow, nullptr));
+        Windows<DataWindow>().back()->AttemptClose();
+        ASSERT_TRUE(application.ObeyCommand(cmd_CompareMachines, nullptr));
+        ASSERT_EQ(Windows<ComparisonWindow>().size(), 1u);
+        EXPECT_TRUE(Windows<ComparisonWindow>().front()->GetTopLevel()->isVisible());
+    }
+    ForgetTheRun();
+    platform.Clock().Advance(3600);
     Kelvara application;
     StartUp(application);
-    std::vector<LWindow*> windows { Windows<DataWindow>().front(), Windows<GraphWindow>().front() };
-    for (LWindow* window : windows) {
-        window->GetTopLevel()->showMinimized();
-        ASSERT_TRUE(window->GetTopLevel()->isMinimized());
-    }
-    application.ReopenForLaunch({ "openbox/kelvara-1-host-0_TIME99", "" });
-    for (LWindow* window : windows) {
-        EXPECT_FALSE(window->GetTopLevel()->isMinimized()) << window->GetDescriptor();
-        EXPECT_TRUE(window->GetTopLevel()->isVisible()) << window->GetDescriptor();
-    }
-    EXPECT_EQ(Windows<DataWindow>().size(), 1u) << "no window was added";
-
-    DockTray tray;
-    LCommander::SetTarget(&application);
-    tray.Clicked();
-    QCoreApplication::processEvents();
-    ASSERT_EQ(LWindow::GetWindowList().size(), 3u) << "the data, graph and welcome windows";
-    EXPECT_EQ(LCommander::GetTarget(), LWindow::GetWindowList().back()) << "the windows came forward";
-    LWindow::DeleteAllWindows();
-    tray.Clicked();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(Windows<DataWindow>().size(), 1u);
+    EXPECT_EQ(Windows<DataWindow>().size(), 2u);
+    EXPECT_TRUE(Windows<GraphWindow>().empty()) << "none was open at quit, and this is not a first run";
+    EXPECT_TRUE(Windows<ComparisonWindow>().empty());
 }
 
 // The about box shows this build's version; its link opens the web page and leaves the box open until OK.
@@ -526,30 +514,6 @@ TEST_F(KelvaraApplication, AboutBoxShowsTheVersionAndLinksToTheWebPage)
         EXPECT_EQ(
             platform.Launcher().launched, linked ? std::vector<std::string> { webPage } : std::vector<std::string> {});
     }
-}
-
-// File > Export History… saves first, so the CSV holds this run's samples too; cancelling does nothing.
-TEST_F(KelvaraApplication, ExportHistoryWritesEverySensorFromTheFileMenu)
-{
-    platform.AddTempSensor("amdgpu junction", 45.125);
-    platform.Processors().SetReadings({ 52 });
-    TemporaryFolder destination;
-    std::optional<std::string> chosen;
-    UFolderDialog::SetChooser([&](const std::string&, const std::string&) { return chosen; });
-    Kelvara application;
-    StartUp(application);
-
-    EXPECT_TRUE(application.ObeyCommand(cmd_ExportHistory, nullptr));
-    EXPECT_TRUE(alerts.empty()) << "cancelled";
-    chosen = destination.Path();
-    EXPECT_TRUE(application.ObeyCommand(cmd_ExportHistory, nullptr));
-    UFolderDialog::SetChooser({});
-
-    EXPECT_EQ(alerts, std::vector<ResIDT>({ Kelvara::kHistoryExportedAlert }));
-    ASSERT_EQ(TestFiles::List(destination.Path()),
-        (std::vector<std::string> { "01 amdgpu junction.csv", "02 CPU temperature.csv" }));
-    std::vector<uint8_t> csv = TestFiles::ReadBytes(destination / "01 amdgpu junction.csv");
-    EXPECT_EQ(std::string(csv.end() - 8, csv.end()), ",45.125\n") << "the sample taken at start-up";
 }
 
 // Regression: a graph window recorded at 32000 x 32000 took 7.8 GB, one near the 16-bit edge was saved with
@@ -634,7 +598,8 @@ TEST_F(KelvaraApplication, RestoredWindowsAreBoundedAndKeepTheirMissingSensors)
 
 // When nothing can be saved, the user is told once a run, in a dialog that holds nothing up, with the folder
 // and the reason: at start (the configuration folder is a file, as when XDG_CONFIG_HOME names one), or at the
-// first 10-minute save that fails (the disk filled up; here the program's folder gave way to a file). Quit quits.
+// first 10-minute save that fails (the disk filled up; here the program's folder gave way to a file after a
+// save that went well). Quit quits.
 TEST_F(KelvaraApplication, WhenNothingCanBeSavedTheUserIsToldAndMayQuit)
 {
     platform.AddTempSensor("Board", 40);
@@ -651,9 +616,15 @@ TEST_F(KelvaraApplication, WhenNothingCanBeSavedTheUserIsToldAndMayQuit)
         application.StartUp();
         EXPECT_EQ(Windows<SaveFailureDialog>().size(), inTheWay == config ? 1u : 0u);
         if (inTheWay == folder) {
-            std::filesystem::remove_all(folder);
-            TestFiles::Write(folder, "");
-            for (int save = 0; save < 2; ++save) {
+            // Until then the 10-minute save writes the preferences too: a first run ended by a crash keeps its
+            // windows.
+            EXPECT_FALSE(TestFiles::Exists(folder + "/Kelvara Preferences"));
+            for (int save = 0; save < 3; ++save) {
+                if (save == 1) {
+                    EXPECT_EQ(TestFiles::List(folder), kBoardFiles);
+                    std::filesystem::remove_all(folder);
+                    TestFiles::Write(folder, "");
+                }
                 application.GetSensorMaster()->SaveInBackground();
                 application.GetSensorMaster()->WaitForSaves();
                 QCoreApplication::processEvents();
