@@ -114,15 +114,15 @@ protected:
     std::string alertText;
 };
 
-// What the start-up asks and shows, by the age of the preferences, the first sensor's long-term samples,
-// the stored version-check byte, whether the record was asked for before, the server's answer, and whether
-// the addresses reach anybody.
 // A preferences file that cannot be read, with the clock ticking between its readings.
 constexpr uint32_t kDamagedPreferences = UINT32_MAX;
 
+// What the start-up asks and shows, by the age of the preferences, the first sensor's long-term samples,
+// the stored version-check byte, whether the record was asked for before, the server's answer, and whether
+// the addresses reach anybody.
 struct StartUpCase {
     std::string name;
-    uint32_t elapsed; // 0: no preferences file yet
+    uint32_t elapsed; // 0: no preferences file yet; or kDamagedPreferences
     int32_t samples;
     uint8_t versionCheck;
     bool askedBefore;
