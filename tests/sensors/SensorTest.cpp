@@ -73,7 +73,9 @@ TEST_F(SensorTest, CelsiusFahrenheitAndTheUsersScaleByType)
         { "8.8 capped", kSensorTypeCPUFan, 120 << 8, 100, 212, 100 },
         { "8.8 negative", kSensorTypeCPUFan, -256, -1, 30, -1 },
         { "processor 110 is true", kSensorTypeProcessor, 110, 110, 230, 110 },
-        { "diode rounds", kSensorTypeDiode, 550, 51, 123, 51 },
+        // The mapping rounds halves away from zero and carries on below its range.
+        { "diode rounds", kSensorTypeDiode, 511, 45, 113, 45 },
+        { "diode below its range", kSensorTypeDiode, 0, -44, -47, -44 },
         // Far above the diode's range the mapping passes 99, so the raw value is read as 16.16 instead.
         { "diode as 16.16", kSensorTypeDiode, 50 << 16, 50, 122, 50 },
         { "diode capped", kSensorTypeDiode, 110 << 16, 100, 212, 100 },
@@ -92,37 +94,6 @@ TEST_F(SensorTest, CelsiusFahrenheitAndTheUsersScaleByType)
         EXPECT_EQ(sensor.ConvertRawToFahrenheit(raw), fahrenheit);
         EXPECT_EQ(sensor.ConvertRawToScaledTemp(raw), scaled);
     }
-    // The mapping rounds halves away from zero, extrapolates outside its range and survives an empty one.
-    EXPECT_EQ(SharedUtils_MapFromTo(3, 0, 10, 0, 5), 2);
-    EXPECT_EQ(SharedUtils_MapFromTo(-3, 0, 10, 0, 5), -2);
-    EXPECT_EQ(SharedUtils_MapFromTo(20, 0, 10, 0, 5), 10);
-    EXPECT_EQ(SharedUtils_MapFromTo(42, 5, 5, 7, 100), 7);
-}
-
-// Percent of the recorded range, here 35..55: a value below it is below 0, not cut at 0. A processor outside
-// the packages reads zero.
-TEST_F(SensorTest, APercentBelowTheRecordedRangeIsNegative)
-{
-    platform.Processors().SetReadings({ 35 });
-    TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-    SampleNow(sensor);
-    platform.Processors().SetReadings({ 55 });
-    SampleNow(sensor);
-    EXPECT_EQ(sensor.ConvertRawToPercent(45), 50);
-    EXPECT_EQ(sensor.ConvertRawToPercent(30), -25);
-    EXPECT_EQ(GetProcessorTemp(1), 0u);
-    EXPECT_EQ(GetProcessorTemp(-1), 0u);
-}
-
-// The names by type show in discovery; here, the caller's buffer.
-TEST_F(SensorTest, NamesFillTheCallersBufferOnlyWithALocation)
-{
-    TemperatureSensor registry(platform.AddTempSensor("CPU A/B side", 40), kSensorTypeRegistry, 1);
-    char name[256];
-    EXPECT_TRUE(registry.GetSensorName(name, 4)); // a short buffer gets a cut, terminated name
-    EXPECT_STREQ(name, "CPU");
-    EXPECT_FALSE(TemperatureSensor(999, kSensorTypeRegistry, 2).GetSensorName(name, sizeof name));
-    EXPECT_STREQ(name, "CPU") << "without a location the buffer stays as it was";
 }
 
 TEST_F(SensorTest, RegistryPropertiesOfTheWrongKindAreAbsent)
@@ -167,6 +138,13 @@ TEST_F(SensorTest, AFailedPackageReadKeepsTheLastGoodValue)
     EXPECT_EQ(reading.GetRawMinimumReading(), 48);
     EXPECT_EQ(late.GetRawMinimumReading(), 60);
     EXPECT_EQ(late.GetSampleCounter(), 4) << "the long-term history's clock ran on";
+    // Percent of the recorded range, 48..51: a value below it is below 0, not cut at 0.
+    EXPECT_EQ(reading.ConvertRawToPercent(50), 66);
+    EXPECT_EQ(reading.ConvertRawToPercent(45), -100);
+    // A processor outside the packages reads zero.
+    platform.Processors().SetReadings({ 50 });
+    EXPECT_EQ(
+        std::make_tuple(GetProcessorTemp(0), GetProcessorTemp(1), GetProcessorTemp(-1)), std::make_tuple(50u, 0u, 0u));
 }
 
 // The histories and range a sensor reading 43 makes of the file it finds, and the file it leaves. A history
@@ -223,53 +201,50 @@ TEST_F(SensorTest, TheNextStartRemovesWhatAnInterruptedSaveLeftBehind)
     EXPECT_EQ(TestFiles::List(platform.ProgramFolder()), kept);
 }
 
-// With every name a copy could take taken, the file (cut short, or a named pipe) is left as found, and the
-// message says so.
+// With every name a copy could take taken, the file is left as found (a named pipe takes the same way), and
+// the message says so.
 TEST_F(SensorTest, AnUnusableFileThatCannotBeSetAsideIsNotWritten)
 {
     for (int copy = 1; copy <= 1000; ++copy)
         TestFiles::Write(File("01 CPU temperature.damaged" + (copy > 1 ? " " + std::to_string(copy) : "")), "");
     std::vector<uint8_t> cut = TestFiles::BigEndian32({ 3, 10, 90, 5, 41 });
+    TestFiles::WriteBytes(File("01 CPU temperature"), cut);
     platform.Processors().SetReadings({ 43 });
-    for (bool pipe : { false, true }) {
-        SCOPED_TRACE(pipe);
-        std::filesystem::remove_all(File("01 CPU temperature"));
-        if (pipe)
-            ASSERT_EQ(::mkfifo(File("01 CPU temperature").c_str(), 0600), 0);
-        else
-            TestFiles::WriteBytes(File("01 CPU temperature"), cut);
-        testing::internal::CaptureStderr();
-        {
-            TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
-            SampleNow(sensor);
-            EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 1);
-            std::string path;
-            std::vector<uint8_t> bytes;
-            EXPECT_FALSE(sensor.GatherData(path, bytes)) << "nor by the 10-minute save";
-        }
-        std::string message = testing::internal::GetCapturedStderr();
-        EXPECT_NE(message.find("not written"), std::string::npos) << message;
-        if (pipe)
-            EXPECT_TRUE(std::filesystem::is_fifo(File("01 CPU temperature")));
-        else
-            EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), cut);
+    testing::internal::CaptureStderr();
+    {
+        TemperatureSensor sensor(0, kSensorTypeProcessor, 1);
+        SampleNow(sensor);
+        EXPECT_EQ(sensor.GetLTTempArray()->GetCount(), 1);
+        std::string path;
+        std::vector<uint8_t> bytes;
+        EXPECT_FALSE(sensor.GatherData(path, bytes)) << "nor by the 10-minute save";
     }
+    std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find("not written"), std::string::npos) << message;
+    EXPECT_EQ(TestFiles::ReadBytes(File("01 CPU temperature")), cut);
 }
 
-TEST_F(SensorTest, FileNamesStayInTheProgramFolder)
+// The data file's name, and the name in a caller's 32-byte buffer: cut on a character boundary, and without
+// a location the buffer stays as it was.
+TEST_F(SensorTest, FileNamesStayInTheProgramFolderAndNamesFitTheCallersBuffer)
 {
-    const std::tuple<const char*, int16_t, const char*> cases[] = {
-        { "../../etc/passwd", 4, "04 ..:..:etc:passwd" },
-        { "A very long sensor name that goes on and on", 5, "05 A very long sensor name that" },
+    const std::tuple<const char*, int16_t, const char*, const char*> cases[] = {
+        { "../../etc/passwd", 4, "04 ..:..:etc:passwd", "../../etc/passwd" },
+        { "A very long sensor name that goes on and on", 5, "05 A very long sensor name that",
+            "A very long sensor name that go" },
         // The 31-byte cut never splits a character: "é" is two bytes and would straddle byte 31.
-        { "abcdefghijklmnopqrstuvwxyz0\u00E9t\u00E9", 6, "06 abcdefghijklmnopqrstuvwxyz0" },
-        { "", 12, "12 " },
-        { "x", 123, "123 x" },
+        { "abcdefghijklmnopqrstuvwxyz0\u00E9t\u00E9", 6, "06 abcdefghijklmnopqrstuvwxyz0",
+            "abcdefghijklmnopqrstuvwxyz0\u00E9t" },
+        { "", 12, "12 ", "as it was" },
+        { "x", 123, "123 x", "x" },
     };
-    for (auto [location, index, fileName] : cases) {
+    for (auto [location, index, fileName, buffered] : cases) {
         SCOPED_TRACE(location);
         TemperatureSensor sensor(platform.AddTempSensor(location, 40), kSensorTypeRegistry, index);
         EXPECT_EQ(sensor.GetDatafilePath(), File(fileName));
+        char name[32] = "as it was";
+        EXPECT_EQ(sensor.GetSensorName(name, sizeof name), *location != '\0');
+        EXPECT_STREQ(name, buffered);
     }
 }
 
@@ -395,10 +370,6 @@ TEST_F(SensorTest, SMCKeysAndTheGeneralKeySequence)
     uint32_t connection = 0;
     ASSERT_EQ(SMCOpen(&connection), 0);
     SMCVal_t value;
-    ASSERT_EQ(SMCReadKey2("TC0D", &value, connection), 0);
-    EXPECT_EQ(std::string(value.key) + value.dataType, "TC0Dsp78");
-    EXPECT_EQ(value.dataSize, 2u);
-    EXPECT_EQ(value.bytes[0] << 8 | value.bytes[1], 0x2F40);
     std::memset(&value, 0x55, sizeof value);
     EXPECT_EQ(SMCReadKey2("TC9X", &value, connection), kSMCKeyNotFound);
     EXPECT_EQ(value.dataSize, 0u);
