@@ -166,49 +166,50 @@ TEST_F(DockIconTest, GraphTileDrawsBackgroundAxesLabelsAndAnEmptyRangeOnTheAxis)
     }
 }
 
-TEST(DockGraphLabels, NameTheRangeInTheChosenScaleOrInPercent)
-{
-    FixturePlatform machine;
-    auto joined
-        = [](const DockGraphLabels& labels) { return labels.bottom + "|" + labels.top + "|" + labels.timescale; };
-    Preferences::Get()->SetTemperatureScale(kScaleCelsius);
-    EXPECT_EQ(joined(DockIcon::MakeGraphLabels(1, 30, 70, true)), "30C|70C|short term");
-    Preferences::Get()->SetTemperatureScale(kScaleFahrenheit);
-    EXPECT_EQ(joined(DockIcon::MakeGraphLabels(1, 30, 110, false)), "86\u00B0F|230\u00B0F|Long term");
-    EXPECT_EQ(joined(DockIcon::MakeGraphLabels(2, 30, 70, true)), "0%|100%|short term");
-}
-
+// The lines, and the labels that name the range in the chosen scale or in percent.
 TEST_F(DockIconTest, GraphTilePutsTheLinesAtThePredictedHeights)
 {
-    // Recorded ranges: A from 10 to 50 C, B only 90 C; together lo = 10 and hi = 90. A's latest ten samples
-    // run from x = 37 to x = 46.
+    // Recorded ranges: A from 10 to 50 C, B only 110 C (a hot spot's true value); together lo = 10 and
+    // hi = 110. A's latest ten samples run from x = 37 to x = 46.
     auto a = mMachine.AddTempSensor("A", 10);
-    mMachine.AddTempSensor("B", 90);
+    mMachine.AddTempSensor("B", 110);
     Sampling::StartSensors(); // the first round reads A at 10
     mMachine.Registry().SetProperty(a, "current-value", FixturePlatform::Fixed16(50));
     Sampling::SampleNow(*Sensor(1));
     Prepend(Sensor(1)->GetSTTempArray(), 10, 30);
     Prepend(Sensor(1)->GetLTTempArray(), 10, 70);
 
-    // Range: 30 C of 10 to 90 is 25 %, (25 * 108) / 100 + 20 = 47. Percent: 30 C of A's own 10 to 50 is
-    // 50 %, 54 + 20 = 74. Long term: 70 C of 10 to 90 is 75 %, 81 + 20 = 101.
-    const std::tuple<int16_t, int16_t, int> cases[] = { { 1, 1, 47 }, { 2, 1, 74 }, { 1, 2, 101 } };
-    for (auto [format, timescale, y] : cases) {
+    // Range: 30 C of 10 to 110 is 20 %, (20 * 108) / 100 + 20 = 41. Percent: 30 C of A's own 10 to 50 is
+    // 50 %, 54 + 20 = 74. Long term: 70 C of 10 to 110 is 60 %, 64 + 20 = 84.
+    const std::tuple<int16_t, int16_t, int16_t, int, const char*> cases[] = {
+        { kScaleCelsius, 1, 1, 41, "10C|110C|short term" },
+        { kScaleCelsius, 2, 1, 74, "0%|100%|short term" },
+        { kScaleFahrenheit, 1, 2, 84, "50\u00B0F|230\u00B0F|Long term" },
+    };
+    for (auto [scale, format, timescale, y, labels] : cases) {
+        SCOPED_TRACE(labels);
+        Preferences::Get()->SetTemperatureScale(scale);
         Preferences::Get()->SetDockGraphDisplayFormat(format);
         Preferences::Get()->SetDockGraphTimescale(timescale);
         Show(DockIcon::kGraphIcon, { "A", "B" });
         ExpectRedLineAt(y);
+        DockGraphLabels shown = DockIcon::MakeGraphLabels(format, 10, 110, timescale == 1);
+        EXPECT_EQ(shown.bottom + "|" + shown.top + "|" + shown.timescale, labels);
     }
 }
 
+// The tray of a Text tile shows one sensor at a time, taking turns with the tile; with no sensor, the tray
+// shows the tile.
 TEST_F(DockIconTest, TextTileShowsOneOrTwoSensorsRotatesThroughMoreAndGivesWayToTheOrdinaryIcon)
 {
-    for (const char* name : { "A", "B", "C", "D" })
-        mMachine.AddTempSensor(name, 40);
+    for (auto [name, celsius] : { std::pair { "A", 41 }, { "B", 57 }, { "C", 40 }, { "D", 40 } })
+        mMachine.AddTempSensor(name, celsius);
 
     Show(DockIcon::kTextIcon, {});
     EXPECT_EQ(Count(Tile(), QRect(1, 1, 126, 126), IsBackground), 126 * 126);
     EXPECT_TRUE(DockIcon::Get()->FollowsSamples());
+    EXPECT_EQ(DockTile::Get()->TrayImage(kTraySize),
+        DockTile::Get()->GetShownImage().scaled(kTraySize, kTraySize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
     // One sensor: name at baseline 80 and value at 46, clear of the bands above and below.
     Show(DockIcon::kTextIcon, { "B" });
@@ -218,11 +219,16 @@ TEST_F(DockIconTest, TextTileShowsOneOrTwoSensorsRotatesThroughMoreAndGivesWayTo
 
     Show(DockIcon::kTextIcon, { "A", "B", "C" });
     std::vector<std::string> pairs { Pair() };
+    std::vector<QImage> trays { DockTile::Get()->TrayImage(kTraySize) };
     for (int sample = 0; sample < 3; ++sample) {
         SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
         pairs.push_back(Pair());
+        trays.push_back(DockTile::Get()->TrayImage(kTraySize));
     }
     EXPECT_EQ(pairs, (std::vector<std::string> { "A/B", "B/C", "C/A", "A/B" }));
+    const auto tray = [](const char* value) { return TrayPicture(value, false).Image(kTraySize); };
+    // The tray takes turns of its own, here at C after the tiles above.
+    EXPECT_EQ(trays, (std::vector<QImage> { tray("40"), tray("41"), tray("57"), tray("40") }));
 
     // The index (now 2) survives a settings change; one that the new list is shorter than starts again.
     // A name that no sensor has is left out.
@@ -241,7 +247,8 @@ TEST_F(DockIconTest, TextTileShowsOneOrTwoSensorsRotatesThroughMoreAndGivesWayTo
         ASSERT_TRUE(DockIcon::Get()->FollowsSamples());
         ASSERT_NE(Tile(), ordinary);
         Preferences::Get()->SetDockIconType(type);
-        type == 0 ? Preferences::Get()->NotifySubscribers() : SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
+        type == 0 ? Preferences::Get()->NotifySubscribers()
+                  : SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
         EXPECT_EQ(Tile(), ordinary) << type;
         EXPECT_FALSE(DockIcon::Get()->FollowsSamples()) << type;
     }
@@ -272,25 +279,6 @@ TEST_F(DockIconTest, TrayShowsTheHottestChosenSensorAndAnySensorAtItsLimit)
     // A sensor at its limit is named once, with its limit, as the limit watch words it.
     DockTile::Get()->SetToolTip("Kelvara\nGPU: 104C (limit 100C)");
     EXPECT_EQ(DockTile::Get()->GetTrayToolTip(), "Kelvara\nGPU: 104C (limit 100C)");
-}
-
-// A Text tile's tray shows one sensor at a time, taking turns; with no sensor, the tray shows the tile.
-TEST_F(DockIconTest, TrayOfATextTileShowsOneSensorAtATime)
-{
-    mMachine.AddTempSensor("Board", 41);
-    mMachine.AddTempSensor("CPU", 57);
-    Show(DockIcon::kTextIcon, { "Board", "CPU" });
-    std::vector<QImage> shown { DockTile::Get()->TrayImage(kTraySize) };
-    for (int sample = 0; sample < 2; ++sample) {
-        SensorMaster::Get()->BroadcastMessage(msg_SamplesRecorded);
-        shown.push_back(DockTile::Get()->TrayImage(kTraySize));
-    }
-    QImage board = TrayPicture("41", false).Image(kTraySize);
-    EXPECT_EQ(shown, (std::vector<QImage> { board, TrayPicture("57", false).Image(kTraySize), board }));
-
-    Show(0, {});
-    EXPECT_EQ(DockTile::Get()->TrayImage(kTraySize),
-        DockTile::Get()->GetShownImage().scaled(kTraySize, kTraySize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 TEST(DockTileText, NamesWiderThanTheTileAreShortenedWithAnEllipsis)
