@@ -50,22 +50,18 @@ FileBytes TwoRecords()
     return records.U32(1).U32(997).U16(50).U16(60).U16(500).U16(600).U16(0).Names({ "Sensor B" });
 }
 
-// Every default, with the given names in both Dock lists; a first run's colours, or the older defaults that a
-// file may hold.
+// A first run's settings, with the given names in both Dock lists.
 FileBytes DefaultsFile(uint32_t creation, const std::vector<std::string>& dockNames,
-    const FileBytes& records = kNoRecords, bool firstRun = true)
+    const FileBytes& records = kNoRecords, int16_t scale = kScaleFahrenheit)
 {
-    const uint16_t older[12][3] = { { 0, 32767, 0 }, { 65535, 0, 0 }, { 0, 0, 65535 }, { 32767, 0, 32767 },
-        { 32767, 0, 0 }, { 32767, 32767, 0 }, { 0, 32767, 32767 }, { 65535, 32767, 0 }, { 26414, 65535, 26414 },
-        { 0, 65535, 0 }, { 0, 0, 65535 }, { 0, 0, 65535 } };
     const uint8_t firstRunColours[12][3]
         = { { 0, 171, 0 }, { 255, 0, 0 }, { 64, 140, 255 }, { 217, 119, 0 }, { 194, 13, 255 }, { 0, 163, 163 },
               { 217, 98, 205 }, { 120, 156, 54 }, { 255, 13, 182 }, { 7, 140, 47 }, { 209, 94, 106 }, { 255, 0, 64 } };
     FileBytes file;
-    file.U16(120).U8(0).U32(creation).U16(2).U8(0).U8(1).Append(records.bytes);
+    file.U16(120).U8(0).U32(creation).U16(scale).U8(0).U8(1).Append(records.bytes);
     for (int i = 0; i < 12; ++i) {
         for (int channel = 0; channel < 3; ++channel)
-            file.U16(firstRun ? firstRunColours[i][channel] * 257 : older[i][channel]);
+            file.U16(firstRunColours[i][channel] * 257);
     }
     file.U32(1).U16(1).Names(dockNames).U16(1).U16(1).Names(dockNames).U16(1).U8(1);
     return file;
@@ -151,16 +147,6 @@ protected:
         return TestFiles::ReadBytes(PrefsPath());
     }
 };
-
-// A first run takes Fahrenheit where the locale measures in US units, else Celsius (a stored scale is read
-// like every other field).
-TEST_F(PreferencesFile, AFirstRunTakesTheScaleOfTheLocale)
-{
-    for (bool usUnits : { true, false }) {
-        ULocale::SetUSUnitsForTesting(usUnits);
-        EXPECT_EQ(Start()->GetTemperatureScale(), usUnits ? kScaleFahrenheit : kScaleCelsius) << usUnits;
-    }
-}
 
 // Version 90 has no VersionCheck byte, which keeps its default, and is saved again as version 120.
 TEST_F(PreferencesFile, ReadsEveryFieldAndRecordsOnlyOpenWindows)
@@ -353,9 +339,12 @@ TEST_F(PreferencesFile, AFileThatCannotBeSetAsideIsLeftUnwritten)
     }
 }
 
+// After a first run where the locale does not measure in US units, so in Celsius (the first runs of the other
+// tests take Fahrenheit).
 TEST_F(PreferencesFile, OnlyWindowsStillOpenAreRecordedInTheOrderAdded)
 {
-    Preferences* prefs = Preferences::Get();
+    ULocale::SetUSUnitsForTesting(false);
+    Preferences* prefs = Start();
     StandInDataWindow first(10), second(20), third(30);
     StandInGraphWindow graph(1), otherGraph(-2);
     // Declared here so that it cannot take the place of the window destroyed below, whose record its
@@ -384,7 +373,7 @@ TEST_F(PreferencesFile, OnlyWindowsStillOpenAreRecordedInTheOrderAdded)
     for (uint16_t top : { 10, 30 })
         records.U32(997).U16(top).U16(0xFFFE).U16(300).U16(0x1234).U32(0x800000F6).U8(2).Names({ "ab" });
     records.U32(1).U32(997).U16(1).U16(2).U16(3).U16(4).U16(0xFFFE).Names({});
-    EXPECT_EQ(Saved(), DefaultsFile(Now(), {}, records, false).bytes);
+    EXPECT_EQ(Saved(), DefaultsFile(Now(), { "CPU Temperature" }, records, kScaleCelsius).bytes);
 }
 
 // The preferences file has no place for a graph window's time scale: "Kelvara Settings.ini" keeps it by the
