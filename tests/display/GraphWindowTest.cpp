@@ -315,29 +315,6 @@ TEST_F(GraphWindowTest, PlotGridAndLabelsFollowTheHeightModeAndReadings)
     }
 }
 
-TEST_F(GraphWindowTest, ImageGrowsWithTheLongestHistoryAndHourMarksCoverIt)
-{
-    AddSensor("long", 40, std::vector<double>(14999, 40.0)); // green
-    AddSensor("one", 40); // red
-    AddSensor("two", 40, { 40 }); // blue
-    QImage image = Render(600, 200);
-    EXPECT_EQ(image.size(), QSize(15047, 200));
-    // Lowest equals highest: every sample but the oldest, from x 31 on, lies on the row above the bottom
-    // border. One- and two-sample histories, drawn later, draw nothing over it.
-    EXPECT_EQ(CountColour(image, kGreen), 15000);
-    EXPECT_EQ(image.pixel(31 + 14999, 200 - 27), kGreen);
-    EXPECT_EQ(CountColour(image, kRed) + CountColour(image, kBlue), 0);
-    ExpectLabel(image, "now", 175 + 15, 30);
-    ExpectLabel(image, "1h ago", 175 + 15, 90);
-
-    // A frame wider than the history sets the width; every hour of it is marked even without data.
-    view->ResizeFrameTo(16000, 200, false);
-    view->SetupSelf();
-    image = Draw(*view);
-    EXPECT_EQ(image.width(), 16000 - 45);
-    EXPECT_EQ(image.pixel(30 + 60 * 265, 175 + 2), kBlack);
-}
-
 // The lines against LineTo from sample to sample, at the rows of the values: the view draws whole columns
 // at once, which must light the same pixels.
 TEST_F(GraphWindowTest, LinesLieOnTheRowsOfTheirValues)
@@ -435,12 +412,11 @@ TEST_F(GraphWindowTest, WhatTheWindowShowsIsTheWholeDrawingAtTheScrolledPlace)
     // Places scrolled to in turn (-1: the oldest samples), then minutes passing at the readings; a reading
     // above every maximum so far rescales the whole plot.
     constexpr double kSilent = -1;
-    const std::tuple<const char*, std::vector<int32_t>, std::vector<double>> steps[]
-        = { { "opened", {}, {} }, { "a minute", {}, { 47 } }, { "scrolled far", { 700 }, {} },
-              { "a minute while scrolled", {}, { 44 } }, { "small scrolls either way", { 703, 709, 690, 689 }, {} },
-              { "a minute above the maximum", {}, { 80 } }, { "at the oldest samples", { -1 }, {} },
-              { "two minutes there", {}, { 41, 52 } }, { "back to now", { 0 }, {} }, { "a minute", {}, { 46 } },
-              { "five minutes of silence", {}, { kSilent } } };
+    const std::tuple<const char*, std::vector<int32_t>, std::vector<double>> steps[] = { { "opened", {}, {} },
+        { "a minute", {}, { 47 } }, { "scrolled far", { 700 }, {} }, { "a minute while scrolled", {}, { 44 } },
+        { "small scrolls either way", { 703, 709, 690, 689 }, {} }, { "a minute above the maximum", {}, { 80 } },
+        { "at the oldest samples", { -1 }, {} }, { "two minutes there", {}, { 41, 52 } }, { "back to now", { 0 }, {} },
+        { "a minute", {}, { 46 } }, { "five minutes of silence", {}, { kSilent } } };
     for (const auto& [name, scrolls, minutes] : steps) {
         SCOPED_TRACE(name);
         for (int32_t to : scrolls) {
@@ -472,16 +448,23 @@ TEST_F(GraphWindowTest, WhatTheWindowShowsIsTheWholeDrawingAtTheScrolledPlace)
 
 // Window-wide keys and the Time Scale pop-up step the time axis through 1, 2, 5, 10 and 30 pixels a minute; its
 // marks and labels follow, every 15 or 10 minutes once hours lie far apart, out to the oldest sample of 250 hours
-// (far past the 16 bits of a rectangle at 30 pixels a minute).
+// (far past the 16 bits of a rectangle at 30 pixels a minute). The image is as wide as the longest history.
 TEST_F(GraphWindowTest, TheTimeScaleStepsByKeysAndPopupAndTheMarksFollowIt)
 {
     AddSensor("long", 40, std::vector<double>(14999, 40.0)); // green, all on the bottom row
+    AddSensor("one", 40); // red
+    AddSensor("two", 40, { 40 }); // blue
     GraphWindow* window = NewWindow();
     window->Show();
     QApplication::setActiveWindow(window->GetTopLevel());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window->GetTopLevel()));
     GraphWindowView* graph = window->GetGraphView();
     EXPECT_EQ(graph->GetTimeScale(), 1) << "250 hours fill the plot at the first scale";
+    // Lowest equals highest: every sample but the oldest, from x 31 on, lies on the row above the bottom
+    // border. One- and two-sample histories, drawn later, draw nothing over it.
+    QImage whole = Draw(*graph);
+    EXPECT_EQ(CountColour(whole, kGreen), 15000);
+    EXPECT_EQ(CountColour(whole, kRed) + CountColour(whole, kBlue), 0);
 
     // A key (with Ctrl unless it is the pop-up's item), the scale after it, and a mark's minutes and label.
     const std::tuple<Qt::Key, Qt::KeyboardModifiers, int, int, const char*> steps[] = {
@@ -523,6 +506,12 @@ TEST_F(GraphWindowTest, TheTimeScaleStepsByKeysAndPopupAndTheMarksFollowIt)
     const int64_t shown = graph->SecondsAgoAtColumn(3000 + middle);
     window->ChangeTimeScale(2);
     EXPECT_NEAR(graph->SecondsAgoAtColumn(scroller->GetScrollPosition() + middle), shown, 60);
+
+    // A frame wider than the history sets the width; every hour of it is marked even without data.
+    QImage wide = Render(16000, 200);
+    EXPECT_EQ(wide.width(), 16000 - 45);
+    EXPECT_EQ(wide.pixel(30 + 60 * 265, 175 + 2), kBlack);
+    ExpectLabel(wide, "now", 175 + 15, 30);
 }
 
 // Hovering over the plot names the column's time, before now and on the clock, and each plotted sensor's value
