@@ -85,7 +85,8 @@ def pages_touched(pid, program, rounds=3):
                 elif fields[0] == "Referenced:":
                     pages = int(fields[1]) // 4
                     whole += pages
-                    if mapping in ("[heap]", "[anon]", "[stack]") or os.path.basename(mapping) == program:
+                    # A program may exec a lean one of its own in its place (kelvara --headless).
+                    if mapping in ("[heap]", "[anon]", "[stack]") or os.path.basename(mapping).startswith(program):
                         own += pages
         counts.append((whole, own))
     return sorted(counts)[len(counts) // 2]
