@@ -136,7 +136,6 @@ TEST_F(ComparisonWindowTest, OpensOnTheLastModelWithThisMachinesIdentifier)
         { "PowerMac7,2", 51, "Power Mac G5, Dual 2.0GHz" },
         { "PowerMac7,3", 55, "Power Mac G5, Dual 2.7GHz" },
         { "MacPro1,1", 66, "Mac Pro Quad 3.0GHz" },
-        { "ThinkPad1,1", 1, "iBook G3, 300MHz" },
         { "", 1, "iBook G3, 300MHz" },
     };
     for (auto [model, item, shown] : cases) {
@@ -292,7 +291,6 @@ TEST_F(ComparisonWindowTest, TheImageIsAsWideAsTheColumnsAndDividers)
              "gpu-diode", "CPU A0 DIODE TEMP", "CPU A1 DIODE TEMP", "CPU B0 DIODE TEMP", "CPU B1 DIODE TEMP" })
         quad += std::max(54, TextWidth(name, QDPort::face_Bold));
     EXPECT_EQ(widthOfEntry(56), quad);
-    EXPECT_GT(quad, 11 * 54 + 200);
     EXPECT_EQ(widthOfEntry(4), 0) << "a divider has no columns";
 }
 
