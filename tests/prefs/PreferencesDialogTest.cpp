@@ -121,7 +121,6 @@ TEST_F(PreferencesDialogTest, TheTileControlsFollowTheRadioButtonThatIsOn)
         { "type 3 stored, the last known", 3, {}, "", "ICN4: Sens" },
         { "an unknown type shows the application icon, as the tile does", 7, {}, "", "ICN1:" },
         { "choosing the application icon disables all six", 2, { "ICN1" }, "", "ICN1:" },
-        { "choosing graph, then picture", 0, { "ICN2", "ICN4" }, "", "ICN4: Sens" },
         { "clicking the button that is on changes nothing", 1, { "ICN2" }, "", "ICN2: Sen1 Dsp1 Scal" },
         { "the old button's off message arriving last", 1, { "ICN3" }, "ICN2", "ICN3: Sen2 Dsp2" },
     };
@@ -184,7 +183,6 @@ TEST_F(PreferencesDialogTest, OKKeepsAStoredValueItsControlCannotShow)
     } cases[] = {
         { "an unknown tile type, shown as the application icon", [](Preferences& p) { p.SetDockIconType(7); } },
         { "graph time scale 0, shown as the first", [](Preferences& p) { p.SetDockGraphTimescale(0); } },
-        { "graph time scale 3, past the menu", [](Preferences& p) { p.SetDockGraphTimescale(3); } },
         { "graph format past the menu", [](Preferences& p) { p.SetDockGraphDisplayFormat(9); } },
         { "text format 0", [](Preferences& p) { p.SetDockTextDisplayFormat(0); } },
         { "picture sensor past the sensors", [](Preferences& p) { p.SetDockPictSensorIndex(5); } },
