@@ -112,13 +112,8 @@ std::string RecordHead(const std::string& label, const std::string& processors, 
 
 TEST(TemperatureRecordText, IsTheRecordLineByLine)
 {
-    std::vector<RecordedSensor> forty;
-    std::string fortyBlocks;
-    for (int i = 1; i <= 40; ++i) {
-        forty.push_back({ "nct6798 SYSTIN " + std::to_string(i), 1, 70 + i, 120 + i, 15000 });
-        fortyBlocks += "Sensor:nct6798 SYSTIN " + std::to_string(i) + "\n  Type:1\n  Min:" + std::to_string(70 + i)
-            + "\n  Max:" + std::to_string(120 + i) + "\n  Samples:15000\n";
-    }
+    // A line far beyond the 1024 bytes a fixed line buffer holds, and a sensor after it.
+    const std::string longName(1100, 'n');
     const struct {
         const char* name;
         std::string label;
@@ -131,8 +126,10 @@ TEST(TemperatureRecordText, IsTheRecordLineByLine)
             RecordHead("PowerMac3,6", "1", "0867")
                 + "Sensor:CPU T-Diode\n  Type:1\n  Min:95\n  Max:160\n  Samples:300\n" },
         { "no sensor", "PowerMac8,1", 1, 2000, {}, RecordHead("PowerMac8,1", "1", "2000") },
-        // Far beyond the 1024 bytes a fixed message buffer would hold.
-        { "forty sensors", "Workstation", 32, 5200, forty, RecordHead("Workstation", "32", "5200") + fortyBlocks },
+        { "long sensor name", "Workstation", 32, 5200, { { longName, 1, 71, 121, 15000 }, { "SYSTIN", 2, 72, 122, 9 } },
+            RecordHead("Workstation", "32", "5200") + "Sensor:" + longName
+                + "\n  Type:1\n  Min:71\n  Max:121\n  Samples:15000\nSensor:SYSTIN\n  Type:2\n  Min:72\n  Max:122\n  "
+                  "Samples:9\n" },
     };
     for (const auto& row : cases) {
         TemperatureRecord record { "records@kelvara.example", "1.0.0", row.label, row.processors, row.speed,
