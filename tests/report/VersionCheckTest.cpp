@@ -82,7 +82,6 @@ TEST(PlaceholderAddress, IsEmptyOrAHostUnderExample)
         bool placeholder;
     } cases[] = {
         { "http://kelvara.example/kelvara/product-information.plist", true },
-        { "records@kelvara.example", true },
         { "mailto:records@kelvara.example?subject=x", true },
         { "http://Updates.Kelvara.EXAMPLE.:8080/p", true },
         { "http://user@example", true },
