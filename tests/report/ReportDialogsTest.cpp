@@ -300,36 +300,29 @@ TEST_F(ReportDialogTest, CheckForNewVersionShowsTheOutcome)
     using ProductInformation::Reply;
     const struct {
         const char* name;
-        LocalReplyServer::Answer answer; // none: no server runs, the connection is refused
+        LocalReplyServer::Answer answer;
         std::vector<const char*> panes;
         std::string shown; // the dialog's title and what those panes say
-        std::string message; // on standard error
     } cases[] = {
         { "new version published", LocalReplyServer::Reply(Reply(File("99.0", "Faster &amp; cooler."))),
             { "Pubd", "Note" },
             "New Version of Kelvara: Version 99.0 is published; you have version " KELVARA_TEST_VERSION
-            ". | Faster & cooler.",
-            "" },
+            ". | Faster & cooler." },
         { "same version published", LocalReplyServer::Reply(Reply(File(KELVARA_TEST_VERSION))), { "Vers" },
-            "Kelvara Is Up to Date: Version " KELVARA_TEST_VERSION " is the one published on Kelvara's web site.", "" },
-        { "server not running", {}, { "Code" }, "Version Check Failed: 2", "Connection refused" },
+            "Kelvara Is Up to Date: Version " KELVARA_TEST_VERSION " is the one published on Kelvara's web site." },
+        { "server closes without answering", LocalReplyServer::Reply(""), { "Code" }, "Version Check Failed: 3" },
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
         FixturePlatform platform;
-        std::optional<LocalReplyServer> server;
         // The server answers once the test lets it.
         std::promise<void> release;
-        std::string url = "http://127.0.0.1:" + std::to_string(LocalReplyServer::ClosedPort()) + "/p";
-        if (row.answer) {
-            server.emplace(
-                [answer = row.answer, released = release.get_future().share()](LocalReplyServer& self, int socket) {
-                    released.wait();
-                    answer(self, socket);
-                });
-            url = server->URL();
-        }
-        ::setenv("KELVARA_VERSION_URL", url.c_str(), 1);
+        LocalReplyServer server(
+            [answer = row.answer, released = release.get_future().share()](LocalReplyServer& self, int socket) {
+                released.wait();
+                answer(self, socket);
+            });
+        ::setenv("KELVARA_VERSION_URL", server.URL().c_str(), 1);
         auto shown = [&](LWindow* window) {
             std::string text = window->GetDescriptor() + ":";
             for (const char* pane : row.panes)
@@ -349,26 +342,15 @@ TEST_F(ReportDialogTest, CheckForNewVersionShowsTheOutcome)
             }
         });
         user.start(10);
-        testing::internal::CaptureStderr();
         EXPECT_TRUE(application.ObeyCommand(cmd_CheckForNewVersion, nullptr));
         EXPECT_TRUE(application.ObeyCommand(cmd_CheckForNewVersion, nullptr));
-        if (server) {
-            EXPECT_EQ(VersionCheckWorker::ChecksRunning(), 1);
-        }
+        EXPECT_EQ(VersionCheckWorker::ChecksRunning(), 1);
         release.set_value();
         // Until every check's thread has ended: a second check would show a second outcome.
         while (application.IsVersionCheckWaiting() || VersionCheckWorker::ChecksRunning() > 0)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         QCoreApplication::processEvents();
-        std::string messages = testing::internal::GetCapturedStderr();
         user.stop();
-        // One check, whose failure, if any, MacPADCheck told once.
-        size_t told = 0;
-        for (size_t at = messages.find("MacPADCheck:"); at != std::string::npos;
-             at = messages.find("MacPADCheck:", at + 1))
-            ++told;
-        EXPECT_EQ(told, row.message.empty() ? 0u : 1u) << messages;
-        EXPECT_NE(messages.find(row.message), std::string::npos) << messages;
         if (confirmed.empty()) {
             LWindow* dialog = OnlyWindow();
             ASSERT_NE(dialog, nullptr);
