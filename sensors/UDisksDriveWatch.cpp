@@ -7,6 +7,11 @@
 #include <QThread>
 
 #include <cstdio>
+#include <string>
+#include <thread>
+
+#include <sys/syscall.h>
+#include <unistd.h>
 
 UDisksDriveWatch::UDisksDriveWatch(std::string sysfsRoot, Found found)
     : mFound(std::move(found))
@@ -24,6 +29,9 @@ UDisksDriveWatch::UDisksDriveWatch(std::string sysfsRoot, Found found)
     mListener = create(std::move(sysfsRoot), mOffers, [signal = mWakeup->GetSignal()] { signal->Raise(); });
     mListener->moveToThread(mThread.get());
     QObject::connect(mThread.get(), &QThread::finished, mListener, &QObject::deleteLater);
+    QObject::connect(
+        mThread.get(), &QThread::started, mThread.get(), [this] { mThreadId.store(::syscall(SYS_gettid)); },
+        Qt::DirectConnection);
     mThread->start();
     QMetaObject::invokeMethod(mListener, "Start", Qt::QueuedConnection);
 }
@@ -38,6 +46,15 @@ UDisksDriveWatch::~UDisksDriveWatch()
     if (!mThread->wait(QDeadlineTimer(2000))) {
         std::fprintf(stderr, "Kelvara: the system bus does not answer; leaving it\n");
         (void)mThread.release();
+        return;
+    }
+    // wait() returns before the thread has run its exit handlers, among them the one that lets go of what Qt
+    // keeps for the thread: a program ending at once would leave that behind. It is gone once the system no
+    // longer lists the thread.
+    if (long id = mThreadId.load(); id > 0) {
+        const std::string task = "/proc/self/task/" + std::to_string(id);
+        for (int i = 0; i < 1000 && ::access(task.c_str(), F_OK) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 

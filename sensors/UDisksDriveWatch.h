@@ -7,6 +7,7 @@
 
 #include "sensors/SensorDescription.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -58,6 +59,8 @@ private:
     std::shared_ptr<Offers> mOffers;
     std::unique_ptr<UThreadWakeup> mWakeup;
     std::unique_ptr<QThread> mThread;
+    // The system's number for mThread once it runs, to see it gone.
+    std::atomic<long> mThreadId { 0 };
     // The client, living on mThread; none where UDisks2 cannot run or its module is missing.
     QObject* mListener = nullptr;
 };
