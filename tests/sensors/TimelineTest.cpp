@@ -47,10 +47,8 @@ std::string Text(const std::vector<uint8_t>& bytes)
 TEST(SampleTimelineTest, APauseOrAClockSetBackBeginsAStretch)
 {
     const std::tuple<const char*, std::vector<int64_t>, Stretches> rows[] = {
-        { "a minute apart", { 0, 60, 120 }, { { 0, 3 } } },
-        { "late by up to 90 seconds", { 0, 90, 150 }, { { 0, 3 } } },
+        { "a minute apart, or late by up to 90 seconds", { 0, 90, 150 }, { { 0, 3 } } },
         { "91 seconds: a pause", { 0, 91 }, { { 0, 1 }, { 91, 1 } } },
-        { "a night of suspend", { 0, 60, 28860, 28920 }, { { 0, 2 }, { 28860, 2 } } },
         { "the clock set back", { 600, 660, 60, 120 }, { { 600, 2 }, { 60, 2 } } },
         { "two samples at one moment", { 0, 0 }, { { 0, 2 } } },
     };
